@@ -1,0 +1,95 @@
+// The name and value tables that several analysers share. Slots without a name are empty texts.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace quarnel {
+
+// AC-3 sample rate in Hz by fscod; 3 is invalid.
+constexpr std::array<uint32_t, 4> kAc3SampleRates = {48000, 44100, 32000, 0};
+
+// AC-3 nominal bit rate in bit/s by frmsizecod div 2.
+constexpr std::array<uint32_t, 19> kAc3BitRates = {
+    32000,  40000,  48000,  56000,  64000,  80000,  96000,  112000, 128000, 160000,
+    192000, 224000, 256000, 320000, 384000, 448000, 512000, 576000, 640000,
+};
+
+// Sample word length in bits by quantization code (LPCM, MLP).
+constexpr std::array<std::string_view, 16> kQuantizationNames = {"16", "20", "24"};
+
+// Sampling frequency in kHz by code (LPCM, MLP).
+constexpr std::array<std::string_view, 16> kSamplingFrequencyNames = {
+    "48", "96", "192", "", "", "", "", "", "44.1", "88.2", "176.4",
+};
+
+// MLP channel arrangement by its 5-bit code.
+constexpr std::array<std::string_view, 32> kChannelArrangementNames = {
+    "C (mono)",
+    "L + R",
+    "Lf + Rf + S",
+    "Lf + Rf + Ls + Rs",
+    "Lf + Rf + LFE",
+    "Lf + Rf + LFE + S",
+    "Lf + Rf + LFE + Ls + Rs",
+    "Lf + Rf + C",
+    "Lf + Rf + C + S",
+    "Lf + Rf + C + Ls + Rs",
+    "Lf + Rf + C + LFE",
+    "Lf + Rf + C + LFE + S",
+    "Lf + Rf + C + LFE + Ls + Rs",
+    "Lf + Rf + C + S",
+    "Lf + Rf + C + Ls + Rs",
+    "Lf + Rf + C + LFE",
+    "Lf + Rf + C + LFE + S",
+    "Lf + Rf + C + LFE + Ls + Rs",
+    "Lf + Rf + Ls + Rs + LFE",
+    "Lf + Rf + Ls + Rs + C",
+    "Lf + Rf + Ls + Rs + C + LFE",
+};
+
+// TrueHD channel modifier by its 2-bit code.
+constexpr std::array<std::string_view, 4> kChannelModifierNames = {"Stereo", "Lt/Rt", "Lbin/Rbin", "Mono"};
+
+// TrueHD channel groups of the 6- and 8-channel presentations, one per assignment bit, bit 0 first.
+constexpr std::array<std::string_view, 5> kSixChannelGroups = {
+    "Main (Left,Right)", "Centre", "LFE", "Surrounds (Ls/Rs)", "Highs (Lvh/Rvh)",
+};
+constexpr std::array<std::string_view, 13> kEightChannelGroups = {
+    "Main (Left,Right)",
+    "Centre",
+    "LFE",
+    "Surrounds (Ls/Rs)",
+    "Front Highs (Lvh/Rvh)",
+    "Inner fronts (Lc/Rc)",
+    "Rears (Lrs/Rrs)",
+    "Centre surround (Cs)",
+    "Top (Ts)",
+    "Surround Directs (Lsd/Rsd)",
+    "Front Wide (Lw/Rw)",
+    "Centre Front High (Cvh)",
+    "LFE2",
+};
+
+// Sample aspect ratio by aspect_ratio_idc (H.264) and ASPECT_RATIO (VC-1).
+constexpr std::array<std::string_view, 16> kAspectRatioNames = {
+    "unspecified",
+    "[bl]1:1[/bl] (square samples)",
+    "[bl]12:11[/bl] (704x576 4:3)",
+    "[bl]10:11[/bl] (704x480 4:3)",
+    "[bl]16:11[/bl] (704x576 16:9)",
+    "[bl]40:33[/bl] (704x480 16:9)",
+    "[bl]24:11[/bl] (352x576 4:3)",
+    "[bl]20:11[/bl] (352x480 4:3)",
+    "[bl]32:11[/bl] (352x576 16:9)",
+    "[bl]80:33[/bl] (352x480 16:9)",
+    "[bl]18:11[/bl] (48$576 4:3)",
+    "[bl]15:11[/bl] (48$480 4:3)",
+    "[bl]64:33[/bl] (528x576 16:9)",
+    "[bl]160:99[/bl] (528x480 16:9)",
+    "[bl]4:3[/bl]",
+    "[bl]3:2[/bl]\"",
+};
+
+}  // namespace quarnel

@@ -1,0 +1,120 @@
+#include "cli/arguments.h"
+
+#include <cstdlib>
+
+namespace quarnel {
+
+const char* const kUsageText =
+    "Usage: quarnel-cli COMMAND [options] SOURCE\n"
+    "\n"
+    "Commands:\n"
+    "  read     SOURCE    read an EVO, VOB or AOB file (and the files that follow it) and report\n"
+    "                     every stream, its time stamps and frame counts\n"
+    "  demux    SOURCE    read, then write the selected streams to elementary-stream files\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output-dir DIR  folder for output files (default: the current folder)\n"
+    "  --streams LIST        streams to process, comma or space separated: v0 v1 a00..a15\n"
+    "                        s00..s31, or all (default: every stream found)\n"
+    "  --no-continue         do not go on with the next file of a split movie\n"
+    "  --full                read whole files (no fast check)\n"
+    "  --fast-size MB        size read by a fast check (default 300)\n"
+    "  --no-details          no detailed stream report\n"
+    "  --no-count-frames     do not count video frames\n"
+    "  --video-ext EXT       extension of video outputs (default mpv)\n"
+    "  --audio-ext EXT       extension of audio outputs (default mpa)\n"
+    "  --sub-ext EXT         extension of subpicture outputs (default sup)\n"
+    "  --markup              print each log line as logged, tags kept\n"
+    "  --help                show this text\n"
+    "  --version             show the version\n"
+    "\n"
+    "Exit status: 0 when the operation ran to its end, 1 when an error stopped it,\n"
+    "2 for a usage error.\n";
+
+namespace {
+
+constexpr const char* kCommands[] = {"read", "demux"};
+constexpr size_t kMaxExtension = 5;
+
+bool splitInto(const std::string& list, std::vector<std::string>& into) {
+    std::string token;
+    for (size_t i = 0; i <= list.size(); ++i) {
+        const char c = i < list.size() ? list[i] : ',';
+        if (c == ',' || c == ' ') {
+            if (!token.empty()) into.push_back(token);
+            token.clear();
+        } else {
+            token += c;
+        }
+    }
+    return !into.empty();
+}
+
+}  // namespace
+
+ParsedArgs parseArguments(const std::vector<std::string>& argv) {
+    ParsedArgs r;
+    CliArgs& a = r.args;
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < argv.size() && r.error.empty(); ++i) {
+        const std::string& arg = argv[i];
+        const auto value = [&](std::string& into) {
+            if (i + 1 >= argv.size()) {
+                r.error = "option " + arg + " needs a value";
+                return false;
+            }
+            into = argv[++i];
+            return true;
+        };
+        const auto extension = [&](std::string& into) {
+            if (value(into) && into.size() > kMaxExtension)
+                r.error = "option " + arg + " takes at most 5 characters";
+        };
+        std::string v;
+        if (arg == "-o" || arg == "--output-dir") value(a.options.eWorkdir);
+        else if (arg == "--streams") {
+            if (value(v)) {
+                std::vector<std::string> list;
+                if (!splitInto(v, list)) r.error = "option --streams needs a list";
+                else if (!(list.size() == 1 && list[0] == "all")) a.streams = list;
+            }
+        } else if (arg == "--no-continue") a.options.cbContinue = false;
+        else if (arg == "--full") a.options.cbFastCheck = false;
+        else if (arg == "--fast-size") {
+            if (value(v)) {
+                char* end = nullptr;
+                const long mb = std::strtol(v.c_str(), &end, 10);
+                if (v.empty() || *end != '\0' || mb < 0 || mb > 999)
+                    r.error = "option --fast-size takes a whole number of MB from 0 to 999";
+                else a.options.ieFastSize = int(mb);
+            }
+        } else if (arg == "--no-details") a.options.cbDetails = false;
+        else if (arg == "--no-count-frames") a.options.cbCountFr = false;
+        else if (arg == "--video-ext") extension(a.options.eVideoExt);
+        else if (arg == "--audio-ext") extension(a.options.eAudioExt);
+        else if (arg == "--sub-ext") extension(a.options.eSubExt);
+        else if (arg == "--adv-pck") a.options.cbRBAdvanced = true;
+        else if (arg == "--adjust-pts") a.options.cbAdjustPTS = true;
+        else if (arg == "--source") value(a.playlistSource);
+        else if (arg == "--markup") a.markup = true;
+        else if (arg == "--json") a.json = true;
+        else if (arg == "--help" || arg == "-h") a.help = true;
+        else if (arg == "--version") a.version = true;
+        else if (arg.size() > 1 && arg[0] == '-') r.error = "unknown option " + arg;
+        else positional.push_back(arg);
+    }
+    if (!r.error.empty() || a.help || a.version) return r;
+    if (positional.empty()) {
+        r.error = "no command given";
+        return r;
+    }
+    a.command = positional[0];
+    bool known = false;
+    for (const char* c : kCommands) known = known || a.command == c;
+    if (!known) r.error = "unknown command " + a.command;
+    else if (positional.size() != 2) r.error = "the command " + a.command + " takes one file name";
+    else a.source = positional[1];
+    return r;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,108 @@
+// quarnel-cli: the engine's operations from a terminal, for batch work.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/arguments.h"
+#include "cli/terminal_host.h"
+#include "shell/main_model.h"
+
+namespace quarnel {
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// Ticks exactly the listed streams ("v0", "a03", "s17"); each must have been found.
+bool selectStreams(MainModel& m, const std::vector<std::string>& list, std::string& error) {
+    for (auto& b : m.boxes.video) b.ticked = false;
+    for (auto& b : m.boxes.audio) b.ticked = false;
+    for (auto& b : m.boxes.sub) b.ticked = false;
+    for (const std::string& token : list) {
+        StreamBox* box = nullptr;
+        if (token.size() >= 2 && token.find_first_not_of("0123456789", 1) == std::string::npos) {
+            const int k = std::stoi(token.substr(1));
+            if (token[0] == 'v' && token.size() == 2 && k < kUsedVideoBoxes) box = &m.boxes.video[k];
+            if (token[0] == 'a' && token.size() == 3 && k < kAudioBoxes) box = &m.boxes.audio[k];
+            if (token[0] == 's' && token.size() == 3 && k < kSubBoxes) box = &m.boxes.sub[k];
+        }
+        if (!box) {
+            error = "unknown stream " + token + " (use v0 v1 a00..a15 s00..s31 or all)";
+            return false;
+        }
+        if (!box->enabled) {
+            error = "stream " + token + " is not in the source";
+            return false;
+        }
+        box->ticked = true;
+    }
+    m.cbVideoClick();
+    return true;
+}
+
+int finish(const MainModel& m, TerminalHost& host) {
+    host.endProgress();
+    std::fflush(stdout);
+    if (m.lastError().empty()) return kExitDone;
+    if (!host.errorShown()) std::fprintf(stderr, "quarnel-cli: %s\n", m.lastError().c_str());
+    return kExitFailed;
+}
+
+int runCommand(const CliArgs& args) {
+    TerminalHost host(args.markup);
+    MainModel m(host);
+    host.attach(&m);
+    installInterruptHandler();
+    m.opt = args.options;
+    if (!m.opt.eWorkdir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(m.opt.eWorkdir, ec);
+        if (ec) {
+            std::fprintf(stderr, "quarnel-cli: Cannot create folder \"%s\". %s.\n", m.opt.eWorkdir.c_str(),
+                         ec.message().c_str());
+            return kExitFailed;
+        }
+    }
+    m.eEVOfile = args.source;
+    m.EVOadj();
+
+    m.opt.autoProcess = AutoProcess::None;
+    m.bReadEVOClick();
+    if (!m.lastError().empty()) return finish(m, host);
+    if (args.command == "read") return finish(m, host);
+
+    if (args.streams) {
+        std::string error;
+        if (!selectStreams(m, *args.streams, error)) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "quarnel-cli: %s\n", error.c_str());
+            return kExitFailed;
+        }
+    }
+    if (args.command == "demux") m.bDemuxClick();
+    else if (args.command == "rebuild") m.bRebuildClick();
+    return finish(m, host);
+}
+
+}  // namespace
+}  // namespace quarnel
+
+int main(int argc, char** argv) {
+    using namespace quarnel;
+    const ParsedArgs parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.args.help) {
+        std::fputs(kUsageText, stdout);
+        return kExitDone;
+    }
+    if (parsed.args.version) {
+        std::printf("quarnel-cli %s\n", QUARNEL_VERSION);
+        return kExitDone;
+    }
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "quarnel-cli: %s\n\n%s", parsed.error.c_str(), kUsageText);
+        return kExitUsage;
+    }
+    return runCommand(parsed.args);
+}

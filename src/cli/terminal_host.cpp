@@ -1,0 +1,83 @@
+#include "cli/terminal_host.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "shell/main_model.h"
+
+namespace quarnel {
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;  // set by Ctrl+C, taken by pumpEvents
+
+void onInterrupt(int) { interrupted = 1; }
+
+std::string ansiFor(const TextStyle& s) {
+    std::string seq;
+    if (s.bold) seq += ";1";
+    if (s.italic) seq += ";3";
+    if (s.underline) seq += ";4";
+    if (s.rgb) {
+        const uint32_t c = *s.rgb;
+        seq += ";38;2;" + std::to_string(c >> 16) + ";" + std::to_string((c >> 8) & 0xFF) + ";" +
+               std::to_string(c & 0xFF);
+    }
+    return seq.empty() ? std::string() : "\x1b[" + seq.substr(1) + "m";
+}
+
+}  // namespace
+
+void installInterruptHandler() { std::signal(SIGINT, onInterrupt); }
+
+TerminalHost::TerminalHost(bool markup)
+    : markup_(markup), styled_(::isatty(STDOUT_FILENO) == 1), progress_(::isatty(STDERR_FILENO) == 1) {}
+
+void TerminalHost::appendLog(std::string_view markup, const LogLine& line) {
+    endProgress();
+    std::string out;
+    if (markup_) {
+        out = markup;
+    } else if (!styled_) {
+        out = line.text;
+    } else {
+        for (const auto& run : line.runs) {
+            const std::string seq = ansiFor(run.style);
+            out += seq + line.text.substr(run.start, run.length) + (seq.empty() ? "" : "\x1b[0m");
+        }
+    }
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+void TerminalHost::setStatus(int panel, const std::string& text) {
+    panels_[panel & 1] = text;
+    if (!progress_) return;
+    std::fprintf(stderr, "\r\x1b[K%s %s", panels_[0].c_str(), panels_[1].c_str());
+    progressShown_ = true;
+}
+
+void TerminalHost::endProgress() {
+    if (!progressShown_) return;
+    std::fflush(stdout);
+    std::fprintf(stderr, "\r\x1b[K");
+    progressShown_ = false;
+}
+
+void TerminalHost::pumpEvents() {
+    std::fflush(stdout);
+    if (interrupted && model_) {
+        interrupted = 0;
+        model_->bCancelClick();
+    }
+}
+
+void TerminalHost::showError(const std::string& text) {
+    endProgress();
+    std::fflush(stdout);
+    std::fprintf(stderr, "quarnel-cli: %s\n", text.c_str());
+    errorShown_ = true;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,42 @@
+// The command line's host: log lines to stdout, progress to stderr on a terminal, Ctrl+C as
+// the Cancel button.
+#pragma once
+
+#include <string>
+
+#include "shell/host.h"
+
+namespace quarnel {
+
+class MainModel;
+
+class TerminalHost : public Host {
+public:
+    explicit TerminalHost(bool markup);
+    void attach(MainModel* model) { model_ = model; }
+
+    void appendLog(std::string_view markup, const LogLine& line) override;
+    void clearLog() override {}
+    void setStatus(int panel, const std::string& text) override;
+    void pumpEvents() override;
+    bool askYesNo(const std::string&) override { return true; }
+    void showError(const std::string& text) override;
+    void showPage(Page) override {}
+
+    bool errorShown() const { return errorShown_; }
+    void endProgress();
+
+private:
+    bool markup_;
+    bool styled_;    // stdout is a terminal: styles as ANSI sequences
+    bool progress_;  // stderr is a terminal: status panels shown there
+    bool errorShown_ = false;
+    bool progressShown_ = false;
+    std::string panels_[2];
+    MainModel* model_ = nullptr;
+};
+
+// Installs the Ctrl+C handler that TerminalHost::pumpEvents answers.
+void installInterruptHandler();
+
+}  // namespace quarnel

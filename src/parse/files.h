@@ -1,0 +1,89 @@
+// The file streams of a run: the one input stream and the elementary-stream outputs.
+// Failures raise QuarnelError with the system's reason.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+namespace quarnel {
+
+class QuarnelError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The system's reason for the last failed call, as a sentence.
+std::string systemReason(int err);
+
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile() { close(); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Raises "Cannot open file "NAME". REASON" on failure.
+    void open(const std::string& path);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    uint64_t size() const { return size_; }
+    uint64_t position() const { return position_; }
+    // Reads up to count bytes; returns the count read, 0 at the end of the file.
+    size_t read(uint8_t* into, size_t count);
+    void seek(uint64_t to);
+    const std::string& path() const { return path_; }
+
+private:
+    int fd_ = -1;
+    uint64_t size_ = 0;
+    uint64_t position_ = 0;
+    std::string path_;
+};
+
+// A created (or emptied) file written through a buffer of its own.
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Raises "Cannot create file "NAME". REASON" on failure.
+    void create(const std::string& path);
+    // Writes the buffered bytes and closes; raises on a failed write.
+    void close();
+    // Closes without raising (after an earlier failure).
+    void closeQuietly() noexcept;
+    bool isOpen() const { return fd_ >= 0; }
+    void write(std::span<const uint8_t> bytes) {
+        if (bytes.size() <= kBufferSize - used_) {
+            std::copy(bytes.begin(), bytes.end(), buffer_.get() + used_);
+            used_ += bytes.size();
+        } else {
+            writeLarge(bytes);
+        }
+    }
+    const std::string& path() const { return path_; }
+    uint64_t written() const { return written_ + used_; }
+
+private:
+    static constexpr size_t kBufferSize = 512 * 1024;
+    void flush();
+    void writeLarge(std::span<const uint8_t> bytes);
+    void writeAll(const uint8_t* p, size_t n);
+
+    int fd_ = -1;
+    std::unique_ptr<uint8_t[]> buffer_;
+    size_t used_ = 0;
+    uint64_t written_ = 0;
+    std::string path_;
+};
+
+bool fileExists(const std::string& path);  // a regular file; a directory does not count
+// True when both names reach the same file on disk (or name the same absolute path).
+bool sameFile(const std::string& a, const std::string& b);
+
+}  // namespace quarnel

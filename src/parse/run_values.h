@@ -1,0 +1,26 @@
+// Values that a run keeps across the files of a sequence: flags, time-stamp bookkeeping and
+// frame counts.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace quarnel {
+
+constexpr uint32_t kNoPts = 0xFFFFFFFF;
+
+struct RunValues {
+    bool cancel = false;
+    bool busy = false;      // a Demux or Rebuild run is active: a cancel must be confirmed
+    bool fastStop = false;  // the fast-check limit was passed
+    std::array<int32_t, 2> countedFrames{};
+    std::array<double, 2> frameRate{};  // frames per second, written by the video analysers
+    uint32_t earliestFirstPts = kNoPts;
+    uint32_t firstPtm = 0;
+    uint32_t lastEndPtm = 0;
+    uint32_t endPtmSum = 0;
+    double videoDurationSum = 0;  // seconds
+    double fileDuration = 0;      // seconds, of the file read last
+};
+
+}  // namespace quarnel

@@ -1,0 +1,46 @@
+// The 56 stream tick boxes (cbVideo0..7, cbAudio00..15, cbSub00..31) and the buttons whose
+// enabled state follows from them.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace quarnel {
+
+struct StreamBox {
+    bool enabled = false;
+    bool ticked = false;
+    std::string caption;
+    std::string tooltip;
+};
+
+constexpr int kVideoBoxes = 8;  // only 0 and 1 are visible and used
+constexpr int kUsedVideoBoxes = 2;
+constexpr int kAudioBoxes = 16;
+constexpr int kSubBoxes = 32;
+
+constexpr const char* kNoVideoCaption = "No video stream";
+constexpr const char* kNoAudioCaption = "No audio stream";
+constexpr const char* kNoSubCaption = "No subpicture";
+
+struct StreamBoxes {
+    std::array<StreamBox, kVideoBoxes> video;
+    std::array<StreamBox, kAudioBoxes> audio;
+    std::array<StreamBox, kSubBoxes> sub;
+
+    bool anyTicked() const;
+};
+
+struct Buttons {
+    bool bReadEVO = false;
+    bool bReadXPL = false;
+    bool bDemux = false;
+    bool bRebuild = false;
+    bool bCancel = false;
+    bool bbEVO = true;
+    bool bbXPL = true;
+    bool bReadVTI = true;
+    bool bWriteChaps = true;
+};
+
+}  // namespace quarnel

@@ -1,0 +1,18 @@
+// Number and time texts of the log: upper-case hexadecimal with a fixed digit count and
+// time spans shown as a time of day.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quarnel {
+
+std::string hexUpper(uint32_t value, int digits);
+
+// A span in seconds as "h:mm:ss.zzz" (separator '.') or "h:mm:ss:zzz" (separator ':'); the
+// hours wrap at 24 and the milliseconds are rounded to the nearest.
+std::string formatSpanMs(double seconds, char msSeparator = '.');
+// A span in seconds as "h:mm:ss", whole seconds.
+std::string formatSpan(double seconds);
+
+}  // namespace quarnel
