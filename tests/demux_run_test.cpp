@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fixtures/model_fixture.h"
+#include "fixtures/sample_streams.h"
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+
+constexpr uint32_t kStart = 0x00200000;
+
+Bytes supRecord(uint32_t pts, const Bytes& data) {
+    Bytes r = {'S', 'P', uint8_t(pts), uint8_t(pts >> 8), uint8_t(pts >> 16), uint8_t(pts >> 24), 0, 0, 0, 0};
+    r.insert(r.end(), data.begin(), data.end());
+    return r;
+}
+
+struct DemuxFixture : ModelFixture {
+    std::string out() {
+        const std::string o = dir.file("out");
+        std::filesystem::create_directories(o);
+        return o;
+    }
+    void demuxAll(const std::string& workdir) {
+        model.opt.eWorkdir = workdir;
+        read();
+        model.bDemuxClick();
+    }
+};
+
+TEST(DemuxRun, EveryStreamGetsItsPayloadWithoutHeaders) {
+    DemuxFixture f;
+    const std::vector<EsStream> streams = {
+        mpeg2Video(0xE0, 20, 5000, kStart),  h264Video(0xE3, 5, 3000, kStart),
+        vc1Video(0x55, 0, 0, kStart),        audio(EsKind::Ac3, 0x80, 30, 1536, kStart, 1),
+        audio(EsKind::Lpcm, 0xA1, 10, 3000, kStart, 2), audio(EsKind::TrueHd, 0xB2, 10, 900, kStart, 3),
+        audio(EsKind::Eac3, 0xCF, 10, 700, kStart, 4),  audio(EsKind::Dts, 0x8C, 10, 1000, kStart, 5)};
+    std::vector<EsStream> used = streams;
+    used.erase(used.begin() + 2);  // no VC-1 here: it would share video slot 0
+    f.source("FEATURE_1.EVO", buildProgramStream(used, {}));
+    const std::string out = f.out();
+    f.demuxAll(out);
+    ASSERT_TRUE(f.model.lastError().empty()) << f.model.lastError();
+    const auto expect = [&](const std::string& name, const EsStream& s) {
+        EXPECT_TRUE(f.logged("Creating " + out + "/" + name)) << name;
+        EXPECT_EQ(readFile(out + "/" + name), elementaryBytes(s)) << name;
+    };
+    expect("FEATURE_1.MPEG-2.stream.0.mpv", streams[0]);
+    expect("FEATURE_1.H.264.stream.1.mpv", streams[1]);
+    expect("FEATURE_1.DD.stream.00.mpa", streams[3]);
+    expect("FEATURE_1.LPCM.stream.01.mpa", streams[4]);
+    expect("FEATURE_1.MLP.stream.02.mpa", streams[5]);
+    expect("FEATURE_1.DD+.stream.15.mpa", streams[6]);
+    expect("FEATURE_1.DTSHD.stream.04.mpa", streams[7]);
+    EXPECT_TRUE(f.logged("Demuxing FEATURE_1.EVO"));
+    EXPECT_TRUE(f.logged("Done."));
+    EXPECT_EQ(f.model.run.countedFrames[0], 20);
+    EXPECT_EQ(f.model.run.countedFrames[1], 5);
+    EXPECT_FALSE(f.model.run.busy);
+    EXPECT_TRUE(f.model.buttons.bDemux);
+}
+
+TEST(DemuxRun, Vc1StreamsAreFoundByTheirExtension) {
+    DemuxFixture f;
+    const EsStream v0 = vc1Video(0x55, 12, 2500, kStart), v1 = vc1Video(0x56, 4, 2500, kStart);
+    f.source("A.EVO", buildProgramStream({v0, v1}, {}));
+    f.demuxAll(f.out());
+    EXPECT_TRUE(f.logged("[b]VC-1[/b] video stream 0 found!"));
+    EXPECT_TRUE(f.logged("[b]VC-1[/b] video stream 1 found!"));
+    EXPECT_TRUE(f.logged("   Substream id = 55"));
+    EXPECT_EQ(readFile(f.dir.file("out/A.VC-1.stream.0.mpv")), elementaryBytes(v0));
+    EXPECT_EQ(readFile(f.dir.file("out/A.VC-1.stream.1.mpv")), elementaryBytes(v1));
+    EXPECT_EQ(f.model.run.countedFrames[0], 12);
+}
+
+TEST(DemuxRun, SubpicturesBecomeSupRecordsTimedFromTheEarliestPts) {
+    DemuxFixture f;
+    EsStream sub = subpicture(0x22, 2, 5000, kStart + 45000, 9);  // 5000 bytes: three packets per unit
+    f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 5, 500, kStart, 1), sub}, {}));
+    f.demuxAll(f.out());
+    Bytes expected = supRecord(45000, sub.units[0].bytes);
+    const Bytes second = supRecord(45000 + 90000, sub.units[1].bytes);
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(readFile(f.dir.file("out/A.Subpicture.02.sup")), expected);
+}
+
+TEST(DemuxRun, WithoutAFirstPtsReportTheRecordsCountFromAllOnes) {
+    DemuxFixture f;
+    EsStream sub = subpicture(0x20, 1, 100, 1000, 9);
+    f.source("A.EVO", buildProgramStream({sub}, {}));
+    f.model.opt.eWorkdir = f.out();
+    f.read();
+    f.model.run.earliestFirstPts = kNoPts;  // as left by a Read that reported nothing
+    f.model.bDemuxClick();
+    EXPECT_EQ(readFile(f.dir.file("out/A.Subpicture.00.sup")), supRecord(1001, sub.units[0].bytes));
+}
+
+TEST(DemuxRun, TwoCodingsInOneSlotNeverMix) {
+    DemuxFixture f;
+    const EsStream ac3 = audio(EsKind::Ac3, 0x80, 10, 1000, kStart, 1);
+    const EsStream dts = audio(EsKind::Dts, 0x88, 10, 1000, kStart + 10, 2);
+    const EsStream sub = subpicture(0x20, 1, 300, kStart, 3), ext = subpicture(0x60, 1, 300, kStart + 5, 4);
+    f.source("A.EVO", buildProgramStream({ac3, dts, sub, ext}, {}));
+    f.demuxAll(f.out());
+    EXPECT_EQ(readFile(f.dir.file("out/A.DD.stream.00.mpa")), elementaryBytes(ac3));
+    const Bytes sup = readFile(f.dir.file("out/A.Subpicture.00.sup"));
+    EXPECT_EQ(sup.size(), 310u);
+}
+
+TEST(DemuxRun, SplitMovieGivesOneMergedFilePerStream) {
+    DemuxFixture f;
+    const EsStream v1 = mpeg2Video(0xE0, 10, 4000, kStart), v2 = mpeg2Video(0xE0, 8, 4000, kStart + 30030);
+    const EsStream a1 = audio(EsKind::Eac3, 0xC3, 10, 900, kStart, 1), a2 = audio(EsKind::Eac3, 0xC3, 10, 900, kStart, 50);
+    const EsStream s1 = subpicture(0x20, 1, 200, kStart + 9000, 1), s2 = subpicture(0x20, 1, 200, kStart + 99000, 2);
+    f.source("FEATURE_1.EVO", buildProgramStream({v1, a1, s1}, {}));
+    writeFile(f.dir.file("FEATURE_2.EVO"), buildProgramStream({v2, a2, s2}, {}));
+    f.demuxAll(f.out() + "/");
+    const auto both = [](const EsStream& x, const EsStream& y) {
+        Bytes b = elementaryBytes(x), c = elementaryBytes(y);
+        b.insert(b.end(), c.begin(), c.end());
+        return b;
+    };
+    EXPECT_EQ(readFile(f.dir.file("out/FEATURE_1_MERGED.MPEG-2.stream.0.mpv")), both(v1, v2));
+    EXPECT_EQ(readFile(f.dir.file("out/FEATURE_1_MERGED.DD+.stream.03.mpa")), both(a1, a2));
+    Bytes sup = supRecord(9000, s1.units[0].bytes);
+    const Bytes next = supRecord(99000, s2.units[0].bytes);
+    sup.insert(sup.end(), next.begin(), next.end());
+    EXPECT_EQ(readFile(f.dir.file("out/FEATURE_1_MERGED.Subpicture.00.sup")), sup);
+    EXPECT_EQ(f.model.run.countedFrames[0], 18);
+    EXPECT_TRUE(f.logged("Creating " + f.dir.path() + "/out/FEATURE_1_MERGED.MPEG-2.stream.0.mpv"));
+}
+
+TEST(DemuxRun, NamesWithoutOutputFolderAndWithAnEmptyExtension) {
+    DemuxFixture f;
+    f.source("FEATURE_1.EVO", buildProgramStream({audio(EsKind::Ac3, 0x83, 3, 100, kStart, 1)}, {}));
+    f.model.opt.eAudioExt = "";
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(f.dir.path());
+    f.demuxAll("");
+    std::filesystem::current_path(cwd);
+    EXPECT_TRUE(f.logged("Creating FEATURE_1.DD.stream.03."));
+    EXPECT_TRUE(std::filesystem::exists(f.dir.file("FEATURE_1.DD.stream.03.")));
+}
+
+TEST(DemuxRun, OnlyTickedBoxesAreWrittenAndASecondRunRewrites) {
+    DemuxFixture f;
+    f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 100, kStart, 1),
+                                          audio(EsKind::Ac3, 0x81, 3, 100, kStart, 2)},
+                                         {}));
+    f.model.opt.eWorkdir = f.out();
+    f.read();
+    f.model.boxes.audio[1].ticked = false;
+    f.model.bDemuxClick();
+    EXPECT_FALSE(std::filesystem::exists(f.dir.file("out/A.DD.stream.01.mpa")));
+    f.model.bDemuxClick();
+    EXPECT_EQ(std::filesystem::file_size(f.dir.file("out/A.DD.stream.00.mpa")), 300u);
+}
+
+TEST(DemuxRun, NeverWritesOverASourceFile) {
+    DemuxFixture f;
+    const Bytes first = buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 100, kStart, 1)}, {});
+    const Bytes second = buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 100, kStart, 2)}, {});
+    f.source("X_1.EVO", first);
+    writeFile(f.dir.file("X_2.EVO"), second);
+    // a caption that leads the output name onto the second file of the sequence
+    std::filesystem::create_directories(f.dir.file("X_1_MERGED."));
+    f.model.opt.eAudioExt = "EVO";
+    f.model.opt.eWorkdir = f.dir.path();
+    f.read();
+    f.model.boxes.audio[0].caption = "/../X_2";
+    f.model.bDemuxClick();
+    EXPECT_EQ(readFile(f.dir.file("X_2.EVO")), second);
+    EXPECT_NE(f.model.lastError().find("is a source file"), std::string::npos) << f.model.lastError();
+    EXPECT_TRUE(f.logged("Done."));
+}
+
+TEST(DemuxRun, AnOutputThatCannotBeCreatedIsReported) {
+    DemuxFixture f;
+    f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 100, kStart, 1)}, {}));
+    f.demuxAll(f.dir.file("no/such/folder"));
+    ASSERT_FALSE(f.model.lastError().empty());
+    EXPECT_TRUE(f.logged("[re]" + f.model.lastError() + "[/re]"));
+    EXPECT_EQ(f.model.lastError().rfind("Cannot create file \"", 0), 0u);
+    EXPECT_TRUE(f.logged("Done."));
+    EXPECT_TRUE(f.model.buttons.bDemux);
+    EXPECT_FALSE(f.model.run.busy);
+}
+
+TEST(DemuxRun, CancelAsksAndStopsAfterTheChunkInHand) {
+    DemuxFixture f;
+    f.model.opt.cbFastCheck = false;
+    const Bytes big = buildProgramStream({mpeg2Video(0xE0, 1500, 6000, kStart)}, {});
+    f.source("FEATURE_1.EVO", big);
+    writeFile(f.dir.file("FEATURE_2.EVO"), big);
+    f.model.opt.eWorkdir = f.out();
+    f.read();
+    f.host.answer = false;
+    f.host.onPump = [&] { f.model.bCancelClick(); };
+    f.model.bDemuxClick();
+    EXPECT_FALSE(f.logged("Cancelled."));
+    EXPECT_TRUE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
+    f.host.markup.clear();
+    f.host.answer = true;
+    f.host.questions.clear();
+    f.model.bDemuxClick();
+    ASSERT_FALSE(f.host.questions.empty());
+    EXPECT_EQ(f.host.questions[0], "Are you sure to stop demuxing?");
+    const int cancelled = f.lineIndex("Cancelled.");
+    ASSERT_GE(cancelled, 0);
+    EXPECT_GT(f.lineIndex("Done."), cancelled);
+    EXPECT_FALSE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
+    EXPECT_EQ(f.model.run.countedFrames[0], 0);
+    // what was written so far stays: 4 MiB of input were read
+    EXPECT_GT(std::filesystem::file_size(f.dir.file("out/FEATURE_1_MERGED.MPEG-2.stream.0.mpv")), 4000000u);
+}
+
+TEST(DemuxRun, CloseDuringARunAsksAndReadsDoNot) {
+    DemuxFixture f;
+    f.model.run.busy = false;
+    EXPECT_TRUE(f.model.FormCloseQuery());
+    EXPECT_TRUE(f.host.questions.empty());
+    f.model.run.busy = true;
+    f.model.run.cancel = false;
+    f.host.answer = false;
+    EXPECT_FALSE(f.model.FormCloseQuery());
+    f.host.answer = true;
+    EXPECT_TRUE(f.model.FormCloseQuery());
+}
+
+}  // namespace
+}  // namespace quarnel
