@@ -10,7 +10,7 @@
 namespace quarnel {
 
 class BitReader {
-public:
+  public:
     explicit BitReader(std::span<const uint8_t> bytes, size_t startByte = 0)
         : bytes_(bytes), bitPos_(startByte * 8) {}
 
@@ -68,7 +68,7 @@ public:
     // Index of the byte that holds the next unread bit.
     size_t position() const { return bitPos_ / 8; }
 
-private:
+  private:
     std::span<const uint8_t> bytes_;
     size_t bitPos_;
     bool ranOut_ = false;

@@ -18,13 +18,14 @@ constexpr std::array<uint32_t, 4> kBlocksPerFrame = {1, 2, 3, 6};
 
 // Channel arrangement by acmod.
 constexpr std::array<std::string_view, 8> kAcmodNames = {
-    "dual mono", "mono", "L + R", "L + R + C", "L + R + S", "L + R + C + S", "L + R + Ls + Rs", "L + R + C + Ls + Rs",
+    "dual mono", "mono",          "L + R",           "L + R + C",
+    "L + R + S", "L + R + C + S", "L + R + Ls + Rs", "L + R + C + Ls + Rs",
 };
 
 struct SyncframeHeader {
-    uint32_t frmsiz = 0;  // E-AC-3 frame size in 16-bit words, less one
-    uint32_t fs = 0;      // Hz; 0 = invalid
-    uint32_t bitrate = 0; // bit/s; 0 = invalid
+    uint32_t frmsiz = 0;   // E-AC-3 frame size in 16-bit words, less one
+    uint32_t fs = 0;       // Hz; 0 = invalid
+    uint32_t bitrate = 0;  // bit/s; 0 = invalid
     uint32_t blocks = 0;
     uint32_t acmod = 0;
     uint32_t lfeon = 0;
@@ -32,7 +33,9 @@ struct SyncframeHeader {
     uint32_t bsmod = 0;
 };
 
-bool isDolbyDigitalPlus(uint32_t bsid) { return bsid >= 11 && bsid <= 16; }
+bool isDolbyDigitalPlus(uint32_t bsid) {
+    return bsid >= 11 && bsid <= 16;
+}
 
 void reportPlus(const SyncframeHeader& h, int index, MessageLog& log) {
     log.log("   Stream " + std::to_string(index) + " is [b]Dolby Digital Plus[/b]");
@@ -49,8 +52,8 @@ void reportDolbyDigital(const SyncframeHeader& h, int index, MessageLog& log) {
     log.log("   Stream " + std::to_string(index) + " is [b]Dolby Digital[/b]");
     log.log("   Sampling frequency = [bl]" + formatGeneral(h.fs / 1000.0) + "[/bl] kHz");
     log.log("   Transmission bitrate = [bl]" + std::to_string(h.bitrate / 1000) + "[/bl] kbit/s");
-    log.log("   Channel arrangement = [bl]" + std::string(kAcmodNames[h.acmod]) + "[/bl], bsid = " +
-            std::to_string(h.bsid) + ", bsmod =" + std::to_string(h.bsmod));
+    log.log("   Channel arrangement = [bl]" + std::string(kAcmodNames[h.acmod]) +
+            "[/bl], bsid = " + std::to_string(h.bsid) + ", bsmod =" + std::to_string(h.bsmod));
 }
 
 }  // namespace

@@ -44,20 +44,26 @@ constexpr std::array<std::string_view, 16> kSfreqNames = {
 
 // Transmission bit rate in kbit/s by RATE.
 constexpr std::array<std::string_view, 32> kRateNames = {
-    "32",   "56",   "64",   "96",     "112",  "128",  "192",  "224",  "256",  "320",  "384",
-    "448",  "512",  "576",  "640",    "768",  "960",  "1024", "1152", "1280", "1344", "1408",
+    "32",     "56",   "64",   "96",   "112",  "128",  "192",  "224",  "256",      "320",       "384",
+    "448",    "512",  "576",  "640",  "768",  "960",  "1024", "1152", "1280",     "1344",      "1408",
     "1411,2", "1472", "1536", "1920", "2048", "3072", "3840", "open", "Variable", "Loss-less",
 };
 
 // Extension audio by EXT_AUDIO_ID.
 constexpr std::array<std::string_view, 8> kExtAudioNames = {
-    "Channel extension", "Reserved", "Frequency extension", "Channel and Frequency extension",
-    "Reserved",          "Reserved", "Reserved",            "Reserved",
+    "Channel extension",
+    "Reserved",
+    "Frequency extension",
+    "Channel and Frequency extension",
+    "Reserved",
+    "Reserved",
+    "Reserved",
+    "Reserved",
 };
 
 // LFE by LFF.
-constexpr std::array<std::string_view, 4> kLffNames = {
-    "not present", "[bl]present[/bl] (IF:128)", "[bl]present[/bl] (IF:64)", "invalid"};
+constexpr std::array<std::string_view, 4> kLffNames = {"not present", "[bl]present[/bl] (IF:128)",
+                                                       "[bl]present[/bl] (IF:64)", "invalid"};
 
 // Source PCM resolution by PCMR.
 constexpr std::array<std::string_view, 8> kPcmrNames = {

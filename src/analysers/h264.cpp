@@ -37,7 +37,8 @@ constexpr std::array<Profile, 7> kProfiles = {{
 constexpr std::string_view kUnknownProfile = "   Profile = Unknown";
 
 // The profiles whose SPS carries chroma format, bit depths and scaling matrices.
-constexpr std::array<uint32_t, 14> kHighProfiles = {100, 110, 122, 244, 44, 83, 86, 118, 128, 138, 139, 134, 135, 144};
+constexpr std::array<uint32_t, 14> kHighProfiles = {100, 110, 122, 244, 44,  83,  86,
+                                                    118, 128, 138, 139, 134, 135, 144};
 
 constexpr std::array<std::string_view, 4> kChromaFormatNames = {"monochrome", "4:2:0", "4:2:2", "4:4:4"};
 
@@ -51,7 +52,9 @@ std::string_view profileLine(uint32_t idc) {
     return kUnknownProfile;
 }
 
-bool isSpsNalHeader(uint8_t b) { return (b & kNalTypeMask) == kSpsNalType && (b & 0x60) != 0; }
+bool isSpsNalHeader(uint8_t b) {
+    return (b & kNalTypeMask) == kSpsNalType && (b & 0x60) != 0;
+}
 
 // Skips one scaling_list() of the given size: delta-coded scales until a zero next scale.
 void skipScalingList(BitReader& r, int size) {
@@ -82,7 +85,7 @@ std::optional<double> readVui(BitReader& r, MessageLog& log) {
         const uint32_t format = r.getbits(3);
         if (!r.ok()) return std::nullopt;
         log.log("   Video format = " + std::string(kVideoFormatNames[format]));
-        r.skipbits(1);                               // video_full_range_flag
+        r.skipbits(1);                             // video_full_range_flag
         if (r.getbits(1) == 1) r.skipbits(3 * 8);  // colour primaries, transfer, matrix
     }
     if (r.getbits(1) == 1) {  // chroma_loc_info_present_flag
@@ -130,8 +133,8 @@ std::optional<double> analyseH264(const AnalyserInput& in, MessageLog& log) {
         const uint32_t lumaDepth = r.readue() + 8;
         const uint32_t chromaDepth = r.readue() + 8;
         if (!r.ok() || chromaFormatIdc > 3) return kDefaultFrameRate;
-        log.log("   Chroma format = [bl]" + std::string(kChromaFormatNames[chromaFormatIdc]) + "[/bl]  (l, c) = " +
-                std::to_string(lumaDepth) + ", " + std::to_string(chromaDepth) + " bit");
+        log.log("   Chroma format = [bl]" + std::string(kChromaFormatNames[chromaFormatIdc]) +
+                "[/bl]  (l, c) = " + std::to_string(lumaDepth) + ", " + std::to_string(chromaDepth) + " bit");
         r.skipbits(1);            // qpprime_y_zero_transform_bypass_flag
         if (r.getbits(1) == 1) {  // seq_scaling_matrix_present_flag
             const int lists = chromaFormatIdc == 3 ? 12 : 8;

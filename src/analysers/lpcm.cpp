@@ -14,11 +14,13 @@ namespace {
 constexpr size_t kFrameHeaders = 1;
 constexpr size_t kFirstAccessUnit = 2;  // 16 bits, big-endian
 constexpr size_t kFlagsAndFrame = 4;    // bit 7 emphasis, bit 6 mute, bits 4-0 frame number
-constexpr size_t kFormat = 5;           // bits 7-6 quantization, 5-4 sampling frequency, 1-0 channels - 1
+constexpr size_t kFormat = 5;           // bits 7-6 quantization, 5-4 sampling frequency, 2-0 channels - 1
 constexpr size_t kDynamicRange = 6;
 constexpr uint8_t kNoDynamicRange = 0x80;
 
-const char* onOff(bool on) { return on ? "on" : "off"; }
+const char* onOff(bool on) {
+    return on ? "on" : "off";
+}
 
 }  // namespace
 
@@ -37,8 +39,9 @@ void analyseLpcm(const AnalyserInput& in, MessageLog& log) {
     if (h.size() > kFormat) {
         const uint8_t b = h[kFormat];
         log.log("   Quantization length = [bl]" + std::string(kQuantizationNames[b >> 6]) + "[/bl] bits");
-        log.log("   Sampling frequency = [bl]" + std::string(kSamplingFrequencyNames[b >> 4 & 3]) + "[/bl] kHz");
-        log.log("   Number of audio channels = [bl]" + std::to_string((b & 3) + 1) + "[/bl]");
+        log.log("   Sampling frequency = [bl]" + std::string(kSamplingFrequencyNames[b >> 4 & 3]) +
+                "[/bl] kHz");
+        log.log("   Number of audio channels = [bl]" + std::to_string((b & 7) + 1) + "[/bl]");
     }
     if (h.size() > kDynamicRange && h[kDynamicRange] != kNoDynamicRange)
         log.log("   Dynamic range = " + formatGeneral(dynamicRangeDb(h[kDynamicRange])) + " dB");

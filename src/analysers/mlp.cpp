@@ -61,8 +61,8 @@ void analyseMlp(const AnalyserInput& in, MessageLog& log) {
                             "[/bl] kHz");
                     break;
                 case 2:
-                    log.log("   Channel arrangement = [bl]" + std::string(kChannelArrangementNames[b & 0x1F]) +
-                            "[/bl]");
+                    log.log("   Channel arrangement = [bl]" +
+                            std::string(kChannelArrangementNames[b & 0x1F]) + "[/bl]");
                     break;
                 case 0:
                     logDynamicRange(previous, b, log);
@@ -89,13 +89,15 @@ void analyseMlp(const AnalyserInput& in, MessageLog& log) {
                     log.log("      channel modifier = " + std::string(kChannelModifierNames[m2]));
                     log.log("   6 ch. decoder");
                     log.log("      channel modifier = " + std::string(kChannelModifierNames[m6]));
-                    log.log("      channel arrangement = [bl]" + assignmentList(a6, kSixChannelGroups) + "[/bl]");
+                    log.log("      channel arrangement = [bl]" + assignmentList(a6, kSixChannelGroups) +
+                            "[/bl]");
                     break;
                 case 2: {
                     const uint32_t a8 = (previous & 0x1Fu) << 8 | b;
                     log.log("   8 ch. decoder");
                     log.log("      channel modifier = " + std::string(kChannelModifierNames[m8]));
-                    log.log("      channel arrangement = [bl]" + assignmentList(a8, kEightChannelGroups) + "[/bl]");
+                    log.log("      channel arrangement = [bl]" + assignmentList(a8, kEightChannelGroups) +
+                            "[/bl]");
                     break;
                 }
                 case 0:

@@ -50,25 +50,19 @@ constexpr std::array<FrameRate, 16> kFrameRates = {{
 
 // By aspect_ratio_information.
 constexpr std::array<std::string_view, 16> kAspectRatioLines = {
-    "   Aspect ratio = forbidden",
-    "   Aspect ratio = [bl]1:1[/bl] (square samples)",
-    "   Aspect ratio = [bl]4:3[/bl]",
-    "   Aspect ratio = [bl]16:9[/bl]",
-    "   Aspect ratio = [bl]2.21:1[/bl]",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
-    "   Aspect ratio = reserved",
+    "   Aspect ratio = forbidden",       "   Aspect ratio = [bl]1:1[/bl] (square samples)",
+    "   Aspect ratio = [bl]4:3[/bl]",    "   Aspect ratio = [bl]16:9[/bl]",
+    "   Aspect ratio = [bl]2.21:1[/bl]", "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",        "   Aspect ratio = reserved",
 };
 
-bool isIllegalPictureCodingType(uint32_t type) { return type == 0 || type >= 4; }
+bool isIllegalPictureCodingType(uint32_t type) {
+    return type == 0 || type >= 4;
+}
 
 }  // namespace
 

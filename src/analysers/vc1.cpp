@@ -68,8 +68,8 @@ std::optional<double> analyseVc1(const AnalyserInput& in, MessageLog& log) {
     const uint32_t dispWidth = r.getbits(14);
     const uint32_t dispHeight = r.getbits(14);
     if (!r.ok()) return std::nullopt;
-    log.log("   Display size = [bl]" + std::to_string(dispWidth + 1) + "[/bl]x[bl]" + std::to_string(dispHeight + 1) +
-            "[/bl]");
+    log.log("   Display size = [bl]" + std::to_string(dispWidth + 1) + "[/bl]x[bl]" +
+            std::to_string(dispHeight + 1) + "[/bl]");
 
     if (r.getbits(1) == 1) {  // ASPECT_RATIO_FLAG
         const uint32_t aspect = r.getbits(4);
@@ -101,8 +101,8 @@ std::optional<double> analyseVc1(const AnalyserInput& in, MessageLog& log) {
     // With pulldown the 30000/1001 display rate carries film frames at 24000/1001.
     if (pulldown == 1 && *numerator == 30000) numerator = 24000;
     const double rate = double(*numerator) / *denominator;
-    log.log("   Frame Rate = [bl]" + formatGeneral(roundToThousandth(rate)) + "[/bl] (" + std::to_string(*numerator) +
-            "/" + std::to_string(*denominator) + ")");
+    log.log("   Frame Rate = [bl]" + formatGeneral(roundToThousandth(rate)) + "[/bl] (" +
+            std::to_string(*numerator) + "/" + std::to_string(*denominator) + ")");
     return rate;
 }
 
