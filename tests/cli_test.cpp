@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fixtures/program_stream_builder.h"
+#include "fixtures/run_command.h"
+#include "fixtures/sample_streams.h"
+#include "fixtures/temp_dir.h"
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+
+struct Cli : ::testing::Test {
+    TempDir dir;
+    CommandResult run(const std::string& args) {
+        return runCommand(std::string(QUARNEL_CLI) + " " + args, dir.file("stderr.txt"));
+    }
+    std::string movie() {
+        const std::string path = dir.file("FEATURE_1.EVO");
+        writeFile(path, buildProgramStream({mpeg2Video(0xE0, 5, 2000, 90000), audio(EsKind::Ac3, 0x80, 5, 500, 90000, 1),
+                                            audio(EsKind::Eac3, 0xC2, 5, 400, 90000, 2)},
+                                           {}));
+        return path;
+    }
+};
+
+TEST_F(Cli, UsageErrorsExitWithTwo) {
+    for (const char* args : {"", "frobnicate x", "read", "read a b", "read --bogus x", "read --fast-size abc x",
+                             "demux --video-ext toolong x", "read --streams"}) {
+        const CommandResult r = run(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("Usage: quarnel-cli"), std::string::npos) << args;
+    }
+    EXPECT_EQ(run("--help").status, 0);
+    EXPECT_NE(run("--version").out.find("quarnel-cli 0.628"), std::string::npos);
+}
+
+TEST_F(Cli, ReadPrintsTheLogPlainOrWithMarkup) {
+    const std::string source = movie();
+    CommandResult r = run("read " + source);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\nMPEG-2 video stream 0 found!\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nDone.\n"), std::string::npos);
+    EXPECT_EQ(r.out.find("[b]"), std::string::npos);
+    r = run("read --markup --no-details " + source);
+    EXPECT_NE(r.out.find("\n[b]Dolby Digital[/b] Plus audio stream 2 found!\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("First PTS"), std::string::npos);
+}
+
+TEST_F(Cli, AMissingSourceExitsWithOneAndSaysWhy) {
+    const CommandResult r = run("read " + dir.file("nothing.EVO"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Cannot open file \"" + dir.file("nothing.EVO") + "\". No such file or directory."),
+              std::string::npos)
+        << r.err;
+}
+
+TEST_F(Cli, DemuxWritesTheSelectedStreams) {
+    const std::string source = movie();
+    const std::string out = dir.file("out");
+    CommandResult r = run("demux --streams a02,v0 -o " + out + " " + source);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(out + "/FEATURE_1.MPEG-2.stream.0.mpv"));
+    EXPECT_EQ(std::filesystem::file_size(out + "/FEATURE_1.DD+.stream.02.mpa"), 2000u);
+    EXPECT_FALSE(std::filesystem::exists(out + "/FEATURE_1.DD.stream.00.mpa"));
+    r = run("demux --streams a05 -o " + out + " " + source);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("stream a05 is not in the source"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, DemuxIntoAFolderThatCannotBeWrittenFails) {
+    const std::string source = movie();
+    const CommandResult r = run("demux -o /proc/quarnel-no " + source);
+    EXPECT_EQ(r.status, 1);
+}
+
+}  // namespace
+}  // namespace quarnel

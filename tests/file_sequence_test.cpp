@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fixtures/temp_dir.h"
+#include "runs/file_sequence.h"
+
+namespace quarnel {
+namespace {
+
+struct Folder : fixtures::TempDir {
+    std::string touch(const std::string& name) {
+        const std::string p = file(name);
+        std::FILE* f = std::fopen(p.c_str(), "wb");
+        std::fclose(f);
+        return p;
+    }
+};
+
+TEST(FileSequence, CutExtRemovesOnlyTheLastExtensionOfTheName) {
+    EXPECT_EQ(CutExt("FEATURE_1.EVO"), "FEATURE_1");
+    EXPECT_EQ(CutExt("a.b.EVO"), "a.b");
+    EXPECT_EQ(CutExt("NOEXT"), "NOEXT");
+    EXPECT_EQ(CutExt("/disc.d/NOEXT"), "/disc.d/NOEXT");
+    EXPECT_EQ(CutExt("/disc/F.EVO"), "/disc/F");
+}
+
+TEST(FileSequence, DigitAfterTheUnderscore) {
+    Folder d;
+    const std::string one = d.touch("FEATURE_1.EVO");
+    EXPECT_EQ(getnext(one), "");
+    const std::string two = d.touch("FEATURE_2.EVO");
+    EXPECT_EQ(getnext(one), two);
+    EXPECT_EQ(getnext(two), "");
+}
+
+TEST(FileSequence, ZeroThenDigitAfterTheUnderscore) {
+    Folder d;
+    EXPECT_EQ(getnext(d.touch("FEATURE_01.EVO")), "");
+    EXPECT_EQ(getnext(d.file("FEATURE_01.EVO")), d.touch("FEATURE_02.EVO"));
+    // rule B on the first underscore only: VTS_01_2 is not a candidate
+    d.touch("VTS_01_2.VOB");
+    const std::string first = d.touch("VTS_01_1.VOB");
+    EXPECT_EQ(getnext(first), "") << "VTS_01_2.VOB must not follow";
+    const std::string next = d.touch("VTS_02_1.VOB");
+    EXPECT_EQ(getnext(first), next);
+}
+
+TEST(FileSequence, DigitBeforeTheUnderscoreWinsOverTheOthers) {
+    Folder d;
+    EXPECT_EQ(getnext(d.touch("L0_mainMovie.EVO")), "");
+    EXPECT_EQ(getnext(d.file("L0_mainMovie.EVO")), d.touch("L1_mainMovie.EVO"));
+    const std::string a = d.touch("A1_1.EVO");
+    d.touch("A1_2.EVO");
+    EXPECT_EQ(getnext(a), d.touch("A2_1.EVO"));
+}
+
+TEST(FileSequence, NineHasNoSuccessorAndDivideIsTheFallback) {
+    Folder d;
+    const std::string nine = d.touch("FEATURE_9.EVO");
+    d.touch("FEATURE_10.EVO");
+    EXPECT_EQ(getnext(nine), "");
+    const std::string divide = d.touch("FEATURE_9_Divide.EVO");
+    EXPECT_EQ(getnext(nine), divide);
+    const std::string movie = d.touch("MOVIE.VOB");
+    EXPECT_EQ(getnext(movie), "");
+    const std::string movieDivide = d.touch("MOVIE_Divide.EVO");
+    EXPECT_EQ(getnext(movie), movieDivide);
+}
+
+TEST(FileSequence, AFolderIsNoCandidateAndAnUnderscoreFirstHasNothingBefore) {
+    Folder d;
+    std::filesystem::create_directories(d.file("FEATURE_2.EVO"));
+    EXPECT_EQ(getnext(d.touch("FEATURE_1.EVO")), "");
+    EXPECT_EQ(getnext(d.touch("_1.EVO")), "");
+    d.touch("_2.EVO");
+    EXPECT_EQ(getnext(d.file("_1.EVO")), d.file("_2.EVO"));
+}
+
+}  // namespace
+}  // namespace quarnel
