@@ -49,6 +49,16 @@ TEST_F(Cli, ReadPrintsTheLogPlainOrWithMarkup) {
     EXPECT_EQ(r.out.find("First PTS"), std::string::npos);
 }
 
+TEST_F(Cli, ReadAsJson) {
+    const CommandResult r = run("read --json " + movie());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\n  \"source\": ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("{\"stream\": \"a02\", \"id\": 194, \"caption\": \"DD+.stream.02\"}"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"countedFrames\": [5, 0]"), std::string::npos);
+    EXPECT_NE(r.out.find("\"Done.\""), std::string::npos);
+}
+
 TEST_F(Cli, AMissingSourceExitsWithOneAndSaysWhy) {
     const CommandResult r = run("read " + dir.file("nothing.EVO"));
     EXPECT_EQ(r.status, 1);

@@ -25,6 +25,7 @@ const char* const kUsageText =
     "  --audio-ext EXT       extension of audio outputs (default mpa)\n"
     "  --sub-ext EXT         extension of subpicture outputs (default sup)\n"
     "  --markup              print each log line as logged, tags kept\n"
+    "  --json                print the streams, timings and log as JSON (read)\n"
     "  --help                show this text\n"
     "  --version             show the version\n"
     "\n"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/json_report.h"
 #include "cli/terminal_host.h"
 #include "shell/main_model.h"
 
@@ -51,7 +52,7 @@ int finish(const MainModel& m, TerminalHost& host) {
 }
 
 int runCommand(const CliArgs& args) {
-    TerminalHost host(args.markup);
+    TerminalHost host(args.markup, args.json);
     MainModel m(host);
     host.attach(&m);
     installInterruptHandler();
@@ -71,7 +72,10 @@ int runCommand(const CliArgs& args) {
     m.opt.autoProcess = AutoProcess::None;
     m.bReadEVOClick();
     if (!m.lastError().empty()) return finish(m, host);
-    if (args.command == "read") return finish(m, host);
+    if (args.command == "read") {
+        if (args.json) std::fputs(jsonReport(m, host.collected()).c_str(), stdout);
+        return finish(m, host);
+    }
 
     if (args.streams) {
         std::string error;

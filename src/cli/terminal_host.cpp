@@ -31,11 +31,16 @@ std::string ansiFor(const TextStyle& s) {
 
 void installInterruptHandler() { std::signal(SIGINT, onInterrupt); }
 
-TerminalHost::TerminalHost(bool markup)
-    : markup_(markup), styled_(::isatty(STDOUT_FILENO) == 1), progress_(::isatty(STDERR_FILENO) == 1) {}
+TerminalHost::TerminalHost(bool markup, bool collect)
+    : markup_(markup),
+      collect_(collect), styled_(::isatty(STDOUT_FILENO) == 1), progress_(::isatty(STDERR_FILENO) == 1) {}
 
 void TerminalHost::appendLog(std::string_view markup, const LogLine& line) {
     endProgress();
+    if (collect_) {
+        collected_.push_back(markup_ ? std::string(markup) : line.text);
+        return;
+    }
     std::string out;
     if (markup_) {
         out = markup;

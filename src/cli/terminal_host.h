@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "shell/host.h"
 
@@ -12,7 +13,8 @@ class MainModel;
 
 class TerminalHost : public Host {
 public:
-    explicit TerminalHost(bool markup);
+    // markup: lines as logged, tags kept; collect: lines kept for a JSON report, not printed.
+    TerminalHost(bool markup, bool collect);
     void attach(MainModel* model) { model_ = model; }
 
     void appendLog(std::string_view markup, const LogLine& line) override;
@@ -24,10 +26,13 @@ public:
     void showPage(Page) override {}
 
     bool errorShown() const { return errorShown_; }
+    const std::vector<std::string>& collected() const { return collected_; }
     void endProgress();
 
 private:
     bool markup_;
+    bool collect_;
+    std::vector<std::string> collected_;
     bool styled_;    // stdout is a terminal: styles as ANSI sequences
     bool progress_;  // stderr is a terminal: status panels shown there
     bool errorShown_ = false;
