@@ -107,7 +107,8 @@ struct DemuxSink {
     }
 
     AnalyserInput analyserInput(const ScanState& st, std::span<const uint8_t> piece, int index) const {
-        return {piece, std::span<const uint8_t>(st.privateHeader.data(), st.privateHeaderLength), index,
+        const bool audio = st.kind == PacketKind::Audio;
+        return {piece, std::span<const uint8_t>(st.privateHeader.data(), audio ? st.privateHeaderLength : 0), index,
                 st.videoPts, st.videoDts, aob};
     }
 
