@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/recording_host.h"
+#include "parse/start_code_count.h"
 #include "shell/main_model.h"
 #include "shell/text_format.h"
 
@@ -73,6 +74,23 @@ TEST_F(FrameReport, WithoutRateOrWithoutCounts) {
     m.run.frameRate = {0, 0};
     m.logframes(false);
     EXPECT_TRUE(host.markup.empty());
+}
+
+TEST(StartCodeCount, AgreesWithAByteByByteCountAtEveryOffset) {
+    std::vector<uint8_t> bytes(1000);
+    uint32_t x = 12345;
+    for (auto& b : bytes) {
+        x = x * 1103515245 + 12345;
+        const uint32_t r = (x >> 16) % 16;
+        b = r < 6 ? 0 : r < 9 ? 1 : r == 9 ? 0xB3 : uint8_t(x >> 8);  // many zeros, ones and codes
+    }
+    for (size_t from = 0; from < 40; ++from)
+        for (size_t n : {0, 3, 4, 18, 19, 20, 35, 500, 960}) {
+            int32_t naive = 0;
+            for (size_t i = from; i + 3 < from + n; ++i)
+                naive += bytes[i] == 0 && bytes[i + 1] == 0 && bytes[i + 2] == 1 && bytes[i + 3] == 0xB3;
+            EXPECT_EQ(countStartCodes(bytes.data() + from, n, 0xB3), naive) << from << " " << n;
+        }
 }
 
 TEST(TextFormat, SpansAndHex) {

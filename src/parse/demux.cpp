@@ -5,6 +5,7 @@
 
 #include "analysers/analysers.h"
 #include "parse/navigation.h"
+#include "parse/start_code_count.h"
 #include "runs/file_sequence.h"
 #include "shell/main_model.h"
 #include "shell/text_format.h"
@@ -278,14 +279,8 @@ void MainModel::countframes(std::span<const uint8_t> payload, int index, VideoTy
         w = w << 8 | p[i];
         if (w == code) ++found;
     }
-    // Codes wholly inside the piece: find each 0x01 and look around it.
-    for (size_t j = 2; j + 1 < n;) {
-        const void* hit = std::memchr(p + j, 0x01, n - 1 - j);
-        if (!hit) break;
-        j = size_t(static_cast<const uint8_t*>(hit) - p);
-        if (p[j + 1] == last && p[j - 1] == 0 && p[j - 2] == 0) ++found;
-        ++j;
-    }
+    // Codes wholly inside the piece (they end at index 3 or later).
+    found += countStartCodes(p, n, last);
     if (n >= 4) w = uint32_t(p[n - 4]) << 24 | uint32_t(p[n - 3]) << 16 | uint32_t(p[n - 2]) << 8 | p[n - 1];
     frameWindow_[index] = w;
     run.countedFrames[index] += found;

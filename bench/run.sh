@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Throughput of Read, Demux and Rebuild against the limits of the machine (dd) and against
+# ffmpeg/ffprobe, on a large generated EVO held in the page cache.
+#
+#   bench/run.sh [SIZE_MB]        (default 2048)
+#
+# The generated files are cached in $QUARNEL_BENCH_CACHE (default ~/.cache/quarnel-bench).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+size_mb=${1:-2048}
+cache=${QUARNEL_BENCH_CACHE:-$HOME/.cache/quarnel-bench}
+runs=${QUARNEL_BENCH_RUNS:-5}
+mkdir -p "$cache"
+
+need=()
+for tool in cmake g++ ffmpeg ffprobe dd; do command -v "$tool" >/dev/null || need+=("$tool"); done
+command -v ninja >/dev/null || need+=(ninja-build)
+[ -x /usr/bin/time ] || need+=(time)
+command -v bc >/dev/null || need+=(bc)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+if [ ${#need[@]} -gt 0 ]; then
+    sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+    pkgs=$(printf '%s\n' "${need[@]}" | sed 's/^g++$/g++/; s/^ffprobe$/ffmpeg/; s/^dd$/coreutils/' | sort -u)
+    $sudo apt-get update -qq && $sudo apt-get install -y -qq $pkgs
+fi
+
+build="$top/build-release"
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null
+ninja -C "$build" quarnel-cli quarnel-bench-make >/dev/null
+cli="$build/bin/quarnel-cli"
+
+# Short encoded clips, looped by the generator.
+es="$cache/es"
+if [ ! -f "$es/done" ]; then
+    mkdir -p "$es"
+    ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=1920x1080:rate=30000/1001" -t 10 \
+        -c:v mpeg2video -b:v 20M -maxrate 25M -bufsize 9M -bf 0 -g 15 "$es/video.m2v"
+    ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:sample_rate=48000" -t 10 -ac 6 -c:a ac3 -b:a 640k "$es/audio.ac3"
+    ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=330:sample_rate=48000" -t 10 -ac 6 -c:a eac3 -b:a 1536k "$es/audio.eac3"
+    ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=550:sample_rate=48000" -t 10 -ac 6 -c:a dca -strict -2 -b:a 1509k "$es/audio.dts"
+    touch "$es/done"
+fi
+big="$cache/bench_${size_mb}.EVO"
+small="$cache/bench_256.EVO"
+[ -f "$big" ] || "$build/bin/quarnel-bench-make" "$es" "$big" "$size_mb"
+[ -f "$small" ] || "$build/bin/quarnel-bench-make" "$es" "$small" 256
+
+work="$cache/work"
+rm -rf "$work"; mkdir -p "$work"
+bytes=$(stat -c %s "$big")
+
+# Median wall time in seconds of a command run $runs times (after one warm-up run).
+median() {
+    local times=() t0 t1
+    "$@" >/dev/null 2>&1 || true
+    for _ in $(seq "$runs"); do
+        t0=$(date +%s.%N); "$@" >/dev/null 2>&1 || true; t1=$(date +%s.%N)
+        times+=("$(echo "$t1 - $t0" | bc -l)")
+    done
+    printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
+}
+rate() { echo "scale=1; $bytes / 1048576 / $1" | bc -l; }
+peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
+
+keep=$("$cli" read --json --full "$big" | grep -o '"stream": "[^"]*"' | cut -d'"' -f4 | awk 'NR % 2 == 1' | paste -sd, -)
+
+echo "Benchmark on $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -sr); file $((bytes >> 20)) MiB, median of $runs runs"
+cat "$big" >/dev/null  # into the page cache
+t_ddread=$(median dd if="$big" of=/dev/null bs=256K)
+t_ddcopy=$(median dd if="$big" of="$work/copy" bs=256K)
+t_read=$(median "$cli" read --full "$big")
+t_demux=$(median "$cli" demux --full -o "$work/demux" "$big")
+t_rebuild=$(median "$cli" rebuild --full --streams "$keep" -o "$work/rebuild" "$big")
+t_ffnull=$(median ffmpeg -v error -y -i "$big" -map 0 -c copy -f null -)
+t_ffdemux=$(median ffmpeg -v error -y -i "$big" -map 0:v -c copy "$work/ff.m2v" -map 0:a:0 -c copy "$work/ff.ac3" \
+    -map 0:a:1 -c copy "$work/ff.eac3" -map 0:a:2 -c copy "$work/ff.dts")
+t_ffprobe=$(median ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames "$big")
+
+printf '\n| operation | seconds | MiB/s | ratio |\n|---|---:|---:|---|\n'
+printf '| dd read (limit for a read) | %s | %s | |\n' "$t_ddread" "$(rate "$t_ddread")"
+printf '| quarnel-cli read --full | %s | %s | %.2f x dd read; %.1f x ffmpeg copy to null; %.1f x ffprobe -count_frames |\n' \
+    "$t_read" "$(rate "$t_read")" "$(echo "$t_ddread / $t_read" | bc -l)" "$(echo "$t_ffnull / $t_read" | bc -l)" "$(echo "$t_ffprobe / $t_read" | bc -l)"
+printf '| dd copy (limit for read+write) | %s | %s | |\n' "$t_ddcopy" "$(rate "$t_ddcopy")"
+printf '| quarnel-cli demux --full (all streams) | %s | %s | %.2f x dd copy; %.1f x ffmpeg stream copy |\n' \
+    "$t_demux" "$(rate "$t_demux")" "$(echo "$t_ddcopy / $t_demux" | bc -l)" "$(echo "$t_ffdemux / $t_demux" | bc -l)"
+printf '| quarnel-cli rebuild --full (half the streams) | %s | %s | %.2f x dd copy |\n' \
+    "$t_rebuild" "$(rate "$t_rebuild")" "$(echo "$t_ddcopy / $t_rebuild" | bc -l)"
+printf '| ffmpeg -c copy -f null | %s | %s | |\n' "$t_ffnull" "$(rate "$t_ffnull")"
+printf '| ffmpeg stream copy into files | %s | %s | |\n' "$t_ffdemux" "$(rate "$t_ffdemux")"
+printf '| ffprobe -count_frames | %s | %s | |\n' "$t_ffprobe" "$(rate "$t_ffprobe")"
+
+printf '\n| peak resident memory | 256 MiB file | %d MiB file |\n|---|---:|---:|\n' "$((bytes >> 20))"
+printf '| read | %s KiB | %s KiB |\n' "$(peak "$cli" read --full "$small")" "$(peak "$cli" read --full "$big")"
+printf '| demux | %s KiB | %s KiB |\n' "$(peak "$cli" demux --full -o "$work/demux" "$small")" \
+    "$(peak "$cli" demux --full -o "$work/demux" "$big")"
+rm -rf "$work"
