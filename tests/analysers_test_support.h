@@ -1,33 +1,18 @@
-// Shared by the analyser tests: a host that records the logged lines, the stored stream
-// snippets, and a bit writer for hand-made headers.
+// Shared by the analyser tests: the lines an analyser logs, the stored stream snippets, and a
+// bit writer for hand-made headers.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "analysers/analysers.h"
-#include "shell/host.h"
-#include "shell/message_log.h"
+#include "fixtures/program_stream_builder.h"
+#include "fixtures/recording_host.h"
 
 namespace quarnel::test {
-
-class LineRecorder : public Host {
-  public:
-    void appendLog(std::string_view markup, const LogLine&) override { lines.emplace_back(markup); }
-    void clearLog() override { lines.clear(); }
-    void setStatus(int, const std::string&) override {}
-    void pumpEvents() override {}
-    bool askYesNo(const std::string&) override { return false; }
-    void showError(const std::string&) override {}
-    void showPage(Page) override {}
-
-    std::vector<std::string> lines;
-};
 
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
@@ -39,81 +24,67 @@ inline AnalyserInput inputOf(const Bytes& payload, const Bytes& privateHeader = 
     return in;
 }
 
-// The lines an audio or subpicture analyser logs for the input.
-template <typename Analyser>
-Lines logOf(Analyser analyse, const AnalyserInput& in) {
-    LineRecorder host;
-    MessageLog log(host);
-    analyse(in, log);
-    return host.lines;
-}
-
-// The lines a video analyser logs for the input and the frame rate it returns.
-struct VideoReport {
+// What an analyser logs and, for video, the frame rate it returns.
+struct Report {
     Lines lines;
     std::optional<double> frameRate;
 };
 template <typename Analyser>
-VideoReport videoReportOf(Analyser analyse, const AnalyserInput& in) {
-    LineRecorder host;
+Report reportOf(Analyser analyse, const AnalyserInput& in) {
+    fixtures::RecordingHost host;
     MessageLog log(host);
-    const std::optional<double> rate = analyse(in, log);
-    return {host.lines, rate};
+    Report r;
+    if constexpr (std::is_void_v<decltype(analyse(in, log))>)
+        analyse(in, log);
+    else
+        r.frameRate = analyse(in, log);
+    r.lines = host.markup;
+    return r;
+}
+
+// The expected lines that were not logged.
+inline Lines missing(const Lines& logged, const Lines& expected) {
+    Lines out;
+    for (const auto& e : expected)
+        if (std::find(logged.begin(), logged.end(), e) == logged.end()) out.push_back(e);
+    return out;
 }
 
 // A stream snippet from tests/data/analysers.
 inline Bytes snippet(const std::string& name) {
-    std::ifstream file(std::string(QUARNEL_SOURCE_DIR) + "/tests/data/analysers/" + name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), {});
+    return fixtures::readFile(std::string(QUARNEL_SOURCE_DIR) + "/tests/data/analysers/" + name);
 }
 
 // Writes fields most significant bit first, and Exp-Golomb codes.
 class BitWriter {
   public:
     BitWriter& bits(uint64_t value, int n) {
-        for (int i = n - 1; i >= 0; --i) bit(value >> i & 1);
+        for (int i = n - 1; i >= 0; --i) {
+            if (used_ == 0) bytes_.push_back(0);
+            if (value >> i & 1) bytes_.back() |= uint8_t(0x80 >> used_);
+            used_ = (used_ + 1) % 8;
+        }
         return *this;
     }
     BitWriter& ue(uint32_t value) {
         const uint64_t v = uint64_t(value) + 1;
         int length = 0;
         while (v >> (length + 1)) ++length;
-        bits(0, length);
-        return bits(v, length + 1);
+        return bits(0, length).bits(v, length + 1);
     }
-    BitWriter& se(int32_t value) {
-        return ue(value > 0 ? uint32_t(2 * value - 1) : uint32_t(-2 * int64_t(value)));
-    }
-    BitWriter& raw(const Bytes& b) {
-        for (uint8_t x : b) bits(x, 8);
-        return *this;
-    }
-    // Pads the last byte with a stop bit and zeros.
-    Bytes done() const {
-        BitWriter padded = *this;
-        padded.bit(1);
-        return padded.bytes_;
-    }
-    const Bytes& bytes() const { return bytes_; }
+    BitWriter& se(int32_t v) { return ue(v > 0 ? uint32_t(2 * v - 1) : uint32_t(-2 * int64_t(v))); }
+    // The bytes with a stop bit after the last field.
+    Bytes done() const { return BitWriter(*this).bits(1, 1).bytes_; }
 
   private:
-    void bit(int b) {
-        if (used_ == 0) bytes_.push_back(0);
-        if (b) bytes_.back() |= uint8_t(0x80 >> used_);
-        used_ = (used_ + 1) % 8;
-    }
     Bytes bytes_;
     int used_ = 0;
 };
 
-}  // namespace quarnel::test
-
-namespace quarnel::test {
-
-// A unit as it is carried after its start code: every 00 00 followed by a byte up to 03 gets
-// an emulation prevention byte 03 in between.
-inline Bytes escaped(const Bytes& unit) {
-    Bytes out;
+// A start code 00 00 01 `code` and the unit as carried: an emulation prevention byte 03 after
+// every 00 00 that a byte up to 03 follows.
+inline Bytes withStartCode(uint8_t code, const Bytes& unit) {
+    Bytes out = {0x00, 0x00, 0x01, code};
     int zeros = 0;
     for (uint8_t b : unit) {
         if (zeros >= 2 && b <= 0x03) {
@@ -123,14 +94,6 @@ inline Bytes escaped(const Bytes& unit) {
         out.push_back(b);
         zeros = b == 0 ? zeros + 1 : 0;
     }
-    return out;
-}
-
-// Start code 00 00 01 and the code byte, then the escaped unit.
-inline Bytes withStartCode(uint8_t code, const Bytes& unit) {
-    Bytes out = {0x00, 0x00, 0x01, code};
-    const Bytes body = escaped(unit);
-    out.insert(out.end(), body.begin(), body.end());
     return out;
 }
 
