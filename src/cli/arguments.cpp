@@ -11,6 +11,8 @@ const char* const kUsageText =
     "  read     SOURCE    read an EVO, VOB or AOB file (and the files that follow it) and report\n"
     "                     every stream, its time stamps and frame counts\n"
     "  demux    SOURCE    read, then write the selected streams to elementary-stream files\n"
+    "  rebuild  SOURCE    read, then write a new EVO holding only the selected streams,\n"
+    "                     renumbered, as BASE.rebuilt.EVO (EVO sources only)\n"
     "\n"
     "Options:\n"
     "  -o, --output-dir DIR  folder for output files (default: the current folder)\n"
@@ -24,6 +26,9 @@ const char* const kUsageText =
     "  --video-ext EXT       extension of video outputs (default mpv)\n"
     "  --audio-ext EXT       extension of audio outputs (default mpa)\n"
     "  --sub-ext EXT         extension of subpicture outputs (default sup)\n"
+    "  --adv-pck             rebuild: keep the advanced packs (ADV_PCK)\n"
+    "  --adjust-pts          rebuild: move the time stamps of each following file on by the\n"
+    "                        end time of the files before it\n"
     "  --markup              print each log line as logged, tags kept\n"
     "  --json                print the streams, timings and log as JSON (read)\n"
     "  --help                show this text\n"
@@ -34,7 +39,7 @@ const char* const kUsageText =
 
 namespace {
 
-constexpr const char* kCommands[] = {"read", "demux"};
+constexpr const char* kCommands[] = {"read", "demux", "rebuild"};
 constexpr size_t kMaxExtension = 5;
 
 bool splitInto(const std::string& list, std::vector<std::string>& into) {

@@ -55,6 +55,7 @@ bool MainModel::readRun() {
     resetFrameCounting();
     run.earliestFirstPts = kNoPts;
     run.firstPtm = 0;
+    run.endPtmSum = 0;  // the sum of this run's end PTMs, which a Rebuild takes over
     evoBaseName = CutExt(evoFileName);
     run.videoDurationSum = 0;
     std::string file = eEVOfile;
@@ -88,6 +89,7 @@ bool MainModel::readRun() {
         return false;
     }
     input_.close();
+    tableFromPlaylist = false;
 
     offerStreams(boxes.video, table.video.data(), kUsedVideoBoxes, VideoKind, 1);
     offerStreams(boxes.audio, table.audio.data(), kAudioBoxes, AudioKind, 2);

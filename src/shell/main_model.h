@@ -36,6 +36,8 @@ public:
     std::string evoDir, evoFileName, evoBaseName;
     std::string xplDir, xplFileName;
     StreamTable table;
+    // The table holds the playlist reader's slot markers, not stream ids, until a Read run.
+    bool tableFromPlaylist = false;
     RunValues run;
     MessageLog log;
 
