@@ -57,5 +57,12 @@ TEST(Mpeg2VideoAnalyser, CountsPicturesBeforeTheFirstSequenceHeaderAndFindsTheFi
     EXPECT_EQ(analyse(single).lines.size(), 6u);
 }
 
+TEST(Mpeg2VideoAnalyser, ReservedFrameRateGivesNoRate) {
+    const Bytes sequence = {0, 0, 1, 0xB3, 0x78, 0x04, 0x38, 0x3F, 0x49, 0x3E, 0x32, 0xA8};  // code 15
+    const test::Report r = analyse(sequence);
+    EXPECT_EQ(test::missing(r.lines, {"   Frame rate = reserved"}), Lines{});
+    EXPECT_FALSE(r.frameRate.has_value());
+}
+
 }  // namespace
 }  // namespace quarnel

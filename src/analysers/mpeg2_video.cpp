@@ -25,12 +25,12 @@ constexpr int kPicturesToFirstPts = 2;
 
 struct FrameRate {
     std::string_view line;
-    double rate;  // stored; 1 for the forbidden and reserved codes
+    double rate;  // stored for the frame report; 0 (none) for the forbidden and reserved codes
 };
 
 // By frame_rate_code.
 constexpr std::array<FrameRate, 16> kFrameRates = {{
-    {"   Frame rate = forbidden", 1},
+    {"   Frame rate = forbidden", 0},
     {"   Frame rate = [bl]23.976[/bl] fps", 24000.0 / 1001},
     {"   Frame rate = [bl]24[/bl] fps", 24},
     {"   Frame rate = [bl]25[/bl] fps", 25},
@@ -39,13 +39,13 @@ constexpr std::array<FrameRate, 16> kFrameRates = {{
     {"   Frame rate = [bl]50[/bl] fps", 50},
     {"   Frame rate = [bl]59.94[/bl] fps", 60000.0 / 1001},
     {"   Frame rate = [bl]60[/bl] fps", 60},
-    {"   Frame rate = reserved", 1},
-    {"   Frame rate = reserved", 1},
-    {"   Frame rate = reserved", 1},
-    {"   Frame rate = reserved", 1},
-    {"   Frame rate = reserved", 1},
-    {"   Frame rate = reserved", 1},
-    {"   Frame rate = reserved", 1},
+    {"   Frame rate = reserved", 0},
+    {"   Frame rate = reserved", 0},
+    {"   Frame rate = reserved", 0},
+    {"   Frame rate = reserved", 0},
+    {"   Frame rate = reserved", 0},
+    {"   Frame rate = reserved", 0},
+    {"   Frame rate = reserved", 0},
 }};
 
 // By aspect_ratio_information.
@@ -99,7 +99,7 @@ std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log
             } else if (sequenceHeader == 3) {  // aspect_ratio_information, frame_rate_code
                 log.log(kAspectRatioLines[b >> 4]);
                 log.log(kFrameRates[b & 0x0F].line);
-                frameRate = kFrameRates[b & 0x0F].rate;
+                if (kFrameRates[b & 0x0F].rate > 0) frameRate = kFrameRates[b & 0x0F].rate;
             } else if (sequenceHeader == 0) {  // the 18-bit bit_rate_value in units of 400 bit/s
                 const uint32_t bitRateValue = r >> 6 & 0x3FFFF;
                 log.log("  Sequence header bitrate = [bl]" + std::to_string(bitRateValue * 400 / 1000) +
