@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "discmeta/playlist_view.h"
+#include "discmeta/vti_view.h"
 #include "parse/files.h"
 #include "parse/navigation.h"
 #include "parse/run_values.h"
@@ -40,6 +42,8 @@ public:
     bool tableFromPlaylist = false;
     RunValues run;
     MessageLog log;
+    PlaylistView xpl;  // the "XPL" page
+    VtiView vti;       // the "VTI" page
 
     // --- selection ---
     void EVOadj();
@@ -52,6 +56,8 @@ public:
     void bDemuxClick();
     void bRebuildClick();
     void bReadVTIClick();
+    void bReadXPLClick();
+    void bWriteChapsClick();
     void bCancelClick();
     bool FormCloseQuery();
     bool runActive() const { return runActive_; }

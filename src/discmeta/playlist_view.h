@@ -1,0 +1,37 @@
+// What the playlist reader leaves for the "XPL" page: the tag list (mXPL), the tree of the
+// current title (tvXPL), the chapter list the chapter export writes (mChapter), and the
+// attribute tables that carry over from one playlist read to the next.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace quarnel {
+
+constexpr int kAttributeEntries = 8;  // attribute items are numbered 1 to 8
+
+// One top-level node of the tree with its child lines, in order.
+struct XplTreeNode {
+    std::string text;
+    std::vector<std::string> children;
+};
+
+// The tree's five top-level nodes, in this order.
+constexpr const char* kXplTreeNodes[] = {"Info", "Video", "Audio", "Subtitle", "Chapter"};
+enum XplNode { kInfoNode, kVideoNode, kAudioNode, kSubtitleNode, kChapterNode };
+
+struct PlaylistView {
+    // mXPL: one line per tag, indented two blanks per nesting level; after a read it holds the
+    // title that plays the current EVO file, or the whole playlist.
+    std::vector<std::string> mXPL;
+    // tvXPL: empty before the first read, then the five nodes of kXplTreeNodes.
+    std::vector<XplTreeNode> tvXPL;
+    // mChapter: "CHAPTERnn=HH:MM:SS.mmm" and "CHAPTERnnNAME=name" per chapter, in order.
+    std::vector<std::string> mChapter;
+    // Entry k holds attribute item k + 1 ("DD+.6ch", "VC-1", ...); never cleared, a read
+    // overwrites only the entries its playlist defines.
+    std::array<std::string, kAttributeEntries> videoAttr, audioAttr, subAttr;
+};
+
+}  // namespace quarnel

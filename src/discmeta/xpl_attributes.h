@@ -1,0 +1,25 @@
+// Value lookups in the playlist's tag lines. The playlist is not parsed as XML: a value is
+// found by its attribute name anywhere in the line, letters compared without regard to case.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quarnel {
+
+// Finds the first occurrence of `name` in `line`; when there is one, `into` becomes the text
+// that follows it, past the first "=" and the first double quote, up to the next double quote.
+// When the name is absent `into` keeps its value.
+void getattr(std::string_view line, std::string_view name, std::string& into);
+// getattr into an empty text, read as a signed decimal integer; empty or not a number gives 0.
+int getattrint(std::string_view line, std::string_view name);
+// Leading blanks and a sign allowed, the leading digits taken, the rest ignored; no digits: 0.
+int lenientNumber(std::string_view text);
+// The decimal text of `value` with "0" in front until it is `width` characters long.
+std::string zeropad(int value, int width);
+// A chapter start HH:MM:SS:FF (FF in sixtieths of a second) as HH:MM:SS.mmm.
+std::string chapterTime(const std::string& begin);
+// True when `line` contains `text`, compared upper-cased.
+bool containsUpper(std::string_view line, std::string_view upperText);
+
+}  // namespace quarnel
