@@ -13,6 +13,10 @@ const char* const kUsageText =
     "  demux    SOURCE    read, then write the selected streams to elementary-stream files\n"
     "  rebuild  SOURCE    read, then write a new EVO holding only the selected streams,\n"
     "                     renumbered, as BASE.rebuilt.EVO (EVO sources only)\n"
+    "  xpl      PLAYLIST  read a VPLST000.XPL playlist: print its tags, titles, streams and chapters\n"
+    "  chapters PLAYLIST  read the playlist, then write the chapters of the source's title as\n"
+    "                     BASE.chapters.txt (needs --source)\n"
+    "  vti      SOURCE    read HVA00001.VTI beside SOURCE and print every EVOB record decoded\n"
     "\n"
     "Options:\n"
     "  -o, --output-dir DIR  folder for output files (default: the current folder)\n"
@@ -29,6 +33,7 @@ const char* const kUsageText =
     "  --adv-pck             rebuild: keep the advanced packs (ADV_PCK)\n"
     "  --adjust-pts          rebuild: move the time stamps of each following file on by the\n"
     "                        end time of the files before it\n"
+    "  --source EVO          xpl, chapters: the EVO file whose title the playlist describes\n"
     "  --markup              print each log line as logged, tags kept\n"
     "  --json                print the streams, timings and log as JSON (read)\n"
     "  --help                show this text\n"
@@ -39,7 +44,7 @@ const char* const kUsageText =
 
 namespace {
 
-constexpr const char* kCommands[] = {"read", "demux", "rebuild"};
+constexpr const char* kCommands[] = {"read", "demux", "rebuild", "xpl", "chapters", "vti"};
 constexpr size_t kMaxExtension = 5;
 
 bool splitInto(const std::string& list, std::vector<std::string>& into) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/discmeta_commands.h"
 #include "cli/json_report.h"
 #include "cli/terminal_host.h"
 #include "shell/main_model.h"
@@ -65,6 +66,13 @@ int runCommand(const CliArgs& args) {
                          ec.message().c_str());
             return kExitFailed;
         }
+    }
+    if (isDiscmetaCommand(args.command)) {
+        const std::string error = runDiscmetaCommand(m, args);
+        if (error.empty()) return finish(m, host);
+        std::fflush(stdout);
+        std::fprintf(stderr, "quarnel-cli: %s\n", error.c_str());
+        return kExitFailed;
     }
     m.eEVOfile = args.source;
     m.EVOadj();

@@ -1,0 +1,16 @@
+// quarnel-cli xpl, chapters and vti: the disc's playlist and title set information.
+#pragma once
+
+#include <string>
+
+#include "cli/arguments.h"
+#include "shell/main_model.h"
+
+namespace quarnel {
+
+bool isDiscmetaCommand(const std::string& command);
+// Runs the command on a fresh model; returns an error of the command line's own (an empty
+// text when there is none; the model's errors are in lastError()).
+std::string runDiscmetaCommand(MainModel& m, const CliArgs& args);
+
+}  // namespace quarnel
