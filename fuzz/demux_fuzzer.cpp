@@ -1,0 +1,42 @@
+// The Demux run over arbitrary bytes: a Read run, then every stream found ticked (or the
+// ones byte 3 leaves ticked) and demuxed into an output folder. It must end with "Done." and
+// no error, leave the sources as they were and write no more than the sources hold.
+#include "fuzz_support.h"
+
+using namespace quarnel;
+using namespace quarnel::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    SourceSetup setup;
+    if (!setup.parse(data, size)) return 0;
+    CheckingHost host;
+    MainModel m(host);
+    const auto folder = freshScratch();
+    setup.write(folder, m);
+    m.bReadEVOClick();
+    // choice bit 7: keep every found stream ticked; otherwise bits 0-6 untick every
+    // stream whose slot number modulo 7 names a set bit.
+    if (!(setup.choice & 0x80)) {
+        const auto untick = [&](auto& boxes) {
+            for (size_t k = 0; k < boxes.size(); ++k)
+                if (setup.choice >> (k % 7) & 1) boxes[k].ticked = false;
+        };
+        untick(m.boxes.video);
+        untick(m.boxes.audio);
+        untick(m.boxes.sub);
+        m.cbVideoClick();
+    }
+    const auto out = folder / "out";
+    std::filesystem::create_directory(out);
+    m.opt.eWorkdir = out.string();
+    host.markup.clear();
+    m.bDemuxClick();
+    check(m.lastError().empty(), "the Demux run reported an error");
+    check(host.logged("Done."), "the Demux run did not end with Done.");
+    setup.checkSourcesUntouched();
+    uint64_t written = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out)) written += entry.file_size();
+    // A .sup record header (10 bytes) needs a packet of at least 15 bytes.
+    check(written <= 2 * setup.sourceBytes(), "the Demux run wrote more than its sources hold");
+    return 0;
+}

@@ -1,0 +1,170 @@
+// Writes the seed corpora of the fuzz targets into FOLDER/<target>/: small EVO, VOB and AOB
+// files from the fixture builder (their streams made of the analyser snippets), the analyser
+// snippets themselves, log lines and file name lists.
+//   fuzz_seeds FOLDER
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fixtures/program_stream_builder.h"
+#include "fixtures/sample_streams.h"
+
+using namespace quarnel::fixtures;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kStart = 0x00100000;
+
+Bytes snippet(const std::string& name) {
+    return readFile(std::string(QUARNEL_SOURCE_DIR) + "/tests/data/analysers/" + name);
+}
+
+void put(const fs::path& folder, const std::string& name, const Bytes& bytes) {
+    fs::create_directories(folder);
+    writeFile((folder / name).string(), bytes);
+}
+
+void put(const fs::path& folder, const std::string& name, const std::string& text) {
+    put(folder, name, Bytes(text.begin(), text.end()));
+}
+
+// A stream of one unit made of a snippet, then a few plain units.
+EsStream withSnippet(EsStream s, const Bytes& first) {
+    if (!s.units.empty()) s.units.front().bytes = first;
+    return s;
+}
+
+// The set-up bytes of the Read, Demux and Rebuild targets, then the file.
+Bytes runInput(uint8_t flags, uint16_t where, uint8_t choice, const Bytes& file) {
+    Bytes b = {flags, uint8_t(where), uint8_t(where >> 8), choice};
+    b.insert(b.end(), file.begin(), file.end());
+    return b;
+}
+
+std::vector<std::pair<std::string, Bytes>> sourceFiles() {
+    std::vector<std::pair<std::string, Bytes>> files;
+    MuxOptions evo;
+    evo.copyControl = CopyControl{0x00, 0xF0, 0x41};
+    evo.advancedPacksPerVobu = 1;
+    files.emplace_back(
+        "evo_mpeg2_dolby_sub",
+        buildProgramStream(
+            {withSnippet(mpeg2Video(0xE0, 3, 600, kStart), snippet("mpeg2_1080.bin")),
+             withSnippet(audio(EsKind::Ac3, 0x80, 2, 300, kStart, 1), snippet("ac3_51_448k.bin")),
+             withSnippet(audio(EsKind::Eac3, 0xC1, 2, 300, kStart, 2), snippet("eac3_20_224k.bin")),
+             subpicture(0x20, 1, 200, kStart, 3), subpicture(0x61, 1, 200, kStart, 4)},
+            evo));
+    files.emplace_back(
+        "evo_h264_dts_truehd",
+        buildProgramStream(
+            {withSnippet(h264Video(0xE2, 3, 600, kStart), snippet("h264_1080p.bin")),
+             withSnippet(audio(EsKind::Dts, 0x88, 2, 300, kStart, 1), snippet("dts_51.bin")),
+             withSnippet(audio(EsKind::TrueHd, 0xB1, 2, 300, kStart, 2), snippet("truehd_51.bin"))},
+            {}));
+    files.emplace_back("evo_vc1_lpcm", buildProgramStream({vc1Video(0x55, 3, 600, kStart),
+                                                           audio(EsKind::Lpcm, 0xA0, 2, 300, kStart, 5)},
+                                                          {}));
+    MuxOptions vob;
+    vob.layout = Layout::Vob;
+    files.emplace_back(
+        "vob_mpeg2_ac3_sub",
+        buildProgramStream(
+            {withSnippet(mpeg2Video(0xE0, 3, 600, kStart), snippet("mpeg2_480.bin")),
+             withSnippet(audio(EsKind::Ac3, 0x80, 2, 300, kStart, 1), snippet("ac3_51_448k.bin")),
+             subpicture(0x20, 1, 200, kStart, 3)},
+            vob));
+    MuxOptions aob = vob;
+    aob.navPacks = false;
+    files.emplace_back(
+        "aob_mlp",
+        buildProgramStream(
+            {withSnippet(audio(EsKind::Lpcm, 0xA1, 2, 300, kStart, 1), snippet("mlp_20_44k.bin"))}, aob));
+    return files;
+}
+
+void writeRunSeeds(const fs::path& root) {
+    const auto files = sourceFiles();
+    // extension by name, details and frame counts on; one seed at the chunk boundary, one split.
+    for (const auto& [name, bytes] : files) {
+        const uint8_t ext = name.rfind("vob", 0) == 0 ? 1 : name.rfind("aob", 0) == 0 ? 2 : 0;
+        Bytes scannerInput = {uint8_t(name.size()), 0x35};
+        scannerInput.insert(scannerInput.end(), bytes.begin(), bytes.end());
+        put(root / "scanner", name, scannerInput);
+        for (const char* target : {"read", "demux", "rebuild"}) {
+            const fs::path folder = root / target;
+            put(folder, name, runInput(ext | 0x0C, 0, 0x81, bytes));
+            put(folder, name + "_boundary", runInput(ext | 0x1C, 1000, 0x80, bytes));
+            put(folder, name + "_split", runInput(ext | 0x2C, uint16_t(bytes.size() / 2 + 100), 0x80, bytes));
+        }
+    }
+}
+
+void writeAnalyserSeeds(const fs::path& folder) {
+    struct Seed {
+        const char* file;
+        uint8_t analyser;
+        uint8_t flags;
+        Bytes header;
+    };
+    const std::vector<Seed> seeds = {
+        {"ac3_51_448k.bin", 0, 4 << 1, {0x80, 0x01, 0x00, 0x01}},
+        {"eac3_20_224k.bin", 0, 4 << 1, {0xC0, 0x01, 0x00, 0x01}},
+        {"dts_51.bin", 1, 4 << 1, {0x88, 0x01, 0x00, 0x01}},
+        {"truehd_51.bin", 3, 5 << 1, {0xB0, 0x01, 0x00, 0x01, 0x00}},
+        {"mlp_20_44k.bin", 3, 1 | 7 << 1, {0xA1, 0x01, 0x00, 0x01, 0x00, 0x00, 0x01}},
+        {"mpeg2_480.bin", 4, 0, {}},
+        {"mpeg2_1080.bin", 4, 0, {}},
+        {"h264_1080p.bin", 5, 0, {}},
+        {"h264_444.bin", 5, 0, {}},
+        {"dvdsub.bin", 7, 0, {}},
+    };
+    for (const Seed& s : seeds) {
+        Bytes b = {s.analyser, s.flags};
+        b.insert(b.end(), s.header.begin(), s.header.end());
+        const Bytes payload = snippet(s.file);
+        b.insert(b.end(), payload.begin(), payload.end());
+        put(folder, s.file, b);
+    }
+    // LPCM snippets start with their 7-byte private header.
+    for (const char* file : {"lpcm16.bin", "lpcm24.bin", "lpcm16_6ch.bin"}) {
+        Bytes b = {2, 7 << 1};
+        const Bytes s = snippet(file);
+        b.insert(b.end(), s.begin(), s.end());
+        put(folder, file, b);
+    }
+    // VC-1: a sequence header of the advanced profile and an entry point.
+    put(folder, "vc1_sequence",
+        Bytes{6,    0,    0x00, 0x00, 0x01, 0x0F, 0xDB, 0xFE, 0x3B, 0xF2, 0x1B, 0xCA, 0x3F, 0xF7, 0xF8, 0x08,
+              0x00, 0x00, 0x01, 0x0E, 0x5A, 0xE7, 0xF8, 0x3E, 0x46, 0x8B, 0x04, 0x00, 0x00, 0x01, 0x0D});
+}
+
+void writeTextSeeds(const fs::path& root) {
+    const fs::path markup = root / "markup";
+    put(markup, "found", std::string("[b]Dolby Digital[/b] audio stream 0 found!"));
+    put(markup, "values", std::string("   Size = [bl]1920[/bl]x[bl]1080[/bl]  [re]+10[/re]ms"));
+    put(markup, "colour", std::string("[c:FF8000]orange[/c:FF8000] [i]x[/i][u]y[/u][s1]a[/s1][s2]b[/s2]"));
+    put(markup, "brackets", std::string("Opening file [b]Movie [2007].EVO[/b] [/b] [] [x"));
+
+    const fs::path names = root / "file_sequence";
+    put(names, "feature", std::string("FEATURE_1.EVO\nFEATURE_2.EVO\nFEATURE_3.EVO"));
+    put(names, "vts", std::string("VTS_01_1.VOB\nVTS_02_1.VOB\nVTS_01_2.VOB"));
+    put(names, "layer", std::string("L0_MOVIE.EVO\nL1_MOVIE.EVO"));
+    put(names, "divide", std::string("MOVIE.EVO\nMOVIE_Divide.EVO\nMOVIE_Divide_Divide.EVO"));
+    put(names, "odd", std::string(".hidden\nno_extension\na.b.c\n/abs/path_1.EVO\n_1\n_09"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
+        return 2;
+    }
+    const fs::path root = argv[1];
+    writeRunSeeds(root);
+    writeAnalyserSeeds(root / "analysers");
+    writeTextSeeds(root);
+    return 0;
+}

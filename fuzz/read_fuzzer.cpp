@@ -1,0 +1,26 @@
+// The Read run over arbitrary bytes named as an EVO, VOB or AOB file (one file or a sequence
+// of two). It must end with "Done." and no error, leave the sources as they were, and a
+// second Read run of the same files must log the same lines.
+#include "fuzz_support.h"
+
+using namespace quarnel;
+using namespace quarnel::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    SourceSetup setup;
+    if (!setup.parse(data, size)) return 0;
+    CheckingHost host;
+    MainModel m(host);
+    setup.write(freshScratch(), m);
+    m.bReadEVOClick();
+    check(host.errors.empty() && m.lastError().empty(), "the Read run reported an error");
+    check(host.logged("Done."), "the Read run did not end with Done.");
+    setup.checkSourcesUntouched();
+    if (setup.choice & 1) {
+        const std::vector<std::string> first = host.markup;
+        host.markup.clear();
+        m.bReadEVOClick();
+        check(host.markup == first, "a second Read run of the same files logged other lines");
+    }
+    return 0;
+}
