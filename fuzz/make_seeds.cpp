@@ -9,6 +9,7 @@
 
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/sample_streams.h"
+#include "fixtures/vti_builder.h"
 
 using namespace quarnel::fixtures;
 namespace fs = std::filesystem;
@@ -155,6 +156,45 @@ void writeTextSeeds(const fs::path& root) {
     put(names, "odd", std::string(".hidden\nno_extension\na.b.c\n/abs/path_1.EVO\n_1\n_09"));
 }
 
+void writeDiscSeeds(const fs::path& root) {
+    const fs::path playlists = root / "playlist";
+    const fs::path shipped = fs::path(QUARNEL_SOURCE_DIR) / "sample" / "ADV_OBJ" / "VPLST000.XPL";
+    if (fs::exists(shipped)) put(playlists, "sample", readFile(shipped.string()));
+    put(playlists, "small",
+        std::string(
+            "<?xml version=\"1.0\"?>\n<Playlist displayName=\"P\">\n<TitleSet timeBase=\"60fps\" "
+            "tickBase=\"24fps\">\n<MediaAttributeList>\n<VideoAttributeItem index=\"1\" codec=\"VC-1\"/>\n"
+            "<AudioAttributeItem index=\"1\" codec=\"DD+\" channels=\"6\"/>\n<SubpictureAttributeItem "
+            "index=\"1\" codec=\"2bitRLE\"/>\n</MediaAttributeList>\n<Title id=\"T1\" "
+            "displayName=\"Movie\" titleDuration=\"01:00:00:00\">\n<PrimaryAudioVideoClip "
+            "src=\"file:///dvddisc/HVDVD_TS/FEATURE_1.MAP\">\n<Video track=\"1\" mediaAttr=\"1\"/>\n"
+            "<Audio streamNumber=\"1\" mediaAttr=\"1\" description=\"English\"/>\n<Subtitle "
+            "streamNumber=\"2\" mediaAttr=\"1\" description=\"../../x\"/>\n</PrimaryAudioVideoClip>\n"
+            "<ChapterList>\n<Chapter displayName=\"One\" titleTimeBegin=\"00:00:00:00\"/>\n<Chapter "
+            "displayName=\"Two\" titleTimeBegin=\"00:10:00:00\"/>\n</ChapterList>\n</Title>\n</TitleSet>\n"
+            "</Playlist>\n"));
+
+    VtiSpec spec;
+    VtiAttribute a;
+    a.hasSubAudio = true;
+    a.mainVideo = videoAttributes(3, 0, 3, 0, 2);
+    a.mainAudio = {VtiAudio{2, 0, 0, 6}, VtiAudio{}};
+    a.subAudio = {VtiAudio{}};
+    a.subpictureCodings = {0, 1};
+    spec.attributes = {a, VtiAttribute{}};
+    VtiEvob e;
+    e.name = "FEATURE_1.EVO";
+    e.endPtm = 90000;
+    VtiEvob f = e;
+    f.name = "FEATURE_2.EVO";
+    f.attributeNumber = 2;
+    spec.evobs = {e, f};
+    put(root / "vti", "two_records", buildVti(spec));
+    spec.attributes[0].mainAudioCount = 200;
+    spec.evobs[1].attributeNumber = 9;
+    put(root / "vti", "damaged_counts", buildVti(spec));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -166,5 +206,6 @@ int main(int argc, char** argv) {
     writeRunSeeds(root);
     writeAnalyserSeeds(root / "analysers");
     writeTextSeeds(root);
+    writeDiscSeeds(root);
     return 0;
 }

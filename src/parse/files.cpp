@@ -68,7 +68,7 @@ void OutputFile::create(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) throw QuarnelError("Cannot create file \"" + path + "\". " + systemReason(errno));
     fd_ = fd;
-    if (!buffer_) buffer_ = std::make_unique<uint8_t[]>(kBufferSize);
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);  // written before read
     used_ = 0;
     written_ = 0;
     path_ = path;
