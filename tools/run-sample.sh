@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The main job on the shipped sample: builds quarnel-cli (installing what is missing, see
+# tools/setup.sh), then reads the split HD DVD movie sample/HVDVD_TS/FEATURE_1.EVO (with
+# FEATURE_2.EVO after it) and demultiplexes every stream into out/ (or the folder given), the log
+# printed.
+#
+#     tools/run-sample.sh [OUTPUT_DIR]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QUARNEL_BUILD_DIR:-$root/build}
+out=${1:-$root/out}
+
+"$root/tools/setup.sh" quarnel-cli
+echo
+echo "== quarnel-cli demux -o $out sample/HVDVD_TS/FEATURE_1.EVO"
+"$build/bin/quarnel-cli" demux -o "$out" "$root/sample/HVDVD_TS/FEATURE_1.EVO"
+echo "== $out"
+ls -l "$out"

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Every test: builds the project and the tests (installing what is missing, see tools/setup.sh),
+# then runs them all through ctest.
+#
+#     tools/run-tests.sh [CTEST_OPTION...]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QUARNEL_BUILD_DIR:-$root/build}
+
+"$root/tools/setup.sh"
+ctest --test-dir "$build" --output-on-failure "$@"
