@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fixtures/program_stream_builder.h"
+#include "fixtures/run_command.h"
+#include "fixtures/temp_dir.h"
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+
+const std::string kSample = std::string(QUARNEL_SOURCE_DIR) + "/sample";
+const std::string kPlaylist = kSample + "/ADV_OBJ/VPLST000.XPL";
+const std::string kFeature1 = kSample + "/HVDVD_TS/FEATURE_1.EVO";
+
+struct DiscCli : ::testing::Test {
+    TempDir dir;
+    CommandResult run(const std::string& args) {
+        return runCommand(std::string(QUARNEL_CLI) + " " + args, dir.file("stderr.txt"));
+    }
+    static bool has(const std::string& out, const std::string& line) {
+        return out.find("\n" + line + "\n") != std::string::npos;
+    }
+};
+
+TEST_F(DiscCli, XplPrintsTheLogTheTagListAndTheTreeOfTheSourcesTitle) {
+    const CommandResult r = run("xpl --source " + kFeature1 + " " + kPlaylist);
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* line : {"MPEG-2.s0 found!", "DD+.6ch.s04.Commentary found!",
+                             "2bitRLE.s00.English found!", "Done.", "Tag list:",
+                             "    <Title id=\"MainTitle\" displayName=\"Main Feature\" titleNumber=\"2\" "
+                             "titleDuration=\"00:00:04:00\">",
+                             "Tree:", "Info", "  Name: Main Feature", "  TimeBase: 60fps", "Audio",
+                             "  LPCM.2ch.s02.German", "Chapter", "  00:00:01:30: The Bridge"})
+        EXPECT_TRUE(has(r.out, line)) << line << "\n" << r.out;
+    EXPECT_EQ(r.out.find("Trailer"), std::string::npos);  // the other title is trimmed away
+}
+
+TEST_F(DiscCli, ChaptersLandBesideTheDemuxedStreamsOfTheSplitMovie) {
+    const std::string out = dir.file("out");
+    CommandResult r = run("chapters --source " + kFeature1 + " -o " + out + " " + kPlaylist);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string name = out + "/FEATURE_1_MERGED.chapters.txt";
+    EXPECT_TRUE(has(r.out, "Chapters info writed to " + name)) << r.out;
+    const Bytes b = readFile(name);
+    EXPECT_EQ(
+        std::string(b.begin(), b.end()),
+        "CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=Opening\r\nCHAPTER02=00:00:01.500\r\nCHAPTER02NAME=The "
+        "Bridge\r\nCHAPTER03=00:00:02.000\r\nCHAPTER03NAME=Second Reel\r\nCHAPTER04=00:00:03.250\r\n"
+        "CHAPTER04NAME=End Credits\r\n");
+
+    // The demuxed streams share the base name.
+    r = run("demux --no-details -o " + out + " --streams a04 " + kFeature1);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(out + "/FEATURE_1_MERGED.DD+.stream.04.mpa"));
+
+    // Without a source the export is refused; a missing playlist is an error too.
+    r = run("chapters -o " + out + " " + kPlaylist);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("No EVO file is chosen"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out + "/.chapters.txt"));
+    r = run("xpl " + dir.file("VPLST000.XPL"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Cannot open file"), std::string::npos) << r.err;
+}
+
+TEST_F(DiscCli, VtiPrintsEveryEvobWithItsAttributes) {
+    CommandResult r = run("vti " + kFeature1);
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* line :
+         {"1 VTS_EVOB_ATRs found.", "2 VTS_EVOBIs found.", "EVOB 1 of 2: FEATURE_1.EVO",
+          "EVOB 2 of 2: FEATURE_2.EVO", "  Application type: Advanced VTS", "  Start PTM: 00015F90",
+          "  Attribute record: 1", "  Main video: MPEG-2, Enhanced 60Hz, 16:9, progressive, 1920x1080",
+          "    No. Coding      Frequency Quantization Channels",
+          "    2   LPCM        48 kHz    16 bit       2", "    4   DD/DD+      48 kHz                 6",
+          "  Sub audio: none", "    0   2 bit RLE"})
+        EXPECT_TRUE(has(r.out, line)) << line << "\n" << r.out;
+
+    r = run("vti " + dir.file("FEATURE_1.EVO"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("HVA00001.VTI not found"), std::string::npos) << r.err;
+    writeFile(dir.file("HVA00001.VTI"), Bytes(100, 0));
+    r = run("vti " + dir.file("FEATURE_1.EVO"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no EVOB records read"), std::string::npos) << r.err;
+    writeFile(dir.file("HVA00001.VTI"), Bytes{'A', 'D', 'V', 'A', 'N', 'C', 'E', 'D', '-', 'V', 'T', 'S', 0});
+    r = run("vti " + dir.file("FEATURE_1.EVO"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("before the data it announces"), std::string::npos) << r.err;
+    EXPECT_EQ(run("vti").status, 2);
+}
+
+}  // namespace
+}  // namespace quarnel

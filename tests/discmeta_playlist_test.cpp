@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "discmeta/xpl_attributes.h"
+#include "discmeta_test_support.h"
+#include "fixtures/sample_streams.h"
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+
+// Two titles; the second plays FEATURE_1. Line ends CR LF, one tag over two lines, a comment,
+// an attribute item without channels after one with them.
+const std::string kPlaylist =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+    "<Playlist xmlns=\"http://www.dvdforum.org/2005/HDDVDVideo/Playlist\" displayName=\"Test Disc\">\r\n"
+    "<!-- stream codings -->\r\n"
+    "<MediaAttributeList>\r\n"
+    "<VideoAttributeItem index=\"1\" codec=\"VC-1\"/>\r\n"
+    "<AudioAttributeItem index=\"1\" codec=\"DD+\" channels=\"6\"/>\r\n"
+    "<AudioAttributeItem index=\"2\" codec=\"DTS\"/>\r\n"
+    "<SubpictureAttributeItem index=\"1\" codec=\"8bitRLE\"/>\r\n"
+    "</MediaAttributeList>\r\n"
+    "<TitleSet timeBase=\"60fps\" tickBase=\"24fps\">\r\n"
+    "<Title displayName=\"Extras\" titleDuration=\"00:05:00:00\">\r\n"
+    "<PrimaryAudioVideoClip src=\"file:///dvddisc/HVDVD_TS/EXTRA_1.MAP\">\r\n"
+    "<Audio track=\"1\" streamNumber=\"3\" mediaAttr=\"2\" description=\"Trailer\"/>\r\n"
+    "</PrimaryAudioVideoClip>\r\n"
+    "<ChapterList><Chapter titleTimeBegin=\"00:00:00:00\" displayName=\"Extra\"/></ChapterList>\r\n"
+    "</Title>\r\n"
+    "<Title displayName=\"Feature\"\r\n"
+    "\ttitleDuration=\"01:30:00:00\">\r\n"
+    "<PrimaryAudioVideoClip src=\"file:///dvddisc/HVDVD_TS/FEATURE_1.MAP\">\r\n"
+    "<Video track=\"1\" mediaAttr=\"1\"/>\r\n"
+    "<Audio track=\"1\" streamNumber=\"1\" mediaAttr=\"1\" description=\"English\"/>\r\n"
+    "<Audio track=\"2\" streamNumber=\"2\" mediaAttr=\"2\" description=\"Director\"/>\r\n"
+    "<Subtitle track=\"1\" streamNumber=\"32\" mediaAttr=\"1\" description=\"Forced\"/>\r\n"
+    "</PrimaryAudioVideoClip>\r\n"
+    "<ChapterList>\r\n"
+    "<Chapter titleTimeBegin=\"01:02:03:45\" displayName=\"Opening\"/>\r\n"
+    "<Chapter titleTimeBegin=\"01:10:00:59\" displayName=\"Caf&#233; \xC3\xA9\"/>\r\n"
+    "</ChapterList>\r\n"
+    "</Title>\r\n"
+    "</TitleSet>\r\n"
+    "</Playlist>\r\n";
+
+std::string repeatChapters(int count) {
+    std::string s = "<Playlist><TitleSet><Title displayName=\"T\"><ChapterList>\n";
+    for (int k = 0; k < count; ++k) s += "<Chapter titleTimeBegin=\"00:00:00:30\" displayName=\"C\"/>\n";
+    return s + "</ChapterList></Title></TitleSet></Playlist>\n";
+}
+
+const std::vector<std::string>& children(const MainModel& m, XplNode node) {
+    return m.xpl.tvXPL.at(size_t(node)).children;
+}
+
+TEST(PlaylistLookups, AttributeValuesNumbersAndChapterTimes) {
+    std::string into = "kept";
+    getattr("<Audio streamNumber=\"2\">", "description", into);
+    EXPECT_EQ(into, "kept");
+    getattr("<Audio DESCRIPTION = \"English\" x=\"y\">", "description", into);
+    EXPECT_EQ(into, "English");
+    EXPECT_EQ(getattrint("<Video track=\"12\"/>", "TRACK"), 12);
+    EXPECT_EQ(getattrint("<Video track=\"1x\"/>", "track"), 0);
+    EXPECT_EQ(getattrint("<Video/>", "track"), 0);
+    EXPECT_EQ(lenientNumber(" 7abc"), 7);
+    EXPECT_EQ(lenientNumber("x"), 0);
+    EXPECT_EQ(zeropad(5, 3), "005");
+    EXPECT_EQ(zeropad(1234, 3), "1234");
+    EXPECT_EQ(chapterTime("01:02:03:45"), "01:02:03.750");
+    EXPECT_EQ(chapterTime("00:01:02:30"), "00:01:02.500");
+    EXPECT_EQ(chapterTime("00:00:00:59"), "00:00:00.983");
+}
+
+TEST(PlaylistRead, TrimsToTheTitleOfTheEvoFileAndNamesItsStreams) {
+    DiscFixture f;
+    f.chooseEvo("FEATURE_1.EVO");
+    f.choosePlaylist(kPlaylist);
+    f.model.bReadXPLClick();
+    ASSERT_TRUE(f.host.errors.empty()) << f.host.errors[0];
+    const MainModel& m = f.model;
+
+    // The tag list holds the Feature title only, the two-line tag joined with one blank.
+    ASSERT_FALSE(m.xpl.mXPL.empty());
+    EXPECT_EQ(m.xpl.mXPL.front(), "    <Title displayName=\"Feature\" titleDuration=\"01:30:00:00\">");
+    EXPECT_EQ(m.xpl.mXPL.back(), "    </Title>");
+    EXPECT_EQ(std::count_if(m.xpl.mXPL.begin(), m.xpl.mXPL.end(),
+                            [](const std::string& l) { return l.find("Extras") != std::string::npos; }),
+              0);
+
+    EXPECT_EQ(children(m, kInfoNode),
+              (std::vector<std::string>{"Title: Test Disc", "Name: Feature", "Duration: 01:30:00:00",
+                                        "TimeBase: 60fps", "TickBase: 24fps"}));
+    EXPECT_EQ(children(m, kVideoNode), std::vector<std::string>{"VC-1.s0"});
+    // The second audio item has no channels: it takes those of the item before it.
+    EXPECT_EQ(children(m, kAudioNode),
+              (std::vector<std::string>{"DD+.6ch.s00.English", "DTS.6ch.s01.Director"}));
+    EXPECT_EQ(children(m, kSubtitleNode), std::vector<std::string>{"8bitRLE.s31.Forced"});
+    EXPECT_TRUE(f.logged("DD+.6ch.s00.English found!"));
+    EXPECT_TRUE(f.logged("VC-1.s0 found!"));
+
+    EXPECT_TRUE(m.boxes.audio[0].enabled && m.boxes.audio[0].ticked);
+    EXPECT_EQ(m.boxes.audio[0].caption, "DD+.6ch.s00.English");
+    EXPECT_EQ(m.boxes.audio[0].tooltip, "DD+.6ch.s00.English");
+    EXPECT_EQ(m.boxes.video[0].caption, "VC-1.s0");
+    EXPECT_EQ(m.boxes.sub[31].caption, "8bitRLE.s31.Forced");
+    EXPECT_FALSE(m.boxes.audio[2].enabled);  // stream 3 belongs to the other title
+    EXPECT_EQ(m.table.audio[0], 1);
+    EXPECT_EQ(m.table.audio[2], -1);
+    EXPECT_EQ(m.table.sub[31], 1);
+    EXPECT_TRUE(m.tableFromPlaylist);
+    EXPECT_TRUE(m.buttons.bDemux);
+    EXPECT_TRUE(m.buttons.bRebuild);
+
+    // Chapters: the tree shows the playlist's time, the list the converted one; the name's
+    // bytes are kept as they stand.
+    EXPECT_EQ(children(m, kChapterNode),
+              (std::vector<std::string>{"01:02:03:45: Opening", "01:10:00:59: Caf&#233; \xC3\xA9"}));
+    EXPECT_EQ(m.xpl.mChapter,
+              (std::vector<std::string>{"CHAPTER01=01:02:03.750", "CHAPTER01NAME=Opening",
+                                        "CHAPTER02=01:10:00.983", "CHAPTER02NAME=Caf&#233; \xC3\xA9"}));
+    EXPECT_TRUE(m.buttons.bWriteChaps);
+    EXPECT_TRUE(m.buttons.bReadXPL && m.buttons.bbEVO && m.buttons.bbXPL);
+    EXPECT_TRUE(f.logged("Open VPLST000.XPL"));
+    EXPECT_TRUE(f.logged("Filesize: " + std::to_string(kPlaylist.size()) + " bytes"));
+    EXPECT_EQ(f.host.markup.end()[-2], "Done.");
+    EXPECT_EQ(f.host.status[0], " Ready");
+}
+
+TEST(PlaylistRead, IndentFollowsNestingButNotEmptyElementsOrComments) {
+    DiscFixture f;
+    f.choosePlaylist(kPlaylist);  // no EVO file: the whole playlist stays
+    f.model.bReadXPLClick();
+    const auto& tags = f.model.xpl.mXPL;
+    ASSERT_GE(tags.size(), 9u);
+    EXPECT_EQ(tags[0], "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    EXPECT_EQ(tags[1].rfind("<Playlist ", 0), 0u);
+    EXPECT_EQ(tags[2], "  <!-- stream codings -->");
+    EXPECT_EQ(tags[3], "  <MediaAttributeList>");
+    EXPECT_EQ(tags[4], "    <VideoAttributeItem index=\"1\" codec=\"VC-1\"/>");
+    EXPECT_EQ(tags[5], "    <AudioAttributeItem index=\"1\" codec=\"DD+\" channels=\"6\"/>");
+    EXPECT_EQ(tags[8], "  </MediaAttributeList>");
+    EXPECT_EQ(tags.back(), "</Playlist>");
+    // Both titles are scanned; stream 3 of the first title is listed too.
+    EXPECT_EQ(
+        children(f.model, kAudioNode),
+        (std::vector<std::string>{"DTS.6ch.s02.Trailer", "DD+.6ch.s00.English", "DTS.6ch.s01.Director"}));
+    EXPECT_EQ(f.model.xpl.mChapter.size(), 6u);
+    EXPECT_EQ(f.model.xpl.mChapter[2], "CHAPTER02=01:02:03.750");
+}
+
+TEST(PlaylistRead, ChaptersAreNumberedPastNineAndNinetyNine) {
+    DiscFixture f;
+    f.choosePlaylist(repeatChapters(101));
+    f.model.bReadXPLClick();
+    const auto& c = f.model.xpl.mChapter;
+    ASSERT_EQ(c.size(), 202u);
+    EXPECT_EQ(c[0], "CHAPTER01=00:00:00.500");
+    EXPECT_EQ(c[17], "CHAPTER09NAME=C");
+    EXPECT_EQ(c[18], "CHAPTER10=00:00:00.500");
+    EXPECT_EQ(c[196], "CHAPTER99=00:00:00.500");
+    EXPECT_EQ(c[198], "CHAPTER100=00:00:00.500");
+    EXPECT_EQ(c[201], "CHAPTER101NAME=C");
+}
+
+TEST(PlaylistRead, AttributeTablesCarryOverAndTheFirstItemWithoutChannelsIsThePlainCodec) {
+    DiscFixture f;
+    f.choosePlaylist(kPlaylist);
+    f.model.bReadXPLClick();
+    EXPECT_EQ(f.model.xpl.audioAttr[1], "DTS.6ch");
+    // A second playlist defines audio item 2 only (no channels: the first item of its run).
+    f.choosePlaylist(
+        "<Playlist><AudioAttributeItem index=\"2\" codec=\"DD\"/><TitleSet><Title displayName=\"T\">"
+        "<Audio streamNumber=\"1\" mediaAttr=\"1\" description=\"A\"/>"
+        "<Audio streamNumber=\"2\" mediaAttr=\"2\" description=\"B\"/></Title></TitleSet></Playlist>");
+    f.model.bReadXPLClick();
+    EXPECT_EQ(f.model.xpl.audioAttr[0], "DD+.6ch");
+    EXPECT_EQ(f.model.xpl.audioAttr[1], "DD");
+    EXPECT_EQ(f.model.xpl.videoAttr[0], "VC-1");
+    EXPECT_EQ(children(f.model, kAudioNode), (std::vector<std::string>{"DD+.6ch.s00.A", "DD.s01.B"}));
+    EXPECT_TRUE(f.model.xpl.mChapter.empty());
+    EXPECT_FALSE(f.model.buttons.bWriteChaps);
+}
+
+TEST(PlaylistRead, NumbersOutsideTheTablesAreIgnoredAndLoggedOnce) {
+    DiscFixture f;
+    f.choosePlaylist(
+        "<Playlist><AudioAttributeItem index=\"9\" codec=\"X\"/><AudioAttributeItem index=\"0\" codec=\"Y\"/>"
+        "<AudioAttributeItem codec=\"Z\"/><AudioAttributeItem index=\"3\" codec=\"DD\"/>"
+        "<TitleSet><Title displayName=\"T\">"
+        "<Video track=\"17\" mediaAttr=\"1\"/><Video mediaAttr=\"1\"/>"
+        "<Audio streamNumber=\"17\" mediaAttr=\"3\"/><Audio streamNumber=\"0\" mediaAttr=\"3\"/>"
+        "<Audio streamNumber=\"-5\" mediaAttr=\"3\"/>"
+        "<Subtitle streamNumber=\"33\" mediaAttr=\"1\"/>"
+        "<Audio streamNumber=\"16\" mediaAttr=\"9\" description=\"Last\"/>"
+        "<Audio streamNumber=\"4\" mediaAttr=\"3\" description=\"Ok\"/>"
+        "</Title></TitleSet></Playlist>");
+    f.model.bReadXPLClick();
+    ASSERT_TRUE(f.host.errors.empty());
+    EXPECT_EQ(f.model.xpl.audioAttr[2], "DD");
+    EXPECT_TRUE(f.logged("[re]AudioAttributeItem index 9 ignored: items are numbered 1 to 8.[/re]"));
+    EXPECT_TRUE(f.logged("[re]Video stream with track 17 ignored: streams are numbered 1 to 16.[/re]"));
+    EXPECT_TRUE(
+        f.logged("[re]Audio stream with streamNumber 17 ignored: streams are numbered 1 to 16.[/re]"));
+    EXPECT_TRUE(
+        f.logged("[re]Subtitle stream with streamNumber 33 ignored: streams are numbered 1 to 32.[/re]"));
+    EXPECT_TRUE(
+        f.logged("[re]Audio stream 16 names mediaAttr 9, outside 1 to 8: its coding is not named.[/re]"));
+    const auto ignored = std::count_if(f.host.markup.begin(), f.host.markup.end(), [](const std::string& l) {
+        return l.find("ignored") != std::string::npos;
+    });
+    EXPECT_EQ(ignored, 4);  // one line per kind of problem
+    EXPECT_EQ(children(f.model, kAudioNode), (std::vector<std::string>{".s15.Last", "DD.s03.Ok"}));
+    EXPECT_TRUE(children(f.model, kVideoNode).empty());
+    EXPECT_EQ(f.model.boxes.audio[15].caption, ".s15.Last");
+    EXPECT_EQ(f.model.boxes.audio[3].caption, "DD.s03.Ok");
+    for (int k : {0, 1, 2, 4}) EXPECT_FALSE(f.model.boxes.audio[size_t(k)].enabled) << k;
+}
+
+TEST(PlaylistRead, ChapterWithoutStartTimeIsLeftOutAndOneWithoutNameHasAnEmptyName) {
+    DiscFixture f;
+    f.choosePlaylist(
+        "<Title displayName=\"T\"><Chapter titleTimeBegin=\"00:00:01:00\" displayName=\"One\"/>"
+        "<Chapter displayName=\"Lost\"/><Chapter titleTimeBegin=\"00:00:02:00\"/></Title>");
+    f.model.bReadXPLClick();
+    EXPECT_EQ(f.model.xpl.mChapter, (std::vector<std::string>{"CHAPTER01=00:00:01.000", "CHAPTER01NAME=One",
+                                                              "CHAPTER02=00:00:02.000", "CHAPTER02NAME="}));
+    EXPECT_TRUE(f.logged("[re]Chapter \"Lost\" has no titleTimeBegin: left out of the chapter list.[/re]"));
+}
+
+TEST(PlaylistRead, DescriptionsCannotMakeADemuxWriteOutsideTheOutputFolder) {
+    DiscFixture f;
+    f.source("FEATURE_1.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 500, 90000, 1)}, {}));
+    f.model.opt.eWorkdir = f.dir.file("out");
+    std::filesystem::create_directories(f.model.opt.eWorkdir);
+    f.choosePlaylist(
+        "<AudioAttributeItem index=\"1\" codec=\"../..\"/><SubpictureAttributeItem index=\"1\" "
+        "codec=\"a\\b\"/>"
+        "<Title displayName=\"T\" src=\"FEATURE_1\">"
+        "<Audio streamNumber=\"1\" mediaAttr=\"1\" description=\"/../../../tmp/evil\"/>"
+        "<Audio streamNumber=\"2\" mediaAttr=\"1\" description=\"bell\x7Ftab\ttick\"/>"
+        "<Subtitle streamNumber=\"1\" mediaAttr=\"1\" description=\"..\"/></Title>");
+    f.model.bReadXPLClick();
+    for (const StreamBox* b : {&f.model.boxes.audio[0], &f.model.boxes.audio[1], &f.model.boxes.sub[0]}) {
+        EXPECT_EQ(b->caption.find('/'), std::string::npos) << b->caption;
+        EXPECT_EQ(b->caption.find('\\'), std::string::npos) << b->caption;
+        EXPECT_EQ(b->caption.find(".."), std::string::npos) << b->caption;
+        for (char c : b->caption) EXPECT_GE(uint8_t(c), 0x20) << b->caption;
+    }
+    EXPECT_EQ(f.model.boxes.audio[0].caption, "._.s00._._._._tmp_evil");
+    EXPECT_EQ(f.model.boxes.audio[1].caption, "._.s01.bell_tab tick");
+
+    f.model.bDemuxClick();
+    // Every output lies in the output folder; nothing new beside the source or above it.
+    int outputs = 0;
+    for (const auto& e : std::filesystem::directory_iterator(f.model.opt.eWorkdir)) {
+        EXPECT_EQ(e.path().parent_path(), std::filesystem::path(f.model.opt.eWorkdir));
+        ++outputs;
+    }
+    EXPECT_EQ(outputs, 3);
+    int besideSource = 0;
+    for (const auto& e : std::filesystem::directory_iterator(f.dir.path()))
+        besideSource += e.is_regular_file();
+    EXPECT_EQ(besideSource, 1);  // the source itself
+}
+
+TEST(PlaylistRead, AFailedReadRestoresTheButtonsAndClosesTheFile) {
+    DiscFixture f;
+    f.chooseEvo("FEATURE_1.EVO");
+    f.model.eXPLfile = f.dir.file("ADV_OBJ/missing.XPL");
+    f.model.XPLadj();
+    const int before = openFiles();
+    f.model.bReadXPLClick();
+    ASSERT_EQ(f.host.errors.size(), 1u);
+    EXPECT_NE(f.host.errors[0].find("missing.XPL"), std::string::npos);
+    EXPECT_EQ(f.model.lastError(), f.host.errors[0]);
+    EXPECT_TRUE(f.model.buttons.bReadXPL && f.model.buttons.bbEVO && f.model.buttons.bbXPL);
+    EXPECT_TRUE(f.model.buttons.bReadEVO);
+    EXPECT_FALSE(f.model.runActive());
+    EXPECT_EQ(openFiles(), before);
+
+    // A folder given as the playlist fails the same way, and a later read works.
+    f.model.eXPLfile = f.dir.file("ADV_OBJ");
+    f.model.bReadXPLClick();
+    EXPECT_EQ(f.host.errors.size(), 2u);
+    EXPECT_EQ(openFiles(), before);
+    f.choosePlaylist(kPlaylist);
+    f.model.bReadXPLClick();
+    EXPECT_TRUE(f.model.lastError().empty());
+    EXPECT_EQ(f.model.xpl.mChapter.size(), 4u);
+}
+
+}  // namespace
+}  // namespace quarnel
