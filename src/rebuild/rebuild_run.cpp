@@ -174,6 +174,9 @@ void MainModel::bRebuildClick() {
         log.log("Done.");
         log.log("");
     }
+    // The end PTM sum goes back to what the Read run left, so that every Rebuild after it,
+    // whole, cancelled or of the first file only, starts from the same sum.
+    run.endPtmSum = savedEndPtmSum;
     log.slog("Ready", 0);
     log.slog("", 1);
     buttons.bReadEVO = before.bReadEVO;

@@ -1,0 +1,313 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fixtures/model_fixture.h"
+#include "fixtures/sample_streams.h"
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+
+constexpr uint32_t kStart = 0x00200000;
+constexpr uint32_t kFrame = 3003;
+
+// Video 0xE0; audio 0x80, 0x81, 0x8A (slots 0 to 2) and 0xC5 (slot 5); subpictures 0x20, 0x21.
+std::vector<EsStream> movie(int pictures, uint32_t start, uint8_t seed) {
+    return {mpeg2Video(0xE0, pictures, 3000, start),
+            audio(EsKind::Ac3, 0x80, pictures, 500, start, seed),
+            audio(EsKind::Ac3, 0x81, pictures, 500, start, uint8_t(seed + 40)),
+            audio(EsKind::Dts, 0x8A, pictures, 700, start, uint8_t(seed + 80)),
+            audio(EsKind::Eac3, 0xC5, pictures, 400, start, uint8_t(seed + 120)),
+            subpicture(0x20, 1, 600, start + 900, uint8_t(seed + 160)),
+            subpicture(0x21, 1, 600, start + 900, uint8_t(seed + 200))};
+}
+
+uint32_t get32(const Bytes& b, size_t at) {
+    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+std::optional<uint32_t> ptsOfPack(const Bytes& b, size_t pack) {
+    const uint8_t* p = b.data() + pack * kPackSize;
+    if (!(p[21] & 0x80) || p[17] == 0xBB || p[17] == 0xBE || p[17] == 0xBF) return std::nullopt;
+    return uint32_t(p[23] & 0x06) << 29 | uint32_t(p[24]) << 22 | uint32_t(p[25] >> 1) << 15 |
+           uint32_t(p[26]) << 7 | uint32_t(p[27] >> 1);
+}
+
+struct RebuildFixture : ModelFixture {
+    std::string out;
+    RebuildFixture() {
+        out = dir.file("out");
+        std::filesystem::create_directories(out);
+        model.opt.eWorkdir = out;
+    }
+    void splitMovie(const MuxOptions& first = {}, const MuxOptions& second = {},
+                    uint32_t secondStart = kStart) {
+        source("FEATURE_1.EVO", buildProgramStream(movie(20, kStart, 1), first));
+        writeFile(dir.file("FEATURE_2.EVO"), buildProgramStream(movie(10, secondStart, 2), second));
+    }
+    // Ticks exactly the listed boxes of the streams found.
+    void keep(std::initializer_list<int> video, std::initializer_list<int> audio,
+              std::initializer_list<int> sub) {
+        for (auto& b : model.boxes.video) b.ticked = false;
+        for (auto& b : model.boxes.audio) b.ticked = false;
+        for (auto& b : model.boxes.sub) b.ticked = false;
+        for (int k : video) model.boxes.video[size_t(k)].ticked = true;
+        for (int k : audio) model.boxes.audio[size_t(k)].ticked = true;
+        for (int k : sub) model.boxes.sub[size_t(k)].ticked = true;
+        model.cbVideoClick();
+    }
+    Bytes rebuilt(const std::string& name = "FEATURE_1_MERGED.rebuilt.EVO") {
+        return readFile(out + "/" + name);
+    }
+};
+
+TEST(RebuildRun, SplitMovieKeepingASubsetDemuxesLikeTheSource) {
+    RebuildFixture f;
+    f.splitMovie();
+    f.read();
+    // Demux of the source, every stream.
+    const std::string sourceOut = f.dir.file("source-out");
+    std::filesystem::create_directories(sourceOut);
+    f.model.opt.eWorkdir = sourceOut;
+    f.model.bDemuxClick();
+    f.model.opt.eWorkdir = f.out;
+    f.keep({0}, {1, 2}, {1});
+    f.model.bRebuildClick();
+    ASSERT_TRUE(f.model.lastError().empty()) << f.model.lastError();
+
+    const std::string outName = f.out + "/FEATURE_1_MERGED.rebuilt.EVO";
+    for (const char* line :
+         {"Opening file [b]FEATURE_1.EVO[/b]", "Opening file [b]FEATURE_2.EVO[/b]", "Rebuilding...", "Done."})
+        EXPECT_TRUE(f.logged(line)) << line;
+    EXPECT_TRUE(f.logged("Creating " + outName));
+    EXPECT_EQ(f.host.status[0], " Ready");
+    EXPECT_FALSE(f.model.run.busy);
+    EXPECT_TRUE(f.model.buttons.bRebuild && f.model.buttons.bDemux && f.model.buttons.bReadEVO);
+    EXPECT_FALSE(f.model.buttons.bCancel);
+    const Bytes out = f.rebuilt();
+    EXPECT_EQ(out.size() % kPackSize, 0u);
+    EXPECT_EQ(std::filesystem::file_size(f.dir.file("FEATURE_2.EVO")) % kPackSize, 0u);
+
+    // The rebuilt file as a source of its own: kept streams only, renumbered from 0.
+    ModelFixture g;
+    g.source("MOVIE.EVO", out);
+    g.model.opt.eWorkdir = g.dir.path();
+    g.read();
+    EXPECT_EQ(g.model.table.video[0], 0xE0);
+    EXPECT_EQ(g.model.table.video[1], -1);
+    EXPECT_EQ(g.model.table.audio[0], 0x80);
+    EXPECT_EQ(g.model.table.audio[1], 0x89);
+    for (int k = 2; k < kAudioSlots; ++k) EXPECT_EQ(g.model.table.audio[size_t(k)], -1) << k;
+    EXPECT_EQ(g.model.table.sub[0], 0x20);
+    for (int k = 1; k < kSubSlots; ++k) EXPECT_EQ(g.model.table.sub[size_t(k)], -1) << k;
+    EXPECT_EQ(out[23] >> 2, 2) << "audio_bound";
+    EXPECT_EQ(out[24] & 0x1F, 1) << "video_bound";
+    g.model.bDemuxClick();
+    const auto same = [&](const std::string& sourceName, const std::string& rebuiltName) {
+        const Bytes expected = readFile(sourceOut + "/FEATURE_1_MERGED." + sourceName);
+        EXPECT_FALSE(expected.empty()) << sourceName;
+        EXPECT_EQ(readFile(g.dir.file("MOVIE." + rebuiltName)), expected) << sourceName;
+    };
+    same("MPEG-2.stream.0.mpv", "MPEG-2.stream.0.mpv");
+    same("DD.stream.01.mpa", "DD.stream.00.mpa");
+    same("DTSHD.stream.02.mpa", "DTSHD.stream.01.mpa");
+    same("Subpicture.01.sup", "Subpicture.00.sup");
+}
+
+TEST(RebuildRun, AdjustPtsMovesEachFollowingFileOnByTheEndOfTheOnesBefore) {
+    // The second file's clock restarts; the first ends near the top of the 32-bit range, so
+    // the moved time stamps wrap.
+    constexpr uint32_t kFirstStart = 0xFFF00000, kSecondStart = 0x00300000;
+    const uint32_t end1 = kFirstStart + 20 * kFrame, end2 = kSecondStart + 10 * kFrame;
+    RebuildFixture f;
+    MuxOptions first, second;
+    first.startPtm = kFirstStart;
+    first.endPtm = end1;
+    second.startPtm = kSecondStart;
+    second.endPtm = end2;
+    f.source("FEATURE_1.EVO", buildProgramStream(movie(20, kFirstStart, 1), first));
+    writeFile(f.dir.file("FEATURE_2.EVO"), buildProgramStream(movie(10, kSecondStart, 2), second));
+    f.read();
+    f.read();  // a second Read does not count the end times twice
+    f.model.opt.cbAdjustPTS = true;
+    f.model.opt.cbContinue = false;
+    f.model.bRebuildClick();
+    const size_t firstPacks = f.rebuilt("FEATURE_1.rebuilt.EVO").size() / kPackSize;
+    f.model.opt.cbContinue = true;
+    f.model.bRebuildClick();
+    const Bytes adjusted = f.rebuilt();
+    f.model.opt.cbAdjustPTS = false;
+    f.model.bRebuildClick();
+    const Bytes plain = f.rebuilt();
+    f.model.opt.cbAdjustPTS = true;
+    f.model.bRebuildClick();
+    EXPECT_EQ(f.rebuilt(), adjusted) << "every Rebuild after a Read starts afresh";
+
+    ASSERT_EQ(plain.size(), adjusted.size());
+    int moved = 0, navs = 0;
+    for (size_t k = 0; k < plain.size() / kPackSize; ++k) {
+        const size_t at = k * kPackSize;
+        if (plain[at + 17] == 0xBB) {
+            ++navs;
+            EXPECT_EQ(get32(plain, at + 0x53A), kFirstStart);
+            EXPECT_EQ(get32(plain, at + 0x53E), end2) << "the end of the last file read";
+            EXPECT_EQ(get32(adjusted, at + 0x53A), kFirstStart);
+            EXPECT_EQ(get32(adjusted, at + 0x53E), end1 + end2) << "the end of both files";
+            continue;
+        }
+        const auto a = ptsOfPack(plain, k), b = ptsOfPack(adjusted, k);
+        ASSERT_EQ(a.has_value(), b.has_value());
+        if (!a) continue;
+        EXPECT_EQ(*b, k < firstPacks ? *a : *a + end1) << "pack " << k;
+        EXPECT_EQ(adjusted[at + 23] & 0x08, plain[at + 23] & 0x08) << "bit 32";
+        if (k >= firstPacks && *b < *a) ++moved;
+    }
+    EXPECT_GT(navs, 2);
+    EXPECT_GT(moved, 10) << "the second file's time stamps wrapped";
+}
+
+TEST(RebuildRun, AFileThatAlreadyStartsWhereTheFirstEndsIsLeftAlone) {
+    RebuildFixture f;
+    const uint32_t end1 = kStart + 20 * kFrame;
+    MuxOptions first, second;
+    first.endPtm = end1;
+    second.startPtm = end1;
+    f.splitMovie(first, second, end1);
+    f.read();
+    f.model.bRebuildClick();
+    const Bytes plain = f.rebuilt();
+    f.model.opt.cbAdjustPTS = true;
+    f.model.bRebuildClick();
+    const Bytes adjusted = f.rebuilt();
+    ASSERT_EQ(plain.size(), adjusted.size());
+    for (size_t k = 0; k < plain.size() / kPackSize; ++k)
+        if (plain[k * kPackSize + 17] != 0xBB) EXPECT_EQ(ptsOfPack(plain, k), ptsOfPack(adjusted, k)) << k;
+}
+
+TEST(RebuildRun, AdvancedPacksShortLastPackAndTheNameOfASingleFile) {
+    RebuildFixture f;
+    MuxOptions o;
+    o.advancedPacksPerVobu = 2;
+    Bytes evo = buildProgramStream(movie(200, kStart, 1), o);
+    // Cut the file so that its short last pack lands, in the second 256 KiB read, where the
+    // first read held a pack of a dropped stream (0xC5): nothing of that pack may stick to it.
+    constexpr size_t kPacksPerRead = 128;
+    size_t dropped = 0;
+    while (!(evo[dropped * kPackSize + 17] == 0xBD &&
+             evo[dropped * kPackSize + 23 + evo[dropped * kPackSize + 22]] == 0xC5))
+        ++dropped;
+    ASSERT_LT(dropped, kPacksPerRead);
+    ASSERT_GE(evo.size(), (dropped + kPacksPerRead) * kPackSize);
+    evo.resize((dropped + kPacksPerRead) * kPackSize);
+    const Bytes tail = {0x00, 0x00, 0x01, 0xBA, 0x44, 0x00, 0x04};
+    evo.insert(evo.end(), tail.begin(), tail.end());
+    f.source("MOVIE.EVO", evo);
+    f.read();
+    f.model.boxes.audio[5].ticked = false;
+    const auto advanced = [](const Bytes& b) {
+        int n = 0;
+        for (size_t at = 0; at + kPackSize <= b.size(); at += kPackSize)
+            if (b[at + 17] == 0xBF && b[at + 20] == 0x80) ++n;
+        return n;
+    };
+    ASSERT_GT(advanced(evo), 0);
+    f.model.bRebuildClick();
+    Bytes out = f.rebuilt("MOVIE.rebuilt.EVO");
+    EXPECT_EQ(advanced(out), 0);
+    EXPECT_EQ(out.size() % kPackSize, tail.size());
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), out.end() - long(tail.size())));
+    f.model.boxes.audio[5].ticked = true;
+    f.model.opt.cbRBAdvanced = true;
+    f.model.bRebuildClick();
+    out = f.rebuilt("MOVIE.rebuilt.EVO");
+    EXPECT_EQ(advanced(out), advanced(evo));
+    EXPECT_EQ(out.size(), evo.size()) << "every stream kept";
+}
+
+TEST(RebuildRun, CancelKeepsTheWholePacksWrittenAndSkipsTheNextFile) {
+    RebuildFixture f;
+    f.source("FEATURE_1.EVO", buildProgramStream({mpeg2Video(0xE0, 60, 90000, kStart)}, {}));
+    writeFile(f.dir.file("FEATURE_2.EVO"), buildProgramStream({mpeg2Video(0xE0, 5, 3000, kStart)}, {}));
+    ASSERT_GT(std::filesystem::file_size(f.dir.file("FEATURE_1.EVO")), 5u * 1048576);
+    f.model.opt.cbFastCheck = false;
+    f.read();
+    f.host.onPump = [&] { f.model.bCancelClick(); };
+    f.host.clearLog();
+    f.model.bRebuildClick();
+    EXPECT_TRUE(f.model.lastError().empty());
+    EXPECT_EQ(f.host.questions.back(), "Are you sure to stop demuxing?");
+    EXPECT_TRUE(f.logged("Cancelled."));
+    EXPECT_TRUE(f.logged("Done."));
+    EXPECT_FALSE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
+    EXPECT_EQ(std::filesystem::file_size(f.out + "/FEATURE_1_MERGED.rebuilt.EVO"), 4u * 1048576);
+    EXPECT_EQ(f.host.status[0], " Ready");
+    EXPECT_FALSE(f.model.run.busy);
+}
+
+TEST(RebuildRun, RefusedRunsTouchNothing) {
+    RebuildFixture f;
+    f.splitMovie();
+    f.read();
+    const Bytes second = readFile(f.dir.file("FEATURE_2.EVO"));
+
+    f.model.tableFromPlaylist = true;  // as the playlist reader leaves it
+    f.model.bRebuildClick();
+    EXPECT_EQ(f.model.lastError(),
+              "The stream boxes come from the playlist, not from the source file. Read the EVO file before "
+              "rebuilding it.");
+    EXPECT_EQ(f.host.errors.back(), f.model.lastError());
+    f.read();
+    EXPECT_FALSE(f.model.tableFromPlaylist);
+
+    // The output name reaches a file of the sequence: it is never emptied.
+    std::filesystem::create_symlink(f.dir.file("FEATURE_2.EVO"), f.out + "/FEATURE_1_MERGED.rebuilt.EVO");
+    f.host.clearLog();
+    f.model.bRebuildClick();
+    EXPECT_NE(f.model.lastError().find("would replace a source file of this run"), std::string::npos);
+    EXPECT_EQ(readFile(f.dir.file("FEATURE_2.EVO")), second);
+    EXPECT_FALSE(f.logged("Done."));
+    EXPECT_FALSE(f.model.run.busy);
+    EXPECT_TRUE(f.model.buttons.bRebuild && f.model.buttons.bReadEVO);
+
+    ModelFixture v;
+    v.source("VTS_01_1.VOB", buildProgramStream(movie(5, kStart, 1), {.layout = Layout::Vob}));
+    v.read();
+    v.model.bRebuildClick();
+    EXPECT_EQ(v.model.lastError(), "Only EVO files can be rebuilt.");
+
+    f.keep({}, {}, {});
+    f.model.bRebuildClick();
+    EXPECT_EQ(f.model.lastError(), "No stream is ticked: there is nothing to rebuild.");
+}
+
+TEST(RebuildRun, FileErrorsStopTheRunAndRestoreTheButtons) {
+    RebuildFixture f;
+    f.splitMovie();
+    f.read();
+    f.host.clearLog();
+    f.model.opt.eWorkdir = f.dir.file("missing");
+    f.model.bRebuildClick();
+    EXPECT_EQ(f.model.lastError().rfind(
+                  "Cannot create file \"" + f.dir.file("missing") + "/FEATURE_1_MERGED.rebuilt.EVO\".", 0),
+              0u)
+        << f.model.lastError();
+    EXPECT_EQ(f.host.errors.back(), f.model.lastError());
+    EXPECT_FALSE(f.logged("Done."));
+    EXPECT_FALSE(f.model.run.busy);
+    EXPECT_TRUE(f.model.buttons.bRebuild && f.model.buttons.bDemux && f.model.buttons.bReadEVO);
+    EXPECT_EQ(f.host.status[0], " Ready");
+
+    if (std::filesystem::exists("/dev/full")) {  // every write fails: the disk is full
+        f.model.opt.eWorkdir = f.out;
+        std::filesystem::create_symlink("/dev/full", f.out + "/FEATURE_1_MERGED.rebuilt.EVO");
+        f.model.bRebuildClick();
+        EXPECT_EQ(f.model.lastError().rfind("Cannot write file", 0), 0u) << f.model.lastError();
+        EXPECT_FALSE(f.model.run.busy);
+        EXPECT_TRUE(f.model.buttons.bRebuild);
+        EXPECT_FALSE(f.model.buttons.bCancel);
+    }
+}
+
+}  // namespace
+}  // namespace quarnel
