@@ -41,7 +41,7 @@ struct Complaints {
 
 class PlaylistRead {
   public:
-    PlaylistRead(MainModel& m) : m_(m) {}
+    explicit PlaylistRead(MainModel& m) : m_(m) {}
 
     // The attribute items that a completed tag line defines.
     void takeItems(const std::string& line) {
