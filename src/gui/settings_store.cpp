@@ -1,0 +1,163 @@
+#include "gui/settings_store.h"
+
+#include <QDateTime>
+
+namespace quarnel {
+namespace {
+
+const char* kindName(SettingKind kind) {
+    switch (kind) {
+        case SettingKind::Integer:
+            return "an integer";
+        case SettingKind::Boolean:
+            return "a boolean (0 or 1)";
+        case SettingKind::Text:
+            return "a text";
+        case SettingKind::DateTime:
+            return "a date and time";
+    }
+    return "";
+}
+
+// One reading pass: each read leaves its target alone when the value is absent and
+// records the first value of the wrong kind, after which nothing more is read.
+class Reader {
+  public:
+    explicit Reader(QSettings& store) : store_(store) {}
+
+    void integer(const char* name, int& into) {
+        const QVariant v = take(name);
+        if (!v.isValid()) return;
+        bool ok = false;
+        const int value = v.toInt(&ok);
+        if (ok)
+            into = value;
+        else
+            fail(name, SettingKind::Integer);
+    }
+    void boolean(const char* name, bool& into) {
+        const QVariant v = take(name);
+        if (!v.isValid()) return;
+        bool ok = false;
+        const int value = v.toInt(&ok);
+        if (ok)
+            into = value != 0;
+        else
+            fail(name, SettingKind::Boolean);
+    }
+    void text(const char* name, std::string& into) {
+        const QVariant v = take(name);
+        if (!v.isValid()) return;
+        if (v.canConvert<QString>() && v.typeId() != QMetaType::QStringList)
+            into = v.toString().toStdString();
+        else
+            fail(name, SettingKind::Text);
+    }
+    bool failed() const { return !error_.empty(); }
+    const std::string& error() const { return error_; }
+
+  private:
+    QSettings& store_;
+    std::string error_;
+
+    QVariant take(const char* name) {
+        if (failed() || !store_.contains(name)) return {};
+        return store_.value(name);
+    }
+    void fail(const char* name, SettingKind kind) {
+        error_ = std::string("Invalid data type for \"") + name + "\" in the settings: " + kindName(kind) +
+                 " is expected.";
+    }
+};
+
+}  // namespace
+
+double dayCountNow() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const qint64 days = QDate(1899, 12, 30).daysTo(now.date());
+    return double(days) + double(now.time().msecsSinceStartOfDay()) / 86400000.0;
+}
+
+std::string RegRead(QSettings& store, StoredWindow& window, Options& options) {
+    if (store.allKeys().isEmpty()) return {};  // the first run: every default holds
+    using namespace settings;
+    Reader r(store);
+    r.integer(kWidth, window.width);
+    r.integer(kHeight, window.height);
+    r.integer(kTop, window.top);
+    r.integer(kLeft, window.left);
+    r.integer(kWindowState, window.windowState);
+    r.integer(kTreeWidth, window.treeWidth);
+    r.text(kAudioExt, options.eAudioExt);
+    r.text(kVideoExt, options.eVideoExt);
+    r.text(kSubExt, options.eSubExt);
+    r.text(kWorkdir, options.eWorkdir);
+    r.text(kEVOdir, window.evoDir);
+    r.text(kXPLdir, window.xplDir);
+    r.boolean(kContinue, options.cbContinue);
+    r.boolean(kFastCheck, options.cbFastCheck);
+    r.boolean(kCountFrames, options.cbCountFr);
+    r.boolean(kDetails, options.cbDetails);
+    r.boolean(kAutoRead, options.cbAutoRead);
+    bool autoDemux = options.autoProcess == AutoProcess::Demux;
+    bool autoRebuild = options.autoProcess == AutoProcess::Rebuild;
+    r.boolean(kAutoDemux, autoDemux);
+    r.boolean(kAutoRebuild, autoRebuild);
+    // One radio group: "Auto Rebuild" is set after "Auto Demux" and wins when both are stored.
+    options.autoProcess = autoRebuild ? AutoProcess::Rebuild
+                          : autoDemux ? AutoProcess::Demux
+                                      : AutoProcess::None;
+    r.boolean(kAutoClear, options.cbAutoClear);
+    r.integer(kFastSize, options.ieFastSize);
+    r.boolean(kAdvPck, options.cbRBAdvanced);
+    r.boolean(kAdjustPTS, options.cbAdjustPTS);
+    r.boolean(kReadVTI, options.cbReadVTI);
+    if (r.failed()) return r.error();
+
+    int counter = window.counter;
+    r.integer(kCounter, counter);
+    if (r.failed()) return r.error();
+    if (store.contains(kCounter)) window.counter = counter + 1;
+    store.setValue(kCounter, window.counter);
+    store.sync();
+    r.text(kSerial, window.serial);
+    r.text(kVersion, window.version);
+    return r.error();
+}
+
+void RegWrite(QSettings& store, const StoredWindow& window, const Options& options) {
+    using namespace settings;
+    const auto flag = [](bool b) { return b ? 1 : 0; };
+    store.setValue(kWindowState, window.windowState);
+    if (window.windowState != int(WindowShow::Maximised)) {
+        store.setValue(kTop, window.top);
+        store.setValue(kLeft, window.left);
+        store.setValue(kWidth, window.width);
+        store.setValue(kHeight, window.height);
+    }
+    store.setValue(kTreeWidth, window.treeWidth);
+    store.setValue(kAudioExt, QString::fromStdString(options.eAudioExt));
+    store.setValue(kVideoExt, QString::fromStdString(options.eVideoExt));
+    store.setValue(kSubExt, QString::fromStdString(options.eSubExt));
+    store.setValue(kWorkdir, QString::fromStdString(options.eWorkdir));
+    store.setValue(kEVOdir, QString::fromStdString(window.evoDir));
+    store.setValue(kXPLdir, QString::fromStdString(window.xplDir));
+    store.setValue(kContinue, flag(options.cbContinue));
+    store.setValue(kFastCheck, flag(options.cbFastCheck));
+    store.setValue(kCountFrames, flag(options.cbCountFr));
+    store.setValue(kDetails, flag(options.cbDetails));
+    store.setValue(kAutoRead, flag(options.cbAutoRead));
+    store.setValue(kAutoDemux, flag(options.autoProcess == AutoProcess::Demux));
+    store.setValue(kAutoRebuild, flag(options.autoProcess == AutoProcess::Rebuild));
+    store.setValue(kAutoClear, flag(options.cbAutoClear));
+    store.setValue(kFastSize, options.ieFastSize);
+    store.setValue(kAdvPck, flag(options.cbRBAdvanced));
+    store.setValue(kAdjustPTS, flag(options.cbAdjustPTS));
+    store.setValue(kReadVTI, flag(options.cbReadVTI));
+    store.setValue(kCounter, window.counter);
+    store.setValue(kVersion, kStoredVersion);
+    if (!store.contains(kInstall)) store.setValue(kInstall, dayCountNow());
+    store.sync();
+}
+
+}  // namespace quarnel

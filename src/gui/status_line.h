@@ -1,0 +1,23 @@
+// The two-panel status bar: panel 0 the program's state, panel 1 a detail; the bar's
+// tooltip repeats panel 1.
+#pragma once
+
+#include <QLabel>
+#include <QStatusBar>
+
+namespace quarnel {
+
+class StatusLine : public QStatusBar {
+  public:
+    explicit StatusLine(QWidget* parent);
+
+    // Sets the panel's text (already led by a blank), fits the panel to it and redraws the
+    // bar at once, so that progress shows in the middle of a run.
+    void setPanel(int panel, const QString& text);
+    QString panelText(int panel) const { return panels_[panel & 1]->text(); }
+
+  private:
+    QLabel* panels_[2];
+};
+
+}  // namespace quarnel

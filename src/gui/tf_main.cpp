@@ -1,0 +1,240 @@
+// The window's frame: construction, the engine's Host, start-up, closing and the window
+// events (show, resize, drag and drop).
+#include "gui/tf_main.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "gui/log_pane.h"
+#include "gui/logo.h"
+#include "gui/page_control.h"
+#include "gui/settings_store.h"
+#include "gui/status_line.h"
+#include "gui/vti_page.h"
+
+namespace quarnel {
+namespace {
+
+constexpr const char* kReadyText = " Ready";
+constexpr const char* kStartHint = " Select or drop an EVO file to demux";
+constexpr int kNarrowWindow = 432;  // up to this width the logo keeps a fixed place
+constexpr int kNarrowLogoLeft = 153;
+constexpr int kHalfLogo = 63;
+
+}  // namespace
+
+TfMain::TfMain(QStringList arguments, QWidget* parent)
+    : QMainWindow(parent), model_(*this), arguments_(std::move(arguments)) {
+    setObjectName(QStringLiteral("TfMain"));
+    setWindowTitle(QStringLiteral("Quarnel"));
+    setFont(baseLogFont());
+
+    auto* central = new QWidget(this);
+    auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    v->addWidget(buildSourceRows());
+    PageControl_ = new PageControl(central);
+    PageControl_->addTab(buildStatusPage(), QStringLiteral("Status"));
+    PageControl_->addTab(buildVideoPage(), QStringLiteral("Video/Audio"));
+    PageControl_->addTab(buildSubpicturePage(), QStringLiteral("Subpicture"));
+    PageControl_->addTab(buildXplPage(), QStringLiteral("XPL"));
+    vtiPage_ = new VtiPage(PageControl_);
+    PageControl_->addTab(vtiPage_, QStringLiteral("VTI"));
+    PageControl_->addTab(buildOptionsPage(), QStringLiteral("Options"));
+    PageControl_->addTab(buildAboutPage(), QStringLiteral("About"));
+    auto* pages = new QWidget(central);
+    auto* pv = new QVBoxLayout(pages);
+    pv->setContentsMargins(4, 2, 4, 2);
+    pv->addWidget(PageControl_);
+    v->addWidget(pages, 1);
+    setCentralWidget(central);
+    StatusBar_ = new StatusLine(this);
+    setStatusBar(StatusBar_);
+    StatusBar_->setPanel(0, QLatin1String(kReadyText));
+    StatusBar_->setPanel(1, QLatin1String(kStartHint));
+
+    resize(kDefaultClientWidth, kDefaultClientHeight);
+    // The smallest outer size (661 x 375) is the default client area within a window frame.
+    setMinimumSize(kDefaultClientWidth, kDefaultClientHeight);
+    connectControls();
+    pushOptions();
+    pushState();
+}
+
+TfMain::~TfMain() = default;
+
+// --- Host ---
+
+void TfMain::appendLog(std::string_view, const LogLine& line) {
+    appendStyledLine(*reMessage_, line);
+}
+
+void TfMain::clearLog() {
+    reMessage_->clear();
+}
+
+void TfMain::setStatus(int panel, const std::string& text) {
+    StatusBar_->setPanel(panel, QString::fromStdString(text));
+}
+
+void TfMain::pumpEvents() {
+    pushState();  // the run's own button changes (Cancel enabled) show before events are served
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (closed_) model_.run.cancel = true;
+}
+
+bool TfMain::askYesNo(const std::string& question) {
+    return QMessageBox::question(this, QStringLiteral("Quarnel"), QString::fromStdString(question),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TfMain::showError(const std::string& text) {
+    pushState();  // the controls the failed run disabled are usable again behind the box
+    QMessageBox::critical(this, QStringLiteral("Quarnel"), QString::fromStdString(text));
+}
+
+void TfMain::showPage(Page page) {
+    PageControl_->setCurrentIndex(int(page));
+    pushState();
+}
+
+// --- start-up and closing ---
+
+void TfMain::FormActivate() {
+    if (started_) return;
+    started_ = true;
+    setWindowTitle(QStringLiteral("Quarnel v%1").arg(QLatin1String(QUARNEL_VERSION)));
+    stored_ = StoredWindow{};
+    QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
+    const std::string error = RegRead(store, stored_, model_.opt);
+    model_.evoDir = stored_.evoDir;
+    model_.xplDir = stored_.xplDir;
+    pushOptions();
+    applyStoredGeometry();
+    // "Check new version" belongs to the version check, which this window does not offer yet.
+    bCheckNew_->hide();
+    model_.Resetcbs();
+    pushState();
+    if (!error.empty()) showError(error);
+    if (arguments_.size() == 1 && QFileInfo(arguments_[0]).isFile()) {
+        model_.eEVOfile = arguments_[0].toStdString();
+        model_.EVOadj();
+        runOperation(&MainModel::bReadEVOClick);
+    }
+}
+
+void TfMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    setAcceptDrops(true);  // FormShow
+    if (started_ || activationQueued_) return;
+    // Start-up runs from the event loop, once the window is on the screen.
+    activationQueued_ = true;
+    QTimer::singleShot(0, this, [this] { FormActivate(); });
+}
+
+void TfMain::closeEvent(QCloseEvent* event) {
+    pullOptions();
+    if (!model_.FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    // FormClose: the settings as the user left them. A run still on its way out must not
+    // chain another one, so the model's own copy loses the follow-up steps.
+    const Options userOptions = model_.opt;
+    closed_ = true;
+    model_.opt.autoProcess = AutoProcess::None;
+    model_.opt.cbReadVTI = false;
+    storeGeometry();
+    StoredWindow written = stored_;
+    written.evoDir = model_.evoDir;
+    written.xplDir = model_.xplDir;
+    QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
+    RegWrite(store, written, userOptions);
+    event->accept();
+}
+
+void TfMain::applyStoredGeometry() {
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const int width = stored_.width > 0 ? stored_.width - frame.width() : kDefaultClientWidth;
+    const int height = stored_.height > 0 ? stored_.height - frame.height() : kDefaultClientHeight;
+    resize(std::max(width, minimumWidth()), std::max(height, minimumHeight()));
+    move(stored_.left, stored_.top);
+    xplSplitter_->setSizes({stored_.treeWidth, std::max(1, xplSplitter_->width() - stored_.treeWidth)});
+    // A window stored minimised opens normal: a program started by the user should show.
+    if (stored_.windowState == int(WindowShow::Maximised)) showMaximized();
+}
+
+void TfMain::storeGeometry() {
+    stored_.windowState = isMaximized()   ? int(WindowShow::Maximised)
+                          : isMinimized() ? int(WindowShow::Minimised)
+                                          : int(WindowShow::Normal);
+    if (stored_.windowState == int(WindowShow::Normal)) {
+        const QRect outer = frameGeometry();
+        stored_.top = outer.top();
+        stored_.left = outer.left();
+        stored_.width = outer.width();
+        stored_.height = outer.height();
+    }
+    const QList<int> sizes = xplSplitter_->sizes();
+    if (!sizes.isEmpty() && sizes[0] > 0) stored_.treeWidth = sizes[0];
+}
+
+// --- resize and drops ---
+
+void TfMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TfMain::FormResize() {
+    const int left = width() <= kNarrowWindow ? kNarrowLogoLeft : width() / 2 - kHalfLogo;
+    imLogo_->move(left, imLogo_->y());
+}
+
+void TfMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && !model_.runActive())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TfMain::dragMoveEvent(QDragMoveEvent* event) {
+    if (!model_.runActive())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TfMain::dropEvent(QDropEvent* event) {
+    // A drop never starts a run inside a running one: it is refused until the run ends.
+    if (model_.runActive() || !event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    event->acceptProposedAction();
+    // The Read starts from the event loop, so that the dragging program is answered first.
+    QTimer::singleShot(0, this, [this, files] { WMDropFiles(files); });
+}
+
+}  // namespace quarnel

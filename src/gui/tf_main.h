@@ -1,0 +1,143 @@
+// The main window: every operation of the application one click away. It holds the one
+// application state (MainModel), mirrors it into its widgets and writes control changes
+// back, and is the engine's Host: log pane, status line, event pump and message boxes.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "shell/main_model.h"
+#include "shell/settings_names.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QSplitter;
+class QTextEdit;
+class QTreeWidget;
+class QWidget;
+
+namespace quarnel {
+
+class PageControl;
+class StatusLine;
+class VtiPage;
+
+class TfMain : public QMainWindow, public Host {
+  public:
+    // arguments: the command line without the program name.
+    explicit TfMain(QStringList arguments, QWidget* parent = nullptr);
+    ~TfMain() override;
+
+    MainModel& model() { return model_; }
+    const StoredWindow& stored() const { return stored_; }
+    // True once the start-up steps have run (at the first showing of the window).
+    bool started() const { return started_; }
+
+    // --- Host ---
+    void appendLog(std::string_view markup, const LogLine& line) override;
+    void clearLog() override;
+    void setStatus(int panel, const std::string& text) override;
+    void pumpEvents() override;
+    bool askYesNo(const std::string& question) override;
+    void showError(const std::string& text) override;
+    void showPage(Page page) override;
+
+    // --- workflow ---
+    void FormActivate();
+    // Dropped files: only the first counts; .EVO and .VOB become the source, .XPL the playlist.
+    void WMDropFiles(const QStringList& files);
+    void bbEVOClick();
+    void bbXPLClick();
+    void bbWorkdirClick();
+    void cbFastCheckClick();
+    void FormResize();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    MainModel model_;
+    StoredWindow stored_;
+    QStringList arguments_;
+    bool started_ = false;
+    bool activationQueued_ = false;
+    bool closed_ = false;  // the window has been closed: whatever still runs is cancelled
+
+    // Source, playlist and the run buttons above the pages.
+    QLineEdit* eEVOfile_ = nullptr;
+    QLineEdit* eXPLfile_ = nullptr;
+    QPushButton *bbEVO_ = nullptr, *bbXPL_ = nullptr, *bReadEVO_ = nullptr, *bReadXPL_ = nullptr;
+    QPushButton *bDemux_ = nullptr, *bRebuild_ = nullptr, *bCancel_ = nullptr;
+    PageControl* PageControl_ = nullptr;
+    StatusLine* StatusBar_ = nullptr;
+    // "Status"
+    QTextEdit* reMessage_ = nullptr;
+    QPushButton *bClear_ = nullptr, *bCheckNew_ = nullptr;
+    // "Video/Audio" and "Subpicture"
+    std::array<QCheckBox*, kVideoBoxes> cbVideo_{};
+    std::array<QCheckBox*, kAudioBoxes> cbAudio_{};
+    std::array<QCheckBox*, kSubBoxes> cbSub_{};
+    // "XPL"
+    QSplitter* xplSplitter_ = nullptr;
+    QTreeWidget* tvXPL_ = nullptr;
+    QPlainTextEdit *mXPL_ = nullptr, *mChapter_ = nullptr;
+    QPushButton* bWriteChaps_ = nullptr;
+    // "VTI"
+    VtiPage* vtiPage_ = nullptr;
+    // "Options"
+    QCheckBox *cbContinue_ = nullptr, *cbFastCheck_ = nullptr, *cbCountFr_ = nullptr, *cbDetails_ = nullptr;
+    QCheckBox *cbAutoRead_ = nullptr, *cbAutoClear_ = nullptr, *cbRBAdvanced_ = nullptr;
+    QCheckBox *cbAdjustPTS_ = nullptr, *cbReadVTI_ = nullptr;
+    QSpinBox* ieFastSize_ = nullptr;
+    QRadioButton *rbNoAuto_ = nullptr, *rbAutoDemux_ = nullptr, *rbAutoRebuild_ = nullptr;
+    QLineEdit *eVideoExt_ = nullptr, *eAudioExt_ = nullptr, *eSubExt_ = nullptr, *eWorkdir_ = nullptr;
+    QPushButton* bbWorkdir_ = nullptr;
+    // "About"
+    QWidget* tsAbout_ = nullptr;
+    QLabel* imLogo_ = nullptr;
+
+    // What the XPL widgets show, so that they are refilled only when the model changed.
+    std::vector<std::string> shownXpl_, shownChapters_, shownTree_;
+
+    // Page builders.
+    QWidget* buildSourceRows();
+    QWidget* buildStatusPage();
+    QWidget* buildVideoPage();
+    QWidget* buildSubpicturePage();
+    QWidget* buildXplPage();
+    QWidget* buildOptionsPage();
+    QWidget* buildAboutPage();
+    QCheckBox* streamBox(const QString& name, QWidget* parent);
+    void connectControls();
+
+    // The mirror between the model and the widgets.
+    void pushState();    // model -> every widget
+    void pushOptions();  // model options -> option controls
+    void pullOptions();  // option controls -> model options
+    void pushXpl();
+    void pullBoxTick(QCheckBox* box);
+
+    // Runs one operation of the model: never inside another, with the options as the
+    // controls show them, and the widgets refreshed afterwards.
+    void runOperation(void (MainModel::*operation)());
+    void setSource(const QString& path);
+    void setPlaylist(const QString& path);
+    void applyStoredGeometry();
+    void storeGeometry();
+};
+
+}  // namespace quarnel

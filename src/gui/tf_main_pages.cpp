@@ -1,0 +1,294 @@
+// The window's widgets: the source and playlist rows above the pages, and one builder per
+// page. Every control carries the name the rest of the program knows it by.
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "gui/log_pane.h"
+#include "gui/logo.h"
+#include "gui/tf_main.h"
+
+namespace quarnel {
+namespace {
+
+constexpr int kAboutLogoTop = 8;
+
+constexpr const char* kAboutText =
+    "<p><b>Quarnel</b> reads the video files of HD DVD and DVD discs: EVO, VOB and AOB "
+    "program streams.</p>"
+    "<ul>"
+    "<li><b>Read EVO</b> reads the source once and reports every video, audio and subpicture "
+    "stream with its coding, its first time stamp and the navigation data; the streams found "
+    "are offered as tick boxes on the pages \"Video/Audio\" and \"Subpicture\".</li>"
+    "<li><b>Demux</b> writes each ticked stream to an elementary-stream file of its own in the "
+    "output folder.</li>"
+    "<li><b>Rebuild</b> writes a new EVO holding only the ticked streams.</li>"
+    "<li><b>Read XPL</b> reads the disc's playlist VPLST000.XPL: titles, chapters and stream "
+    "names; \"Write chapters\" exports the chapters of the title.</li>"
+    "<li><b>Read VTI</b> shows the EVOB records of HVA00001.VTI.</li>"
+    "</ul>"
+    "<p>Drop an EVO, VOB or XPL file on the window, or name a file on the command line: "
+    "<tt>quarnel FILE</tt>. For batch work there is <tt>quarnel-cli</tt>.</p>";
+
+template <class W>
+W* named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QPushButton* button(const char* name, const char* caption, QWidget* parent) {
+    return named(new QPushButton(QLatin1String(caption), parent), name);
+}
+
+QCheckBox* option(const char* name, const char* caption, QWidget* parent) {
+    return named(new QCheckBox(QLatin1String(caption), parent), name);
+}
+
+QLineEdit* extension(const char* name, QWidget* parent) {
+    auto* e = named(new QLineEdit(parent), name);
+    e->setMaxLength(kMaxExtensionLength);
+    e->setMaximumWidth(60);
+    return e;
+}
+
+}  // namespace
+
+QWidget* TfMain::buildSourceRows() {
+    auto* panel = new QWidget(this);
+    auto* g = new QGridLayout(panel);
+    g->setContentsMargins(6, 6, 6, 2);
+    g->setHorizontalSpacing(4);
+    g->setVerticalSpacing(3);
+    eEVOfile_ = named(new QLineEdit(panel), "eEVOfile");
+    eEVOfile_->setReadOnly(true);
+    eEVOfile_->setPlaceholderText(QStringLiteral("Select or drop an EVO file"));
+    eXPLfile_ = named(new QLineEdit(panel), "eXPLfile");
+    eXPLfile_->setReadOnly(true);
+    bbEVO_ = button("bbEVO", "...", panel);
+    bbXPL_ = button("bbXPL", "...", panel);
+    for (QPushButton* b : {bbEVO_, bbXPL_}) b->setFixedWidth(28);
+    bbEVO_->setToolTip(QStringLiteral("Choose the EVO file to demux"));
+    bbXPL_->setToolTip(QStringLiteral("Choose the playlist VPLST000.XPL"));
+    bReadEVO_ = button("bReadEVO", "Read EVO", panel);
+    bReadEVO_->setDefault(true);
+    bReadXPL_ = button("bReadXPL", "Read XPL", panel);
+    bDemux_ = button("bDemux", "Demux", panel);
+    bRebuild_ = button("bRebuild", "Rebuild", panel);
+    bCancel_ = button("bCancel", "Cancel", panel);
+    g->addWidget(new QLabel(QStringLiteral("EVO file:"), panel), 0, 0);
+    g->addWidget(eEVOfile_, 0, 1);
+    g->addWidget(bbEVO_, 0, 2);
+    g->addWidget(bReadEVO_, 0, 3);
+    g->addWidget(bDemux_, 0, 4);
+    g->addWidget(bCancel_, 0, 5);
+    g->addWidget(new QLabel(QStringLiteral("XPL file:"), panel), 1, 0);
+    g->addWidget(eXPLfile_, 1, 1);
+    g->addWidget(bbXPL_, 1, 2);
+    g->addWidget(bReadXPL_, 1, 3);
+    g->addWidget(bRebuild_, 1, 4);
+    g->setColumnStretch(1, 1);
+    return panel;
+}
+
+QWidget* TfMain::buildStatusPage() {
+    auto* page = named(new QWidget, "tsStatus");
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(4, 4, 4, 4);
+    v->setSpacing(4);
+    reMessage_ = named(new QTextEdit(page), "reMessage");
+    reMessage_->setReadOnly(true);
+    reMessage_->setFont(baseLogFont());
+    reMessage_->document()->setDefaultFont(baseLogFont());
+    reMessage_->setLineWrapMode(QTextEdit::NoWrap);
+    reMessage_->setUndoRedoEnabled(false);
+    v->addWidget(reMessage_, 1);
+    auto* row = new QHBoxLayout;
+    bCheckNew_ = button("bCheckNew", "Check new version", page);
+    bCheckNew_->hide();
+    bClear_ = button("bClear", "Clear", page);
+    row->addWidget(bCheckNew_);
+    row->addStretch();
+    row->addWidget(bClear_);
+    v->addLayout(row);
+    return page;
+}
+
+QCheckBox* TfMain::streamBox(const QString& name, QWidget* parent) {
+    auto* box = new QCheckBox(parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QWidget* TfMain::buildVideoPage() {
+    auto* page = named(new QWidget, "tsVideo");
+    auto* h = new QHBoxLayout(page);
+    h->setContentsMargins(4, 4, 4, 4);
+    auto* video = new QGroupBox(QStringLiteral("Video"), page);
+    auto* vv = new QVBoxLayout(video);
+    vv->setSpacing(2);
+    for (int k = 0; k < kVideoBoxes; ++k) {
+        cbVideo_[size_t(k)] = streamBox(QStringLiteral("cbVideo%1").arg(k), video);
+        vv->addWidget(cbVideo_[size_t(k)]);
+        if (k >= kUsedVideoBoxes) cbVideo_[size_t(k)]->hide();  // video slots 2 to 7 are never used
+    }
+    vv->addStretch();
+    auto* audio = new QGroupBox(QStringLiteral("Audio"), page);
+    auto* ag = new QGridLayout(audio);
+    ag->setVerticalSpacing(2);
+    constexpr int kRows = kAudioBoxes / 2;
+    for (int k = 0; k < kAudioBoxes; ++k) {
+        cbAudio_[size_t(k)] = streamBox(QStringLiteral("cbAudio%1").arg(k, 2, 10, QLatin1Char('0')), audio);
+        ag->addWidget(cbAudio_[size_t(k)], k % kRows, k / kRows);
+    }
+    ag->setRowStretch(kRows, 1);
+    h->addWidget(video, 2);
+    h->addWidget(audio, 5);
+    return page;
+}
+
+QWidget* TfMain::buildSubpicturePage() {
+    auto* page = named(new QWidget, "tsSubpicture");
+    auto* g = new QGridLayout(page);
+    g->setContentsMargins(8, 6, 8, 6);
+    g->setVerticalSpacing(2);
+    constexpr int kRows = kSubBoxes / 4;
+    for (int k = 0; k < kSubBoxes; ++k) {
+        cbSub_[size_t(k)] = streamBox(QStringLiteral("cbSub%1").arg(k, 2, 10, QLatin1Char('0')), page);
+        g->addWidget(cbSub_[size_t(k)], k % kRows, k / kRows);
+    }
+    g->setRowStretch(kRows, 1);
+    return page;
+}
+
+QWidget* TfMain::buildXplPage() {
+    auto* page = named(new QWidget, "tsXPL");
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(4, 4, 4, 4);
+    v->setSpacing(4);
+    xplSplitter_ = new QSplitter(Qt::Horizontal, page);
+    tvXPL_ = named(new QTreeWidget(xplSplitter_), "tvXPL");
+    tvXPL_->setHeaderHidden(true);
+    mXPL_ = named(new QPlainTextEdit(xplSplitter_), "mXPL");
+    mXPL_->setReadOnly(true);
+    mXPL_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    xplSplitter_->addWidget(tvXPL_);
+    xplSplitter_->addWidget(mXPL_);
+    xplSplitter_->setStretchFactor(1, 1);
+    v->addWidget(xplSplitter_, 1);
+    // The chapter list that "Write chapters" exports; kept, not shown.
+    mChapter_ = named(new QPlainTextEdit(page), "mChapter");
+    mChapter_->hide();
+    auto* row = new QHBoxLayout;
+    bWriteChaps_ = button("bWriteChaps", "Write chapters", page);
+    row->addStretch();
+    row->addWidget(bWriteChaps_);
+    v->addLayout(row);
+    return page;
+}
+
+QWidget* TfMain::buildOptionsPage() {
+    auto* page = named(new QWidget, "tsOption");
+    auto* g = new QGridLayout(page);
+    g->setContentsMargins(4, 4, 4, 4);
+
+    auto* reading = new QGroupBox(QStringLiteral("Reading"), page);
+    auto* rv = new QVBoxLayout(reading);
+    rv->setSpacing(1);
+    cbContinue_ = option("cbContinue", "Continue with the next EVO", reading);
+    cbFastCheck_ = option("cbFastCheck", "Fast EVO checking", reading);
+    ieFastSize_ = named(new QSpinBox(reading), "ieFastSize");
+    ieFastSize_->setRange(0, kMaxFastSize);
+    ieFastSize_->setSuffix(QStringLiteral(" MB"));
+    ieFastSize_->setToolTip(QStringLiteral("A fast check reads this much of each file"));
+    auto* fast = new QHBoxLayout;
+    fast->addWidget(cbFastCheck_);
+    fast->addWidget(ieFastSize_);
+    fast->addStretch();
+    cbCountFr_ = option("cbCountFr", "Count frames", reading);
+    cbDetails_ = option("cbDetails", "Detailed info", reading);
+    cbAutoRead_ = option("cbAutoRead", "Auto read", reading);
+    cbAutoRead_->setToolTip(QStringLiteral("Read a file as soon as it is chosen or dropped"));
+    cbAutoClear_ = option("cbAutoClear", "Auto clear", reading);
+    cbAutoClear_->setToolTip(QStringLiteral("Clear the message log when a Read starts"));
+    cbReadVTI_ = option("cbReadVTI", "Read .VTI file", reading);
+    rv->addWidget(cbContinue_);
+    rv->addLayout(fast);
+    for (QCheckBox* b : {cbCountFr_, cbDetails_, cbAutoRead_, cbAutoClear_, cbReadVTI_}) rv->addWidget(b);
+    rv->addStretch();
+
+    auto* after = new QGroupBox(QStringLiteral("After reading"), page);
+    auto* av = new QVBoxLayout(after);
+    av->setSpacing(1);
+    rbNoAuto_ = named(new QRadioButton(QStringLiteral("No auto process"), after), "rbNoAuto");
+    rbAutoDemux_ = named(new QRadioButton(QStringLiteral("Auto Demux"), after), "rbAutoDemux");
+    rbAutoRebuild_ = named(new QRadioButton(QStringLiteral("Auto Rebuild"), after), "rbAutoRebuild");
+    for (QRadioButton* b : {rbNoAuto_, rbAutoDemux_, rbAutoRebuild_}) av->addWidget(b);
+    av->addStretch();
+
+    auto* rebuild = new QGroupBox(QStringLiteral("Rebuild"), page);
+    auto* bv = new QVBoxLayout(rebuild);
+    bv->setSpacing(1);
+    cbRBAdvanced_ = option("cbRBAdvanced", "Rebuild ADV_PCKs", rebuild);
+    cbAdjustPTS_ = option("cbAdjustPTS", "Adjust PTS of the EVOs to follow", rebuild);
+    bv->addWidget(cbRBAdvanced_);
+    bv->addWidget(cbAdjustPTS_);
+    bv->addStretch();
+
+    auto* output = new QGroupBox(QStringLiteral("Output"), page);
+    auto* og = new QGridLayout(output);
+    og->setVerticalSpacing(2);
+    eVideoExt_ = extension("eVideoExt", output);
+    eAudioExt_ = extension("eAudioExt", output);
+    eSubExt_ = extension("eSubExt", output);
+    eWorkdir_ = named(new QLineEdit(output), "eWorkdir");
+    eWorkdir_->setPlaceholderText(QStringLiteral("the current folder"));
+    bbWorkdir_ = button("bbWorkdir", "...", output);
+    bbWorkdir_->setFixedWidth(28);
+    bbWorkdir_->setToolTip(QStringLiteral("Select a directory"));
+    og->addWidget(new QLabel(QStringLiteral("Output folder"), output), 0, 0);
+    og->addWidget(eWorkdir_, 0, 1, 1, 5);
+    og->addWidget(bbWorkdir_, 0, 6);
+    og->addWidget(new QLabel(QStringLiteral("Video ext."), output), 1, 0);
+    og->addWidget(eVideoExt_, 1, 1);
+    og->addWidget(new QLabel(QStringLiteral("Audio ext."), output), 1, 2);
+    og->addWidget(eAudioExt_, 1, 3);
+    og->addWidget(new QLabel(QStringLiteral("Subpicture ext."), output), 1, 4);
+    og->addWidget(eSubExt_, 1, 5);
+    og->setColumnStretch(5, 1);
+
+    g->addWidget(reading, 0, 0, 2, 1);
+    g->addWidget(after, 0, 1);
+    g->addWidget(rebuild, 1, 1);
+    g->addWidget(output, 2, 0, 1, 2);
+    g->setRowStretch(3, 1);
+    return page;
+}
+
+QWidget* TfMain::buildAboutPage() {
+    tsAbout_ = named(new QWidget, "tsAbout");
+    auto* v = new QVBoxLayout(tsAbout_);
+    v->setContentsMargins(8, kAboutLogoTop + kLogoHeight + 8, 8, 8);
+    imLogo_ = named(new QLabel(tsAbout_), "imLogo");
+    imLogo_->setPixmap(paintLogo());
+    imLogo_->setFixedSize(kLogoWidth, kLogoHeight);
+    imLogo_->move(0, kAboutLogoTop);
+    auto* text = new QTextBrowser(tsAbout_);
+    text->setHtml(QString::fromLatin1(kAboutText) +
+                  QStringLiteral("<p>Version %1.</p>").arg(QLatin1String(kStoredVersion)));
+    text->setFrameShape(QFrame::NoFrame);
+    v->addWidget(text);
+    return tsAbout_;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,216 @@
+// Runs started from the real window: cancelling a Demux, an error box after a failed Read,
+// and the VTI page after a Read beside a title set information file.
+#include <QComboBox>
+#include <QFile>
+#include <QTableWidget>
+
+#include "fixtures/sample_streams.h"
+#include "window_harness.h"
+
+namespace quarnel::guitest {
+
+using namespace fixtures;
+
+namespace {
+
+void put16(Bytes& b, size_t at, uint16_t v) {
+    b[at] = uint8_t(v >> 8);
+    b[at + 1] = uint8_t(v);
+}
+void put32(Bytes& b, size_t at, uint32_t v) {
+    put16(b, at, uint16_t(v >> 16));
+    put16(b, at + 2, uint16_t(v));
+}
+
+struct VtiAttr {
+    uint32_t mainVideo;
+    std::vector<std::array<uint8_t, 3>> mainAudio;
+    int subpictures;
+};
+
+// A title set information file: header sector, attribute table, information table.
+Bytes vtiFile(const std::vector<VtiAttr>& attrs, const std::vector<std::pair<std::string, uint32_t>>& evobs) {
+    constexpr size_t kSector = 2048, kAttrAt = kSector, kFirstRecord = 16;
+    const size_t infoSector = (kAttrAt + kFirstRecord + attrs.size() * 1024 + kSector - 1) / kSector;
+    Bytes b(infoSector * kSector + 8 + evobs.size() * (4 + 320), 0);
+    const std::string id = "ADVANCED-VTS";
+    std::copy(id.begin(), id.end(), b.begin());
+    put32(b, 0xB8, 1);
+    put32(b, 0xBC, uint32_t(infoSector));
+    put16(b, kAttrAt, uint16_t(attrs.size()));
+    put32(b, kAttrAt + 8, kFirstRecord);
+    for (size_t i = 0; i < attrs.size(); ++i) {
+        const size_t r = kAttrAt + kFirstRecord + i * 1024;
+        put32(b, r + 0x002, attrs[i].mainVideo);
+        put16(b, r + 0x00E, uint16_t(attrs[i].mainAudio.size()));
+        for (size_t k = 0; k < attrs[i].mainAudio.size(); ++k)
+            for (size_t j = 0; j < 3; ++j) b[r + 0x010 + 4 * k + j] = attrs[i].mainAudio[k][j];
+        put16(b, r + 0x0E4, uint16_t(attrs[i].subpictures));
+        for (int k = 0; k < attrs[i].subpictures; ++k) b[r + 0x0E6 + 5 * size_t(k)] = 0x80;  // 8 bit RLE
+    }
+    const size_t info = infoSector * kSector;
+    put32(b, info, uint32_t(evobs.size()));
+    for (size_t j = 0; j < evobs.size(); ++j) {
+        const size_t r = info + 8 + evobs.size() * 4 + j * 320;
+        put16(b, r, 0x1000);  // Standard VTS
+        std::copy(evobs[j].first.begin(), evobs[j].first.end(), b.begin() + long(r + 2));
+        put32(b, r + 0x102, 0x00ABCDEF);
+        put32(b, r + 0x106, evobs[j].second);
+        put32(b, r + 0x10A, 0x1000);
+        put32(b, r + 0x10E, 0x2000);
+        put32(b, r + 0x112, 777);
+        put16(b, r + 0x116, uint16_t(j + 1));
+    }
+    return b;
+}
+
+constexpr uint32_t kVc1Progressive1080 = 3u << 29 | 3u << 24 | 1u << 20 | 12u << 12;
+constexpr uint32_t kMpeg2Interlaced576 = 1u << 29 | 1u << 26 | 0u << 24 | 0u << 20 | 5u << 12;
+
+QString cell(TfMain& w, const char* grid, int row, int column) {
+    const QTableWidgetItem* item = child<QTableWidget>(w, grid)->item(row, column);
+    return item ? item->text() : QString();
+}
+
+}  // namespace
+
+class WindowRuns : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+  private slots:
+    void initTestCase() { useTestSettings(dir_.filePath(QStringLiteral("settings"))); }
+    void init() { clearStore(); }
+
+    void cancellingADemuxAsksFirstAndEndsWithDone() {
+        // Larger than two progress steps of 4 MiB, so that the window serves events mid-run.
+        const QString file = writeSource(
+            dir_.filePath(QStringLiteral("big/FEATURE_1.EVO")),
+            buildProgramStream(
+                {mpeg2Video(0xE0, 300, 32000, 0x200000), audio(EsKind::Ac3, 0x80, 200, 1536, 0x200000, 1)},
+                {}));
+        auto w = startWindow({file});
+        QVERIFY(w);
+        child<QLineEdit>(*w, "eWorkdir")->setText(dir_.filePath(QStringLiteral("big")));
+        auto* demux = child<QPushButton>(*w, "bDemux");
+        QVERIFY(demux->isEnabled());
+        child<QPushButton>(*w, "bClear")->click();
+
+        int pumps = 0;
+        bool refusedDrop = false, readDisabled = false;
+        QStringList questions;
+        QList<QMessageBox::StandardButton> defaults;
+        // Served at the run's first progress point, as a user's clicks would be.
+        QTimer::singleShot(0, w.get(), [&] {
+            ++pumps;
+            readDisabled = !child<QPushButton>(*w, "bReadEVO")->isEnabled() &&
+                           !child<QPushButton>(*w, "bbEVO")->isEnabled();
+            refusedDrop = !dropFiles(*w, {file});
+            {
+                BoxAnswerer no(QMessageBox::No);
+                child<QPushButton>(*w, "bCancel")->click();
+                questions += no.texts;
+                defaults += no.defaults;
+            }
+            QVERIFY(!w->model().run.cancel);  // "No" changes nothing
+            BoxAnswerer yes(QMessageBox::Yes);
+            child<QPushButton>(*w, "bCancel")->click();
+            questions += yes.texts;
+        });
+        demux->click();
+        QCOMPARE(pumps, 1);
+        QVERIFY(readDisabled);
+        QVERIFY(refusedDrop);
+        QCOMPARE(questions, QStringList(2, QStringLiteral("Are you sure to stop demuxing?")));
+        QCOMPARE(defaults.value(0), QMessageBox::No);
+        const QStringList lines = logLines(*w);
+        const qsizetype cancelled = lines.indexOf(QStringLiteral("Cancelled."));
+        QVERIFY(cancelled > 0);
+        QCOMPARE(lines.count(QStringLiteral("Cancelled.")), 1);
+        QVERIFY(lines.indexOf(QStringLiteral("Done."), cancelled) > cancelled);
+        QVERIFY(!w->model().runActive());
+        QVERIFY(demux->isEnabled());
+        QVERIFY(child<QPushButton>(*w, "bReadEVO")->isEnabled());
+        QVERIFY(!child<QPushButton>(*w, "bCancel")->isEnabled());
+        const qint64 written =
+            QFileInfo(dir_.filePath(QStringLiteral("big/FEATURE_1.MPEG-2.stream.0.mpv"))).size();
+        QVERIFY(written > 0 && written < 300 * 32000);  // stopped part way, kept what it wrote
+    }
+
+    void aFailedReadShowsTheErrorAndLeavesTheWindowUsable() {
+        const QString file = writeSource(dir_.filePath(QStringLiteral("gone/A.EVO")),
+                                         buildProgramStream({mpeg2Video(0xE0, 5, 3000, 0x200000)}, {}));
+        auto w = startWindow();
+        QVERIFY(w);
+        child<QCheckBox>(*w, "cbAutoRead")->click();
+        QVERIFY(dropFiles(*w, {file}));
+        QVERIFY(QFile::remove(file));
+        BoxAnswerer ok(QMessageBox::Ok);
+        child<QPushButton>(*w, "bReadEVO")->click();
+        QCOMPARE(ok.texts.size(), 1);
+        QCOMPARE(ok.titles[0], QStringLiteral("Quarnel"));
+        QVERIFY(ok.texts[0].startsWith(QStringLiteral("Cannot open file \"") + file + QStringLiteral("\".")));
+        for (const char* name : {"bReadEVO", "bbEVO", "bbXPL"})
+            QVERIFY2(child<QPushButton>(*w, name)->isEnabled(), name);
+    }
+
+    void theVtiPageShowsTheRecordOfTheFileRead() {
+        const QString folder = dir_.filePath(QStringLiteral("DISC/HVDVD_TS/"));
+        const QString evo = writeSource(folder + QStringLiteral("FEATURE_2.EVO"),
+                                        buildProgramStream({mpeg2Video(0xE0, 5, 3000, 0x200000)}, {}));
+        writeSource(folder + QStringLiteral("HVA00001.VTI"),
+                    vtiFile({{kMpeg2Interlaced576, {{0x1C, 0x00, 0x14}}, 0},
+                             {kVc1Progressive1080, {{0x14, 0x20, 0x54}, {0x1C, 0x00, 0x14}}, 3}},
+                            {{"FEATURE_1.EVO", 1}, {"FEATURE_2.EVO", 2}}));
+        auto w = startWindow({evo});
+        QVERIFY(w);
+        QVERIFY(logLines(*w).contains(QStringLiteral("2 VTS_EVOBIs found.")));
+        auto* name = child<QComboBox>(*w, "cbEVOname");
+        QCOMPARE(name->count(), 2);
+        QCOMPARE(name->currentText(), QStringLiteral("FEATURE_2.EVO"));
+        QCOMPARE(child<QLineEdit>(*w, "eEVOBname")->text(), QStringLiteral("FEATURE_2.EVO"));
+        QCOMPARE(child<QLineEdit>(*w, "eAddrOffs")->text(), QStringLiteral("00ABCDEF"));
+        QCOMPARE(child<QLineEdit>(*w, "ieEVOsize")->text(), QStringLiteral("777"));
+        QCOMPARE(child<QComboBox>(*w, "cbAttrNo")->currentText(), QStringLiteral("2"));
+        QCOMPARE(child<QComboBox>(*w, "cbAppType")->currentText(), QStringLiteral("Standard VTS"));
+        const std::pair<const char*, const char*> video[] = {{"cbMainCompr", "VC-1"},
+                                                             {"cbMainTV", "525/60Hz"},
+                                                             {"cbMainAspect", "16:9"},
+                                                             {"cbMainProgInt", "progressive"},
+                                                             {"cbMainRes", "1920x1080"}};
+        for (const auto& [box, text] : video)
+            QCOMPARE(child<QComboBox>(*w, box)->currentText(), QLatin1String(text));
+        QVERIFY(!child<QComboBox>(*w, "cbSubCompr")->isEnabled());
+        QCOMPARE(cell(*w, "sgMainAudio", 0, 1), QStringLiteral("Coding"));
+        QCOMPARE(cell(*w, "sgMainAudio", 1, 1), QStringLiteral("LPCM"));
+        QCOMPARE(cell(*w, "sgMainAudio", 1, 2), QStringLiteral("96 kHz"));
+        QCOMPARE(cell(*w, "sgMainAudio", 1, 3), QStringLiteral("20 bit"));
+        QCOMPARE(cell(*w, "sgMainAudio", 1, 4), QStringLiteral("6"));
+        QCOMPARE(cell(*w, "sgMainAudio", 2, 1), QStringLiteral("DD/DD+"));
+        QCOMPARE(cell(*w, "sgMainAudio", 2, 3), QString());
+        auto* subpictures = child<QTableWidget>(*w, "sgSubpicture");
+        QCOMPARE(subpictures->rowCount(), 4);
+        QCOMPARE(subpictures->height(), 4 * 19 + 4);
+        auto* subAudio = child<QTableWidget>(*w, "sgSubAudio");
+        auto* mainAudio = child<QTableWidget>(*w, "sgMainAudio");
+        QCOMPARE(subAudio->y(), mainAudio->y() + mainAudio->height() + 6);
+        QCOMPARE(subpictures->y(), subAudio->y() + subAudio->height() + 6);
+
+        // Choosing the other EVOB shows its record; the lists do not grow.
+        const int resolutions = child<QComboBox>(*w, "cbMainRes")->count();
+        name->setCurrentIndex(0);
+        emit name->activated(0);
+        QCOMPARE(child<QComboBox>(*w, "cbAttrNo")->currentText(), QStringLiteral("1"));
+        QCOMPARE(child<QComboBox>(*w, "cbMainCompr")->currentText(), QStringLiteral("MPEG-2"));
+        QCOMPARE(child<QComboBox>(*w, "cbMainRes")->currentText(), QStringLiteral("720x480(576)"));
+        QCOMPARE(child<QComboBox>(*w, "cbMainRes")->count(), resolutions);
+        QCOMPARE(cell(*w, "sgMainAudio", 1, 1), QStringLiteral("DD/DD+"));
+        QCOMPARE(subpictures->rowCount(), 2);
+    }
+};
+
+}  // namespace quarnel::guitest
+
+QTEST_MAIN(quarnel::guitest::WindowRuns)
+#include "window_runs_test.moc"

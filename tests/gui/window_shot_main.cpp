@@ -1,0 +1,30 @@
+// Renders the main window after reading a source file and saves the picture:
+//   window_shot SOURCE OUTPUT.png [PAGE]
+// PAGE is the index of the page to show (0 "Status" by default).
+#include <QApplication>
+#include <QTabWidget>
+#include <QTest>
+#include <cstdio>
+
+#include "gui/tf_main.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quarnel"));
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: window_shot SOURCE OUTPUT.png [PAGE]\n");
+        return 2;
+    }
+    quarnel::TfMain window({args[1]});
+    window.show();
+    if (!QTest::qWaitFor([&] { return window.started(); }, 10000)) return 1;
+    if (args.size() > 3)
+        window.findChild<QTabWidget*>(QStringLiteral("PageControl"))->setCurrentIndex(args[3].toInt());
+    QTest::qWait(300);
+    if (!window.grab().save(args[2])) {
+        std::fprintf(stderr, "window_shot: cannot write %s\n", qPrintable(args[2]));
+        return 1;
+    }
+    return 0;
+}
