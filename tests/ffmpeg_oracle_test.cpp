@@ -83,6 +83,29 @@ TEST_F(FfmpegOracle, Mpeg2VideoAndAc3AudioAreWhatFfmpegCopiesOut) {
     EXPECT_TRUE(f.logged("[b]Dolby Digital[/b] audio stream 0 found!"));
 }
 
+// Packs of 2048 bytes line up with the 256 KiB chunks of a read; a few bytes before the first
+// pack move the chunk ends into pack headers, PES headers, start codes and payloads, and the
+// streams stay the same.
+TEST_F(FfmpegOracle, AVobShiftedAcrossTheChunkEndsGivesTheSameStreams) {
+    ASSERT_NO_FATAL_FAILURE(ffmpeg(kVideoInput +
+                                   "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 " + kVideoCoding +
+                                   "-c:a ac3 -b:a 192k -ac 2 -f dvd movie.vob"));
+    ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:v -c copy -f mpeg2video ffmpeg.m2v"));
+    ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:a -c copy -f ac3 ffmpeg.ac3"));
+    const Bytes vob = file("movie.vob");
+    for (size_t shift : {1, 2, 3, 5, 14, 17, 23, 1001, 2047}) {
+        SCOPED_TRACE("shifted by " + std::to_string(shift));
+        Bytes shifted(shift, 0xFF);
+        shifted.insert(shifted.end(), vob.begin(), vob.end());
+        writeFile(f.dir.file("shifted.vob"), shifted);
+        f.host.clearLog();
+        const std::string out = demux("shifted.vob");
+        EXPECT_TRUE(readFile(out + "shifted.MPEG-2.stream.0.mpv") == file("ffmpeg.m2v"));
+        EXPECT_TRUE(readFile(out + "shifted.DD.stream.00.mpa") == file("ffmpeg.ac3"));
+        EXPECT_EQ(f.model.run.countedFrames[0], kPictures);
+    }
+}
+
 TEST_F(FfmpegOracle, CountedFramesOfAnFfmpegVobAreItsPictures) {
     ASSERT_NO_FATAL_FAILURE(ffmpeg(kVideoInput + kVideoCoding + "-f dvd movie.vob"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:v -c copy -f mpeg2video ffmpeg.m2v"));
