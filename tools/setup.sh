@@ -13,9 +13,13 @@ build=${QUARNEL_BUILD_DIR:-$root/build}
 packages=(cmake ninja-build g++ libgtest-dev ffmpeg)
 
 missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
-done
+if command -v dpkg-query >/dev/null; then
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+    done
+else
+    echo "setup: not a Debian system; make sure ${packages[*]} (or their equivalents) are installed" >&2
+fi
 if ((${#missing[@]})); then
     sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
