@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Remakes the shipped sample sample/HVDVD_TS/FEATURE_1.EVO and FEATURE_2.EVO, and the manifest
-# tests/data/sample_es/manifest.txt that the end-to-end test checks a demux of it against.
+# Remakes the shipped sample sample/HVDVD_TS/FEATURE_1.EVO and FEATURE_2.EVO with the HVA00001.VTI
+# that describes them (make_vti), and the manifest tests/data/sample_es/manifest.txt that the
+# end-to-end test checks a demux of it against.
 # ffmpeg encodes the elementary streams into a temporary folder; build/bin/make_sample cuts them
 # into access units, draws the subtitles and multiplexes everything (tests/fixtures/
 # make_sample_main.cpp). The results are committed, so nobody needs to run this to use the sample;
@@ -9,7 +10,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_BUILD_DIR:-$root/build}
-"$root/tools/setup.sh" make_sample
+"$root/tools/setup.sh" make_sample make_vti
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -33,3 +34,4 @@ tone 880 -ac 2 -c:a pcm_s16be -f s16be "$tmp/audio.pcm"
 
 mkdir -p "$root/sample/HVDVD_TS" "$root/tests/data/sample_es"
 "$build/bin/make_sample" "$tmp" "$root/sample/HVDVD_TS" "$root/tests/data/sample_es/manifest.txt"
+"$build/bin/make_vti" "$root/sample/HVDVD_TS"
