@@ -10,7 +10,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_BUILD_DIR:-$root/build}
-packages=(cmake ninja-build g++ libgtest-dev ffmpeg)
+packages=(cmake ninja-build g++ libgtest-dev ffmpeg qt6-base-dev xvfb xauth)
 
 missing=()
 if command -v dpkg-query >/dev/null; then

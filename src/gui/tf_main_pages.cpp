@@ -267,6 +267,11 @@ QWidget* TfMain::buildOptionsPage() {
     og->addWidget(eSubExt_, 1, 5);
     og->setColumnStretch(5, 1);
 
+    // The groups never shrink below their rows, so that no two options overlap.
+    for (QGroupBox* group : {reading, after, rebuild, output}) {
+        group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+        group->layout()->setContentsMargins(6, 2, 6, 2);
+    }
     g->addWidget(reading, 0, 0, 2, 1);
     g->addWidget(after, 0, 1);
     g->addWidget(rebuild, 1, 1);

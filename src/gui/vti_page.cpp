@@ -44,7 +44,7 @@ QTableWidget* grid(const char* name, QWidget* parent) {
     g->verticalHeader()->hide();
     g->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
     g->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
-    g->setFrameStyle(QFrame::Box | QFrame::Plain);
+    g->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     g->setLineWidth(kGridFrame);
     g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -81,6 +81,8 @@ void mirrorGrid(QTableWidget* table, const VtiGrid& model) {
         }
         table->setRowHeight(r, kGridRowHeight);
     }
+    table->resizeColumnsToContents();
+    for (int c = 0; c < kGridColumns; ++c) table->setColumnWidth(c, table->columnWidth(c) + 6);
     table->setFixedHeight(model.height());
 }
 
@@ -113,16 +115,25 @@ VtiPage::VtiPage(QWidget* parent) : QWidget(parent) {
     ieEVOindex_ = field("ieEVOindex", evob);
     eStartPTM_ = field("eStartPTM", evob);
     eEndPTM_ = field("eEndPTM", evob);
+    // Two label-and-field columns: the file on the left, its type and times on the right.
     const std::pair<const char*, QWidget*> evobRows[] = {
-        {"EVOB", cbEVOname_},   {"File name", eEVOBname_}, {"Attribute no.", cbAttrNo_}, {"Type", cbAppType_},
-        {"Audio 0", cbA0gap_},  {"Audio 1", cbA1gap_},     {"Address", eAddrOffs_},      {"Size", ieEVOsize_},
-        {"Index", ieEVOindex_}, {"Start PTM", eStartPTM_}, {"End PTM", eEndPTM_},
+        {"EVOB", cbEVOname_},      {"Attribute no.", cbAttrNo_}, {"File name", eEVOBname_},
+        {"Type", cbAppType_},      {"Address", eAddrOffs_},      {"Audio 0", cbA0gap_},
+        {"Size", ieEVOsize_},      {"Audio 1", cbA1gap_},        {"Index", ieEVOindex_},
+        {"Start PTM", eStartPTM_}, {nullptr, nullptr},           {"End PTM", eEndPTM_},
     };
     int row = 0;
-    for (const auto& [label, widget] : evobRows) {
-        e->addWidget(new QLabel(QLatin1String(label), evob), row, 0);
-        e->addWidget(widget, row++, 1);
+    for (size_t i = 0; i < std::size(evobRows); ++i) {
+        const auto& [label, widget] = evobRows[i];
+        const int column = int(i % 2) * 2;
+        if (label) {
+            e->addWidget(new QLabel(QLatin1String(label), evob), row, column);
+            e->addWidget(widget, row, column + 1);
+        }
+        if (i % 2 == 1) ++row;
     }
+    e->setColumnStretch(1, 1);
+    e->setColumnStretch(3, 1);
 
     auto* video = new QGroupBox(QStringLiteral("Video"), content);
     auto* v = new QGridLayout(video);
@@ -174,10 +185,10 @@ VtiPage::VtiPage(QWidget* parent) : QWidget(parent) {
     lSubAudio_ = new QLabel(QStringLiteral("Sub Audio"), gridPanel_);
     lSubpicture_ = new QLabel(QStringLiteral("Subpicture"), gridPanel_);
 
-    columns->addWidget(evob, 0, 0);
-    columns->addWidget(video, 1, 0);
-    columns->addWidget(gridPanel_, 0, 1, 2, 1, Qt::AlignTop);
-    columns->addLayout(buttons, 2, 0, 1, 2);
+    columns->addWidget(evob, 0, 0, 1, 2);
+    columns->addLayout(buttons, 1, 0, 1, 2);
+    columns->addWidget(video, 2, 0, Qt::AlignTop);
+    columns->addWidget(gridPanel_, 2, 1, Qt::AlignTop | Qt::AlignLeft);
     columns->setRowStretch(3, 1);
     columns->setColumnStretch(1, 1);
 
@@ -221,16 +232,17 @@ void VtiPage::mirror(const VtiView& view) {
 // The grids stack with a fixed gap, each as high as its rows; each caption label sits a
 // few pixels below the top of its grid.
 void VtiPage::placeGrids() {
-    const int width = sgMainAudio_->horizontalHeader()->length() + 2 * kGridFrame;
-    int top = 0;
+    int top = 0, right = 0;
     const std::pair<QTableWidget*, QLabel*> stack[] = {
         {sgMainAudio_, lMainAudio_}, {sgSubAudio_, lSubAudio_}, {sgSubpicture_, lSubpicture_}};
     for (const auto& [table, label] : stack) {
+        const int width = table->horizontalHeader()->length() + 2 * kGridFrame;
         table->setGeometry(kGridLeft, top, width, table->height());
         label->move(0, top + kVtiGridCaptionDrop);
         top += table->height() + kVtiGridGap;
+        right = std::max(right, kGridLeft + width);
     }
-    gridPanel_->setFixedSize(kGridLeft + width, top);
+    gridPanel_->setFixedSize(right, top);
 }
 
 }  // namespace quarnel

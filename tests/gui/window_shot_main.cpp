@@ -1,6 +1,7 @@
 // Renders the main window after reading a source file and saves the picture:
-//   window_shot SOURCE OUTPUT.png [PAGE]
-// PAGE is the index of the page to show (0 "Status" by default).
+//   window_shot SOURCE OUTPUT.png [PAGE [WIDTHxHEIGHT]]
+// PAGE is the index of the page to show (0 "Status" by default); the window keeps its
+// default size unless one is given.
 #include <QApplication>
 #include <QTabWidget>
 #include <QTest>
@@ -13,12 +14,16 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quarnel"));
     const QStringList args = QApplication::arguments();
     if (args.size() < 3) {
-        std::fprintf(stderr, "usage: window_shot SOURCE OUTPUT.png [PAGE]\n");
+        std::fprintf(stderr, "usage: window_shot SOURCE OUTPUT.png [PAGE [WIDTHxHEIGHT]]\n");
         return 2;
     }
     quarnel::TfMain window({args[1]});
     window.show();
     if (!QTest::qWaitFor([&] { return window.started(); }, 10000)) return 1;
+    if (args.size() > 4) {
+        const QStringList size = args[4].split(QLatin1Char('x'));
+        window.resize(size.value(0).toInt(), size.value(1).toInt());
+    }
     if (args.size() > 3)
         window.findChild<QTabWidget*>(QStringLiteral("PageControl"))->setCurrentIndex(args[3].toInt());
     QTest::qWait(300);
