@@ -2,7 +2,9 @@
 // and the VTI page after a Read beside a title set information file.
 #include <QComboBox>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QTreeWidget>
 
 #include "fixtures/sample_streams.h"
 #include "window_harness.h"
@@ -153,6 +155,51 @@ class WindowRuns : public QObject {
         QVERIFY(ok.texts[0].startsWith(QStringLiteral("Cannot open file \"") + file + QStringLiteral("\".")));
         for (const char* name : {"bReadEVO", "bbEVO", "bbXPL"})
             QVERIFY2(child<QPushButton>(*w, name)->isEnabled(), name);
+    }
+
+    void closingDuringADemuxAsksAndStopsTheRun() {
+        const QString file = writeSource(dir_.filePath(QStringLiteral("close/FEATURE_1.EVO")),
+                                         buildProgramStream({mpeg2Video(0xE0, 300, 32000, 0x200000)}, {}));
+        auto w = startWindow({file});
+        QVERIFY(w);
+        child<QLineEdit>(*w, "eWorkdir")->setText(dir_.filePath(QStringLiteral("close")));
+        child<QRadioButton>(*w, "rbAutoDemux")->click();  // stored at close, not chained after it
+        bool keptOpen = false, closed = false;
+        QStringList questions;
+        QTimer::singleShot(0, w.get(), [&] {
+            {
+                BoxAnswerer no(QMessageBox::No);
+                keptOpen = !w->close() && w->isVisible();
+                questions += no.texts;
+            }
+            BoxAnswerer yes(QMessageBox::Yes);
+            closed = w->close();
+            questions += yes.texts;
+        });
+        child<QPushButton>(*w, "bDemux")->click();
+        QVERIFY(keptOpen);
+        QVERIFY(closed);
+        QCOMPARE(questions, QStringList(2, QStringLiteral("Are you sure to stop demuxing?")));
+        QVERIFY(logLines(*w).contains(QStringLiteral("Cancelled.")));
+        QVERIFY(!w->model().runActive());
+        QCOMPARE(store().value(QLatin1String(settings::kAutoDemux)).toInt(), 1);
+    }
+
+    void aDroppedPlaylistFillsTheXplPage() {
+        const QString playlist =
+            QStringLiteral(QT_TESTCASE_SOURCEDIR) + QStringLiteral("/../../sample/ADV_OBJ/VPLST000.XPL");
+        QVERIFY(QFileInfo::exists(playlist));
+        auto w = startWindow();
+        QVERIFY(w);
+        QVERIFY(dropFiles(*w, {playlist}));
+        auto* tree = child<QTreeWidget>(*w, "tvXPL");
+        QCOMPARE(tree->topLevelItemCount(), 5);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Info"));
+        QVERIFY(tree->topLevelItem(2)->childCount() > 0);  // the title's audio streams
+        QVERIFY(child<QPlainTextEdit>(*w, "mXPL")->toPlainText().contains(QLatin1String("<")));
+        QCOMPARE(child<QPushButton>(*w, "bWriteChaps")->isEnabled(), !w->model().xpl.mChapter.empty());
+        QVERIFY(child<QPushButton>(*w, "bReadXPL")->isEnabled());
+        QVERIFY(child<QPushButton>(*w, "bbEVO")->isEnabled());
     }
 
     void theVtiPageShowsTheRecordOfTheFileRead() {
