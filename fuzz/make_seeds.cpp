@@ -82,6 +82,13 @@ std::vector<std::pair<std::string, Bytes>> sourceFiles() {
         "aob_mlp",
         buildProgramStream(
             {withSnippet(audio(EsKind::Lpcm, 0xA1, 2, 300, kStart, 1), snippet("mlp_20_44k.bin"))}, aob));
+    // The beginning of the shipped sample: real codings in their packs.
+    const fs::path sample = fs::path(QUARNEL_SOURCE_DIR) / "sample" / "HVDVD_TS" / "FEATURE_1.EVO";
+    if (fs::exists(sample)) {
+        Bytes b = readFile(sample.string());
+        b.resize(std::min<size_t>(b.size(), 24 * kPackSize));
+        files.emplace_back("evo_sample_start", b);
+    }
     return files;
 }
 
@@ -190,6 +197,8 @@ void writeDiscSeeds(const fs::path& root) {
     f.attributeNumber = 2;
     spec.evobs = {e, f};
     put(root / "vti", "two_records", buildVti(spec));
+    const fs::path sampleVti = fs::path(QUARNEL_SOURCE_DIR) / "sample" / "HVDVD_TS" / "HVA00001.VTI";
+    if (fs::exists(sampleVti)) put(root / "vti", "sample", readFile(sampleVti.string()));
     spec.attributes[0].mainAudioCount = 200;
     spec.evobs[1].attributeNumber = 9;
     put(root / "vti", "damaged_counts", buildVti(spec));

@@ -37,7 +37,8 @@ TEST(FileSequence, DigitAfterTheUnderscore) {
 TEST(FileSequence, ZeroThenDigitAfterTheUnderscore) {
     Folder d;
     EXPECT_EQ(getnext(d.touch("FEATURE_01.EVO")), "");
-    EXPECT_EQ(getnext(d.file("FEATURE_01.EVO")), d.touch("FEATURE_02.EVO"));
+    const std::string second = d.touch("FEATURE_02.EVO");  // made before getnext looks
+    EXPECT_EQ(getnext(d.file("FEATURE_01.EVO")), second);
     // rule B on the first underscore only: VTS_01_2 is not a candidate
     d.touch("VTS_01_2.VOB");
     const std::string first = d.touch("VTS_01_1.VOB");
@@ -49,10 +50,12 @@ TEST(FileSequence, ZeroThenDigitAfterTheUnderscore) {
 TEST(FileSequence, DigitBeforeTheUnderscoreWinsOverTheOthers) {
     Folder d;
     EXPECT_EQ(getnext(d.touch("L0_mainMovie.EVO")), "");
-    EXPECT_EQ(getnext(d.file("L0_mainMovie.EVO")), d.touch("L1_mainMovie.EVO"));
+    const std::string layer1 = d.touch("L1_mainMovie.EVO");  // made before getnext looks
+    EXPECT_EQ(getnext(d.file("L0_mainMovie.EVO")), layer1);
     const std::string a = d.touch("A1_1.EVO");
     d.touch("A1_2.EVO");
-    EXPECT_EQ(getnext(a), d.touch("A2_1.EVO"));
+    const std::string raised = d.touch("A2_1.EVO");
+    EXPECT_EQ(getnext(a), raised);
 }
 
 TEST(FileSequence, NineHasNoSuccessorAndDivideIsTheFallback) {

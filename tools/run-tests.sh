@@ -10,3 +10,9 @@ build=${QUARNEL_BUILD_DIR:-$root/build}
 
 "$root/tools/setup.sh"
 ctest --test-dir "$build" --output-on-failure "$@"
+
+# The checked build: the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then
+# every fuzz target for a short time (fuzz/ci.sh). QUARNEL_SKIP_SANITIZE=1 leaves it out.
+if [ "${QUARNEL_SKIP_SANITIZE:-0}" != 1 ]; then
+    "$root/fuzz/ci.sh" "${QUARNEL_FUZZ_SECONDS:-20}"
+fi

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The checked build of CI: the whole test suite built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (clang) and run through ctest, then every fuzz target for a short
+# time from its seeds and the inputs of earlier findings. Installs clang and the sanitizer
+# runtimes when they are missing (Debian 12).
+#
+#     fuzz/ci.sh [SECONDS_PER_TARGET]      # default 20; two targets run at a time
+#
+# QUARNEL_ASAN_BUILD chooses the build folder (default build-asan). The window is left out: it
+# has tests of its own in the normal build.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QUARNEL_ASAN_BUILD:-$root/build-asan}
+seconds=${1:-20}
+packages=(clang libclang-rt-14-dev cmake ninja-build libgtest-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "fuzz/ci.sh: installing ${missing[*]}" >&2
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# One build serves both: the sanitizers over everything, the fuzzer's coverage on top.
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DQUARNEL_SANITIZE=ON -DQUARNEL_FUZZ=ON -DQUARNEL_GUI=OFF >/dev/null
+fi
+cmake --build "$build" --parallel 2
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+ctest --test-dir "$build" --output-on-failure --parallel 2
+
+QUARNEL_FUZZ_BUILD=$build QUARNEL_FUZZ_JOBS=2 "$root/fuzz/run.sh" "$seconds"
