@@ -129,8 +129,8 @@ void TfMain::FormActivate() {
     model_.xplDir = stored_.xplDir;
     pushOptions();
     applyStoredGeometry();
-    // "Check new version" belongs to the version check, which this window does not offer yet.
-    bCheckNew_->hide();
+    // Only a store that existed and read without error takes part in the exchanges.
+    versionStartup(store, error.empty() && !store.allKeys().isEmpty());
     model_.Resetcbs();
     pushState();
     if (!error.empty()) showError(error);

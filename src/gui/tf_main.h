@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/http_client.h"
 #include "shell/main_model.h"
 #include "shell/settings_names.h"
 
@@ -19,6 +20,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QSettings;
 class QSpinBox;
 class QSplitter;
 class QTextEdit;
@@ -60,6 +62,8 @@ class TfMain : public QMainWindow, public Host {
     void bbWorkdirClick();
     void cbFastCheckClick();
     void FormResize();
+    // "Check new version": asks the update server and offers the download.
+    void bCheckNewClick();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -71,6 +75,7 @@ class TfMain : public QMainWindow, public Host {
 
   private:
     MainModel model_;
+    HttpClient http_;  // the update server
     StoredWindow stored_;
     QStringList arguments_;
     bool started_ = false;
@@ -138,6 +143,9 @@ class TfMain : public QMainWindow, public Host {
     void setPlaylist(const QString& path);
     void applyStoredGeometry();
     void storeGeometry();
+    // The version check's start-up steps once the settings are read (storeRead: the store
+    // existed and read without error); shows "Check new version" when it can be used.
+    void versionStartup(QSettings& store, bool storeRead);
 };
 
 }  // namespace quarnel

@@ -42,6 +42,7 @@ void TfMain::connectControls() {
     // Cancel is served while a run waits for events; it starts nothing itself.
     connect(bCancel_, &QPushButton::clicked, this, [this] { model_.bCancelClick(); });
     connect(bClear_, &QPushButton::clicked, this, [this] { model_.log.clear(); });
+    connect(bCheckNew_, &QPushButton::clicked, this, &TfMain::bCheckNewClick);
     connect(bbEVO_, &QPushButton::clicked, this, &TfMain::bbEVOClick);
     connect(bbXPL_, &QPushButton::clicked, this, &TfMain::bbXPLClick);
     connect(bbWorkdir_, &QPushButton::clicked, this, &TfMain::bbWorkdirClick);
