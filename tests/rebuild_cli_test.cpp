@@ -123,7 +123,7 @@ TEST_F(RebuildCli, ShippedSampleKeepingASubset) {
     rebuildAndCompare(sample, keep, "FEATURE_1_MERGED.rebuilt.EVO", kept);
 }
 
-TEST_F(RebuildCli, RefusalsExitWithOneAndTheirReason) {
+TEST_F(RebuildCli, RefusalsAndFailuresExitWithOneAndTheirReason) {
     const std::string vob = dir.file("VTS_01_1.VOB");
     MuxOptions o;
     o.layout = Layout::Vob;
@@ -132,6 +132,19 @@ TEST_F(RebuildCli, RefusalsExitWithOneAndTheirReason) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Only EVO files can be rebuilt."), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir.file("out/VTS_01_1.rebuilt.EVO")));
+
+    // A file-size limit that falls inside a pack: the write fails, the output keeps whole packs.
+    const std::string evo = dir.file("MOVIE.EVO");
+    writeFile(evo, buildProgramStream({mpeg2Video(0xE0, 30, 6000, kStart)}, {}));
+    const CommandResult full =
+        runCommand("sh -c \"trap '' XFSZ; ulimit -f 101; exec " + std::string(QUARNEL_CLI) + " rebuild -o " +
+                       dir.file("out") + " " + evo + "\"",
+                   dir.file("stderr.txt"));
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("Cannot write file"), std::string::npos) << full.err;
+    const uintmax_t written = fs::file_size(dir.file("out/MOVIE.rebuilt.EVO"));
+    EXPECT_GT(written, 0u);
+    EXPECT_EQ(written % kPackSize, 0u) << written;
 
     const CommandResult help = run("--help");
     for (const char* text : {"  rebuild  SOURCE", "--adv-pck", "--adjust-pts"})

@@ -40,6 +40,7 @@ struct RebuildPass {
     const RebuildSelection& selection;
     Renumbering& numbers;
     uint32_t savedEndPtmSum;
+    uint64_t& handedOver;  // bytes given to the output so far
 };
 
 // Copies the open source file pack by pack to the output, as the rewriter decides, and moves
@@ -83,8 +84,11 @@ void Rebuild(const RebuildPass& pass, const std::string& name) {
         }
         for (size_t at = 0; at < n; at += kPackBytes) {
             std::span<uint8_t, kPackBytes> pack(pass.buffer + at, kPackBytes);
-            if (rewritePack(pack, pass.selection, pass.numbers, times))
-                pass.out.write({pass.buffer + at, std::min(kPackBytes, n - at)});
+            if (rewritePack(pack, pass.selection, pass.numbers, times)) {
+                const size_t count = std::min(kPackBytes, n - at);
+                pass.out.write({pass.buffer + at, count});
+                pass.handedOver += count;
+            }
         }
         const uint64_t pos = pass.in.position();
         if (pos % kProgressStep == 0) {
@@ -100,11 +104,14 @@ void Rebuild(const RebuildPass& pass, const std::string& name) {
     m.run.endPtmSum += fileEndPtm;
 }
 
-// Leaves only whole packs in a file that a failed run stopped writing.
-void trimToWholePacks(const std::string& path) noexcept {
+// A failed write may leave part of a pack at the end of the output: cut it back to whole
+// packs. A file that holds everything handed over to it (a short last pack of a source
+// included) is left as it is.
+void trimToWholePacks(const std::string& path, uint64_t handedOver) noexcept {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && size % kPackBytes != 0) std::filesystem::resize_file(path, size - size % kPackBytes, ec);
+    if (!ec && size != handedOver && size % kPackBytes != 0)
+        std::filesystem::resize_file(path, size - size % kPackBytes, ec);
 }
 
 }  // namespace
@@ -135,6 +142,7 @@ void MainModel::bRebuildClick() {
 
     OutputFile out;
     bool created = false;
+    uint64_t handedOver = 0;
     try {
         // Creating the output empties it: it must not be the source or a file after it.
         std::string source = file;
@@ -146,7 +154,8 @@ void MainModel::bRebuildClick() {
         out.create(outName);
         created = true;
         log.log("Creating " + outName);
-        const RebuildPass pass{input_, buffer_.get(), out, *this, host_, selection, numbers, savedEndPtmSum};
+        const RebuildPass pass{input_,  buffer_.get(),  out,       *this, host_, selection,
+                               numbers, savedEndPtmSum, handedOver};
         for (;;) {
             log.log("Opening file [b]" + nameOf(file) + "[/b]");
             log.slog("Opening", 0);
@@ -166,7 +175,7 @@ void MainModel::bRebuildClick() {
         input_.close();
         if (created) {
             out.closeQuietly();
-            trimToWholePacks(outName);
+            trimToWholePacks(outName, handedOver);
         }
     }
 
