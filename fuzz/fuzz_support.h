@@ -63,16 +63,18 @@ class CheckingHost : public Host {
 };
 
 // A folder of this process on a memory file system (/dev/shm when there is one), emptied
-// before each input.
+// before each input and removed at exit (the handler is registered once the path is built, so
+// it runs before the path's own destructor).
 inline const std::filesystem::path& scratch() {
     static const std::filesystem::path root = [] {
         const std::filesystem::path shm = "/dev/shm";
         const auto base = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
         auto p = base / ("quarnel-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(p);
-        std::atexit([] { std::filesystem::remove_all(scratch()); });
         return p;
     }();
+    [[maybe_unused]] static const int removeAtExit =
+        std::atexit([] { std::filesystem::remove_all(scratch()); });
     return root;
 }
 

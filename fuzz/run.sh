@@ -9,6 +9,8 @@
 #   QUARNEL_FUZZ_BUILD  build folder (default: build-fuzz beside fuzz/), configured with clang
 #                       and -DQUARNEL_FUZZ=ON when it has no build yet
 #   QUARNEL_FUZZ_JOBS   targets run at the same time (default 1)
+#   QUARNEL_FUZZ_SEED   a fixed random seed: each target starts from its seeds and earlier
+#                       findings only, so a run meets the same inputs each time (CI uses this)
 # Each target starts from its seeds (written by fuzz_seeds from the test fixtures), the inputs
 # of earlier findings in tests/data/fuzz/TARGET and what earlier runs kept in
 # BUILD/fuzz/corpus/TARGET. A finding's input is saved in BUILD/fuzz/artifacts/TARGET/, the
@@ -25,12 +27,20 @@ if [ "${1:-}" = "--one" ]; then
     seconds=$2
     target=$3
     dir=$build/fuzz
-    mkdir -p "$dir/corpus/$target" "$dir/artifacts/$target" "$dir/logs"
-    set -- "$dir/corpus/$target" "$dir/seeds/$target"
+    corpus=$dir/corpus/$target
+    seed=
+    if [ -n "${QUARNEL_FUZZ_SEED:-}" ]; then
+        # A repeatable run: the fixed seed over the seeds alone gives the same inputs each time.
+        corpus=$dir/corpus-seeded/$target
+        rm -rf "$corpus"
+        seed=-seed=$QUARNEL_FUZZ_SEED
+    fi
+    mkdir -p "$corpus" "$dir/artifacts/$target" "$dir/logs"
+    set -- "$corpus" "$dir/seeds/$target"
     [ -d "$root/tests/data/fuzz/$target" ] && set -- "$@" "$root/tests/data/fuzz/$target"
     start=$(date +%s)
     if ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
-        "$dir/fuzz_$target" -max_total_time="$seconds" -timeout=2 -rss_limit_mb=2560 \
+        "$dir/fuzz_$target" $seed -max_total_time="$seconds" -timeout=2 -rss_limit_mb=2560 \
         -print_final_stats=1 -artifact_prefix="$dir/artifacts/$target/" "$@" >"$dir/logs/$target.log" 2>&1; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/logs/$target.log")
         echo "fuzz $target: ${runs:-?} inputs in $(($(date +%s) - start)) s, no finding"
