@@ -85,11 +85,17 @@ TEST(StartCodeCount, AgreesWithAByteByByteCountAtEveryOffset) {
         b = r < 6 ? 0 : r < 9 ? 1 : r == 9 ? 0xB3 : uint8_t(x >> 8);  // many zeros, ones and codes
     }
     for (size_t from = 0; from < 40; ++from)
-        for (size_t n : {0, 3, 4, 18, 19, 20, 35, 500, 960}) {
+        for (size_t n : {0, 3, 4, 18, 19, 20, 34, 35, 36, 67, 500, 960}) {
             int32_t naive = 0;
             for (size_t i = from; i + 3 < from + n; ++i)
                 naive += bytes[i] == 0 && bytes[i + 1] == 0 && bytes[i + 2] == 1 && bytes[i + 3] == 0xB3;
             EXPECT_EQ(countStartCodes(bytes.data() + from, n, 0xB3), naive) << from << " " << n;
+            EXPECT_EQ(countStartCodesSse2(bytes.data() + from, n, 0xB3), naive) << from << " " << n;
+#ifdef QUARNEL_START_CODES_AVX2
+            if (__builtin_cpu_supports("avx2")) {
+                EXPECT_EQ(countStartCodesAvx2(bytes.data() + from, n, 0xB3), naive) << from << " " << n;
+            }
+#endif
         }
 }
 
