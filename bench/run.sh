@@ -59,7 +59,7 @@ median_of() {
         t0=$(date +%s.%N); "$@" >/dev/null 2>&1 || true; t1=$(date +%s.%N)
         times+=("$(echo "$t1 - $t0" | bc -l)")
     done
-    printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
+    printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.3f\n", a[int((NR+1)/2)]}'
 }
 rate() { echo "scale=1; $bytes / 1048576 / $1" | bc -l; }
 peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
