@@ -64,6 +64,11 @@ TEST_F(DiscCli, ChaptersLandBesideTheDemuxedStreamsOfTheSplitMovie) {
     r = run("xpl " + dir.file("VPLST000.XPL"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Cannot open file"), std::string::npos) << r.err;
+    // The EVO file in the playlist's place is a usage error, not a playlist full of binary tags.
+    r = run("xpl " + kFeature1);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("give the EVO file with --source"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
 }
 
 TEST_F(DiscCli, VtiPrintsEveryEvobWithItsAttributes) {

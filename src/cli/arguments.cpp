@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "runs/file_sequence.h"
+
 namespace quarnel {
 
 const char* const kUsageText =
@@ -82,37 +84,57 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
                 r.error = "option " + arg + " takes at most 5 characters";
         };
         std::string v;
-        if (arg == "-o" || arg == "--output-dir") value(a.options.eWorkdir);
+        if (arg == "-o" || arg == "--output-dir")
+            value(a.options.eWorkdir);
         else if (arg == "--streams") {
             if (value(v)) {
                 std::vector<std::string> list;
-                if (!splitInto(v, list)) r.error = "option --streams needs a list";
-                else if (!(list.size() == 1 && list[0] == "all")) a.streams = list;
+                if (!splitInto(v, list))
+                    r.error = "option --streams needs a list";
+                else if (!(list.size() == 1 && list[0] == "all"))
+                    a.streams = list;
             }
-        } else if (arg == "--no-continue") a.options.cbContinue = false;
-        else if (arg == "--full") a.options.cbFastCheck = false;
+        } else if (arg == "--no-continue")
+            a.options.cbContinue = false;
+        else if (arg == "--full")
+            a.options.cbFastCheck = false;
         else if (arg == "--fast-size") {
             if (value(v)) {
                 char* end = nullptr;
                 const long mb = std::strtol(v.c_str(), &end, 10);
                 if (v.empty() || *end != '\0' || mb < 0 || mb > 999)
                     r.error = "option --fast-size takes a whole number of MB from 0 to 999";
-                else a.options.ieFastSize = int(mb);
+                else
+                    a.options.ieFastSize = int(mb);
             }
-        } else if (arg == "--no-details") a.options.cbDetails = false;
-        else if (arg == "--no-count-frames") a.options.cbCountFr = false;
-        else if (arg == "--video-ext") extension(a.options.eVideoExt);
-        else if (arg == "--audio-ext") extension(a.options.eAudioExt);
-        else if (arg == "--sub-ext") extension(a.options.eSubExt);
-        else if (arg == "--adv-pck") a.options.cbRBAdvanced = true;
-        else if (arg == "--adjust-pts") a.options.cbAdjustPTS = true;
-        else if (arg == "--source") value(a.playlistSource);
-        else if (arg == "--markup") a.markup = true;
-        else if (arg == "--json") a.json = true;
-        else if (arg == "--help" || arg == "-h") a.help = true;
-        else if (arg == "--version") a.version = true;
-        else if (arg.size() > 1 && arg[0] == '-') r.error = "unknown option " + arg;
-        else positional.push_back(arg);
+        } else if (arg == "--no-details")
+            a.options.cbDetails = false;
+        else if (arg == "--no-count-frames")
+            a.options.cbCountFr = false;
+        else if (arg == "--video-ext")
+            extension(a.options.eVideoExt);
+        else if (arg == "--audio-ext")
+            extension(a.options.eAudioExt);
+        else if (arg == "--sub-ext")
+            extension(a.options.eSubExt);
+        else if (arg == "--adv-pck")
+            a.options.cbRBAdvanced = true;
+        else if (arg == "--adjust-pts")
+            a.options.cbAdjustPTS = true;
+        else if (arg == "--source")
+            value(a.playlistSource);
+        else if (arg == "--markup")
+            a.markup = true;
+        else if (arg == "--json")
+            a.json = true;
+        else if (arg == "--help" || arg == "-h")
+            a.help = true;
+        else if (arg == "--version")
+            a.version = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            r.error = "unknown option " + arg;
+        else
+            positional.push_back(arg);
     }
     if (!r.error.empty() || a.help || a.version) return r;
     if (positional.empty()) {
@@ -122,9 +144,18 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     a.command = positional[0];
     bool known = false;
     for (const char* c : kCommands) known = known || a.command == c;
-    if (!known) r.error = "unknown command " + a.command;
-    else if (positional.size() != 2) r.error = "the command " + a.command + " takes one file name";
-    else a.source = positional[1];
+    if (!known)
+        r.error = "unknown command " + a.command;
+    else if (positional.size() != 2)
+        r.error = "the command " + a.command + " takes one file name";
+    else
+        a.source = positional[1];
+    // xpl and chapters read the playlist; a video file given in its place would be read as one.
+    const std::string ext = upperExtension(a.source);
+    const bool playlistCommand = a.command == "xpl" || a.command == "chapters";
+    if (r.error.empty() && playlistCommand && (ext == ".EVO" || ext == ".VOB" || ext == ".AOB"))
+        r.error = "the command " + a.command + " takes the playlist (ADV_OBJ/VPLST000.XPL); give the " +
+                  ext.substr(1) + " file with --source";
     return r;
 }
 
