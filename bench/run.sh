@@ -49,33 +49,61 @@ work="$cache/work"
 rm -rf "$work"; mkdir -p "$work"
 bytes=$(stat -c %s "$big")
 
-# Median wall time in seconds of a command run $runs times (the file is already in the page
-# cache); slow peers are run fewer times: median_of N CMD...
+# Wall time in seconds of one run of a command; the median of a list of times.
+timed() {
+    local t0 t1
+    t0=$(date +%s.%N); "$@" >/dev/null 2>&1 || true; t1=$(date +%s.%N)
+    echo "$t1 - $t0" | bc -l
+}
+median_list() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {printf "%.3f\n", a[int((NR+1)/2)]}'; }
+# Median of a reading command run $runs times (the file is already in the page cache); slow
+# peers are run fewer times: median_of N CMD...
 median() { median_of "$runs" "$@"; }
 median_of() {
-    local n=$1 times=() t0 t1
+    local n=$1 times=()
     shift
-    for _ in $(seq "$n"); do
-        t0=$(date +%s.%N); "$@" >/dev/null 2>&1 || true; t1=$(date +%s.%N)
-        times+=("$(echo "$t1 - $t0" | bc -l)")
-    done
-    printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.3f\n", a[int((NR+1)/2)]}'
+    for _ in $(seq "$n"); do times+=("$(timed "$@")"); done
+    median_list "${times[@]}"
 }
 rate() { echo "scale=1; $bytes / 1048576 / $1" | bc -l; }
 peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
 
 keep=$("$cli" read --json --full "$big" | grep -o '"stream": "[^"]*"' | cut -d'"' -f4 | awk 'NR % 2 == 1' | paste -sd, -)
 
+# The writing operations, each into a folder of its own.
+write_ops=(ddcopy demux rebuild ffdemux)
+run_write() {
+    local out=$work/$1
+    case $1 in
+        ddcopy) dd if="$big" of="$out/copy" bs=256K ;;
+        demux) "$cli" demux --full -o "$out" "$big" ;;
+        rebuild) "$cli" rebuild --full --streams "$keep" -o "$out" "$big" ;;
+        ffdemux) ffmpeg -v error -y -i "$big" -map 0:v -c copy "$out/ff.m2v" -map 0:a:0 -c copy "$out/ff.ac3" \
+            -map 0:a:1 -c copy "$out/ff.eac3" -map 0:a:2 -c copy "$out/ff.dts" ;;
+    esac
+}
+
 echo "Benchmark on $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -sr); file $((bytes >> 20)) MiB, median of $runs runs (ffprobe: 1 run)"
 cat "$big" >/dev/null  # into the page cache
 t_ddread=$(median dd if="$big" of=/dev/null bs=256K)
-t_ddcopy=$(median dd if="$big" of="$work/copy" bs=256K)
 t_read=$(median "$cli" read --full "$big")
-t_demux=$(median "$cli" demux --full -o "$work/demux" "$big")
-t_rebuild=$(median "$cli" rebuild --full --streams "$keep" -o "$work/rebuild" "$big")
 t_ffnull=$(median ffmpeg -v error -y -i "$big" -map 0 -c copy -f null -)
-t_ffdemux=$(median ffmpeg -v error -y -i "$big" -map 0:v -c copy "$work/ff.m2v" -map 0:a:0 -c copy "$work/ff.ac3" \
-    -map 0:a:1 -c copy "$work/ff.eac3" -map 0:a:2 -c copy "$work/ff.dts")
+
+# Timed writes are noisy: freshly freed page-cache memory is reused faster. So the writing
+# operations take turns, round after round, each after its previous outputs are deleted and a
+# pause of two seconds.
+declare -A wtimes
+for _ in $(seq "$runs"); do
+    for op in "${write_ops[@]}"; do
+        rm -rf "${work:?}/$op"; mkdir -p "$work/$op"; sleep 2
+        wtimes[$op]+="$(timed run_write "$op") "
+    done
+done
+write_median() { eval "median_list ${wtimes[$1]}"; }  # the list splits on its blanks
+t_ddcopy=$(write_median ddcopy)
+t_demux=$(write_median demux)
+t_rebuild=$(write_median rebuild)
+t_ffdemux=$(write_median ffdemux)
 t_ffprobe=$(median_of 1 ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames "$big")
 
 printf '\n| operation | seconds | MiB/s | ratio |\n|---|---:|---:|---|\n'

@@ -181,27 +181,27 @@ void writeDiscSeeds(const fs::path& root) {
             "displayName=\"Two\" titleTimeBegin=\"00:10:00:00\"/>\n</ChapterList>\n</Title>\n</TitleSet>\n"
             "</Playlist>\n"));
 
-    VtiSpec spec;
+    VtiLayout layout;
     VtiAttribute a;
     a.hasSubAudio = true;
     a.mainVideo = videoAttributes(3, 0, 3, 0, 2);
     a.mainAudio = {VtiAudio{2, 0, 0, 6}, VtiAudio{}};
     a.subAudio = {VtiAudio{}};
     a.subpictureCodings = {0, 1};
-    spec.attributes = {a, VtiAttribute{}};
+    layout.attributes = {a, VtiAttribute{}};
     VtiEvob e;
     e.name = "FEATURE_1.EVO";
     e.endPtm = 90000;
     VtiEvob f = e;
     f.name = "FEATURE_2.EVO";
     f.attributeNumber = 2;
-    spec.evobs = {e, f};
-    put(root / "vti", "two_records", buildVti(spec));
+    layout.evobs = {e, f};
+    put(root / "vti", "two_records", buildVti(layout));
     const fs::path sampleVti = fs::path(QUARNEL_SOURCE_DIR) / "sample" / "HVDVD_TS" / "HVA00001.VTI";
     if (fs::exists(sampleVti)) put(root / "vti", "sample", readFile(sampleVti.string()));
-    spec.attributes[0].mainAudioCount = 200;
-    spec.evobs[1].attributeNumber = 9;
-    put(root / "vti", "damaged_counts", buildVti(spec));
+    layout.attributes[0].mainAudioCount = 200;
+    layout.evobs[1].attributeNumber = 9;
+    put(root / "vti", "damaged_counts", buildVti(layout));
 }
 
 }  // namespace

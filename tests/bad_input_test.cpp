@@ -279,14 +279,14 @@ TEST_F(BadInput, AVtiWithCountsFarBeyondItsSizeIsRefused) {
     f.model.eEVOfile = folder + "/FEATURE_1.EVO";
     f.model.EVOadj();
     f.model.opt.cbReadVTI = true;
-    VtiSpec spec;
-    spec.attributes = {VtiAttribute{}};
+    VtiLayout layout;
+    layout.attributes = {VtiAttribute{}};
     VtiEvob evob;
     evob.name = "FEATURE_1.EVO";
-    spec.evobs = {evob};
+    layout.evobs = {evob};
 
-    spec.attributeCount = 60000;
-    const Bytes damaged = buildVti(spec);
+    layout.attributeCount = 60000;
+    const Bytes damaged = buildVti(layout);
     writeFile(folder + "/HVA00001.VTI", damaged);
     f.model.bReadVTIClick();
     ASSERT_EQ(f.host.errors.size(), 1u);
@@ -297,18 +297,18 @@ TEST_F(BadInput, AVtiWithCountsFarBeyondItsSizeIsRefused) {
     EXPECT_TRUE(f.model.vti.evobs.empty());
     EXPECT_EQ(readFile(folder + "/HVA00001.VTI"), damaged);
 
-    spec.attributeCount.reset();
-    spec.evobCount = 0xFFFFFFF0u;
-    writeFile(folder + "/HVA00001.VTI", buildVti(spec));
+    layout.attributeCount.reset();
+    layout.evobCount = 0xFFFFFFF0u;
+    writeFile(folder + "/HVA00001.VTI", buildVti(layout));
     f.host.errors.clear();
     f.model.bReadVTIClick();
     ASSERT_EQ(f.host.errors.size(), 1u);
     EXPECT_NE(f.host.errors[0].find("VTS_EVOBIs, more than the file holds"), std::string::npos);
 
     // A record's own count past its room is shown up to the room.
-    spec.evobCount.reset();
-    spec.attributes[0].mainAudioCount = 200;
-    writeFile(folder + "/HVA00001.VTI", buildVti(spec));
+    layout.evobCount.reset();
+    layout.attributes[0].mainAudioCount = 200;
+    writeFile(folder + "/HVA00001.VTI", buildVti(layout));
     f.host.errors.clear();
     f.model.bReadVTIClick();
     EXPECT_TRUE(f.host.errors.empty());

@@ -10,8 +10,8 @@ namespace {
 using namespace fixtures;
 
 // Two attribute records and three EVOBs; the second EVOB names the second record.
-VtiSpec twoRecordsThreeEvobs() {
-    VtiSpec s;
+VtiLayout twoRecordsThreeEvobs() {
+    VtiLayout s;
     VtiAttribute vc1;
     vc1.mainVideo = videoAttributes(3, 0, 3, 1, 12);
     vc1.mainAudio = {{5, 1, 1, 6}, {7, 0, 0, 6}};
@@ -48,8 +48,8 @@ VtiSpec twoRecordsThreeEvobs() {
 
 struct VtiRead : ::testing::Test {
     DiscFixture f;
-    void read(const VtiSpec& spec, const std::string& evo = "feature_2.evo") {
-        f.writeVti(buildVti(spec));
+    void read(const VtiLayout& layout, const std::string& evo = "feature_2.evo") {
+        f.writeVti(buildVti(layout));
         f.chooseEvo(evo);
         f.model.bReadVTIClick();
     }
@@ -80,7 +80,7 @@ TEST_F(VtiRead, ListsTheRecordsAndShowsTheCurrentEvoFileInAnyLetterCase) {
 }
 
 TEST_F(VtiRead, WithoutAMatchTheFirstEvobIsShownAndNamesEndAtTheirFirstNul) {
-    VtiSpec s = twoRecordsThreeEvobs();
+    VtiLayout s = twoRecordsThreeEvobs();
     s.evobs[0].nulsAfterName = true;
     read(s, "OTHER.EVO");
     EXPECT_EQ(v().cbEVOname.selected, 0);
@@ -140,7 +140,7 @@ TEST_F(VtiRead, TheAttributeRecordIsDecodedAsThePageShowsIt) {
 }
 
 TEST_F(VtiRead, CodesWithoutAnEntryShowNothing) {
-    VtiSpec s = twoRecordsThreeEvobs();
+    VtiLayout s = twoRecordsThreeEvobs();
     s.attributes[0].mainVideo = videoAttributes(7, 5, 0, 3, 14);
     s.attributes[0].mainAudio = {{40, 5, 0, 1}};
     read(s, "FEATURE_1.EVO");
@@ -166,7 +166,7 @@ TEST_F(VtiRead, UntickedOptionMissingFileAndWrongIdentifier) {
     EXPECT_EQ(f.host.markup, std::vector<std::string>{"HVA00001.VTI not found"});
 
     // Another identifier: said so, the lists stay as they were.
-    VtiSpec other = twoRecordsThreeEvobs();
+    VtiLayout other = twoRecordsThreeEvobs();
     other.identifier = "STANDARD-VTS";
     other.evobs.pop_back();
     f.host.markup.clear();
@@ -189,7 +189,7 @@ TEST_F(VtiRead, AReadRunWithTheOptionReadsTheVtiAfterwards) {
 TEST_F(VtiRead, CorruptCountsAndShortFilesGiveAClearErrorAndKeepTheOldLists) {
     read(twoRecordsThreeEvobs());
     const int before = openFiles();
-    VtiSpec s = twoRecordsThreeEvobs();
+    VtiLayout s = twoRecordsThreeEvobs();
     s.evobCount = 0xFFFFFFF0;
     read(s);
     ASSERT_EQ(f.host.errors.size(), 1u);
@@ -230,7 +230,7 @@ TEST_F(VtiRead, CorruptCountsAndShortFilesGiveAClearErrorAndKeepTheOldLists) {
 }
 
 TEST_F(VtiRead, RecordNumbersAndCountsBeyondTheTablesAreLoggedAndShowNothing) {
-    VtiSpec s = twoRecordsThreeEvobs();
+    VtiLayout s = twoRecordsThreeEvobs();
     s.evobs[1].attributeNumber = 7;
     s.evobs[2].attributeNumber = 0;
     s.attributes[0].mainAudioCount = 200;
