@@ -63,7 +63,9 @@ struct RebuildCli : ::testing::Test {
         const std::string rebuilt = out + "/" + rebuiltName;
         ASSERT_TRUE(fs::exists(rebuilt)) << r.out;
         EXPECT_EQ(fs::file_size(rebuilt) % kPackSize, 0u);
-        if (haveFfprobe()) EXPECT_EQ(probedIds(rebuilt).size(), keptCount);
+        if (haveFfprobe()) {
+            EXPECT_EQ(probedIds(rebuilt).size(), keptCount);
+        }
 
         const std::string fromSource = dir.file("demux-source"), fromRebuilt = dir.file("demux-rebuilt");
         ASSERT_EQ(run("demux --full --streams " + streams + " -o " + fromSource + " " + source).status, 0);
@@ -88,14 +90,16 @@ TEST_F(RebuildCli, SplitMovieKeepingASubset) {
     const std::string source = dir.file("HVDVD_TS/FEATURE_1.EVO");
     writeFile(source, buildProgramStream(streams, {}));
     writeFile(dir.file("HVDVD_TS/FEATURE_2.EVO"), buildProgramStream(streams, {}));
-    if (haveFfprobe())
+    if (haveFfprobe()) {
         EXPECT_EQ(probedIds(source),
                   (std::set<std::string>{"0x1e0", "0x80", "0x81", "0x8a", "0xc5", "0x20", "0x21"}));
+    }
 
     rebuildAndCompare(source, "v0,a01,a02,s01", "FEATURE_1_MERGED.rebuilt.EVO", 4);
-    if (haveFfprobe())
+    if (haveFfprobe()) {
         EXPECT_EQ(probedIds(dir.file("out/FEATURE_1_MERGED.rebuilt.EVO")),
                   (std::set<std::string>{"0x1e0", "0x80", "0x89", "0x20"}));
+    }
 }
 
 TEST_F(RebuildCli, ShippedSampleKeepingASubset) {

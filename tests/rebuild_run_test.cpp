@@ -181,8 +181,11 @@ TEST(RebuildRun, AFileThatAlreadyStartsWhereTheFirstEndsIsLeftAlone) {
     f.model.bRebuildClick();
     const Bytes adjusted = f.rebuilt();
     ASSERT_EQ(plain.size(), adjusted.size());
-    for (size_t k = 0; k < plain.size() / kPackSize; ++k)
-        if (plain[k * kPackSize + 17] != 0xBB) EXPECT_EQ(ptsOfPack(plain, k), ptsOfPack(adjusted, k)) << k;
+    for (size_t k = 0; k < plain.size() / kPackSize; ++k) {
+        if (plain[k * kPackSize + 17] != 0xBB) {
+            EXPECT_EQ(ptsOfPack(plain, k), ptsOfPack(adjusted, k)) << k;
+        }
+    }
 }
 
 TEST(RebuildRun, AdvancedPacksShortLastPackAndTheNameOfASingleFile) {
