@@ -90,12 +90,12 @@ t_read=$(median "$cli" read --full "$big")
 t_ffnull=$(median ffmpeg -v error -y -i "$big" -map 0 -c copy -f null -)
 
 # Timed writes are noisy: freshly freed page-cache memory is reused faster. So the writing
-# operations take turns, round after round, each after its previous outputs are deleted and a
-# pause of two seconds.
+# operations take turns, round after round, each after its previous outputs are deleted, the
+# other writes flushed (sync) and a pause of two seconds.
 declare -A wtimes
 for _ in $(seq "$runs"); do
     for op in "${write_ops[@]}"; do
-        rm -rf "${work:?}/$op"; mkdir -p "$work/$op"; sleep 2
+        rm -rf "${work:?}/$op"; mkdir -p "$work/$op"; sync; sleep 2
         wtimes[$op]+="$(timed run_write "$op") "
     done
 done
