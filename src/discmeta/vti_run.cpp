@@ -88,17 +88,14 @@ void MainModel::bReadVTIClick() {
     } catch (const std::exception& e) {
         input_.close();
         lastError_ = e.what();
-        log.slog("Ready", 0);
-        log.slog("", 1);
+        statusReady();
         host_.showError(lastError_);
         return;
     }
     if (vti.cbEVOname.selected < 0 && !vti.cbEVOname.items.empty()) vti.cbEVOname.selected = 0;
     vti.cbEVOnameChange();
-    log.log("Done.");
-    log.log("");
-    log.slog("Ready", 0);
-    log.slog("", 1);
+    logDone();
+    statusReady();
 }
 
 }  // namespace quarnel

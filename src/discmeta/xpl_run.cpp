@@ -212,8 +212,7 @@ void MainModel::bReadXPLClick() {
     } catch (const std::exception& e) {
         input_.close();
         lastError_ = e.what();
-        log.slog("Ready", 0);
-        log.slog("", 1);
+        statusReady();
         restoreButtons();
         host_.showError(lastError_);
         return;
@@ -227,10 +226,8 @@ void MainModel::bReadXPLClick() {
     trimToTitle(xpl.mXPL, CutExt(nameOf(eEVOfile)));
     reader.scanTitle();
 
-    log.log("Done.");
-    log.log("");
-    log.slog("Ready", 0);
-    log.slog("", 1);
+    logDone();
+    statusReady();
     restoreButtons();
 }
 

@@ -180,20 +180,13 @@ void MainModel::bRebuildClick() {
     }
 
     if (lastError_.empty()) {
-        log.log("Done.");
-        log.log("");
+        logDone();
     }
     // The end PTM sum goes back to what the Read run left, so that every Rebuild after it,
     // whole, cancelled or of the first file only, starts from the same sum.
     run.endPtmSum = savedEndPtmSum;
-    log.slog("Ready", 0);
-    log.slog("", 1);
-    buttons.bReadEVO = before.bReadEVO;
-    buttons.bReadXPL = before.bReadXPL;
-    buttons.bReadVTI = before.bReadVTI;
-    buttons.bbEVO = before.bbEVO;
-    buttons.bbXPL = before.bbXPL;
-    cbVideoClick();
+    statusReady();
+    restoreStartButtons(before);
     run.busy = false;
     if (!lastError_.empty()) host_.showError(lastError_);
 }

@@ -81,17 +81,10 @@ void MainModel::bDemuxClick() {
     input_.close();
     closeOutputs();
 
-    log.log("Done.");
-    log.log("");
-    log.slog("Ready", 0);
-    log.slog("", 1);
+    logDone();
+    statusReady();
     logframes(false);
-    buttons.bReadEVO = before.bReadEVO;
-    buttons.bReadXPL = before.bReadXPL;
-    buttons.bReadVTI = before.bReadVTI;
-    buttons.bbEVO = before.bbEVO;
-    buttons.bbXPL = before.bbXPL;
-    cbVideoClick();
+    restoreStartButtons(before);
     run.busy = false;
 }
 

@@ -82,8 +82,7 @@ bool MainModel::readRun() {
     } catch (const std::exception& e) {
         input_.close();
         lastError_ = e.what();
-        log.slog("Ready", 0);
-        log.slog("", 1);
+        statusReady();
         restoreButtons();
         host_.showError(lastError_);
         return false;
@@ -95,10 +94,8 @@ bool MainModel::readRun() {
     offerStreams(boxes.audio, table.audio.data(), kAudioBoxes, AudioKind, 2);
     offerStreams(boxes.sub, table.sub.data(), kSubBoxes, SubpictureKind, 2);
 
-    log.log("Done.");
-    log.log("");
-    log.slog("Ready", 0);
-    log.slog("", 1);
+    logDone();
+    statusReady();
     logframes(file == eEVOfile);
     restoreButtons();
     return true;

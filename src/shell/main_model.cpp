@@ -95,6 +95,25 @@ std::string MainModel::outputBase() const {
     return opt.eWorkdir + (hasSeparator ? "" : std::string(1, kPathSeparator)) + evoBaseName;
 }
 
+void MainModel::logDone() {
+    log.log("Done.");
+    log.log("");
+}
+
+void MainModel::statusReady() {
+    log.slog("Ready", 0);
+    log.slog("", 1);
+}
+
+void MainModel::restoreStartButtons(const Buttons& before) {
+    buttons.bReadEVO = before.bReadEVO;
+    buttons.bReadXPL = before.bReadXPL;
+    buttons.bReadVTI = before.bReadVTI;
+    buttons.bbEVO = before.bbEVO;
+    buttons.bbXPL = before.bbXPL;
+    cbVideoClick();
+}
+
 void MainModel::closeOutputs() noexcept {
     for (auto& o : videoOut_) o.closeQuietly();
     for (auto& o : audioOut_) o.closeQuietly();

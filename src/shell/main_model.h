@@ -22,11 +22,11 @@
 
 namespace quarnel {
 
-constexpr size_t kReadBufferSize = 262144;  // one read of the chunk loop
+constexpr size_t kReadBufferSize = 262144;    // one read of the chunk loop
 constexpr uint64_t kProgressStep = 0x400000;  // 4 MiB: progress and user events
 
 class MainModel {
-public:
+  public:
     explicit MainModel(Host& host);
 
     // --- state the window mirrors ---
@@ -70,7 +70,7 @@ public:
     void resetFrameCounting();
     void logframes(bool showDuration);
 
-private:
+  private:
     friend struct DemuxSink;
 
     Host& host_;
@@ -90,6 +90,12 @@ private:
     bool readRun();
     std::string outputBase() const;
     void closeOutputs() noexcept;
+    // The closings every run shares: "Done." and an empty line in the log; "Ready" in the
+    // status line's first panel with the second emptied; the controls that start a run given
+    // back as they were before it.
+    void logDone();
+    void statusReady();
+    void restoreStartButtons(const Buttons& before);
 };
 
 }  // namespace quarnel
