@@ -11,8 +11,8 @@ namespace quarnel {
 
 constexpr const char* kSettingsOrganization = "Tovarin Software";
 constexpr const char* kSettingsApplication = "Quarnel";
-// The version written as "Version"; the running program's version.
-constexpr const char* kStoredVersion = "0.628";
+// The version written as "Version": the running program's version, set by the build.
+constexpr const char* kStoredVersion = QUARNEL_VERSION;
 
 // Integers are 32-bit; booleans are integers (0 false, any other value true); the one
 // date-time is a day count since 30 December 1899, the fraction being the local time of day.
