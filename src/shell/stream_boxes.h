@@ -40,7 +40,7 @@ struct Buttons {
     bool bbEVO = true;
     bool bbXPL = true;
     bool bReadVTI = true;
-    bool bWriteChaps = true;
+    bool bWriteChaps = false;  // enabled by a playlist read that found chapters
 };
 
 }  // namespace quarnel

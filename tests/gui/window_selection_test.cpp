@@ -62,6 +62,7 @@ class WindowSelection : public QObject {
     void theDiscFoldersPointAtEachOther() {
         auto w = startWindow();
         QVERIFY(w);
+        QVERIFY(!child<QPushButton>(*w, "bWriteChaps")->isEnabled());  // no chapters read yet
         child<QCheckBox>(*w, "cbAutoRead")->click();  // only the paths matter here
         QVERIFY(!w->model().opt.cbAutoRead);
         const QString disc = dir_.filePath(QStringLiteral("DISC"));
