@@ -95,8 +95,9 @@ TEST_F(BadInput, AnEmptyFileIsReadAsHoldingNoStream) {
 
     const CommandResult r =
         runCommand(std::string(QUARNEL_CLI) + " demux -o " + out + " " + source, f.dir.file("stderr.txt"));
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("Done."), std::string::npos);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.out.find("Done."), std::string::npos);  // the Read ran to its end
+    EXPECT_NE(r.err.find("No stream is ticked: there is nothing to demux."), std::string::npos) << r.err;
     EXPECT_TRUE(fs::is_empty(out));
 }
 

@@ -19,16 +19,17 @@ struct Cli : ::testing::Test {
     }
     std::string movie() {
         const std::string path = dir.file("FEATURE_1.EVO");
-        writeFile(path, buildProgramStream({mpeg2Video(0xE0, 5, 2000, 90000), audio(EsKind::Ac3, 0x80, 5, 500, 90000, 1),
-                                            audio(EsKind::Eac3, 0xC2, 5, 400, 90000, 2)},
-                                           {}));
+        writeFile(path, buildProgramStream(
+                            {mpeg2Video(0xE0, 5, 2000, 90000), audio(EsKind::Ac3, 0x80, 5, 500, 90000, 1),
+                             audio(EsKind::Eac3, 0xC2, 5, 400, 90000, 2)},
+                            {}));
         return path;
     }
 };
 
 TEST_F(Cli, UsageErrorsExitWithTwo) {
-    for (const char* args : {"", "frobnicate x", "read", "read a b", "read --bogus x", "read --fast-size abc x",
-                             "demux --video-ext toolong x", "read --streams"}) {
+    for (const char* args : {"", "frobnicate x", "read", "read a b", "read --bogus x",
+                             "read --fast-size abc x", "demux --video-ext toolong x", "read --streams"}) {
         const CommandResult r = run(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("Usage: quarnel-cli"), std::string::npos) << args;
@@ -53,7 +54,8 @@ TEST_F(Cli, ReadAsJson) {
     const CommandResult r = run("read --json " + movie());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("{\n  \"source\": ", 0), 0u) << r.out;
-    EXPECT_NE(r.out.find("{\"stream\": \"a02\", \"id\": 194, \"caption\": \"DD+.stream.02\"}"), std::string::npos)
+    EXPECT_NE(r.out.find("{\"stream\": \"a02\", \"id\": 194, \"caption\": \"DD+.stream.02\"}"),
+              std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("\"countedFrames\": [5, 0]"), std::string::npos);
     EXPECT_NE(r.out.find("\"Done.\""), std::string::npos);
@@ -78,6 +80,16 @@ TEST_F(Cli, DemuxWritesTheSelectedStreams) {
     r = run("demux --streams a05 -o " + out + " " + source);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("stream a05 is not in the source"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, DemuxOfASourceWithoutStreamsFailsAndWritesNothing) {
+    const std::string source = dir.file("empty.EVO");
+    writeFile(source, Bytes(4096, 0xFF));
+    const std::string out = dir.file("out");
+    const CommandResult r = run("demux -o " + out + " " + source);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("No stream is ticked: there is nothing to demux."), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
 TEST_F(Cli, DemuxIntoAFolderThatCannotBeWrittenFails) {

@@ -93,8 +93,17 @@ int runCommand(const CliArgs& args) {
             return kExitFailed;
         }
     }
-    if (args.command == "demux") m.bDemuxClick();
-    else if (args.command == "rebuild") m.bRebuildClick();
+    if (args.command == "demux") {
+        // The window's Demux button stays disabled without a ticked box; here that is an error.
+        if (!m.boxes.anyTicked()) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "quarnel-cli: No stream is ticked: there is nothing to demux.\n");
+            return kExitFailed;
+        }
+        m.bDemuxClick();
+    } else if (args.command == "rebuild") {
+        m.bRebuildClick();
+    }
     return finish(m, host);
 }
 
