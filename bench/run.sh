@@ -12,17 +12,7 @@ cache=${QUARNEL_BENCH_CACHE:-$HOME/.cache/quarnel-bench}
 runs=${QUARNEL_BENCH_RUNS:-5}
 mkdir -p "$cache"
 
-need=()
-for tool in cmake g++ ffmpeg ffprobe dd; do command -v "$tool" >/dev/null || need+=("$tool"); done
-command -v ninja >/dev/null || need+=(ninja-build)
-[ -x /usr/bin/time ] || need+=(time)
-command -v bc >/dev/null || need+=(bc)
-[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-if [ ${#need[@]} -gt 0 ]; then
-    sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-    pkgs=$(printf '%s\n' "${need[@]}" | sed 's/^g++$/g++/; s/^ffprobe$/ffmpeg/; s/^dd$/coreutils/' | sort -u)
-    $sudo apt-get update -qq && $sudo apt-get install -y -qq $pkgs
-fi
+"$top/tools/install-packages.sh" bench/run.sh cmake ninja-build g++ ffmpeg coreutils time bc libgtest-dev
 
 build="$top/build-release"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null

@@ -16,17 +16,7 @@ build=${QUARNEL_ASAN_BUILD:-$root/build-asan}
 seconds=${1:-20}
 packages=(clang libclang-rt-14-dev cmake ninja-build libgtest-dev)
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "fuzz/ci.sh: installing ${missing[*]}" >&2
-    "${sudo[@]}" apt-get update
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$root/tools/install-packages.sh" fuzz/ci.sh "${packages[@]}"
 
 # One build serves both: the sanitizers over everything, the fuzzer's coverage on top.
 if [ ! -f "$build/CMakeCache.txt" ]; then

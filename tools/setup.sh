@@ -12,21 +12,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_BUILD_DIR:-$root/build}
 packages=(cmake ninja-build g++ libgtest-dev ffmpeg qt6-base-dev xvfb xauth)
 
-missing=()
-if command -v dpkg-query >/dev/null; then
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
-    done
-else
-    echo "setup: not a Debian system; make sure ${packages[*]} (or their equivalents) are installed" >&2
-fi
-if ((${#missing[@]})); then
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "setup: installing ${missing[*]}" >&2
-    "${sudo[@]}" apt-get update
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$root/tools/install-packages.sh" setup "${packages[@]}"
 
 if [ -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" >/dev/null
