@@ -5,7 +5,7 @@
 #include <cmath>
 #include <memory>
 
-#include "analysers/analysers.h"
+#include "codecs/analysers.h"
 #include "fuzz_support.h"
 
 using namespace quarnel;

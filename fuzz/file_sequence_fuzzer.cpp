@@ -4,7 +4,7 @@
 // given, and a sequence must end; CutExt, folderOf and nameOf must cut the name apart
 // without losing any of it.
 #include "fuzz_support.h"
-#include "runs/file_sequence.h"
+#include "io/file_sequence.h"
 
 using namespace quarnel;
 using namespace quarnel::fuzz;

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/host.h"
-#include "shell/main_model.h"
+#include "report/host.h"
+#include "app/main_model.h"
 
 namespace quarnel::fuzz {
 

@@ -1,7 +1,7 @@
 // The log's mark-up parser over arbitrary text: runs stay inside the line and follow one
 // another, and the line text is never longer than the message.
 #include "fuzz_support.h"
-#include "shell/markup.h"
+#include "report/markup.h"
 
 using namespace quarnel;
 using namespace quarnel::fuzz;

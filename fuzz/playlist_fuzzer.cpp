@@ -2,7 +2,7 @@
 // and, for some inputs, a Demux run of the stream boxes it named (over an empty EVO). It must end with "Done."
 // or a shown error, give boxes names that stay file names, and create files only in the
 // output folder.
-#include "discmeta/page_text.h"
+#include "formats/page_text.h"
 #include "fuzz_support.h"
 
 using namespace quarnel;

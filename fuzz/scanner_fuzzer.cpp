@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "fuzz_support.h"
-#include "parse/scanner.h"
+#include "formats/scanner.h"
 
 using namespace quarnel;
 using namespace quarnel::fuzz;

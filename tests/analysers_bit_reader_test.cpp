@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "analysers/bit_reader.h"
+#include "codecs/bit_reader.h"
 #include "analysers_test_support.h"
 
 namespace quarnel {

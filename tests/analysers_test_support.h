@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "analysers/analysers.h"
+#include "codecs/analysers.h"
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/recording_host.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "discmeta/xpl_attributes.h"
+#include "formats/xpl_attributes.h"
 #include "discmeta_test_support.h"
 #include "fixtures/sample_streams.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "discmeta/byte_readers.h"
+#include "formats/byte_readers.h"
 #include "discmeta_test_support.h"
 #include "fixtures/vti_builder.h"
 

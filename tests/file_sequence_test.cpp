@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "fixtures/temp_dir.h"
-#include "runs/file_sequence.h"
+#include "io/file_sequence.h"
 
 namespace quarnel {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/recording_host.h"
-#include "parse/start_code_count.h"
-#include "shell/main_model.h"
-#include "shell/text_format.h"
+#include "codecs/start_code_count.h"
+#include "app/main_model.h"
+#include "report/text_format.h"
 
 namespace quarnel {
 namespace {

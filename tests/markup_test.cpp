@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/markup.h"
+#include "report/markup.h"
 
 namespace quarnel {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/sample_streams.h"
-#include "rebuild/pack_rewriter.h"
+#include "formats/pack_rewriter.h"
 
 namespace quarnel {
 namespace {

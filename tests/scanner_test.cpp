@@ -5,7 +5,7 @@
 
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/sample_streams.h"
-#include "parse/scanner.h"
+#include "formats/scanner.h"
 
 namespace quarnel {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/recording_host.h"
-#include "shell/main_model.h"
+#include "app/main_model.h"
 
 namespace quarnel {
 namespace {

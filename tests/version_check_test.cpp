@@ -4,7 +4,7 @@
 #include <map>
 
 #include "fixtures/recording_host.h"
-#include "shell/version_check.h"
+#include "app/version_check.h"
 
 namespace quarnel {
 namespace {

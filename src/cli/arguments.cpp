@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "runs/file_sequence.h"
+#include "io/file_sequence.h"
 
 namespace quarnel {
 

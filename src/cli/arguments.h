@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/options.h"
+#include "app/options.h"
 
 namespace quarnel {
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "discmeta/page_text.h"
-#include "runs/file_sequence.h"
+#include "formats/page_text.h"
+#include "io/file_sequence.h"
 
 namespace quarnel {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/arguments.h"
-#include "shell/main_model.h"
+#include "app/main_model.h"
 
 namespace quarnel {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "shell/main_model.h"
+#include "app/main_model.h"
 
 namespace quarnel {
 namespace {

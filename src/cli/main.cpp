@@ -8,7 +8,7 @@
 #include "cli/discmeta_commands.h"
 #include "cli/json_report.h"
 #include "cli/terminal_host.h"
-#include "shell/main_model.h"
+#include "app/main_model.h"
 
 namespace quarnel {
 namespace {

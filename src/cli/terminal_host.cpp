@@ -5,7 +5,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "shell/main_model.h"
+#include "app/main_model.h"
 
 namespace quarnel {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/host.h"
+#include "report/host.h"
 
 namespace quarnel {
 

@@ -6,7 +6,7 @@
 #include <QNetworkAccessManager>
 #include <string>
 
-#include "shell/version_check.h"
+#include "app/version_check.h"
 
 class QNetworkReply;
 

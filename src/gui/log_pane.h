@@ -4,7 +4,7 @@
 #include <QFont>
 #include <QTextEdit>
 
-#include "shell/markup.h"
+#include "report/markup.h"
 
 namespace quarnel {
 

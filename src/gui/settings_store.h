@@ -5,8 +5,8 @@
 #include <QSettings>
 #include <string>
 
-#include "shell/options.h"
-#include "shell/settings_names.h"
+#include "app/options.h"
+#include "app/settings_names.h"
 
 namespace quarnel {
 

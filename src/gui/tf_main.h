@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "gui/http_client.h"
-#include "shell/main_model.h"
-#include "shell/settings_names.h"
+#include "app/main_model.h"
+#include "app/settings_names.h"
 
 class QCheckBox;
 class QComboBox;

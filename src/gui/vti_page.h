@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "discmeta/vti_view.h"
+#include "formats/vti_view.h"
 
 class QComboBox;
 class QLabel;

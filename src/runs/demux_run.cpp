@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "runs/file_sequence.h"
+#include "io/file_sequence.h"
 #include "runs/run_guard.h"
-#include "shell/main_model.h"
+#include "app/main_model.h"
 
 namespace quarnel {
 namespace {

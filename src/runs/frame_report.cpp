@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "shell/main_model.h"
-#include "shell/text_format.h"
+#include "app/main_model.h"
+#include "report/text_format.h"
 
 namespace quarnel {
 

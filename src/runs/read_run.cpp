@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "runs/file_sequence.h"
+#include "io/file_sequence.h"
 #include "runs/run_guard.h"
-#include "runs/stream_names.h"
-#include "shell/main_model.h"
+#include "formats/stream_names.h"
+#include "app/main_model.h"
 
 namespace quarnel {
 namespace {

@@ -22,7 +22,7 @@
 
 #include "fixtures/program_stream_builder.h"
 #include "gui/tf_main.h"
-#include "shell/settings_names.h"
+#include "app/settings_names.h"
 
 namespace quarnel::guitest {
 

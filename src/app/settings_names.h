@@ -1,0 +1,118 @@
+// The per-user settings store: value names, kinds and defaults, and the values it holds
+// besides the options (window geometry, run counter, installation identifier).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/options.h"
+
+namespace quarnel {
+
+constexpr const char* kSettingsOrganization = "Tovarin Software";
+constexpr const char* kSettingsApplication = "Quarnel";
+// The version written as "Version": the running program's version, set by the build.
+constexpr const char* kStoredVersion = QUARNEL_VERSION;
+
+// Integers are 32-bit; booleans are integers (0 false, any other value true); the one
+// date-time is a day count since 30 December 1899, the fraction being the local time of day.
+enum class SettingKind { Integer, Boolean, Text, DateTime };
+
+struct SettingName {
+    const char* name;
+    SettingKind kind;
+    const char* defaultText;  // what holds when the value is absent
+};
+
+namespace settings {
+constexpr const char* kWindowState = "WindowState";
+constexpr const char* kTop = "Top";
+constexpr const char* kLeft = "Left";
+constexpr const char* kWidth = "Width";
+constexpr const char* kHeight = "Height";
+constexpr const char* kTreeWidth = "TreeWidth";
+constexpr const char* kAudioExt = "AudioExt";
+constexpr const char* kVideoExt = "VideoExt";
+constexpr const char* kSubExt = "SubExt";
+constexpr const char* kWorkdir = "Workdir";
+constexpr const char* kEVOdir = "EVOdir";
+constexpr const char* kXPLdir = "XPLdir";
+constexpr const char* kContinue = "Continue";
+constexpr const char* kFastCheck = "FastCheck";
+constexpr const char* kCountFrames = "CountFrames";
+constexpr const char* kDetails = "Details";
+constexpr const char* kAutoRead = "AutoRead";
+constexpr const char* kAutoDemux = "AutoDemux";
+constexpr const char* kAutoRebuild = "AutoRebuild";
+constexpr const char* kAutoClear = "AutoClear";
+constexpr const char* kFastSize = "FastSize";
+constexpr const char* kAdvPck = "ADV_PCK";
+constexpr const char* kAdjustPTS = "AdjustPTS";
+constexpr const char* kReadVTI = "ReadVTI";
+constexpr const char* kCounter = "Counter";
+constexpr const char* kVersion = "Version";
+constexpr const char* kInstall = "Install";
+constexpr const char* kSerial = "Serial";
+}  // namespace settings
+
+// Every value of the store, in the order in which they are written at close.
+constexpr SettingName kSettingsTable[] = {
+    {settings::kWindowState, SettingKind::Integer, "0"},
+    {settings::kTop, SettingKind::Integer, "326"},
+    {settings::kLeft, SettingKind::Integer, "265"},
+    {settings::kWidth, SettingKind::Integer, "client area 653 wide; outer width at least 661"},
+    {settings::kHeight, SettingKind::Integer, "client area 341 high; outer height at least 375"},
+    {settings::kTreeWidth, SettingKind::Integer, "96"},
+    {settings::kAudioExt, SettingKind::Text, "mpa"},
+    {settings::kVideoExt, SettingKind::Text, "mpv"},
+    {settings::kSubExt, SettingKind::Text, "sup"},
+    {settings::kWorkdir, SettingKind::Text, ""},
+    {settings::kEVOdir, SettingKind::Text, ""},
+    {settings::kXPLdir, SettingKind::Text, ""},
+    {settings::kContinue, SettingKind::Boolean, "1"},
+    {settings::kFastCheck, SettingKind::Boolean, "1"},
+    {settings::kCountFrames, SettingKind::Boolean, "1"},
+    {settings::kDetails, SettingKind::Boolean, "1"},
+    {settings::kAutoRead, SettingKind::Boolean, "1"},
+    {settings::kAutoDemux, SettingKind::Boolean, "0"},
+    {settings::kAutoRebuild, SettingKind::Boolean, "0"},
+    {settings::kAutoClear, SettingKind::Boolean, "0"},
+    {settings::kFastSize, SettingKind::Integer, "300"},
+    {settings::kAdvPck, SettingKind::Boolean, "0"},
+    {settings::kAdjustPTS, SettingKind::Boolean, "0"},
+    {settings::kReadVTI, SettingKind::Boolean, "1"},
+    {settings::kCounter, SettingKind::Integer, "1"},
+    {settings::kVersion, SettingKind::Text, "absent"},
+    {settings::kInstall, SettingKind::DateTime, "absent"},
+    {settings::kSerial, SettingKind::Text, "absent"},
+};
+
+constexpr int kDefaultTop = 326;
+constexpr int kDefaultLeft = 265;
+constexpr int kDefaultClientWidth = 653;
+constexpr int kDefaultClientHeight = 341;
+constexpr int kMinOuterWidth = 661;
+constexpr int kMinOuterHeight = 375;
+constexpr int kDefaultTreeWidth = 96;
+constexpr int kMaxExtensionLength = 5;
+constexpr int kMaxFastSize = 999;  // the size field takes three digits
+
+enum class WindowShow { Normal = 0, Minimised = 1, Maximised = 2 };
+
+// Everything the store holds besides the options. A width or height of 0 means "absent":
+// the window keeps its default client size.
+struct StoredWindow {
+    int windowState = 0;
+    int top = kDefaultTop;
+    int left = kDefaultLeft;
+    int width = 0;
+    int height = 0;
+    int treeWidth = kDefaultTreeWidth;
+    std::string evoDir;
+    std::string xplDir;
+    int counter = 1;      // the run counter, 1 on the first run
+    std::string serial;   // installation identifier, empty until the version check gives one
+    std::string version;  // version that last wrote the store, empty when absent
+};
+
+}  // namespace quarnel

@@ -1,0 +1,35 @@
+// The stream header analysers: each describes a newly found stream from its first payload
+// piece, in lines of the message log that begin with three blanks.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "report/message_log.h"
+
+namespace quarnel {
+
+struct AnalyserInput {
+    std::span<const uint8_t> payload;        // the first payload piece; nothing outside it is read
+    std::span<const uint8_t> privateHeader;  // private stream 1 header, sub-stream id first (audio)
+    int index = 0;                           // stream index of its kind
+    uint32_t videoPts = 0;
+    uint32_t videoDts = 0;
+    bool aobSource = false;  // the source file's extension is .AOB
+};
+
+// Audio
+void analyseDolby(const AnalyserInput& in, MessageLog& log);  // AC-3 and E-AC-3
+void analyseDts(const AnalyserInput& in, MessageLog& log);
+void analyseLpcm(const AnalyserInput& in, MessageLog& log);
+void analyseMlp(const AnalyserInput& in, MessageLog& log);  // MLP and Dolby TrueHD
+
+// Video: each returns the frame rate it found (frames per second), if any.
+std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log);
+std::optional<double> analyseH264(const AnalyserInput& in, MessageLog& log);
+std::optional<double> analyseVc1(const AnalyserInput& in, MessageLog& log);
+
+void analyseSubpicture(const AnalyserInput& in, MessageLog& log);
+
+}  // namespace quarnel

@@ -1,0 +1,156 @@
+// DTS and DTS-HD: every core frame header in the payload, field by field, and the sync
+// words of the channel and frequency extensions.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "codecs/analysers.h"
+#include "codecs/bit_reader.h"
+#include "report/text_format.h"
+
+namespace quarnel {
+namespace {
+
+constexpr uint32_t kCoreSync = 0x7FFE8001;
+constexpr uint32_t kChannelExtensionSync = 0x5A5A5A5A;
+constexpr uint32_t kFrequencyExtensionSync = 0x1D95F262;
+
+// Channel arrangement by AMODE 0 to 15; 16 to 63 are user defined.
+constexpr std::array<std::string_view, 16> kAmodeNames = {
+    "A (mono)",
+    "A+B (dual mono)",
+    "L + R (stereo)",
+    "(L+R) + (L-R) (sum-difference)",
+    "LT + RT (left and right total)",
+    "C + L + R",
+    "L + R + S",
+    "C + L + R + S",
+    "L + R + Ls + Rs",
+    "C + L + R + Ls + Rs",
+    "CL + CR + L + R + Ls + Rs",
+    "C + L + R + Lr + Rr + OV",
+    "Cf + Cr + Lf + Rf + Lr + Rr",
+    "CL + C + CR + L + R + Ls + Rs",
+    "CL + CR + L + R + Ls1 + Ls2 + Rs1 + Rs2",
+    "CL + C + CR + L + R + Ls + S + Rs",
+};
+constexpr std::string_view kUserDefinedAmode = "User defined";
+
+// Sampling frequency in kHz by SFREQ.
+constexpr std::array<std::string_view, 16> kSfreqNames = {
+    "Invalid", "8", "16", "32", "", "", "11,025", "22,05", "44,1", "", "", "12", "24", "48", "", "",
+};
+
+// Transmission bit rate in kbit/s by RATE.
+constexpr std::array<std::string_view, 32> kRateNames = {
+    "32",     "56",   "64",   "96",   "112",  "128",  "192",  "224",  "256",      "320",       "384",
+    "448",    "512",  "576",  "640",  "768",  "960",  "1024", "1152", "1280",     "1344",      "1408",
+    "1411,2", "1472", "1536", "1920", "2048", "3072", "3840", "open", "Variable", "Loss-less",
+};
+
+// Extension audio by EXT_AUDIO_ID.
+constexpr std::array<std::string_view, 8> kExtAudioNames = {
+    "Channel extension",
+    "Reserved",
+    "Frequency extension",
+    "Channel and Frequency extension",
+    "Reserved",
+    "Reserved",
+    "Reserved",
+    "Reserved",
+};
+
+// LFE by LFF.
+constexpr std::array<std::string_view, 4> kLffNames = {"not present", "[bl]present[/bl] (IF:128)",
+                                                       "[bl]present[/bl] (IF:64)", "invalid"};
+
+// Source PCM resolution by PCMR.
+constexpr std::array<std::string_view, 8> kPcmrNames = {
+    "[bl]16[/bl] bits",
+    "[bl]16[/bl] bits, [bl]DTS ES[/bl]",
+    "[bl]20[/bl] bits",
+    "[bl]20[/bl] bits, [bl]DTS ES[/bl]",
+    "",
+    "[bl]24[/bl] bits, [bl]DTS ES[/bl]",
+    "[bl]24[/bl] bits",
+    "",
+};
+
+// Encoder revision suffix by VERNUM.
+std::string_view vernumSuffix(uint32_t vernum) {
+    if (vernum < 7) return ", Future rev. (compatible)";
+    if (vernum == 7) return ", Current";
+    return ", Future rev. (incompatible";
+}
+
+struct CoreHeader {
+    uint32_t shortSamples = 0, cpf = 0, nblks = 0, fsize = 0, amode = 0, sfreq = 0, rate = 0;
+    uint32_t extAudioId = 0, extAudio = 0, lff = 0, hcrc = 0, vernum = 0, pcmr = 0;
+};
+
+// The core frame header from the bit after the sync word on.
+CoreHeader readCoreHeader(BitReader& r) {
+    CoreHeader h;
+    r.skipbits(1);  // FTYPE
+    h.shortSamples = r.getbits(5);
+    h.cpf = r.getbits(1);
+    h.nblks = r.getbits(7);
+    h.fsize = r.getbits(14);
+    h.amode = r.getbits(6);
+    h.sfreq = r.getbits(4);
+    h.rate = r.getbits(5);
+    r.skipbits(5);  // FixedBit, DYNF, TIMEF, AUXF, HDCD
+    h.extAudioId = r.getbits(3);
+    h.extAudio = r.getbits(1);
+    r.skipbits(1);  // ASPF
+    h.lff = r.getbits(2);
+    r.skipbits(1);  // HFLAG
+    if (h.cpf == 1) h.hcrc = r.getbits(16);
+    r.skipbits(1);  // FILTS
+    h.vernum = r.getbits(4);
+    r.skipbits(2);  // CHIST
+    h.pcmr = r.getbits(3);
+    return h;
+}
+
+void reportCoreHeader(const CoreHeader& h, MessageLog& log) {
+    log.log("   PCM core samples = " + std::to_string(h.shortSamples + 1));
+    log.log("   PCM sample blocks = " + std::to_string(h.nblks + 1));
+    log.log("   Primary frame byte size = " + std::to_string(h.fsize + 1));
+    const std::string_view amode = h.amode < kAmodeNames.size() ? kAmodeNames[h.amode] : kUserDefinedAmode;
+    log.log("   Channel arrangement = [bl]" + std::string(amode) + "[/bl]");
+    log.log("   Sampling frequency = [bl]" + std::string(kSfreqNames[h.sfreq]) + "[/bl] kHz");
+    log.log("   Transmission bitrate = [bl]" + std::string(kRateNames[h.rate]) + "[/bl] kbit/s");
+    if (h.extAudio == 1) log.log("   Extension audio = " + std::string(kExtAudioNames[h.extAudioId]));
+    log.log("   LFE channel = " + std::string(kLffNames[h.lff]));
+    if (h.cpf == 1) log.log("   Header CRC = " + hexUpper(h.hcrc, 4));
+    log.log("   Encoder software rev. = " + std::to_string(h.vernum) + std::string(vernumSuffix(h.vernum)));
+    log.log("   Source PCM resolution = " + std::string(kPcmrNames[h.pcmr]));
+}
+
+}  // namespace
+
+// A core header that runs past the end of the payload is not reported: the bytes beyond
+// belong to something else.
+void analyseDts(const AnalyserInput& in, MessageLog& log) {
+    uint32_t reg = 0;
+    size_t pos = 0;
+    while (pos < in.payload.size()) {
+        reg = reg << 8 | in.payload[pos++];
+        if (reg == kCoreSync) {
+            BitReader r(in.payload, pos);
+            const CoreHeader h = readCoreHeader(r);
+            if (!r.ok()) return;
+            reportCoreHeader(h, log);
+            pos = r.position();
+            reg = 0;
+        } else if (reg == kChannelExtensionSync) {
+            log.log("   Channel extension found");
+        } else if (reg == kFrequencyExtensionSync) {
+            log.log("   Frequency extensiond found ([bl]96[/bl] kHz)");
+        }
+    }
+}
+
+}  // namespace quarnel

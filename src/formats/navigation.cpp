@@ -1,0 +1,58 @@
+#include "formats/navigation.h"
+
+#include <string>
+
+#include "report/text_format.h"
+
+namespace quarnel {
+namespace {
+
+// Big-endian field of the packet; bytes beyond its end read as zero.
+uint32_t field(std::span<const uint8_t> p, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i) v = v << 8 | (at + i < p.size() ? p[at + i] : 0);
+    return v;
+}
+
+}  // namespace
+
+void reportCopyControl(std::span<const uint8_t> packet, MessageLog& log) {
+    if (field(packet, kControlEncryption, 1) & 0xC0)
+        log.log("[b]This file is ENCRYPTED![/b] Decrypt it before any process.");
+    const uint32_t flags = field(packet, kControlFlags, 1);
+    const uint32_t values = field(packet, kControlValues, 1);
+    const uint32_t copyState = values >> 5, aps = (values >> 2) & 7;
+    if ((flags & 0x80) && copyState != 0) log.log(std::string("[b]") + kCopyStateNames[copyState] + "[/b]");
+    if ((flags & 0x40) && aps != 0) log.log(std::string("[b]") + kApsNames[aps] + "[/b]");
+    if ((flags & 0x20) && (values & 0x02)) log.log("[b]ICT on, constrained analog output[/b]");
+    if ((flags & 0x10) && (values & 0x01)) log.log("[b]DOT on, analog output not allowed[/b]");
+}
+
+DsiInfo decodeDsi(std::span<const uint8_t> packet, bool vobLayout) {
+    const size_t asynca = vobLayout ? kDsiASyncaVob : kDsiASyncaEvo;
+    const size_t spsynca = vobLayout ? kDsiSpSyncaVob : kDsiSpSyncaEvo;
+    DsiInfo dsi;
+    dsi.vobNumber = field(packet, kDsiVobIdn, 2);
+    dsi.startPtm = field(packet, kDsiVobVSPtm, 4);
+    dsi.endPtm = field(packet, kDsiVobVEPtm, 4);
+    for (int i = 0; i < kASyncaEntries; ++i)
+        if (field(packet, asynca + 2 * i, 2) != 0) ++dsi.audioEntries;
+    for (int i = 0; i < kSpSyncaEntries; ++i)
+        if (field(packet, spsynca + 4 * i, 4) != 0) ++dsi.subpictureEntries;
+    return dsi;
+}
+
+void reportDsi(const DsiInfo& dsi, const StreamCounts& counts, MessageLog& log) {
+    const int total = counts.video + counts.audio + counts.sub;
+    std::string line = "VOB number " + std::to_string(dsi.vobNumber) + " contains [b]" +
+                       std::to_string(counts.video) + "[/b] video " + (counts.sub != 0 ? "," : "and") + " [b]" +
+                       std::to_string(counts.audio) + "[/b] audio ";
+    if (counts.sub != 0) line += "and [b]" + std::to_string(counts.sub) + "[/b] subpicture ";
+    line += total > 1 ? "streams." : "stream.";
+    log.log(line);
+    log.log("PTM of first video frame = [re]" + hexUpper(dsi.startPtm, 8) + "[/re]");
+    log.log("PTM of last video frame = " + hexUpper(dsi.endPtm, 8));
+    log.log("Duration = [b]" + formatSpanMs(dsi.seconds()) + "[/b]");
+}
+
+}  // namespace quarnel

@@ -1,0 +1,56 @@
+// The first DSI and copy-control packets of a file: VOB number, stream counts, the time span
+// of the video and the copy-control state.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "report/message_log.h"
+
+namespace quarnel {
+
+// Offsets from the sub-stream id byte (offset 0) of the packet.
+constexpr size_t kDsiVobIdn = 0x19;
+constexpr size_t kDsiVobVSPtm = 0x2D;
+constexpr size_t kDsiVobVEPtm = 0x31;
+constexpr size_t kDsiASyncaVob = 0x193;
+constexpr size_t kDsiASyncaEvo = 0x213;  // HD DVD: the synchronous information lies 0x80 further
+constexpr size_t kDsiSpSyncaVob = 0x1A3;
+constexpr size_t kDsiSpSyncaEvo = 0x223;
+constexpr int kASyncaEntries = 8;   // 2 bytes each
+constexpr int kSpSyncaEntries = 32;  // 4 bytes each
+
+constexpr size_t kControlEncryption = 0x0D;
+constexpr size_t kControlFlags = 0x19;
+constexpr size_t kControlValues = 0x1B;
+
+constexpr const char* kCopyStateNames[8] = {
+    "Copy Freely", "", "No More Copies", "Encryption Plus Non-Assertion", "Copy One Generation", "Copy Never", "",
+    ""};
+constexpr const char* kApsNames[8] = {
+    "off", "Type 1 of APS1 is ON", "Type 2 of APS1 is ON", "Type 3 of APS1 is ON", "", "", "APS2 is ON",
+    "APS2 is ON"};
+
+struct StreamCounts {
+    uint8_t video = 0, audio = 0, sub = 0;
+};
+
+// The copy-control packet's lines; logged in both modes.
+void reportCopyControl(std::span<const uint8_t> packet, MessageLog& log);
+
+// The fields of a DSI packet that a Read reports and keeps.
+struct DsiInfo {
+    uint32_t vobNumber = 0;
+    uint32_t startPtm = 0, endPtm = 0;  // VOB_V_S_PTM, VOB_V_E_PTM
+    uint8_t audioEntries = 0;           // non-zero entries of the audio synchronous information
+    uint8_t subpictureEntries = 0;      // non-zero entries of the subpicture synchronous information
+    double seconds() const { return double(uint32_t(endPtm - startPtm)) / 90000.0; }
+};
+
+// `vobLayout` selects the synchronous information offsets of a .VOB file.
+DsiInfo decodeDsi(std::span<const uint8_t> packet, bool vobLayout);
+
+// The VOB line with the stream counts, then the PTM and duration lines.
+void reportDsi(const DsiInfo& dsi, const StreamCounts& counts, MessageLog& log);
+
+}  // namespace quarnel

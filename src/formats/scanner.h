@@ -1,0 +1,414 @@
+// The program-stream scanner: one plain state struct that survives chunk boundaries and one
+// step function that advances it over a span of bytes. It follows packets by their start
+// codes and PES_packet_length fields only; payload, skipped packets and navigation packets
+// are taken in bulk, header bytes one at a time.
+//
+// What is done with what the scanner finds belongs to its Sink (a template parameter, so
+// nothing is called through a pointer per packet):
+//   void reveal(ScanState&, RevealKind, int index, int id)      first packet of a slot's stream
+//   void payload(ScanState&, size_t offset, size_t count)       a payload piece of kind 0, 1 or 6
+//   void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet)
+//                                                               first DSI / copy-control packet
+// The sink fills the stream table; the scanner asks it whether a slot is free.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+#include "formats/stream_ids.h"
+
+namespace quarnel {
+
+enum class RevealKind : uint8_t { Video, Audio, Subpicture };
+
+enum class HeaderPhase : uint8_t {
+    None,
+    Length,       // the two PES_packet_length bytes
+    Fixed,        // flags, flags, PES_header_data_length
+    Pts,          // 5 bytes
+    PtsDts,       // 10 bytes
+    ExtFlags,     // PES extension flags byte
+    Pstd,         // P-STD buffer field, 2 bytes
+    Ext2,         // marker + length, stream_id_extension
+    Stuffing,     // rest of PES_header_data_length
+    PrivHeader,   // private stream 1 sub-stream header, 4 bytes (1 for subpictures)
+    LpcmExtra,    // 3 more private header bytes of LPCM
+    TrueHdExtra,  // 1 more private header byte of MLP / TrueHD
+    NavId,        // private stream 2 sub-stream id
+};
+
+enum class BulkKind : uint8_t { None, Payload, Skip, Navigation };
+
+constexpr size_t kNavPacketMax = 2048;
+
+struct ScanState {
+    uint32_t window = 0xFFFFFFFF;
+    PacketKind kind = PacketKind::None;
+    VideoType videoType = VideoType::Mpeg2;
+    AudioCodec audioCodec = AudioCodec::Ac3;
+    uint8_t streamId = 0;  // stream id of the packet in hand
+    uint8_t videoIndex = 0, audioIndex = 0, subIndex = 0;
+    uint8_t videoId = 0, audioId = 0, subId = 0;
+
+    int32_t remaining = 0;  // bytes of the packet not yet consumed
+    HeaderPhase phase = HeaderPhase::None;
+    uint8_t phaseAt = 0;  // bytes of the current phase already read
+    uint8_t headerDataLength = 0;
+    uint8_t pesFlags = 0, extFlags = 0;
+    std::array<uint8_t, 10> stampBytes{};
+
+    BulkKind bulk = BulkKind::None;
+    uint32_t bulkLeft = 0;
+
+    uint32_t currentPts = 0, videoPts = 0, videoDts = 0, audioPts = 0, subPts = 0;
+
+    // The private stream 1 header of the packet in hand, sub-stream id first; kept so that
+    // it is whole even when it straddled a chunk boundary.
+    std::array<uint8_t, 7> privateHeader{};
+    uint8_t privateHeaderLength = 0;
+
+    bool firstDsi = true, firstControl = true;
+    // Navigation packet being gathered, sub-stream id at 0; bytes past the end of the file
+    // stay zero.
+    std::array<uint8_t, kNavPacketMax> nav{};
+    uint32_t navHave = 0, navWant = 0;
+    uint32_t navSkipAfter = 0;  // packet bytes beyond the gathered part
+};
+
+// Decodes the 33-bit time stamp of a PTS or DTS field, keeping the low 32 bits.
+constexpr uint32_t decodeStamp(const uint8_t* p) {
+    return uint32_t(p[0] & 0x06) << 29 | uint32_t(p[1]) << 22 | uint32_t(p[2] & 0xFE) << 14 |
+           uint32_t(p[3]) << 7 | uint32_t(p[4]) >> 1;
+}
+
+template <class Sink>
+class Scanner {
+public:
+    // analysis: the Read run's mode, in which a subpicture packet's time stamp is taken at
+    // discovery only; in the demux mode it is kept for the .sup record header.
+    Scanner(ScanState& st, Sink& sink, bool analysis) : st_(st), sink_(sink), analysis_(analysis) {}
+
+    // Scans bytes [0, n) of buf; offsets handed to the sink index into buf.
+    void scan(const uint8_t* buf, size_t n) {
+        size_t i = 0;
+        while (i < n) {
+            if (st_.bulk != BulkKind::None) {
+                i += takeBulk(buf, i, n);
+                continue;
+            }
+            const uint8_t b = buf[i++];
+            st_.window = st_.window << 8 | b;
+            if (st_.phase == HeaderPhase::NavId) {
+                navId(b);
+                continue;
+            }
+            if ((st_.window & 0xFFFFFF00u) == 0x00000100u && startCode(b)) continue;
+            if (st_.phase != HeaderPhase::None) headerByte(b);
+        }
+    }
+
+    // End of the file: a navigation packet cut by it is examined with what arrived.
+    void finish() {
+        if (st_.bulk == BulkKind::Navigation) deliverNav();
+        st_.bulk = BulkKind::None;
+        st_.bulkLeft = 0;
+    }
+
+private:
+    ScanState& st_;
+    Sink& sink_;
+    bool analysis_;
+
+    size_t takeBulk(const uint8_t* buf, size_t i, size_t n) {
+        const size_t take = std::min<size_t>(st_.bulkLeft, n - i);
+        switch (st_.bulk) {
+            case BulkKind::Payload:
+                sink_.payload(st_, i, take);
+                break;
+            case BulkKind::Navigation:
+                std::memcpy(st_.nav.data() + st_.navHave, buf + i, take);
+                st_.navHave += uint32_t(take);
+                break;
+            default:
+                break;
+        }
+        st_.bulkLeft -= uint32_t(take);
+        st_.remaining -= int32_t(take);
+        if (st_.bulkLeft == 0) {
+            if (st_.bulk == BulkKind::Navigation) {
+                deliverNav();
+                startBulk(BulkKind::Skip, st_.navSkipAfter);
+            } else {
+                endBulk();
+            }
+        }
+        return take;
+    }
+
+    void startBulk(BulkKind kind, uint32_t count) {
+        if (count == 0) {
+            endBulk();
+            return;
+        }
+        st_.bulk = kind;
+        st_.bulkLeft = count;
+    }
+
+    // After bulk data the code window starts afresh, so payload bytes never form a start code
+    // with the bytes that follow them.
+    void endBulk() {
+        st_.bulk = BulkKind::None;
+        st_.bulkLeft = 0;
+        st_.window = 0xFFFFFFFF;
+    }
+
+    void deliverNav() {
+        std::fill(st_.nav.begin() + st_.navHave, st_.nav.end(), uint8_t(0));
+        sink_.navigation(st_, st_.nav[0], std::span<const uint8_t>(st_.nav.data(), st_.navWant));
+    }
+
+    void abandonPacket() {
+        st_.phase = HeaderPhase::None;
+        st_.remaining = 0;
+    }
+
+    void setPhase(HeaderPhase p) {
+        st_.phase = p;
+        st_.phaseAt = 0;
+    }
+
+    bool startCode(uint8_t id) {
+        switch (id) {
+            case 0xE0:
+            case 0xE1:
+            case 0xE2:
+            case 0xE3:
+                st_.kind = PacketKind::Video;
+                st_.videoType = id < 0xE2 ? VideoType::Mpeg2 : VideoType::H264;
+                st_.videoIndex = id & 1;
+                st_.videoId = id;
+                sink_.reveal(st_, RevealKind::Video, st_.videoIndex, id);
+                break;
+            case kExtendedStreamId:
+                st_.kind = PacketKind::Video;
+                st_.videoType = VideoType::Vc1;
+                break;
+            case kPrivateStream1Id:
+                st_.kind = PacketKind::Private1;
+                break;
+            case kPrivateStream2Id:
+                st_.kind = PacketKind::Private2;
+                break;
+            case kProgramStreamMapId:
+            case kPaddingId:
+                st_.kind = PacketKind::Skipped;
+                break;
+            default:
+                if (id >= 0xC0 && id <= 0xCF) {
+                    st_.kind = PacketKind::MpegAudio;
+                    break;
+                }
+                return false;
+        }
+        st_.streamId = id;
+        st_.headerDataLength = 0;
+        st_.pesFlags = st_.extFlags = 0;
+        st_.remaining = 0;
+        setPhase(HeaderPhase::Length);
+        return true;
+    }
+
+    void navId(uint8_t b) {
+        st_.phase = HeaderPhase::None;
+        if (st_.remaining <= 0) return;
+        --st_.remaining;
+        const uint32_t rest = uint32_t(st_.remaining);
+        const bool dsi = b == kDsiSubstream && st_.firstDsi;
+        const bool control = b == kCopyControlSubstream && st_.firstControl;
+        if (!dsi && !control) {
+            startBulk(BulkKind::Skip, rest);
+            return;
+        }
+        if (dsi) st_.firstDsi = false;
+        if (control) st_.firstControl = false;
+        st_.nav[0] = b;
+        st_.navHave = 1;
+        st_.navWant = std::min<uint32_t>(rest + 1, kNavPacketMax);
+        st_.navSkipAfter = rest + 1 - st_.navWant;
+        if (st_.navWant == 1) {
+            deliverNav();
+            startBulk(BulkKind::Skip, st_.navSkipAfter);
+        } else {
+            startBulk(BulkKind::Navigation, st_.navWant - 1);
+        }
+    }
+
+    // The PES header fields are all read; what follows is the private header or the payload.
+    void headerDone() {
+        if (st_.kind == PacketKind::Private1) {
+            st_.privateHeaderLength = 0;
+            setPhase(HeaderPhase::PrivHeader);
+        } else {
+            startPayload();
+        }
+    }
+
+    // Optional fields done: stuffing (or unparsed fields) may remain in the header data.
+    void fieldsDone() {
+        if (st_.headerDataLength > 0) setPhase(HeaderPhase::Stuffing);
+        else headerDone();
+    }
+
+    void startPayload() {
+        st_.phase = HeaderPhase::None;
+        const uint32_t rest = st_.remaining > 0 ? uint32_t(st_.remaining) : 0;
+        const bool handed = st_.kind == PacketKind::Video || st_.kind == PacketKind::Audio ||
+                            st_.kind == PacketKind::Subpicture;
+        startBulk(handed ? BulkKind::Payload : BulkKind::Skip, rest);
+    }
+
+    void countHeaderData() {
+        if (st_.headerDataLength > 0) --st_.headerDataLength;
+    }
+
+    void headerByte(uint8_t b) {
+        if (st_.phase == HeaderPhase::Length) {
+            if (++st_.phaseAt < 2) return;
+            st_.remaining = int32_t(st_.window & 0xFFFF);
+            if (st_.kind == PacketKind::Private2) setPhase(HeaderPhase::NavId);
+            else if (st_.kind == PacketKind::Skipped) {
+                st_.phase = HeaderPhase::None;
+                startBulk(BulkKind::Skip, uint32_t(st_.remaining));
+            } else setPhase(HeaderPhase::Fixed);
+            return;
+        }
+        // A header that claims more bytes than its packet holds (a PES_packet_length of 0
+        // or too short) is given up; scanning resumes at the next start code.
+        if (st_.remaining <= 0) {
+            abandonPacket();
+            return;
+        }
+        --st_.remaining;
+        const uint8_t at = st_.phaseAt++;
+        switch (st_.phase) {
+            case HeaderPhase::Fixed:
+                if (at == 1) st_.pesFlags = b;
+                if (at < 2) return;
+                st_.headerDataLength = b;
+                switch (st_.pesFlags >> 6) {
+                    case 2:
+                        setPhase(HeaderPhase::Pts);
+                        return;
+                    case 3:
+                        setPhase(HeaderPhase::PtsDts);
+                        return;
+                    default:
+                        if (st_.pesFlags & 1) setPhase(HeaderPhase::ExtFlags);
+                        else fieldsDone();
+                        return;
+                }
+            case HeaderPhase::Pts:
+            case HeaderPhase::PtsDts: {
+                countHeaderData();
+                st_.stampBytes[at] = b;
+                const bool both = st_.phase == HeaderPhase::PtsDts;
+                if (at + 1 < (both ? 10 : 5)) return;
+                st_.currentPts = decodeStamp(st_.stampBytes.data());
+                if (both) {
+                    st_.videoPts = st_.currentPts;
+                    st_.videoDts = decodeStamp(st_.stampBytes.data() + 5);
+                }
+                if (st_.headerDataLength == 0) headerDone();
+                else if (st_.kind == PacketKind::Video && (st_.pesFlags & 1)) setPhase(HeaderPhase::ExtFlags);
+                else setPhase(HeaderPhase::Stuffing);
+                return;
+            }
+            case HeaderPhase::ExtFlags:
+                countHeaderData();
+                st_.extFlags = b;
+                if (b & 0x10) setPhase(HeaderPhase::Pstd);
+                else if (b & 0x01) setPhase(HeaderPhase::Ext2);
+                else fieldsDone();
+                return;
+            case HeaderPhase::Pstd:
+                countHeaderData();
+                if (at < 1) return;
+                if (st_.extFlags & 0x01) setPhase(HeaderPhase::Ext2);
+                else fieldsDone();
+                return;
+            case HeaderPhase::Ext2:
+                countHeaderData();
+                if (at < 1) return;
+                if (st_.streamId == kExtendedStreamId) extension(b & 0x7F);
+                fieldsDone();
+                return;
+            case HeaderPhase::Stuffing:
+                countHeaderData();
+                if (st_.headerDataLength == 0) headerDone();
+                return;
+            case HeaderPhase::PrivHeader:
+                privateHeaderByte(b);
+                return;
+            case HeaderPhase::LpcmExtra:
+            case HeaderPhase::TrueHdExtra:
+                st_.privateHeader[st_.privateHeaderLength++] = b;
+                if (at + 1 < (st_.phase == HeaderPhase::LpcmExtra ? 3 : 1)) return;
+                st_.kind = PacketKind::Audio;
+                startPayload();
+                return;
+            default:
+                return;
+        }
+    }
+
+    void extension(uint8_t x) {
+        if (x != kVc1Extension0 && x != kVc1Extension1) {
+            st_.kind = PacketKind::Ignored;
+            return;
+        }
+        st_.kind = PacketKind::Video;
+        st_.videoType = VideoType::Vc1;
+        st_.videoIndex = x - kVc1Extension0;
+        st_.videoId = x;
+        sink_.reveal(st_, RevealKind::Video, st_.videoIndex, x);
+    }
+
+    void privateHeaderByte(uint8_t b) {
+        st_.privateHeader[st_.privateHeaderLength++] = b;
+        if (st_.privateHeaderLength == 1 && isSubpictureId(b)) {
+            st_.subIndex = b & kSubpictureIndexMask;
+            st_.subId = b;
+            st_.kind = PacketKind::Subpicture;
+            sink_.reveal(st_, RevealKind::Subpicture, st_.subIndex, b);
+            if (analysis_) st_.currentPts = 0;
+            startPayload();
+            return;
+        }
+        if (st_.privateHeaderLength < 4) return;
+        const uint8_t subId = st_.privateHeader[0];
+        const auto range = audioRangeOf(subId);
+        if (!range) {
+            st_.kind = PacketKind::Ignored;
+            st_.currentPts = 0;
+            startPayload();
+            return;
+        }
+        st_.audioCodec = range->kind;
+        st_.audioIndex = subId & range->indexMask;
+        st_.audioId = subId;
+        sink_.reveal(st_, RevealKind::Audio, st_.audioIndex, subId);
+        st_.currentPts = 0;
+        if (range->kind == AudioCodec::Lpcm) setPhase(HeaderPhase::LpcmExtra);
+        else if (range->kind == AudioCodec::Mlp) setPhase(HeaderPhase::TrueHdExtra);
+        else {
+            st_.kind = PacketKind::Audio;
+            startPayload();
+        }
+    }
+};
+
+}  // namespace quarnel

@@ -1,0 +1,160 @@
+#include "formats/vti_view.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+
+#include "formats/vti_codes.h"
+
+namespace quarnel {
+namespace {
+
+template <size_t N>
+std::vector<std::string> listOf(const char* const (&table)[N]) {
+    return std::vector<std::string>(std::begin(table), std::end(table));
+}
+
+std::string hex8(uint32_t v) {
+    char s[9];
+    std::snprintf(s, sizeof s, "%08X", v);
+    return s;
+}
+
+// Selects `code` when the list has an entry for it, nothing otherwise.
+void select(VtiCombo& box, unsigned code) {
+    box.selected = code < box.items.size() ? int(code) : -1;
+}
+
+// The five boxes of one video attribute word.
+struct VideoBoxes {
+    VtiCombo &compr, &res, &tv, &progInt, &aspect;
+
+    void list() {
+        compr.items = listOf(kVideoCodings);
+        res.items = listOf(kVideoResolutions);
+        tv.items = listOf(kTvSystems);
+        progInt.items = listOf(kScanKinds);
+        aspect.items = listOf(kAspectRatios);
+    }
+    void show(uint32_t attributes) {
+        for (VtiCombo* b : {&compr, &res, &tv, &progInt, &aspect}) b->enabled = true;
+        select(compr, (attributes >> 29) & 7);
+        select(tv, (attributes >> 26) & 7);
+        select(aspect, ((attributes >> 24) & 3) / 3);
+        select(progInt, (attributes >> 20) & 3);
+        select(res, (attributes >> 12) & 15);
+    }
+    void hide() {
+        for (VtiCombo* b : {&compr, &res, &tv, &progInt, &aspect}) {
+            b->enabled = false;
+            b->selected = -1;
+        }
+    }
+};
+
+template <size_t N>
+VtiGrid emptyGrid(const char* const (&header)[N]) {
+    VtiGrid g;
+    g.rows.push_back(listOf(header));
+    g.rows.emplace_back(N);
+    return g;
+}
+
+std::string audioCodingText(unsigned code) {
+    return code < std::size(kAudioCodings) ? kAudioCodings[code].text : "code " + std::to_string(code);
+}
+
+// Rows of the audio entries; `count` is bounded by the entries a record holds.
+template <size_t N>
+VtiGrid audioGrid(const std::array<VtiAudioEntry, N>& entries, unsigned count, int firstNumber) {
+    VtiGrid g = emptyGrid(kAudioGridHeader);
+    count = std::min<unsigned>(count, N);
+    if (count == 0) return g;
+    g.rows.resize(1);
+    for (unsigned k = 0; k < count; ++k) {
+        const VtiAudioEntry& e = entries[k];
+        const unsigned coding = e[0] / 4;
+        const bool quantized = coding < std::size(kAudioCodings) && kAudioCodings[coding].quantization;
+        g.rows.push_back({std::to_string(firstNumber + int(k)), audioCodingText(coding),
+                          kAudioFrequencies[e[1] / 32],
+                          quantized ? std::to_string(16 + 4 * ((e[2] / 64) % 4)) + " bit" : "",
+                          std::to_string((e[2] / 4) % 8 + 1)});
+    }
+    return g;
+}
+
+}  // namespace
+
+const std::string& VtiCombo::text() const {
+    static const std::string none;
+    return selected >= 0 && size_t(selected) < items.size() ? items[size_t(selected)] : none;
+}
+
+VtiView::VtiView() {
+    cbAppType.items = listOf(kAppTypes);
+    cbA0gap.items = cbA1gap.items = listOf(kAudioGaps);
+    VideoBoxes{cbMainCompr, cbMainRes, cbMainTV, cbMainProgInt, cbMainAspect}.list();
+    VideoBoxes{cbSubCompr, cbSubRes, cbSubTV, cbSubProgInt, cbSubAspect}.list();
+    sgMainAudio = sgSubAudio = emptyGrid(kAudioGridHeader);
+    sgSubpicture = emptyGrid(kSubpictureGridHeader);
+}
+
+void VtiView::cbEVOnameChange() {
+    const int j = cbEVOname.selected;
+    if (j < 0 || size_t(j) >= evobs.size()) {
+        // Nothing to show: every field empty.
+        for (VtiCombo* b : {&cbAppType, &cbA0gap, &cbA1gap, &cbAttrNo}) b->selected = -1;
+        eEVOBname = eAddrOffs = eStartPTM = eEndPTM = "";
+        ieEVOsize = ieEVOindex = 0;
+        cbAttrNoChange();
+        return;
+    }
+    const VtsEvobi& r = evobs[size_t(j)];
+    select(cbAppType, (r.type >> 12) & 3);
+    select(cbA0gap, (r.type >> 5) & 3);
+    select(cbA1gap, (r.type >> 3) & 3);
+    eEVOBname = r.name;
+    eAddrOffs = hex8(r.addressOffset);
+    // A record number outside the records read selects nothing.
+    cbAttrNo.selected = r.attributeNumber >= 1 && r.attributeNumber <= cbAttrNo.items.size()
+                            ? int(r.attributeNumber - 1)
+                            : -1;
+    cbAttrNoChange();
+    ieEVOsize = r.size;
+    ieEVOindex = r.index;
+    eStartPTM = hex8(r.startPtm);
+    eEndPTM = hex8(r.endPtm);
+}
+
+void VtiView::cbAttrNoChange() {
+    VideoBoxes mainVideo{cbMainCompr, cbMainRes, cbMainTV, cbMainProgInt, cbMainAspect};
+    VideoBoxes subVideo{cbSubCompr, cbSubRes, cbSubTV, cbSubProgInt, cbSubAspect};
+    mainVideo.list();
+    subVideo.list();
+    // The entry's text, read as a number, names the record.
+    const long number = cbAttrNo.text().empty() ? 0 : std::strtol(cbAttrNo.text().c_str(), nullptr, 10);
+    if (number < 1 || size_t(number) > attributes.size()) {
+        mainVideo.hide();
+        subVideo.hide();
+        sgMainAudio = sgSubAudio = emptyGrid(kAudioGridHeader);
+        sgSubpicture = emptyGrid(kSubpictureGridHeader);
+        return;
+    }
+    const VtsEvobAtr& a = attributes[size_t(number - 1)];
+    mainVideo.show(a.mainVideo);
+    if (((a.flags >> 10) & 3) == 1)
+        subVideo.show(a.subVideo);
+    else
+        subVideo.hide();
+    sgMainAudio = audioGrid(a.mainAudio, a.mainAudioCount, 0);
+    sgSubAudio = ((a.flags >> 8) & 3) == 1 ? audioGrid(a.subAudio, a.subAudioCount, kVtiMainAudioEntries)
+                                           : emptyGrid(kAudioGridHeader);
+    sgSubpicture = emptyGrid(kSubpictureGridHeader);
+    const unsigned pictures = std::min<unsigned>(a.subpictureCount, kVtiSubpictureEntries);
+    if (pictures > 0) sgSubpicture.rows.resize(1);
+    for (unsigned k = 0; k < pictures; ++k)
+        sgSubpicture.rows.push_back({std::to_string(k), kSubpictureCodings[a.subpicture[k][0] / 32]});
+}
+
+}  // namespace quarnel

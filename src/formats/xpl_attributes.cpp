@@ -1,0 +1,77 @@
+#include "formats/xpl_attributes.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace quarnel {
+namespace {
+
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+size_t findNoCase(std::string_view line, std::string_view name) {
+    if (name.empty() || name.size() > line.size()) return std::string_view::npos;
+    const auto it = std::search(line.begin(), line.end(), name.begin(), name.end(),
+                                [](char a, char b) { return upper(a) == upper(b); });
+    return it == line.end() ? std::string_view::npos : size_t(it - line.begin());
+}
+
+}  // namespace
+
+void getattr(std::string_view line, std::string_view name, std::string& into) {
+    const size_t at = findNoCase(line, name);
+    if (at == std::string_view::npos) return;
+    std::string_view rest = line.substr(at + name.size());
+    const size_t eq = rest.find('=');
+    const size_t open = eq == std::string_view::npos ? eq : rest.find('"', eq + 1);
+    if (open == std::string_view::npos) {
+        into.clear();  // the name stands without a quoted value
+        return;
+    }
+    rest = rest.substr(open + 1);
+    into = std::string(rest.substr(0, rest.find('"')));
+}
+
+int getattrint(std::string_view line, std::string_view name) {
+    std::string text;
+    getattr(line, name, text);
+    if (text.empty()) return 0;
+    size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    if (i == text.size()) return 0;
+    long long v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return 0;
+        v = std::min<long long>(v * 10 + (text[i] - '0'), INT_MAX);
+    }
+    return int(text[0] == '-' ? -v : v);
+}
+
+int lenientNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    long long v = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        v = std::min<long long>(v * 10 + (text[i] - '0'), INT_MAX);
+    return int(negative ? -v : v);
+}
+
+std::string zeropad(int value, int width) {
+    std::string s = std::to_string(value);
+    if (int(s.size()) < width) s.insert(0, size_t(width) - s.size(), '0');
+    return s;
+}
+
+std::string chapterTime(const std::string& begin) {
+    const int frames =
+        begin.size() > 9 ? std::max(0, lenientNumber(std::string_view(begin).substr(9, 2))) : 0;
+    return begin.substr(0, 8) + "." + zeropad(frames * 1000 / 60, 3);
+}
+
+bool containsUpper(std::string_view line, std::string_view upperText) {
+    return findNoCase(line, upperText) != std::string_view::npos;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,67 @@
+#include "io/file_sequence.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "io/files.h"
+
+namespace quarnel {
+namespace {
+
+size_t nameStart(const std::string& path) {
+    const size_t sep = path.find_last_of(kPathSeparator);
+    return sep == std::string::npos ? 0 : sep + 1;
+}
+
+// The candidate with the digit at `at` raised by one, if that digit lies in [low, '8'].
+std::string raised(const std::string& folder, const std::string& file, size_t at, char low) {
+    if (at >= file.size() || file[at] < low || file[at] > '8') return {};
+    std::string next = file;
+    ++next[at];
+    return fileExists(folder + next) ? folder + next : std::string();
+}
+
+}  // namespace
+
+std::string CutExt(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart(name)) return name;
+    return name.substr(0, dot);
+}
+
+std::string folderOf(const std::string& path) { return path.substr(0, nameStart(path)); }
+
+std::string nameOf(const std::string& path) { return path.substr(nameStart(path)); }
+
+std::string upperExtension(const std::string& path) {
+    const std::string name = nameOf(path);
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return {};
+    std::string ext = name.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return ext;
+}
+
+std::string getnext(const std::string& name) {
+    const std::string folder = folderOf(name);
+    const std::string file = nameOf(name);
+    std::string result;
+    const size_t u = file.find('_');
+    if (u != std::string::npos) {
+        // A: a digit right after the first underscore (FEATURE_1 -> FEATURE_2)
+        if (auto c = raised(folder, file, u + 1, '1'); !c.empty()) result = c;
+        // B: "0" then a digit after it (FEATURE_01 -> FEATURE_02, VTS_01_1 -> VTS_02_1)
+        if (u + 1 < file.size() && file[u + 1] == '0')
+            if (auto c = raised(folder, file, u + 2, '1'); !c.empty()) result = c;
+        // C: a digit right before it (L0_ -> L1_)
+        if (u > 0)
+            if (auto c = raised(folder, file, u - 1, '0'); !c.empty()) result = c;
+    }
+    if (result.empty()) {
+        const std::string divide = folder + CutExt(file) + "_Divide.EVO";
+        if (fileExists(divide)) result = divide;
+    }
+    return result;
+}
+
+}  // namespace quarnel

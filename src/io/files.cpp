@@ -1,0 +1,144 @@
+#include "io/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace quarnel {
+
+std::string systemReason(int err) {
+    std::string r = std::strerror(err);
+    return r + ".";
+}
+
+void InputFile::open(const std::string& path) {
+    close();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = fd < 0 ? errno : (S_ISDIR(st.st_mode) ? EISDIR : errno);
+        if (fd >= 0) ::close(fd);
+        throw QuarnelError("Cannot open file \"" + path + "\". " + systemReason(err));
+    }
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    fd_ = fd;
+    size_ = uint64_t(st.st_size);
+    position_ = 0;
+    path_ = path;
+}
+
+void InputFile::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = position_ = 0;
+}
+
+size_t InputFile::read(uint8_t* into, size_t count) {
+    size_t got = 0;
+    while (got < count) {
+        const ssize_t r = ::read(fd_, into + got, count - got);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
+        }
+        if (r == 0) break;
+        got += size_t(r);
+    }
+    position_ += got;
+    return got;
+}
+
+void InputFile::seek(uint64_t to) {
+    if (::lseek(fd_, off_t(to), SEEK_SET) < 0)
+        throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
+    position_ = to;
+}
+
+OutputFile::~OutputFile() { closeQuietly(); }
+
+void OutputFile::create(const std::string& path) {
+    closeQuietly();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) throw QuarnelError("Cannot create file \"" + path + "\". " + systemReason(errno));
+    fd_ = fd;
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);  // written before read
+    used_ = 0;
+    written_ = 0;
+    path_ = path;
+}
+
+void OutputFile::writeAll(const uint8_t* p, size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd_, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            throw QuarnelError("Cannot write file \"" + path_ + "\". " + systemReason(errno));
+        }
+        p += w;
+        n -= size_t(w);
+        written_ += uint64_t(w);
+    }
+}
+
+void OutputFile::flush() {
+    const size_t n = used_;
+    used_ = 0;
+    writeAll(buffer_.get(), n);
+}
+
+void OutputFile::writeLarge(std::span<const uint8_t> bytes) {
+    flush();
+    if (bytes.size() >= kBufferSize) {
+        writeAll(bytes.data(), bytes.size());
+    } else {
+        std::copy(bytes.begin(), bytes.end(), buffer_.get());
+        used_ = bytes.size();
+    }
+}
+
+void OutputFile::close() {
+    if (fd_ < 0) return;
+    try {
+        flush();
+    } catch (...) {
+        closeQuietly();
+        throw;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        throw QuarnelError("Cannot write file \"" + path_ + "\". " + systemReason(errno));
+}
+
+void OutputFile::closeQuietly() noexcept {
+    if (fd_ < 0) return;
+    try {
+        flush();
+    } catch (...) {
+    }
+    ::close(fd_);
+    fd_ = -1;
+    used_ = 0;
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    const auto ca = std::filesystem::weakly_canonical(a, ec);
+    const auto cb = std::filesystem::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}
+
+}  // namespace quarnel

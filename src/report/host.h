@@ -1,0 +1,30 @@
+// The one seam between the engine and the outside world: the window, the command line
+// and the tests each implement it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "report/markup.h"
+
+namespace quarnel {
+
+enum class Page { Status, VideoAudio, Subpicture, Xpl, Vti, Options, About };
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // One log line: the message as logged (tags kept) and its parsed text and runs.
+    virtual void appendLog(std::string_view markup, const LogLine& line) = 0;
+    virtual void clearLog() = 0;
+    // panel 0 or 1; the text already carries its leading blank.
+    virtual void setStatus(int panel, const std::string& text) = 0;
+    // Lets pending user events run (a Cancel click, a close request). Called every 4 MiB.
+    virtual void pumpEvents() = 0;
+    virtual bool askYesNo(const std::string& question) = 0;
+    virtual void showError(const std::string& text) = 0;
+    virtual void showPage(Page page) = 0;
+};
+
+}  // namespace quarnel

@@ -1,0 +1,234 @@
+// The playlist reader: VPLST000.XPL as a tag list, the tree of the title that plays the
+// current EVO file, its chapter list, and stream boxes named after the playlist.
+#include <array>
+#include <string>
+
+#include "formats/safe_name.h"
+#include "formats/xpl_attributes.h"
+#include "formats/xpl_tag_scan.h"
+#include "formats/xpl_title.h"
+#include "io/file_sequence.h"
+#include "runs/run_guard.h"
+#include "app/main_model.h"
+
+namespace quarnel {
+namespace {
+
+// A playlist is a few hundred kilobytes; anything far larger is not one, and its tag list
+// would fill the memory.
+constexpr uint64_t kMaxPlaylistSize = 64ull << 20;
+
+enum Kind { kVideo, kAudio, kSub };
+constexpr const char* kItemTags[] = {"VideoAttributeItem", "AudioAttributeItem", "SubpictureAttributeItem"};
+constexpr const char* kStreamTags[] = {"<VIDEO ", "<AUDIO ", "<SUBTITLE "};
+constexpr const char* kStreamNumberNames[] = {"track", "streamNumber", "streamNumber"};
+constexpr const char* kKindNames[] = {"Video", "Audio", "Subtitle"};
+constexpr int kSlots[] = {kVideoSlots, kAudioSlots, kSubSlots};
+
+// The run's lookup destinations: a lookup that finds nothing leaves the value found last.
+struct Lookups {
+    std::string playlistName, timeBase, tickBase;
+    std::array<std::string, 3> itemIndex, itemCodec;
+    std::string audioChannels;
+    std::string titleName, titleDuration;
+    std::array<std::string, 3> description;
+};
+
+// Problems with numbers from the playlist, each kind logged once per run.
+struct Complaints {
+    std::array<bool, 3> itemIndex{}, streamNumber{}, mediaAttr{};
+};
+
+class PlaylistRead {
+  public:
+    explicit PlaylistRead(MainModel& m) : m_(m) {}
+
+    // The attribute items that a completed tag line defines.
+    void takeItems(const std::string& line) {
+        if (line.find("Playlist") != std::string::npos) getattr(line, "displayName", d_.playlistName);
+        if (line.find("TitleSet") != std::string::npos) {
+            getattr(line, "timeBase", d_.timeBase);
+            getattr(line, "tickBase", d_.tickBase);
+        }
+        for (int kind : {kVideo, kAudio, kSub}) {
+            if (line.find(kItemTags[kind]) == std::string::npos) continue;
+            getattr(line, "index", d_.itemIndex[kind]);
+            getattr(line, "codec", d_.itemCodec[kind]);
+            std::string entry = d_.itemCodec[kind];
+            if (kind == kAudio) {
+                getattr(line, "channels", d_.audioChannels);
+                if (!d_.audioChannels.empty()) entry += "." + d_.audioChannels + "ch";
+            }
+            const int index = lenientNumber(d_.itemIndex[kind]);
+            if (index < 1 || index > kAttributeEntries) {
+                complain(c_.itemIndex[kind], std::string(kItemTags[kind]) + " index " +
+                                                 std::to_string(index) +
+                                                 " ignored: items are numbered 1 to 8.");
+                continue;
+            }
+            table(kind)[size_t(index - 1)] = entry;
+        }
+    }
+
+    // The tree and the stream boxes from the tag list.
+    void scanTitle() {
+        PlaylistView& v = m_.xpl;
+        v.tvXPL.clear();
+        for (const char* node : kXplTreeNodes) v.tvXPL.push_back({node, {}});
+        auto& info = v.tvXPL[kInfoNode].children;
+        if (!d_.playlistName.empty()) info.push_back("Title: " + d_.playlistName);
+        int chapter = 1;
+        for (const std::string& line : v.mXPL) {
+            if (containsUpper(line, "<TITLE ")) {
+                getattr(line, "displayName", d_.titleName);
+                getattr(line, "titleDuration", d_.titleDuration);
+                info.push_back("Name: " + d_.titleName);
+                info.push_back("Duration: " + d_.titleDuration);
+            }
+            for (int kind : {kVideo, kAudio, kSub})
+                if (containsUpper(line, kStreamTags[kind])) takeStream(line, kind);
+            if (containsUpper(line, "<CHAPTER ")) takeChapter(line, chapter);
+        }
+        info.push_back("TimeBase: " + d_.timeBase);
+        info.push_back("TickBase: " + d_.tickBase);
+    }
+
+  private:
+    MainModel& m_;
+    Lookups d_;
+    Complaints c_;
+
+    std::array<std::string, kAttributeEntries>& table(int kind) {
+        return kind == kVideo ? m_.xpl.videoAttr : kind == kAudio ? m_.xpl.audioAttr : m_.xpl.subAttr;
+    }
+    std::array<int32_t, kVideoSlots>& slotsOf16(int kind) {
+        return kind == kVideo ? m_.table.video : m_.table.audio;
+    }
+    int32_t& slot(int kind, int n) {
+        return kind == kSub ? m_.table.sub[size_t(n)] : slotsOf16(kind)[size_t(n)];
+    }
+
+    void complain(bool& said, const std::string& text) {
+        if (said) return;
+        said = true;
+        m_.log.log("[re]" + text + "[/re]");
+    }
+
+    void takeStream(const std::string& line, int kind) {
+        const int n = getattrint(line, kStreamNumberNames[kind]) - 1;
+        if (n < 0 || n >= kSlots[kind]) {
+            complain(c_.streamNumber[kind], std::string(kKindNames[kind]) + " stream with " +
+                                                kStreamNumberNames[kind] + " " + std::to_string(n + 1) +
+                                                " ignored: streams are numbered 1 to " +
+                                                std::to_string(kSlots[kind]) + ".");
+            return;
+        }
+        if (slot(kind, n) != -1) return;  // only the first element naming a stream counts
+        slot(kind, n) = 1;
+        const int media = getattrint(line, "mediaAttr");
+        std::string codec;
+        if (media >= 1 && media <= kAttributeEntries) {
+            codec = table(kind)[size_t(media - 1)];
+        } else {
+            complain(c_.mediaAttr[kind], std::string(kKindNames[kind]) + " stream " + std::to_string(n + 1) +
+                                             " names mediaAttr " + std::to_string(media) +
+                                             ", outside 1 to 8: its coding is not named.");
+        }
+        std::string name;
+        if (kind == kVideo) {
+            name = safeNamePart(codec + ".s" + std::to_string(n));
+        } else {
+            getattr(line, "description", d_.description[kind]);
+            name = safeNamePart(codec + ".s" + zeropad(n, 2) + "." + d_.description[kind]);
+        }
+        m_.xpl.tvXPL[size_t(kVideoNode + kind)].children.push_back(name);
+        m_.log.log(name + " found!");
+        StreamBox* box = kind == kVideo   ? (n == 0 ? &m_.boxes.video[0] : nullptr)
+                         : kind == kAudio ? &m_.boxes.audio[size_t(n)]
+                                          : &m_.boxes.sub[size_t(n)];
+        if (!box) return;  // video streams after the first appear in the tree and the log only
+        box->enabled = box->ticked = true;
+        box->caption = name;
+        if (kind != kVideo) box->tooltip = name;
+    }
+
+    // A chapter takes only its own values: one without a start time cannot be placed and is
+    // left out of the chapter list; one without a name gets an empty name.
+    void takeChapter(const std::string& line, int& chapter) {
+        std::string name, begin;
+        getattr(line, "displayName", name);
+        getattr(line, "titleTimeBegin", begin);
+        if (begin.empty()) {
+            m_.log.log("[re]Chapter \"" + name +
+                       "\" has no titleTimeBegin: left out of the chapter list.[/re]");
+            return;
+        }
+        m_.xpl.tvXPL[kChapterNode].children.push_back(begin + ": " + name);
+        const std::string number = zeropad(chapter, 2);
+        m_.xpl.mChapter.push_back("CHAPTER" + number + "=" + chapterTime(begin));
+        m_.xpl.mChapter.push_back("CHAPTER" + number + "NAME=" + name);
+        ++chapter;
+    }
+};
+
+}  // namespace
+
+void MainModel::bReadXPLClick() {
+    if (runActive_) return;
+    RunGuard guard(runActive_);
+    lastError_.clear();
+    Resetcbs();
+    buttons.bReadXPL = buttons.bbEVO = buttons.bbXPL = false;
+    const bool readEvoWasEnabled = buttons.bReadEVO;
+    buttons.bReadEVO = false;
+    host_.showPage(Page::Xpl);
+
+    const auto restoreButtons = [&] {
+        buttons.bReadXPL = buttons.bbEVO = buttons.bbXPL = true;
+        buttons.bReadEVO = readEvoWasEnabled;
+        buttons.bWriteChaps = !xpl.mChapter.empty();
+        cbVideoClick();
+    };
+    PlaylistRead reader(*this);
+    try {
+        input_.open(eXPLfile);
+        log.log("Open " + xplFileName);
+        log.log("Filesize: " + std::to_string(input_.size()) + " bytes");
+        xpl.mXPL.clear();
+        xpl.mChapter.clear();
+        if (input_.size() > kMaxPlaylistSize)
+            throw QuarnelError("\"" + eXPLfile + "\" is " + std::to_string(input_.size()) +
+                               " bytes long, too long for a playlist.");
+        TagScan scan;
+        while (input_.position() < input_.size()) {
+            const size_t got = input_.read(buffer_.get(), kReadBufferSize);
+            if (got == 0) break;
+            const size_t before = xpl.mXPL.size();
+            scanTags(scan, std::span<const uint8_t>(buffer_.get(), got), xpl.mXPL);
+            for (size_t k = before; k < xpl.mXPL.size(); ++k) reader.takeItems(xpl.mXPL[k]);
+            log.slog(std::to_string(input_.position()) + "/" + std::to_string(input_.size()) + " bytes", 1);
+        }
+        input_.close();
+    } catch (const std::exception& e) {
+        input_.close();
+        lastError_ = e.what();
+        statusReady();
+        restoreButtons();
+        host_.showError(lastError_);
+        return;
+    }
+
+    // The id tables now mark the streams the playlist lists, until a Read run fills them again.
+    table.video.fill(-1);
+    table.audio.fill(-1);
+    table.sub.fill(-1);
+    tableFromPlaylist = true;
+    trimToTitle(xpl.mXPL, CutExt(nameOf(eEVOfile)));
+    reader.scanTitle();
+
+    logDone();
+    statusReady();
+    restoreButtons();
+}
+
+}  // namespace quarnel

@@ -1,0 +1,101 @@
+// The VTI reader: the EVOB attribute and information records of HVA00001.VTI in the EVO
+// folder, listed on the "VTI" page with the record of the current EVO file shown.
+#include <string>
+#include <vector>
+
+#include "formats/byte_readers.h"
+#include "formats/vti_file.h"
+#include "runs/run_guard.h"
+#include "app/main_model.h"
+
+namespace quarnel {
+namespace {
+
+std::string upperCased(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return s;
+}
+
+// Lines about record fields that point outside what the file holds; each is logged once,
+// when the file is read, and the page then shows nothing for them.
+void logOutOfRange(MessageLog& log, const std::vector<VtsEvobAtr>& attributes,
+                   const std::vector<VtsEvobi>& evobs) {
+    for (size_t i = 0; i < attributes.size(); ++i) {
+        const VtsEvobAtr& a = attributes[i];
+        const auto check = [&](unsigned count, unsigned entries, const char* what) {
+            if (count > entries)
+                log.log("VTS_EVOB_ATR " + std::to_string(i + 1) + " lists " + std::to_string(count) + " " +
+                        what + ", more than the " + std::to_string(entries) + " it can hold; the first " +
+                        std::to_string(entries) + " are shown.");
+        };
+        check(a.mainAudioCount, kVtiMainAudioEntries, "main audio streams");
+        check(a.subAudioCount, kVtiSubAudioEntries, "sub audio streams");
+        check(a.subpictureCount, kVtiSubpictureEntries, "subpicture streams");
+    }
+    for (const VtsEvobi& r : evobs)
+        if (r.attributeNumber < 1 || r.attributeNumber > attributes.size())
+            log.log("[re]" + r.name + " names VTS_EVOB_ATR " + std::to_string(r.attributeNumber) +
+                    ", which " + kVtiFileName + " does not hold; its attributes are not shown.[/re]");
+}
+
+}  // namespace
+
+void MainModel::bReadVTIClick() {
+    if (!opt.cbReadVTI || runActive_) return;
+    RunGuard guard(runActive_);
+    lastError_.clear();
+    const std::string path = evoDir + kVtiFileName;
+    if (!fileExists(path)) {
+        log.log("HVA00001.VTI not found");
+        return;
+    }
+    log.log("Reading [b]" + std::string(kVtiFileName) + "[/b]");
+    try {
+        input_.open(path);
+        if (readstring(input_, kVtiIdentifierSize) == kVtiIdentifier) {
+            const VtiTableSectors sectors = readVtiHeader(input_);
+            const uint16_t n = readVtsEvobAtrTable(input_, sectors.attributes);
+            log.log(std::to_string(n) + " VTS_EVOB_ATRs found.");
+            std::vector<VtsEvobAtr> attributes;
+            attributes.reserve(n);
+            for (unsigned i = 0; i < n; ++i) attributes.push_back(readVtsEvobAtr(input_));
+            const uint32_t m = readVtsEvobiTable(input_, sectors.information);
+            log.log(std::to_string(m) + " VTS_EVOBIs found.");
+            std::vector<VtsEvobi> evobs;
+            evobs.reserve(m);
+            for (uint32_t j = 0; j < m; ++j) evobs.push_back(readVtsEvobi(input_));
+            logOutOfRange(log, attributes, evobs);
+
+            // Both tables read whole: they replace what an earlier read left.
+            vti.cbAttrNo.items.clear();
+            for (unsigned i = 1; i <= n; ++i) vti.cbAttrNo.items.push_back(std::to_string(i));
+            vti.cbAttrNo.selected = -1;
+            vti.cbEVOname.items.clear();
+            vti.cbEVOname.selected = -1;
+            const std::string current = upperCased(evoFileName);
+            for (uint32_t j = 0; j < m; ++j) {
+                vti.cbEVOname.items.push_back(evobs[j].name);
+                if (upperCased(evobs[j].name) == current) vti.cbEVOname.selected = int(j);
+            }
+            vti.attributes = std::move(attributes);
+            vti.evobs = std::move(evobs);
+        } else {
+            log.log("[re]" + std::string(kVtiFileName) + " does not begin with " + kVtiIdentifier +
+                    "; nothing read from it.[/re]");
+        }
+        input_.close();
+    } catch (const std::exception& e) {
+        input_.close();
+        lastError_ = e.what();
+        statusReady();
+        host_.showError(lastError_);
+        return;
+    }
+    if (vti.cbEVOname.selected < 0 && !vti.cbEVOname.items.empty()) vti.cbEVOname.selected = 0;
+    vti.cbEVOnameChange();
+    logDone();
+    statusReady();
+}
+
+}  // namespace quarnel
