@@ -3,7 +3,7 @@
 # that describes them (make_vti), and the manifest tests/data/sample_es/manifest.txt that the
 # end-to-end test checks a demux of it against.
 # ffmpeg encodes the elementary streams into a temporary folder; build/bin/make_sample cuts them
-# into access units, draws the subtitles and multiplexes everything (tests/fixtures/
+# into access units, draws the subtitles and multiplexes everything (tools/
 # make_sample_main.cpp). The results are committed, so nobody needs to run this to use the sample;
 # another ffmpeg version gives other (equally good) bytes.
 set -euo pipefail

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "analysers_test_support.h"
+#include "codecs_test_support.h"
 
 namespace quarnel {
 namespace {

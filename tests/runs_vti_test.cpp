@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/byte_readers.h"
-#include "discmeta_test_support.h"
+#include "runs_discmeta_support.h"
 #include "fixtures/vti_builder.h"
 
 namespace quarnel {

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "discmeta_test_support.h"
+#include "runs_discmeta_support.h"
 
 namespace quarnel {
 namespace {

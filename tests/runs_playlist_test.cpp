@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "formats/xpl_attributes.h"
-#include "discmeta_test_support.h"
+#include "runs_discmeta_support.h"
 #include "fixtures/sample_streams.h"
 
 namespace quarnel {

@@ -2,7 +2,7 @@
 // into an EVO file, each stream described from its first payload.
 #include <gtest/gtest.h>
 
-#include "analysers_test_support.h"
+#include "codecs_test_support.h"
 #include "fixtures/model_fixture.h"
 
 namespace quarnel {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "codecs/bit_reader.h"
-#include "analysers_test_support.h"
+#include "codecs_test_support.h"
 
 namespace quarnel {
 namespace {
