@@ -10,10 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SourceSetup setup;
     if (!setup.parse(data, size)) return 0;
     CheckingHost host;
-    MainModel m(host);
+    Session m;
     const auto folder = freshScratch();
     setup.write(folder, m);
-    m.bReadEVOClick();
+    runs::read(m, host);
     // choice bit 7: keep every found stream ticked; otherwise bits 0-6 untick every
     // stream whose slot number modulo 7 names a set bit.
     if (!(setup.choice & 0x80)) {
@@ -24,14 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         untick(m.boxes.video);
         untick(m.boxes.audio);
         untick(m.boxes.sub);
-        m.cbVideoClick();
+        m.updateRunButtons();
     }
     const auto out = folder / "out";
     std::filesystem::create_directory(out);
-    m.opt.eWorkdir = out.string();
+    m.options.outputDir = out.string();
     host.markup.clear();
-    m.bDemuxClick();
-    check(m.lastError().empty(), "the Demux run reported an error");
+    runs::demux(m, host);
+    check(m.lastError.empty(), "the Demux run reported an error");
     check(host.logged("Done."), "the Demux run did not end with Done.");
     setup.checkSourcesUntouched();
     uint64_t written = 0;

@@ -1,7 +1,7 @@
-// getnext and CutExt over arbitrary names. The input is a list of names, one a line: the
+// nextInSequence and withoutExtension over arbitrary names. The input is a list of names, one a line: the
 // valid ones are created as files in an empty folder, then the sequence is followed from
-// each. getnext must name an existing file of the same folder other than the one it was
-// given, and a sequence must end; CutExt, folderOf and nameOf must cut the name apart
+// each. nextInSequence must name an existing file of the same folder other than the one it was
+// given, and a sequence must end; withoutExtension, folderOf and nameOf must cut the name apart
 // without losing any of it.
 #include "fuzz_support.h"
 #include "io/file_sequence.h"
@@ -32,11 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     for (const std::string& name : names) {
-        const std::string cut = CutExt(name);
-        check(name.compare(0, cut.size(), cut) == 0, "CutExt is not a beginning of the name");
+        const std::string cut = withoutExtension(name);
+        check(name.compare(0, cut.size(), cut) == 0, "withoutExtension is not a beginning of the name");
         check(folderOf(name) + nameOf(name) == name, "folder and name do not make the path");
         check(nameOf(name).find(kPathSeparator) == std::string::npos, "a name part holds a separator");
-        check(folderOf(name).size() <= cut.size(), "CutExt cut into the folder");
+        check(folderOf(name).size() <= cut.size(), "withoutExtension cut into the folder");
     }
 
     const auto folder = freshScratch();
@@ -47,14 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!creatable(name)) continue;
         std::string at = prefix + name;
         int steps = 0;
-        for (std::string next = getnext(at); !next.empty(); at = next, next = getnext(at)) {
-            check(next != at, "getnext named the file it was given");
-            check(folderOf(next) == prefix, "getnext left the folder");
-            check(fileExists(next), "getnext named a file that does not exist");
+        for (std::string next = nextInSequence(at); !next.empty(); at = next, next = nextInSequence(at)) {
+            check(next != at, "nextInSequence named the file it was given");
+            check(folderOf(next) == prefix, "nextInSequence left the folder");
+            check(fileExists(next), "nextInSequence named a file that does not exist");
             check(++steps < kMaxSteps, "a sequence that does not end");
         }
     }
     // Names that are not files (paths, empty names) are only looked at.
-    for (const std::string& name : names) (void)getnext(name);
+    for (const std::string& name : names) (void)nextInSequence(name);
     return 0;
 }

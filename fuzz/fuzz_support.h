@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "report/host.h"
-#include "app/main_model.h"
+#include "app/session.h"
+include "runs/operations.h"
+#include "runs/run_support.h"
 
 namespace quarnel::fuzz {
 
@@ -148,7 +150,7 @@ struct SourceSetup {
     }
 
     // Writes the source file(s) into `folder` and points the model at the first.
-    void write(const std::filesystem::path& folder, MainModel& m) {
+    void write(const std::filesystem::path& folder, Session& m) {
         std::vector<uint8_t> whole;
         if (flags & 0x10) whole = padding(kReadBufferSize - where % kMaxShift);
         const size_t padding = whole.size();
@@ -166,15 +168,15 @@ struct SourceSetup {
             files = {folder / ("FEATURE_1" + ext)};
         }
         for (size_t k = 0; k < files.size(); ++k) writeBytes(files[k], contents[k]);
-        m.opt.cbDetails = flags & 0x04;
-        m.opt.cbCountFr = flags & 0x08;
-        m.opt.cbContinue = true;
-        m.opt.cbFastCheck = flags & 0x40;
-        m.opt.ieFastSize = 0;
-        m.opt.cbReadVTI = false;
-        m.opt.autoProcess = AutoProcess::None;
-        m.eEVOfile = files.front().string();
-        m.EVOadj();
+        m.options.details = flags & 0x04;
+        m.options.countFrames = flags & 0x08;
+        m.options.continueSequence = true;
+        m.options.fastCheck = flags & 0x40;
+        m.options.fastCheckMiB = 0;
+        m.options.readVti = false;
+        m.options.autoProcess = AutoProcess::None;
+        m.sourcePath = files.front().string();
+        m.sourceChanged();
     }
 
     // The sources are never written to.

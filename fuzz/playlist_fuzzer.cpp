@@ -32,24 +32,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeBytes(source, {});
 
     CheckingHost host;
-    MainModel m(host);
-    m.eEVOfile = source.string();
-    m.EVOadj();
-    m.opt.eWorkdir = (folder / "out").string();
-    m.bReadXPLClick();
+    Session m;
+    m.sourcePath = source.string();
+    m.sourceChanged();
+    m.options.outputDir = (folder / "out").string();
+    runs::readPlaylist(m, host);
     check(host.logged("Done.") != !host.errors.empty(),
           "the playlist reader ended without Done. or an error");
     for (const StreamBox& b : m.boxes.audio) checkSafe(b.caption);
     for (const StreamBox& b : m.boxes.sub) checkSafe(b.caption);
     checkSafe(m.boxes.video[0].caption);
-    (void)playlistPageText(m.xpl);
+    (void)playlistPageText(m.playlist);
 
-    m.bWriteChapsClick();
-    check(m.lastError().empty(), "the chapter export failed");
+    runs::writeChapters(m, host);
+    check(m.lastError.empty(), "the chapter export failed");
     // The Demux run creates one output per named box, which is slow under the sanitizers:
     // a quarter of the inputs run it, the captions above are checked for all.
     if (size % 4 == 0) {
-        m.bDemuxClick();
+        runs::demux(m, host);
         check(host.logged("Done."), "the Demux run did not end with Done.");
     }
 

@@ -10,16 +10,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SourceSetup setup;
     if (!setup.parse(data, size)) return 0;
     CheckingHost host;
-    MainModel m(host);
+    Session m;
     setup.write(freshScratch(), m);
-    m.bReadEVOClick();
-    check(host.errors.empty() && m.lastError().empty(), "the Read run reported an error");
+    runs::read(m, host);
+    check(host.errors.empty() && m.lastError.empty(), "the Read run reported an error");
     check(host.logged("Done."), "the Read run did not end with Done.");
     setup.checkSourcesUntouched();
     if (setup.choice & 1) {
         const std::vector<std::string> first = host.markup;
         host.markup.clear();
-        m.bReadEVOClick();
+        runs::read(m, host);
         check(host.markup == first, "a second Read run of the same files logged other lines");
     }
     return 0;

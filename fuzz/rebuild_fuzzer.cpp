@@ -11,14 +11,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!setup.parse(data, size)) return 0;
     setup.flags &= ~3;  // only EVO files are rebuilt
     CheckingHost host;
-    MainModel m(host);
+    Session m;
     const auto folder = freshScratch();
     setup.write(folder, m);
-    m.bReadEVOClick();
+    runs::read(m, host);
     // choice bit 0 "Rebuild ADV_PCKs", bit 1 "Adjust PTS", bits 2-6 untick the streams whose
     // slot number modulo 5 names a set bit.
-    m.opt.cbRBAdvanced = setup.choice & 1;
-    m.opt.cbAdjustPTS = setup.choice & 2;
+    m.options.keepAdvancedPacks = setup.choice & 1;
+    m.options.adjustPts = setup.choice & 2;
     const auto untick = [&](auto& boxes) {
         for (size_t k = 0; k < boxes.size(); ++k)
             if (setup.choice >> (2 + k % 5) & 1) boxes[k].ticked = false;
@@ -26,14 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     untick(m.boxes.video);
     untick(m.boxes.audio);
     untick(m.boxes.sub);
-    m.cbVideoClick();
+    m.updateRunButtons();
     if (!m.boxes.anyTicked()) return 0;
     const auto out = folder / "out";
     std::filesystem::create_directory(out);
-    m.opt.eWorkdir = out.string();
+    m.options.outputDir = out.string();
     host.markup.clear();
-    m.bRebuildClick();
-    check(m.lastError().empty(), "the Rebuild run reported an error");
+    runs::rebuild(m, host);
+    check(m.lastError.empty(), "the Rebuild run reported an error");
     check(host.logged("Done."), "the Rebuild run did not end with Done.");
     setup.checkSourcesUntouched();
     uint64_t written = 0;

@@ -29,13 +29,13 @@ struct RecordingSink {
     std::array<bool, 16> audio{};
     std::array<bool, 32> sub{};
 
-    void reveal(ScanState& st, RevealKind kind, int index, int id) {
+    void reveal(ScanState& st, StreamKind kind, int index, int id) {
         check(index >= 0, "a negative slot");
         bool* taken = nullptr;
-        if (kind == RevealKind::Video) {
+        if (kind == StreamKind::Video) {
             check(index < 2, "a video slot out of range");
             taken = &video[size_t(index)];
-        } else if (kind == RevealKind::Audio) {
+        } else if (kind == StreamKind::Audio) {
             check(index < 16, "an audio slot out of range");
             taken = &audio[size_t(index)];
         } else {

@@ -12,11 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeBytes(folder / "HVA00001.VTI", {data, size});
 
     CheckingHost host;
-    MainModel m(host);
-    m.eEVOfile = (folder / "FEATURE_1.EVO").string();
-    m.EVOadj();
-    m.opt.cbReadVTI = true;
-    m.bReadVTIClick();
+    Session m;
+    m.sourcePath = (folder / "FEATURE_1.EVO").string();
+    m.sourceChanged();
+    m.options.readVti = true;
+    runs::readVti(m, host);
     check(host.logged("Done.") != !host.errors.empty(), "the VTI reader ended without Done. or an error");
     // Every entry of both lists shown in turn, as a user picking them would.
     for (size_t k = 0; k < m.vti.cbEVOname.items.size(); ++k) {

@@ -21,7 +21,7 @@ struct RecordingSink {
     const uint8_t* buf = nullptr;
     std::array<bool, 96> seen{};
 
-    void reveal(ScanState&, RevealKind kind, int index, int id) {
+    void reveal(ScanState&, StreamKind kind, int index, int id) {
         const int key = int(kind) * 32 + index;
         if (seen[size_t(key)]) return;
         seen[size_t(key)] = true;

@@ -18,66 +18,66 @@ struct Folder : fixtures::TempDir {
 };
 
 TEST(FileSequence, CutExtRemovesOnlyTheLastExtensionOfTheName) {
-    EXPECT_EQ(CutExt("FEATURE_1.EVO"), "FEATURE_1");
-    EXPECT_EQ(CutExt("a.b.EVO"), "a.b");
-    EXPECT_EQ(CutExt("NOEXT"), "NOEXT");
-    EXPECT_EQ(CutExt("/disc.d/NOEXT"), "/disc.d/NOEXT");
-    EXPECT_EQ(CutExt("/disc/F.EVO"), "/disc/F");
+    EXPECT_EQ(withoutExtension("FEATURE_1.EVO"), "FEATURE_1");
+    EXPECT_EQ(withoutExtension("a.b.EVO"), "a.b");
+    EXPECT_EQ(withoutExtension("NOEXT"), "NOEXT");
+    EXPECT_EQ(withoutExtension("/disc.d/NOEXT"), "/disc.d/NOEXT");
+    EXPECT_EQ(withoutExtension("/disc/F.EVO"), "/disc/F");
 }
 
 TEST(FileSequence, DigitAfterTheUnderscore) {
     Folder d;
     const std::string one = d.touch("FEATURE_1.EVO");
-    EXPECT_EQ(getnext(one), "");
+    EXPECT_EQ(nextInSequence(one), "");
     const std::string two = d.touch("FEATURE_2.EVO");
-    EXPECT_EQ(getnext(one), two);
-    EXPECT_EQ(getnext(two), "");
+    EXPECT_EQ(nextInSequence(one), two);
+    EXPECT_EQ(nextInSequence(two), "");
 }
 
 TEST(FileSequence, ZeroThenDigitAfterTheUnderscore) {
     Folder d;
-    EXPECT_EQ(getnext(d.touch("FEATURE_01.EVO")), "");
-    const std::string second = d.touch("FEATURE_02.EVO");  // made before getnext looks
-    EXPECT_EQ(getnext(d.file("FEATURE_01.EVO")), second);
+    EXPECT_EQ(nextInSequence(d.touch("FEATURE_01.EVO")), "");
+    const std::string second = d.touch("FEATURE_02.EVO");  // made before nextInSequence looks
+    EXPECT_EQ(nextInSequence(d.file("FEATURE_01.EVO")), second);
     // rule B on the first underscore only: VTS_01_2 is not a candidate
     d.touch("VTS_01_2.VOB");
     const std::string first = d.touch("VTS_01_1.VOB");
-    EXPECT_EQ(getnext(first), "") << "VTS_01_2.VOB must not follow";
+    EXPECT_EQ(nextInSequence(first), "") << "VTS_01_2.VOB must not follow";
     const std::string next = d.touch("VTS_02_1.VOB");
-    EXPECT_EQ(getnext(first), next);
+    EXPECT_EQ(nextInSequence(first), next);
 }
 
 TEST(FileSequence, DigitBeforeTheUnderscoreWinsOverTheOthers) {
     Folder d;
-    EXPECT_EQ(getnext(d.touch("L0_mainMovie.EVO")), "");
-    const std::string layer1 = d.touch("L1_mainMovie.EVO");  // made before getnext looks
-    EXPECT_EQ(getnext(d.file("L0_mainMovie.EVO")), layer1);
+    EXPECT_EQ(nextInSequence(d.touch("L0_mainMovie.EVO")), "");
+    const std::string layer1 = d.touch("L1_mainMovie.EVO");  // made before nextInSequence looks
+    EXPECT_EQ(nextInSequence(d.file("L0_mainMovie.EVO")), layer1);
     const std::string a = d.touch("A1_1.EVO");
     d.touch("A1_2.EVO");
     const std::string raised = d.touch("A2_1.EVO");
-    EXPECT_EQ(getnext(a), raised);
+    EXPECT_EQ(nextInSequence(a), raised);
 }
 
 TEST(FileSequence, NineHasNoSuccessorAndDivideIsTheFallback) {
     Folder d;
     const std::string nine = d.touch("FEATURE_9.EVO");
     d.touch("FEATURE_10.EVO");
-    EXPECT_EQ(getnext(nine), "");
+    EXPECT_EQ(nextInSequence(nine), "");
     const std::string divide = d.touch("FEATURE_9_Divide.EVO");
-    EXPECT_EQ(getnext(nine), divide);
+    EXPECT_EQ(nextInSequence(nine), divide);
     const std::string movie = d.touch("MOVIE.VOB");
-    EXPECT_EQ(getnext(movie), "");
+    EXPECT_EQ(nextInSequence(movie), "");
     const std::string movieDivide = d.touch("MOVIE_Divide.EVO");
-    EXPECT_EQ(getnext(movie), movieDivide);
+    EXPECT_EQ(nextInSequence(movie), movieDivide);
 }
 
 TEST(FileSequence, AFolderIsNoCandidateAndAnUnderscoreFirstHasNothingBefore) {
     Folder d;
     std::filesystem::create_directories(d.file("FEATURE_2.EVO"));
-    EXPECT_EQ(getnext(d.touch("FEATURE_1.EVO")), "");
-    EXPECT_EQ(getnext(d.touch("_1.EVO")), "");
+    EXPECT_EQ(nextInSequence(d.touch("FEATURE_1.EVO")), "");
+    EXPECT_EQ(nextInSequence(d.touch("_1.EVO")), "");
     d.touch("_2.EVO");
-    EXPECT_EQ(getnext(d.file("_1.EVO")), d.file("_2.EVO"));
+    EXPECT_EQ(nextInSequence(d.file("_1.EVO")), d.file("_2.EVO"));
 }
 
 }  // namespace

@@ -64,21 +64,21 @@ struct BadInput : ::testing::Test {
     BadInput() {
         out = f.dir.file("out");
         fs::create_directories(out);
-        f.model.opt.eWorkdir = out;
-        f.model.opt.cbReadVTI = false;
+        f.model.options.outputDir = out;
+        f.model.options.readVti = false;
     }
     std::string output(const std::string& name) const { return out + "/" + name; }
     void demux() {
         f.host.markup.clear();
-        f.model.bDemuxClick();
+        runs::demux(f.model, f.host);
     }
     void rebuild() {
         f.host.markup.clear();
         f.host.errors.clear();
-        f.model.bRebuildClick();
+        runs::rebuild(f.model, f.host);
     }
     // The one line the Demux run logs in red for the error that stopped it.
-    std::string redLine() const { return "[re]" + f.model.lastError() + "[/re]"; }
+    std::string redLine() const { return "[re]" + f.model.lastError + "[/re]"; }
 };
 
 TEST_F(BadInput, AnEmptyFileIsReadAsHoldingNoStream) {
@@ -88,9 +88,9 @@ TEST_F(BadInput, AnEmptyFileIsReadAsHoldingNoStream) {
     EXPECT_TRUE(f.logged("File size: 0 Mbytes."));
     EXPECT_TRUE(f.logged("Done."));
     EXPECT_FALSE(f.model.boxes.anyTicked());
-    EXPECT_FALSE(f.model.buttons.bDemux);
-    EXPECT_FALSE(f.model.buttons.bRebuild);
-    EXPECT_TRUE(f.model.buttons.bReadEVO);
+    EXPECT_FALSE(f.model.buttons.demux);
+    EXPECT_FALSE(f.model.buttons.rebuild);
+    EXPECT_TRUE(f.model.buttons.readSource);
     EXPECT_EQ(fs::file_size(source), 0u);
 
     const CommandResult r =
@@ -119,7 +119,7 @@ TEST_F(BadInput, AFileCutMidPackOrMidPesHeaderGivesTheBeginningOfEachStream) {
         EXPECT_TRUE(f.model.boxes.video[0].ticked && f.model.boxes.audio[0].ticked);
 
         demux();
-        EXPECT_TRUE(f.model.lastError().empty()) << f.model.lastError();
+        EXPECT_TRUE(f.model.lastError.empty()) << f.model.lastError;
         EXPECT_TRUE(f.logged("Done."));
         const Bytes video = readFile(output("FEATURE_1.MPEG-2.stream.0.mpv"));
         const Bytes sound = readFile(output("FEATURE_1.DD.stream.00.mpa"));
@@ -158,7 +158,7 @@ TEST_F(BadInput, APesLengthOfZeroLosesOnlyThatPacket) {
     f.read();
     EXPECT_TRUE(f.logged("Done."));
     demux();
-    EXPECT_TRUE(f.model.lastError().empty());
+    EXPECT_TRUE(f.model.lastError.empty());
     EXPECT_TRUE(f.logged("Done."));
     Bytes expected = elementaryBytes(streams[1]);
     expected.erase(expected.begin() + std::ptrdiff_t(before),
@@ -182,7 +182,7 @@ TEST_F(BadInput, APacketClaimingMoreBytesThanTheFileHasEndsWithTheFile) {
     f.read();
     EXPECT_TRUE(f.logged("Done."));
     demux();
-    EXPECT_TRUE(f.model.lastError().empty());
+    EXPECT_TRUE(f.model.lastError.empty());
     EXPECT_TRUE(f.logged("Done."));
     Bytes expected = elementaryBytes(streams[0]);
     expected.insert(expected.end(), after.begin(), after.end());
@@ -243,9 +243,9 @@ TEST_F(BadInput, APlaylistWithOutOfRangeIndexesAndAParentFolderDescription) {
     const Bytes movie = buildProgramStream(smallMovie(), {});
     const std::string source = root + "/HVDVD_TS/FEATURE_1.EVO";
     writeFile(source, movie);
-    f.model.eEVOfile = source;
-    f.model.EVOadj();
-    f.model.bReadXPLClick();
+    f.model.sourcePath = source;
+    f.model.sourceChanged();
+    runs::readPlaylist(f.model, f.host);
     EXPECT_TRUE(f.host.errors.empty());
     for (const char* line :
          {"[re]AudioAttributeItem index 9 ignored: items are numbered 1 to 8.[/re]",
@@ -262,8 +262,8 @@ TEST_F(BadInput, APlaylistWithOutOfRangeIndexesAndAParentFolderDescription) {
     // The names become file names: everything lands in the output folder.
     demux();
     EXPECT_TRUE(f.logged("Done."));
-    f.model.bWriteChapsClick();
-    EXPECT_TRUE(f.model.lastError().empty()) << f.model.lastError();
+    runs::writeChapters(f.model, f.host);
+    EXPECT_TRUE(f.model.lastError.empty()) << f.model.lastError;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file()) continue;
         const std::string p = entry.path().string();
@@ -277,9 +277,9 @@ TEST_F(BadInput, APlaylistWithOutOfRangeIndexesAndAParentFolderDescription) {
 TEST_F(BadInput, AVtiWithCountsFarBeyondItsSizeIsRefused) {
     const std::string folder = f.dir.file("HVDVD_TS");
     fs::create_directories(folder);
-    f.model.eEVOfile = folder + "/FEATURE_1.EVO";
-    f.model.EVOadj();
-    f.model.opt.cbReadVTI = true;
+    f.model.sourcePath = folder + "/FEATURE_1.EVO";
+    f.model.sourceChanged();
+    f.model.options.readVti = true;
     VtiLayout layout;
     layout.attributes = {VtiAttribute{}};
     VtiEvob evob;
@@ -289,7 +289,7 @@ TEST_F(BadInput, AVtiWithCountsFarBeyondItsSizeIsRefused) {
     layout.attributeCount = 60000;
     const Bytes damaged = buildVti(layout);
     writeFile(folder + "/HVA00001.VTI", damaged);
-    f.model.bReadVTIClick();
+    runs::readVti(f.model, f.host);
     ASSERT_EQ(f.host.errors.size(), 1u);
     EXPECT_NE(f.host.errors[0].find("announces 60000 VTS_EVOB_ATRs, more than the file holds"),
               std::string::npos)
@@ -302,7 +302,7 @@ TEST_F(BadInput, AVtiWithCountsFarBeyondItsSizeIsRefused) {
     layout.evobCount = 0xFFFFFFF0u;
     writeFile(folder + "/HVA00001.VTI", buildVti(layout));
     f.host.errors.clear();
-    f.model.bReadVTIClick();
+    runs::readVti(f.model, f.host);
     ASSERT_EQ(f.host.errors.size(), 1u);
     EXPECT_NE(f.host.errors[0].find("VTS_EVOBIs, more than the file holds"), std::string::npos);
 
@@ -311,7 +311,7 @@ TEST_F(BadInput, AVtiWithCountsFarBeyondItsSizeIsRefused) {
     layout.attributes[0].mainAudioCount = 200;
     writeFile(folder + "/HVA00001.VTI", buildVti(layout));
     f.host.errors.clear();
-    f.model.bReadVTIClick();
+    runs::readVti(f.model, f.host);
     EXPECT_TRUE(f.host.errors.empty());
     EXPECT_TRUE(f.logged(
         "VTS_EVOB_ATR 1 lists 200 main audio streams, more than the 8 it can hold; the first 8 are shown."));
@@ -324,7 +324,7 @@ TEST_F(BadInput, AnOutputFolderThatDoesNotExistOrIsAFile) {
     const std::string source = f.source("FEATURE_1.EVO", buildProgramStream(smallMovie(), {}));
     f.read();
     demux();
-    ASSERT_TRUE(f.model.lastError().empty());
+    ASSERT_TRUE(f.model.lastError.empty());
     const Bytes earlier = readFile(output("FEATURE_1.DD.stream.00.mpa"));
     const std::string aFile = f.dir.file("a-file");
     writeFile(aFile, {1, 2, 3});
@@ -335,9 +335,9 @@ TEST_F(BadInput, AnOutputFolderThatDoesNotExistOrIsAFile) {
     for (const Case& c : {Case{f.dir.file("no/such/folder"), "No such file or directory."},
                           Case{aFile, "Not a directory."}}) {
         SCOPED_TRACE(c.folder);
-        f.model.opt.eWorkdir = c.folder;
+        f.model.options.outputDir = c.folder;
         demux();
-        EXPECT_EQ(f.model.lastError(),
+        EXPECT_EQ(f.model.lastError,
                   "Cannot create file \"" + c.folder + "/FEATURE_1.MPEG-2.stream.0.mpv\". " + c.reason);
         EXPECT_TRUE(f.logged(redLine()));
         EXPECT_TRUE(f.logged("Done."));
@@ -348,7 +348,7 @@ TEST_F(BadInput, AnOutputFolderThatDoesNotExistOrIsAFile) {
         EXPECT_EQ(f.host.errors[0],
                   "Cannot create file \"" + c.folder + "/FEATURE_1.rebuilt.EVO\". " + c.reason);
         EXPECT_FALSE(f.logged("Done."));
-        EXPECT_TRUE(f.model.buttons.bRebuild);
+        EXPECT_TRUE(f.model.buttons.rebuild);
     }
     EXPECT_EQ(readFile(aFile), (Bytes{1, 2, 3}));
     EXPECT_EQ(readFile(output("FEATURE_1.DD.stream.00.mpa")), earlier);
@@ -365,7 +365,7 @@ TEST_F(BadInput, AReadOnlyOutputFolder) {
     f.read();
     fs::permissions(out, fs::perms::owner_read | fs::perms::owner_exec);
     demux();
-    EXPECT_EQ(f.model.lastError(),
+    EXPECT_EQ(f.model.lastError,
               "Cannot create file \"" + output("FEATURE_1.MPEG-2.stream.0.mpv") + "\". Permission denied.");
     EXPECT_TRUE(f.logged("Done."));
     fs::permissions(out, fs::perms::owner_all);
@@ -381,13 +381,13 @@ TEST_F(BadInput, AFullDiskIsReportedAndTheOtherOutputsKeepTheirData) {
     f.read();
     fs::create_symlink("/dev/full", output("FEATURE_1.MPEG-2.stream.0.mpv"));
     demux();
-    EXPECT_EQ(f.model.lastError(), "Cannot write file \"" + output("FEATURE_1.MPEG-2.stream.0.mpv") +
+    EXPECT_EQ(f.model.lastError, "Cannot write file \"" + output("FEATURE_1.MPEG-2.stream.0.mpv") +
                                        "\". No space left on device.");
     EXPECT_TRUE(f.logged(redLine()));
     EXPECT_TRUE(f.logged("Done."));
     EXPECT_EQ(readFile(output("FEATURE_1.DD.stream.00.mpa")), elementaryBytes(streams[1]));
     EXPECT_FALSE(f.model.run.busy);
-    EXPECT_TRUE(f.model.buttons.bDemux);
+    EXPECT_TRUE(f.model.buttons.demux);
 
     fs::create_symlink("/dev/full", output("FEATURE_1.rebuilt.EVO"));
     rebuild();
@@ -406,15 +406,15 @@ TEST_F(BadInput, AFullDiskIsReportedAndTheOtherOutputsKeepTheirData) {
 TEST_F(BadInput, ASourceRemovedBetweenReadAndDemux) {
     const std::string source = f.source("FEATURE_1.EVO", buildProgramStream(smallMovie(), {}));
     f.read();
-    ASSERT_TRUE(f.model.buttons.bDemux);
+    ASSERT_TRUE(f.model.buttons.demux);
     fs::remove(source);
     demux();
-    EXPECT_EQ(f.model.lastError(), "Cannot open file \"" + source + "\". No such file or directory.");
+    EXPECT_EQ(f.model.lastError, "Cannot open file \"" + source + "\". No such file or directory.");
     EXPECT_TRUE(f.logged(redLine()));
     EXPECT_TRUE(f.logged("Done."));
     // The outputs were created before the source was opened: they stay, empty.
     EXPECT_EQ(fs::file_size(output("FEATURE_1.MPEG-2.stream.0.mpv")), 0u);
-    EXPECT_TRUE(f.model.buttons.bDemux);
+    EXPECT_TRUE(f.model.buttons.demux);
 
     rebuild();
     ASSERT_EQ(f.host.errors.size(), 1u);
@@ -426,16 +426,16 @@ TEST_F(BadInput, ASourceRemovedBetweenReadAndDemux) {
 // A Cancel at the first 4 MiB of each run: the run ends as usual, the outputs hold the
 // beginning of what a whole run gives, and the source is as it was.
 TEST_F(BadInput, ACancelInTheMiddleOfEachRunKeepsWhatWasWritten) {
-    f.model.opt.cbFastCheck = false;
+    f.model.options.fastCheck = false;
     const std::vector<EsStream> streams = {mpeg2Video(0xE0, 1000, 6000, kStart),
                                            audio(EsKind::Ac3, 0x80, 1000, 300, kStart, 1)};
     const Bytes bytes = buildProgramStream(streams, {});
     ASSERT_GT(bytes.size(), 5u << 20);
     const std::string source = f.source("FEATURE_1.EVO", bytes);
     f.read();
-    f.model.bRebuildClick();
+    runs::rebuild(f.model, f.host);
     const Bytes wholeRebuild = readFile(output("FEATURE_1.rebuilt.EVO"));
-    f.host.onPump = [&] { f.model.bCancelClick(); };
+    f.host.onPump = [&] { runs::cancel(f.model, f.host); };
 
     f.host.markup.clear();
     f.read();

@@ -23,28 +23,28 @@ struct ChapterExport : ::testing::Test {
     void readPlaylist(const std::string& xpl = kTwoChapters) {
         f.chooseEvo("FEATURE_1.EVO");
         f.choosePlaylist(xpl);
-        f.model.bReadXPLClick();
-        ASSERT_TRUE(f.model.buttons.bWriteChaps);
+        runs::readPlaylist(f.model, f.host);
+        ASSERT_TRUE(f.model.buttons.writeChapters);
     }
 };
 
 TEST_F(ChapterExport, WritesEveryLineWithCrLfAndNothingElse) {
     readPlaylist();
-    f.model.opt.eWorkdir = f.dir.file("out");
-    std::filesystem::create_directories(f.model.opt.eWorkdir);
-    f.model.bWriteChapsClick();
+    f.model.options.outputDir = f.dir.file("out");
+    std::filesystem::create_directories(f.model.options.outputDir);
+    runs::writeChapters(f.model, f.host);
     const std::string name = f.dir.file("out/FEATURE_1.chapters.txt");
     EXPECT_EQ(
         text(name),
         "CHAPTER01=00:00:01.500\r\nCHAPTER01NAME=One\r\nCHAPTER02=00:10:00.100\r\nCHAPTER02NAME=Two\r\n");
     EXPECT_TRUE(f.logged("Chapters info writed to " + name));
-    EXPECT_TRUE(f.model.buttons.bWriteChaps);
+    EXPECT_TRUE(f.model.buttons.writeChapters);
 
     // A trailing separator is not doubled; a second export replaces the first file.
-    f.model.opt.eWorkdir += "/";
+    f.model.options.outputDir += "/";
     readPlaylist(
         "<Title displayName=\"T\"><Chapter titleTimeBegin=\"00:00:00:00\" displayName=\"Only\"/></Title>");
-    f.model.bWriteChapsClick();
+    runs::writeChapters(f.model, f.host);
     EXPECT_EQ(text(name), "CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=Only\r\n");
     EXPECT_TRUE(f.logged("Chapters info writed to " + name));
 }
@@ -53,7 +53,7 @@ TEST_F(ChapterExport, WithoutAnOutputFolderTheFileLandsInTheCurrentFolder) {
     readPlaylist();
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(f.dir.path());
-    f.model.bWriteChapsClick();
+    runs::writeChapters(f.model, f.host);
     std::filesystem::current_path(cwd);
     EXPECT_TRUE(f.logged("Chapters info writed to FEATURE_1.chapters.txt"));
     EXPECT_TRUE(std::filesystem::exists(f.dir.file("FEATURE_1.chapters.txt")));
@@ -61,24 +61,24 @@ TEST_F(ChapterExport, WithoutAnOutputFolderTheFileLandsInTheCurrentFolder) {
 
 TEST_F(ChapterExport, WithoutAnEvoFileItIsRefused) {
     f.choosePlaylist(kTwoChapters);
-    f.model.bReadXPLClick();
-    f.model.opt.eWorkdir = f.dir.path();
-    f.model.bWriteChapsClick();
+    runs::readPlaylist(f.model, f.host);
+    f.model.options.outputDir = f.dir.path();
+    runs::writeChapters(f.model, f.host);
     ASSERT_EQ(f.host.errors.size(), 1u);
     EXPECT_NE(f.host.errors[0].find("No EVO file is chosen"), std::string::npos);
-    EXPECT_EQ(f.model.lastError(), f.host.errors[0]);
+    EXPECT_EQ(f.model.lastError, f.host.errors[0]);
     EXPECT_FALSE(std::filesystem::exists(f.dir.file(".chapters.txt")));
-    EXPECT_TRUE(f.model.buttons.bWriteChaps);
+    EXPECT_TRUE(f.model.buttons.writeChapters);
 }
 
 TEST_F(ChapterExport, AFileThatCannotBeCreatedIsReportedAndTheButtonComesBack) {
     readPlaylist();
-    f.model.opt.eWorkdir = f.dir.file("no/such/folder");
-    f.model.bWriteChapsClick();
+    f.model.options.outputDir = f.dir.file("no/such/folder");
+    runs::writeChapters(f.model, f.host);
     ASSERT_EQ(f.host.errors.size(), 1u);
     EXPECT_NE(f.host.errors[0].find("Cannot create file"), std::string::npos);
-    EXPECT_TRUE(f.model.buttons.bWriteChaps);
-    EXPECT_FALSE(f.model.runActive());
+    EXPECT_TRUE(f.model.buttons.writeChapters);
+    EXPECT_FALSE(f.model.runActive);
 }
 
 }  // namespace

@@ -25,9 +25,9 @@ struct DemuxFixture : ModelFixture {
         return o;
     }
     void demuxAll(const std::string& workdir) {
-        model.opt.eWorkdir = workdir;
+        model.options.outputDir = workdir;
         read();
-        model.bDemuxClick();
+        runs::demux(model, host);
     }
 };
 
@@ -43,7 +43,7 @@ TEST(DemuxRun, EveryStreamGetsItsPayloadWithoutHeaders) {
     f.source("FEATURE_1.EVO", buildProgramStream(used, {}));
     const std::string out = f.out();
     f.demuxAll(out);
-    ASSERT_TRUE(f.model.lastError().empty()) << f.model.lastError();
+    ASSERT_TRUE(f.model.lastError.empty()) << f.model.lastError;
     const auto expect = [&](const std::string& name, const EsStream& s) {
         EXPECT_TRUE(f.logged("Creating " + out + "/" + name)) << name;
         EXPECT_EQ(readFile(out + "/" + name), elementaryBytes(s)) << name;
@@ -60,7 +60,7 @@ TEST(DemuxRun, EveryStreamGetsItsPayloadWithoutHeaders) {
     EXPECT_EQ(f.model.run.countedFrames[0], 20);
     EXPECT_EQ(f.model.run.countedFrames[1], 5);
     EXPECT_FALSE(f.model.run.busy);
-    EXPECT_TRUE(f.model.buttons.bDemux);
+    EXPECT_TRUE(f.model.buttons.demux);
 }
 
 TEST(DemuxRun, Vc1StreamsAreFoundByTheirExtension) {
@@ -91,10 +91,10 @@ TEST(DemuxRun, WithoutAFirstPtsReportTheRecordsCountFromAllOnes) {
     DemuxFixture f;
     EsStream sub = subpicture(0x20, 1, 100, 1000, 9);
     f.source("A.EVO", buildProgramStream({sub}, {}));
-    f.model.opt.eWorkdir = f.out();
+    f.model.options.outputDir = f.out();
     f.read();
     f.model.run.earliestFirstPts = kNoPts;  // as left by a Read that reported nothing
-    f.model.bDemuxClick();
+    runs::demux(f.model, f.host);
     EXPECT_EQ(readFile(f.dir.file("out/A.Subpicture.00.sup")), supRecord(1001, sub.units[0].bytes));
 }
 
@@ -136,7 +136,7 @@ TEST(DemuxRun, SplitMovieGivesOneMergedFilePerStream) {
 TEST(DemuxRun, NamesWithoutOutputFolderAndWithAnEmptyExtension) {
     DemuxFixture f;
     f.source("FEATURE_1.EVO", buildProgramStream({audio(EsKind::Ac3, 0x83, 3, 100, kStart, 1)}, {}));
-    f.model.opt.eAudioExt = "";
+    f.model.options.audioExtension = "";
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(f.dir.path());
     f.demuxAll("");
@@ -150,12 +150,12 @@ TEST(DemuxRun, OnlyTickedBoxesAreWrittenAndASecondRunRewrites) {
     f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 100, kStart, 1),
                                           audio(EsKind::Ac3, 0x81, 3, 100, kStart, 2)},
                                          {}));
-    f.model.opt.eWorkdir = f.out();
+    f.model.options.outputDir = f.out();
     f.read();
     f.model.boxes.audio[1].ticked = false;
-    f.model.bDemuxClick();
+    runs::demux(f.model, f.host);
     EXPECT_FALSE(std::filesystem::exists(f.dir.file("out/A.DD.stream.01.mpa")));
-    f.model.bDemuxClick();
+    runs::demux(f.model, f.host);
     EXPECT_EQ(std::filesystem::file_size(f.dir.file("out/A.DD.stream.00.mpa")), 300u);
 }
 
@@ -167,13 +167,13 @@ TEST(DemuxRun, NeverWritesOverASourceFile) {
     writeFile(f.dir.file("X_2.EVO"), second);
     // a caption that leads the output name onto the second file of the sequence
     std::filesystem::create_directories(f.dir.file("X_1_MERGED."));
-    f.model.opt.eAudioExt = "EVO";
-    f.model.opt.eWorkdir = f.dir.path();
+    f.model.options.audioExtension = "EVO";
+    f.model.options.outputDir = f.dir.path();
     f.read();
     f.model.boxes.audio[0].caption = "/../X_2";
-    f.model.bDemuxClick();
+    runs::demux(f.model, f.host);
     EXPECT_EQ(readFile(f.dir.file("X_2.EVO")), second);
-    EXPECT_NE(f.model.lastError().find("is a source file"), std::string::npos) << f.model.lastError();
+    EXPECT_NE(f.model.lastError.find("is a source file"), std::string::npos) << f.model.lastError;
     EXPECT_TRUE(f.logged("Done."));
 }
 
@@ -181,31 +181,31 @@ TEST(DemuxRun, AnOutputThatCannotBeCreatedIsReported) {
     DemuxFixture f;
     f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 100, kStart, 1)}, {}));
     f.demuxAll(f.dir.file("no/such/folder"));
-    ASSERT_FALSE(f.model.lastError().empty());
-    EXPECT_TRUE(f.logged("[re]" + f.model.lastError() + "[/re]"));
-    EXPECT_EQ(f.model.lastError().rfind("Cannot create file \"", 0), 0u);
+    ASSERT_FALSE(f.model.lastError.empty());
+    EXPECT_TRUE(f.logged("[re]" + f.model.lastError + "[/re]"));
+    EXPECT_EQ(f.model.lastError.rfind("Cannot create file \"", 0), 0u);
     EXPECT_TRUE(f.logged("Done."));
-    EXPECT_TRUE(f.model.buttons.bDemux);
+    EXPECT_TRUE(f.model.buttons.demux);
     EXPECT_FALSE(f.model.run.busy);
 }
 
 TEST(DemuxRun, CancelAsksAndStopsAfterTheChunkInHand) {
     DemuxFixture f;
-    f.model.opt.cbFastCheck = false;
+    f.model.options.fastCheck = false;
     const Bytes big = buildProgramStream({mpeg2Video(0xE0, 1500, 6000, kStart)}, {});
     f.source("FEATURE_1.EVO", big);
     writeFile(f.dir.file("FEATURE_2.EVO"), big);
-    f.model.opt.eWorkdir = f.out();
+    f.model.options.outputDir = f.out();
     f.read();
     f.host.answer = false;
-    f.host.onPump = [&] { f.model.bCancelClick(); };
-    f.model.bDemuxClick();
+    f.host.onPump = [&] { runs::cancel(f.model, f.host); };
+    runs::demux(f.model, f.host);
     EXPECT_FALSE(f.logged("Cancelled."));
     EXPECT_TRUE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
     f.host.markup.clear();
     f.host.answer = true;
     f.host.questions.clear();
-    f.model.bDemuxClick();
+    runs::demux(f.model, f.host);
     ASSERT_FALSE(f.host.questions.empty());
     EXPECT_EQ(f.host.questions[0], "Are you sure to stop demuxing?");
     const int cancelled = f.lineIndex("Cancelled.");
@@ -220,14 +220,14 @@ TEST(DemuxRun, CancelAsksAndStopsAfterTheChunkInHand) {
 TEST(DemuxRun, CloseDuringARunAsksAndReadsDoNot) {
     DemuxFixture f;
     f.model.run.busy = false;
-    EXPECT_TRUE(f.model.FormCloseQuery());
+    EXPECT_TRUE(runs::closeRequested(f.model, f.host));
     EXPECT_TRUE(f.host.questions.empty());
     f.model.run.busy = true;
     f.model.run.cancel = false;
     f.host.answer = false;
-    EXPECT_FALSE(f.model.FormCloseQuery());
+    EXPECT_FALSE(runs::closeRequested(f.model, f.host));
     f.host.answer = true;
-    EXPECT_TRUE(f.model.FormCloseQuery());
+    EXPECT_TRUE(runs::closeRequested(f.model, f.host));
 }
 
 }  // namespace

@@ -17,15 +17,15 @@ struct DiscFixture : ModelFixture {
     std::string evoPath(const std::string& name) const { return dir.file("HVDVD_TS/" + name); }
     // Makes HVDVD_TS/name the source (the file need not exist).
     void chooseEvo(const std::string& name) {
-        model.eEVOfile = evoPath(name);
-        model.EVOadj();
+        model.sourcePath = evoPath(name);
+        model.sourceChanged();
     }
     // Writes ADV_OBJ/VPLST000.XPL and makes it the playlist.
     void choosePlaylist(const std::string& text) {
         const std::string path = dir.file("ADV_OBJ/VPLST000.XPL");
         writeFile(path, Bytes(text.begin(), text.end()));
-        model.eXPLfile = path;
-        model.XPLadj();
+        model.playlistPath = path;
+        model.playlistChanged();
     }
     void writeVti(const Bytes& bytes) { writeFile(dir.file("HVDVD_TS/HVA00001.VTI"), bytes); }
 };

@@ -42,12 +42,12 @@ protected:
     std::string demux(const std::string& vob) {
         const std::string out = f.dir.file("out");
         std::filesystem::create_directories(out);
-        f.model.eEVOfile = f.dir.file(vob);
-        f.model.EVOadj();
-        f.model.opt.eWorkdir = out;
+        f.model.sourcePath = f.dir.file(vob);
+        f.model.sourceChanged();
+        f.model.options.outputDir = out;
         f.read();
-        f.model.bDemuxClick();
-        EXPECT_EQ(f.model.lastError(), "");
+        runs::demux(f.model, f.host);
+        EXPECT_EQ(f.model.lastError, "");
         EXPECT_EQ(f.count("Done."), 2);
         return out + "/";
     }
@@ -109,8 +109,8 @@ TEST_F(FfmpegOracle, AVobShiftedAcrossTheChunkEndsGivesTheSameStreams) {
 TEST_F(FfmpegOracle, CountedFramesOfAnFfmpegVobAreItsPictures) {
     ASSERT_NO_FATAL_FAILURE(ffmpeg(kVideoInput + kVideoCoding + "-f dvd movie.vob"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:v -c copy -f mpeg2video ffmpeg.m2v"));
-    f.model.eEVOfile = f.dir.file("movie.vob");
-    f.model.EVOadj();
+    f.model.sourcePath = f.dir.file("movie.vob");
+    f.model.sourceChanged();
     f.read();
     EXPECT_EQ(pictures(file("ffmpeg.m2v")), kPictures);
     EXPECT_EQ(f.model.run.countedFrames[0], kPictures);

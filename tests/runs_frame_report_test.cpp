@@ -2,23 +2,26 @@
 
 #include "fixtures/recording_host.h"
 #include "codecs/start_code_count.h"
-#include "app/main_model.h"
+#include "app/session.h"
 #include "report/text_format.h"
+#include "runs/frame_counter.h"
 
 namespace quarnel {
 namespace {
 
 struct FrameReport : ::testing::Test {
     fixtures::RecordingHost host;
-    MainModel m{host};
-    void count(std::vector<uint8_t> bytes, int index = 0, VideoType type = VideoType::Mpeg2) {
-        m.countframes(bytes, index, type);
+    Session m;
+    FrameCounter frames{m.run};
+    MessageLog log{host};
+    void count(std::vector<uint8_t> bytes, int index = 0, Coding type = Coding::Mpeg2) {
+        frames.count(bytes, index, type);
     }
 };
 
 TEST_F(FrameReport, StartCodeSplitOverPiecesIsCountedOnce) {
     for (size_t cut = 0; cut <= 4; ++cut) {
-        m.resetFrameCounting();
+        frames.reset();
         const std::vector<uint8_t> code = {0x00, 0x00, 0x01, 0x00, 0x55, 0x00, 0x00, 0x01, 0x00};
         count({code.begin(), code.begin() + long(cut)});
         count({code.begin() + long(cut), code.end()});
@@ -32,9 +35,9 @@ TEST_F(FrameReport, LeadingZeroOneOfAPieceIsNoPicture) {
 }
 
 TEST_F(FrameReport, EachCodingCountsItsOwnStartCode) {
-    count({0, 0, 1, 0x09, 0, 0, 1, 0x00, 0, 0, 0, 1, 0x09}, 1, VideoType::H264);
+    count({0, 0, 1, 0x09, 0, 0, 1, 0x00, 0, 0, 0, 1, 0x09}, 1, Coding::H264);
     EXPECT_EQ(m.run.countedFrames[1], 2);
-    count({0, 0, 1, 0x0D, 0, 0, 1, 0x0F, 0, 0, 1, 0x0D}, 0, VideoType::Vc1);
+    count({0, 0, 1, 0x0D, 0, 0, 1, 0x0F, 0, 0, 1, 0x0D}, 0, Coding::Vc1);
     EXPECT_EQ(m.run.countedFrames[0], 2);
 }
 
@@ -50,29 +53,29 @@ TEST_F(FrameReport, CountedAndCalculatedLines) {
     m.run.countedFrames = {24000, 0};
     m.run.frameRate = {24000.0 / 1001.0, 0};
     m.run.videoDurationSum = 10;
-    m.logframes(false);
+    reportFrames(m.run, log, false);
     ASSERT_EQ(host.markup.size(), 3u);
     EXPECT_EQ(host.markup[0], "24000 counted frames ([b]0:16:41.000[/b]) in video stream 0.");
     EXPECT_EQ(host.markup[1], "240 calculated frames in video stream 0.");
     EXPECT_EQ(host.markup[2], "");
     host.markup.clear();
-    m.logframes(true);
+    reportFrames(m.run, log, true);
     EXPECT_EQ(host.markup[1], "240 calculated frames ([b]0:00:10:000[/b]) in video stream 0.");
 }
 
 TEST_F(FrameReport, WithoutRateOrWithoutCounts) {
     m.run.countedFrames = {0, 7};
-    m.logframes(false);
+    reportFrames(m.run, log, false);
     EXPECT_EQ(host.markup, (std::vector<std::string>{"7 frames count in video stream 1.", ""}));
     host.markup.clear();
     m.run.countedFrames = {0, 0};
     m.run.frameRate = {25, 0};
     m.run.videoDurationSum = 0.1;  // 2.5 frames: halves go to the even neighbour
-    m.logframes(false);
+    reportFrames(m.run, log, false);
     EXPECT_EQ(host.markup, (std::vector<std::string>{"2 calculated frames in video stream 0."}));
     host.markup.clear();
     m.run.frameRate = {0, 0};
-    m.logframes(false);
+    reportFrames(m.run, log, false);
     EXPECT_TRUE(host.markup.empty());
 }
 

@@ -53,8 +53,8 @@ std::string repeatChapters(int count) {
     return s + "</ChapterList></Title></TitleSet></Playlist>\n";
 }
 
-const std::vector<std::string>& children(const MainModel& m, XplNode node) {
-    return m.xpl.tvXPL.at(size_t(node)).children;
+const std::vector<std::string>& children(const Session& m, XplNode node) {
+    return m.playlist.tvXPL.at(size_t(node)).children;
 }
 
 TEST(PlaylistLookups, AttributeValuesNumbersAndChapterTimes) {
@@ -79,15 +79,15 @@ TEST(PlaylistRead, TrimsToTheTitleOfTheEvoFileAndNamesItsStreams) {
     DiscFixture f;
     f.chooseEvo("FEATURE_1.EVO");
     f.choosePlaylist(kPlaylist);
-    f.model.bReadXPLClick();
+    runs::readPlaylist(f.model, f.host);
     ASSERT_TRUE(f.host.errors.empty()) << f.host.errors[0];
-    const MainModel& m = f.model;
+    const Session& m = f.model;
 
     // The tag list holds the Feature title only, the two-line tag joined with one blank.
-    ASSERT_FALSE(m.xpl.mXPL.empty());
-    EXPECT_EQ(m.xpl.mXPL.front(), "    <Title displayName=\"Feature\" titleDuration=\"01:30:00:00\">");
-    EXPECT_EQ(m.xpl.mXPL.back(), "    </Title>");
-    EXPECT_EQ(std::count_if(m.xpl.mXPL.begin(), m.xpl.mXPL.end(),
+    ASSERT_FALSE(m.playlist.mXPL.empty());
+    EXPECT_EQ(m.playlist.mXPL.front(), "    <Title displayName=\"Feature\" titleDuration=\"01:30:00:00\">");
+    EXPECT_EQ(m.playlist.mXPL.back(), "    </Title>");
+    EXPECT_EQ(std::count_if(m.playlist.mXPL.begin(), m.playlist.mXPL.end(),
                             [](const std::string& l) { return l.find("Extras") != std::string::npos; }),
               0);
 
@@ -112,18 +112,18 @@ TEST(PlaylistRead, TrimsToTheTitleOfTheEvoFileAndNamesItsStreams) {
     EXPECT_EQ(m.table.audio[2], -1);
     EXPECT_EQ(m.table.sub[31], 1);
     EXPECT_TRUE(m.tableFromPlaylist);
-    EXPECT_TRUE(m.buttons.bDemux);
-    EXPECT_TRUE(m.buttons.bRebuild);
+    EXPECT_TRUE(m.buttons.demux);
+    EXPECT_TRUE(m.buttons.rebuild);
 
     // Chapters: the tree shows the playlist's time, the list the converted one; the name's
     // bytes are kept as they stand.
     EXPECT_EQ(children(m, kChapterNode),
               (std::vector<std::string>{"01:02:03:45: Opening", "01:10:00:59: Caf&#233; \xC3\xA9"}));
-    EXPECT_EQ(m.xpl.mChapter,
+    EXPECT_EQ(m.playlist.mChapter,
               (std::vector<std::string>{"CHAPTER01=01:02:03.750", "CHAPTER01NAME=Opening",
                                         "CHAPTER02=01:10:00.983", "CHAPTER02NAME=Caf&#233; \xC3\xA9"}));
-    EXPECT_TRUE(m.buttons.bWriteChaps);
-    EXPECT_TRUE(m.buttons.bReadXPL && m.buttons.bbEVO && m.buttons.bbXPL);
+    EXPECT_TRUE(m.buttons.writeChapters);
+    EXPECT_TRUE(m.buttons.readPlaylist && m.buttons.chooseSource && m.buttons.choosePlaylist);
     EXPECT_TRUE(f.logged("Open VPLST000.XPL"));
     EXPECT_TRUE(f.logged("Filesize: " + std::to_string(kPlaylist.size()) + " bytes"));
     EXPECT_EQ(f.host.markup.end()[-2], "Done.");
@@ -133,8 +133,8 @@ TEST(PlaylistRead, TrimsToTheTitleOfTheEvoFileAndNamesItsStreams) {
 TEST(PlaylistRead, IndentFollowsNestingButNotEmptyElementsOrComments) {
     DiscFixture f;
     f.choosePlaylist(kPlaylist);  // no EVO file: the whole playlist stays
-    f.model.bReadXPLClick();
-    const auto& tags = f.model.xpl.mXPL;
+    runs::readPlaylist(f.model, f.host);
+    const auto& tags = f.model.playlist.mXPL;
     ASSERT_GE(tags.size(), 9u);
     EXPECT_EQ(tags[0], "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     EXPECT_EQ(tags[1].rfind("<Playlist ", 0), 0u);
@@ -148,15 +148,15 @@ TEST(PlaylistRead, IndentFollowsNestingButNotEmptyElementsOrComments) {
     EXPECT_EQ(
         children(f.model, kAudioNode),
         (std::vector<std::string>{"DTS.6ch.s02.Trailer", "DD+.6ch.s00.English", "DTS.6ch.s01.Director"}));
-    EXPECT_EQ(f.model.xpl.mChapter.size(), 6u);
-    EXPECT_EQ(f.model.xpl.mChapter[2], "CHAPTER02=01:02:03.750");
+    EXPECT_EQ(f.model.playlist.mChapter.size(), 6u);
+    EXPECT_EQ(f.model.playlist.mChapter[2], "CHAPTER02=01:02:03.750");
 }
 
 TEST(PlaylistRead, ChaptersAreNumberedPastNineAndNinetyNine) {
     DiscFixture f;
     f.choosePlaylist(repeatChapters(101));
-    f.model.bReadXPLClick();
-    const auto& c = f.model.xpl.mChapter;
+    runs::readPlaylist(f.model, f.host);
+    const auto& c = f.model.playlist.mChapter;
     ASSERT_EQ(c.size(), 202u);
     EXPECT_EQ(c[0], "CHAPTER01=00:00:00.500");
     EXPECT_EQ(c[17], "CHAPTER09NAME=C");
@@ -169,20 +169,20 @@ TEST(PlaylistRead, ChaptersAreNumberedPastNineAndNinetyNine) {
 TEST(PlaylistRead, AttributeTablesCarryOverAndTheFirstItemWithoutChannelsIsThePlainCodec) {
     DiscFixture f;
     f.choosePlaylist(kPlaylist);
-    f.model.bReadXPLClick();
-    EXPECT_EQ(f.model.xpl.audioAttr[1], "DTS.6ch");
+    runs::readPlaylist(f.model, f.host);
+    EXPECT_EQ(f.model.playlist.audioAttr[1], "DTS.6ch");
     // A second playlist defines audio item 2 only (no channels: the first item of its run).
     f.choosePlaylist(
         "<Playlist><AudioAttributeItem index=\"2\" codec=\"DD\"/><TitleSet><Title displayName=\"T\">"
         "<Audio streamNumber=\"1\" mediaAttr=\"1\" description=\"A\"/>"
         "<Audio streamNumber=\"2\" mediaAttr=\"2\" description=\"B\"/></Title></TitleSet></Playlist>");
-    f.model.bReadXPLClick();
-    EXPECT_EQ(f.model.xpl.audioAttr[0], "DD+.6ch");
-    EXPECT_EQ(f.model.xpl.audioAttr[1], "DD");
-    EXPECT_EQ(f.model.xpl.videoAttr[0], "VC-1");
+    runs::readPlaylist(f.model, f.host);
+    EXPECT_EQ(f.model.playlist.audioAttr[0], "DD+.6ch");
+    EXPECT_EQ(f.model.playlist.audioAttr[1], "DD");
+    EXPECT_EQ(f.model.playlist.videoAttr[0], "VC-1");
     EXPECT_EQ(children(f.model, kAudioNode), (std::vector<std::string>{"DD+.6ch.s00.A", "DD.s01.B"}));
-    EXPECT_TRUE(f.model.xpl.mChapter.empty());
-    EXPECT_FALSE(f.model.buttons.bWriteChaps);
+    EXPECT_TRUE(f.model.playlist.mChapter.empty());
+    EXPECT_FALSE(f.model.buttons.writeChapters);
 }
 
 TEST(PlaylistRead, NumbersOutsideTheTablesAreIgnoredAndLoggedOnce) {
@@ -198,9 +198,9 @@ TEST(PlaylistRead, NumbersOutsideTheTablesAreIgnoredAndLoggedOnce) {
         "<Audio streamNumber=\"16\" mediaAttr=\"9\" description=\"Last\"/>"
         "<Audio streamNumber=\"4\" mediaAttr=\"3\" description=\"Ok\"/>"
         "</Title></TitleSet></Playlist>");
-    f.model.bReadXPLClick();
+    runs::readPlaylist(f.model, f.host);
     ASSERT_TRUE(f.host.errors.empty());
-    EXPECT_EQ(f.model.xpl.audioAttr[2], "DD");
+    EXPECT_EQ(f.model.playlist.audioAttr[2], "DD");
     EXPECT_TRUE(f.logged("[re]AudioAttributeItem index 9 ignored: items are numbered 1 to 8.[/re]"));
     EXPECT_TRUE(f.logged("[re]Video stream with track 17 ignored: streams are numbered 1 to 16.[/re]"));
     EXPECT_TRUE(
@@ -225,8 +225,8 @@ TEST(PlaylistRead, ChapterWithoutStartTimeIsLeftOutAndOneWithoutNameHasAnEmptyNa
     f.choosePlaylist(
         "<Title displayName=\"T\"><Chapter titleTimeBegin=\"00:00:01:00\" displayName=\"One\"/>"
         "<Chapter displayName=\"Lost\"/><Chapter titleTimeBegin=\"00:00:02:00\"/></Title>");
-    f.model.bReadXPLClick();
-    EXPECT_EQ(f.model.xpl.mChapter, (std::vector<std::string>{"CHAPTER01=00:00:01.000", "CHAPTER01NAME=One",
+    runs::readPlaylist(f.model, f.host);
+    EXPECT_EQ(f.model.playlist.mChapter, (std::vector<std::string>{"CHAPTER01=00:00:01.000", "CHAPTER01NAME=One",
                                                               "CHAPTER02=00:00:02.000", "CHAPTER02NAME="}));
     EXPECT_TRUE(f.logged("[re]Chapter \"Lost\" has no titleTimeBegin: left out of the chapter list.[/re]"));
 }
@@ -234,8 +234,8 @@ TEST(PlaylistRead, ChapterWithoutStartTimeIsLeftOutAndOneWithoutNameHasAnEmptyNa
 TEST(PlaylistRead, DescriptionsCannotMakeADemuxWriteOutsideTheOutputFolder) {
     DiscFixture f;
     f.source("FEATURE_1.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 500, 90000, 1)}, {}));
-    f.model.opt.eWorkdir = f.dir.file("out");
-    std::filesystem::create_directories(f.model.opt.eWorkdir);
+    f.model.options.outputDir = f.dir.file("out");
+    std::filesystem::create_directories(f.model.options.outputDir);
     f.choosePlaylist(
         "<AudioAttributeItem index=\"1\" codec=\"../..\"/><SubpictureAttributeItem index=\"1\" "
         "codec=\"a\\b\"/>"
@@ -243,7 +243,7 @@ TEST(PlaylistRead, DescriptionsCannotMakeADemuxWriteOutsideTheOutputFolder) {
         "<Audio streamNumber=\"1\" mediaAttr=\"1\" description=\"/../../../tmp/evil\"/>"
         "<Audio streamNumber=\"2\" mediaAttr=\"1\" description=\"bell\x7Ftab\ttick\"/>"
         "<Subtitle streamNumber=\"1\" mediaAttr=\"1\" description=\"..\"/></Title>");
-    f.model.bReadXPLClick();
+    runs::readPlaylist(f.model, f.host);
     for (const StreamBox* b : {&f.model.boxes.audio[0], &f.model.boxes.audio[1], &f.model.boxes.sub[0]}) {
         EXPECT_EQ(b->caption.find('/'), std::string::npos) << b->caption;
         EXPECT_EQ(b->caption.find('\\'), std::string::npos) << b->caption;
@@ -253,11 +253,11 @@ TEST(PlaylistRead, DescriptionsCannotMakeADemuxWriteOutsideTheOutputFolder) {
     EXPECT_EQ(f.model.boxes.audio[0].caption, "._.s00._._._._tmp_evil");
     EXPECT_EQ(f.model.boxes.audio[1].caption, "._.s01.bell_tab tick");
 
-    f.model.bDemuxClick();
+    runs::demux(f.model, f.host);
     // Every output lies in the output folder; nothing new beside the source or above it.
     int outputs = 0;
-    for (const auto& e : std::filesystem::directory_iterator(f.model.opt.eWorkdir)) {
-        EXPECT_EQ(e.path().parent_path(), std::filesystem::path(f.model.opt.eWorkdir));
+    for (const auto& e : std::filesystem::directory_iterator(f.model.options.outputDir)) {
+        EXPECT_EQ(e.path().parent_path(), std::filesystem::path(f.model.options.outputDir));
         ++outputs;
     }
     EXPECT_EQ(outputs, 3);
@@ -270,27 +270,27 @@ TEST(PlaylistRead, DescriptionsCannotMakeADemuxWriteOutsideTheOutputFolder) {
 TEST(PlaylistRead, AFailedReadRestoresTheButtonsAndClosesTheFile) {
     DiscFixture f;
     f.chooseEvo("FEATURE_1.EVO");
-    f.model.eXPLfile = f.dir.file("ADV_OBJ/missing.XPL");
-    f.model.XPLadj();
+    f.model.playlistPath = f.dir.file("ADV_OBJ/missing.XPL");
+    f.model.playlistChanged();
     const int before = openFiles();
-    f.model.bReadXPLClick();
+    runs::readPlaylist(f.model, f.host);
     ASSERT_EQ(f.host.errors.size(), 1u);
     EXPECT_NE(f.host.errors[0].find("missing.XPL"), std::string::npos);
-    EXPECT_EQ(f.model.lastError(), f.host.errors[0]);
-    EXPECT_TRUE(f.model.buttons.bReadXPL && f.model.buttons.bbEVO && f.model.buttons.bbXPL);
-    EXPECT_TRUE(f.model.buttons.bReadEVO);
-    EXPECT_FALSE(f.model.runActive());
+    EXPECT_EQ(f.model.lastError, f.host.errors[0]);
+    EXPECT_TRUE(f.model.buttons.readPlaylist && f.model.buttons.chooseSource && f.model.buttons.choosePlaylist);
+    EXPECT_TRUE(f.model.buttons.readSource);
+    EXPECT_FALSE(f.model.runActive);
     EXPECT_EQ(openFiles(), before);
 
     // A folder given as the playlist fails the same way, and a later read works.
-    f.model.eXPLfile = f.dir.file("ADV_OBJ");
-    f.model.bReadXPLClick();
+    f.model.playlistPath = f.dir.file("ADV_OBJ");
+    runs::readPlaylist(f.model, f.host);
     EXPECT_EQ(f.host.errors.size(), 2u);
     EXPECT_EQ(openFiles(), before);
     f.choosePlaylist(kPlaylist);
-    f.model.bReadXPLClick();
-    EXPECT_TRUE(f.model.lastError().empty());
-    EXPECT_EQ(f.model.xpl.mChapter.size(), 4u);
+    runs::readPlaylist(f.model, f.host);
+    EXPECT_TRUE(f.model.lastError.empty());
+    EXPECT_EQ(f.model.playlist.mChapter.size(), 4u);
 }
 
 }  // namespace

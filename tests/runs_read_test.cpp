@@ -51,9 +51,9 @@ TEST(ReadRun, ReportsEveryStreamTheNavigationAndTheBoxes) {
     EXPECT_TRUE(f.model.boxes.audio[3].ticked && f.model.boxes.audio[3].enabled);
     EXPECT_FALSE(f.model.boxes.audio[4].enabled);
     EXPECT_EQ(f.model.boxes.audio[4].caption, "No audio stream");
-    EXPECT_TRUE(f.model.buttons.bDemux);
-    EXPECT_TRUE(f.model.buttons.bRebuild);
-    EXPECT_TRUE(f.model.buttons.bReadEVO);
+    EXPECT_TRUE(f.model.buttons.demux);
+    EXPECT_TRUE(f.model.buttons.rebuild);
+    EXPECT_TRUE(f.model.buttons.readSource);
     EXPECT_EQ(f.model.run.earliestFirstPts, kStart);
     EXPECT_EQ(f.model.run.countedFrames[0], 30);
     EXPECT_EQ(f.host.status[0], " Ready");
@@ -76,7 +76,7 @@ TEST(ReadRun, LinesComeInTheOrderOfTheFile) {
 
 TEST(ReadRun, WithoutDetailsOnlyDiscoveryAndNavigationLinesButTheEarliestPtsIsKept) {
     ModelFixture f;
-    f.model.opt.cbDetails = false;
+    f.model.options.details = false;
     f.source("A.EVO", buildProgramStream(movieStreams(), {}));
     f.read();
     EXPECT_TRUE(f.logged("[b]Dolby Digital[/b] audio stream 0 found!"));
@@ -175,7 +175,7 @@ TEST(ReadRun, AobReportsItsBoundsAndMlpInA1) {
 
 TEST(ReadRun, FastCheckStopsAfterTheChunkPastTheLimit) {
     ModelFixture f;
-    f.model.opt.ieFastSize = 0;
+    f.model.options.fastCheckMiB = 0;
     f.source("A.EVO", buildProgramStream({mpeg2Video(0xE0, 200, 6000, kStart)}, {}));
     f.read();
     EXPECT_TRUE(f.logged("Done."));
@@ -186,14 +186,14 @@ TEST(ReadRun, FastCheckStopsAfterTheChunkPastTheLimit) {
 
 TEST(ReadRun, AMissingSourceIsShownAsAnErrorAndTheButtonsComeBack) {
     ModelFixture f;
-    f.model.eEVOfile = f.dir.file("missing.EVO");
-    f.model.EVOadj();
+    f.model.sourcePath = f.dir.file("missing.EVO");
+    f.model.sourceChanged();
     f.read();
     ASSERT_EQ(f.host.errors.size(), 1u);
     EXPECT_EQ(f.host.errors[0].rfind("Cannot open file \"" + f.dir.file("missing.EVO") + "\". ", 0), 0u);
     EXPECT_FALSE(f.logged("Done."));
-    EXPECT_TRUE(f.model.buttons.bReadEVO);
-    EXPECT_FALSE(f.model.runActive());
+    EXPECT_TRUE(f.model.buttons.readSource);
+    EXPECT_FALSE(f.model.runActive);
 }
 
 TEST(ReadRun, SplitMovieIsReadAsOneSequence) {
@@ -203,7 +203,7 @@ TEST(ReadRun, SplitMovieIsReadAsOneSequence) {
                                                                 audio(EsKind::Ac3, 0x80, 5, 500, kStart, 1)},
                                                                {}));
     f.read();
-    EXPECT_EQ(f.model.evoBaseName, "FEATURE_1_MERGED");
+    EXPECT_EQ(f.model.baseName, "FEATURE_1_MERGED");
     EXPECT_TRUE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
     EXPECT_EQ(f.model.run.countedFrames[0], 22);
     EXPECT_EQ(f.count("[b]MPEG-2[/b] video stream 0 found!"), 2);
@@ -213,20 +213,20 @@ TEST(ReadRun, SplitMovieIsReadAsOneSequence) {
     EXPECT_EQ(f.model.run.firstPtm, kStart);
 
     ModelFixture g;
-    g.model.opt.cbContinue = false;
+    g.model.options.continueSequence = false;
     g.source("FEATURE_1.EVO", readFile(first));
     writeFile(g.dir.file("FEATURE_2.EVO"), readFile(f.dir.file("FEATURE_2.EVO")));
     g.read();
-    EXPECT_EQ(g.model.evoBaseName, "FEATURE_1");
+    EXPECT_EQ(g.model.baseName, "FEATURE_1");
     EXPECT_FALSE(g.logged("Opening file [b]FEATURE_2.EVO[/b]"));
 }
 
 TEST(ReadRun, CancelEndsTheSequenceAndDiscardsTheCounts) {
     ModelFixture f;
-    f.model.opt.cbFastCheck = false;
+    f.model.options.fastCheck = false;
     f.source("FEATURE_1.EVO", buildProgramStream({mpeg2Video(0xE0, 1500, 6000, kStart)}, {}));
     writeFile(f.dir.file("FEATURE_2.EVO"), buildProgramStream({mpeg2Video(0xE0, 10, 2000, kStart)}, {}));
-    f.host.onPump = [&] { f.model.bCancelClick(); };
+    f.host.onPump = [&] { runs::cancel(f.model, f.host); };
     f.read();
     EXPECT_TRUE(f.host.questions.empty());  // a Read is cancelled without a question
     EXPECT_FALSE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
@@ -237,7 +237,7 @@ TEST(ReadRun, CancelEndsTheSequenceAndDiscardsTheCounts) {
 
 TEST(ReadRun, ProgressEveryFourMegabytes) {
     ModelFixture f;
-    f.model.opt.cbFastCheck = false;
+    f.model.options.fastCheck = false;
     f.source("A.EVO", buildProgramStream({mpeg2Video(0xE0, 1500, 6000, kStart)}, {}));
     std::vector<std::string> progress;
     f.host.onPump = [&] { progress.push_back(f.host.status[1]); };

@@ -39,7 +39,7 @@ struct RebuildFixture : ModelFixture {
     RebuildFixture() {
         out = dir.file("out");
         std::filesystem::create_directories(out);
-        model.opt.eWorkdir = out;
+        model.options.outputDir = out;
     }
     void splitMovie(const MuxOptions& first = {}, const MuxOptions& second = {},
                     uint32_t secondStart = kStart) {
@@ -55,7 +55,7 @@ struct RebuildFixture : ModelFixture {
         for (int k : video) model.boxes.video[size_t(k)].ticked = true;
         for (int k : audio) model.boxes.audio[size_t(k)].ticked = true;
         for (int k : sub) model.boxes.sub[size_t(k)].ticked = true;
-        model.cbVideoClick();
+        model.updateRunButtons();
     }
     Bytes rebuilt(const std::string& name = "FEATURE_1_MERGED.rebuilt.EVO") {
         return readFile(out + "/" + name);
@@ -69,12 +69,12 @@ TEST(RebuildRun, SplitMovieKeepingASubsetDemuxesLikeTheSource) {
     // Demux of the source, every stream.
     const std::string sourceOut = f.dir.file("source-out");
     std::filesystem::create_directories(sourceOut);
-    f.model.opt.eWorkdir = sourceOut;
-    f.model.bDemuxClick();
-    f.model.opt.eWorkdir = f.out;
+    f.model.options.outputDir = sourceOut;
+    runs::demux(f.model, f.host);
+    f.model.options.outputDir = f.out;
     f.keep({0}, {1, 2}, {1});
-    f.model.bRebuildClick();
-    ASSERT_TRUE(f.model.lastError().empty()) << f.model.lastError();
+    runs::rebuild(f.model, f.host);
+    ASSERT_TRUE(f.model.lastError.empty()) << f.model.lastError;
 
     const std::string outName = f.out + "/FEATURE_1_MERGED.rebuilt.EVO";
     for (const char* line :
@@ -83,8 +83,8 @@ TEST(RebuildRun, SplitMovieKeepingASubsetDemuxesLikeTheSource) {
     EXPECT_TRUE(f.logged("Creating " + outName));
     EXPECT_EQ(f.host.status[0], " Ready");
     EXPECT_FALSE(f.model.run.busy);
-    EXPECT_TRUE(f.model.buttons.bRebuild && f.model.buttons.bDemux && f.model.buttons.bReadEVO);
-    EXPECT_FALSE(f.model.buttons.bCancel);
+    EXPECT_TRUE(f.model.buttons.rebuild && f.model.buttons.demux && f.model.buttons.readSource);
+    EXPECT_FALSE(f.model.buttons.cancel);
     const Bytes out = f.rebuilt();
     EXPECT_EQ(out.size() % kPackSize, 0u);
     EXPECT_EQ(std::filesystem::file_size(f.dir.file("FEATURE_2.EVO")) % kPackSize, 0u);
@@ -92,7 +92,7 @@ TEST(RebuildRun, SplitMovieKeepingASubsetDemuxesLikeTheSource) {
     // The rebuilt file as a source of its own: kept streams only, renumbered from 0.
     ModelFixture g;
     g.source("MOVIE.EVO", out);
-    g.model.opt.eWorkdir = g.dir.path();
+    g.model.options.outputDir = g.dir.path();
     g.read();
     EXPECT_EQ(g.model.table.video[0], 0xE0);
     EXPECT_EQ(g.model.table.video[1], -1);
@@ -103,7 +103,7 @@ TEST(RebuildRun, SplitMovieKeepingASubsetDemuxesLikeTheSource) {
     for (int k = 1; k < kSubSlots; ++k) EXPECT_EQ(g.model.table.sub[size_t(k)], -1) << k;
     EXPECT_EQ(out[23] >> 2, 2) << "audio_bound";
     EXPECT_EQ(out[24] & 0x1F, 1) << "video_bound";
-    g.model.bDemuxClick();
+    runs::demux(g.model, g.host);
     const auto same = [&](const std::string& sourceName, const std::string& rebuiltName) {
         const Bytes expected = readFile(sourceOut + "/FEATURE_1_MERGED." + sourceName);
         EXPECT_FALSE(expected.empty()) << sourceName;
@@ -130,18 +130,18 @@ TEST(RebuildRun, AdjustPtsMovesEachFollowingFileOnByTheEndOfTheOnesBefore) {
     writeFile(f.dir.file("FEATURE_2.EVO"), buildProgramStream(movie(10, kSecondStart, 2), second));
     f.read();
     f.read();  // a second Read does not count the end times twice
-    f.model.opt.cbAdjustPTS = true;
-    f.model.opt.cbContinue = false;
-    f.model.bRebuildClick();
+    f.model.options.adjustPts = true;
+    f.model.options.continueSequence = false;
+    runs::rebuild(f.model, f.host);
     const size_t firstPacks = f.rebuilt("FEATURE_1.rebuilt.EVO").size() / kPackSize;
-    f.model.opt.cbContinue = true;
-    f.model.bRebuildClick();
+    f.model.options.continueSequence = true;
+    runs::rebuild(f.model, f.host);
     const Bytes adjusted = f.rebuilt();
-    f.model.opt.cbAdjustPTS = false;
-    f.model.bRebuildClick();
+    f.model.options.adjustPts = false;
+    runs::rebuild(f.model, f.host);
     const Bytes plain = f.rebuilt();
-    f.model.opt.cbAdjustPTS = true;
-    f.model.bRebuildClick();
+    f.model.options.adjustPts = true;
+    runs::rebuild(f.model, f.host);
     EXPECT_EQ(f.rebuilt(), adjusted) << "every Rebuild after a Read starts afresh";
 
     ASSERT_EQ(plain.size(), adjusted.size());
@@ -175,10 +175,10 @@ TEST(RebuildRun, AFileThatAlreadyStartsWhereTheFirstEndsIsLeftAlone) {
     second.startPtm = end1;
     f.splitMovie(first, second, end1);
     f.read();
-    f.model.bRebuildClick();
+    runs::rebuild(f.model, f.host);
     const Bytes plain = f.rebuilt();
-    f.model.opt.cbAdjustPTS = true;
-    f.model.bRebuildClick();
+    f.model.options.adjustPts = true;
+    runs::rebuild(f.model, f.host);
     const Bytes adjusted = f.rebuilt();
     ASSERT_EQ(plain.size(), adjusted.size());
     for (size_t k = 0; k < plain.size() / kPackSize; ++k) {
@@ -215,14 +215,14 @@ TEST(RebuildRun, AdvancedPacksShortLastPackAndTheNameOfASingleFile) {
         return n;
     };
     ASSERT_GT(advanced(evo), 0);
-    f.model.bRebuildClick();
+    runs::rebuild(f.model, f.host);
     Bytes out = f.rebuilt("MOVIE.rebuilt.EVO");
     EXPECT_EQ(advanced(out), 0);
     EXPECT_EQ(out.size() % kPackSize, tail.size());
     EXPECT_TRUE(std::equal(tail.begin(), tail.end(), out.end() - long(tail.size())));
     f.model.boxes.audio[5].ticked = true;
-    f.model.opt.cbRBAdvanced = true;
-    f.model.bRebuildClick();
+    f.model.options.keepAdvancedPacks = true;
+    runs::rebuild(f.model, f.host);
     out = f.rebuilt("MOVIE.rebuilt.EVO");
     EXPECT_EQ(advanced(out), advanced(evo));
     EXPECT_EQ(out.size(), evo.size()) << "every stream kept";
@@ -233,12 +233,12 @@ TEST(RebuildRun, CancelKeepsTheWholePacksWrittenAndSkipsTheNextFile) {
     f.source("FEATURE_1.EVO", buildProgramStream({mpeg2Video(0xE0, 60, 90000, kStart)}, {}));
     writeFile(f.dir.file("FEATURE_2.EVO"), buildProgramStream({mpeg2Video(0xE0, 5, 3000, kStart)}, {}));
     ASSERT_GT(std::filesystem::file_size(f.dir.file("FEATURE_1.EVO")), 5u * 1048576);
-    f.model.opt.cbFastCheck = false;
+    f.model.options.fastCheck = false;
     f.read();
-    f.host.onPump = [&] { f.model.bCancelClick(); };
+    f.host.onPump = [&] { runs::cancel(f.model, f.host); };
     f.host.clearLog();
-    f.model.bRebuildClick();
-    EXPECT_TRUE(f.model.lastError().empty());
+    runs::rebuild(f.model, f.host);
+    EXPECT_TRUE(f.model.lastError.empty());
     EXPECT_EQ(f.host.questions.back(), "Are you sure to stop demuxing?");
     EXPECT_TRUE(f.logged("Cancelled."));
     EXPECT_TRUE(f.logged("Done."));
@@ -255,33 +255,33 @@ TEST(RebuildRun, RefusedRunsTouchNothing) {
     const Bytes second = readFile(f.dir.file("FEATURE_2.EVO"));
 
     f.model.tableFromPlaylist = true;  // as the playlist reader leaves it
-    f.model.bRebuildClick();
-    EXPECT_EQ(f.model.lastError(),
+    runs::rebuild(f.model, f.host);
+    EXPECT_EQ(f.model.lastError,
               "The stream boxes come from the playlist, not from the source file. Read the EVO file before "
               "rebuilding it.");
-    EXPECT_EQ(f.host.errors.back(), f.model.lastError());
+    EXPECT_EQ(f.host.errors.back(), f.model.lastError);
     f.read();
     EXPECT_FALSE(f.model.tableFromPlaylist);
 
     // The output name reaches a file of the sequence: it is never emptied.
     std::filesystem::create_symlink(f.dir.file("FEATURE_2.EVO"), f.out + "/FEATURE_1_MERGED.rebuilt.EVO");
     f.host.clearLog();
-    f.model.bRebuildClick();
-    EXPECT_NE(f.model.lastError().find("would replace a source file of this run"), std::string::npos);
+    runs::rebuild(f.model, f.host);
+    EXPECT_NE(f.model.lastError.find("would replace a source file of this run"), std::string::npos);
     EXPECT_EQ(readFile(f.dir.file("FEATURE_2.EVO")), second);
     EXPECT_FALSE(f.logged("Done."));
     EXPECT_FALSE(f.model.run.busy);
-    EXPECT_TRUE(f.model.buttons.bRebuild && f.model.buttons.bReadEVO);
+    EXPECT_TRUE(f.model.buttons.rebuild && f.model.buttons.readSource);
 
     ModelFixture v;
     v.source("VTS_01_1.VOB", buildProgramStream(movie(5, kStart, 1), {.layout = Layout::Vob}));
     v.read();
-    v.model.bRebuildClick();
-    EXPECT_EQ(v.model.lastError(), "Only EVO files can be rebuilt.");
+    runs::rebuild(v.model, v.host);
+    EXPECT_EQ(v.model.lastError, "Only EVO files can be rebuilt.");
 
     f.keep({}, {}, {});
-    f.model.bRebuildClick();
-    EXPECT_EQ(f.model.lastError(), "No stream is ticked: there is nothing to rebuild.");
+    runs::rebuild(f.model, f.host);
+    EXPECT_EQ(f.model.lastError, "No stream is ticked: there is nothing to rebuild.");
 }
 
 TEST(RebuildRun, FileErrorsStopTheRunAndRestoreTheButtons) {
@@ -289,26 +289,26 @@ TEST(RebuildRun, FileErrorsStopTheRunAndRestoreTheButtons) {
     f.splitMovie();
     f.read();
     f.host.clearLog();
-    f.model.opt.eWorkdir = f.dir.file("missing");
-    f.model.bRebuildClick();
-    EXPECT_EQ(f.model.lastError().rfind(
+    f.model.options.outputDir = f.dir.file("missing");
+    runs::rebuild(f.model, f.host);
+    EXPECT_EQ(f.model.lastError.rfind(
                   "Cannot create file \"" + f.dir.file("missing") + "/FEATURE_1_MERGED.rebuilt.EVO\".", 0),
               0u)
-        << f.model.lastError();
-    EXPECT_EQ(f.host.errors.back(), f.model.lastError());
+        << f.model.lastError;
+    EXPECT_EQ(f.host.errors.back(), f.model.lastError);
     EXPECT_FALSE(f.logged("Done."));
     EXPECT_FALSE(f.model.run.busy);
-    EXPECT_TRUE(f.model.buttons.bRebuild && f.model.buttons.bDemux && f.model.buttons.bReadEVO);
+    EXPECT_TRUE(f.model.buttons.rebuild && f.model.buttons.demux && f.model.buttons.readSource);
     EXPECT_EQ(f.host.status[0], " Ready");
 
     if (std::filesystem::exists("/dev/full")) {  // every write fails: the disk is full
-        f.model.opt.eWorkdir = f.out;
+        f.model.options.outputDir = f.out;
         std::filesystem::create_symlink("/dev/full", f.out + "/FEATURE_1_MERGED.rebuilt.EVO");
-        f.model.bRebuildClick();
-        EXPECT_EQ(f.model.lastError().rfind("Cannot write file", 0), 0u) << f.model.lastError();
+        runs::rebuild(f.model, f.host);
+        EXPECT_EQ(f.model.lastError.rfind("Cannot write file", 0), 0u) << f.model.lastError;
         EXPECT_FALSE(f.model.run.busy);
-        EXPECT_TRUE(f.model.buttons.bRebuild);
-        EXPECT_FALSE(f.model.buttons.bCancel);
+        EXPECT_TRUE(f.model.buttons.rebuild);
+        EXPECT_FALSE(f.model.buttons.cancel);
     }
 }
 

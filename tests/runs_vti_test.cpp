@@ -51,7 +51,7 @@ struct VtiRead : ::testing::Test {
     void read(const VtiLayout& layout, const std::string& evo = "feature_2.evo") {
         f.writeVti(buildVti(layout));
         f.chooseEvo(evo);
-        f.model.bReadVTIClick();
+        runs::readVti(f.model, f.host);
     }
     const VtiView& v() const { return f.model.vti; }
 };
@@ -152,17 +152,17 @@ TEST_F(VtiRead, CodesWithoutAnEntryShowNothing) {
 }
 
 TEST_F(VtiRead, UntickedOptionMissingFileAndWrongIdentifier) {
-    f.model.opt.cbReadVTI = false;
+    f.model.options.readVti = false;
     read(twoRecordsThreeEvobs());
     EXPECT_TRUE(f.host.markup.empty());
     EXPECT_TRUE(v().cbEVOname.items.empty());
 
-    f.model.opt.cbReadVTI = true;
+    f.model.options.readVti = true;
     read(twoRecordsThreeEvobs());
     ASSERT_EQ(v().cbEVOname.items.size(), 3u);
     f.host.markup.clear();
     std::filesystem::remove(f.dir.file("HVDVD_TS/HVA00001.VTI"));
-    f.model.bReadVTIClick();
+    runs::readVti(f.model, f.host);
     EXPECT_EQ(f.host.markup, std::vector<std::string>{"HVA00001.VTI not found"});
 
     // Another identifier: said so, the lists stay as they were.
@@ -183,7 +183,7 @@ TEST_F(VtiRead, AReadRunWithTheOptionReadsTheVtiAfterwards) {
     f.read();
     EXPECT_TRUE(f.logged("3 VTS_EVOBIs found."));
     EXPECT_EQ(v().cbEVOname.selected, 1);
-    EXPECT_FALSE(f.model.runActive());
+    EXPECT_FALSE(f.model.runActive);
 }
 
 TEST_F(VtiRead, CorruptCountsAndShortFilesGiveAClearErrorAndKeepTheOldLists) {
@@ -197,7 +197,7 @@ TEST_F(VtiRead, CorruptCountsAndShortFilesGiveAClearErrorAndKeepTheOldLists) {
         f.host.errors[0],
         "HVA00001.VTI announces 4294967280 VTS_EVOBIs, more than the file holds: it is damaged or not a "
         "title set information file.");
-    EXPECT_EQ(f.model.lastError(), f.host.errors[0]);
+    EXPECT_EQ(f.model.lastError, f.host.errors[0]);
     EXPECT_EQ(v().cbEVOname.items.size(), 3u);
     EXPECT_EQ(openFiles(), before);
 
@@ -210,7 +210,7 @@ TEST_F(VtiRead, CorruptCountsAndShortFilesGiveAClearErrorAndKeepTheOldLists) {
     Bytes cut = buildVti(twoRecordsThreeEvobs());
     cut.resize(cut.size() - 2048 + 100);
     f.writeVti(cut);
-    f.model.bReadVTIClick();
+    runs::readVti(f.model, f.host);
     EXPECT_NE(f.host.errors.back().find("announces 3 VTS_EVOBIs, more than the file holds"),
               std::string::npos)
         << f.host.errors.back();
@@ -218,15 +218,15 @@ TEST_F(VtiRead, CorruptCountsAndShortFilesGiveAClearErrorAndKeepTheOldLists) {
     Bytes far = buildVti(twoRecordsThreeEvobs());
     far[0xBB] = 0x90;
     f.writeVti(far);
-    f.model.bReadVTIClick();
+    runs::readVti(f.model, f.host);
     EXPECT_NE(f.host.errors.back().find("before the data it announces"), std::string::npos);
     // Twelve bytes only.
     f.writeVti(Bytes{'A', 'D', 'V', 'A', 'N', 'C', 'E', 'D', '-', 'V', 'T', 'S'});
-    f.model.bReadVTIClick();
+    runs::readVti(f.model, f.host);
     EXPECT_EQ(f.host.errors.size(), 5u);
     EXPECT_EQ(openFiles(), before);
     EXPECT_EQ(v().cbEVOname.items.size(), 3u);
-    EXPECT_FALSE(f.model.runActive());
+    EXPECT_FALSE(f.model.runActive);
 }
 
 TEST_F(VtiRead, RecordNumbersAndCountsBeyondTheTablesAreLoggedAndShowNothing) {

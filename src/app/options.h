@@ -1,29 +1,61 @@
-// The user's options, with the window's defaults. Each field stands for the control of
-// the same name and is read at the moment of use.
+// The user's options: the defaults (the members' initial values, nowhere else), the limits,
+// and the table of the command line's option flags. The window shows the same options as
+// controls and the settings store keeps them.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <variant>
 
 namespace quarnel {
 
-enum class AutoProcess { None, Demux, Rebuild };  // rbNoAuto, rbAutoDemux, rbAutoRebuild
+enum class AutoProcess { None, Demux, Rebuild };  // what follows a Read by itself
 
 struct Options {
-    bool cbContinue = true;    // "Continue with the next EVO"
-    bool cbFastCheck = true;   // "Fast EVO checking"
-    int ieFastSize = 300;      // MB read by a fast check
-    bool cbCountFr = true;     // "Count frames"
-    bool cbDetails = true;     // "Detailed info"
-    bool cbAutoRead = true;    // "Auto read"
-    bool cbAutoClear = false;  // "Auto clear"
+    bool continueSequence = true;  // go on with the next file of a split movie
+    bool fastCheck = true;         // a Read checks only the first fastCheckMiB
+    int fastCheckMiB = 300;
+    bool countFrames = true;
+    bool details = true;     // detailed stream report
+    bool autoRead = true;    // a source chosen in the window is read at once
+    bool autoClear = false;  // a Read clears the log first
     AutoProcess autoProcess = AutoProcess::None;
-    bool cbRBAdvanced = false;  // "Rebuild ADV_PCKs"
-    bool cbAdjustPTS = false;   // "Adjust PTS of the EVOs to follow"
-    bool cbReadVTI = true;      // "Read .VTI file"
-    std::string eVideoExt = "mpv";
-    std::string eAudioExt = "mpa";
-    std::string eSubExt = "sup";
-    std::string eWorkdir;  // "Output folder"
+    bool keepAdvancedPacks = false;  // a Rebuild keeps the advanced packs (ADV_PCK)
+    bool adjustPts = false;          // a Rebuild moves the time stamps of each following file on
+    bool readVti = true;             // a Read reads HVA00001.VTI afterwards
+    std::string videoExtension = "mpv";
+    std::string audioExtension = "mpa";
+    std::string subExtension = "sup";
+    std::string outputDir;  // "" = the current folder
+};
+
+constexpr int kMaxFastCheckMiB = 999;  // the size field takes three digits
+constexpr size_t kMaxExtensionLength = 5;
+
+using OptionMember = std::variant<bool Options::*, int Options::*, std::string Options::*>;
+
+// One option flag of the command line. A switch (no argument) gives its option `switchValue`;
+// a flag with an argument takes the value that follows it.
+struct OptionFlag {
+    const char* name;      // "--fast-size"
+    const char* argument;  // "MB"; nullptr for a switch
+    OptionMember member;
+    bool switchValue;
+    const char* help;      // the usage line's text; a default is added for flags with an argument
+};
+
+constexpr OptionFlag kOptionFlags[] = {
+    {"--no-continue", nullptr, &Options::continueSequence, false, "do not go on with the next file of a split movie"},
+    {"--full", nullptr, &Options::fastCheck, false, "read whole files (no fast check)"},
+    {"--fast-size", "MB", &Options::fastCheckMiB, false, "size read by a fast check"},
+    {"--no-details", nullptr, &Options::details, false, "no detailed stream report"},
+    {"--no-count-frames", nullptr, &Options::countFrames, false, "do not count video frames"},
+    {"--video-ext", "EXT", &Options::videoExtension, false, "extension of video outputs"},
+    {"--audio-ext", "EXT", &Options::audioExtension, false, "extension of audio outputs"},
+    {"--sub-ext", "EXT", &Options::subExtension, false, "extension of subpicture outputs"},
+    {"--adv-pck", nullptr, &Options::keepAdvancedPacks, true, "rebuild: keep the advanced packs (ADV_PCK)"},
+    {"--adjust-pts", nullptr, &Options::adjustPts, true,
+     "rebuild: move the time stamps of each following file on by the\nend time of the files before it"},
 };
 
 }  // namespace quarnel

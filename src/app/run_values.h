@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "formats/stream_kinds.h"
+
 namespace quarnel {
 
 constexpr uint32_t kNoPts = 0xFFFFFFFF;
@@ -13,8 +15,8 @@ struct RunValues {
     bool cancel = false;
     bool busy = false;      // a Demux or Rebuild run is active: a cancel must be confirmed
     bool fastStop = false;  // the fast-check limit was passed
-    std::array<int32_t, 2> countedFrames{};
-    std::array<double, 2> frameRate{};  // frames per second, written by the video analysers
+    std::array<int32_t, kUsedVideoSlots> countedFrames{};
+    std::array<double, kUsedVideoSlots> frameRate{};  // frames per second, written by the video analysers
     uint32_t earliestFirstPts = kNoPts;
     uint32_t firstPtm = 0;
     uint32_t lastEndPtm = 0;

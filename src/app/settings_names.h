@@ -18,10 +18,11 @@ constexpr const char* kStoredVersion = QUARNEL_VERSION;
 // date-time is a day count since 30 December 1899, the fraction being the local time of day.
 enum class SettingKind { Integer, Boolean, Text, DateTime };
 
+// A value that is absent keeps its default: the option's (Options) or the window's
+// (StoredWindow).
 struct SettingName {
     const char* name;
     SettingKind kind;
-    const char* defaultText;  // what holds when the value is absent
 };
 
 namespace settings {
@@ -57,34 +58,34 @@ constexpr const char* kSerial = "Serial";
 
 // Every value of the store, in the order in which they are written at close.
 constexpr SettingName kSettingsTable[] = {
-    {settings::kWindowState, SettingKind::Integer, "0"},
-    {settings::kTop, SettingKind::Integer, "326"},
-    {settings::kLeft, SettingKind::Integer, "265"},
-    {settings::kWidth, SettingKind::Integer, "client area 653 wide; outer width at least 661"},
-    {settings::kHeight, SettingKind::Integer, "client area 341 high; outer height at least 375"},
-    {settings::kTreeWidth, SettingKind::Integer, "96"},
-    {settings::kAudioExt, SettingKind::Text, "mpa"},
-    {settings::kVideoExt, SettingKind::Text, "mpv"},
-    {settings::kSubExt, SettingKind::Text, "sup"},
-    {settings::kWorkdir, SettingKind::Text, ""},
-    {settings::kEVOdir, SettingKind::Text, ""},
-    {settings::kXPLdir, SettingKind::Text, ""},
-    {settings::kContinue, SettingKind::Boolean, "1"},
-    {settings::kFastCheck, SettingKind::Boolean, "1"},
-    {settings::kCountFrames, SettingKind::Boolean, "1"},
-    {settings::kDetails, SettingKind::Boolean, "1"},
-    {settings::kAutoRead, SettingKind::Boolean, "1"},
-    {settings::kAutoDemux, SettingKind::Boolean, "0"},
-    {settings::kAutoRebuild, SettingKind::Boolean, "0"},
-    {settings::kAutoClear, SettingKind::Boolean, "0"},
-    {settings::kFastSize, SettingKind::Integer, "300"},
-    {settings::kAdvPck, SettingKind::Boolean, "0"},
-    {settings::kAdjustPTS, SettingKind::Boolean, "0"},
-    {settings::kReadVTI, SettingKind::Boolean, "1"},
-    {settings::kCounter, SettingKind::Integer, "1"},
-    {settings::kVersion, SettingKind::Text, "absent"},
-    {settings::kInstall, SettingKind::DateTime, "absent"},
-    {settings::kSerial, SettingKind::Text, "absent"},
+    {settings::kWindowState, SettingKind::Integer},
+    {settings::kTop, SettingKind::Integer},
+    {settings::kLeft, SettingKind::Integer},
+    {settings::kWidth, SettingKind::Integer},
+    {settings::kHeight, SettingKind::Integer},
+    {settings::kTreeWidth, SettingKind::Integer},
+    {settings::kAudioExt, SettingKind::Text},
+    {settings::kVideoExt, SettingKind::Text},
+    {settings::kSubExt, SettingKind::Text},
+    {settings::kWorkdir, SettingKind::Text},
+    {settings::kEVOdir, SettingKind::Text},
+    {settings::kXPLdir, SettingKind::Text},
+    {settings::kContinue, SettingKind::Boolean},
+    {settings::kFastCheck, SettingKind::Boolean},
+    {settings::kCountFrames, SettingKind::Boolean},
+    {settings::kDetails, SettingKind::Boolean},
+    {settings::kAutoRead, SettingKind::Boolean},
+    {settings::kAutoDemux, SettingKind::Boolean},
+    {settings::kAutoRebuild, SettingKind::Boolean},
+    {settings::kAutoClear, SettingKind::Boolean},
+    {settings::kFastSize, SettingKind::Integer},
+    {settings::kAdvPck, SettingKind::Boolean},
+    {settings::kAdjustPTS, SettingKind::Boolean},
+    {settings::kReadVTI, SettingKind::Boolean},
+    {settings::kCounter, SettingKind::Integer},
+    {settings::kVersion, SettingKind::Text},
+    {settings::kInstall, SettingKind::DateTime},
+    {settings::kSerial, SettingKind::Text},
 };
 
 constexpr int kDefaultTop = 326;
@@ -94,8 +95,6 @@ constexpr int kDefaultClientHeight = 341;
 constexpr int kMinOuterWidth = 661;
 constexpr int kMinOuterHeight = 375;
 constexpr int kDefaultTreeWidth = 96;
-constexpr int kMaxExtensionLength = 5;
-constexpr int kMaxFastSize = 999;  // the size field takes three digits
 
 enum class WindowShow { Normal = 0, Minimised = 1, Maximised = 2 };
 

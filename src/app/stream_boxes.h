@@ -1,4 +1,4 @@
-// The 56 stream tick boxes (cbVideo0..7, cbAudio00..15, cbSub00..31) and the buttons whose
+// The 56 stream tick boxes (video 0-7, audio 0-15, subpicture 0-31) and the buttons whose
 // enabled state follows from them.
 #pragma once
 
@@ -33,16 +33,17 @@ struct StreamBoxes {
     bool anyTicked() const;
 };
 
+// Whether each control that starts or stops something can be used now.
 struct Buttons {
-    bool bReadEVO = false;
-    bool bReadXPL = false;
-    bool bDemux = false;
-    bool bRebuild = false;
-    bool bCancel = false;
-    bool bbEVO = true;
-    bool bbXPL = true;
-    bool bReadVTI = true;
-    bool bWriteChaps = false;  // enabled by a playlist read that found chapters
+    bool readSource = false;
+    bool readPlaylist = false;
+    bool demux = false;
+    bool rebuild = false;
+    bool cancel = false;
+    bool chooseSource = true;
+    bool choosePlaylist = true;
+    bool readVti = true;
+    bool writeChapters = false;  // enabled by a playlist read that found chapters
 };
 
 }  // namespace quarnel

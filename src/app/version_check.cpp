@@ -142,7 +142,7 @@ void checkNewVersion(MessageLog& log, Host& host, UpdateTransport& net, const Sa
     }
 
     const std::string kind(versionKind(record->newest));
-    const std::string named = CutExt(file) + " v" + record->newest;
+    const std::string named = withoutExtension(file) + " v" + record->newest;
     log.log("A new " + kind + " is available: [b]" + named + "[/b].");
     if (!host.askYesNo("A new " + kind + " is available.\nDo you want to download it?")) {
         log.log("");

@@ -1,12 +1,13 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "io/file_sequence.h"
 
 namespace quarnel {
 
-const char* const kUsageText =
+const char* const kUsageTemplate =
     "Usage: quarnel-cli COMMAND [options] SOURCE\n"
     "\n"
     "Commands:\n"
@@ -24,17 +25,7 @@ const char* const kUsageText =
     "  -o, --output-dir DIR  folder for output files (default: the current folder)\n"
     "  --streams LIST        streams to process, comma or space separated: v0 v1 a00..a15\n"
     "                        s00..s31, or all (default: every stream found)\n"
-    "  --no-continue         do not go on with the next file of a split movie\n"
-    "  --full                read whole files (no fast check)\n"
-    "  --fast-size MB        size read by a fast check (default 300)\n"
-    "  --no-details          no detailed stream report\n"
-    "  --no-count-frames     do not count video frames\n"
-    "  --video-ext EXT       extension of video outputs (default mpv)\n"
-    "  --audio-ext EXT       extension of audio outputs (default mpa)\n"
-    "  --sub-ext EXT         extension of subpicture outputs (default sup)\n"
-    "  --adv-pck             rebuild: keep the advanced packs (ADV_PCK)\n"
-    "  --adjust-pts          rebuild: move the time stamps of each following file on by the\n"
-    "                        end time of the files before it\n"
+    "%OPTIONS%"
     "  --source EVO          xpl, chapters: the EVO file whose title the playlist describes\n"
     "  --markup              print each log line as logged, tags kept\n"
     "  --json                print the streams, timings and log as JSON (read)\n"
@@ -47,7 +38,35 @@ const char* const kUsageText =
 namespace {
 
 constexpr const char* kCommands[] = {"read", "demux", "rebuild", "xpl", "chapters", "vti"};
-constexpr size_t kMaxExtension = 5;
+constexpr size_t kHelpColumn = 24;  // where the help text of an option line starts
+
+const OptionFlag* findFlag(const std::string& name) {
+    for (const OptionFlag& f : kOptionFlags)
+        if (name == f.name) return &f;
+    return nullptr;
+}
+
+// The default of a flag with an argument, as its help line shows it.
+std::string defaultText(const OptionFlag& flag) {
+    static const Options defaults;
+    if (const auto* n = std::get_if<int Options::*>(&flag.member)) return std::to_string(defaults.*(*n));
+    if (const auto* t = std::get_if<std::string Options::*>(&flag.member)) return defaults.*(*t);
+    return {};
+}
+
+// The option table's lines of the usage text: the flag and its argument, the help text (its
+// further lines indented to the same column) and the default.
+std::string optionLines() {
+    std::string out;
+    for (const OptionFlag& f : kOptionFlags) {
+        std::string line = std::string("  ") + f.name + (f.argument ? std::string(" ") + f.argument : "");
+        line.resize(std::max(line.size() + 1, kHelpColumn), ' ');
+        for (const char c : std::string(f.help)) line += c == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, c);
+        if (f.argument) line += " (default " + defaultText(f) + ")";
+        out += line + "\n";
+    }
+    return out;
+}
 
 bool splitInto(const std::string& list, std::vector<std::string>& into) {
     std::string token;
@@ -79,13 +98,30 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
             into = argv[++i];
             return true;
         };
-        const auto extension = [&](std::string& into) {
-            if (value(into) && into.size() > kMaxExtension)
-                r.error = "option " + arg + " takes at most 5 characters";
+        // A flag of the option table: a switch sets its option, a flag with an argument takes
+        // the value within the option's limits.
+        const auto takeFlag = [&](const OptionFlag& flag) {
+            std::string v;
+            if (const auto* b = std::get_if<bool Options::*>(&flag.member)) {
+                a.options.*(*b) = flag.switchValue;
+            } else if (const auto* n = std::get_if<int Options::*>(&flag.member)) {
+                if (!value(v)) return;
+                char* end = nullptr;
+                const long mb = std::strtol(v.c_str(), &end, 10);
+                if (v.empty() || *end != '\0' || mb < 0 || mb > kMaxFastCheckMiB)
+                    r.error = "option " + arg + " takes a whole number of MB from 0 to " +
+                              std::to_string(kMaxFastCheckMiB);
+                else
+                    a.options.*(*n) = int(mb);
+            } else if (const auto* t = std::get_if<std::string Options::*>(&flag.member)) {
+                if (value(a.options.*(*t)) && (a.options.*(*t)).size() > kMaxExtensionLength)
+                    r.error = "option " + arg + " takes at most " + std::to_string(kMaxExtensionLength) +
+                              " characters";
+            }
         };
         std::string v;
         if (arg == "-o" || arg == "--output-dir")
-            value(a.options.eWorkdir);
+            value(a.options.outputDir);
         else if (arg == "--streams") {
             if (value(v)) {
                 std::vector<std::string> list;
@@ -94,33 +130,9 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
                 else if (!(list.size() == 1 && list[0] == "all"))
                     a.streams = list;
             }
-        } else if (arg == "--no-continue")
-            a.options.cbContinue = false;
-        else if (arg == "--full")
-            a.options.cbFastCheck = false;
-        else if (arg == "--fast-size") {
-            if (value(v)) {
-                char* end = nullptr;
-                const long mb = std::strtol(v.c_str(), &end, 10);
-                if (v.empty() || *end != '\0' || mb < 0 || mb > 999)
-                    r.error = "option --fast-size takes a whole number of MB from 0 to 999";
-                else
-                    a.options.ieFastSize = int(mb);
-            }
-        } else if (arg == "--no-details")
-            a.options.cbDetails = false;
-        else if (arg == "--no-count-frames")
-            a.options.cbCountFr = false;
-        else if (arg == "--video-ext")
-            extension(a.options.eVideoExt);
-        else if (arg == "--audio-ext")
-            extension(a.options.eAudioExt);
-        else if (arg == "--sub-ext")
-            extension(a.options.eSubExt);
-        else if (arg == "--adv-pck")
-            a.options.cbRBAdvanced = true;
-        else if (arg == "--adjust-pts")
-            a.options.cbAdjustPTS = true;
+        } else if (const OptionFlag* flag = findFlag(arg)) {
+            takeFlag(*flag);
+        }
         else if (arg == "--source")
             value(a.playlistSource);
         else if (arg == "--markup")
@@ -157,6 +169,15 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
         r.error = "the command " + a.command + " takes the playlist (ADV_OBJ/VPLST000.XPL); give the " +
                   ext.substr(1) + " file with --source";
     return r;
+}
+
+const std::string& usageText() {
+    static const std::string text = [] {
+        std::string t = kUsageTemplate;
+        const std::string mark = "%OPTIONS%";
+        return t.replace(t.find(mark), mark.size(), optionLines());
+    }();
+    return text;
 }
 
 }  // namespace quarnel

@@ -29,6 +29,7 @@ struct ParsedArgs {
 
 ParsedArgs parseArguments(const std::vector<std::string>& argv);
 
-extern const char* const kUsageText;
+// The help text: commands, options (with their defaults from the option table), exit status.
+const std::string& usageText();
 
 }  // namespace quarnel

@@ -4,6 +4,7 @@
 
 #include "formats/page_text.h"
 #include "io/file_sequence.h"
+#include "io/files.h"
 
 namespace quarnel {
 namespace {
@@ -14,16 +15,16 @@ void print(const std::vector<std::string>& lines) {
 
 // The source whose boxes the playlist names, and the base name a Read run of it would use,
 // so that the chapter file lands beside the demuxed streams.
-void chooseSource(MainModel& m, const std::string& source) {
+void chooseSource(Session& m, const std::string& source) {
     if (source.empty()) return;
-    m.eEVOfile = source;
-    m.EVOadj();
-    if (m.opt.cbContinue && !getnext(source).empty()) m.evoBaseName += "_MERGED";
+    m.sourcePath = source;
+    m.sourceChanged();
+    m.baseName = outputBaseName(source, m.options.continueSequence);
 }
 
-void choosePlaylist(MainModel& m, const std::string& playlist) {
-    m.eXPLfile = playlist;
-    m.XPLadj();
+void choosePlaylist(Session& m, const std::string& playlist) {
+    m.playlistPath = playlist;
+    m.playlistChanged();
 }
 
 }  // namespace
@@ -32,14 +33,14 @@ bool isDiscmetaCommand(const std::string& command) {
     return command == "xpl" || command == "chapters" || command == "vti";
 }
 
-std::string runDiscmetaCommand(MainModel& m, const CliArgs& args) {
+std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args) {
     if (args.command == "vti") {
-        m.eEVOfile = args.source;
-        m.EVOadj();
-        m.opt.cbReadVTI = true;
-        m.bReadVTIClick();
-        if (!m.lastError().empty()) return "";
-        const std::string path = m.evoDir + "HVA00001.VTI";
+        m.sourcePath = args.source;
+        m.sourceChanged();
+        m.options.readVti = true;
+        runs::readVti(m, host);
+        if (!m.lastError.empty()) return "";
+        const std::string path = m.sourceDir + "HVA00001.VTI";
         if (!fileExists(path)) return "HVA00001.VTI not found beside " + args.source;
         if (m.vti.evobs.empty()) return "no EVOB records read from " + path;
         std::fflush(stdout);
@@ -54,15 +55,15 @@ std::string runDiscmetaCommand(MainModel& m, const CliArgs& args) {
 
     chooseSource(m, args.playlistSource);
     choosePlaylist(m, args.source);
-    m.bReadXPLClick();
-    if (!m.lastError().empty()) return "";
+    runs::readPlaylist(m, host);
+    if (!m.lastError.empty()) return "";
     if (args.command == "xpl") {
         std::fflush(stdout);
-        print(playlistPageText(m.xpl));
+        print(playlistPageText(m.playlist));
         return "";
     }
-    if (m.xpl.mChapter.empty()) return "the playlist lists no chapters for this title";
-    m.bWriteChapsClick();
+    if (m.playlist.mChapter.empty()) return "the playlist lists no chapters for this title";
+    runs::writeChapters(m, host);
     return "";
 }
 

@@ -4,13 +4,14 @@
 #include <string>
 
 #include "cli/arguments.h"
-#include "app/main_model.h"
+#include "app/session.h"
+#include "runs/operations.h"
 
 namespace quarnel {
 
 bool isDiscmetaCommand(const std::string& command);
 // Runs the command on a fresh model; returns an error of the command line's own (an empty
 // text when there is none; the model's errors are in lastError()).
-std::string runDiscmetaCommand(MainModel& m, const CliArgs& args);
+std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args);
 
 }  // namespace quarnel

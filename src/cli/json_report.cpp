@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "app/main_model.h"
+#include "app/session.h"
+#include "runs/operations.h"
 
 namespace quarnel {
 namespace {
@@ -46,13 +47,13 @@ void addStreams(std::string& out, bool& first, const Boxes& boxes, const int32_t
 
 }  // namespace
 
-std::string jsonReport(const MainModel& m, const std::vector<std::string>& logLines) {
-    std::string out = "{\n  \"source\": " + quoted(m.eEVOfile) + ",\n  \"baseName\": " + quoted(m.evoBaseName) +
+std::string jsonReport(const Session& m, const std::vector<std::string>& logLines) {
+    std::string out = "{\n  \"source\": " + quoted(m.sourcePath) + ",\n  \"baseName\": " + quoted(m.baseName) +
                       ",\n  \"streams\": [";
     bool first = true;
-    addStreams(out, first, m.boxes.video, m.table.video.data(), 2, 'v', 1);
-    addStreams(out, first, m.boxes.audio, m.table.audio.data(), 16, 'a', 2);
-    addStreams(out, first, m.boxes.sub, m.table.sub.data(), 32, 's', 2);
+    addStreams(out, first, m.boxes.video, m.table.video.data(), kUsedVideoSlots, 'v', 1);
+    addStreams(out, first, m.boxes.audio, m.table.audio.data(), kAudioSlots, 'a', 2);
+    addStreams(out, first, m.boxes.sub, m.table.sub.data(), kSubSlots, 's', 2);
     out += "\n  ],\n";
     out += "  \"firstPtm\": " + std::to_string(m.run.firstPtm) + ",\n";
     out += "  \"lastEndPtm\": " + std::to_string(m.run.lastEndPtm) + ",\n";

@@ -6,8 +6,8 @@
 
 namespace quarnel {
 
-class MainModel;
+struct Session;
 
-std::string jsonReport(const MainModel& m, const std::vector<std::string>& logLines);
+std::string jsonReport(const Session& m, const std::vector<std::string>& logLines);
 
 }  // namespace quarnel

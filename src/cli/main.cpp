@@ -8,7 +8,8 @@
 #include "cli/discmeta_commands.h"
 #include "cli/json_report.h"
 #include "cli/terminal_host.h"
-#include "app/main_model.h"
+#include "app/session.h"
+#include "runs/operations.h"
 
 namespace quarnel {
 namespace {
@@ -18,7 +19,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 // Ticks exactly the listed streams ("v0", "a03", "s17"); each must have been found.
-bool selectStreams(MainModel& m, const std::vector<std::string>& list, std::string& error) {
+bool selectStreams(Session& m, const std::vector<std::string>& list, std::string& error) {
     for (auto& b : m.boxes.video) b.ticked = false;
     for (auto& b : m.boxes.audio) b.ticked = false;
     for (auto& b : m.boxes.sub) b.ticked = false;
@@ -40,46 +41,46 @@ bool selectStreams(MainModel& m, const std::vector<std::string>& list, std::stri
         }
         box->ticked = true;
     }
-    m.cbVideoClick();
+    m.updateRunButtons();
     return true;
 }
 
-int finish(const MainModel& m, TerminalHost& host) {
+int finish(const Session& m, TerminalHost& host) {
     host.endProgress();
     std::fflush(stdout);
-    if (m.lastError().empty()) return kExitDone;
-    if (!host.errorShown()) std::fprintf(stderr, "quarnel-cli: %s\n", m.lastError().c_str());
+    if (m.lastError.empty()) return kExitDone;
+    if (!host.errorShown()) std::fprintf(stderr, "quarnel-cli: %s\n", m.lastError.c_str());
     return kExitFailed;
 }
 
 int runCommand(const CliArgs& args) {
     TerminalHost host(args.markup, args.json);
-    MainModel m(host);
+    Session m;
     host.attach(&m);
     installInterruptHandler();
-    m.opt = args.options;
-    if (!m.opt.eWorkdir.empty()) {
+    m.options = args.options;
+    if (!m.options.outputDir.empty()) {
         std::error_code ec;
-        std::filesystem::create_directories(m.opt.eWorkdir, ec);
+        std::filesystem::create_directories(m.options.outputDir, ec);
         if (ec) {
-            std::fprintf(stderr, "quarnel-cli: Cannot create folder \"%s\". %s.\n", m.opt.eWorkdir.c_str(),
+            std::fprintf(stderr, "quarnel-cli: Cannot create folder \"%s\". %s.\n", m.options.outputDir.c_str(),
                          ec.message().c_str());
             return kExitFailed;
         }
     }
     if (isDiscmetaCommand(args.command)) {
-        const std::string error = runDiscmetaCommand(m, args);
+        const std::string error = runDiscmetaCommand(m, host, args);
         if (error.empty()) return finish(m, host);
         std::fflush(stdout);
         std::fprintf(stderr, "quarnel-cli: %s\n", error.c_str());
         return kExitFailed;
     }
-    m.eEVOfile = args.source;
-    m.EVOadj();
+    m.sourcePath = args.source;
+    m.sourceChanged();
 
-    m.opt.autoProcess = AutoProcess::None;
-    m.bReadEVOClick();
-    if (!m.lastError().empty()) return finish(m, host);
+    m.options.autoProcess = AutoProcess::None;
+    runs::read(m, host);
+    if (!m.lastError.empty()) return finish(m, host);
     if (args.command == "read") {
         if (args.json) std::fputs(jsonReport(m, host.collected()).c_str(), stdout);
         return finish(m, host);
@@ -100,9 +101,9 @@ int runCommand(const CliArgs& args) {
             std::fprintf(stderr, "quarnel-cli: No stream is ticked: there is nothing to demux.\n");
             return kExitFailed;
         }
-        m.bDemuxClick();
+        runs::demux(m, host);
     } else if (args.command == "rebuild") {
-        m.bRebuildClick();
+        runs::rebuild(m, host);
     }
     return finish(m, host);
 }
@@ -114,7 +115,7 @@ int main(int argc, char** argv) {
     using namespace quarnel;
     const ParsedArgs parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.args.help) {
-        std::fputs(kUsageText, stdout);
+        std::fputs(usageText().c_str(), stdout);
         return kExitDone;
     }
     if (parsed.args.version) {
@@ -122,7 +123,7 @@ int main(int argc, char** argv) {
         return kExitDone;
     }
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "quarnel-cli: %s\n\n%s", parsed.error.c_str(), kUsageText);
+        std::fprintf(stderr, "quarnel-cli: %s\n\n%s", parsed.error.c_str(), usageText().c_str());
         return kExitUsage;
     }
     return runCommand(parsed.args);

@@ -5,7 +5,9 @@
 #include <csignal>
 #include <cstdio>
 
-#include "app/main_model.h"
+#include "app/session.h"
+#include "runs/operations.h"
+#include "runs/operations.h"
 
 namespace quarnel {
 namespace {
@@ -74,7 +76,7 @@ void TerminalHost::pumpEvents() {
     std::fflush(stdout);
     if (interrupted && model_) {
         interrupted = 0;
-        model_->bCancelClick();
+        runs::cancel(*model_, *this);
     }
 }
 

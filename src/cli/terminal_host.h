@@ -9,13 +9,13 @@
 
 namespace quarnel {
 
-class MainModel;
+struct Session;
 
 class TerminalHost : public Host {
 public:
     // markup: lines as logged, tags kept; collect: lines kept for a JSON report, not printed.
     TerminalHost(bool markup, bool collect);
-    void attach(MainModel* model) { model_ = model; }
+    void attach(Session* model) { model_ = model; }
 
     void appendLog(std::string_view markup, const LogLine& line) override;
     void clearLog() override {}
@@ -38,7 +38,7 @@ private:
     bool errorShown_ = false;
     bool progressShown_ = false;
     std::string panels_[2];
-    MainModel* model_ = nullptr;
+    Session* model_ = nullptr;
 };
 
 // Installs the Ctrl+C handler that TerminalHost::pumpEvents answers.

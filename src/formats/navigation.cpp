@@ -17,10 +17,10 @@ uint32_t field(std::span<const uint8_t> p, size_t at, int bytes) {
 }  // namespace
 
 void reportCopyControl(std::span<const uint8_t> packet, MessageLog& log) {
-    if (field(packet, kControlEncryption, 1) & 0xC0)
+    if (field(packet, control_at::kEncryption, 1) & 0xC0)
         log.log("[b]This file is ENCRYPTED![/b] Decrypt it before any process.");
-    const uint32_t flags = field(packet, kControlFlags, 1);
-    const uint32_t values = field(packet, kControlValues, 1);
+    const uint32_t flags = field(packet, control_at::kFlags, 1);
+    const uint32_t values = field(packet, control_at::kValues, 1);
     const uint32_t copyState = values >> 5, aps = (values >> 2) & 7;
     if ((flags & 0x80) && copyState != 0) log.log(std::string("[b]") + kCopyStateNames[copyState] + "[/b]");
     if ((flags & 0x40) && aps != 0) log.log(std::string("[b]") + kApsNames[aps] + "[/b]");
@@ -29,12 +29,12 @@ void reportCopyControl(std::span<const uint8_t> packet, MessageLog& log) {
 }
 
 DsiInfo decodeDsi(std::span<const uint8_t> packet, bool vobLayout) {
-    const size_t asynca = vobLayout ? kDsiASyncaVob : kDsiASyncaEvo;
-    const size_t spsynca = vobLayout ? kDsiSpSyncaVob : kDsiSpSyncaEvo;
+    const size_t asynca = vobLayout ? dsi_at::kASyncaVob : dsi_at::kASyncaEvo;
+    const size_t spsynca = vobLayout ? dsi_at::kSpSyncaVob : dsi_at::kSpSyncaEvo;
     DsiInfo dsi;
-    dsi.vobNumber = field(packet, kDsiVobIdn, 2);
-    dsi.startPtm = field(packet, kDsiVobVSPtm, 4);
-    dsi.endPtm = field(packet, kDsiVobVEPtm, 4);
+    dsi.vobNumber = field(packet, dsi_at::kVobIdn, 2);
+    dsi.startPtm = field(packet, dsi_at::kVobVSPtm, 4);
+    dsi.endPtm = field(packet, dsi_at::kVobVEPtm, 4);
     for (int i = 0; i < kASyncaEntries; ++i)
         if (field(packet, asynca + 2 * i, 2) != 0) ++dsi.audioEntries;
     for (int i = 0; i < kSpSyncaEntries; ++i)

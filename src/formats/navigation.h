@@ -5,24 +5,10 @@
 #include <cstdint>
 #include <span>
 
+#include "formats/pack_layout.h"
 #include "report/message_log.h"
 
 namespace quarnel {
-
-// Offsets from the sub-stream id byte (offset 0) of the packet.
-constexpr size_t kDsiVobIdn = 0x19;
-constexpr size_t kDsiVobVSPtm = 0x2D;
-constexpr size_t kDsiVobVEPtm = 0x31;
-constexpr size_t kDsiASyncaVob = 0x193;
-constexpr size_t kDsiASyncaEvo = 0x213;  // HD DVD: the synchronous information lies 0x80 further
-constexpr size_t kDsiSpSyncaVob = 0x1A3;
-constexpr size_t kDsiSpSyncaEvo = 0x223;
-constexpr int kASyncaEntries = 8;   // 2 bytes each
-constexpr int kSpSyncaEntries = 32;  // 4 bytes each
-
-constexpr size_t kControlEncryption = 0x0D;
-constexpr size_t kControlFlags = 0x19;
-constexpr size_t kControlValues = 0x1B;
 
 constexpr const char* kCopyStateNames[8] = {
     "Copy Freely", "", "No More Copies", "Encryption Plus Non-Assertion", "Copy One Generation", "Copy Never", "",

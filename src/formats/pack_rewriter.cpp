@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
-#include "formats/stream_ids.h"
 
 namespace quarnel {
 namespace {
 
-constexpr bool within(uint8_t id, IdRange r) {
-    return id >= r.first && id <= r.last;
+// The kind of a stream whose id is found at `place`, if it is of `kind`.
+bool isKind(IdPlace place, uint8_t id, StreamKind kind) {
+    const StreamKindEntry* e = streamKindOf(place, id);
+    return e && e->kind == kind;
 }
 
-template <size_t N>
-bool withinAny(uint8_t id, const IdRange (&ranges)[N]) {
-    return std::any_of(std::begin(ranges), std::end(ranges), [id](IdRange r) { return within(id, r); });
+bool isMpegAudio(uint8_t streamId) {
+    return streamId >= kMpegAudioFirstId && streamId <= kMpegAudioLastId;
 }
 
 // True when `id` sits in a slot of `ids` whose box is not ticked.
@@ -54,11 +54,12 @@ bool isEvoPack(const uint8_t* pack) {
 // carries one (past PTS, DTS, the extension flags, the P-STD buffer field and the length byte).
 std::optional<size_t> extensionAt(const uint8_t* pack) {
     const uint8_t flags = pack[pack_at::kPesFlags2];
-    if (!(flags & 0x01)) return std::nullopt;
-    const size_t p = pack_at::kPesHeaderData + ((flags & 0x80) ? 5 : 0) + ((flags & 0x40) ? 5 : 0);
+    if (!(flags & kPesHasExtension)) return std::nullopt;
+    const size_t p = pack_at::kPesHeaderData + ((flags & kPesHasPts) ? kStampBytes : 0) +
+                     ((flags & kPesHasDts) ? kStampBytes : 0);
     const uint8_t extensionFlags = pack[p];
-    if (!(extensionFlags & 0x01)) return std::nullopt;
-    return p + 2 + ((extensionFlags & 0x10) ? 2 : 0);
+    if (!(extensionFlags & kExtensionHasExtension2)) return std::nullopt;
+    return p + 2 + ((extensionFlags & kExtensionHasPstd) ? 2 : 0);
 }
 
 // The system header's bounds, the new numbers (given once) and the DSI's times and
@@ -80,13 +81,13 @@ void patchNavigationPack(uint8_t* pack, const RebuildSelection& sel, Renumbering
         if (sel.subTicked[k] && isByteId(sel.sub[k])) numbers.renumberSubpicture(uint8_t(sel.sub[k]));
 
     if (std::memcmp(pack + pack_at::kDsiCheck, kDsiCheckBytes, sizeof kDsiCheckBytes) != 0) return;
-    put32(pack + pack_at::kVobVSPtm, times.firstPtm);
-    put32(pack + pack_at::kVobVEPtm, times.endPtm);
-    constexpr int kASyncaEntries = 8, kSpSyncaEntries = 32;
+    uint8_t* dsi = pack + pack_at::kDsi;
+    put32(dsi + dsi_at::kVobVSPtm, times.firstPtm);
+    put32(dsi + dsi_at::kVobVEPtm, times.endPtm);
     if (audioBound < kASyncaEntries)
-        std::memset(pack + pack_at::kASynca + 2 * audioBound, 0, size_t(2 * (kASyncaEntries - audioBound)));
+        std::memset(dsi + dsi_at::kASyncaEvo + 2 * audioBound, 0, size_t(2 * (kASyncaEntries - audioBound)));
     if (subCount < kSpSyncaEntries)
-        std::memset(pack + pack_at::kSpSynca + 4 * subCount, 0, size_t(4 * (kSpSyncaEntries - subCount)));
+        std::memset(dsi + dsi_at::kSpSyncaEvo + 4 * subCount, 0, size_t(4 * (kSpSyncaEntries - subCount)));
 }
 
 }  // namespace
@@ -112,8 +113,8 @@ bool RebuildSelection::isDroppedSubpicture(uint8_t id) const {
 
 void Renumbering::renumberVideo(uint8_t id) {
     if (newId[id] != kNoNewId) return;
-    newId[id] =
-        within(id, kVc1Extensions) ? uint8_t(kVc1Extension0 + videoCount) : uint8_t((id & 0xFE) | videoCount);
+    const StreamKindEntry* vc1 = streamKindOf(IdPlace::Extension, id);
+    newId[id] = vc1 ? uint8_t(vc1->first + videoCount) : uint8_t((id & 0xFE) | videoCount);
     ++videoCount;
 }
 
@@ -129,22 +130,11 @@ void Renumbering::renumberSubpicture(uint8_t id) {
     ++subpictureCount;
 }
 
-void moveStamp(uint8_t* b, uint32_t by) {
-    uint32_t v = uint32_t(b[0] & 0x06) << 29 | uint32_t(b[1]) << 22 | uint32_t(b[2] >> 1) << 15 |
-                 uint32_t(b[3]) << 7 | uint32_t(b[4] >> 1);
-    v += by;
-    b[0] = uint8_t((b[0] & 0xF9) | ((v >> 29) & 0x06));
-    b[1] = uint8_t(v >> 22);
-    b[2] = uint8_t(((v >> 15) & 0x7F) << 1 | 1);
-    b[3] = uint8_t(v >> 7);
-    b[4] = uint8_t((v & 0x7F) << 1 | 1);
-}
-
 std::optional<DsiTimes> dsiTimes(std::span<const uint8_t, kPackBytes> pack) {
     const uint8_t* p = pack.data();
     if (!isEvoPack(p) || p[pack_at::kStreamId] != kSystemHeaderId) return std::nullopt;
     if (std::memcmp(p + pack_at::kDsiCheck, kDsiCheckBytes, sizeof kDsiCheckBytes) != 0) return std::nullopt;
-    return DsiTimes{get32(p + pack_at::kVobVSPtm), get32(p + pack_at::kVobVEPtm)};
+    return DsiTimes{get32(p + pack_at::kDsi + dsi_at::kVobVSPtm), get32(p + pack_at::kDsi + dsi_at::kVobVEPtm)};
 }
 
 bool rewritePack(std::span<uint8_t, kPackBytes> packSpan, const RebuildSelection& sel, Renumbering& numbers,
@@ -173,16 +163,18 @@ bool rewritePack(std::span<uint8_t, kPackBytes> packSpan, const RebuildSelection
     }
     const uint8_t subId = subAt ? pack[*subAt] : 0;
 
+    // A pack follows the box of the stream the scanner would find in it.
+    const bool video = isKind(IdPlace::StreamId, streamId, StreamKind::Video);
     bool keep = true;
-    if (streamId == kPrivateStream1Id && withinAny(subId, kAudioSubIds))
+    if (streamId == kPrivateStream1Id && isKind(IdPlace::SubstreamId, subId, StreamKind::Audio))
         keep = !sel.isDroppedAudio(subId);
-    else if (streamId == kPrivateStream1Id && withinAny(subId, kSubpictureSubIds))
+    else if (streamId == kPrivateStream1Id && isKind(IdPlace::SubstreamId, subId, StreamKind::Subpicture))
         keep = !sel.isDroppedSubpicture(subId);
-    else if (streamId == kExtendedStreamId && subAt && within(subId, kVc1Extensions))
+    else if (streamId == kExtendedStreamId && subAt && isKind(IdPlace::Extension, subId, StreamKind::Video))
         keep = !sel.isDroppedVideo(subId);
-    else if (within(streamId, kVideoStreamIds))
+    else if (video)
         keep = !sel.isDroppedVideo(streamId);
-    else if (within(streamId, kMpegAudioStreamIds))
+    else if (isMpegAudio(streamId))
         keep = !sel.isDroppedAudio(streamId);
     else if (streamId == kPrivateStream2Id && subId == kAdvancedSubstream)
         keep = sel.keepAdvanced;
@@ -190,15 +182,14 @@ bool rewritePack(std::span<uint8_t, kPackBytes> packSpan, const RebuildSelection
 
     if (streamId == kPrivateStream1Id || (streamId == kExtendedStreamId && subAt)) {
         pack[*subAt] = numbers.mapped(subId);
-    } else if (within(streamId, kVideoStreamIds) || within(streamId, kMpegAudioStreamIds)) {
+    } else if (video || isMpegAudio(streamId)) {
         pack[pack_at::kStreamId] = numbers.mapped(streamId);
     }
 
-    const bool stamped =
-        within(streamId, kVideoStreamIds) || streamId == kExtendedStreamId || streamId == kPrivateStream1Id;
+    const bool stamped = video || streamId == kExtendedStreamId || streamId == kPrivateStream1Id;
     if (stamped && times.ptsShift != 0) {
-        if (pack[pack_at::kPesFlags2] & 0x80) moveStamp(pack + pack_at::kPts, times.ptsShift);
-        if (pack[pack_at::kPesFlags2] & 0x40) moveStamp(pack + pack_at::kDts, times.ptsShift);
+        if (pack[pack_at::kPesFlags2] & kPesHasPts) moveStamp(pack + pack_at::kPts, times.ptsShift);
+        if (pack[pack_at::kPesFlags2] & kPesHasDts) moveStamp(pack + pack_at::kDts, times.ptsShift);
     }
     return true;
 }

@@ -5,7 +5,7 @@
 //
 // What is done with what the scanner finds belongs to its Sink (a template parameter, so
 // nothing is called through a pointer per packet):
-//   void reveal(ScanState&, RevealKind, int index, int id)      first packet of a slot's stream
+//   void reveal(ScanState&, StreamKind, int index, int id)      first packet of a slot's stream
 //   void payload(ScanState&, size_t offset, size_t count)       a payload piece of kind 0, 1 or 6
 //   void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet)
 //                                                               first DSI / copy-control packet
@@ -19,11 +19,22 @@
 #include <cstring>
 #include <span>
 
-#include "formats/stream_ids.h"
+#include "formats/pack_layout.h"
+#include "formats/stream_kinds.h"
 
 namespace quarnel {
 
-enum class RevealKind : uint8_t { Video, Audio, Subpicture };
+enum class PacketKind : uint8_t {
+    Video = 0,
+    Audio = 1,
+    Ignored = 2,
+    Skipped = 3,
+    MpegAudio = 4,
+    Private1 = 5,
+    Subpicture = 6,
+    Private2 = 7,
+    None = 8,
+};
 
 enum class HeaderPhase : uint8_t {
     None,
@@ -36,20 +47,24 @@ enum class HeaderPhase : uint8_t {
     Ext2,         // marker + length, stream_id_extension
     Stuffing,     // rest of PES_header_data_length
     PrivHeader,   // private stream 1 sub-stream header, 4 bytes (1 for subpictures)
-    LpcmExtra,    // 3 more private header bytes of LPCM
-    TrueHdExtra,  // 1 more private header byte of MLP / TrueHD
+    PrivRest,     // the private header bytes past the fourth (LPCM, TrueHD)
     NavId,        // private stream 2 sub-stream id
 };
 
 enum class BulkKind : uint8_t { None, Payload, Skip, Navigation };
 
 constexpr size_t kNavPacketMax = 2048;
+constexpr size_t kPrivateHeaderMax = 7;
+static_assert(std::ranges::all_of(kStreamKinds, [](const StreamKindEntry& e) {
+    return e.privateHeaderBytes <= kPrivateHeaderMax;
+}));
 
 struct ScanState {
     uint32_t window = 0xFFFFFFFF;
     PacketKind kind = PacketKind::None;
-    VideoType videoType = VideoType::Mpeg2;
-    AudioCodec audioCodec = AudioCodec::Ac3;
+    Coding videoCoding = Coding::Mpeg2;
+    Coding audioCoding = Coding::Ac3;
+    uint8_t privateHeaderWant = 0;  // bytes of the private header of the packet in hand
     uint8_t streamId = 0;  // stream id of the packet in hand
     uint8_t videoIndex = 0, audioIndex = 0, subIndex = 0;
     uint8_t videoId = 0, audioId = 0, subId = 0;
@@ -68,7 +83,7 @@ struct ScanState {
 
     // The private stream 1 header of the packet in hand, sub-stream id first; kept so that
     // it is whole even when it straddled a chunk boundary.
-    std::array<uint8_t, 7> privateHeader{};
+    std::array<uint8_t, kPrivateHeaderMax> privateHeader{};
     uint8_t privateHeaderLength = 0;
 
     bool firstDsi = true, firstControl = true;
@@ -78,12 +93,6 @@ struct ScanState {
     uint32_t navHave = 0, navWant = 0;
     uint32_t navSkipAfter = 0;  // packet bytes beyond the gathered part
 };
-
-// Decodes the 33-bit time stamp of a PTS or DTS field, keeping the low 32 bits.
-constexpr uint32_t decodeStamp(const uint8_t* p) {
-    return uint32_t(p[0] & 0x06) << 29 | uint32_t(p[1]) << 22 | uint32_t(p[2] & 0xFE) << 14 |
-           uint32_t(p[3]) << 7 | uint32_t(p[4]) >> 1;
-}
 
 template <class Sink>
 class Scanner {
@@ -182,37 +191,33 @@ private:
     }
 
     bool startCode(uint8_t id) {
-        switch (id) {
-            case 0xE0:
-            case 0xE1:
-            case 0xE2:
-            case 0xE3:
-                st_.kind = PacketKind::Video;
-                st_.videoType = id < 0xE2 ? VideoType::Mpeg2 : VideoType::H264;
-                st_.videoIndex = id & 1;
-                st_.videoId = id;
-                sink_.reveal(st_, RevealKind::Video, st_.videoIndex, id);
-                break;
-            case kExtendedStreamId:
-                st_.kind = PacketKind::Video;
-                st_.videoType = VideoType::Vc1;
-                break;
-            case kPrivateStream1Id:
-                st_.kind = PacketKind::Private1;
-                break;
-            case kPrivateStream2Id:
-                st_.kind = PacketKind::Private2;
-                break;
-            case kProgramStreamMapId:
-            case kPaddingId:
-                st_.kind = PacketKind::Skipped;
-                break;
-            default:
-                if (id >= 0xC0 && id <= 0xCF) {
-                    st_.kind = PacketKind::MpegAudio;
+        if (const StreamKindEntry* video = streamKindOf(IdPlace::StreamId, id)) {
+            st_.kind = PacketKind::Video;
+            st_.videoCoding = video->coding;
+            st_.videoIndex = uint8_t(id - video->first);
+            st_.videoId = id;
+            sink_.reveal(st_, StreamKind::Video, st_.videoIndex, id);
+        } else if (id >= kMpegAudioFirstId && id <= kMpegAudioLastId) {
+            st_.kind = PacketKind::MpegAudio;
+        } else {
+            switch (id) {
+                case kExtendedStreamId:
+                    st_.kind = PacketKind::Video;
+                    st_.videoCoding = Coding::Vc1;
                     break;
-                }
-                return false;
+                case kPrivateStream1Id:
+                    st_.kind = PacketKind::Private1;
+                    break;
+                case kPrivateStream2Id:
+                    st_.kind = PacketKind::Private2;
+                    break;
+                case kProgramStreamMapId:
+                case kPaddingId:
+                    st_.kind = PacketKind::Skipped;
+                    break;
+                default:
+                    return false;
+            }
         }
         st_.streamId = id;
         st_.headerDataLength = 0;
@@ -299,15 +304,15 @@ private:
                 if (at == 1) st_.pesFlags = b;
                 if (at < 2) return;
                 st_.headerDataLength = b;
-                switch (st_.pesFlags >> 6) {
-                    case 2:
+                switch (st_.pesFlags & (kPesHasPts | kPesHasDts)) {
+                    case kPesHasPts:
                         setPhase(HeaderPhase::Pts);
                         return;
-                    case 3:
+                    case kPesHasPts | kPesHasDts:
                         setPhase(HeaderPhase::PtsDts);
                         return;
                     default:
-                        if (st_.pesFlags & 1) setPhase(HeaderPhase::ExtFlags);
+                        if (st_.pesFlags & kPesHasExtension) setPhase(HeaderPhase::ExtFlags);
                         else fieldsDone();
                         return;
                 }
@@ -316,28 +321,29 @@ private:
                 countHeaderData();
                 st_.stampBytes[at] = b;
                 const bool both = st_.phase == HeaderPhase::PtsDts;
-                if (at + 1 < (both ? 10 : 5)) return;
+                if (at + 1 < (both ? 2 : 1) * kStampBytes) return;
                 st_.currentPts = decodeStamp(st_.stampBytes.data());
                 if (both) {
                     st_.videoPts = st_.currentPts;
-                    st_.videoDts = decodeStamp(st_.stampBytes.data() + 5);
+                    st_.videoDts = decodeStamp(st_.stampBytes.data() + kStampBytes);
                 }
                 if (st_.headerDataLength == 0) headerDone();
-                else if (st_.kind == PacketKind::Video && (st_.pesFlags & 1)) setPhase(HeaderPhase::ExtFlags);
+                else if (st_.kind == PacketKind::Video && (st_.pesFlags & kPesHasExtension))
+                    setPhase(HeaderPhase::ExtFlags);
                 else setPhase(HeaderPhase::Stuffing);
                 return;
             }
             case HeaderPhase::ExtFlags:
                 countHeaderData();
                 st_.extFlags = b;
-                if (b & 0x10) setPhase(HeaderPhase::Pstd);
-                else if (b & 0x01) setPhase(HeaderPhase::Ext2);
+                if (b & kExtensionHasPstd) setPhase(HeaderPhase::Pstd);
+                else if (b & kExtensionHasExtension2) setPhase(HeaderPhase::Ext2);
                 else fieldsDone();
                 return;
             case HeaderPhase::Pstd:
                 countHeaderData();
                 if (at < 1) return;
-                if (st_.extFlags & 0x01) setPhase(HeaderPhase::Ext2);
+                if (st_.extFlags & kExtensionHasExtension2) setPhase(HeaderPhase::Ext2);
                 else fieldsDone();
                 return;
             case HeaderPhase::Ext2:
@@ -353,10 +359,9 @@ private:
             case HeaderPhase::PrivHeader:
                 privateHeaderByte(b);
                 return;
-            case HeaderPhase::LpcmExtra:
-            case HeaderPhase::TrueHdExtra:
+            case HeaderPhase::PrivRest:
                 st_.privateHeader[st_.privateHeaderLength++] = b;
-                if (at + 1 < (st_.phase == HeaderPhase::LpcmExtra ? 3 : 1)) return;
+                if (st_.privateHeaderLength < st_.privateHeaderWant) return;
                 st_.kind = PacketKind::Audio;
                 startPayload();
                 return;
@@ -366,45 +371,51 @@ private:
     }
 
     void extension(uint8_t x) {
-        if (x != kVc1Extension0 && x != kVc1Extension1) {
+        const StreamKindEntry* video = streamKindOf(IdPlace::Extension, x);
+        if (!video) {
             st_.kind = PacketKind::Ignored;
             return;
         }
         st_.kind = PacketKind::Video;
-        st_.videoType = VideoType::Vc1;
-        st_.videoIndex = x - kVc1Extension0;
+        st_.videoCoding = video->coding;
+        st_.videoIndex = uint8_t(x - video->first);
         st_.videoId = x;
-        sink_.reveal(st_, RevealKind::Video, st_.videoIndex, x);
+        sink_.reveal(st_, StreamKind::Video, st_.videoIndex, x);
     }
 
+    // The sub-stream id tells the kind: a subpicture's payload follows it at once; an audio
+    // stream's after its whole private header.
     void privateHeaderByte(uint8_t b) {
         st_.privateHeader[st_.privateHeaderLength++] = b;
-        if (st_.privateHeaderLength == 1 && isSubpictureId(b)) {
-            st_.subIndex = b & kSubpictureIndexMask;
+        if (st_.privateHeaderLength == 1) {
+            const StreamKindEntry* sub = streamKindOf(IdPlace::SubstreamId, b);
+            if (!sub || sub->kind != StreamKind::Subpicture) return;
+            st_.subIndex = uint8_t(b - sub->first);
             st_.subId = b;
             st_.kind = PacketKind::Subpicture;
-            sink_.reveal(st_, RevealKind::Subpicture, st_.subIndex, b);
+            sink_.reveal(st_, StreamKind::Subpicture, st_.subIndex, b);
             if (analysis_) st_.currentPts = 0;
             startPayload();
             return;
         }
         if (st_.privateHeaderLength < 4) return;
         const uint8_t subId = st_.privateHeader[0];
-        const auto range = audioRangeOf(subId);
-        if (!range) {
+        const StreamKindEntry* audio = streamKindOf(IdPlace::SubstreamId, subId);
+        if (!audio || audio->kind != StreamKind::Audio) {
             st_.kind = PacketKind::Ignored;
             st_.currentPts = 0;
             startPayload();
             return;
         }
-        st_.audioCodec = range->kind;
-        st_.audioIndex = subId & range->indexMask;
+        st_.audioCoding = audio->coding;
+        st_.audioIndex = uint8_t(subId - audio->first);
         st_.audioId = subId;
-        sink_.reveal(st_, RevealKind::Audio, st_.audioIndex, subId);
+        sink_.reveal(st_, StreamKind::Audio, st_.audioIndex, subId);
         st_.currentPts = 0;
-        if (range->kind == AudioCodec::Lpcm) setPhase(HeaderPhase::LpcmExtra);
-        else if (range->kind == AudioCodec::Mlp) setPhase(HeaderPhase::TrueHdExtra);
-        else {
+        st_.privateHeaderWant = audio->privateHeaderBytes;
+        if (st_.privateHeaderWant > 4) {
+            setPhase(HeaderPhase::PrivRest);
+        } else {
             st_.kind = PacketKind::Audio;
             startPayload();
         }

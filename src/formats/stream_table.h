@@ -5,20 +5,15 @@
 #include <array>
 #include <cstdint>
 
-namespace quarnel {
+#include "formats/stream_kinds.h"
 
-// How many streams of each kind a file can hold, by their slot numbers: video 0 and 1 (the
-// table keeps 16 video slots, which a playlist may name), audio 0-15, subpicture 0-31.
-constexpr int kVideoSlots = 16;
-constexpr int kUsedVideoSlots = 2;
-constexpr int kAudioSlots = 16;
-constexpr int kSubSlots = 32;
+namespace quarnel {
 
 struct StreamTable {
     std::array<int32_t, kVideoSlots> video;
     std::array<int32_t, kAudioSlots> audio;
     std::array<int32_t, kSubSlots> sub;
-    std::array<bool, 2> videoFirstPts;
+    std::array<bool, kUsedVideoSlots> videoFirstPts;
     std::array<bool, kAudioSlots> audioFirstPts;
     std::array<bool, kSubSlots> subFirstPts;
 

@@ -41,7 +41,7 @@ constexpr int kHalfLogo = 63;
 }  // namespace
 
 TfMain::TfMain(QStringList arguments, QWidget* parent)
-    : QMainWindow(parent), model_(*this), arguments_(std::move(arguments)) {
+    : QMainWindow(parent), arguments_(std::move(arguments)) {
     setObjectName(QStringLiteral("TfMain"));
     setWindowTitle(QStringLiteral("Quarnel"));
     setFont(baseLogFont());
@@ -124,20 +124,20 @@ void TfMain::FormActivate() {
     setWindowTitle(QStringLiteral("Quarnel v%1").arg(QLatin1String(QUARNEL_VERSION)));
     stored_ = StoredWindow{};
     QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
-    const std::string error = RegRead(store, stored_, model_.opt);
-    model_.evoDir = stored_.evoDir;
-    model_.xplDir = stored_.xplDir;
+    const std::string error = RegRead(store, stored_, model_.options);
+    model_.sourceDir = stored_.evoDir;
+    model_.playlistDir = stored_.xplDir;
     pushOptions();
     applyStoredGeometry();
     // Only a store that existed and read without error takes part in the exchanges.
     versionStartup(store, error.empty() && !store.allKeys().isEmpty());
-    model_.Resetcbs();
+    model_.resetBoxes();
     pushState();
     if (!error.empty()) showError(error);
     if (arguments_.size() == 1 && QFileInfo(arguments_[0]).isFile()) {
-        model_.eEVOfile = arguments_[0].toStdString();
-        model_.EVOadj();
-        runOperation(&MainModel::bReadEVOClick);
+        model_.sourcePath = arguments_[0].toStdString();
+        model_.sourceChanged();
+        runOperation(&runs::read);
     }
 }
 
@@ -152,20 +152,20 @@ void TfMain::showEvent(QShowEvent* event) {
 
 void TfMain::closeEvent(QCloseEvent* event) {
     pullOptions();
-    if (!model_.FormCloseQuery()) {
+    if (!runs::closeRequested(model_, *this)) {
         event->ignore();
         return;
     }
     // FormClose: the settings as the user left them. A run still on its way out must not
     // chain another one, so the model's own copy loses the follow-up steps.
-    const Options userOptions = model_.opt;
+    const Options userOptions = model_.options;
     closed_ = true;
-    model_.opt.autoProcess = AutoProcess::None;
-    model_.opt.cbReadVTI = false;
+    model_.options.autoProcess = AutoProcess::None;
+    model_.options.readVti = false;
     storeGeometry();
     StoredWindow written = stored_;
-    written.evoDir = model_.evoDir;
-    written.xplDir = model_.xplDir;
+    written.evoDir = model_.sourceDir;
+    written.xplDir = model_.playlistDir;
     QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
     RegWrite(store, written, userOptions);
     event->accept();
@@ -210,14 +210,14 @@ void TfMain::FormResize() {
 }
 
 void TfMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls() && !model_.runActive())
+    if (event->mimeData()->hasUrls() && !model_.runActive)
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void TfMain::dragMoveEvent(QDragMoveEvent* event) {
-    if (!model_.runActive())
+    if (!model_.runActive)
         event->acceptProposedAction();
     else
         event->ignore();
@@ -225,7 +225,7 @@ void TfMain::dragMoveEvent(QDragMoveEvent* event) {
 
 void TfMain::dropEvent(QDropEvent* event) {
     // A drop never starts a run inside a running one: it is refused until the run ends.
-    if (model_.runActive() || !event->mimeData()->hasUrls()) {
+    if (model_.runActive || !event->mimeData()->hasUrls()) {
         event->ignore();
         return;
     }

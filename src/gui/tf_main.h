@@ -1,5 +1,5 @@
 // The main window: every operation of the application one click away. It holds the one
-// application state (MainModel), mirrors it into its widgets and writes control changes
+// application state (Session), mirrors it into its widgets and writes control changes
 // back, and is the engine's Host: log pane, status line, event pump and message boxes.
 #pragma once
 
@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "gui/http_client.h"
-#include "app/main_model.h"
+#include "app/session.h"
+#include "runs/operations.h"
 #include "app/settings_names.h"
 
 class QCheckBox;
@@ -39,7 +40,7 @@ class TfMain : public QMainWindow, public Host {
     explicit TfMain(QStringList arguments, QWidget* parent = nullptr);
     ~TfMain() override;
 
-    MainModel& model() { return model_; }
+    Session& model() { return model_; }
     const StoredWindow& stored() const { return stored_; }
     // True once the start-up steps have run (at the first showing of the window).
     bool started() const { return started_; }
@@ -74,7 +75,7 @@ class TfMain : public QMainWindow, public Host {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    MainModel model_;
+    Session model_;
     HttpClient http_;  // the update server
     StoredWindow stored_;
     QStringList arguments_;
@@ -138,7 +139,7 @@ class TfMain : public QMainWindow, public Host {
 
     // Runs one operation of the model: never inside another, with the options as the
     // controls show them, and the widgets refreshed afterwards.
-    void runOperation(void (MainModel::*operation)());
+    void runOperation(void (*operation)(Session&, Host&));
     void setSource(const QString& path);
     void setPlaylist(const QString& path);
     void applyStoredGeometry();

@@ -30,18 +30,18 @@ QString qs(const std::string& s) {
 }  // namespace
 
 void TfMain::connectControls() {
-    const auto operation = [this](QPushButton* b, void (MainModel::*op)()) {
+    const auto operation = [this](QPushButton* b, void (*op)(Session&, Host&)) {
         connect(b, &QPushButton::clicked, this, [this, op] { runOperation(op); });
     };
-    operation(bReadEVO_, &MainModel::bReadEVOClick);
-    operation(bReadXPL_, &MainModel::bReadXPLClick);
-    operation(bDemux_, &MainModel::bDemuxClick);
-    operation(bRebuild_, &MainModel::bRebuildClick);
-    operation(bWriteChaps_, &MainModel::bWriteChapsClick);
-    operation(vtiPage_->bReadVTI, &MainModel::bReadVTIClick);
+    operation(bReadEVO_, &runs::read);
+    operation(bReadXPL_, &runs::readPlaylist);
+    operation(bDemux_, &runs::demux);
+    operation(bRebuild_, &runs::rebuild);
+    operation(bWriteChaps_, &runs::writeChapters);
+    operation(vtiPage_->bReadVTI, &runs::readVti);
     // Cancel is served while a run waits for events; it starts nothing itself.
-    connect(bCancel_, &QPushButton::clicked, this, [this] { model_.bCancelClick(); });
-    connect(bClear_, &QPushButton::clicked, this, [this] { model_.log.clear(); });
+    connect(bCancel_, &QPushButton::clicked, this, [this] { runs::cancel(model_, *this); });
+    connect(bClear_, &QPushButton::clicked, this, [this] { clearLog(); });
     connect(bCheckNew_, &QPushButton::clicked, this, &TfMain::bCheckNewClick);
     connect(bbEVO_, &QPushButton::clicked, this, &TfMain::bbEVOClick);
     connect(bbXPL_, &QPushButton::clicked, this, &TfMain::bbXPLClick);
@@ -84,10 +84,10 @@ void TfMain::connectControls() {
     };
 }
 
-void TfMain::runOperation(void (MainModel::*operation)()) {
-    if (model_.runActive() || closed_) return;
+void TfMain::runOperation(void (*operation)(Session&, Host&)) {
+    if (model_.runActive || closed_) return;
     pullOptions();
-    (model_.*operation)();
+    operation(model_, *this);
     pushState();
 }
 
@@ -97,38 +97,38 @@ void TfMain::cbFastCheckClick() {
 }
 
 void TfMain::setSource(const QString& path) {
-    model_.eEVOfile = path.toStdString();
-    model_.EVOadj();
+    model_.sourcePath = path.toStdString();
+    model_.sourceChanged();
     pushState();
 }
 
 void TfMain::setPlaylist(const QString& path) {
-    model_.eXPLfile = path.toStdString();
-    model_.XPLadj();
+    model_.playlistPath = path.toStdString();
+    model_.playlistChanged();
     pushState();
 }
 
 void TfMain::bbEVOClick() {
-    QFileDialog dialog(this, QStringLiteral("Choose the EVO file to demux"), qs(model_.evoDir));
+    QFileDialog dialog(this, QStringLiteral("Choose the EVO file to demux"), qs(model_.sourceDir));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QLatin1String(kSourceFilters));
     dialog.setNameFilters(QString::fromLatin1(kSourceFilters).split(QStringLiteral(";;")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     setSource(dialog.selectedFiles().first());
     if (bReadEVO_->isEnabled()) bReadEVO_->setFocus();
-    model_.Resetcbs();
+    model_.resetBoxes();
     pushState();
-    if (cbAutoRead_->isChecked()) runOperation(&MainModel::bReadEVOClick);
+    if (cbAutoRead_->isChecked()) runOperation(&runs::read);
 }
 
 void TfMain::bbXPLClick() {
-    QFileDialog dialog(this, QStringLiteral("Choose the playlist file"), qs(model_.xplDir));
+    QFileDialog dialog(this, QStringLiteral("Choose the playlist file"), qs(model_.playlistDir));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QLatin1String(kPlaylistFilter));
-    if (!model_.xplFileName.empty()) dialog.selectFile(qs(model_.xplFileName));
+    if (!model_.playlistName.empty()) dialog.selectFile(qs(model_.playlistName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     setPlaylist(dialog.selectedFiles().first());
-    if (cbAutoRead_->isChecked()) runOperation(&MainModel::bReadXPLClick);
+    if (cbAutoRead_->isChecked()) runOperation(&runs::readPlaylist);
 }
 
 void TfMain::bbWorkdirClick() {
@@ -138,15 +138,15 @@ void TfMain::bbWorkdirClick() {
 }
 
 void TfMain::WMDropFiles(const QStringList& files) {
-    if (files.isEmpty() || model_.runActive() || closed_) return;
+    if (files.isEmpty() || model_.runActive || closed_) return;
     const QString& first = files.first();
     const QString ext = QFileInfo(first).suffix().toUpper();
     if (ext == QLatin1String("EVO") || ext == QLatin1String("VOB")) {
         setSource(first);
-        if (cbAutoRead_->isChecked()) runOperation(&MainModel::bReadEVOClick);
+        if (cbAutoRead_->isChecked()) runOperation(&runs::read);
     } else if (ext == QLatin1String("XPL")) {
         setPlaylist(first);
-        if (cbAutoRead_->isChecked()) runOperation(&MainModel::bReadXPLClick);
+        if (cbAutoRead_->isChecked()) runOperation(&runs::readPlaylist);
     }
     // Anything else, an AOB too, is ignored without a message.
 }

@@ -56,19 +56,19 @@ std::vector<std::string> flatTree(const std::vector<XplTreeNode>& tree) {
 
 void TfMain::pushState() {
     // While a run is active nothing that would start another one can be used.
-    const bool idle = !model_.runActive();
+    const bool idle = !model_.runActive;
     const Buttons& b = model_.buttons;
-    eEVOfile_->setText(qs(model_.eEVOfile));
-    eXPLfile_->setText(qs(model_.eXPLfile));
-    bReadEVO_->setEnabled(b.bReadEVO && idle);
-    bReadXPL_->setEnabled(b.bReadXPL && idle);
-    bDemux_->setEnabled(b.bDemux && idle);
-    bRebuild_->setEnabled(b.bRebuild && idle);
-    bCancel_->setEnabled(b.bCancel);
-    bbEVO_->setEnabled(b.bbEVO && idle);
-    bbXPL_->setEnabled(b.bbXPL && idle);
-    bWriteChaps_->setEnabled(b.bWriteChaps && idle);
-    vtiPage_->bReadVTI->setEnabled(b.bReadVTI && idle);
+    eEVOfile_->setText(qs(model_.sourcePath));
+    eXPLfile_->setText(qs(model_.playlistPath));
+    bReadEVO_->setEnabled(b.readSource && idle);
+    bReadXPL_->setEnabled(b.readPlaylist && idle);
+    bDemux_->setEnabled(b.demux && idle);
+    bRebuild_->setEnabled(b.rebuild && idle);
+    bCancel_->setEnabled(b.cancel);
+    bbEVO_->setEnabled(b.chooseSource && idle);
+    bbXPL_->setEnabled(b.choosePlaylist && idle);
+    bWriteChaps_->setEnabled(b.writeChapters && idle);
+    vtiPage_->bReadVTI->setEnabled(b.readVti && idle);
     mirrorBoxes(cbVideo_, model_.boxes.video, idle);
     mirrorBoxes(cbAudio_, model_.boxes.audio, idle);
     mirrorBoxes(cbSub_, model_.boxes.sub, idle);
@@ -77,13 +77,13 @@ void TfMain::pushState() {
 }
 
 void TfMain::pushXpl() {
-    mirrorLines(mXPL_, model_.xpl.mXPL, shownXpl_);
-    mirrorLines(mChapter_, model_.xpl.mChapter, shownChapters_);
-    std::vector<std::string> tree = flatTree(model_.xpl.tvXPL);
+    mirrorLines(mXPL_, model_.playlist.mXPL, shownXpl_);
+    mirrorLines(mChapter_, model_.playlist.mChapter, shownChapters_);
+    std::vector<std::string> tree = flatTree(model_.playlist.tvXPL);
     if (tree == shownTree_) return;
     shownTree_ = std::move(tree);
     tvXPL_->clear();
-    for (const XplTreeNode& node : model_.xpl.tvXPL) {
+    for (const XplTreeNode& node : model_.playlist.tvXPL) {
         auto* top = new QTreeWidgetItem(tvXPL_, QStringList{qs(node.text)});
         for (const std::string& child : node.children) new QTreeWidgetItem(top, QStringList{qs(child)});
     }
@@ -91,27 +91,27 @@ void TfMain::pushXpl() {
 }
 
 void TfMain::pushOptions() {
-    const Options& o = model_.opt;
+    const Options& o = model_.options;
     const std::pair<QCheckBox*, bool> flags[] = {
-        {cbContinue_, o.cbContinue},     {cbFastCheck_, o.cbFastCheck}, {cbCountFr_, o.cbCountFr},
-        {cbDetails_, o.cbDetails},       {cbAutoRead_, o.cbAutoRead},   {cbAutoClear_, o.cbAutoClear},
-        {cbRBAdvanced_, o.cbRBAdvanced}, {cbAdjustPTS_, o.cbAdjustPTS}, {cbReadVTI_, o.cbReadVTI},
+        {cbContinue_, o.continueSequence},     {cbFastCheck_, o.fastCheck}, {cbCountFr_, o.countFrames},
+        {cbDetails_, o.details},       {cbAutoRead_, o.autoRead},   {cbAutoClear_, o.autoClear},
+        {cbRBAdvanced_, o.keepAdvancedPacks}, {cbAdjustPTS_, o.adjustPts}, {cbReadVTI_, o.readVti},
     };
     for (const auto& [box, value] : flags) {
         const QSignalBlocker block(box);
         box->setChecked(value);
     }
     const QSignalBlocker blockSize(ieFastSize_);
-    ieFastSize_->setValue(o.ieFastSize);
+    ieFastSize_->setValue(o.fastCheckMiB);
     for (QRadioButton* r : {rbNoAuto_, rbAutoDemux_, rbAutoRebuild_}) r->blockSignals(true);
     rbNoAuto_->setChecked(o.autoProcess == AutoProcess::None);
     rbAutoDemux_->setChecked(o.autoProcess == AutoProcess::Demux);
     rbAutoRebuild_->setChecked(o.autoProcess == AutoProcess::Rebuild);
     for (QRadioButton* r : {rbNoAuto_, rbAutoDemux_, rbAutoRebuild_}) r->blockSignals(false);
-    const std::pair<QLineEdit*, const std::string*> texts[] = {{eVideoExt_, &o.eVideoExt},
-                                                               {eAudioExt_, &o.eAudioExt},
-                                                               {eSubExt_, &o.eSubExt},
-                                                               {eWorkdir_, &o.eWorkdir}};
+    const std::pair<QLineEdit*, const std::string*> texts[] = {{eVideoExt_, &o.videoExtension},
+                                                               {eAudioExt_, &o.audioExtension},
+                                                               {eSubExt_, &o.subExtension},
+                                                               {eWorkdir_, &o.outputDir}};
     for (const auto& [edit, value] : texts) {
         const QSignalBlocker block(edit);
         edit->setText(qs(*value));
@@ -121,24 +121,24 @@ void TfMain::pushOptions() {
 }
 
 void TfMain::pullOptions() {
-    Options& o = model_.opt;
-    o.cbContinue = cbContinue_->isChecked();
-    o.cbFastCheck = cbFastCheck_->isChecked();
-    o.ieFastSize = ieFastSize_->value();
-    o.cbCountFr = cbCountFr_->isChecked();
-    o.cbDetails = cbDetails_->isChecked();
-    o.cbAutoRead = cbAutoRead_->isChecked();
-    o.cbAutoClear = cbAutoClear_->isChecked();
+    Options& o = model_.options;
+    o.continueSequence = cbContinue_->isChecked();
+    o.fastCheck = cbFastCheck_->isChecked();
+    o.fastCheckMiB = ieFastSize_->value();
+    o.countFrames = cbCountFr_->isChecked();
+    o.details = cbDetails_->isChecked();
+    o.autoRead = cbAutoRead_->isChecked();
+    o.autoClear = cbAutoClear_->isChecked();
     o.autoProcess = rbAutoDemux_->isChecked()     ? AutoProcess::Demux
                     : rbAutoRebuild_->isChecked() ? AutoProcess::Rebuild
                                                   : AutoProcess::None;
-    o.cbRBAdvanced = cbRBAdvanced_->isChecked();
-    o.cbAdjustPTS = cbAdjustPTS_->isChecked();
-    o.cbReadVTI = cbReadVTI_->isChecked();
-    o.eVideoExt = eVideoExt_->text().toStdString();
-    o.eAudioExt = eAudioExt_->text().toStdString();
-    o.eSubExt = eSubExt_->text().toStdString();
-    o.eWorkdir = eWorkdir_->text().toStdString();
+    o.keepAdvancedPacks = cbRBAdvanced_->isChecked();
+    o.adjustPts = cbAdjustPTS_->isChecked();
+    o.readVti = cbReadVTI_->isChecked();
+    o.videoExtension = eVideoExt_->text().toStdString();
+    o.audioExtension = eAudioExt_->text().toStdString();
+    o.subExtension = eSubExt_->text().toStdString();
+    o.outputDir = eWorkdir_->text().toStdString();
 }
 
 void TfMain::pullBoxTick(QCheckBox* box) {
@@ -149,7 +149,7 @@ void TfMain::pullBoxTick(QCheckBox* box) {
     find(cbVideo_, model_.boxes.video);
     find(cbAudio_, model_.boxes.audio);
     find(cbSub_, model_.boxes.sub);
-    model_.cbVideoClick();
+    model_.updateRunButtons();
     pushState();
 }
 

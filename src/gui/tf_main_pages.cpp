@@ -208,7 +208,7 @@ QWidget* TfMain::buildOptionsPage() {
     cbContinue_ = option("cbContinue", "Continue with the next EVO", reading);
     cbFastCheck_ = option("cbFastCheck", "Fast EVO checking", reading);
     ieFastSize_ = named(new QSpinBox(reading), "ieFastSize");
-    ieFastSize_->setRange(0, kMaxFastSize);
+    ieFastSize_->setRange(0, kMaxFastCheckMiB);
     ieFastSize_->setSuffix(QStringLiteral(" MB"));
     ieFastSize_->setToolTip(QStringLiteral("A fast check reads this much of each file"));
     auto* fast = new QHBoxLayout;

@@ -26,7 +26,7 @@ void TfMain::versionStartup(QSettings& store, bool storeRead) {
 }
 
 void TfMain::bCheckNewClick() {
-    if (model_.runActive() || closed_) return;
+    if (model_.runActive || closed_) return;
     const auto chooseFile = [this](const std::string& name,
                                    const std::string& title) -> std::optional<std::string> {
         QFileDialog sdDownfile(this, QString::fromStdString(title));
@@ -41,7 +41,8 @@ void TfMain::bCheckNewClick() {
     // A click that arrives while the check waits for the server must not start a
     // second one.
     bCheckNew_->setEnabled(false);
-    checkNewVersion(model_.log, *this, http_, chooseFile, updateServerBase(), stored_.serial,
+    MessageLog log(*this);
+    checkNewVersion(log, *this, http_, chooseFile, updateServerBase(), stored_.serial,
                     stored_.counter);
     bCheckNew_->setEnabled(true);
 }

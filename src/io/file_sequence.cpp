@@ -8,6 +8,9 @@
 namespace quarnel {
 namespace {
 
+constexpr int kMaxSequenceFiles = 100;  // a sequence counts by single digits; this only bounds loops
+constexpr const char* kMergedSuffix = "_MERGED";
+
 size_t nameStart(const std::string& path) {
     const size_t sep = path.find_last_of(kPathSeparator);
     return sep == std::string::npos ? 0 : sep + 1;
@@ -23,7 +26,7 @@ std::string raised(const std::string& folder, const std::string& file, size_t at
 
 }  // namespace
 
-std::string CutExt(const std::string& name) {
+std::string withoutExtension(const std::string& name) {
     const size_t dot = name.find_last_of('.');
     if (dot == std::string::npos || dot < nameStart(name)) return name;
     return name.substr(0, dot);
@@ -42,7 +45,7 @@ std::string upperExtension(const std::string& path) {
     return ext;
 }
 
-std::string getnext(const std::string& name) {
+std::string nextInSequence(const std::string& name) {
     const std::string folder = folderOf(name);
     const std::string file = nameOf(name);
     std::string result;
@@ -58,10 +61,25 @@ std::string getnext(const std::string& name) {
             if (auto c = raised(folder, file, u - 1, '0'); !c.empty()) result = c;
     }
     if (result.empty()) {
-        const std::string divide = folder + CutExt(file) + "_Divide.EVO";
+        const std::string divide = folder + withoutExtension(file) + "_Divide.EVO";
         if (fileExists(divide)) result = divide;
     }
     return result;
+}
+
+std::vector<std::string> sequenceFrom(const std::string& first, bool follow) {
+    std::vector<std::string> files{first};
+    while (follow && int(files.size()) < kMaxSequenceFiles) {
+        std::string next = nextInSequence(files.back());
+        if (next.empty()) break;
+        files.push_back(std::move(next));
+    }
+    return files;
+}
+
+std::string outputBaseName(const std::string& source, bool follow) {
+    const std::string base = withoutExtension(nameOf(source));
+    return follow && !nextInSequence(source).empty() ? base + kMergedSuffix : base;
 }
 
 }  // namespace quarnel

@@ -3,13 +3,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quarnel {
 
 constexpr char kPathSeparator = '/';
 
 // The name without its extension: the text from the last "." after the last separator is cut.
-std::string CutExt(const std::string& name);
+std::string withoutExtension(const std::string& name);
 // The folder part of a path, ending with its separator ("" when there is none).
 std::string folderOf(const std::string& path);
 // The name part of a path.
@@ -18,6 +19,13 @@ std::string nameOf(const std::string& path);
 std::string upperExtension(const std::string& path);
 
 // The full name of the file that follows `name` in its sequence, or "" when none exists.
-std::string getnext(const std::string& name);
+std::string nextInSequence(const std::string& name);
+
+// `first` and, when `follow`, the files that follow it, as a run will meet them.
+std::vector<std::string> sequenceFrom(const std::string& first, bool follow);
+
+// The name a run's outputs are named after: the source's name without its extension, with
+// "_MERGED" when the run goes on with the files that follow it.
+std::string outputBaseName(const std::string& source, bool follow);
 
 }  // namespace quarnel

@@ -2,25 +2,26 @@
 // every line ended by CR LF.
 #include <string>
 
-#include "runs/run_guard.h"
-#include "app/main_model.h"
+#include "runs/operations.h"
+#include "runs/run_support.h"
 
-namespace quarnel {
+namespace quarnel::runs {
 
-void MainModel::bWriteChapsClick() {
-    if (runActive_) return;
-    RunGuard guard(runActive_);
-    lastError_.clear();
-    buttons.bWriteChaps = false;
+void writeChapters(Session& session, Host& host) {
+    if (session.runActive) return;
+    RunGuard guard(session.runActive);
+    session.lastError.clear();
+    session.buttons.writeChapters = false;
+    MessageLog log(host);
     OutputFile out;
     try {
         // The file is named after the EVO file; without one it would be a bare ".chapters.txt".
-        if (evoBaseName.empty())
+        if (session.baseName.empty())
             throw QuarnelError(
                 "No EVO file is chosen: the chapter file is named after it. Choose the EVO file first.");
-        const std::string name = outputBase() + ".chapters.txt";
+        const std::string name = session.outputBase() + ".chapters.txt";
         out.create(name);
-        for (const std::string& line : xpl.mChapter) {
+        for (const std::string& line : session.playlist.mChapter) {
             out.write(std::span(reinterpret_cast<const uint8_t*>(line.data()), line.size()));
             out.write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("\r\n"), 2));
         }
@@ -28,10 +29,10 @@ void MainModel::bWriteChapsClick() {
         log.log("Chapters info writed to " + name);
     } catch (const std::exception& e) {
         out.closeQuietly();
-        lastError_ = e.what();
-        host_.showError(lastError_);
+        session.lastError = e.what();
+        host.showError(session.lastError);
     }
-    buttons.bWriteChaps = true;
+    session.buttons.writeChapters = true;
 }
 
-}  // namespace quarnel
+}  // namespace quarnel::runs

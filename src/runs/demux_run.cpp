@@ -1,49 +1,72 @@
 // The Demux run: one output file per ticked box, then every file of the source sequence
 // through the demux pass, appending each ticked stream's payload to its file.
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "io/file_sequence.h"
-#include "runs/run_guard.h"
-#include "app/main_model.h"
+#include "runs/operations.h"
+#include "runs/pack_pass.h"
+#include "runs/run_support.h"
 
-namespace quarnel {
+namespace quarnel::runs {
 namespace {
 
-constexpr int kMaxSequenceFiles = 100;  // a sequence counts by single digits; this only bounds loops
+class DemuxRun {
+  public:
+    DemuxRun(Session& session, Host& host) : s_(session), host_(host), log_(host), frames_(session.run) {}
 
-// The source file and the files that follow it, as the sequence loop will meet them.
-std::vector<std::string> sequenceFrom(const std::string& first, bool follow) {
-    std::vector<std::string> files{first};
-    while (follow && int(files.size()) < kMaxSequenceFiles) {
-        std::string next = getnext(files.back());
-        if (next.empty()) break;
-        files.push_back(std::move(next));
+    void run() {
+        if (s_.runActive) return;
+        RunGuard guard(s_.runActive);
+        s_.lastError.clear();
+        s_.buttons.demux = s_.buttons.rebuild = false;
+        const Buttons before = s_.buttons;
+        Buttons& b = s_.buttons;
+        b.readSource = b.readPlaylist = b.readVti = b.chooseSource = b.choosePlaylist = false;
+        host_.showPage(Page::Status);
+        s_.run.endPtmSum = 0;
+        frames_.reset();
+        s_.run.videoDurationSum = 0;
+        s_.run.busy = true;
+        s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
+
+        try {
+            createOutputs(sequenceFrom(s_.sourcePath, s_.options.continueSequence));
+            const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
+            const PassInput in{s_, host_, log_, input_, buffer.get(), frames_, &outputs_};
+            forEachSourceFile(s_, log_, input_, s_.sourcePath, Opening{}, [&](const std::string& file) {
+                log_.log(fileSizeLine(input_.size()));
+                log_.log("Demuxing " + nameOf(file));
+                log_.slog("Demuxing " + nameOf(file), 0);
+                passOverFile(Pass::Demux, in);
+            });
+            // Closing writes what is still buffered: a full disk shows here too.
+            outputs_.close();
+        } catch (const std::exception& e) {
+            s_.lastError = e.what();
+            log_.log("[re]" + s_.lastError + "[/re]");
+        }
+        input_.close();
+        outputs_.closeQuietly();
+
+        logDone(log_);
+        statusReady(log_);
+        reportFrames(s_.run, log_, false);
+        restoreStartButtons(s_, before);
+        s_.run.busy = false;
     }
-    return files;
-}
 
-}  // namespace
+  private:
+    Session& s_;
+    Host& host_;
+    MessageLog log_;
+    FrameCounter frames_;
+    InputFile input_;
+    StreamOutputs outputs_;
 
-void MainModel::bDemuxClick() {
-    if (runActive_) return;
-    RunGuard guard(runActive_);
-    lastError_.clear();
-    buttons.bDemux = buttons.bRebuild = false;
-    const Buttons before = buttons;
-    buttons.bReadEVO = buttons.bReadXPL = buttons.bReadVTI = buttons.bbEVO = buttons.bbXPL = false;
-    host_.showPage(Page::Status);
-    run.endPtmSum = 0;
-    resetFrameCounting();
-    run.videoDurationSum = 0;
-    evoBaseName = CutExt(evoFileName);
-    std::string file = eEVOfile;
-    run.busy = true;
-    if (opt.cbContinue && !getnext(file).empty()) evoBaseName += "_MERGED";
-    const std::string base = outputBase();
-
-    try {
-        const std::vector<std::string> sources = sequenceFrom(file, opt.cbContinue);
+    // One output per ticked box, named BASE.CAPTION.EXT; none may be a file of the sequence.
+    void createOutputs(const std::vector<std::string>& sources) {
+        const std::string base = s_.outputBase();
         const auto create = [&](OutputFile& out, const StreamBox& box, const std::string& ext) {
             if (!box.ticked) return;
             const std::string name = base + "." + box.caption + "." + ext;
@@ -52,40 +75,17 @@ void MainModel::bDemuxClick() {
                     throw QuarnelError("Cannot create file \"" + name +
                                        "\". It is a source file of this run and is left as it is.");
             out.create(name);
-            log.log("Creating " + name);
+            log_.log("Creating " + name);
         };
-        for (int k = 0; k < kUsedVideoBoxes; ++k) create(videoOut_[k], boxes.video[k], opt.eVideoExt);
-        for (int k = 0; k < kAudioBoxes; ++k) create(audioOut_[k], boxes.audio[k], opt.eAudioExt);
-        for (int k = 0; k < kSubBoxes; ++k) create(subOut_[k], boxes.sub[k], opt.eSubExt);
-
-        for (;;) {
-            log.log("Opening file [b]" + nameOf(file) + "[/b]");
-            log.slog("Opening", 0);
-            currentFile_ = file;
-            input_.open(file);
-            log.log("File size: " + std::to_string(input_.size() / 1048576) + " Mbytes.");
-            log.log("Demuxing " + nameOf(file));
-            log.slog("Demuxing " + nameOf(file), 0);
-            demux(1);
-            file = getnext(file);
-            if (file.empty() || !opt.cbContinue || run.cancel) break;
-        }
-        // Closing writes what is still buffered: a full disk shows here too.
-        for (auto& o : videoOut_) o.close();
-        for (auto& o : audioOut_) o.close();
-        for (auto& o : subOut_) o.close();
-    } catch (const std::exception& e) {
-        lastError_ = e.what();
-        log.log("[re]" + lastError_ + "[/re]");
+        const Options& o = s_.options;
+        for (int k = 0; k < kUsedVideoBoxes; ++k) create(outputs_.video[k], s_.boxes.video[k], o.videoExtension);
+        for (int k = 0; k < kAudioBoxes; ++k) create(outputs_.audio[k], s_.boxes.audio[k], o.audioExtension);
+        for (int k = 0; k < kSubBoxes; ++k) create(outputs_.sub[k], s_.boxes.sub[k], o.subExtension);
     }
-    input_.close();
-    closeOutputs();
+};
 
-    logDone();
-    statusReady();
-    logframes(false);
-    restoreStartButtons(before);
-    run.busy = false;
-}
+}  // namespace
 
-}  // namespace quarnel
+void demux(Session& session, Host& host) { DemuxRun(session, host).run(); }
+
+}  // namespace quarnel::runs

@@ -1,17 +1,17 @@
 // The playlist reader: VPLST000.XPL as a tag list, the tree of the title that plays the
 // current EVO file, its chapter list, and stream boxes named after the playlist.
 #include <array>
+#include <memory>
 #include <string>
 
 #include "formats/safe_name.h"
 #include "formats/xpl_attributes.h"
 #include "formats/xpl_tag_scan.h"
 #include "formats/xpl_title.h"
-#include "io/file_sequence.h"
-#include "runs/run_guard.h"
-#include "app/main_model.h"
+#include "runs/operations.h"
+#include "runs/run_support.h"
 
-namespace quarnel {
+namespace quarnel::runs {
 namespace {
 
 // A playlist is a few hundred kilobytes; anything far larger is not one, and its tag list
@@ -41,7 +41,7 @@ struct Complaints {
 
 class PlaylistRead {
   public:
-    explicit PlaylistRead(MainModel& m) : m_(m) {}
+    PlaylistRead(Session& session, MessageLog& log) : s_(session), log_(log) {}
 
     // The attribute items that a completed tag line defines.
     void takeItems(const std::string& line) {
@@ -72,7 +72,7 @@ class PlaylistRead {
 
     // The tree and the stream boxes from the tag list.
     void scanTitle() {
-        PlaylistView& v = m_.xpl;
+        PlaylistView& v = s_.playlist;
         v.tvXPL.clear();
         for (const char* node : kXplTreeNodes) v.tvXPL.push_back({node, {}});
         auto& info = v.tvXPL[kInfoNode].children;
@@ -94,24 +94,25 @@ class PlaylistRead {
     }
 
   private:
-    MainModel& m_;
+    Session& s_;
+    MessageLog& log_;
     Lookups d_;
     Complaints c_;
 
     std::array<std::string, kAttributeEntries>& table(int kind) {
-        return kind == kVideo ? m_.xpl.videoAttr : kind == kAudio ? m_.xpl.audioAttr : m_.xpl.subAttr;
+        return kind == kVideo ? s_.playlist.videoAttr : kind == kAudio ? s_.playlist.audioAttr : s_.playlist.subAttr;
     }
     std::array<int32_t, kVideoSlots>& slotsOf16(int kind) {
-        return kind == kVideo ? m_.table.video : m_.table.audio;
+        return kind == kVideo ? s_.table.video : s_.table.audio;
     }
     int32_t& slot(int kind, int n) {
-        return kind == kSub ? m_.table.sub[size_t(n)] : slotsOf16(kind)[size_t(n)];
+        return kind == kSub ? s_.table.sub[size_t(n)] : slotsOf16(kind)[size_t(n)];
     }
 
     void complain(bool& said, const std::string& text) {
         if (said) return;
         said = true;
-        m_.log.log("[re]" + text + "[/re]");
+        log_.log("[re]" + text + "[/re]");
     }
 
     void takeStream(const std::string& line, int kind) {
@@ -141,11 +142,11 @@ class PlaylistRead {
             getattr(line, "description", d_.description[kind]);
             name = safeNamePart(codec + ".s" + zeropad(n, 2) + "." + d_.description[kind]);
         }
-        m_.xpl.tvXPL[size_t(kVideoNode + kind)].children.push_back(name);
-        m_.log.log(name + " found!");
-        StreamBox* box = kind == kVideo   ? (n == 0 ? &m_.boxes.video[0] : nullptr)
-                         : kind == kAudio ? &m_.boxes.audio[size_t(n)]
-                                          : &m_.boxes.sub[size_t(n)];
+        s_.playlist.tvXPL[size_t(kVideoNode + kind)].children.push_back(name);
+        log_.log(name + " found!");
+        StreamBox* box = kind == kVideo   ? (n == 0 ? &s_.boxes.video[0] : nullptr)
+                         : kind == kAudio ? &s_.boxes.audio[size_t(n)]
+                                          : &s_.boxes.sub[size_t(n)];
         if (!box) return;  // video streams after the first appear in the tree and the log only
         box->enabled = box->ticked = true;
         box->caption = name;
@@ -159,76 +160,97 @@ class PlaylistRead {
         getattr(line, "displayName", name);
         getattr(line, "titleTimeBegin", begin);
         if (begin.empty()) {
-            m_.log.log("[re]Chapter \"" + name +
+            log_.log("[re]Chapter \"" + name +
                        "\" has no titleTimeBegin: left out of the chapter list.[/re]");
             return;
         }
-        m_.xpl.tvXPL[kChapterNode].children.push_back(begin + ": " + name);
+        s_.playlist.tvXPL[kChapterNode].children.push_back(begin + ": " + name);
         const std::string number = zeropad(chapter, 2);
-        m_.xpl.mChapter.push_back("CHAPTER" + number + "=" + chapterTime(begin));
-        m_.xpl.mChapter.push_back("CHAPTER" + number + "NAME=" + name);
+        s_.playlist.mChapter.push_back("CHAPTER" + number + "=" + chapterTime(begin));
+        s_.playlist.mChapter.push_back("CHAPTER" + number + "NAME=" + name);
         ++chapter;
+    }
+};
+
+class PlaylistRun {
+  public:
+    PlaylistRun(Session& session, Host& host) : s_(session), host_(host), log_(host) {}
+
+    void run() {
+        if (s_.runActive) return;
+        RunGuard guard(s_.runActive);
+        s_.lastError.clear();
+        s_.resetBoxes();
+        Buttons& b = s_.buttons;
+        b.readPlaylist = b.chooseSource = b.choosePlaylist = false;
+        const bool readSourceWasEnabled = b.readSource;
+        b.readSource = false;
+        host_.showPage(Page::Xpl);
+
+        const auto restoreButtons = [&] {
+            b.readPlaylist = b.chooseSource = b.choosePlaylist = true;
+            b.readSource = readSourceWasEnabled;
+            b.writeChapters = !s_.playlist.mChapter.empty();
+            s_.updateRunButtons();
+        };
+        PlaylistRead reader(s_, log_);
+        try {
+            readTags(reader);
+        } catch (const std::exception& e) {
+            input_.close();
+            s_.lastError = e.what();
+            statusReady(log_);
+            restoreButtons();
+            host_.showError(s_.lastError);
+            return;
+        }
+
+        // The id tables now mark the streams the playlist lists, until a Read run fills them again.
+        s_.table.video.fill(-1);
+        s_.table.audio.fill(-1);
+        s_.table.sub.fill(-1);
+        s_.tableFromPlaylist = true;
+        trimToTitle(s_.playlist.mXPL, withoutExtension(nameOf(s_.sourcePath)));
+        reader.scanTitle();
+
+        logDone(log_);
+        statusReady(log_);
+        restoreButtons();
+    }
+
+  private:
+    Session& s_;
+    Host& host_;
+    MessageLog log_;
+    InputFile input_;
+
+    // The playlist's tags into the tag list, and the attribute items they define.
+    void readTags(PlaylistRead& reader) {
+        PlaylistView& v = s_.playlist;
+        input_.open(s_.playlistPath);
+        log_.log("Open " + s_.playlistName);
+        log_.log("Filesize: " + std::to_string(input_.size()) + " bytes");
+        v.mXPL.clear();
+        v.mChapter.clear();
+        if (input_.size() > kMaxPlaylistSize)
+            throw QuarnelError("\"" + s_.playlistPath + "\" is " + std::to_string(input_.size()) +
+                               " bytes long, too long for a playlist.");
+        const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
+        TagScan scan;
+        while (input_.position() < input_.size()) {
+            const size_t got = input_.read(buffer.get(), kReadBufferSize);
+            if (got == 0) break;
+            const size_t before = v.mXPL.size();
+            scanTags(scan, std::span<const uint8_t>(buffer.get(), got), v.mXPL);
+            for (size_t k = before; k < v.mXPL.size(); ++k) reader.takeItems(v.mXPL[k]);
+            log_.slog(std::to_string(input_.position()) + "/" + std::to_string(input_.size()) + " bytes", 1);
+        }
+        input_.close();
     }
 };
 
 }  // namespace
 
-void MainModel::bReadXPLClick() {
-    if (runActive_) return;
-    RunGuard guard(runActive_);
-    lastError_.clear();
-    Resetcbs();
-    buttons.bReadXPL = buttons.bbEVO = buttons.bbXPL = false;
-    const bool readEvoWasEnabled = buttons.bReadEVO;
-    buttons.bReadEVO = false;
-    host_.showPage(Page::Xpl);
+void readPlaylist(Session& session, Host& host) { PlaylistRun(session, host).run(); }
 
-    const auto restoreButtons = [&] {
-        buttons.bReadXPL = buttons.bbEVO = buttons.bbXPL = true;
-        buttons.bReadEVO = readEvoWasEnabled;
-        buttons.bWriteChaps = !xpl.mChapter.empty();
-        cbVideoClick();
-    };
-    PlaylistRead reader(*this);
-    try {
-        input_.open(eXPLfile);
-        log.log("Open " + xplFileName);
-        log.log("Filesize: " + std::to_string(input_.size()) + " bytes");
-        xpl.mXPL.clear();
-        xpl.mChapter.clear();
-        if (input_.size() > kMaxPlaylistSize)
-            throw QuarnelError("\"" + eXPLfile + "\" is " + std::to_string(input_.size()) +
-                               " bytes long, too long for a playlist.");
-        TagScan scan;
-        while (input_.position() < input_.size()) {
-            const size_t got = input_.read(buffer_.get(), kReadBufferSize);
-            if (got == 0) break;
-            const size_t before = xpl.mXPL.size();
-            scanTags(scan, std::span<const uint8_t>(buffer_.get(), got), xpl.mXPL);
-            for (size_t k = before; k < xpl.mXPL.size(); ++k) reader.takeItems(xpl.mXPL[k]);
-            log.slog(std::to_string(input_.position()) + "/" + std::to_string(input_.size()) + " bytes", 1);
-        }
-        input_.close();
-    } catch (const std::exception& e) {
-        input_.close();
-        lastError_ = e.what();
-        statusReady();
-        restoreButtons();
-        host_.showError(lastError_);
-        return;
-    }
-
-    // The id tables now mark the streams the playlist lists, until a Read run fills them again.
-    table.video.fill(-1);
-    table.audio.fill(-1);
-    table.sub.fill(-1);
-    tableFromPlaylist = true;
-    trimToTitle(xpl.mXPL, CutExt(nameOf(eEVOfile)));
-    reader.scanTitle();
-
-    logDone();
-    statusReady();
-    restoreButtons();
-}
-
-}  // namespace quarnel
+}  // namespace quarnel::runs

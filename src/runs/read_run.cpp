@@ -1,26 +1,26 @@
 // The Read run: every file of the source sequence through the analysis pass, then the stream
 // boxes for the streams found, "Done." and the frame report.
 #include <cstdio>
+#include <memory>
 #include <string>
 
-#include "io/file_sequence.h"
-#include "runs/run_guard.h"
-#include "formats/stream_names.h"
-#include "app/main_model.h"
+#include "runs/operations.h"
+#include "runs/pack_pass.h"
+#include "runs/run_support.h"
 
-namespace quarnel {
+namespace quarnel::runs {
 namespace {
 
+// Each slot that holds a stream gets its box enabled and ticked, captioned with the stream's
+// kind and the slot number in `digits` digits.
 template <size_t N>
-void offerStreams(std::array<StreamBox, N>& boxes, const int32_t* ids, size_t count,
-                  void (*kindName)(int32_t, std::string&), int digits) {
+void offerStreams(std::array<StreamBox, N>& boxes, const int32_t* ids, size_t count, StreamKind kind, int digits) {
     for (size_t k = 0; k < count; ++k) {
         StreamBox& box = boxes[k];
         box.enabled = ids[k] > -1;
         box.ticked = box.enabled;
         if (!box.ticked) continue;
-        std::string name;
-        kindName(ids[k], name);
+        const std::string name = captionOf(kind, ids[k]);
         if (name.empty()) continue;
         char suffix[8];
         std::snprintf(suffix, sizeof suffix, ".%0*zu", digits, k);
@@ -28,77 +28,87 @@ void offerStreams(std::array<StreamBox, N>& boxes, const int32_t* ids, size_t co
     }
 }
 
+class ReadRun {
+  public:
+    ReadRun(Session& session, Host& host) : s_(session), host_(host), log_(host), frames_(session.run) {}
+
+    // True when the run read every file it was to read.
+    bool run() {
+        s_.lastError.clear();
+        if (s_.options.autoClear) log_.clear();
+        Buttons& b = s_.buttons;
+        b.readSource = false;
+        const bool readPlaylistWasEnabled = b.readPlaylist;
+        b.readPlaylist = b.demux = b.rebuild = b.chooseSource = b.choosePlaylist = false;
+        b.readVti = false;
+        s_.resetBoxes();
+        host_.showPage(Page::Status);
+        frames_.reset();
+        s_.run.earliestFirstPts = kNoPts;
+        s_.run.firstPtm = 0;
+        s_.run.endPtmSum = 0;  // the sum of this run's end PTMs, which a Rebuild takes over
+        s_.run.videoDurationSum = 0;
+        s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
+
+        const auto restoreButtons = [&] {
+            b.readSource = b.chooseSource = b.choosePlaylist = b.readVti = true;
+            b.readPlaylist = readPlaylistWasEnabled;
+            s_.updateRunButtons();
+        };
+        std::string next;
+        try {
+            const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
+            const PassInput in{s_, host_, log_, input_, buffer.get(), frames_, nullptr};
+            const Opening opening{.dotFirst = s_.options.details, .statusOpening = false};
+            next = forEachSourceFile(s_, log_, input_, s_.sourcePath, opening, [&](const std::string& file) {
+                log_.log("Reading...");
+                log_.slog("Reading " + nameOf(file) + " ", 0);
+                log_.log(fileSizeLine(input_.size()));
+                passOverFile(Pass::Analyse, in);
+            });
+        } catch (const std::exception& e) {
+            input_.close();
+            s_.lastError = e.what();
+            statusReady(log_);
+            restoreButtons();
+            host_.showError(s_.lastError);
+            return false;
+        }
+        input_.close();
+        s_.tableFromPlaylist = false;
+
+        offerStreams(s_.boxes.video, s_.table.video.data(), kUsedVideoBoxes, StreamKind::Video, 1);
+        offerStreams(s_.boxes.audio, s_.table.audio.data(), kAudioBoxes, StreamKind::Audio, 2);
+        offerStreams(s_.boxes.sub, s_.table.sub.data(), kSubBoxes, StreamKind::Subpicture, 2);
+
+        logDone(log_);
+        statusReady(log_);
+        reportFrames(s_.run, log_, next == s_.sourcePath);
+        restoreButtons();
+        return true;
+    }
+
+  private:
+    Session& s_;
+    Host& host_;
+    MessageLog log_;
+    FrameCounter frames_;
+    InputFile input_;
+};
+
 }  // namespace
 
-void MainModel::bReadEVOClick() {
-    if (runActive_) return;
+void read(Session& session, Host& host) {
+    if (session.runActive) return;
     bool finished = false;
     {
-        RunGuard guard(runActive_);
-        finished = readRun();
+        RunGuard guard(session.runActive);
+        finished = ReadRun(session, host).run();
     }
     if (!finished) return;
-    if (opt.autoProcess == AutoProcess::Demux) bDemuxClick();
-    if (opt.autoProcess == AutoProcess::Rebuild) bRebuildClick();
-    if (opt.cbReadVTI) bReadVTIClick();
+    if (session.options.autoProcess == AutoProcess::Demux) demux(session, host);
+    if (session.options.autoProcess == AutoProcess::Rebuild) rebuild(session, host);
+    if (session.options.readVti) readVti(session, host);
 }
 
-bool MainModel::readRun() {
-    lastError_.clear();
-    if (opt.cbAutoClear) log.clear();
-    buttons.bReadEVO = false;
-    const bool readXplWasEnabled = buttons.bReadXPL;
-    buttons.bReadXPL = buttons.bDemux = buttons.bRebuild = buttons.bbEVO = buttons.bbXPL = false;
-    buttons.bReadVTI = false;
-    Resetcbs();
-    host_.showPage(Page::Status);
-    resetFrameCounting();
-    run.earliestFirstPts = kNoPts;
-    run.firstPtm = 0;
-    run.endPtmSum = 0;  // the sum of this run's end PTMs, which a Rebuild takes over
-    evoBaseName = CutExt(evoFileName);
-    run.videoDurationSum = 0;
-    std::string file = eEVOfile;
-    if (opt.cbContinue && !getnext(file).empty()) evoBaseName += "_MERGED";
-
-    const auto restoreButtons = [&] {
-        buttons.bReadEVO = buttons.bbEVO = buttons.bbXPL = buttons.bReadVTI = true;
-        buttons.bReadXPL = readXplWasEnabled;
-        cbVideoClick();
-    };
-    try {
-        for (;;) {
-            if (opt.cbDetails) log.log(".");
-            log.log("Opening file [b]" + nameOf(file) + "[/b]");
-            currentFile_ = file;
-            input_.open(file);
-            log.log("Reading...");
-            log.slog("Reading " + nameOf(file) + " ", 0);
-            log.log("File size: " + std::to_string(input_.size() / 1048576) + " Mbytes.");
-            demux(0);
-            file = getnext(file);
-            if (file.empty() || !opt.cbContinue || run.cancel) break;
-        }
-    } catch (const std::exception& e) {
-        input_.close();
-        lastError_ = e.what();
-        statusReady();
-        restoreButtons();
-        host_.showError(lastError_);
-        return false;
-    }
-    input_.close();
-    tableFromPlaylist = false;
-
-    offerStreams(boxes.video, table.video.data(), kUsedVideoBoxes, VideoKind, 1);
-    offerStreams(boxes.audio, table.audio.data(), kAudioBoxes, AudioKind, 2);
-    offerStreams(boxes.sub, table.sub.data(), kSubBoxes, SubpictureKind, 2);
-
-    logDone();
-    statusReady();
-    logframes(file == eEVOfile);
-    restoreButtons();
-    return true;
-}
-
-}  // namespace quarnel
+}  // namespace quarnel::runs

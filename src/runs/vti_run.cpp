@@ -5,10 +5,10 @@
 
 #include "formats/byte_readers.h"
 #include "formats/vti_file.h"
-#include "runs/run_guard.h"
-#include "app/main_model.h"
+#include "runs/operations.h"
+#include "runs/run_support.h"
 
-namespace quarnel {
+namespace quarnel::runs {
 namespace {
 
 std::string upperCased(std::string s) {
@@ -41,30 +41,33 @@ void logOutOfRange(MessageLog& log, const std::vector<VtsEvobAtr>& attributes,
 
 }  // namespace
 
-void MainModel::bReadVTIClick() {
-    if (!opt.cbReadVTI || runActive_) return;
-    RunGuard guard(runActive_);
-    lastError_.clear();
-    const std::string path = evoDir + kVtiFileName;
+void readVti(Session& session, Host& host) {
+    if (!session.options.readVti || session.runActive) return;
+    RunGuard guard(session.runActive);
+    session.lastError.clear();
+    MessageLog log(host);
+    InputFile input;
+    VtiView& vti = session.vti;
+    const std::string path = session.sourceDir + kVtiFileName;
     if (!fileExists(path)) {
         log.log("HVA00001.VTI not found");
         return;
     }
     log.log("Reading [b]" + std::string(kVtiFileName) + "[/b]");
     try {
-        input_.open(path);
-        if (readstring(input_, kVtiIdentifierSize) == kVtiIdentifier) {
-            const VtiTableSectors sectors = readVtiHeader(input_);
-            const uint16_t n = readVtsEvobAtrTable(input_, sectors.attributes);
+        input.open(path);
+        if (readstring(input, kVtiIdentifierSize) == kVtiIdentifier) {
+            const VtiTableSectors sectors = readVtiHeader(input);
+            const uint16_t n = readVtsEvobAtrTable(input, sectors.attributes);
             log.log(std::to_string(n) + " VTS_EVOB_ATRs found.");
             std::vector<VtsEvobAtr> attributes;
             attributes.reserve(n);
-            for (unsigned i = 0; i < n; ++i) attributes.push_back(readVtsEvobAtr(input_));
-            const uint32_t m = readVtsEvobiTable(input_, sectors.information);
+            for (unsigned i = 0; i < n; ++i) attributes.push_back(readVtsEvobAtr(input));
+            const uint32_t m = readVtsEvobiTable(input, sectors.information);
             log.log(std::to_string(m) + " VTS_EVOBIs found.");
             std::vector<VtsEvobi> evobs;
             evobs.reserve(m);
-            for (uint32_t j = 0; j < m; ++j) evobs.push_back(readVtsEvobi(input_));
+            for (uint32_t j = 0; j < m; ++j) evobs.push_back(readVtsEvobi(input));
             logOutOfRange(log, attributes, evobs);
 
             // Both tables read whole: they replace what an earlier read left.
@@ -73,7 +76,7 @@ void MainModel::bReadVTIClick() {
             vti.cbAttrNo.selected = -1;
             vti.cbEVOname.items.clear();
             vti.cbEVOname.selected = -1;
-            const std::string current = upperCased(evoFileName);
+            const std::string current = upperCased(session.sourceName);
             for (uint32_t j = 0; j < m; ++j) {
                 vti.cbEVOname.items.push_back(evobs[j].name);
                 if (upperCased(evobs[j].name) == current) vti.cbEVOname.selected = int(j);
@@ -84,18 +87,18 @@ void MainModel::bReadVTIClick() {
             log.log("[re]" + std::string(kVtiFileName) + " does not begin with " + kVtiIdentifier +
                     "; nothing read from it.[/re]");
         }
-        input_.close();
+        input.close();
     } catch (const std::exception& e) {
-        input_.close();
-        lastError_ = e.what();
-        statusReady();
-        host_.showError(lastError_);
+        input.close();
+        session.lastError = e.what();
+        statusReady(log);
+        host.showError(session.lastError);
         return;
     }
     if (vti.cbEVOname.selected < 0 && !vti.cbEVOname.items.empty()) vti.cbEVOname.selected = 0;
     vti.cbEVOnameChange();
-    logDone();
-    statusReady();
+    logDone(log);
+    statusReady(log);
 }
 
-}  // namespace quarnel
+}  // namespace quarnel::runs

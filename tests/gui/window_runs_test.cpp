@@ -131,7 +131,7 @@ class WindowRuns : public QObject {
         QVERIFY(cancelled > 0);
         QCOMPARE(lines.count(QStringLiteral("Cancelled.")), 1);
         QVERIFY(lines.indexOf(QStringLiteral("Done."), cancelled) > cancelled);
-        QVERIFY(!w->model().runActive());
+        QVERIFY(!w->model().runActive);
         QVERIFY(demux->isEnabled());
         QVERIFY(child<QPushButton>(*w, "bReadEVO")->isEnabled());
         QVERIFY(!child<QPushButton>(*w, "bCancel")->isEnabled());
@@ -181,7 +181,7 @@ class WindowRuns : public QObject {
         QVERIFY(closed);
         QCOMPARE(questions, QStringList(2, QStringLiteral("Are you sure to stop demuxing?")));
         QVERIFY(logLines(*w).contains(QStringLiteral("Cancelled.")));
-        QVERIFY(!w->model().runActive());
+        QVERIFY(!w->model().runActive);
         QCOMPARE(store().value(QLatin1String(settings::kAutoDemux)).toInt(), 1);
     }
 
@@ -197,7 +197,7 @@ class WindowRuns : public QObject {
         QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Info"));
         QVERIFY(tree->topLevelItem(2)->childCount() > 0);  // the title's audio streams
         QVERIFY(child<QPlainTextEdit>(*w, "mXPL")->toPlainText().contains(QLatin1String("<")));
-        QCOMPARE(child<QPushButton>(*w, "bWriteChaps")->isEnabled(), !w->model().xpl.mChapter.empty());
+        QCOMPARE(child<QPushButton>(*w, "bWriteChaps")->isEnabled(), !w->model().playlist.mChapter.empty());
         QVERIFY(child<QPushButton>(*w, "bReadXPL")->isEnabled());
         QVERIFY(child<QPushButton>(*w, "bbEVO")->isEnabled());
     }

@@ -64,7 +64,7 @@ class WindowSelection : public QObject {
         QVERIFY(w);
         QVERIFY(!child<QPushButton>(*w, "bWriteChaps")->isEnabled());  // no chapters read yet
         child<QCheckBox>(*w, "cbAutoRead")->click();  // only the paths matter here
-        QVERIFY(!w->model().opt.cbAutoRead);
+        QVERIFY(!w->model().options.autoRead);
         const QString disc = dir_.filePath(QStringLiteral("DISC"));
         const QString evo =
             writeSource(disc + QStringLiteral("/HVDVD_TS/FEATURE_1.EVO"), twoStreams(Layout::Evo));
@@ -72,7 +72,7 @@ class WindowSelection : public QObject {
         QCOMPARE(child<QLineEdit>(*w, "eXPLfile")->text(), disc + QStringLiteral("/ADV_OBJ/VPLST000.XPL"));
         QVERIFY(child<QPushButton>(*w, "bReadEVO")->isEnabled());
         QVERIFY(child<QPushButton>(*w, "bReadXPL")->isEnabled());
-        QCOMPARE(w->model().evoBaseName, std::string("FEATURE_1"));
+        QCOMPARE(w->model().baseName, std::string("FEATURE_1"));
 
         // A folder of another name (case counts) leaves the playlist field with the name alone.
         const QString lower = writeSource(dir_.filePath(QStringLiteral("disc2/hvdvd_ts/FEATURE_1.EVO")),
@@ -85,7 +85,7 @@ class WindowSelection : public QObject {
             writeSource(dir_.filePath(QStringLiteral("DISC3/ADV_OBJ/VPLST000.XPL")), Bytes{'<'});
         QVERIFY(dropFiles(*w, {xpl}));
         QCOMPARE(child<QLineEdit>(*w, "eXPLfile")->text(), xpl);
-        QCOMPARE(QString::fromStdString(w->model().evoDir), dir_.filePath(QStringLiteral("DISC3/HVDVD_TS/")));
+        QCOMPARE(QString::fromStdString(w->model().sourceDir), dir_.filePath(QStringLiteral("DISC3/HVDVD_TS/")));
     }
 
     void tickingABoxEnablesDemuxAndRebuildOnlyForAnEvo() {
@@ -118,11 +118,11 @@ class WindowSelection : public QObject {
         QVERIFY(size->isEnabled());
         fast->click();
         QVERIFY(!size->isEnabled());
-        QVERIFY(!w->model().opt.cbFastCheck);
+        QVERIFY(!w->model().options.fastCheck);
         fast->click();
         QVERIFY(size->isEnabled());
         size->setValue(12);
-        QCOMPARE(w->model().opt.ieFastSize, 12);
+        QCOMPARE(w->model().options.fastCheckMiB, 12);
     }
 };
 

@@ -123,8 +123,8 @@ class WindowStartup : public QObject {
             QVERIFY(child<QRadioButton>(*w, "rbAutoDemux")->isChecked());
             QVERIFY(!child<QRadioButton>(*w, "rbNoAuto")->isChecked());
             QVERIFY(!child<QCheckBox>(*w, "cbDetails")->isChecked());
-            QVERIFY(!w->model().opt.cbDetails);
-            QCOMPARE(w->model().opt.autoProcess, AutoProcess::Demux);
+            QVERIFY(!w->model().options.details);
+            QCOMPARE(w->model().options.autoProcess, AutoProcess::Demux);
             QCOMPARE(child<QLineEdit>(*w, "eWorkdir")->text(), QStringLiteral("/tmp/out"));
             QVERIFY(w->close());
         }

@@ -1,0 +1,21 @@
+#include "formats/stream_kinds.h"
+
+namespace quarnel {
+
+const StreamKindEntry* streamKindOf(IdPlace place, uint8_t id, bool aob) {
+    for (const StreamKindEntry& e : kStreamKinds)
+        if (e.place == place && id >= e.first && id <= e.last && (aob || !e.aobOnly)) return &e;
+    return nullptr;
+}
+
+std::string captionOf(StreamKind kind, int32_t id) {
+    for (const StreamKindEntry& e : kStreamKinds)
+        if (e.kind == kind && !e.aobOnly && id >= e.first && id <= e.last) return e.caption;
+    return {};
+}
+
+std::string foundLine(const StreamKindEntry& entry, int slot) {
+    return entry.found + std::to_string(slot) + " found!";
+}
+
+}  // namespace quarnel

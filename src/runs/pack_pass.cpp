@@ -1,0 +1,266 @@
+// The pass over the packs of one file and what is done with what the scanner finds: found
+// lines, first time stamps, analysers and the navigation report (Analyse), elementary-stream
+// output (Demux).
+#include "runs/pack_pass.h"
+
+#include <string>
+
+#include "codecs/analysers.h"
+#include "formats/navigation.h"
+#include "formats/pack_layout.h"
+#include "formats/scanner.h"
+#include "report/text_format.h"
+#include "runs/run_support.h"
+
+namespace quarnel {
+
+namespace {
+
+constexpr size_t kSupHeaderSize = 10;
+
+// The system header right after the first pack header gives the video and audio bounds; an
+// AOB's are reported.
+void takeSystemHeaderCounts(const uint8_t* b, StreamCounts& counts, bool aob, MessageLog& log) {
+    using namespace first_pack_at;
+    if (b[kSystemHeaderCode] != 0x01 || b[kSystemHeaderCode + 1] != kSystemHeaderId) return;
+    counts.video = b[kVideoBound] & 0x1F;
+    counts.audio = b[kAudioBound] >> 2;
+    if (!aob) return;
+    std::string line = "It contains";
+    if (counts.video > 0) line += " [b]" + std::to_string(counts.video) + "[/b] video stream and";
+    line += " [b]" + std::to_string(counts.audio) + "[/b] audio stream" + (counts.audio > 1 ? "s." : ".");
+    log.log(line);
+}
+
+
+// What the scanner's findings mean for the session, in an Analyse or a Demux pass.
+struct PassSink {
+    const PassInput& in;
+    const Pass pass;
+    const bool aob;        // the source is an .AOB file
+    const bool vobLayout;  // the source is a .VOB file
+    StreamCounts counts{};
+
+    Session& session() const { return in.session; }
+    RunValues& run() const { return in.session.run; }
+    bool analysing() const { return pass == Pass::Analyse; }
+
+    void reveal(ScanState& st, StreamKind kind, int index, int id) {
+        StreamTable& table = session().table;
+        int32_t& slot = kind == StreamKind::Video   ? table.video[size_t(index)]
+                        : kind == StreamKind::Audio ? table.audio[size_t(index)]
+                                                    : table.sub[size_t(index)];
+        if (slot != -1) return;
+        slot = id;
+        switch (kind) {
+            case StreamKind::Video:
+                if (st.videoCoding != Coding::H264) st.videoPts = st.currentPts;
+                break;
+            case StreamKind::Audio:
+                st.audioPts = st.currentPts;
+                break;
+            case StreamKind::Subpicture:
+                if (analysing()) st.subPts = st.currentPts;
+                break;
+        }
+        if (!analysing()) return;
+        const IdPlace place = kind == StreamKind::Video && st.videoCoding == Coding::Vc1 ? IdPlace::Extension
+                              : kind == StreamKind::Video                               ? IdPlace::StreamId
+                                                                                        : IdPlace::SubstreamId;
+        if (const StreamKindEntry* entry = streamKindOf(place, uint8_t(id), aob))
+            in.log.log(foundLine(*entry, index));
+    }
+
+    void payload(ScanState& st, size_t offset, size_t count) {
+        const std::span<const uint8_t> piece(in.buffer + offset, count);
+        if (analysing()) analysePiece(st, piece);
+        else writePiece(st, piece);
+    }
+
+    void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet) {
+        if (subId != kDsiSubstream) {
+            reportCopyControl(packet, in.log);
+            return;
+        }
+        const DsiInfo dsi = decodeDsi(packet, vobLayout);
+        if (counts.audio == 0) counts.audio = dsi.audioEntries;
+        counts.sub = dsi.subpictureEntries;
+        if (analysing()) reportDsi(dsi, counts, in.log);
+        // The time span of the title: the first file's start, the last file's end, the sums
+        // that a Rebuild and the frame report take over.
+        if (run().firstPtm == 0) run().firstPtm = dsi.startPtm;
+        run().lastEndPtm = dsi.endPtm;
+        run().endPtmSum += dsi.endPtm;
+        run().videoDurationSum += dsi.seconds();
+        run().fileDuration = dsi.seconds();
+    }
+
+    // First time stamp line, sub-stream id line; the earliest first PTS is kept even
+    // without details, since the .sup records of a later Demux are timed from it.
+    void firstPts(uint32_t pts, uint8_t id, bool details, bool lowersEarliest) {
+        if (details) {
+            std::string line = "   First PTS = [re]" + hexUpper(pts, 8) + "[/re]";
+            if (pts != run().firstPtm)
+                line += "  ([re]+" + std::to_string(uint32_t(pts - run().firstPtm) / 90) + "[/re]ms)";
+            in.log.log(line);
+            in.log.log("   Substream id = " + hexUpper(id, 2));
+        }
+        if (lowersEarliest && pts < run().earliestFirstPts) run().earliestFirstPts = pts;
+    }
+
+    AnalyserInput analyserInput(const ScanState& st, std::span<const uint8_t> piece, int index) const {
+        const bool audio = st.kind == PacketKind::Audio;
+        return {piece, std::span<const uint8_t>(st.privateHeader.data(), audio ? st.privateHeaderLength : 0), index,
+                st.videoPts, st.videoDts, aob};
+    }
+
+    void analysePiece(ScanState& st, std::span<const uint8_t> piece) {
+        const Options& opt = session().options;
+        StreamTable& table = session().table;
+        switch (st.kind) {
+            case PacketKind::Video: {
+                const int i = st.videoIndex;
+                if (opt.countFrames) in.frames.count(piece, i, st.videoCoding);
+                if (table.videoFirstPts[size_t(i)] || table.video[size_t(i)] != st.videoId) return;
+                table.videoFirstPts[size_t(i)] = true;
+                firstPts(st.videoPts, st.videoId, opt.details, true);
+                if (!opt.details) return;
+                const AnalyserInput input = analyserInput(st, piece, i);
+                std::optional<double> rate;
+                switch (st.videoCoding) {
+                    case Coding::Mpeg2:
+                        rate = analyseMpeg2Video(input, in.log);
+                        break;
+                    case Coding::H264:
+                        rate = analyseH264(input, in.log);
+                        break;
+                    default:
+                        rate = analyseVc1(input, in.log);
+                        break;
+                }
+                if (rate) run().frameRate[size_t(i)] = *rate;
+                return;
+            }
+            case PacketKind::Audio: {
+                const int i = st.audioIndex;
+                if (table.audioFirstPts[size_t(i)] || table.audio[size_t(i)] != st.audioId) return;
+                table.audioFirstPts[size_t(i)] = true;
+                firstPts(st.audioPts, st.audioId, opt.details, true);
+                if (!opt.details) return;
+                const AnalyserInput input = analyserInput(st, piece, i);
+                const StreamKindEntry* entry = streamKindOf(IdPlace::SubstreamId, st.audioId, aob);
+                switch (entry ? entry->coding : st.audioCoding) {
+                    case Coding::Ac3:
+                    case Coding::Eac3:
+                        analyseDolby(input, in.log);
+                        break;
+                    case Coding::Dts:
+                        analyseDts(input, in.log);
+                        break;
+                    case Coding::Lpcm:
+                        analyseLpcm(input, in.log);
+                        break;
+                    default:  // TrueHD, and MLP in an AOB
+                        analyseMlp(input, in.log);
+                        break;
+                }
+                return;
+            }
+            case PacketKind::Subpicture: {
+                const int i = st.subIndex;
+                if (table.subFirstPts[size_t(i)] || table.sub[size_t(i)] != st.subId) return;
+                table.subFirstPts[size_t(i)] = true;
+                firstPts(st.subPts, st.subId, opt.details, false);
+                if (opt.details) analyseSubpicture(analyserInput(st, piece, i), in.log);
+                return;
+            }
+            default:
+                return;
+        }
+    }
+
+    // A piece goes to its slot's output only when the box is ticked, the output open and the
+    // packet's own id is the one that owns the slot (two codings sharing a slot never mix).
+    void writePiece(ScanState& st, std::span<const uint8_t> piece) {
+        const StreamBoxes& boxes = session().boxes;
+        const StreamTable& table = session().table;
+        StreamOutputs& out = *in.outputs;
+        switch (st.kind) {
+            case PacketKind::Video: {
+                const size_t i = st.videoIndex;
+                const bool ticked = boxes.video[i].ticked;
+                if (session().options.countFrames && ticked) in.frames.count(piece, int(i), st.videoCoding);
+                if (ticked && out.video[i].isOpen() && table.video[i] == st.videoId) out.video[i].write(piece);
+                break;
+            }
+            case PacketKind::Audio: {
+                const size_t i = st.audioIndex;
+                if (boxes.audio[i].ticked && out.audio[i].isOpen() && table.audio[i] == st.audioId)
+                    out.audio[i].write(piece);
+                break;
+            }
+            case PacketKind::Subpicture: {
+                const size_t i = st.subIndex;
+                const bool write = boxes.sub[i].ticked && out.sub[i].isOpen() && table.sub[i] == st.subId;
+                if (write && st.currentPts != 0) {
+                    // A record of the .sup file: "SP", the time from the earliest first PTS
+                    // (little-endian), four zero bytes.
+                    const uint32_t t = st.currentPts - run().earliestFirstPts;
+                    const uint8_t header[kSupHeaderSize] = {'S', 'P', uint8_t(t), uint8_t(t >> 8), uint8_t(t >> 16),
+                                                            uint8_t(t >> 24), 0, 0, 0, 0};
+                    out.sub[i].write(header);
+                }
+                if (write) out.sub[i].write(piece);
+                break;
+            }
+            default:
+                break;
+        }
+        st.currentPts = 0;
+    }
+};
+
+}  // namespace
+
+void StreamOutputs::close() {
+    for (auto& o : video) o.close();
+    for (auto& o : audio) o.close();
+    for (auto& o : sub) o.close();
+}
+
+void StreamOutputs::closeQuietly() noexcept {
+    for (auto& o : video) o.closeQuietly();
+    for (auto& o : audio) o.closeQuietly();
+    for (auto& o : sub) o.closeQuietly();
+}
+
+void passOverFile(Pass pass, const PassInput& in) {
+    Session& session = in.session;
+    RunValues& run = session.run;
+    CancelEnabled cancelEnabled(session.buttons.cancel);
+    run.busy = pass == Pass::Demux;
+    run.cancel = false;
+    run.fastStop = false;
+    session.table.reset();
+    ScanState scan;
+    const std::string ext = upperExtension(in.input.path());
+    PassSink sink{in, pass, ext == ".AOB", ext == ".VOB"};
+    Scanner<PassSink> scanner(scan, sink, pass == Pass::Analyse);
+    Progress progress(in.log, in.host, "", in.input.size());
+
+    const uint64_t size = in.input.size();
+    const uint64_t fastLimit = uint64_t(session.options.fastCheckMiB) * kMiB;
+    while (in.input.position() < size && !run.cancel && !run.fastStop) {
+        const size_t n = in.input.read(in.buffer, kReadBufferSize);
+        if (n == 0) break;  // the file is shorter than when it was opened
+        const uint64_t pos = in.input.position();
+        progress.at(pos);
+        if (pass == Pass::Analyse && session.options.fastCheck && pos > fastLimit) run.fastStop = true;
+        if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(in.buffer, sink.counts, sink.aob, in.log);
+        scanner.scan(in.buffer, n);
+    }
+    scanner.finish();
+    if (run.cancel) run.countedFrames = {0, 0};
+}
+
+}  // namespace quarnel

@@ -1,0 +1,48 @@
+// One file through the program-stream scanner: the chunk loop over the open input, with what
+// the scanner finds handed to a Read's analysis or a Demux's outputs.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "app/session.h"
+#include "formats/stream_kinds.h"
+#include "io/files.h"
+#include "report/host.h"
+#include "report/message_log.h"
+#include "runs/frame_counter.h"
+
+namespace quarnel {
+
+enum class Pass {
+    Analyse,  // a Read: found lines, first time stamps, stream analysis, navigation report
+    Demux,    // each ticked stream's payload appended to its output
+};
+
+// The output file of each slot of a Demux; those of unticked boxes stay closed.
+struct StreamOutputs {
+    std::array<OutputFile, kUsedVideoSlots> video;
+    std::array<OutputFile, kAudioSlots> audio;
+    std::array<OutputFile, kSubSlots> sub;
+
+    // Writes what is still buffered and closes; raises on a failed write (a full disk).
+    void close();
+    void closeQuietly() noexcept;
+};
+
+// What one pass works with; the buffer holds kReadBufferSize bytes.
+struct PassInput {
+    Session& session;
+    Host& host;
+    MessageLog& log;
+    InputFile& input;
+    uint8_t* buffer;
+    FrameCounter& frames;
+    StreamOutputs* outputs;  // the Demux's
+};
+
+// Scans the open input from its position to its end (or the fast-check limit of a Read, or a
+// cancel), with the stream table emptied first.
+void passOverFile(Pass pass, const PassInput& in);
+
+}  // namespace quarnel

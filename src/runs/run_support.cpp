@@ -1,0 +1,42 @@
+#include "runs/run_support.h"
+
+#include "report/text_format.h"
+
+namespace quarnel {
+
+void logDone(MessageLog& log) {
+    log.log("Done.");
+    log.log("");
+}
+
+void statusReady(MessageLog& log) {
+    log.slog("Ready", 0);
+    log.slog("", 1);
+}
+
+void restoreStartButtons(Session& session, const Buttons& before) {
+    Buttons& b = session.buttons;
+    b.readSource = before.readSource;
+    b.readPlaylist = before.readPlaylist;
+    b.readVti = before.readVti;
+    b.chooseSource = before.chooseSource;
+    b.choosePlaylist = before.choosePlaylist;
+    session.updateRunButtons();
+}
+
+std::string fileSizeLine(uint64_t bytes) { return "File size: " + std::to_string(bytes / kMiB) + " Mbytes."; }
+
+Progress::Progress(MessageLog& log, Host& host, std::string prefix, uint64_t size)
+    : log_(log), host_(host), prefix_(std::move(prefix)), size_(size) {}
+
+void Progress::at(uint64_t position) {
+    if (position % kProgressStep != 0) return;
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    const double remaining = elapsed * (double(size_) / double(position) - 1.0) + 1.0;
+    log_.slog(prefix_ + std::to_string(position / kMiB) + "/" + std::to_string(size_ / kMiB) +
+                  " Mbytes, Remaining time: " + formatSpan(remaining),
+              1);
+    host_.pumpEvents();
+}
+
+}  // namespace quarnel

@@ -1,0 +1,96 @@
+// What the runs share: the read buffer's size, the guard that keeps runs from nesting, the
+// Cancel button while a run works, the closings every run ends with, progress in the status
+// line, and the loop over the files of the source sequence.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "app/session.h"
+#include "io/file_sequence.h"
+#include "io/files.h"
+#include "report/host.h"
+#include "report/message_log.h"
+
+namespace quarnel {
+
+constexpr size_t kReadBufferSize = 262144;    // one read of the chunk loop
+constexpr uint64_t kProgressStep = 0x400000;  // 4 MiB: progress and user events
+constexpr uint64_t kMiB = 1048576;
+
+// Marks a run as active for its lifetime, so that no second run starts inside it.
+class RunGuard {
+  public:
+    explicit RunGuard(bool& active) : active_(active) { active_ = true; }
+    ~RunGuard() { active_ = false; }
+    RunGuard(const RunGuard&) = delete;
+    RunGuard& operator=(const RunGuard&) = delete;
+
+  private:
+    bool& active_;
+};
+
+// Cancel can be pressed while one of these lives.
+class CancelEnabled {
+  public:
+    explicit CancelEnabled(bool& enabled) : enabled_(enabled) { enabled_ = true; }
+    ~CancelEnabled() { enabled_ = false; }
+    CancelEnabled(const CancelEnabled&) = delete;
+    CancelEnabled& operator=(const CancelEnabled&) = delete;
+
+  private:
+    bool& enabled_;
+};
+
+// "Done." and an empty line in the log.
+void logDone(MessageLog& log);
+// "Ready" in the status line's first panel, the second emptied.
+void statusReady(MessageLog& log);
+// The controls that start a run given back as they were before it.
+void restoreStartButtons(Session& session, const Buttons& before);
+
+// "File size: N Mbytes."
+std::string fileSizeLine(uint64_t bytes);
+
+// The second status panel every 4 MiB of a file: "PREFIXn/m Mbytes, Remaining time: h:mm:ss";
+// then the host's pending events run (a Cancel click).
+class Progress {
+  public:
+    Progress(MessageLog& log, Host& host, std::string prefix, uint64_t size);
+    void at(uint64_t position);
+
+  private:
+    MessageLog& log_;
+    Host& host_;
+    std::string prefix_;
+    uint64_t size_;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+};
+
+// How a run opens each file: a "." line first (a detailed Read), "Opening" in the status line.
+struct Opening {
+    bool dotFirst = false;
+    bool statusOpening = true;
+};
+
+// Opens `first` and each file that follows it, while the options go on with the sequence and
+// the run is not cancelled: "Opening file NAME" in the log, the file opened into `input`, then
+// `body(file)`. The next file is looked for only after `body` returned. Returns the name that
+// would have come next ("" at the end of the sequence). A failure to open raises QuarnelError.
+template <class Body>
+std::string forEachSourceFile(Session& session, MessageLog& log, InputFile& input, const std::string& first,
+                              Opening opening, Body&& body) {
+    std::string file = first;
+    for (;;) {
+        if (opening.dotFirst) log.log(".");
+        log.log("Opening file [b]" + nameOf(file) + "[/b]");
+        if (opening.statusOpening) log.slog("Opening", 0);
+        input.open(file);
+        body(file);
+        file = nextInSequence(file);
+        if (file.empty() || !session.options.continueSequence || session.run.cancel) return file;
+    }
+}
+
+}  // namespace quarnel
