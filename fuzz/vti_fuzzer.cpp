@@ -19,14 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     runs::readVti(m, host);
     check(host.logged("Done.") != !host.errors.empty(), "the VTI reader ended without Done. or an error");
     // Every entry of both lists shown in turn, as a user picking them would.
-    for (size_t k = 0; k < m.vti.cbEVOname.items.size(); ++k) {
-        m.vti.cbEVOname.selected = int(k);
-        m.vti.cbEVOnameChange();
+    for (size_t k = 0; k < m.vti.evobNames.items.size(); ++k) {
+        m.vti.evobNames.selected = int(k);
+        m.vti.showSelectedEvob();
         (void)vtiPageText(m.vti);
     }
-    for (size_t k = 0; k < m.vti.cbAttrNo.items.size(); ++k) {
-        m.vti.cbAttrNo.selected = int(k);
-        m.vti.cbAttrNoChange();
+    for (size_t k = 0; k < m.vti.attributeNumbers.items.size(); ++k) {
+        m.vti.attributeNumbers.selected = int(k);
+        m.vti.showSelectedAttributes();
         (void)vtiPageText(m.vti);
     }
     return 0;

@@ -54,7 +54,7 @@ std::string repeatChapters(int count) {
 }
 
 const std::vector<std::string>& children(const Session& m, XplNode node) {
-    return m.playlist.tvXPL.at(size_t(node)).children;
+    return m.playlist.tree.at(size_t(node)).children;
 }
 
 TEST(PlaylistLookups, AttributeValuesNumbersAndChapterTimes) {
@@ -84,10 +84,10 @@ TEST(PlaylistRead, TrimsToTheTitleOfTheEvoFileAndNamesItsStreams) {
     const Session& m = f.model;
 
     // The tag list holds the Feature title only, the two-line tag joined with one blank.
-    ASSERT_FALSE(m.playlist.mXPL.empty());
-    EXPECT_EQ(m.playlist.mXPL.front(), "    <Title displayName=\"Feature\" titleDuration=\"01:30:00:00\">");
-    EXPECT_EQ(m.playlist.mXPL.back(), "    </Title>");
-    EXPECT_EQ(std::count_if(m.playlist.mXPL.begin(), m.playlist.mXPL.end(),
+    ASSERT_FALSE(m.playlist.tags.empty());
+    EXPECT_EQ(m.playlist.tags.front(), "    <Title displayName=\"Feature\" titleDuration=\"01:30:00:00\">");
+    EXPECT_EQ(m.playlist.tags.back(), "    </Title>");
+    EXPECT_EQ(std::count_if(m.playlist.tags.begin(), m.playlist.tags.end(),
                             [](const std::string& l) { return l.find("Extras") != std::string::npos; }),
               0);
 
@@ -119,7 +119,7 @@ TEST(PlaylistRead, TrimsToTheTitleOfTheEvoFileAndNamesItsStreams) {
     // bytes are kept as they stand.
     EXPECT_EQ(children(m, kChapterNode),
               (std::vector<std::string>{"01:02:03:45: Opening", "01:10:00:59: Caf&#233; \xC3\xA9"}));
-    EXPECT_EQ(m.playlist.mChapter,
+    EXPECT_EQ(m.playlist.chapters,
               (std::vector<std::string>{"CHAPTER01=01:02:03.750", "CHAPTER01NAME=Opening",
                                         "CHAPTER02=01:10:00.983", "CHAPTER02NAME=Caf&#233; \xC3\xA9"}));
     EXPECT_TRUE(m.buttons.writeChapters);
@@ -134,7 +134,7 @@ TEST(PlaylistRead, IndentFollowsNestingButNotEmptyElementsOrComments) {
     DiscFixture f;
     f.choosePlaylist(kPlaylist);  // no EVO file: the whole playlist stays
     runs::readPlaylist(f.model, f.host);
-    const auto& tags = f.model.playlist.mXPL;
+    const auto& tags = f.model.playlist.tags;
     ASSERT_GE(tags.size(), 9u);
     EXPECT_EQ(tags[0], "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     EXPECT_EQ(tags[1].rfind("<Playlist ", 0), 0u);
@@ -148,15 +148,15 @@ TEST(PlaylistRead, IndentFollowsNestingButNotEmptyElementsOrComments) {
     EXPECT_EQ(
         children(f.model, kAudioNode),
         (std::vector<std::string>{"DTS.6ch.s02.Trailer", "DD+.6ch.s00.English", "DTS.6ch.s01.Director"}));
-    EXPECT_EQ(f.model.playlist.mChapter.size(), 6u);
-    EXPECT_EQ(f.model.playlist.mChapter[2], "CHAPTER02=01:02:03.750");
+    EXPECT_EQ(f.model.playlist.chapters.size(), 6u);
+    EXPECT_EQ(f.model.playlist.chapters[2], "CHAPTER02=01:02:03.750");
 }
 
 TEST(PlaylistRead, ChaptersAreNumberedPastNineAndNinetyNine) {
     DiscFixture f;
     f.choosePlaylist(repeatChapters(101));
     runs::readPlaylist(f.model, f.host);
-    const auto& c = f.model.playlist.mChapter;
+    const auto& c = f.model.playlist.chapters;
     ASSERT_EQ(c.size(), 202u);
     EXPECT_EQ(c[0], "CHAPTER01=00:00:00.500");
     EXPECT_EQ(c[17], "CHAPTER09NAME=C");
@@ -181,7 +181,7 @@ TEST(PlaylistRead, AttributeTablesCarryOverAndTheFirstItemWithoutChannelsIsThePl
     EXPECT_EQ(f.model.playlist.audioAttr[1], "DD");
     EXPECT_EQ(f.model.playlist.videoAttr[0], "VC-1");
     EXPECT_EQ(children(f.model, kAudioNode), (std::vector<std::string>{"DD+.6ch.s00.A", "DD.s01.B"}));
-    EXPECT_TRUE(f.model.playlist.mChapter.empty());
+    EXPECT_TRUE(f.model.playlist.chapters.empty());
     EXPECT_FALSE(f.model.buttons.writeChapters);
 }
 
@@ -226,7 +226,7 @@ TEST(PlaylistRead, ChapterWithoutStartTimeIsLeftOutAndOneWithoutNameHasAnEmptyNa
         "<Title displayName=\"T\"><Chapter titleTimeBegin=\"00:00:01:00\" displayName=\"One\"/>"
         "<Chapter displayName=\"Lost\"/><Chapter titleTimeBegin=\"00:00:02:00\"/></Title>");
     runs::readPlaylist(f.model, f.host);
-    EXPECT_EQ(f.model.playlist.mChapter, (std::vector<std::string>{"CHAPTER01=00:00:01.000", "CHAPTER01NAME=One",
+    EXPECT_EQ(f.model.playlist.chapters, (std::vector<std::string>{"CHAPTER01=00:00:01.000", "CHAPTER01NAME=One",
                                                               "CHAPTER02=00:00:02.000", "CHAPTER02NAME="}));
     EXPECT_TRUE(f.logged("[re]Chapter \"Lost\" has no titleTimeBegin: left out of the chapter list.[/re]"));
 }
@@ -290,7 +290,7 @@ TEST(PlaylistRead, AFailedReadRestoresTheButtonsAndClosesTheFile) {
     f.choosePlaylist(kPlaylist);
     runs::readPlaylist(f.model, f.host);
     EXPECT_TRUE(f.model.lastError.empty());
-    EXPECT_EQ(f.model.playlist.mChapter.size(), 4u);
+    EXPECT_EQ(f.model.playlist.chapters.size(), 4u);
 }
 
 }  // namespace

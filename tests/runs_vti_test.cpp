@@ -62,20 +62,20 @@ TEST_F(VtiRead, ListsTheRecordsAndShowsTheCurrentEvoFileInAnyLetterCase) {
     for (const char* line :
          {"Reading [b]HVA00001.VTI[/b]", "2 VTS_EVOB_ATRs found.", "3 VTS_EVOBIs found.", "Done."})
         EXPECT_TRUE(f.logged(line)) << line;
-    EXPECT_EQ(v().cbAttrNo.items, (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(v().cbEVOname.items,
+    EXPECT_EQ(v().attributeNumbers.items, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(v().evobNames.items,
               (std::vector<std::string>{"FEATURE_1.EVO", "FEATURE_2.EVO", "TRAILER.EVO"}));
-    EXPECT_EQ(v().cbEVOname.selected, 1);
-    EXPECT_EQ(v().eEVOBname, "FEATURE_2.EVO");
-    EXPECT_EQ(v().cbAppType.text(), "Standard VTS");
-    EXPECT_EQ(v().cbA0gap.text(), "Audio gap in 2.");
-    EXPECT_EQ(v().cbA1gap.text(), "Audio gap in 3.");
-    EXPECT_EQ(v().eAddrOffs, "00001A2B");
-    EXPECT_EQ(v().eStartPTM, "00015F90");
-    EXPECT_EQ(v().eEndPTM, "ABCDEF01");
-    EXPECT_EQ(v().ieEVOsize, 747);
-    EXPECT_EQ(v().ieEVOindex, 2);
-    EXPECT_EQ(v().cbAttrNo.text(), "2");
+    EXPECT_EQ(v().evobNames.selected, 1);
+    EXPECT_EQ(v().evobName, "FEATURE_2.EVO");
+    EXPECT_EQ(v().applicationType.text(), "Standard VTS");
+    EXPECT_EQ(v().audioGap0.text(), "Audio gap in 2.");
+    EXPECT_EQ(v().audioGap1.text(), "Audio gap in 3.");
+    EXPECT_EQ(v().addressOffset, "00001A2B");
+    EXPECT_EQ(v().startPtm, "00015F90");
+    EXPECT_EQ(v().endPtm, "ABCDEF01");
+    EXPECT_EQ(v().evobSize, 747);
+    EXPECT_EQ(v().evobIndex, 2);
+    EXPECT_EQ(v().attributeNumbers.text(), "2");
     EXPECT_EQ(f.host.status[0], " Ready");
 }
 
@@ -83,60 +83,60 @@ TEST_F(VtiRead, WithoutAMatchTheFirstEvobIsShownAndNamesEndAtTheirFirstNul) {
     VtiLayout s = twoRecordsThreeEvobs();
     s.evobs[0].nulsAfterName = true;
     read(s, "OTHER.EVO");
-    EXPECT_EQ(v().cbEVOname.selected, 0);
-    EXPECT_EQ(v().eEVOBname, "FEATURE_1.EVO");
-    EXPECT_EQ(v().cbMainCompr.text(), "VC-1");
+    EXPECT_EQ(v().evobNames.selected, 0);
+    EXPECT_EQ(v().evobName, "FEATURE_1.EVO");
+    EXPECT_EQ(v().mainCompression.text(), "VC-1");
     // A name field without NUL keeps all its bytes.
     s.evobs[0].nulsAfterName = false;
     read(s, "OTHER.EVO");
-    EXPECT_EQ(v().eEVOBname.size(), 255u);
-    EXPECT_EQ(v().eEVOBname.rfind("FEATURE_1.EVO ", 0), 0u);
+    EXPECT_EQ(v().evobName.size(), 255u);
+    EXPECT_EQ(v().evobName.rfind("FEATURE_1.EVO ", 0), 0u);
 }
 
 TEST_F(VtiRead, TheAttributeRecordIsDecodedAsThePageShowsIt) {
     read(twoRecordsThreeEvobs(), "FEATURE_1.EVO");
     VtiView& view = f.model.vti;
-    EXPECT_EQ(view.cbMainCompr.text(), "VC-1");
-    EXPECT_EQ(view.cbMainTV.text(), "525/60Hz");
-    EXPECT_EQ(view.cbMainAspect.text(), "16:9");
-    EXPECT_EQ(view.cbMainProgInt.text(), "progressive");
-    EXPECT_EQ(view.cbMainRes.text(), "1920x1080");
-    EXPECT_FALSE(view.cbSubCompr.enabled);
-    EXPECT_EQ(view.cbSubCompr.selected, -1);
-    EXPECT_EQ(view.sgMainAudio.rows, (std::vector<std::vector<std::string>>{
+    EXPECT_EQ(view.mainCompression.text(), "VC-1");
+    EXPECT_EQ(view.mainTvSystem.text(), "525/60Hz");
+    EXPECT_EQ(view.mainAspect.text(), "16:9");
+    EXPECT_EQ(view.mainScan.text(), "progressive");
+    EXPECT_EQ(view.mainResolution.text(), "1920x1080");
+    EXPECT_FALSE(view.subCompression.enabled);
+    EXPECT_EQ(view.subCompression.selected, -1);
+    EXPECT_EQ(view.mainAudioGrid.rows, (std::vector<std::vector<std::string>>{
                                          {"No.", "Coding", "Frequency", "Quantization", "Channels"},
                                          {"0", "LPCM", "96 kHz", "20 bit", "6"},
                                          {"1", "DD/DD+", "48 kHz", "", "6"}}));
-    EXPECT_EQ(view.sgSubAudio.rows.size(), 2u);
-    EXPECT_EQ(view.sgSubAudio.rows[1], std::vector<std::string>(5));
-    EXPECT_EQ(view.sgSubpicture.rows,
+    EXPECT_EQ(view.subAudioGrid.rows.size(), 2u);
+    EXPECT_EQ(view.subAudioGrid.rows[1], std::vector<std::string>(5));
+    EXPECT_EQ(view.subpictureGrid.rows,
               (std::vector<std::vector<std::string>>{
                   {"No.", "Coding"}, {"0", "2 bit RLE (old)"}, {"1", "2 bit RLE"}, {"2", "8 bit RLE"}}));
-    EXPECT_EQ(view.sgSubpicture.height(), 4 * 19 + 4);
+    EXPECT_EQ(view.subpictureGrid.height(), 4 * 19 + 4);
 
     // The second EVOB: aspect 2 shows 4:3, sub video and sub audio present, sub audio from 8.
-    const size_t listed = view.cbMainRes.items.size();
-    view.cbEVOname.selected = 1;
-    view.cbEVOnameChange();
-    EXPECT_EQ(view.cbMainCompr.text(), "MPEG-2");
-    EXPECT_EQ(view.cbMainTV.text(), "625/50Hz");
-    EXPECT_EQ(view.cbMainAspect.text(), "4:3");
-    EXPECT_EQ(view.cbMainProgInt.text(), "interlaced");
-    EXPECT_EQ(view.cbMainRes.text(), "720x480(576)");
-    EXPECT_TRUE(view.cbSubCompr.enabled);
-    EXPECT_EQ(view.cbSubCompr.text(), "MPEG-4 AVC");
-    EXPECT_EQ(view.cbSubRes.text(), "1280x720");
-    EXPECT_EQ(view.sgMainAudio.rows.size(), 2u);
-    EXPECT_EQ(view.sgMainAudio.rows[1][1], "DD/DD+");
-    EXPECT_EQ(view.sgMainAudio.rows[1][3], "");  // also right after an LPCM first stream
-    EXPECT_EQ(view.sgSubAudio.rows, (std::vector<std::vector<std::string>>{
+    const size_t listed = view.mainResolution.items.size();
+    view.evobNames.selected = 1;
+    view.showSelectedEvob();
+    EXPECT_EQ(view.mainCompression.text(), "MPEG-2");
+    EXPECT_EQ(view.mainTvSystem.text(), "625/50Hz");
+    EXPECT_EQ(view.mainAspect.text(), "4:3");
+    EXPECT_EQ(view.mainScan.text(), "interlaced");
+    EXPECT_EQ(view.mainResolution.text(), "720x480(576)");
+    EXPECT_TRUE(view.subCompression.enabled);
+    EXPECT_EQ(view.subCompression.text(), "MPEG-4 AVC");
+    EXPECT_EQ(view.subResolution.text(), "1280x720");
+    EXPECT_EQ(view.mainAudioGrid.rows.size(), 2u);
+    EXPECT_EQ(view.mainAudioGrid.rows[1][1], "DD/DD+");
+    EXPECT_EQ(view.mainAudioGrid.rows[1][3], "");  // also right after an LPCM first stream
+    EXPECT_EQ(view.subAudioGrid.rows, (std::vector<std::vector<std::string>>{
                                         {"No.", "Coding", "Frequency", "Quantization", "Channels"},
                                         {"8", "DTS/DTS-HD", "192 kHz", "", "2"},
                                         {"9", "MLP/True HD", "96 kHz", "24 bit", "8"}}));
-    EXPECT_EQ(view.sgSubpicture.rows.size(), 2u);
-    EXPECT_EQ(view.cbMainRes.items.size(), listed);
-    EXPECT_EQ(view.cbMainRes.items.size(), 13u);
-    EXPECT_EQ(view.cbMainAspect.items, (std::vector<std::string>{"4:3", "16:9"}));
+    EXPECT_EQ(view.subpictureGrid.rows.size(), 2u);
+    EXPECT_EQ(view.mainResolution.items.size(), listed);
+    EXPECT_EQ(view.mainResolution.items.size(), 13u);
+    EXPECT_EQ(view.mainAspect.items, (std::vector<std::string>{"4:3", "16:9"}));
 }
 
 TEST_F(VtiRead, CodesWithoutAnEntryShowNothing) {
@@ -144,22 +144,22 @@ TEST_F(VtiRead, CodesWithoutAnEntryShowNothing) {
     s.attributes[0].mainVideo = videoAttributes(7, 5, 0, 3, 14);
     s.attributes[0].mainAudio = {{40, 5, 0, 1}};
     read(s, "FEATURE_1.EVO");
-    EXPECT_EQ(v().cbMainCompr.text(), "7");
-    EXPECT_EQ(v().cbMainTV.selected, -1);
-    EXPECT_EQ(v().cbMainProgInt.selected, -1);
-    EXPECT_EQ(v().cbMainRes.selected, -1);
-    EXPECT_EQ(v().sgMainAudio.rows[1], (std::vector<std::string>{"0", "code 40", "", "", "1"}));
+    EXPECT_EQ(v().mainCompression.text(), "7");
+    EXPECT_EQ(v().mainTvSystem.selected, -1);
+    EXPECT_EQ(v().mainScan.selected, -1);
+    EXPECT_EQ(v().mainResolution.selected, -1);
+    EXPECT_EQ(v().mainAudioGrid.rows[1], (std::vector<std::string>{"0", "code 40", "", "", "1"}));
 }
 
 TEST_F(VtiRead, UntickedOptionMissingFileAndWrongIdentifier) {
     f.model.options.readVti = false;
     read(twoRecordsThreeEvobs());
     EXPECT_TRUE(f.host.markup.empty());
-    EXPECT_TRUE(v().cbEVOname.items.empty());
+    EXPECT_TRUE(v().evobNames.items.empty());
 
     f.model.options.readVti = true;
     read(twoRecordsThreeEvobs());
-    ASSERT_EQ(v().cbEVOname.items.size(), 3u);
+    ASSERT_EQ(v().evobNames.items.size(), 3u);
     f.host.markup.clear();
     std::filesystem::remove(f.dir.file("HVDVD_TS/HVA00001.VTI"));
     runs::readVti(f.model, f.host);
@@ -173,7 +173,7 @@ TEST_F(VtiRead, UntickedOptionMissingFileAndWrongIdentifier) {
     read(other);
     EXPECT_TRUE(f.logged("[re]HVA00001.VTI does not begin with ADVANCED-VTS; nothing read from it.[/re]"));
     EXPECT_TRUE(f.logged("Done."));
-    EXPECT_EQ(v().cbEVOname.items.size(), 3u);
+    EXPECT_EQ(v().evobNames.items.size(), 3u);
     EXPECT_TRUE(f.host.errors.empty());
 }
 
@@ -182,7 +182,7 @@ TEST_F(VtiRead, AReadRunWithTheOptionReadsTheVtiAfterwards) {
     f.source("HVDVD_TS/FEATURE_2.EVO", buildProgramStream({}, {}));
     f.read();
     EXPECT_TRUE(f.logged("3 VTS_EVOBIs found."));
-    EXPECT_EQ(v().cbEVOname.selected, 1);
+    EXPECT_EQ(v().evobNames.selected, 1);
     EXPECT_FALSE(f.model.runActive);
 }
 
@@ -198,7 +198,7 @@ TEST_F(VtiRead, CorruptCountsAndShortFilesGiveAClearErrorAndKeepTheOldLists) {
         "HVA00001.VTI announces 4294967280 VTS_EVOBIs, more than the file holds: it is damaged or not a "
         "title set information file.");
     EXPECT_EQ(f.model.lastError, f.host.errors[0]);
-    EXPECT_EQ(v().cbEVOname.items.size(), 3u);
+    EXPECT_EQ(v().evobNames.items.size(), 3u);
     EXPECT_EQ(openFiles(), before);
 
     s = twoRecordsThreeEvobs();
@@ -225,7 +225,7 @@ TEST_F(VtiRead, CorruptCountsAndShortFilesGiveAClearErrorAndKeepTheOldLists) {
     runs::readVti(f.model, f.host);
     EXPECT_EQ(f.host.errors.size(), 5u);
     EXPECT_EQ(openFiles(), before);
-    EXPECT_EQ(v().cbEVOname.items.size(), 3u);
+    EXPECT_EQ(v().evobNames.items.size(), 3u);
     EXPECT_FALSE(f.model.runActive);
 }
 
@@ -243,20 +243,20 @@ TEST_F(VtiRead, RecordNumbersAndCountsBeyondTheTablesAreLoggedAndShowNothing) {
     EXPECT_TRUE(
         f.logged("VTS_EVOB_ATR 1 lists 200 main audio streams, more than the 8 it can hold; the first 8 are "
                  "shown."));
-    EXPECT_EQ(v().cbAttrNo.selected, -1);
-    EXPECT_EQ(v().cbMainCompr.selected, -1);
-    EXPECT_EQ(v().sgMainAudio.rows.size(), 2u);
+    EXPECT_EQ(v().attributeNumbers.selected, -1);
+    EXPECT_EQ(v().mainCompression.selected, -1);
+    EXPECT_EQ(v().mainAudioGrid.rows.size(), 2u);
 
-    f.model.vti.cbEVOname.selected = 0;
-    f.model.vti.cbEVOnameChange();
-    EXPECT_EQ(v().sgMainAudio.rows.size(), 9u);
-    EXPECT_EQ(v().sgSubpicture.rows.size(), 33u);
+    f.model.vti.evobNames.selected = 0;
+    f.model.vti.showSelectedEvob();
+    EXPECT_EQ(v().mainAudioGrid.rows.size(), 9u);
+    EXPECT_EQ(v().subpictureGrid.rows.size(), 33u);
 
     // Nothing selected: the page is empty.
-    f.model.vti.cbEVOname.selected = 5;
-    f.model.vti.cbEVOnameChange();
-    EXPECT_EQ(v().eEVOBname, "");
-    EXPECT_EQ(v().cbMainCompr.selected, -1);
+    f.model.vti.evobNames.selected = 5;
+    f.model.vti.showSelectedEvob();
+    EXPECT_EQ(v().evobName, "");
+    EXPECT_EQ(v().mainCompression.selected, -1);
 }
 
 TEST(VtiReaders, BigEndianValuesAndTheEndOfTheFile) {

@@ -45,8 +45,8 @@ std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args) {
         if (m.vti.evobs.empty()) return "no EVOB records read from " + path;
         std::fflush(stdout);
         for (size_t j = 0; j < m.vti.evobs.size(); ++j) {
-            m.vti.cbEVOname.selected = int(j);
-            m.vti.cbEVOnameChange();
+            m.vti.evobNames.selected = int(j);
+            m.vti.showSelectedEvob();
             if (j > 0) std::printf("\n");
             print(vtiPageText(m.vti));
         }
@@ -62,7 +62,7 @@ std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args) {
         print(playlistPageText(m.playlist));
         return "";
     }
-    if (m.playlist.mChapter.empty()) return "the playlist lists no chapters for this title";
+    if (m.playlist.chapters.empty()) return "the playlist lists no chapters for this title";
     runs::writeChapters(m, host);
     return "";
 }

@@ -42,10 +42,10 @@ std::string videoLine(const VtiCombo& compr, const VtiCombo& tv, const VtiCombo&
 
 std::vector<std::string> playlistPageText(const PlaylistView& v) {
     std::vector<std::string> out{"Tag list:"};
-    out.insert(out.end(), v.mXPL.begin(), v.mXPL.end());
+    out.insert(out.end(), v.tags.begin(), v.tags.end());
     out.push_back("");
     out.push_back("Tree:");
-    for (const XplTreeNode& node : v.tvXPL) {
+    for (const XplTreeNode& node : v.tree) {
         out.push_back(node.text);
         for (const std::string& child : node.children) out.push_back("  " + child);
     }
@@ -54,31 +54,31 @@ std::vector<std::string> playlistPageText(const PlaylistView& v) {
 
 std::vector<std::string> vtiPageText(const VtiView& v) {
     std::vector<std::string> out;
-    if (v.cbEVOname.selected < 0 || size_t(v.cbEVOname.selected) >= v.evobs.size()) return {"No EVOB shown."};
-    out.push_back("EVOB " + std::to_string(v.cbEVOname.selected + 1) + " of " +
-                  std::to_string(v.evobs.size()) + ": " + v.eEVOBname);
-    out.push_back("  Application type: " + orNone(v.cbAppType.text()));
-    out.push_back("  Audio gap 0: " + orNone(v.cbA0gap.text()));
-    out.push_back("  Audio gap 1: " + orNone(v.cbA1gap.text()));
-    out.push_back("  Address offset: " + v.eAddrOffs);
-    out.push_back("  Start PTM: " + v.eStartPTM);
-    out.push_back("  End PTM: " + v.eEndPTM);
-    out.push_back("  Size: " + std::to_string(v.ieEVOsize) + " logical blocks");
-    out.push_back("  Index: " + std::to_string(v.ieEVOindex));
-    const auto& evob = v.evobs[size_t(v.cbEVOname.selected)];
-    if (v.cbAttrNo.text().empty()) {
+    if (v.evobNames.selected < 0 || size_t(v.evobNames.selected) >= v.evobs.size()) return {"No EVOB shown."};
+    out.push_back("EVOB " + std::to_string(v.evobNames.selected + 1) + " of " +
+                  std::to_string(v.evobs.size()) + ": " + v.evobName);
+    out.push_back("  Application type: " + orNone(v.applicationType.text()));
+    out.push_back("  Audio gap 0: " + orNone(v.audioGap0.text()));
+    out.push_back("  Audio gap 1: " + orNone(v.audioGap1.text()));
+    out.push_back("  Address offset: " + v.addressOffset);
+    out.push_back("  Start PTM: " + v.startPtm);
+    out.push_back("  End PTM: " + v.endPtm);
+    out.push_back("  Size: " + std::to_string(v.evobSize) + " logical blocks");
+    out.push_back("  Index: " + std::to_string(v.evobIndex));
+    const auto& evob = v.evobs[size_t(v.evobNames.selected)];
+    if (v.attributeNumbers.text().empty()) {
         out.push_back("  Attribute record: " + std::to_string(evob.attributeNumber) + " (not in the file)");
         return out;
     }
-    out.push_back("  Attribute record: " + v.cbAttrNo.text());
+    out.push_back("  Attribute record: " + v.attributeNumbers.text());
     out.push_back("  Main video: " +
-                  videoLine(v.cbMainCompr, v.cbMainTV, v.cbMainAspect, v.cbMainProgInt, v.cbMainRes));
-    out.push_back("  Sub video: " + (v.cbSubCompr.enabled ? videoLine(v.cbSubCompr, v.cbSubTV, v.cbSubAspect,
-                                                                      v.cbSubProgInt, v.cbSubRes)
+                  videoLine(v.mainCompression, v.mainTvSystem, v.mainAspect, v.mainScan, v.mainResolution));
+    out.push_back("  Sub video: " + (v.subCompression.enabled ? videoLine(v.subCompression, v.subTvSystem, v.subAspect,
+                                                                      v.subScan, v.subResolution)
                                                           : std::string("none")));
-    addGrid(out, "Main audio", v.sgMainAudio);
-    addGrid(out, "Sub audio", v.sgSubAudio);
-    addGrid(out, "Subpicture", v.sgSubpicture);
+    addGrid(out, "Main audio", v.mainAudioGrid);
+    addGrid(out, "Sub audio", v.subAudioGrid);
+    addGrid(out, "Subpicture", v.subpictureGrid);
     return out;
 }
 

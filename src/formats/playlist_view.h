@@ -1,5 +1,5 @@
-// What the playlist reader leaves for the "XPL" page: the tag list (mXPL), the tree of the
-// current title (tvXPL), the chapter list the chapter export writes (mChapter), and the
+// What the playlist reader leaves for the "XPL" page: the tag list (tags), the tree of the
+// current title (tree), the chapter list the chapter export writes (chapters), and the
 // attribute tables that carry over from one playlist read to the next.
 #pragma once
 
@@ -22,13 +22,13 @@ constexpr const char* kXplTreeNodes[] = {"Info", "Video", "Audio", "Subtitle", "
 enum XplNode { kInfoNode, kVideoNode, kAudioNode, kSubtitleNode, kChapterNode };
 
 struct PlaylistView {
-    // mXPL: one line per tag, indented two blanks per nesting level; after a read it holds the
+    // tags: one line per tag, indented two blanks per nesting level; after a read it holds the
     // title that plays the current EVO file, or the whole playlist.
-    std::vector<std::string> mXPL;
-    // tvXPL: empty before the first read, then the five nodes of kXplTreeNodes.
-    std::vector<XplTreeNode> tvXPL;
-    // mChapter: "CHAPTERnn=HH:MM:SS.mmm" and "CHAPTERnnNAME=name" per chapter, in order.
-    std::vector<std::string> mChapter;
+    std::vector<std::string> tags;
+    // tree: empty before the first read, then the five nodes of kXplTreeNodes.
+    std::vector<XplTreeNode> tree;
+    // chapters: "CHAPTERnn=HH:MM:SS.mmm" and "CHAPTERnnNAME=name" per chapter, in order.
+    std::vector<std::string> chapters;
     // Entry k holds attribute item k + 1 ("DD+.6ch", "VC-1", ...); never cleared, a read
     // overwrites only the entries its playlist defines.
     std::array<std::string, kAttributeEntries> videoAttr, audioAttr, subAttr;

@@ -92,53 +92,53 @@ const std::string& VtiCombo::text() const {
 }
 
 VtiView::VtiView() {
-    cbAppType.items = listOf(kAppTypes);
-    cbA0gap.items = cbA1gap.items = listOf(kAudioGaps);
-    VideoBoxes{cbMainCompr, cbMainRes, cbMainTV, cbMainProgInt, cbMainAspect}.list();
-    VideoBoxes{cbSubCompr, cbSubRes, cbSubTV, cbSubProgInt, cbSubAspect}.list();
-    sgMainAudio = sgSubAudio = emptyGrid(kAudioGridHeader);
-    sgSubpicture = emptyGrid(kSubpictureGridHeader);
+    applicationType.items = listOf(kAppTypes);
+    audioGap0.items = audioGap1.items = listOf(kAudioGaps);
+    VideoBoxes{mainCompression, mainResolution, mainTvSystem, mainScan, mainAspect}.list();
+    VideoBoxes{subCompression, subResolution, subTvSystem, subScan, subAspect}.list();
+    mainAudioGrid = subAudioGrid = emptyGrid(kAudioGridHeader);
+    subpictureGrid = emptyGrid(kSubpictureGridHeader);
 }
 
-void VtiView::cbEVOnameChange() {
-    const int j = cbEVOname.selected;
+void VtiView::showSelectedEvob() {
+    const int j = evobNames.selected;
     if (j < 0 || size_t(j) >= evobs.size()) {
         // Nothing to show: every field empty.
-        for (VtiCombo* b : {&cbAppType, &cbA0gap, &cbA1gap, &cbAttrNo}) b->selected = -1;
-        eEVOBname = eAddrOffs = eStartPTM = eEndPTM = "";
-        ieEVOsize = ieEVOindex = 0;
-        cbAttrNoChange();
+        for (VtiCombo* b : {&applicationType, &audioGap0, &audioGap1, &attributeNumbers}) b->selected = -1;
+        evobName = addressOffset = startPtm = endPtm = "";
+        evobSize = evobIndex = 0;
+        showSelectedAttributes();
         return;
     }
     const VtsEvobi& r = evobs[size_t(j)];
-    select(cbAppType, (r.type >> 12) & 3);
-    select(cbA0gap, (r.type >> 5) & 3);
-    select(cbA1gap, (r.type >> 3) & 3);
-    eEVOBname = r.name;
-    eAddrOffs = hex8(r.addressOffset);
+    select(applicationType, (r.type >> 12) & 3);
+    select(audioGap0, (r.type >> 5) & 3);
+    select(audioGap1, (r.type >> 3) & 3);
+    evobName = r.name;
+    addressOffset = hex8(r.addressOffset);
     // A record number outside the records read selects nothing.
-    cbAttrNo.selected = r.attributeNumber >= 1 && r.attributeNumber <= cbAttrNo.items.size()
+    attributeNumbers.selected = r.attributeNumber >= 1 && r.attributeNumber <= attributeNumbers.items.size()
                             ? int(r.attributeNumber - 1)
                             : -1;
-    cbAttrNoChange();
-    ieEVOsize = r.size;
-    ieEVOindex = r.index;
-    eStartPTM = hex8(r.startPtm);
-    eEndPTM = hex8(r.endPtm);
+    showSelectedAttributes();
+    evobSize = r.size;
+    evobIndex = r.index;
+    startPtm = hex8(r.startPtm);
+    endPtm = hex8(r.endPtm);
 }
 
-void VtiView::cbAttrNoChange() {
-    VideoBoxes mainVideo{cbMainCompr, cbMainRes, cbMainTV, cbMainProgInt, cbMainAspect};
-    VideoBoxes subVideo{cbSubCompr, cbSubRes, cbSubTV, cbSubProgInt, cbSubAspect};
+void VtiView::showSelectedAttributes() {
+    VideoBoxes mainVideo{mainCompression, mainResolution, mainTvSystem, mainScan, mainAspect};
+    VideoBoxes subVideo{subCompression, subResolution, subTvSystem, subScan, subAspect};
     mainVideo.list();
     subVideo.list();
     // The entry's text, read as a number, names the record.
-    const long number = cbAttrNo.text().empty() ? 0 : std::strtol(cbAttrNo.text().c_str(), nullptr, 10);
+    const long number = attributeNumbers.text().empty() ? 0 : std::strtol(attributeNumbers.text().c_str(), nullptr, 10);
     if (number < 1 || size_t(number) > attributes.size()) {
         mainVideo.hide();
         subVideo.hide();
-        sgMainAudio = sgSubAudio = emptyGrid(kAudioGridHeader);
-        sgSubpicture = emptyGrid(kSubpictureGridHeader);
+        mainAudioGrid = subAudioGrid = emptyGrid(kAudioGridHeader);
+        subpictureGrid = emptyGrid(kSubpictureGridHeader);
         return;
     }
     const VtsEvobAtr& a = attributes[size_t(number - 1)];
@@ -147,14 +147,14 @@ void VtiView::cbAttrNoChange() {
         subVideo.show(a.subVideo);
     else
         subVideo.hide();
-    sgMainAudio = audioGrid(a.mainAudio, a.mainAudioCount, 0);
-    sgSubAudio = ((a.flags >> 8) & 3) == 1 ? audioGrid(a.subAudio, a.subAudioCount, kVtiMainAudioEntries)
+    mainAudioGrid = audioGrid(a.mainAudio, a.mainAudioCount, 0);
+    subAudioGrid = ((a.flags >> 8) & 3) == 1 ? audioGrid(a.subAudio, a.subAudioCount, kVtiMainAudioEntries)
                                            : emptyGrid(kAudioGridHeader);
-    sgSubpicture = emptyGrid(kSubpictureGridHeader);
+    subpictureGrid = emptyGrid(kSubpictureGridHeader);
     const unsigned pictures = std::min<unsigned>(a.subpictureCount, kVtiSubpictureEntries);
-    if (pictures > 0) sgSubpicture.rows.resize(1);
+    if (pictures > 0) subpictureGrid.rows.resize(1);
     for (unsigned k = 0; k < pictures; ++k)
-        sgSubpicture.rows.push_back({std::to_string(k), kSubpictureCodings[a.subpicture[k][0] / 32]});
+        subpictureGrid.rows.push_back({std::to_string(k), kSubpictureCodings[a.subpicture[k][0] / 32]});
 }
 
 }  // namespace quarnel

@@ -1,7 +1,7 @@
-// The "VTI" page as model state: the records the VTI reader read, the two selection lists
-// and the fields, lists and grids that show the selected EVOB and its attribute record.
-// Plain data; the window mirrors each member into the widget of the same name and calls the
-// handler after the user picks another entry.
+// The "VTI" page as plain data: the records the VTI reader read, the two selection lists
+// and the fields, lists and grids that show the selected EVOB and its attribute record. The
+// window mirrors each member into its widget and calls the handler after the user picks
+// another entry; the command line prints it.
 #pragma once
 
 #include <string>
@@ -38,25 +38,25 @@ struct VtiView {
     std::vector<VtsEvobi> evobs;
 
     // The selection lists: EVOB file names, and attribute record numbers "1" to "n".
-    VtiCombo cbEVOname, cbAttrNo;
+    VtiCombo evobNames, attributeNumbers;
 
     // The selected EVOB's information record.
-    VtiCombo cbAppType, cbA0gap, cbA1gap;
-    std::string eEVOBname;
-    std::string eAddrOffs;  // 8 upper-case hexadecimal digits
-    long long ieEVOsize = 0;
-    int ieEVOindex = 0;
-    std::string eStartPTM, eEndPTM;  // 8 upper-case hexadecimal digits each
+    VtiCombo applicationType, audioGap0, audioGap1;
+    std::string evobName;
+    std::string addressOffset;  // 8 upper-case hexadecimal digits
+    long long evobSize = 0;
+    int evobIndex = 0;
+    std::string startPtm, endPtm;  // 8 upper-case hexadecimal digits each
 
     // The selected attribute record: main and sub video, then the three grids.
-    VtiCombo cbMainCompr, cbMainRes, cbMainTV, cbMainProgInt, cbMainAspect;
-    VtiCombo cbSubCompr, cbSubRes, cbSubTV, cbSubProgInt, cbSubAspect;
-    VtiGrid sgMainAudio, sgSubAudio, sgSubpicture;
+    VtiCombo mainCompression, mainResolution, mainTvSystem, mainScan, mainAspect;
+    VtiCombo subCompression, subResolution, subTvSystem, subScan, subAspect;
+    VtiGrid mainAudioGrid, subAudioGrid, subpictureGrid;
 
-    // Shows the information record selected in cbEVOname, and the attribute record it names.
-    void cbEVOnameChange();
-    // Shows the attribute record selected in cbAttrNo.
-    void cbAttrNoChange();
+    // Shows the information record selected in evobNames, and the attribute record it names.
+    void showSelectedEvob();
+    // Shows the attribute record selected in attributeNumbers.
+    void showSelectedAttributes();
 };
 
 }  // namespace quarnel

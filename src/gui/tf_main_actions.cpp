@@ -73,13 +73,13 @@ void TfMain::connectControls() {
         connect(e, &QLineEdit::textChanged, this, &TfMain::pullOptions);
 
     vtiPage_->onEVOnameChosen = [this](int index) {
-        model_.vti.cbEVOname.selected = index;
-        model_.vti.cbEVOnameChange();
+        model_.vti.evobNames.selected = index;
+        model_.vti.showSelectedEvob();
         vtiPage_->mirror(model_.vti);
     };
     vtiPage_->onAttrNoChosen = [this](int index) {
-        model_.vti.cbAttrNo.selected = index;
-        model_.vti.cbAttrNoChange();
+        model_.vti.attributeNumbers.selected = index;
+        model_.vti.showSelectedAttributes();
         vtiPage_->mirror(model_.vti);
     };
 }

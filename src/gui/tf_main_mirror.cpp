@@ -77,13 +77,13 @@ void TfMain::pushState() {
 }
 
 void TfMain::pushXpl() {
-    mirrorLines(mXPL_, model_.playlist.mXPL, shownXpl_);
-    mirrorLines(mChapter_, model_.playlist.mChapter, shownChapters_);
-    std::vector<std::string> tree = flatTree(model_.playlist.tvXPL);
+    mirrorLines(mXPL_, model_.playlist.tags, shownXpl_);
+    mirrorLines(mChapter_, model_.playlist.chapters, shownChapters_);
+    std::vector<std::string> tree = flatTree(model_.playlist.tree);
     if (tree == shownTree_) return;
     shownTree_ = std::move(tree);
     tvXPL_->clear();
-    for (const XplTreeNode& node : model_.playlist.tvXPL) {
+    for (const XplTreeNode& node : model_.playlist.tree) {
         auto* top = new QTreeWidgetItem(tvXPL_, QStringList{qs(node.text)});
         for (const std::string& child : node.children) new QTreeWidgetItem(top, QStringList{qs(child)});
     }

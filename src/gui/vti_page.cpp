@@ -202,30 +202,30 @@ VtiPage::VtiPage(QWidget* parent) : QWidget(parent) {
 }
 
 void VtiPage::mirror(const VtiView& view) {
-    mirrorCombo(cbEVOname_, view.cbEVOname);
-    mirrorCombo(cbAttrNo_, view.cbAttrNo);
-    mirrorCombo(cbAppType_, view.cbAppType);
-    mirrorCombo(cbA0gap_, view.cbA0gap);
-    mirrorCombo(cbA1gap_, view.cbA1gap);
-    eEVOBname_->setText(qs(view.eEVOBname));
-    eAddrOffs_->setText(qs(view.eAddrOffs));
-    ieEVOsize_->setText(QString::number(view.ieEVOsize));
-    ieEVOindex_->setText(QString::number(view.ieEVOindex));
-    eStartPTM_->setText(qs(view.eStartPTM));
-    eEndPTM_->setText(qs(view.eEndPTM));
-    mirrorCombo(cbMainCompr_, view.cbMainCompr);
-    mirrorCombo(cbMainRes_, view.cbMainRes);
-    mirrorCombo(cbMainTV_, view.cbMainTV);
-    mirrorCombo(cbMainProgInt_, view.cbMainProgInt);
-    mirrorCombo(cbMainAspect_, view.cbMainAspect);
-    mirrorCombo(cbSubCompr_, view.cbSubCompr);
-    mirrorCombo(cbSubRes_, view.cbSubRes);
-    mirrorCombo(cbSubTV_, view.cbSubTV);
-    mirrorCombo(cbSubProgInt_, view.cbSubProgInt);
-    mirrorCombo(cbSubAspect_, view.cbSubAspect);
-    mirrorGrid(sgMainAudio_, view.sgMainAudio);
-    mirrorGrid(sgSubAudio_, view.sgSubAudio);
-    mirrorGrid(sgSubpicture_, view.sgSubpicture);
+    mirrorCombo(cbEVOname_, view.evobNames);
+    mirrorCombo(cbAttrNo_, view.attributeNumbers);
+    mirrorCombo(cbAppType_, view.applicationType);
+    mirrorCombo(cbA0gap_, view.audioGap0);
+    mirrorCombo(cbA1gap_, view.audioGap1);
+    eEVOBname_->setText(qs(view.evobName));
+    eAddrOffs_->setText(qs(view.addressOffset));
+    ieEVOsize_->setText(QString::number(view.evobSize));
+    ieEVOindex_->setText(QString::number(view.evobIndex));
+    eStartPTM_->setText(qs(view.startPtm));
+    eEndPTM_->setText(qs(view.endPtm));
+    mirrorCombo(cbMainCompr_, view.mainCompression);
+    mirrorCombo(cbMainRes_, view.mainResolution);
+    mirrorCombo(cbMainTV_, view.mainTvSystem);
+    mirrorCombo(cbMainProgInt_, view.mainScan);
+    mirrorCombo(cbMainAspect_, view.mainAspect);
+    mirrorCombo(cbSubCompr_, view.subCompression);
+    mirrorCombo(cbSubRes_, view.subResolution);
+    mirrorCombo(cbSubTV_, view.subTvSystem);
+    mirrorCombo(cbSubProgInt_, view.subScan);
+    mirrorCombo(cbSubAspect_, view.subAspect);
+    mirrorGrid(sgMainAudio_, view.mainAudioGrid);
+    mirrorGrid(sgSubAudio_, view.subAudioGrid);
+    mirrorGrid(sgSubpicture_, view.subpictureGrid);
     placeGrids();
 }
 

@@ -73,12 +73,12 @@ class PlaylistRead {
     // The tree and the stream boxes from the tag list.
     void scanTitle() {
         PlaylistView& v = s_.playlist;
-        v.tvXPL.clear();
-        for (const char* node : kXplTreeNodes) v.tvXPL.push_back({node, {}});
-        auto& info = v.tvXPL[kInfoNode].children;
+        v.tree.clear();
+        for (const char* node : kXplTreeNodes) v.tree.push_back({node, {}});
+        auto& info = v.tree[kInfoNode].children;
         if (!d_.playlistName.empty()) info.push_back("Title: " + d_.playlistName);
         int chapter = 1;
-        for (const std::string& line : v.mXPL) {
+        for (const std::string& line : v.tags) {
             if (containsUpper(line, "<TITLE ")) {
                 getattr(line, "displayName", d_.titleName);
                 getattr(line, "titleDuration", d_.titleDuration);
@@ -142,7 +142,7 @@ class PlaylistRead {
             getattr(line, "description", d_.description[kind]);
             name = safeNamePart(codec + ".s" + zeropad(n, 2) + "." + d_.description[kind]);
         }
-        s_.playlist.tvXPL[size_t(kVideoNode + kind)].children.push_back(name);
+        s_.playlist.tree[size_t(kVideoNode + kind)].children.push_back(name);
         log_.log(name + " found!");
         StreamBox* box = kind == kVideo   ? (n == 0 ? &s_.boxes.video[0] : nullptr)
                          : kind == kAudio ? &s_.boxes.audio[size_t(n)]
@@ -164,10 +164,10 @@ class PlaylistRead {
                        "\" has no titleTimeBegin: left out of the chapter list.[/re]");
             return;
         }
-        s_.playlist.tvXPL[kChapterNode].children.push_back(begin + ": " + name);
+        s_.playlist.tree[kChapterNode].children.push_back(begin + ": " + name);
         const std::string number = zeropad(chapter, 2);
-        s_.playlist.mChapter.push_back("CHAPTER" + number + "=" + chapterTime(begin));
-        s_.playlist.mChapter.push_back("CHAPTER" + number + "NAME=" + name);
+        s_.playlist.chapters.push_back("CHAPTER" + number + "=" + chapterTime(begin));
+        s_.playlist.chapters.push_back("CHAPTER" + number + "NAME=" + name);
         ++chapter;
     }
 };
@@ -190,7 +190,7 @@ class PlaylistRun {
         const auto restoreButtons = [&] {
             b.readPlaylist = b.chooseSource = b.choosePlaylist = true;
             b.readSource = readSourceWasEnabled;
-            b.writeChapters = !s_.playlist.mChapter.empty();
+            b.writeChapters = !s_.playlist.chapters.empty();
             s_.updateRunButtons();
         };
         PlaylistRead reader(s_, log_);
@@ -210,7 +210,7 @@ class PlaylistRun {
         s_.table.audio.fill(-1);
         s_.table.sub.fill(-1);
         s_.tableFromPlaylist = true;
-        trimToTitle(s_.playlist.mXPL, withoutExtension(nameOf(s_.sourcePath)));
+        trimToTitle(s_.playlist.tags, withoutExtension(nameOf(s_.sourcePath)));
         reader.scanTitle();
 
         logDone(log_);
@@ -230,8 +230,8 @@ class PlaylistRun {
         input_.open(s_.playlistPath);
         log_.log("Open " + s_.playlistName);
         log_.log("Filesize: " + std::to_string(input_.size()) + " bytes");
-        v.mXPL.clear();
-        v.mChapter.clear();
+        v.tags.clear();
+        v.chapters.clear();
         if (input_.size() > kMaxPlaylistSize)
             throw QuarnelError("\"" + s_.playlistPath + "\" is " + std::to_string(input_.size()) +
                                " bytes long, too long for a playlist.");
@@ -240,9 +240,9 @@ class PlaylistRun {
         while (input_.position() < input_.size()) {
             const size_t got = input_.read(buffer.get(), kReadBufferSize);
             if (got == 0) break;
-            const size_t before = v.mXPL.size();
-            scanTags(scan, std::span<const uint8_t>(buffer.get(), got), v.mXPL);
-            for (size_t k = before; k < v.mXPL.size(); ++k) reader.takeItems(v.mXPL[k]);
+            const size_t before = v.tags.size();
+            scanTags(scan, std::span<const uint8_t>(buffer.get(), got), v.tags);
+            for (size_t k = before; k < v.tags.size(); ++k) reader.takeItems(v.tags[k]);
             log_.slog(std::to_string(input_.position()) + "/" + std::to_string(input_.size()) + " bytes", 1);
         }
         input_.close();

@@ -71,15 +71,15 @@ void readVti(Session& session, Host& host) {
             logOutOfRange(log, attributes, evobs);
 
             // Both tables read whole: they replace what an earlier read left.
-            vti.cbAttrNo.items.clear();
-            for (unsigned i = 1; i <= n; ++i) vti.cbAttrNo.items.push_back(std::to_string(i));
-            vti.cbAttrNo.selected = -1;
-            vti.cbEVOname.items.clear();
-            vti.cbEVOname.selected = -1;
+            vti.attributeNumbers.items.clear();
+            for (unsigned i = 1; i <= n; ++i) vti.attributeNumbers.items.push_back(std::to_string(i));
+            vti.attributeNumbers.selected = -1;
+            vti.evobNames.items.clear();
+            vti.evobNames.selected = -1;
             const std::string current = upperCased(session.sourceName);
             for (uint32_t j = 0; j < m; ++j) {
-                vti.cbEVOname.items.push_back(evobs[j].name);
-                if (upperCased(evobs[j].name) == current) vti.cbEVOname.selected = int(j);
+                vti.evobNames.items.push_back(evobs[j].name);
+                if (upperCased(evobs[j].name) == current) vti.evobNames.selected = int(j);
             }
             vti.attributes = std::move(attributes);
             vti.evobs = std::move(evobs);
@@ -95,8 +95,8 @@ void readVti(Session& session, Host& host) {
         host.showError(session.lastError);
         return;
     }
-    if (vti.cbEVOname.selected < 0 && !vti.cbEVOname.items.empty()) vti.cbEVOname.selected = 0;
-    vti.cbEVOnameChange();
+    if (vti.evobNames.selected < 0 && !vti.evobNames.items.empty()) vti.evobNames.selected = 0;
+    vti.showSelectedEvob();
     logDone(log);
     statusReady(log);
 }

@@ -197,7 +197,7 @@ class WindowRuns : public QObject {
         QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Info"));
         QVERIFY(tree->topLevelItem(2)->childCount() > 0);  // the title's audio streams
         QVERIFY(child<QPlainTextEdit>(*w, "mXPL")->toPlainText().contains(QLatin1String("<")));
-        QCOMPARE(child<QPushButton>(*w, "bWriteChaps")->isEnabled(), !w->model().playlist.mChapter.empty());
+        QCOMPARE(child<QPushButton>(*w, "bWriteChaps")->isEnabled(), !w->model().playlist.chapters.empty());
         QVERIFY(child<QPushButton>(*w, "bReadXPL")->isEnabled());
         QVERIFY(child<QPushButton>(*w, "bbEVO")->isEnabled());
     }
