@@ -340,7 +340,7 @@ TEST_F(BadInput, AnOutputFolderThatDoesNotExistOrIsAFile) {
         EXPECT_EQ(f.model.lastError,
                   "Cannot create file \"" + c.folder + "/FEATURE_1.MPEG-2.stream.0.mpv\". " + c.reason);
         EXPECT_TRUE(f.logged(redLine()));
-        EXPECT_TRUE(f.logged("Done."));
+        EXPECT_FALSE(f.logged("Done."));
         EXPECT_FALSE(f.logged("Opening file [b]FEATURE_1.EVO[/b]"));
 
         rebuild();
@@ -367,40 +367,59 @@ TEST_F(BadInput, AReadOnlyOutputFolder) {
     demux();
     EXPECT_EQ(f.model.lastError,
               "Cannot create file \"" + output("FEATURE_1.MPEG-2.stream.0.mpv") + "\". Permission denied.");
-    EXPECT_TRUE(f.logged("Done."));
+    EXPECT_FALSE(f.logged("Done."));
     fs::permissions(out, fs::perms::owner_all);
     EXPECT_TRUE(fs::is_empty(out));
 }
 
-// /dev/full takes the place of an output through a link in the output folder.
-TEST_F(BadInput, AFullDiskIsReportedAndTheOtherOutputsKeepTheirData) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "this system has no /dev/full";
-    const std::vector<EsStream> streams = smallMovie();
+// A full disk: the output folder is a small tmpfs. A run that cannot write all its outputs
+// leaves none of them under a final name, and the outputs of an earlier run as they were.
+TEST_F(BadInput, AFullDiskLeavesEarlierOutputsAsTheyWere) {
+    const std::vector<EsStream> streams = {mpeg2Video(0xE0, 200, 6000, kStart),
+                                           audio(EsKind::Ac3, 0x80, 50, 300, kStart, 1)};
     const std::string source = f.source("FEATURE_1.EVO", buildProgramStream(streams, {}));
     const Bytes sourceBytes = readFile(source);
+    const std::string small = f.dir.file("small");
+    fs::create_directories(small);
+    if (std::system(("mount -t tmpfs -o size=256k tmpfs '" + small + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here (the tests need root for it): the full disk is not tried";
+    struct Unmount {
+        std::string folder;
+        ~Unmount() { (void)std::system(("umount '" + folder + "'").c_str()); }
+    } unmount{small};
+    f.model.options.outputDir = small;
     f.read();
-    fs::create_symlink("/dev/full", output("FEATURE_1.MPEG-2.stream.0.mpv"));
+    f.model.boxes.video[0].ticked = false;  // the audio alone fits
     demux();
-    EXPECT_EQ(f.model.lastError, "Cannot write file \"" + output("FEATURE_1.MPEG-2.stream.0.mpv") +
-                                       "\". No space left on device.");
+    ASSERT_EQ(f.model.lastError, "");
+    const std::string audioOut = small + "/FEATURE_1.DD.stream.00.mpa";
+    const Bytes earlier = readFile(audioOut);
+    ASSERT_EQ(earlier, elementaryBytes(streams[1]));
+
+    f.model.boxes.video[0].ticked = true;  // with the video it does not
+    demux();
+    EXPECT_EQ(f.model.lastError.rfind("Cannot write file", 0), 0u) << f.model.lastError;
+    EXPECT_NE(f.model.lastError.find("No space left on device."), std::string::npos);
     EXPECT_TRUE(f.logged(redLine()));
-    EXPECT_TRUE(f.logged("Done."));
-    EXPECT_EQ(readFile(output("FEATURE_1.DD.stream.00.mpa")), elementaryBytes(streams[1]));
+    EXPECT_FALSE(f.logged("Done."));
+    EXPECT_EQ(readFile(audioOut), earlier);
+    EXPECT_FALSE(fs::exists(small + "/FEATURE_1.MPEG-2.stream.0.mpv"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(small), fs::directory_iterator()), 1);  // no temporary left
     EXPECT_FALSE(f.model.run.busy);
     EXPECT_TRUE(f.model.buttons.demux);
 
-    fs::create_symlink("/dev/full", output("FEATURE_1.rebuilt.EVO"));
     rebuild();
     ASSERT_EQ(f.host.errors.size(), 1u);
-    EXPECT_EQ(f.host.errors[0],
-              "Cannot write file \"" + output("FEATURE_1.rebuilt.EVO") + "\". No space left on device.");
-    EXPECT_FALSE(f.logged("Done."));
+    EXPECT_EQ(f.host.errors[0].rfind("Cannot write file", 0), 0u) << f.host.errors[0];
+    EXPECT_FALSE(fs::exists(small + "/FEATURE_1.rebuilt.EVO"));
     EXPECT_EQ(readFile(source), sourceBytes);
 
     const CommandResult r =
-        runCommand(std::string(QUARNEL_CLI) + " rebuild -o " + out + " " + source, f.dir.file("stderr.txt"));
+        runCommand(std::string(QUARNEL_CLI) + " demux -o " + small + " " + source, f.dir.file("stderr.txt"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("No space left on device."), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("Done."), r.out.rfind("Done."));  // the Read's alone
+    EXPECT_EQ(readFile(audioOut), earlier);
 }
 
 TEST_F(BadInput, ASourceRemovedBetweenReadAndDemux) {
@@ -411,9 +430,9 @@ TEST_F(BadInput, ASourceRemovedBetweenReadAndDemux) {
     demux();
     EXPECT_EQ(f.model.lastError, "Cannot open file \"" + source + "\". No such file or directory.");
     EXPECT_TRUE(f.logged(redLine()));
-    EXPECT_TRUE(f.logged("Done."));
-    // The outputs were created before the source was opened: they stay, empty.
-    EXPECT_EQ(fs::file_size(output("FEATURE_1.MPEG-2.stream.0.mpv")), 0u);
+    EXPECT_FALSE(f.logged("Done."));
+    // The outputs were being written to temporary files: nothing is left.
+    EXPECT_TRUE(fs::is_empty(out));
     EXPECT_TRUE(f.model.buttons.demux);
 
     rebuild();

@@ -27,6 +27,7 @@ struct Options {
     std::string audioExtension = "mpa";
     std::string subExtension = "sup";
     std::string outputDir;  // "" = the current folder
+    bool keepPartial = false;  // outputs of a run stopped by a signal are kept as NAME.partial
 };
 
 constexpr int kMaxFastCheckMiB = 999;  // the size field takes three digits
@@ -56,6 +57,8 @@ constexpr OptionFlag kOptionFlags[] = {
     {"--adv-pck", nullptr, &Options::keepAdvancedPacks, true, "rebuild: keep the advanced packs (ADV_PCK)"},
     {"--adjust-pts", nullptr, &Options::adjustPts, true,
      "rebuild: move the time stamps of each following file on by the\nend time of the files before it"},
+    {"--keep-partial", nullptr, &Options::keepPartial, true,
+     "when a signal stops a run, keep what it wrote as NAME.partial\n(by default nothing unfinished is left)"},
 };
 
 }  // namespace quarnel

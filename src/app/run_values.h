@@ -13,8 +13,11 @@ constexpr uint32_t kNoPts = 0xFFFFFFFF;
 
 struct RunValues {
     bool cancel = false;
+    // A signal stopped the run (the command line): unlike a Cancel, what it wrote is not kept.
+    bool interrupted = false;
     bool busy = false;      // a Demux or Rebuild run is active: a cancel must be confirmed
     bool fastStop = false;  // the fast-check limit was passed
+    bool fastCheckCut = false;  // a file of the last Read was read only up to the fast-check limit
     std::array<int32_t, kUsedVideoSlots> countedFrames{};
     std::array<double, kUsedVideoSlots> frameRate{};  // frames per second, written by the video analysers
     uint32_t earliestFirstPts = kNoPts;

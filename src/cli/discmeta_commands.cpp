@@ -5,12 +5,13 @@
 #include "formats/page_text.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
+#include "report/text_format.h"
 
 namespace quarnel {
 namespace {
 
 void print(const std::vector<std::string>& lines) {
-    for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+    for (const std::string& line : lines) std::printf("%s\n", escapeControls(line).c_str());
 }
 
 // The source whose boxes the playlist names, and the base name a Read run of it would use,

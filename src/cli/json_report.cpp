@@ -59,6 +59,7 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
     out += "  \"lastEndPtm\": " + std::to_string(m.run.lastEndPtm) + ",\n";
     out += "  \"earliestFirstPts\": " +
            (m.run.earliestFirstPts == kNoPts ? std::string("null") : std::to_string(m.run.earliestFirstPts)) + ",\n";
+    out += std::string("  \"fastCheckCut\": ") + (m.run.fastCheckCut ? "true" : "false") + ",\n";
     out += "  \"videoDurationSeconds\": " + number(m.run.videoDurationSum) + ",\n";
     out += "  \"countedFrames\": [" + std::to_string(m.run.countedFrames[0]) + ", " +
            std::to_string(m.run.countedFrames[1]) + "],\n";

@@ -1,4 +1,5 @@
 // quarnel-cli: the engine's operations from a terminal, for batch work.
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -8,6 +9,9 @@
 #include "cli/discmeta_commands.h"
 #include "cli/json_report.h"
 #include "cli/terminal_host.h"
+#include "io/files.h"
+#include "report/message_log.h"
+#include "report/text_format.h"
 #include "app/session.h"
 #include "runs/operations.h"
 
@@ -45,11 +49,23 @@ bool selectStreams(Session& m, const std::vector<std::string>& list, std::string
     return true;
 }
 
-int finish(const Session& m, TerminalHost& host) {
+// The exit status of a command that ran: 128 + the signal that stopped it, 1 when an error
+// did (or the log could not be written), else 0.
+int finish(Session& m, TerminalHost& host) {
+    host.pumpEvents();  // a signal that came after the run's last look
+    if (const int sig = caughtSignal(); sig != 0) {
+        if (!m.run.interrupted) MessageLog(host).log("Interrupted.");
+        host.endProgress();
+        std::fflush(stdout);
+        return 128 + sig;
+    }
     host.endProgress();
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "quarnel-cli: Cannot write the standard output. %s\n", systemReason(errno).c_str());
+        return kExitFailed;
+    }
     if (m.lastError.empty()) return kExitDone;
-    if (!host.errorShown()) std::fprintf(stderr, "quarnel-cli: %s\n", m.lastError.c_str());
+    if (!host.errorShown()) std::fprintf(stderr, "quarnel-cli: %s\n", escapeControls(m.lastError).c_str());
     return kExitFailed;
 }
 
@@ -82,7 +98,7 @@ int runCommand(const CliArgs& args) {
     runs::read(m, host);
     if (!m.lastError.empty()) return finish(m, host);
     if (args.command == "read") {
-        if (args.json) std::fputs(jsonReport(m, host.collected()).c_str(), stdout);
+        if (args.json && caughtSignal() == 0) std::fputs(jsonReport(m, host.collected()).c_str(), stdout);
         return finish(m, host);
     }
 

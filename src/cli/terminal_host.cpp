@@ -6,15 +6,17 @@
 #include <cstdio>
 
 #include "app/session.h"
-#include "runs/operations.h"
-#include "runs/operations.h"
+#include "report/text_format.h"
 
 namespace quarnel {
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;  // set by Ctrl+C, taken by pumpEvents
+volatile std::sig_atomic_t signalled = 0;  // the signal caught, taken by pumpEvents
 
-void onInterrupt(int) { interrupted = 1; }
+void onSignal(int sig) {
+    if (signalled != 0) ::_exit(128 + sig);  // asked twice: at once
+    signalled = sig;
+}
 
 std::string ansiFor(const TextStyle& s) {
     std::string seq;
@@ -31,7 +33,15 @@ std::string ansiFor(const TextStyle& s) {
 
 }  // namespace
 
-void installInterruptHandler() { std::signal(SIGINT, onInterrupt); }
+void installInterruptHandler() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+int caughtSignal() { return signalled; }
 
 TerminalHost::TerminalHost(bool markup, bool collect)
     : markup_(markup),
@@ -74,16 +84,16 @@ void TerminalHost::endProgress() {
 
 void TerminalHost::pumpEvents() {
     std::fflush(stdout);
-    if (interrupted && model_) {
-        interrupted = 0;
-        runs::cancel(*model_, *this);
+    if (signalled != 0 && model_) {
+        model_->run.cancel = true;
+        model_->run.interrupted = true;
     }
 }
 
 void TerminalHost::showError(const std::string& text) {
     endProgress();
     std::fflush(stdout);
-    std::fprintf(stderr, "quarnel-cli: %s\n", text.c_str());
+    std::fprintf(stderr, "quarnel-cli: %s\n", escapeControls(text).c_str());
     errorShown_ = true;
 }
 

@@ -1,5 +1,5 @@
-// The command line's host: log lines to stdout, progress to stderr on a terminal, Ctrl+C as
-// the Cancel button.
+// The command line's host: log lines to stdout, progress to stderr on a terminal; SIGINT and
+// SIGTERM interrupt the run.
 #pragma once
 
 #include <string>
@@ -41,7 +41,10 @@ private:
     Session* model_ = nullptr;
 };
 
-// Installs the Ctrl+C handler that TerminalHost::pumpEvents answers.
+// Installs the SIGINT and SIGTERM handlers that TerminalHost::pumpEvents answers; a second
+// signal ends the program at once.
 void installInterruptHandler();
+// The signal that asked the program to stop, 0 when none did.
+int caughtSignal();
 
 }  // namespace quarnel

@@ -18,16 +18,17 @@ void scanTags(TagScan& s, std::span<const uint8_t> bytes, std::vector<std::strin
         }
         if (c == '/' && s.last == '<') {  // a closing tag: one level up, one indent less
             s.depth -= 2;
-            s.line.erase(0, std::min<size_t>(2, s.line.size()));
+            if (s.depth < kMaxIndentLevels) s.line.erase(0, std::min<size_t>(2, s.line.size()));
         }
         // A ">" in the text between tags ends nothing.
         if (c == '>' && s.insideTag) {
             s.insideTag = false;
+            s.listBytes += s.line.size();
             tags.push_back(s.line);
             s.line.clear();
             if (s.last == '/' || s.last == '?') --s.depth;        // empty element, processing instruction
             if (s.last == '-' && s.beforeLast == '-') --s.depth;  // end of a comment
-            if (s.depth > 0) s.line.assign(size_t(s.depth) * 2, ' ');
+            if (s.depth > 0) s.line.assign(size_t(std::min(s.depth, kMaxIndentLevels)) * 2, ' ');
         }
         s.beforeLast = s.last;
         s.last = c;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -18,6 +20,11 @@ std::string systemReason(int err) {
 
 void InputFile::open(const std::string& path) {
     close();
+    // A pipe, device or socket is refused before it is opened: opening a pipe without a
+    // writer would wait for one.
+    struct stat before {};
+    if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode) && !S_ISDIR(before.st_mode))
+        throw QuarnelError("Cannot open file \"" + path + "\". It is not a regular file (a pipe, device or socket).");
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -61,17 +68,43 @@ void InputFile::seek(uint64_t to) {
     position_ = to;
 }
 
-OutputFile::~OutputFile() { closeQuietly(); }
+namespace {
+
+constexpr const char* kPartialMark = ".partial";
+
+std::string temporaryPattern(const std::string& path) {
+    const size_t sep = path.find_last_of('/');
+    const std::string folder = sep == std::string::npos ? "" : path.substr(0, sep + 1);
+    // The name is shortened so that the temporary name is no longer than the final one allows.
+    const std::string name = path.substr(folder.size()).substr(0, NAME_MAX - 16);
+    return folder + "." + name + kPartialMark + "-XXXXXX";
+}
+
+mode_t creationMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
 
 void OutputFile::create(const std::string& path) {
-    closeQuietly();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw QuarnelError("Cannot create file \"" + path + "\". " + systemReason(errno));
+    discard();
+    const auto fail = [&](int err) { throw QuarnelError("Cannot create file \"" + path + "\". " + systemReason(err)); };
+    const size_t sep = path.find_last_of('/');
+    if (path.size() - (sep == std::string::npos ? 0 : sep + 1) > NAME_MAX) fail(ENAMETOOLONG);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) fail(EISDIR);
+    std::string temporary = temporaryPattern(path);
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) fail(errno);
+    ::fchmod(fd, creationMode());
     fd_ = fd;
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);  // written before read
     used_ = 0;
     written_ = 0;
     path_ = path;
+    temporary_ = std::move(temporary);
 }
 
 void OutputFile::writeAll(const uint8_t* p, size_t n) {
@@ -103,7 +136,7 @@ void OutputFile::writeLarge(std::span<const uint8_t> bytes) {
     }
 }
 
-void OutputFile::close() {
+void OutputFile::finish() {
     if (fd_ < 0) return;
     try {
         flush();
@@ -113,16 +146,38 @@ void OutputFile::close() {
     }
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0)
-        throw QuarnelError("Cannot write file \"" + path_ + "\". " + systemReason(errno));
+    if (::close(fd) != 0) throw QuarnelError("Cannot write file \"" + path_ + "\". " + systemReason(errno));
+}
+
+void OutputFile::commit() {
+    if (temporary_.empty()) return;
+    finish();
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0)
+        throw QuarnelError("Cannot create file \"" + path_ + "\". " + systemReason(errno));
+    temporary_.clear();
+}
+
+void OutputFile::discard() noexcept {
+    closeQuietly();
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+void OutputFile::keepPartial() noexcept {
+    if (fd_ >= 0) {
+        try {
+            flush();
+        } catch (...) {
+        }
+    }
+    closeQuietly();
+    if (!temporary_.empty() && ::rename(temporary_.c_str(), (path_ + kPartialMark).c_str()) != 0)
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
 }
 
 void OutputFile::closeQuietly() noexcept {
     if (fd_ < 0) return;
-    try {
-        flush();
-    } catch (...) {
-    }
     ::close(fd_);
     fd_ = -1;
     used_ = 0;
@@ -131,6 +186,11 @@ void OutputFile::closeQuietly() noexcept {
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool folderExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

@@ -43,21 +43,31 @@ private:
     std::string path_;
 };
 
-// A created (or emptied) file written through a buffer of its own.
+// An output file, written through a buffer of its own to a temporary file beside its final
+// name (".NAME.partial-XXXXXX") and renamed onto that name by commit(): a file of that name
+// stays as it was until then, and a link of that name is replaced, never followed. An output
+// destroyed without commit() removes its temporary file.
 class OutputFile {
 public:
     OutputFile() = default;
-    ~OutputFile();
+    ~OutputFile() { discard(); }
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Raises "Cannot create file "NAME". REASON" on failure.
+    // Creates the temporary file. Raises "Cannot create file "NAME". REASON" on failure, also
+    // when NAME is a folder or too long a name.
     void create(const std::string& path);
-    // Writes the buffered bytes and closes; raises on a failed write.
-    void close();
-    // Closes without raising (after an earlier failure).
-    void closeQuietly() noexcept;
+    // Writes the buffered bytes and closes the temporary file; raises on a failed write.
+    void finish();
+    // Renames the finished temporary file onto the final name; raises on failure.
+    void commit();
+    // Closes and removes the temporary file, if any.
+    void discard() noexcept;
+    // Closes and keeps what was written as "NAME.partial".
+    void keepPartial() noexcept;
     bool isOpen() const { return fd_ >= 0; }
+    // True between create() and commit() or discard(): a temporary file exists.
+    bool pending() const { return !temporary_.empty(); }
     void write(std::span<const uint8_t> bytes) {
         if (bytes.size() <= kBufferSize - used_) {
             std::copy(bytes.begin(), bytes.end(), buffer_.get() + used_);
@@ -74,15 +84,18 @@ private:
     void flush();
     void writeLarge(std::span<const uint8_t> bytes);
     void writeAll(const uint8_t* p, size_t n);
+    void closeQuietly() noexcept;
 
     int fd_ = -1;
     std::unique_ptr<uint8_t[]> buffer_;
     size_t used_ = 0;
     uint64_t written_ = 0;
-    std::string path_;
+    std::string path_;       // the final name
+    std::string temporary_;  // the file written, until it is renamed or removed
 };
 
 bool fileExists(const std::string& path);  // a regular file; a directory does not count
+bool folderExists(const std::string& path);
 // True when both names reach the same file on disk (or name the same absolute path).
 bool sameFile(const std::string& a, const std::string& b);
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "report/host.h"
+#include "report/text_format.h"
 
 namespace quarnel {
 
@@ -12,7 +13,11 @@ class MessageLog {
 public:
     explicit MessageLog(Host& host) : host_(host) {}
 
-    void log(std::string_view message) { host_.appendLog(message, parseMarkup(message)); }
+    // Control characters (from names in files) are shown escaped.
+    void log(std::string_view message) {
+        const std::string shown = escapeControls(message);
+        host_.appendLog(shown, parseMarkup(shown));
+    }
     void log2(std::string_view message) {
         log(message);
         log("");

@@ -14,6 +14,22 @@ std::string hexUpper(uint32_t value, int digits) {
     return buf;
 }
 
+std::string escapeControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b != 0x7F) {
+            out += c;
+            continue;
+        }
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\x%02X", b);
+        out += buf;
+    }
+    return out;
+}
+
 std::string formatSpanMs(double seconds, char msSeparator) {
     int64_t ms = int64_t(std::llround(seconds * 1000.0)) % kMsPerDay;
     if (ms < 0) ms += kMsPerDay;

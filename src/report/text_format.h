@@ -4,10 +4,15 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quarnel {
 
 std::string hexUpper(uint32_t value, int digits);
+
+// The text with each control character (below 0x20, and 0x7F) shown as "\xNN", so that names
+// taken from files cannot steer a terminal.
+std::string escapeControls(std::string_view text);
 
 // A span in seconds as "h:mm:ss.zzz" (separator '.') or "h:mm:ss:zzz" (separator ':'); the
 // hours wrap at 24 and the milliseconds are rounded to the nearest.

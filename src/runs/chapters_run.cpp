@@ -20,15 +20,16 @@ void writeChapters(Session& session, Host& host) {
             throw QuarnelError(
                 "No EVO file is chosen: the chapter file is named after it. Choose the EVO file first.");
         const std::string name = session.outputBase() + ".chapters.txt";
+        refuseInput(name, inputsOf(session));
         out.create(name);
         for (const std::string& line : session.playlist.chapters) {
             out.write(std::span(reinterpret_cast<const uint8_t*>(line.data()), line.size()));
             out.write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("\r\n"), 2));
         }
-        out.close();
+        out.commit();
         log.log("Chapters info writed to " + name);
     } catch (const std::exception& e) {
-        out.closeQuietly();
+        out.discard();
         session.lastError = e.what();
         host.showError(session.lastError);
     }

@@ -30,8 +30,9 @@ class DemuxRun {
         s_.run.busy = true;
         s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
 
+        bool failed = false;
         try {
-            createOutputs(sequenceFrom(s_.sourcePath, s_.options.continueSequence));
+            createOutputs(inputsOf(s_));
             const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
             const PassInput in{s_, host_, log_, input_, buffer.get(), frames_, &outputs_};
             forEachSourceFile(s_, log_, input_, s_.sourcePath, Opening{}, [&](const std::string& file) {
@@ -40,16 +41,26 @@ class DemuxRun {
                 log_.slog("Demuxing " + nameOf(file), 0);
                 passOverFile(Pass::Demux, in);
             });
-            // Closing writes what is still buffered: a full disk shows here too.
-            outputs_.close();
+            if (!s_.run.interrupted) {
+                // Finishing writes what is still buffered: a full disk shows here too, before
+                // any output takes its final name.
+                outputs_.finish();
+                outputs_.commit();
+            }
         } catch (const std::exception& e) {
+            failed = true;
             s_.lastError = e.what();
             log_.log("[re]" + s_.lastError + "[/re]");
         }
         input_.close();
-        outputs_.closeQuietly();
+        settleOutputs(outputs_.all(), s_, failed);
 
-        logDone(log_);
+        if (s_.run.interrupted) {
+            s_.lastError = "Interrupted.";
+            logInterrupted(log_);
+        } else if (!failed) {
+            logDone(log_);
+        }
         statusReady(log_);
         reportFrames(s_.run, log_, false);
         restoreStartButtons(s_, before);
@@ -64,16 +75,15 @@ class DemuxRun {
     InputFile input_;
     StreamOutputs outputs_;
 
-    // One output per ticked box, named BASE.CAPTION.EXT; none may be a file of the sequence.
-    void createOutputs(const std::vector<std::string>& sources) {
+    // One output per ticked box, named BASE.CAPTION.EXT, none of them an input of the run. Each
+    // is written to a temporary file: outputs of an earlier run stay as they are until the
+    // end.
+    void createOutputs(const std::vector<std::string>& inputs) {
         const std::string base = s_.outputBase();
         const auto create = [&](OutputFile& out, const StreamBox& box, const std::string& ext) {
             if (!box.ticked) return;
             const std::string name = base + "." + box.caption + "." + ext;
-            for (const auto& source : sources)
-                if (sameFile(name, source))
-                    throw QuarnelError("Cannot create file \"" + name +
-                                       "\". It is a source file of this run and is left as it is.");
+            refuseInput(name, inputs);
             out.create(name);
             log_.log("Creating " + name);
         };

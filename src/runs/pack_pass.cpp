@@ -3,6 +3,7 @@
 // output (Demux).
 #include "runs/pack_pass.h"
 
+#include <algorithm>
 #include <string>
 
 #include "codecs/analysers.h"
@@ -222,16 +223,20 @@ struct PassSink {
 
 }  // namespace
 
-void StreamOutputs::close() {
-    for (auto& o : video) o.close();
-    for (auto& o : audio) o.close();
-    for (auto& o : sub) o.close();
+std::vector<OutputFile*> StreamOutputs::all() {
+    std::vector<OutputFile*> outputs;
+    for (auto& o : video) outputs.push_back(&o);
+    for (auto& o : audio) outputs.push_back(&o);
+    for (auto& o : sub) outputs.push_back(&o);
+    return outputs;
 }
 
-void StreamOutputs::closeQuietly() noexcept {
-    for (auto& o : video) o.closeQuietly();
-    for (auto& o : audio) o.closeQuietly();
-    for (auto& o : sub) o.closeQuietly();
+void StreamOutputs::finish() {
+    for (OutputFile* o : all()) o->finish();
+}
+
+void StreamOutputs::commit() {
+    for (OutputFile* o : all()) o->commit();
 }
 
 void passOverFile(Pass pass, const PassInput& in) {
@@ -239,7 +244,7 @@ void passOverFile(Pass pass, const PassInput& in) {
     RunValues& run = session.run;
     CancelEnabled cancelEnabled(session.buttons.cancel);
     run.busy = pass == Pass::Demux;
-    run.cancel = false;
+    run.cancel = run.interrupted;
     run.fastStop = false;
     session.table.reset();
     ScanState scan;
@@ -261,6 +266,12 @@ void passOverFile(Pass pass, const PassInput& in) {
     }
     scanner.finish();
     if (run.cancel) run.countedFrames = {0, 0};
+    if (pass == Pass::Analyse && run.fastStop) {
+        run.fastCheckCut = true;
+        in.log.log("Fast check: read " + std::to_string(std::min(in.input.position(), size) / kMiB) + " of " +
+                   std::to_string(size / kMiB) +
+                   " MiB; streams that start later are not listed. Untick Fast EVO checking to read it all.");
+    }
 }
 
 }  // namespace quarnel

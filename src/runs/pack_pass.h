@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "app/session.h"
 #include "formats/stream_kinds.h"
@@ -26,8 +27,11 @@ struct StreamOutputs {
     std::array<OutputFile, kSubSlots> sub;
 
     // Writes what is still buffered and closes; raises on a failed write (a full disk).
-    void close();
-    void closeQuietly() noexcept;
+    void finish();
+    // Every finished output onto its final name.
+    void commit();
+    // Every output, created or not.
+    std::vector<OutputFile*> all();
 };
 
 // What one pass works with; the buffer holds kReadBufferSize bytes.

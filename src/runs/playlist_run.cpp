@@ -17,6 +17,10 @@ namespace {
 // A playlist is a few hundred kilobytes; anything far larger is not one, and its tag list
 // would fill the memory.
 constexpr uint64_t kMaxPlaylistSize = 64ull << 20;
+// The tag list of a playlist is a few megabytes at most; nested or empty tags could make it far
+// larger than the file (each line carries its indent).
+constexpr uint64_t kMaxTagListBytes = 16ull << 20;
+constexpr size_t kMaxTagLines = 1u << 20;
 
 enum Kind { kVideo, kAudio, kSub };
 constexpr const char* kItemTags[] = {"VideoAttributeItem", "AudioAttributeItem", "SubpictureAttributeItem"};
@@ -196,6 +200,7 @@ class PlaylistRun {
         PlaylistRead reader(s_, log_);
         try {
             readTags(reader);
+            if (s_.run.interrupted) throw QuarnelError("Interrupted.");
         } catch (const std::exception& e) {
             input_.close();
             s_.lastError = e.what();
@@ -243,7 +248,13 @@ class PlaylistRun {
             const size_t before = v.tags.size();
             scanTags(scan, std::span<const uint8_t>(buffer.get(), got), v.tags);
             for (size_t k = before; k < v.tags.size(); ++k) reader.takeItems(v.tags[k]);
+            if (v.tags.size() > kMaxTagLines || scan.listBytes + scan.line.size() > kMaxTagListBytes)
+                throw QuarnelError("\"" + s_.playlistPath + "\" nests its tags too deeply or holds too many of them " +
+                                   "to be a playlist: its tag list would pass " +
+                                   std::to_string(kMaxTagListBytes >> 20) + " MiB.");
             log_.slog(std::to_string(input_.position()) + "/" + std::to_string(input_.size()) + " bytes", 1);
+            host_.pumpEvents();
+            if (s_.run.interrupted) break;
         }
         input_.close();
     }

@@ -46,6 +46,7 @@ class ReadRun {
         frames_.reset();
         s_.run.earliestFirstPts = kNoPts;
         s_.run.firstPtm = 0;
+        s_.run.fastCheckCut = false;
         s_.run.endPtmSum = 0;  // the sum of this run's end PTMs, which a Rebuild takes over
         s_.run.videoDurationSum = 0;
         s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
@@ -75,6 +76,13 @@ class ReadRun {
             return false;
         }
         input_.close();
+        if (s_.run.interrupted) {
+            s_.lastError = "Interrupted.";
+            logInterrupted(log_);
+            statusReady(log_);
+            restoreButtons();
+            return false;
+        }
         s_.tableFromPlaylist = false;
 
         offerStreams(s_.boxes.video, s_.table.video.data(), kUsedVideoBoxes, StreamKind::Video, 1);
@@ -105,7 +113,8 @@ void read(Session& session, Host& host) {
         RunGuard guard(session.runActive);
         finished = ReadRun(session, host).run();
     }
-    if (!finished) return;
+    // A Read that was cancelled ends there: nothing follows it.
+    if (!finished || session.run.cancel) return;
     if (session.options.autoProcess == AutoProcess::Demux) demux(session, host);
     if (session.options.autoProcess == AutoProcess::Rebuild) rebuild(session, host);
     if (session.options.readVti) readVti(session, host);

@@ -2,7 +2,6 @@
 // and, with "Continue with the next EVO", from the files that follow it.
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -45,16 +44,6 @@ std::string refusal(const Session& s) {
     return {};
 }
 
-// A failed write may leave part of a pack at the end of the output: cut it back to whole
-// packs. A file that holds everything handed over to it (a short last pack of a source
-// included) is left as it is.
-void trimToWholePacks(const std::string& path, uint64_t handedOver) noexcept {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && size != handedOver && size % kPackBytes != 0)
-        std::filesystem::resize_file(path, size - size % kPackBytes, ec);
-}
-
 class RebuildRun {
   public:
     RebuildRun(Session& session, Host& host) : s_(session), host_(host), log_(host) {}
@@ -82,15 +71,10 @@ class RebuildRun {
         selection_ = selectionOf(s_.table, s_.boxes, s_.options.keepAdvancedPacks);
 
         OutputFile out;
-        bool created = false;
+        bool failed = false;
         try {
-            // Creating the output empties it: it must not be the source or a file after it.
-            for (const std::string& source : sequenceFrom(s_.sourcePath, true))
-                if (sameFile(outName, source))
-                    throw QuarnelError("The rebuilt file \"" + outName +
-                                       "\" would replace a source file of this run. Choose another output folder.");
+            refuseInput(outName, inputsOf(s_));
             out.create(outName);
-            created = true;
             log_.log("Creating " + outName);
             const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
             forEachSourceFile(s_, log_, input_, s_.sourcePath, Opening{}, [&](const std::string& file) {
@@ -100,17 +84,21 @@ class RebuildRun {
                 rebuildFile(buffer.get(), out, nameOf(file));
                 input_.close();
             });
-            out.close();
+            if (!s_.run.interrupted) out.commit();
         } catch (const std::exception& e) {
+            failed = true;
             s_.lastError = e.what();
             input_.close();
-            if (created) {
-                out.closeQuietly();
-                trimToWholePacks(outName, handedOver_);
-            }
         }
+        OutputFile* const outputs[] = {&out};
+        settleOutputs(outputs, s_, failed);
 
-        if (s_.lastError.empty()) logDone(log_);
+        if (s_.run.interrupted) {
+            s_.lastError = "Interrupted.";
+            logInterrupted(log_);
+        } else if (!failed) {
+            logDone(log_);
+        }
         // The end PTM sum goes back to what the Read run left, so that every Rebuild after it,
         // whole, cancelled or of the first file only, starts from the same sum.
         s_.run.endPtmSum = savedEndPtmSum_;
@@ -128,14 +116,13 @@ class RebuildRun {
     RebuildSelection selection_;
     Renumbering numbers_;          // handed out at the first navigation pack, kept for every file
     uint32_t savedEndPtmSum_ = 0;  // the Read's sum of end PTMs
-    uint64_t handedOver_ = 0;      // bytes given to the output so far
 
     // Copies the open source file pack by pack to the output, as the rewriter decides, and
     // moves the end PTM sum on by the file's end PTM.
     void rebuildFile(uint8_t* buffer, OutputFile& out, const std::string& name) {
         RunValues& run = s_.run;
         CancelEnabled cancelEnabled(s_.buttons.cancel);
-        run.cancel = false;
+        run.cancel = run.interrupted;
         PackTimes times;
         times.firstPtm = run.firstPtm;
         times.endPtm = s_.options.adjustPts ? savedEndPtmSum_ : run.lastEndPtm;
@@ -167,9 +154,7 @@ class RebuildRun {
             for (size_t at = 0; at < n; at += kPackBytes) {
                 std::span<uint8_t, kPackBytes> pack(buffer + at, kPackBytes);
                 if (rewritePack(pack, selection_, numbers_, times)) {
-                    const size_t count = std::min(kPackBytes, n - at);
-                    out.write({buffer + at, count});
-                    handedOver_ += count;
+                    out.write({buffer + at, std::min(kPackBytes, n - at)});
                 }
             }
             progress.at(input_.position());

@@ -1,5 +1,6 @@
 #include "runs/run_support.h"
 
+#include "formats/vti_file.h"
 #include "report/text_format.h"
 
 namespace quarnel {
@@ -22,6 +23,29 @@ void restoreStartButtons(Session& session, const Buttons& before) {
     b.chooseSource = before.chooseSource;
     b.choosePlaylist = before.choosePlaylist;
     session.updateRunButtons();
+}
+
+void logInterrupted(MessageLog& log) { log.log("Interrupted."); }
+
+std::vector<std::string> inputsOf(const Session& session) {
+    std::vector<std::string> inputs = sequenceFrom(session.sourcePath, true);
+    if (!session.playlistPath.empty()) inputs.push_back(session.playlistPath);
+    inputs.push_back(session.sourceDir + kVtiFileName);
+    return inputs;
+}
+
+void refuseInput(const std::string& output, const std::vector<std::string>& inputs) {
+    for (const std::string& input : inputs)
+        if (fileExists(input) && sameFile(output, input))
+            throw QuarnelError("Cannot create file \"" + output + "\": it would replace a source file of this run (\"" +
+                               input + "\"), which is left as it is. Choose another output folder.");
+}
+
+void settleOutputs(std::span<OutputFile* const> outputs, const Session& session, bool failed) {
+    for (OutputFile* out : outputs) {
+        if (session.run.interrupted && session.options.keepPartial) out->keepPartial();
+        else if (failed || session.run.interrupted) out->discard();
+    }
 }
 
 std::string fileSizeLine(uint64_t bytes) { return "File size: " + std::to_string(bytes / kMiB) + " Mbytes."; }

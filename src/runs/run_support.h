@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "app/session.h"
 #include "io/file_sequence.h"
@@ -49,6 +51,20 @@ void logDone(MessageLog& log);
 void statusReady(MessageLog& log);
 // The controls that start a run given back as they were before it.
 void restoreStartButtons(Session& session, const Buttons& before);
+
+// "Interrupted." in the log: a signal stopped the run; no "Done." follows.
+void logInterrupted(MessageLog& log);
+
+// The files a run reads: the source and the files that follow it, the playlist, the VTI file.
+std::vector<std::string> inputsOf(const Session& session);
+// Raises when `output` is one of `inputs`: the same file, by device and inode, through a link
+// too.
+void refuseInput(const std::string& output, const std::vector<std::string>& inputs);
+
+// The outputs of a run that did not commit them: removed when it failed or a signal stopped
+// it, or kept as NAME.partial when a signal stopped it and the options say so. (A run that ends
+// well or is cancelled commits its outputs: a Cancel keeps the data written so far.)
+void settleOutputs(std::span<OutputFile* const> outputs, const Session& session, bool failed);
 
 // "File size: N Mbytes."
 std::string fileSizeLine(uint64_t bytes);
