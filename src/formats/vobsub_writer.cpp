@@ -60,15 +60,14 @@ bool VobSubWriter::add(const SubpictureEvent& e) {
         return false;
     }
     FourColourPicture four = fourColourPicture(e);
-    DvdUnitPicture p{e.x,
-                     e.y,
-                     e.width,
-                     e.height,
-                     std::move(four.pixels),
-                     {},
-                     {},
-                     e.forced,
-                     uint32_t(std::min<uint64_t>(e.stop > e.start ? e.stop - e.start : 0, UINT32_MAX))};
+    const uint64_t duration = e.stop > e.start ? e.stop - e.start : 0;
+    DvdUnitPicture p{.x = e.x,
+                     .y = e.y,
+                     .width = e.width,
+                     .height = e.height,
+                     .pixels = std::move(four.pixels),
+                     .forced = e.forced,
+                     .durationTicks = uint32_t(std::min<uint64_t>(duration, UINT32_MAX))};
     const std::vector<Rgb> before = palette_;
     for (size_t v = 0; v < 4; ++v) {
         const Rgba s = four.shades[v];
