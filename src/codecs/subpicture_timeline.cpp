@@ -1,0 +1,37 @@
+#include "codecs/subpicture_timeline.h"
+
+#include <utility>
+
+namespace quarnel {
+namespace {
+
+std::optional<SubpictureEvent> shown(SubpictureEvent e) {
+    if (e.stop <= e.start) return std::nullopt;
+    return e;
+}
+
+}  // namespace
+
+std::optional<SubpictureEvent> SubpictureTimeline::push(SubpictureEvent next) {
+    std::optional<SubpictureEvent> done;
+    if (pending_) {
+        SubpictureEvent e = std::move(*pending_);
+        if (!e.hasStop || e.stop > next.start) e.stop = next.start;
+        e.hasStop = true;
+        done = shown(std::move(e));
+    }
+    pending_.reset();
+    if (!next.empty()) pending_ = std::move(next);
+    return done;
+}
+
+std::optional<SubpictureEvent> SubpictureTimeline::finish() {
+    if (!pending_) return std::nullopt;
+    SubpictureEvent e = std::move(*pending_);
+    pending_.reset();
+    if (!e.hasStop) e.stop = e.start + kOpenEndTicks;
+    e.hasStop = true;
+    return shown(std::move(e));
+}
+
+}  // namespace quarnel

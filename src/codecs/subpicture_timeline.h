@@ -1,0 +1,27 @@
+// Events in the order a player shows them. A unit stays on screen until its stop command, but
+// no longer than until the next unit starts (a new unit replaces the one shown), and one
+// without a stop command and without a successor stays for kOpenEndTicks. An empty unit only
+// ends the one before it; an event that would end before it starts is dropped.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "codecs/subpicture_event.h"
+
+namespace quarnel {
+
+constexpr uint64_t kOpenEndTicks = 5 * 90000;
+
+class SubpictureTimeline {
+  public:
+    // Takes the next event in record order; hands back the one before it once its end is known.
+    std::optional<SubpictureEvent> push(SubpictureEvent next);
+    // The last event, ended.
+    std::optional<SubpictureEvent> finish();
+
+  private:
+    std::optional<SubpictureEvent> pending_;
+};
+
+}  // namespace quarnel
