@@ -61,10 +61,10 @@ TEST(SupReader, UnitsADemuxSplitOverPacketsComeBackWhole) {
     EsStream sub{EsKind::Subpicture, 0x21, {{speckled, start + 9000}, {kText, start + 5 * 90000}}};
     ASSERT_GT(speckled.size(), 3 * kPackSize);
     f.source("A.EVO", buildProgramStream({sub}, {}));
-    f.model.opt.eWorkdir = f.dir.file("out");
-    std::filesystem::create_directories(f.model.opt.eWorkdir);
+    f.model.options.outputDir = f.dir.file("out");
+    std::filesystem::create_directories(f.model.options.outputDir);
     f.read();
-    f.model.bDemuxClick();
+    runs::demux(f.model, f.host);
 
     const ReadBack r = readBack(readFile(f.dir.file("out/A.Subpicture.01.sup")));
     EXPECT_TRUE(r.problems.empty()) << r.problems.front();

@@ -68,7 +68,7 @@ void writeWhole(const std::string& path, const uint8_t* data, size_t size) {
     OutputFile out;
     out.create(path);
     out.write({data, size});
-    out.close();
+    out.commit();
 }
 
 bool plainFileName(const std::string& name) {

@@ -26,8 +26,8 @@ class PgsWriter {
     // Writes the two display sets of `e`. An event that does not lie inside the canvas, or
     // whose coded picture is longer than an object may be, is not written: returns false.
     bool add(const SubpictureEvent& e);
-    // Closes the file; raises on a failed write.
-    void finish() { out_.close(); }
+    // Writes the file under its name; raises on a failed write. Unfinished, nothing is left.
+    void finish() { out_.commit(); }
 
   private:
     void segment(uint8_t type, uint64_t pts, const std::vector<uint8_t>& payload);

@@ -104,8 +104,8 @@ std::vector<std::string> VobSubWriter::finish() {
     text += "id: " + validLanguage(options_.language) + ", index: 0\n";
     text += timestamps_;
     idx_.write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-    idx_.close();
-    sub_.close();
+    idx_.commit();
+    sub_.commit();
 
     std::vector<std::string> notes;
     if (reduced_ > 0)
