@@ -15,7 +15,7 @@
 
 #include "report/host.h"
 #include "app/session.h"
-include "runs/operations.h"
+#include "runs/operations.h"
 #include "runs/run_support.h"
 
 namespace quarnel::fuzz {

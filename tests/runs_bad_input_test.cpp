@@ -274,6 +274,86 @@ TEST_F(BadInput, APlaylistWithOutOfRangeIndexesAndAParentFolderDescription) {
     EXPECT_EQ(readFile(source), movie);
 }
 
+// Output names that lead onto inputs: a link to the playlist in the chapter file's place, a
+// hard link to the VTI file in a stream's place, a link to the source. Each is refused and
+// every input stays as it was.
+TEST_F(BadInput, OutputsThatAreInputsThroughLinksAreRefused) {
+    const std::string root = f.dir.path();
+    fs::create_directories(root + "/HVDVD_TS");
+    fs::create_directories(root + "/ADV_OBJ");
+    const std::string playlist = root + "/ADV_OBJ/VPLST000.XPL";
+    const std::string text = "<Playlist><TitleSet><Title><ChapterList>"
+                             "<Chapter displayName=\"One\" titleTimeBegin=\"00:00:00:00\"/>"
+                             "</ChapterList></Title></TitleSet></Playlist>";
+    writeFile(playlist, Bytes(text.begin(), text.end()));
+    const std::string source = root + "/HVDVD_TS/FEATURE_1.EVO";
+    writeFile(source, buildProgramStream(smallMovie(), {}));
+    const std::string vti = root + "/HVDVD_TS/HVA00001.VTI";
+    writeFile(vti, {1, 2, 3});
+    f.model.sourcePath = source;
+    f.model.sourceChanged();
+    f.read();
+
+    fs::create_hard_link(vti, output("FEATURE_1.DD.stream.00.mpa"));
+    fs::create_symlink(source, output("FEATURE_1.MPEG-2.stream.0.mpv"));
+    demux();
+    EXPECT_NE(f.model.lastError.find("would replace a source file of this run"), std::string::npos)
+        << f.model.lastError;
+    EXPECT_FALSE(f.logged("Done."));
+    EXPECT_EQ(readFile(vti), (Bytes{1, 2, 3}));
+    EXPECT_EQ(readFile(source), buildProgramStream(smallMovie(), {}));
+
+    runs::readPlaylist(f.model, f.host);
+    ASSERT_FALSE(f.model.playlist.chapters.empty());
+    fs::create_symlink(playlist, output("FEATURE_1.chapters.txt"));
+    runs::writeChapters(f.model, f.host);
+    EXPECT_NE(f.model.lastError.find("would replace a source file of this run"), std::string::npos);
+    EXPECT_EQ(readFile(playlist), Bytes(text.begin(), text.end()));
+}
+
+// Tags nested a hundred thousand and a million levels deep: the indent stops at 32 levels, and
+// a tag list that would pass 16 MiB is refused.
+TEST_F(BadInput, DeeplyNestedPlaylistsStayBounded) {
+    for (const size_t levels : {size_t(100000), size_t(1000000)}) {
+        SCOPED_TRACE(levels);
+        std::string text;
+        for (size_t k = 0; k < levels; ++k) text += "<a>";
+        const std::string playlist = f.dir.file("VPLST000.XPL");
+        writeFile(playlist, Bytes(text.begin(), text.end()));
+        f.model.playlistPath = playlist;
+        f.model.playlistChanged();
+        runs::readPlaylist(f.model, f.host);
+        if (levels == 100000) {
+            EXPECT_EQ(f.model.lastError, "");
+            ASSERT_EQ(f.model.playlist.tags.size(), levels);
+            EXPECT_EQ(f.model.playlist.tags.back(), std::string(64, ' ') + "<a>");
+        } else {
+            EXPECT_NE(f.model.lastError.find("its tag list would pass 16 MiB"), std::string::npos)
+                << f.model.lastError;
+        }
+    }
+}
+
+// A stream that starts after the fast check's limit is not listed, and the log says so.
+TEST_F(BadInput, AFastCheckThatCutsAFileSaysSo) {
+    Bytes bytes = buildProgramStream({mpeg2Video(0xE0, 20, 3000, kStart)}, {});
+    const Bytes padding = paddingBytes(size_t(1) << 20);
+    bytes.insert(bytes.end(), padding.begin(), padding.end());
+    const Bytes late = buildProgramStream({audio(EsKind::Ac3, 0x80, 5, 800, kStart, 1)}, {});
+    bytes.insert(bytes.end(), late.begin(), late.end());
+    f.source("FEATURE_1.EVO", bytes);
+    f.model.options.fastCheckMiB = 0;
+    f.read();
+    EXPECT_TRUE(f.logged("Fast check: read 0 of 1 MiB; streams that start later are not listed. "
+                         "Untick Fast EVO checking to read it all."));
+    EXPECT_FALSE(f.model.boxes.audio[0].enabled);
+    EXPECT_TRUE(f.model.run.fastCheckCut);
+    f.model.options.fastCheck = false;
+    f.read();
+    EXPECT_TRUE(f.model.boxes.audio[0].enabled);
+    EXPECT_FALSE(f.model.run.fastCheckCut);
+}
+
 TEST_F(BadInput, AVtiWithCountsFarBeyondItsSizeIsRefused) {
     const std::string folder = f.dir.file("HVDVD_TS");
     fs::create_directories(folder);
@@ -457,8 +537,11 @@ TEST_F(BadInput, ACancelInTheMiddleOfEachRunKeepsWhatWasWritten) {
     f.host.onPump = [&] { runs::cancel(f.model, f.host); };
 
     f.host.markup.clear();
+    f.model.options.autoProcess = AutoProcess::Demux;  // a cancelled Read ends there
     f.read();
+    f.model.options.autoProcess = AutoProcess::None;
     EXPECT_TRUE(f.logged("Done."));
+    EXPECT_FALSE(f.logged("Demuxing FEATURE_1.EVO"));
     EXPECT_EQ(f.model.run.countedFrames[0], 0);
     EXPECT_TRUE(f.model.boxes.video[0].ticked);
 

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/session.h"
 #include "report/text_format.h"
@@ -84,6 +85,13 @@ void TerminalHost::endProgress() {
 
 void TerminalHost::pumpEvents() {
     std::fflush(stdout);
+    // QUARNEL_TEST_PUMP_DELAY_MS stretches each step of a run, so that the tests can send a
+    // signal in the middle of one without a file of gigabytes.
+    static const long delayMs = [] {
+        const char* v = std::getenv("QUARNEL_TEST_PUMP_DELAY_MS");
+        return v ? std::strtol(v, nullptr, 10) : 0L;
+    }();
+    if (delayMs > 0 && signalled == 0) ::usleep(useconds_t(delayMs * 1000));
     if (signalled != 0 && model_) {
         model_->run.cancel = true;
         model_->run.interrupted = true;

@@ -105,7 +105,7 @@ class RebuildRun {
         statusReady(log_);
         restoreStartButtons(s_, before);
         s_.run.busy = false;
-        if (!s_.lastError.empty()) host_.showError(s_.lastError);
+        if (failed) host_.showError(s_.lastError);
     }
 
   private:

@@ -1,0 +1,144 @@
+// The command line stopped by a signal, and the inputs it must not trust: SIGINT and SIGTERM in
+// the Read and in the writing of a Demux and a Rebuild (exit status, "Interrupted.", nothing
+// unfinished left, --keep-partial), a pipe as the source, names with control characters, a
+// standard output that cannot be written.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fixtures/program_stream_builder.h"
+#include "fixtures/run_command.h"
+#include "fixtures/sample_streams.h"
+#include "fixtures/temp_dir.h"
+
+extern char** environ;
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+namespace fs = std::filesystem;
+
+constexpr uint32_t kStart = 0x00200000;
+
+// The command line run with its output on a pipe; `signal` is sent once the log holds `marker`.
+struct Stopped {
+    int status = -1;  // exit status, -1 when it did not exit by itself
+    std::string out;
+};
+
+Stopped runUntil(const std::vector<std::string>& args, const std::string& marker, int signal) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    std::vector<std::string> all = {QUARNEL_CLI};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env = {"QUARNEL_TEST_PUMP_DELAY_MS=40"};
+    for (char** e = environ; *e; ++e) env.emplace_back(*e);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, QUARNEL_CLI, &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    Stopped r;
+    if (spawned != 0) return r;
+    bool sent = false;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(pipeFds[0], buf, sizeof buf)) > 0) {
+        r.out.append(buf, size_t(n));
+        if (!sent && r.out.find(marker) != std::string::npos) {
+            ::kill(pid, signal);
+            sent = true;
+        }
+    }
+    ::close(pipeFds[0]);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return r;
+}
+
+struct Interruption : ::testing::Test {
+    TempDir dir;
+    std::string out = dir.file("out");
+    std::string source = dir.file("FEATURE_1.EVO");
+
+    void SetUp() override {
+        // About 24 MiB: six steps of a run, each stretched by the test delay.
+        writeFile(source, buildProgramStream({mpeg2Video(0xE0, 4000, 6000, kStart),
+                                              audio(EsKind::Ac3, 0x80, 400, 500, kStart, 1)},
+                                             {}));
+        fs::create_directories(out);
+    }
+    // Every name in the output folder.
+    std::vector<std::string> outputs() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(out)) names.push_back(e.path().filename().string());
+        return names;
+    }
+};
+
+TEST_F(Interruption, ASignalInAnyPhaseStopsTheRunAndLeavesNothingUnfinished) {
+    struct Case {
+        const char* command;
+        const char* marker;
+        int signal;
+        int status;
+    };
+    for (const Case& c : {Case{"demux", "Reading...", SIGINT, 130}, Case{"demux", "Demuxing", SIGTERM, 143},
+                          Case{"rebuild", "Rebuilding...", SIGINT, 130}, Case{"read", "Reading...", SIGTERM, 143}}) {
+        SCOPED_TRACE(std::string(c.command) + " at " + c.marker);
+        const Stopped r = runUntil({c.command, "--full", "-o", out, source}, c.marker, c.signal);
+        EXPECT_EQ(r.status, c.status) << r.out;
+        EXPECT_NE(r.out.find("\nInterrupted.\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("Demuxing", r.out.find("Interrupted.")), std::string::npos) << "no Demux after it";
+        EXPECT_EQ(r.out.find("Done.", r.out.find("Interrupted.")), std::string::npos) << r.out;
+        EXPECT_TRUE(outputs().empty());
+    }
+    // With --keep-partial what was written stays, under names that say it is unfinished.
+    const Stopped r = runUntil({"demux", "--full", "--keep-partial", "-o", out, source}, "Demuxing", SIGINT);
+    EXPECT_EQ(r.status, 130);
+    for (const std::string& name : outputs()) EXPECT_TRUE(name.ends_with(".partial")) << name;
+    EXPECT_FALSE(outputs().empty());
+}
+
+TEST_F(Interruption, PipesControlCharactersAndAStandardOutputThatCannotBeWritten) {
+    const std::string fifo = dir.file("pipe.EVO");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CommandResult r = runCommand(std::string(QUARNEL_CLI) + " read " + fifo, dir.file("err.txt"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("It is not a regular file"), std::string::npos) << r.err;
+
+    const std::string odd = dir.file("A\x1b[31mB.EVO");
+    fs::copy_file(source, odd);
+    r = runCommand(std::string(QUARNEL_CLI) + " read --no-details --no-count-frames '" + odd + "'",
+                   dir.file("err.txt"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(r.out.find("Opening file A\\x1B[31mB.EVO"), std::string::npos) << r.out;
+
+    if (fs::exists("/dev/full")) {
+        r = runCommand(std::string(QUARNEL_CLI) + " read --json " + source + " > /dev/full", dir.file("err.txt"));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Cannot write the standard output."), std::string::npos) << r.err;
+    }
+}
+
+}  // namespace
+}  // namespace quarnel
