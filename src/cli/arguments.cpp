@@ -33,7 +33,7 @@ const char* const kUsageTemplate =
     "  --version             show the version\n"
     "\n"
     "Exit status: 0 when the operation ran to its end, 1 when an error stopped it,\n"
-    "2 for a usage error.\n";
+    "2 for a usage error, 130 or 143 when SIGINT or SIGTERM stopped it.\n";
 
 namespace {
 
