@@ -7,6 +7,8 @@
 #include <string>
 #include <variant>
 
+#include "app/subtitle_formats.h"
+
 namespace quarnel {
 
 enum class AutoProcess { None, Demux, Rebuild };  // what follows a Read by itself
@@ -28,6 +30,7 @@ struct Options {
     std::string subExtension = "sup";
     std::string outputDir;  // "" = the current folder
     bool keepPartial = false;  // outputs of a run stopped by a signal are kept as NAME.partial
+    SubtitleFormats subtitles;  // what a Demux writes each subpicture stream as
 };
 
 constexpr int kMaxFastCheckMiB = 999;  // the size field takes three digits

@@ -77,6 +77,8 @@ public:
         }
     }
     const std::string& path() const { return path_; }
+    // The file being written until commit(): readable once finish() has run.
+    const std::string& temporaryPath() const { return temporary_; }
     uint64_t written() const { return written_ + used_; }
 
 private:

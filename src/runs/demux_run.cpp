@@ -1,12 +1,15 @@
 // The Demux run: one output file per ticked box, then every file of the source sequence
 // through the demux pass, appending each ticked stream's payload to its file.
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "formats/dvd_ifo.h"
 #include "runs/operations.h"
 #include "runs/pack_pass.h"
 #include "runs/run_support.h"
+#include "runs/subtitle_conversion.h"
 
 namespace quarnel::runs {
 namespace {
@@ -45,6 +48,7 @@ class DemuxRun {
                 // Finishing writes what is still buffered: a full disk shows here too, before
                 // any output takes its final name.
                 outputs_.finish();
+                convertSubtitles();
                 outputs_.commit();
             }
         } catch (const std::exception& e) {
@@ -71,6 +75,39 @@ class DemuxRun {
     Session& s_;
     Host& host_;
     MessageLog log_;
+
+    // Each ticked subpicture stream's .sup into the other chosen formats, timed as its records;
+    // a .sup that was not chosen itself is then dropped.
+    void convertSubtitles() {
+        const SubtitleFormats& formats = s_.options.subtitles;
+        if (!formats.converts() && formats.sup) return;
+        const ConversionSettings settings = conversionSettings();
+        for (size_t k = 0; k < outputs_.sub.size(); ++k) {
+            OutputFile& sup = outputs_.sub[k];
+            if (!sup.pending()) continue;
+            if (formats.converts())
+                convertSup(sup.temporaryPath(), s_.outputBase() + "." + s_.boxes.sub[k].caption, formats, settings,
+                           log_);
+            if (!formats.sup) sup.discard();
+        }
+    }
+
+    // The video's frame rate, and the palette of a DVD title set's 2-bit subpictures.
+    ConversionSettings conversionSettings() {
+        ConversionSettings settings;
+        const double fps = s_.run.frameRate[0];
+        for (const FrameRate& r : kFrameRates)
+            if (fps > 0 && std::abs(fps - double(r.numerator) / r.denominator) < 0.01) settings.rate = r;
+        const std::string ifo = ifoBeside(s_.sourcePath);
+        std::string why = "there is no VTS_nn_0.IFO beside the source";
+        if (!ifo.empty() && fileExists(ifo)) settings.palette = readIfoPalette(ifo, why);
+        if (settings.palette)
+            log_.log("Subpicture colours from " + nameOf(ifo));
+        else
+            log_.log("Subpicture colours: " + why + "; 2-bit subpictures are shown in the default palette "
+                     "(16 greys), 8-bit ones in their own.");
+        return settings;
+    }
     FrameCounter frames_;
     InputFile input_;
     StreamOutputs outputs_;
@@ -85,7 +122,8 @@ class DemuxRun {
             const std::string name = base + "." + box.caption + "." + ext;
             refuseInput(name, inputs);
             out.create(name);
-            log_.log("Creating " + name);
+            // A .sup that is only read for its conversions is never given its name.
+            if (&ext != &s_.options.subExtension || s_.options.subtitles.sup) log_.log("Creating " + name);
         };
         const Options& o = s_.options;
         for (int k = 0; k < kUsedVideoBoxes; ++k) create(outputs_.video[k], s_.boxes.video[k], o.videoExtension);

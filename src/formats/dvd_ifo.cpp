@@ -1,0 +1,71 @@
+#include "formats/dvd_ifo.h"
+
+#include <array>
+#include <cstring>
+
+#include "codecs/colour_space.h"
+#include "io/file_sequence.h"
+#include "io/files.h"
+
+namespace quarnel {
+namespace {
+
+constexpr const char* kIfoIdentifier = "DVDVIDEO-VTS";
+
+// `n` bytes at `at`, or false when the file ends before them.
+template <size_t N>
+bool readAt(InputFile& in, uint64_t at, std::array<uint8_t, N>& into) {
+    if (at > in.size() || in.size() - at < N) return false;
+    in.seek(at);
+    return in.read(into.data(), N) == N;
+}
+
+uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+}  // namespace
+
+std::optional<DvdPalette> readIfoPalette(const std::string& path, std::string& why) {
+    try {
+        InputFile in;
+        in.open(path);
+        std::array<uint8_t, 12> id{};
+        std::array<uint8_t, 4> word{};
+        if (!readAt(in, 0, id) || std::memcmp(id.data(), kIfoIdentifier, id.size()) != 0) {
+            why = "it is not a title set's information file";
+            return std::nullopt;
+        }
+        if (!readAt(in, ifo_at::kPgcitSector, word)) {
+            why = "it is cut short";
+            return std::nullopt;
+        }
+        const uint64_t pgcit = uint64_t(be32(word.data())) * kIfoSectorBytes;
+        if (pgcit == 0 || !readAt(in, pgcit + ifo_at::kFirstPgcOffset, word)) {
+            why = "its program chain table lies outside it";
+            return std::nullopt;
+        }
+        std::array<uint8_t, 64> entries{};
+        if (!readAt(in, pgcit + be32(word.data()) + ifo_at::kPalette, entries)) {
+            why = "its first program chain lies outside it";
+            return std::nullopt;
+        }
+        DvdPalette palette;
+        for (size_t k = 0; k < palette.size(); ++k) {
+            const uint8_t* e = entries.data() + 4 * k;
+            palette[k] = toRgb(YCrCb{e[1], e[2], e[3]}, ColourMatrix::Bt601);
+        }
+        return palette;
+    } catch (const std::exception& e) {
+        why = e.what();
+        return std::nullopt;
+    }
+}
+
+std::string ifoBeside(const std::string& vob) {
+    const std::string name = nameOf(vob);
+    // VTS_nn_m.VOB
+    if (name.size() != 12 || name.compare(0, 4, "VTS_") != 0 || name[6] != '_' || upperExtension(name) != ".VOB")
+        return {};
+    return folderOf(vob) + name.substr(0, 7) + "0.IFO";
+}
+
+}  // namespace quarnel

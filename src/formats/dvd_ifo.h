@@ -1,0 +1,27 @@
+// The colour table of a DVD title set: 16 colours in the first program chain of VTS_nn_0.IFO,
+// which the 2-bit subpicture units of the set's VOBs index.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "codecs/subpicture_event.h"
+
+namespace quarnel {
+
+namespace ifo_at {
+constexpr size_t kPgcitSector = 0xCC;  // VTSI_MAT: sector of the program chain table (4 bytes)
+constexpr size_t kFirstPgcOffset = 12;  // program chain table: offset of the first chain (4 bytes)
+constexpr size_t kPalette = 0xA4;       // program chain: 16 entries of 0, Y, Cr, Cb
+}  // namespace ifo_at
+constexpr size_t kIfoSectorBytes = 2048;
+
+// The palette of the first program chain; nullopt with `why` when the file cannot be read or
+// does not hold one.
+std::optional<DvdPalette> readIfoPalette(const std::string& path, std::string& why);
+
+// VTS_nn_0.IFO beside a VOB named VTS_nn_m.VOB; "" for any other name.
+std::string ifoBeside(const std::string& vob);
+
+}  // namespace quarnel

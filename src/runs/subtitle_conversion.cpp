@@ -1,0 +1,94 @@
+#include "runs/subtitle_conversion.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "codecs/subpicture_unit.h"
+#include "formats/bdn_writer.h"
+#include "formats/pgs_writer.h"
+#include "formats/sup_events.h"
+#include "formats/sup_reader.h"
+#include "formats/vobsub_writer.h"
+#include "io/file_sequence.h"
+#include "io/files.h"
+
+namespace quarnel {
+namespace {
+
+constexpr int kHdWidth = 1920, kHdHeight = 1080;
+constexpr int kSdWidth = 720, kSdHeight = 576;
+
+// What the first pass over the .sup learns: the kind of units and how far their pictures reach.
+struct Extent {
+    bool any = false;
+    bool eightBit = false;
+    int right = 0, bottom = 0;
+};
+
+// Every event of the .sup, in order, decoded for a canvas of the given size.
+template <class OnEvent>
+ConversionCounts eachEvent(const std::string& supPath, const DvdPalette& palette, SubpictureLimits limits,
+                           OnEvent&& onEvent, MessageLog* log) {
+    InputFile in;
+    in.open(supPath);
+    SupReader reader(readerOf(in));
+    ConversionCounts counts;
+    const SupEventCounts c = readSupEvents(
+        reader, palette, limits, [&](const SubpictureEvent& e) { onEvent(e); },
+        [&](const std::string& line) {
+            if (log) log->log("[re]" + line + "[/re]");
+        });
+    counts.events = c.events;
+    counts.problems = c.problems;
+    return counts;
+}
+
+}  // namespace
+
+ConversionCounts convertSup(const std::string& supPath, const std::string& base, const SubtitleFormats& formats,
+                            const ConversionSettings& settings, MessageLog& log) {
+    const DvdPalette& palette = settings.palette ? *settings.palette : defaultDvdPalette();
+    Extent extent;
+    eachEvent(
+        supPath, palette, {kHdWidth, kHdHeight},
+        [&](const SubpictureEvent& e) {
+            extent.eightBit = extent.eightBit || e.depth == SubpictureDepth::EightBit;
+            extent.right = std::max(extent.right, e.x + e.width);
+            extent.bottom = std::max(extent.bottom, e.y + e.height);
+            extent.any = true;
+        },
+        nullptr);
+    const bool standard = !extent.eightBit && extent.right <= kSdWidth && extent.bottom <= kSdHeight;
+    const int width = settings.canvasWidth.value_or(standard ? kSdWidth : kHdWidth);
+    const int height = settings.canvasHeight.value_or(standard ? kSdHeight : kHdHeight);
+
+    std::unique_ptr<PgsWriter> pgs;
+    std::unique_ptr<VobSubWriter> vobsub;
+    std::unique_ptr<BdnWriter> bdn;
+    if (formats.pgs) pgs = std::make_unique<PgsWriter>(base + ".pgs.sup", PgsOptions{width, height, settings.rate});
+    if (formats.vobsub) {
+        VobSubOptions o{width, height, settings.language, std::nullopt};
+        if (!extent.eightBit) o.palette = palette;
+        vobsub = std::make_unique<VobSubWriter>(base + ".idx", base + ".sub", o);
+    }
+    if (formats.bdn)
+        bdn = std::make_unique<BdnWriter>(base + ".bdn", nameOf(base) + ".xml",
+                                          BdnOptions{width, height, settings.rate, nameOf(base), "eng"});
+    const ConversionCounts counts = eachEvent(
+        supPath, palette, {width, height},
+        [&](const SubpictureEvent& e) {
+            if (pgs) pgs->add(e);
+            if (vobsub) vobsub->add(e);
+            if (bdn) bdn->add(e);
+        },
+        &log);
+    if (pgs) pgs->finish();
+    if (vobsub)
+        for (const std::string& note : vobsub->finish()) log.log(note);
+    if (bdn) bdn->finish();
+    log.log("Converted " + nameOf(base) + ": " + std::to_string(counts.events) + " subtitles (" + formats.list() +
+            ", " + std::to_string(width) + "x" + std::to_string(height) + ")");
+    return counts;
+}
+
+}  // namespace quarnel

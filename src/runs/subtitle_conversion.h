@@ -1,0 +1,37 @@
+// A subpicture stream's .sup turned into the formats players, muxers and subtitle editors
+// take: PGS (BASE.pgs.sup), VobSub (BASE.idx + BASE.sub) and BDN XML + PNG (BASE.bdn/ holding
+// BASE.xml and 0001.png, 0002.png, ...), BASE being the .sup's name without ".sup".
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/subtitle_formats.h"
+#include "codecs/subpicture_event.h"
+#include "formats/frame_rates.h"
+#include "report/message_log.h"
+
+namespace quarnel {
+
+struct ConversionSettings {
+    // The picture the subtitles stand on; by default 1920x1080 for 8-bit units and 720x576
+    // for 2-bit units whose areas fit it (else 1920x1080).
+    std::optional<int> canvasWidth, canvasHeight;
+    FrameRate rate = kFilmRate;
+    std::optional<DvdPalette> palette;  // of 2-bit units; the default palette when none
+    std::string language = "en";        // two letters
+};
+
+// What a conversion found.
+struct ConversionCounts {
+    size_t events = 0;
+    size_t problems = 0;
+};
+
+// Converts the .sup at `supPath` into every chosen format but sup, with names from `base`.
+// Damaged units are reported and left out; raises QuarnelError when an output cannot be
+// written.
+ConversionCounts convertSup(const std::string& supPath, const std::string& base, const SubtitleFormats& formats,
+                            const ConversionSettings& settings, MessageLog& log);
+
+}  // namespace quarnel
