@@ -94,7 +94,8 @@ TEST(H264Analyser, SkipsFullScalingListsToReachSizeAndTiming) {
 }
 
 TEST(H264Analyser, DecodesTheParameterSetFieldsAsWritten) {
-    const Bytes payload = spsPayload({.chromaFormat = 3, .heightMapUnits = 34, .frameMbsOnly = 0, .aspectIdc = 255});
+    const Bytes payload =
+        spsPayload({.chromaFormat = 3, .heightMapUnits = 34, .frameMbsOnly = 0, .aspectIdc = 255});
     const std::optional<H264Sps> sps = decodeH264Sps(std::span(payload).subspan(10));  // after 00 00 01 67
     ASSERT_TRUE(sps.has_value());
     EXPECT_EQ(sps->profileIdc, 100u);
@@ -124,8 +125,7 @@ TEST(H264Analyser, DecodesTheParameterSetFieldsAsWritten) {
     EXPECT_DOUBLE_EQ(h264FrameRate(*sps), kFilmRate);
 
     // Cut inside the timing info: the VUI keeps what came before it.
-    const std::optional<H264Sps> cut =
-        decodeH264Sps(std::span(payload).subspan(10, payload.size() - 16));
+    const std::optional<H264Sps> cut = decodeH264Sps(std::span(payload).subspan(10, payload.size() - 16));
     ASSERT_TRUE(cut.has_value() && cut->vui.has_value());
     EXPECT_EQ(cut->vui->videoFormat, 1u);
     EXPECT_FALSE(cut->vui->timing.has_value());

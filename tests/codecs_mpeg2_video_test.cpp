@@ -60,18 +60,21 @@ TEST(Mpeg2VideoAnalyser, CountsPicturesBeforeTheFirstSequenceHeaderAndFindsTheFi
 
 TEST(Mpeg2VideoAnalyser, DecodesHeaderFieldsAsWritten) {
     // 1920x1080, 16:9, 59.94 fps, 30 Mbit/s
-    const Mpeg2SequenceHeader h = decodeMpeg2SequenceHeader(Bytes{0x78, 0x04, 0x38, 0x37, 0x49, 0x3E, 0x32});
-    EXPECT_EQ(h.horizontalSizeValue, 1920);
-    EXPECT_EQ(h.verticalSizeValue, 1080);
-    EXPECT_EQ(h.aspectRatioInformation, 3);
-    EXPECT_EQ(h.frameRateCode, 7);
-    EXPECT_EQ(h.bitRateValue, 75000u);
-    EXPECT_DOUBLE_EQ(mpeg2FrameRate(h).value_or(0), 60000.0 / 1001);
+    const auto h = decodeMpeg2SequenceHeader(Bytes{0x78, 0x04, 0x38, 0x37, 0x49, 0x3E, 0x32});
+    ASSERT_TRUE(h.has_value());
+    EXPECT_EQ(h->horizontalSizeValue, 1920);
+    EXPECT_EQ(h->verticalSizeValue, 1080);
+    EXPECT_EQ(h->aspectRatioInformation, 3);
+    EXPECT_EQ(h->frameRateCode, 7);
+    EXPECT_EQ(h->bitRateValue, 75000u);
+    EXPECT_DOUBLE_EQ(mpeg2FrameRate(*h).value_or(0), 60000.0 / 1001);
     // Cut after the codes: no bit rate.
-    const Mpeg2SequenceHeader cut = decodeMpeg2SequenceHeader(Bytes{0x78, 0x04, 0x38, 0x3F, 0x49});
-    EXPECT_EQ(cut.frameRateCode, 15);
-    EXPECT_FALSE(cut.bitRateValue.has_value());
-    EXPECT_FALSE(mpeg2FrameRate(cut).has_value());  // reserved
+    const auto cut = decodeMpeg2SequenceHeader(Bytes{0x78, 0x04, 0x38, 0x3F, 0x49});
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->frameRateCode, 15);
+    EXPECT_FALSE(cut->bitRateValue.has_value());
+    EXPECT_FALSE(mpeg2FrameRate(*cut).has_value());  // reserved
+    EXPECT_FALSE(decodeMpeg2SequenceHeader(Bytes{0x78, 0x04}));
 
     const std::optional<Mpeg2SequenceExtension> e = decodeMpeg2SequenceExtension(Bytes{0x14, 0x4A});
     ASSERT_TRUE(e.has_value());

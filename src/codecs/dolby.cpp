@@ -104,7 +104,8 @@ void reportEac3(const Eac3Header& h, int streamIndex, MessageLog& log) {
 void reportAc3(const Ac3Header& h, int streamIndex, MessageLog& log) {
     log.log("   Stream " + std::to_string(streamIndex) + " is [b]Dolby Digital[/b]");
     log.log("   Sampling frequency = [bl]" + formatGeneral(sampleRate(h.fscod) / 1000.0) + "[/bl] kHz");
-    log.log("   Transmission bitrate = [bl]" + std::to_string(ac3BitRate(h.frmsizecod) / 1000) + "[/bl] kbit/s");
+    log.log("   Transmission bitrate = [bl]" + std::to_string(ac3BitRate(h.frmsizecod) / 1000) +
+            "[/bl] kbit/s");
     log.log("   Channel arrangement = [bl]" + std::string(kAcmodNames[h.acmod]) +
             "[/bl], bsid = " + std::to_string(h.bsid) + ", bsmod =" + std::to_string(h.bsmod));
 }

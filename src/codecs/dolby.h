@@ -24,8 +24,8 @@ struct Ac3Header {
 struct Eac3Header {
     uint8_t strmtyp = 0;
     uint8_t substreamid = 0;
-    uint16_t frmsiz = 0;      // frame size in 16-bit words, less one
-    uint8_t fscod = 0;        // 3: the sample rate is in fscod2, which takes the place of numblkscod
+    uint16_t frmsiz = 0;  // frame size in 16-bit words, less one
+    uint8_t fscod = 0;    // 3: the sample rate is in fscod2, which takes the place of numblkscod
     uint8_t numblkscod = 0;
     uint8_t acmod = 0;
     bool lfeon = false;

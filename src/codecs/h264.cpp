@@ -202,16 +202,18 @@ void reportH264Sps(const H264Sps& sps, MessageLog& log) {
     log.log(profileLine(sps.profileIdc));
     log.log(sps.levelIdc == kLevel1b && sps.constraintSet3Flag
                 ? std::string("   Level = 1b")
-                : "   Level = " + std::to_string(sps.levelIdc / 10) + "." + std::to_string(sps.levelIdc % 10));
+                : "   Level = " + std::to_string(sps.levelIdc / 10) + "." +
+                      std::to_string(sps.levelIdc % 10));
     if (sps.chromaFormat) {
         const H264Sps::ChromaFormat& c = *sps.chromaFormat;
-        log.log("   Chroma format = [bl]" + std::string(kChromaFormatNames[c.chromaFormatIdc]) + "[/bl]  (l, c) = " +
-                std::to_string(c.bitDepthLumaMinus8 + 8) + ", " + std::to_string(c.bitDepthChromaMinus8 + 8) +
-                " bit");
+        log.log("   Chroma format = [bl]" + std::string(kChromaFormatNames[c.chromaFormatIdc]) +
+                "[/bl]  (l, c) = " + std::to_string(c.bitDepthLumaMinus8 + 8) + ", " +
+                std::to_string(c.bitDepthChromaMinus8 + 8) + " bit");
     }
     if (!sps.frame) return;
     const FrameSize size = frameSize(sps);
-    log.log("   Size = [bl]" + std::to_string(size.width) + "[/bl]x[bl]" + std::to_string(size.height) + "[/bl]");
+    log.log("   Size = [bl]" + std::to_string(size.width) + "[/bl]x[bl]" + std::to_string(size.height) +
+            "[/bl]");
     if (!sps.vui) return;
 
     const H264Sps::Vui& vui = *sps.vui;

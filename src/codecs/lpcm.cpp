@@ -47,16 +47,18 @@ std::optional<LpcmHeader> decodeLpcm(std::span<const uint8_t> privateHeader) {
 
 // Each line is written only when the header holds its byte.
 void reportLpcm(const LpcmHeader& h, MessageLog& log) {
-    if (h.numberOfFrameHeaders) log.log("   Number of frame headers = " + std::to_string(*h.numberOfFrameHeaders));
-    if (h.firstAccessUnitPointer) log.log("   First acces unit pointer = " + hexUpper(*h.firstAccessUnitPointer, 4));
+    if (h.numberOfFrameHeaders)
+        log.log("   Number of frame headers = " + std::to_string(*h.numberOfFrameHeaders));
+    if (h.firstAccessUnitPointer)
+        log.log("   First acces unit pointer = " + hexUpper(*h.firstAccessUnitPointer, 4));
     if (h.audioFrame) {
         log.log(std::string("   Emphasis = ") + onOff(h.audioFrame->audioEmphasisFlag) +
                 ", mute = " + onOff(h.audioFrame->audioMuteFlag));
         log.log("   Frame number = " + std::to_string(h.audioFrame->audioFrameNumber));
     }
     if (h.format) {
-        log.log("   Quantization length = [bl]" + std::string(kQuantizationNames[h.format->quantizationWordLength]) +
-                "[/bl] bits");
+        log.log("   Quantization length = [bl]" +
+                std::string(kQuantizationNames[h.format->quantizationWordLength]) + "[/bl] bits");
         log.log("   Sampling frequency = [bl]" +
                 std::string(kSamplingFrequencyNames[h.format->audioSamplingFrequency]) + "[/bl] kHz");
         log.log("   Number of audio channels = [bl]" + std::to_string(h.format->numberOfAudioChannels + 1) +

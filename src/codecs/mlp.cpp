@@ -1,6 +1,7 @@
 // MLP and Dolby TrueHD: every major sync in the payload, with the format fields after it.
 #include "codecs/mlp.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -141,12 +142,14 @@ std::optional<TrueHdMajorSync> decodeTrueHdMajorSync(std::span<const uint8_t> fr
     TrueHdMajorSync h;
     if (b.size() >= 1) h.audioSamplingFrequency = uint8_t(b[0] >> 4);
     if (b.size() >= 3)
-        h.sixChannelPresentation = {.ch2PresentationChannelModifier = uint8_t(b[1] >> 6),
-                                    .ch6PresentationChannelModifier = uint8_t(b[1] >> 4 & 3),
-                                    .ch6PresentationChannelAssignment = uint8_t((b[1] & 0x0F) << 1 | b[2] >> 7)};
+        h.sixChannelPresentation = {
+            .ch2PresentationChannelModifier = uint8_t(b[1] >> 6),
+            .ch6PresentationChannelModifier = uint8_t(b[1] >> 4 & 3),
+            .ch6PresentationChannelAssignment = uint8_t((b[1] & 0x0F) << 1 | b[2] >> 7)};
     if (b.size() >= 4)
-        h.eightChannelPresentation = {.ch8PresentationChannelModifier = uint8_t(b[2] >> 5 & 3),
-                                      .ch8PresentationChannelAssignment = uint16_t((b[2] & 0x1F) << 8 | b[3])};
+        h.eightChannelPresentation = {
+            .ch8PresentationChannelModifier = uint8_t(b[2] >> 5 & 3),
+            .ch8PresentationChannelAssignment = uint16_t((b[2] & 0x1F) << 8 | b[3])};
     h.dynamicRange = dynamicRange(b);
     return h;
 }
@@ -156,31 +159,34 @@ void reportMlpMajorSync(const MlpMajorSync& h, MessageLog& log) {
         log.log("   Quantization length = [bl]" + std::string(kQuantizationNames[*h.quantizationWordLength]) +
                 "[/bl] bits");
     if (h.audioSamplingFrequency)
-        log.log("   Sampling frequency = [bl]" + std::string(kSamplingFrequencyNames[*h.audioSamplingFrequency]) +
-                "[/bl] kHz");
+        log.log("   Sampling frequency = [bl]" +
+                std::string(kSamplingFrequencyNames[*h.audioSamplingFrequency]) + "[/bl] kHz");
     if (h.channelAssignment)
-        log.log("   Channel arrangement = [bl]" + std::string(kChannelArrangementNames[*h.channelAssignment]) +
-                "[/bl]");
+        log.log("   Channel arrangement = [bl]" +
+                std::string(kChannelArrangementNames[*h.channelAssignment]) + "[/bl]");
     reportDynamicRange(h.dynamicRange, log);
 }
 
 void reportTrueHdMajorSync(const TrueHdMajorSync& h, MessageLog& log) {
     if (h.audioSamplingFrequency)
-        log.log("   Sampling frequency = [bl]" + std::string(kSamplingFrequencyNames[*h.audioSamplingFrequency]) +
-                "[/bl] kHz");
+        log.log("   Sampling frequency = [bl]" +
+                std::string(kSamplingFrequencyNames[*h.audioSamplingFrequency]) + "[/bl] kHz");
     if (h.sixChannelPresentation) {
         const auto& p = *h.sixChannelPresentation;
         log.log("   2 ch. decoder");
-        log.log("      channel modifier = " + std::string(kChannelModifierNames[p.ch2PresentationChannelModifier]));
+        log.log("      channel modifier = " +
+                std::string(kChannelModifierNames[p.ch2PresentationChannelModifier]));
         log.log("   6 ch. decoder");
-        log.log("      channel modifier = " + std::string(kChannelModifierNames[p.ch6PresentationChannelModifier]));
+        log.log("      channel modifier = " +
+                std::string(kChannelModifierNames[p.ch6PresentationChannelModifier]));
         log.log("      channel arrangement = [bl]" +
                 assignmentList(p.ch6PresentationChannelAssignment, kSixChannelGroups) + "[/bl]");
     }
     if (h.eightChannelPresentation) {
         const auto& p = *h.eightChannelPresentation;
         log.log("   8 ch. decoder");
-        log.log("      channel modifier = " + std::string(kChannelModifierNames[p.ch8PresentationChannelModifier]));
+        log.log("      channel modifier = " +
+                std::string(kChannelModifierNames[p.ch8PresentationChannelModifier]));
         log.log("      channel arrangement = [bl]" +
                 assignmentList(p.ch8PresentationChannelAssignment, kEightChannelGroups) + "[/bl]");
     }

@@ -104,12 +104,11 @@ class SequenceHeaderReading {
 
 }  // namespace
 
-Mpeg2SequenceHeader decodeMpeg2SequenceHeader(std::span<const uint8_t> b) {
+std::optional<Mpeg2SequenceHeader> decodeMpeg2SequenceHeader(std::span<const uint8_t> b) {
+    if (b.size() < 3) return std::nullopt;
     Mpeg2SequenceHeader h;
-    if (b.size() >= 3) {
-        h.horizontalSizeValue = uint16_t(b[0] << 4 | b[1] >> 4);
-        h.verticalSizeValue = uint16_t((b[1] & 0x0F) << 8 | b[2]);
-    }
+    h.horizontalSizeValue = uint16_t(b[0] << 4 | b[1] >> 4);
+    h.verticalSizeValue = uint16_t((b[1] & 0x0F) << 8 | b[2]);
     if (b.size() >= 4) {
         h.aspectRatioInformation = uint8_t(b[3] >> 4);
         h.frameRateCode = uint8_t(b[3] & 0x0F);
@@ -137,13 +136,13 @@ std::optional<double> mpeg2FrameRate(const Mpeg2SequenceHeader& h) {
 }
 
 void reportMpeg2SequenceHeader(const Mpeg2SequenceHeader& h, MessageLog& log) {
-    if (h.horizontalSizeValue && h.verticalSizeValue)
-        log.log("   size = [bl]" + std::to_string(*h.horizontalSizeValue) + "[/bl]x[bl]" +
-                std::to_string(*h.verticalSizeValue) + "[/bl]");
+    log.log("   size = [bl]" + std::to_string(h.horizontalSizeValue) + "[/bl]x[bl]" +
+            std::to_string(h.verticalSizeValue) + "[/bl]");
     if (h.aspectRatioInformation) log.log(kAspectRatioLines[*h.aspectRatioInformation]);
     if (h.frameRateCode) log.log(kFrameRates[*h.frameRateCode].line);
     if (h.bitRateValue)
-        log.log("  Sequence header bitrate = [bl]" + std::to_string(*h.bitRateValue * 400 / 1000) + "[/bl] kbps");
+        log.log("  Sequence header bitrate = [bl]" + std::to_string(*h.bitRateValue * 400 / 1000) +
+                "[/bl] kbps");
 }
 
 void reportMpeg2SequenceExtension(const Mpeg2SequenceExtension& e, MessageLog& log) {
@@ -168,16 +167,17 @@ std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log
     SequenceHeaderReading sequenceHeader;
     std::array<uint8_t, kPictureHeaderBytes> picture{};
     int pictureHeader = 0, extensionStart = 0, pictureCodingExtension = 0, firstPts = 0;
-    bool sequenceExtension = false;   // a sequence extension's second byte is awaited
+    bool sequenceExtension = false;  // a sequence extension's second byte is awaited
     uint8_t sequenceExtensionFirst = 0;
 
     // A sequence header is reported when its bytes are all counted, or cut short by the next
     // sequence header code or the end of the payload.
     const auto endSequenceHeader = [&] {
         if (extensionRead) return;
-        const Mpeg2SequenceHeader h = decodeMpeg2SequenceHeader(sequenceHeader.bytes());
-        reportMpeg2SequenceHeader(h, log);
-        if (const std::optional<double> rate = mpeg2FrameRate(h)) frameRate = rate;
+        const std::optional<Mpeg2SequenceHeader> h = decodeMpeg2SequenceHeader(sequenceHeader.bytes());
+        if (!h) return;
+        reportMpeg2SequenceHeader(*h, log);
+        if (const std::optional<double> rate = mpeg2FrameRate(*h)) frameRate = rate;
     };
 
     for (const uint8_t b : in.payload) {

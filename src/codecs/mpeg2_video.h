@@ -11,11 +11,11 @@
 namespace quarnel {
 
 // The first seven bytes of a sequence_header() as ISO/IEC 13818-2 names its fields. A header
-// may be cut short: each field is there only when the bytes reach it (the sizes take three
-// bytes, aspect ratio and frame rate codes the fourth, the bit rate three more).
+// may be cut short after its sizes (three bytes): the codes of the fourth byte and the bit rate
+// of the three after it are there only when the bytes reach them.
 struct Mpeg2SequenceHeader {
-    std::optional<uint16_t> horizontalSizeValue;
-    std::optional<uint16_t> verticalSizeValue;
+    uint16_t horizontalSizeValue = 0;
+    uint16_t verticalSizeValue = 0;
     std::optional<uint8_t> aspectRatioInformation;
     std::optional<uint8_t> frameRateCode;
     std::optional<uint32_t> bitRateValue;  // in units of 400 bit/s
@@ -35,7 +35,8 @@ struct Mpeg2PictureHeader {
 };
 
 // Each from the bytes after its start code (00 00 01 B3, 00 00 01 B5, 00 00 01 00).
-Mpeg2SequenceHeader decodeMpeg2SequenceHeader(std::span<const uint8_t> header);
+// Nothing when the bytes end inside the sizes.
+std::optional<Mpeg2SequenceHeader> decodeMpeg2SequenceHeader(std::span<const uint8_t> header);
 // Nothing when the extension is not a sequence extension or its bytes end first.
 std::optional<Mpeg2SequenceExtension> decodeMpeg2SequenceExtension(std::span<const uint8_t> extension);
 // Nothing when the bytes end inside the picture coding type.
