@@ -51,16 +51,15 @@ std::optional<MlpDynamicRange> dynamicRange(std::span<const uint8_t> b) {
     return MlpDynamicRange{b[4], b[5]};
 }
 
-// The fields of a major sync whose bytes the payload's other sync words may interrupt. Its
-// bytes are counted as the old byte-by-byte reading counted them: a byte that completes a
-// sync word is not one of them, an MLP major sync is read before a TrueHD one whose bytes
-// would follow, and the bytes that a field takes together with the byte before it (the range
-// bytes, the low bits of the 8-channel assignment) take the byte that came just before in the
+// A major sync whose field bytes are being counted, while other sync words may come between
+// them: a byte that completes a sync word is not one of them, an MLP major sync is read before
+// a TrueHD one whose bytes would follow, and a field that takes the byte before it as well (the
+// first range byte, the high bits of the 8-channel assignment) takes the byte just before in the
 // payload. The lines of the fields counted so far are written before any sync word's line, so
-// that they keep their place among the lines.
+// that every line keeps its place.
 class MajorSyncReading {
   public:
-    explicit MajorSyncReading(uint32_t sync) {
+    explicit MajorSyncReading(uint32_t sync) : trueHd_(sync == kTrueHdSync) {
         for (size_t i = 0; i < kSyncBytes; ++i) bytes_[i] = uint8_t(sync >> (24 - 8 * i));
     }
 
@@ -73,53 +72,50 @@ class MajorSyncReading {
     }
 
     // Counts one field byte; `previous` is the payload byte before it.
-    void count(uint8_t b, uint8_t previous, bool trueHd) {
-        ++counted_;
-        uint8_t& slot = bytes_[kSyncBytes + counted_ - 1];
-        slot = b;
+    void count(uint8_t b, uint8_t previous) {
+        bytes_[kSyncBytes + counted_++] = b;
         if (counted_ == 6) bytes_[kSyncBytes + 4] = previous;  // the first range byte
-        if (trueHd && counted_ == 4) {
-            uint8_t& third = bytes_[kSyncBytes + 2];  // the assignment's high bits after the modifier
+        if (trueHd_ && counted_ == 4) {
+            // Byte 3 holds the 8-channel modifier above the assignment's high bits.
+            uint8_t& third = bytes_[kSyncBytes + 2];
             third = uint8_t((third & 0xE0) | (previous & 0x1F));
         }
-        if (counted_ == int(kFieldBytes)) reading_ = false;
+        if (counted_ == kFieldBytes) reading_ = false;
     }
 
-    // The bytes counted up to `n`, sync word first.
-    std::span<const uint8_t> counted(int n) const { return std::span(bytes_).first(kSyncBytes + size_t(n)); }
-    int countedBytes() const { return counted_; }
-    int reportedBytes() const { return reported_; }
-    void markReported() { reported_ = counted_; }
+    // Writes the lines of the fields counted since the last report.
+    void reportNew(MessageLog& log) {
+        if (counted_ == reported_) return;
+        if (trueHd_) {
+            TrueHdMajorSync h = *decodeTrueHdMajorSync(bytes(counted_));
+            const TrueHdMajorSync done = *decodeTrueHdMajorSync(bytes(reported_));
+            if (done.audioSamplingFrequency) h.audioSamplingFrequency.reset();
+            if (done.sixChannelPresentation) h.sixChannelPresentation.reset();
+            if (done.eightChannelPresentation) h.eightChannelPresentation.reset();
+            if (done.dynamicRange) h.dynamicRange.reset();
+            reportTrueHdMajorSync(h, log);
+        } else {
+            MlpMajorSync h = *decodeMlpMajorSync(bytes(counted_));
+            const MlpMajorSync done = *decodeMlpMajorSync(bytes(reported_));
+            if (done.quantizationWordLength) h.quantizationWordLength.reset();
+            if (done.audioSamplingFrequency) h.audioSamplingFrequency.reset();
+            if (done.channelAssignment) h.channelAssignment.reset();
+            if (done.dynamicRange) h.dynamicRange.reset();
+            reportMlpMajorSync(h, log);
+        }
+        reported_ = counted_;
+    }
 
   private:
+    // The sync word and the first n field bytes.
+    std::span<const uint8_t> bytes(size_t n) const { return std::span(bytes_).first(kSyncBytes + n); }
+
+    const bool trueHd_;
     std::array<uint8_t, kSyncBytes + kFieldBytes> bytes_{};
     bool reading_ = false;
-    int counted_ = 0;
-    int reported_ = 0;
+    size_t counted_ = 0;
+    size_t reported_ = 0;
 };
-
-// Writes the lines of the fields counted since the last report.
-void reportNew(MajorSyncReading& m, MessageLog& log, bool trueHd) {
-    if (m.countedBytes() == m.reportedBytes()) return;
-    if (trueHd) {
-        TrueHdMajorSync h = *decodeTrueHdMajorSync(m.counted(m.countedBytes()));
-        const TrueHdMajorSync done = *decodeTrueHdMajorSync(m.counted(m.reportedBytes()));
-        if (done.audioSamplingFrequency) h.audioSamplingFrequency.reset();
-        if (done.sixChannelPresentation) h.sixChannelPresentation.reset();
-        if (done.eightChannelPresentation) h.eightChannelPresentation.reset();
-        if (done.dynamicRange) h.dynamicRange.reset();
-        reportTrueHdMajorSync(h, log);
-    } else {
-        MlpMajorSync h = *decodeMlpMajorSync(m.counted(m.countedBytes()));
-        const MlpMajorSync done = *decodeMlpMajorSync(m.counted(m.reportedBytes()));
-        if (done.quantizationWordLength) h.quantizationWordLength.reset();
-        if (done.audioSamplingFrequency) h.audioSamplingFrequency.reset();
-        if (done.channelAssignment) h.channelAssignment.reset();
-        if (done.dynamicRange) h.dynamicRange.reset();
-        reportMlpMajorSync(h, log);
-    }
-    m.markReported();
-}
 
 }  // namespace
 
@@ -196,8 +192,8 @@ void reportTrueHdMajorSync(const TrueHdMajorSync& h, MessageLog& log) {
 void analyseMlp(const AnalyserInput& in, MessageLog& log) {
     MajorSyncReading mlp(kMlpSync), trueHd(kTrueHdSync);
     const auto reportBoth = [&] {
-        reportNew(mlp, log, false);
-        reportNew(trueHd, log, true);
+        mlp.reportNew(log);
+        trueHd.reportNew(log);
     };
     uint32_t reg = 0;
     uint8_t previous = 0;
@@ -212,11 +208,11 @@ void analyseMlp(const AnalyserInput& in, MessageLog& log) {
             log.log("   [b]Standard MLP[/b] stream (up to 6 channels) ");
             mlp.start();
         } else if (mlp.reading()) {
-            mlp.count(b, previous, false);
-            if (!mlp.reading()) reportNew(mlp, log, false);
+            mlp.count(b, previous);
+            if (!mlp.reading()) mlp.reportNew(log);
         } else if (trueHd.reading()) {
-            trueHd.count(b, previous, true);
-            if (!trueHd.reading()) reportNew(trueHd, log, true);
+            trueHd.count(b, previous);
+            if (!trueHd.reading()) trueHd.reportNew(log);
         }
         previous = b;
     }
