@@ -79,7 +79,7 @@ TEST(DtsAnalyser, DecodesTheCoreHeaderFieldsAsWritten) {
     EXPECT_EQ(h->hcrc, 0xBEEFu);
     EXPECT_EQ(h->vernum, 9u);
     EXPECT_EQ(h->pcmr, 6u);
-    EXPECT_FALSE(decodeDtsCore(Bytes(frame.begin(), frame.begin() + 13)));  // the header needs 14 bytes
+    EXPECT_FALSE(decodeDtsCore(Bytes(frame.begin(), frame.begin() + 14)));  // the header needs 15 bytes
     EXPECT_FALSE(decodeDtsCore(Bytes(frame.begin() + 1, frame.end())));     // no sync word
 }
 
