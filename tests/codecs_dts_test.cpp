@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "codecs/dts.h"
 #include "codecs_test_support.h"
 
 namespace quarnel {
@@ -58,6 +59,28 @@ TEST(DtsAnalyser, ReportsOnlyHeadersWhollyInsideThePayload) {
                "   LFE channel = not present", "   Header CRC = BEEF",
                "   Encoder software rev. = 9, Future rev. (incompatible",
                "   Source PCM resolution = [bl]24[/bl] bits"}));
+}
+
+TEST(DtsAnalyser, DecodesTheCoreHeaderFieldsAsWritten) {
+    const Bytes frame = coreFrame();
+    const std::optional<DtsCoreHeader> h = decodeDtsCore(frame);
+    ASSERT_TRUE(h.has_value());
+    EXPECT_EQ(h->ftype, 1u);
+    EXPECT_EQ(h->shortSamples, 31u);
+    EXPECT_EQ(h->cpf, 1u);
+    EXPECT_EQ(h->nblks, 15u);
+    EXPECT_EQ(h->fsize, 1005u);
+    EXPECT_EQ(h->amode, 20u);
+    EXPECT_EQ(h->sfreq, 5u);
+    EXPECT_EQ(h->rate, 29u);
+    EXPECT_EQ(h->extAudioId, 2u);
+    EXPECT_EQ(h->extAudio, 1u);
+    EXPECT_EQ(h->lff, 0u);
+    EXPECT_EQ(h->hcrc, 0xBEEFu);
+    EXPECT_EQ(h->vernum, 9u);
+    EXPECT_EQ(h->pcmr, 6u);
+    EXPECT_FALSE(decodeDtsCore(Bytes(frame.begin(), frame.begin() + 14)));  // the header needs 15 bytes
+    EXPECT_FALSE(decodeDtsCore(Bytes(frame.begin() + 1, frame.end())));     // no sync word
 }
 
 TEST(DtsAnalyser, ReportsExtensionSyncWords) {

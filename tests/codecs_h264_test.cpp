@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "codecs/h264.h"
 #include "codecs_test_support.h"
 
 namespace quarnel {
@@ -90,6 +91,45 @@ TEST(H264Analyser, SkipsFullScalingListsToReachSizeAndTiming) {
     // 4:2:0 fields: four rows per crop unit.
     EXPECT_EQ(analyseSps({.heightMapUnits = 34, .frameMbsOnly = 0, .cropBottom = 2}).lines[3],
               "   Size = [bl]1920[/bl]x[bl]1080[/bl]");
+}
+
+TEST(H264Analyser, DecodesTheParameterSetFieldsAsWritten) {
+    const Bytes payload =
+        spsPayload({.chromaFormat = 3, .heightMapUnits = 34, .frameMbsOnly = 0, .aspectIdc = 255});
+    const std::optional<H264Sps> sps = decodeH264Sps(std::span(payload).subspan(10));  // after 00 00 01 67
+    ASSERT_TRUE(sps.has_value());
+    EXPECT_EQ(sps->profileIdc, 100u);
+    EXPECT_FALSE(sps->constraintSet3Flag);
+    EXPECT_EQ(sps->levelIdc, 41u);
+    ASSERT_TRUE(sps->chromaFormat.has_value());
+    EXPECT_EQ(sps->chromaFormat->chromaFormatIdc, 3u);
+    EXPECT_EQ(sps->chromaFormat->bitDepthLumaMinus8, 0u);
+    EXPECT_FALSE(sps->chromaFormat->seqScalingMatrixPresentFlag);
+    ASSERT_TRUE(sps->frame.has_value());
+    EXPECT_EQ(sps->frame->picOrderCntType, 1u);
+    EXPECT_EQ(sps->frame->maxNumRefFrames, 4u);
+    EXPECT_EQ(sps->frame->picWidthInMbsMinus1, 119u);
+    EXPECT_EQ(sps->frame->picHeightInMapUnitsMinus1, 33u);
+    EXPECT_FALSE(sps->frame->frameMbsOnlyFlag);
+    EXPECT_TRUE(sps->frame->frameCroppingFlag);
+    EXPECT_EQ(sps->frame->frameCropBottomOffset, 4u);
+    ASSERT_TRUE(sps->vui.has_value());
+    ASSERT_TRUE(sps->vui->aspectRatio.has_value());
+    EXPECT_EQ(sps->vui->aspectRatio->aspectRatioIdc, 255u);
+    EXPECT_EQ(sps->vui->aspectRatio->sarWidth, 4u);
+    EXPECT_EQ(sps->vui->aspectRatio->sarHeight, 3u);
+    EXPECT_EQ(sps->vui->videoFormat, 1u);
+    ASSERT_TRUE(sps->vui->timing.has_value());
+    EXPECT_EQ(sps->vui->timing->numUnitsInTick, 1001u);
+    EXPECT_EQ(sps->vui->timing->timeScale, 48000u);
+    EXPECT_DOUBLE_EQ(h264FrameRate(*sps), kFilmRate);
+
+    // Cut inside the timing info: the VUI keeps what came before it.
+    const std::optional<H264Sps> cut = decodeH264Sps(std::span(payload).subspan(10, payload.size() - 16));
+    ASSERT_TRUE(cut.has_value() && cut->vui.has_value());
+    EXPECT_EQ(cut->vui->videoFormat, 1u);
+    EXPECT_FALSE(cut->vui->timing.has_value());
+    EXPECT_FALSE(decodeH264Sps(std::span(payload).subspan(10, 2)));  // ends inside level_idc
 }
 
 TEST(H264Analyser, StopsAtAnInvalidCodeOrTheEndOfTheData) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "codecs/lpcm.h"
+#include "codecs/subpicture.h"
 #include "codecs_test_support.h"
 
 namespace quarnel {
@@ -41,6 +43,28 @@ TEST(LpcmAnalyser, DecodesFlagsAndDynamicRange) {
     EXPECT_EQ(analyse({0xA0, 1, 0, 0, 0, 0, 0x25}).back(), "   Dynamic range = 17.0579 dB");
 }
 
+TEST(LpcmAnalyser, DecodesTheHeaderFieldsItHolds) {
+    const std::optional<LpcmHeader> h = decodeLpcm(Bytes{0xA0, 7, 0x00, 0x04, 0x8C, 0x95, 0x25});
+    ASSERT_TRUE(h.has_value());
+    EXPECT_EQ(h->numberOfFrameHeaders, 7);
+    EXPECT_EQ(h->firstAccessUnitPointer, 4);
+    ASSERT_TRUE(h->audioFrame.has_value());
+    EXPECT_TRUE(h->audioFrame->audioEmphasisFlag);
+    EXPECT_FALSE(h->audioFrame->audioMuteFlag);
+    EXPECT_EQ(h->audioFrame->audioFrameNumber, 12);
+    ASSERT_TRUE(h->format.has_value());
+    EXPECT_EQ(h->format->quantizationWordLength, 2);
+    EXPECT_EQ(h->format->audioSamplingFrequency, 1);
+    EXPECT_EQ(h->format->numberOfAudioChannels, 5);
+    EXPECT_EQ(h->dynamicRangeControl, 0x25);
+
+    const std::optional<LpcmHeader> cut = decodeLpcm(Bytes{0xA0, 7, 0x00});
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->numberOfFrameHeaders, 7);
+    EXPECT_FALSE(cut->firstAccessUnitPointer || cut->audioFrame || cut->format || cut->dynamicRangeControl);
+    EXPECT_FALSE(decodeLpcm(Bytes{0xA0}));
+}
+
 TEST(LpcmAnalyser, ReportsOnlyTheHeaderBytesItIsGiven) {
     EXPECT_EQ(analyse({0xA0, 0x07, 0x00}), (Lines{"   Number of frame headers = 7"}));
     EXPECT_TRUE(analyse({}).empty());
@@ -53,6 +77,8 @@ TEST(SubpictureAnalyser, TellsTheRunLengthCodingByTheFirstWord) {
     EXPECT_EQ(format(test::snippet("dvdsub.bin")), (Lines{"   Format = [bl]2bitRLE[/bl]"}));
     EXPECT_EQ(format({0x00, 0x00, 0x00, 0x00, 0x1A, 0x2B}), (Lines{"   Format = [bl]8bitRLE[/bl]"}));
     EXPECT_TRUE(format({0x00}).empty());
+    EXPECT_TRUE(decodeSubpicture(Bytes{0x00, 0x00, 0x00, 0x00})->eightBitRle);
+    EXPECT_FALSE(decodeSubpicture(Bytes{0x0B, 0x2A})->eightBitRle);
 }
 
 }  // namespace

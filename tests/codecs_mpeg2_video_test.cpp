@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "codecs/mpeg2_video.h"
 #include "codecs_test_support.h"
 
 namespace quarnel {
@@ -55,6 +56,38 @@ TEST(Mpeg2VideoAnalyser, CountsPicturesBeforeTheFirstSequenceHeaderAndFindsTheFi
     const Bytes one = picture(1);
     single.insert(single.end(), one.begin(), one.end());
     EXPECT_EQ(analyse(single).lines.size(), 6u);
+}
+
+TEST(Mpeg2VideoAnalyser, DecodesHeaderFieldsAsWritten) {
+    // 1920x1080, 16:9, 59.94 fps, 30 Mbit/s
+    const auto h = decodeMpeg2SequenceHeader(Bytes{0x78, 0x04, 0x38, 0x37, 0x49, 0x3E, 0x32});
+    ASSERT_TRUE(h.has_value());
+    EXPECT_EQ(h->horizontalSizeValue, 1920);
+    EXPECT_EQ(h->verticalSizeValue, 1080);
+    EXPECT_EQ(h->aspectRatioInformation, 3);
+    EXPECT_EQ(h->frameRateCode, 7);
+    EXPECT_EQ(h->bitRateValue, 75000u);
+    EXPECT_DOUBLE_EQ(mpeg2FrameRate(*h).value_or(0), 60000.0 / 1001);
+    // Cut after the codes: no bit rate.
+    const auto cut = decodeMpeg2SequenceHeader(Bytes{0x78, 0x04, 0x38, 0x3F, 0x49});
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->frameRateCode, 15);
+    EXPECT_FALSE(cut->bitRateValue.has_value());
+    EXPECT_FALSE(mpeg2FrameRate(*cut).has_value());  // reserved
+    EXPECT_FALSE(decodeMpeg2SequenceHeader(Bytes{0x78, 0x04}));
+
+    const std::optional<Mpeg2SequenceExtension> e = decodeMpeg2SequenceExtension(Bytes{0x14, 0x4A});
+    ASSERT_TRUE(e.has_value());
+    EXPECT_EQ(e->profileAndLevelIndication, 0x44);
+    EXPECT_TRUE(e->progressiveSequence);
+    EXPECT_EQ(e->chromaFormat, 1);
+    EXPECT_FALSE(decodeMpeg2SequenceExtension(Bytes{0x8F, 0xFF}));  // a picture coding extension
+
+    const std::optional<Mpeg2PictureHeader> p = decodeMpeg2PictureHeader(Bytes{0x00, 3 << 3 | 0x40});
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(p->temporalReference, 1);
+    EXPECT_EQ(p->pictureCodingType, 3);
+    EXPECT_FALSE(decodeMpeg2PictureHeader(Bytes{0x00}));
 }
 
 TEST(Mpeg2VideoAnalyser, ReservedFrameRateGivesNoRate) {

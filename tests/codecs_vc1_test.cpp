@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "codecs/vc1.h"
 #include "codecs_test_support.h"
 
 namespace quarnel {
@@ -13,8 +14,8 @@ struct SequenceHeader {
     uint32_t frameRateFlag = 1, frameRateInd = 0, nr = 1, dr = 2, exp = 0;
 };
 
-// An Advanced-profile 1920x1080 4:2:0 sequence header after a few bytes of other data.
-test::Report analyse(const SequenceHeader& s) {
+// An Advanced-profile 1920x1080 4:2:0 sequence header with its start code.
+Bytes sequenceHeader(const SequenceHeader& s) {
     test::BitWriter w;
     w.bits(3, 2).bits(s.level, 3).bits(1, 2).bits(7, 3).bits(31, 5).bits(1, 1).bits(959, 12).bits(539, 12);
     w.bits(s.pulldown, 1).bits(0b1001, 4).bits(s.psf, 1).bits(s.displayExt, 1);
@@ -28,8 +29,13 @@ test::Report analyse(const SequenceHeader& s) {
         if (s.frameRateFlag && !s.frameRateInd) w.bits(s.nr, 8).bits(s.dr, 4);
         w.bits(0, 1);
     }
+    return test::withStartCode(0x0F, w.done());
+}
+
+// The sequence header after a few bytes of other data.
+test::Report analyse(const SequenceHeader& s) {
     Bytes payload = {0x12, 0x00};
-    const Bytes header = test::withStartCode(0x0F, w.done());
+    const Bytes header = sequenceHeader(s);
     payload.insert(payload.end(), header.begin(), header.end());
     return test::reportOf(analyseVc1, test::inputOf(payload));
 }
@@ -46,6 +52,44 @@ TEST(Vc1Analyser, ReportsASequenceHeaderWithDisplayExtension) {
     EXPECT_EQ(test::missing(other.lines, {"   Level = Reserved", "  Progressive segmented frames.",
                                           "   Aspect ratio = [bl]1:1[/bl] (square samples)"}),
               Lines{});
+}
+
+TEST(Vc1Analyser, DecodesTheSequenceHeaderFieldsAsWritten) {
+    const Bytes unit = sequenceHeader({.pulldown = 1, .psf = 1, .nr = 3});
+    const std::optional<Vc1SequenceHeader> h = decodeVc1SequenceHeader(std::span(unit).subspan(4));
+    ASSERT_TRUE(h.has_value());
+    EXPECT_EQ(h->profile, 3);
+    EXPECT_EQ(h->level, 3);
+    EXPECT_EQ(h->colordiffFormat, 1);
+    EXPECT_EQ(h->frmrtqPostproc, 7);
+    EXPECT_EQ(h->bitrtqPostproc, 31);
+    EXPECT_TRUE(h->postprocflag);
+    EXPECT_EQ(h->maxCodedWidth, 959);
+    EXPECT_EQ(h->maxCodedHeight, 539);
+    EXPECT_TRUE(h->pulldown);
+    EXPECT_TRUE(h->interlace);
+    EXPECT_FALSE(h->tfcntrflag);
+    EXPECT_FALSE(h->finterpflag);
+    EXPECT_TRUE(h->psf);
+    EXPECT_TRUE(h->displayExt);
+    ASSERT_TRUE(h->displayExtension.has_value());
+    EXPECT_EQ(h->displayExtension->dispHorizSize, 1919);
+    EXPECT_EQ(h->displayExtension->dispVertSize, 1079);
+    ASSERT_TRUE(h->displayExtension->aspectRatio.has_value());
+    EXPECT_EQ(h->displayExtension->aspectRatio->aspectRatio, 15);
+    EXPECT_EQ(h->displayExtension->aspectRatio->aspectHorizSize, 16);
+    EXPECT_EQ(h->displayExtension->aspectRatio->aspectVertSize, 9);
+    ASSERT_TRUE(h->displayExtension->frameRate.has_value());
+    EXPECT_FALSE(h->displayExtension->frameRate->framerateind);
+    EXPECT_EQ(h->displayExtension->frameRate->frameratenr, 3);
+    EXPECT_EQ(h->displayExtension->frameRate->frameratedr, 2);
+    EXPECT_DOUBLE_EQ(vc1FrameRate(*h).value_or(0), 24000.0 / 1001);  // pulldown: film frames
+
+    // Cut inside the aspect ratio: the display sizes stay, the rest is left out.
+    const std::optional<Vc1SequenceHeader> cut = decodeVc1SequenceHeader(std::span(unit).subspan(4, 11));
+    ASSERT_TRUE(cut.has_value() && cut->displayExtension.has_value());
+    EXPECT_FALSE(cut->displayExtension->aspectRatio || cut->displayExtension->frameRate);
+    EXPECT_FALSE(decodeVc1SequenceHeader(std::span(unit).subspan(4, 5)));  // ends before DISPLAY_EXT
 }
 
 TEST(Vc1Analyser, FrameRateFromCodesPulldownOrThirtySeconds) {

@@ -1,5 +1,7 @@
 // The stream header analysers: each describes a newly found stream from its first payload
-// piece, in lines of the message log that begin with three blanks.
+// piece, in lines of the message log that begin with three blanks. Each finds the headers in
+// the piece, decodes them into the structs of its coding's header (codecs/dolby.h, dts.h,
+// lpcm.h, mlp.h, mpeg2_video.h, h264.h, vc1.h, subpicture.h) and words those into the lines.
 #pragma once
 
 #include <cstdint>

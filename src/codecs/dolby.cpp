@@ -1,5 +1,7 @@
 // Dolby Digital (AC-3) and Dolby Digital Plus (E-AC-3): the first syncframe header of the
 // payload, told apart by its bsid.
+#include "codecs/dolby.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -12,6 +14,7 @@ namespace quarnel {
 namespace {
 
 constexpr uint16_t kSyncword = 0x0B77;
+constexpr size_t kHeaderBytes = 7;  // the syncword and the five bytes read after it
 
 // Audio blocks per frame by numblkscod.
 constexpr std::array<uint32_t, 4> kBlocksPerFrame = {1, 2, 3, 6};
@@ -22,96 +25,114 @@ constexpr std::array<std::string_view, 8> kAcmodNames = {
     "L + R + S", "L + R + C + S", "L + R + Ls + Rs", "L + R + C + Ls + Rs",
 };
 
-struct SyncframeHeader {
-    uint32_t frmsiz = 0;   // E-AC-3 frame size in 16-bit words, less one
-    uint32_t fs = 0;       // Hz; 0 = invalid
-    uint32_t bitrate = 0;  // bit/s; 0 = invalid
-    uint32_t blocks = 0;
-    uint32_t acmod = 0;
-    uint32_t lfeon = 0;
-    uint32_t bsid = 0;
-    uint32_t bsmod = 0;
-};
-
 bool isDolbyDigitalPlus(uint32_t bsid) {
     return bsid >= 11 && bsid <= 16;
 }
 
-void reportPlus(const SyncframeHeader& h, int index, MessageLog& log) {
-    log.log("   Stream " + std::to_string(index) + " is [b]Dolby Digital Plus[/b]");
-    log.log("   frame size = " + std::to_string((h.frmsiz + 1) * 2) +
-            " bytes, number of blocks per frame = " + std::to_string(h.blocks));
-    log.log("   Sampling frequency = [bl]" + formatGeneral(h.fs / 1000.0) + "[/bl] kHz");
-    log.log("   Transmission bitrate = [bl]" + std::to_string(h.bitrate / 1000) + "[/bl] kbit/s");
-    log.log("   Channel arrangement = [bl]" + std::string(kAcmodNames[h.acmod]) +
-            "[/bl], bsid = " + std::to_string(h.bsid));
-    log.log(std::string("   LFE channel = [bl]") + (h.lfeon == 1 ? "present" : "not present") + "[/bl]");
+// The header's bytes when the frame begins with the syncword and holds them all. In both
+// codings bsid is the top five bits of the sixth byte.
+std::optional<std::span<const uint8_t>> headerBytes(std::span<const uint8_t> frame) {
+    if (frame.size() < kHeaderBytes || (frame[0] << 8 | frame[1]) != kSyncword) return std::nullopt;
+    return frame.first(kHeaderBytes);
 }
 
-void reportDolbyDigital(const SyncframeHeader& h, int index, MessageLog& log) {
-    log.log("   Stream " + std::to_string(index) + " is [b]Dolby Digital[/b]");
-    log.log("   Sampling frequency = [bl]" + formatGeneral(h.fs / 1000.0) + "[/bl] kHz");
-    log.log("   Transmission bitrate = [bl]" + std::to_string(h.bitrate / 1000) + "[/bl] kbit/s");
-    log.log("   Channel arrangement = [bl]" + std::string(kAcmodNames[h.acmod]) +
-            "[/bl], bsid = " + std::to_string(h.bsid) + ", bsmod =" + std::to_string(h.bsmod));
+// Sample rate in Hz by fscod; 0 = invalid.
+uint32_t sampleRate(uint8_t fscod) {
+    return kAc3SampleRates[fscod];
+}
+
+// Nominal AC-3 bit rate in bit/s by frmsizecod; 0 = invalid.
+uint32_t ac3BitRate(uint8_t frmsizecod) {
+    return frmsizecod / 2u < kAc3BitRates.size() ? kAc3BitRates[frmsizecod / 2u] : 0;
+}
+
+// An E-AC-3 bit rate in bit/s: the frame's bits over the duration of its blocks at 48 kHz.
+// With fscod 3 there is none to compute, and the line gives what the AC-3 table holds for the
+// low six bits of the byte that carries fscod, as it always has.
+uint32_t eac3BitRate(const Eac3Header& h) {
+    if (sampleRate(h.fscod) == 0) return ac3BitRate(uint8_t(h.numblkscod << 4 | h.acmod << 1 | h.lfeon));
+    return 750 / kBlocksPerFrame[h.numblkscod] * (h.frmsiz + 1u) * 16 / 4;
+}
+
+// Whether a header's rates are valid; after the first valid header the payload is not read on.
+bool hasValidRates(const Ac3Header& h) {
+    return sampleRate(h.fscod) != 0 && ac3BitRate(h.frmsizecod) != 0;
+}
+bool hasValidRates(const Eac3Header& h) {
+    return sampleRate(h.fscod) != 0;
 }
 
 }  // namespace
 
-// Scans every byte of the payload. Each syncword starts a header, read from the five bytes
-// that follow it and reported at the fifth; an invalid header (bad sample rate or bit rate
-// code) is reported too and lets the next syncword start a new one, while after the first
-// valid header the rest of the payload is only scanned.
+std::optional<Ac3Header> decodeAc3(std::span<const uint8_t> frame) {
+    const auto b = headerBytes(frame);
+    if (!b || isDolbyDigitalPlus((*b)[5] >> 3)) return std::nullopt;
+    const auto& f = *b;
+    return Ac3Header{.crc1 = uint16_t(f[2] << 8 | f[3]),
+                     .fscod = uint8_t(f[4] >> 6),
+                     .frmsizecod = uint8_t(f[4] & 0x3F),
+                     .bsid = uint8_t(f[5] >> 3),
+                     .bsmod = uint8_t(f[5] & 7),
+                     .acmod = uint8_t(f[6] >> 5)};
+}
+
+std::optional<Eac3Header> decodeEac3(std::span<const uint8_t> frame) {
+    const auto b = headerBytes(frame);
+    if (!b || !isDolbyDigitalPlus((*b)[5] >> 3)) return std::nullopt;
+    const auto& f = *b;
+    return Eac3Header{.strmtyp = uint8_t(f[2] >> 6),
+                      .substreamid = uint8_t(f[2] >> 3 & 7),
+                      .frmsiz = uint16_t((f[2] & 7) << 8 | f[3]),
+                      .fscod = uint8_t(f[4] >> 6),
+                      .numblkscod = uint8_t(f[4] >> 4 & 3),
+                      .acmod = uint8_t(f[4] >> 1 & 7),
+                      .lfeon = (f[4] & 1) != 0,
+                      .bsid = uint8_t(f[5] >> 3)};
+}
+
+void reportEac3(const Eac3Header& h, int streamIndex, MessageLog& log) {
+    log.log("   Stream " + std::to_string(streamIndex) + " is [b]Dolby Digital Plus[/b]");
+    log.log("   frame size = " + std::to_string((h.frmsiz + 1u) * 2) +
+            " bytes, number of blocks per frame = " + std::to_string(kBlocksPerFrame[h.numblkscod]));
+    log.log("   Sampling frequency = [bl]" + formatGeneral(sampleRate(h.fscod) / 1000.0) + "[/bl] kHz");
+    log.log("   Transmission bitrate = [bl]" + std::to_string(eac3BitRate(h) / 1000) + "[/bl] kbit/s");
+    log.log("   Channel arrangement = [bl]" + std::string(kAcmodNames[h.acmod]) +
+            "[/bl], bsid = " + std::to_string(h.bsid));
+    log.log(std::string("   LFE channel = [bl]") + (h.lfeon ? "present" : "not present") + "[/bl]");
+}
+
+void reportAc3(const Ac3Header& h, int streamIndex, MessageLog& log) {
+    log.log("   Stream " + std::to_string(streamIndex) + " is [b]Dolby Digital[/b]");
+    log.log("   Sampling frequency = [bl]" + formatGeneral(sampleRate(h.fscod) / 1000.0) + "[/bl] kHz");
+    log.log("   Transmission bitrate = [bl]" + std::to_string(ac3BitRate(h.frmsizecod) / 1000) +
+            "[/bl] kbit/s");
+    log.log("   Channel arrangement = [bl]" + std::string(kAcmodNames[h.acmod]) +
+            "[/bl], bsid = " + std::to_string(h.bsid) + ", bsmod =" + std::to_string(h.bsmod));
+}
+
+// Each syncword starts a header; an invalid one (bad sample rate or bit rate code) is reported
+// too, and the search for the next syncword goes on after its last byte, while after the first
+// valid header the rest of the payload is not read. Bytes inside a header are always header
+// bytes, even when two of them read 0B 77. A header that the payload ends inside is not reported.
 void analyseDolby(const AnalyserInput& in, MessageLog& log) {
-    uint32_t reg = 0;
-    bool found = false;
-    int countdown = 0;
-    SyncframeHeader h;
-    for (const uint8_t b : in.payload) {
-        reg = reg << 8 | b;
-        if (countdown == 0) {
-            // Bytes inside a header are always header bytes, even when two of them read 0B 77.
-            if ((reg & 0xFFFF) == kSyncword && !found) {
-                found = true;
-                countdown = 5;
-            }
+    const auto p = in.payload;
+    size_t i = 0;
+    while (i + 1 < p.size()) {
+        if ((p[i] << 8 | p[i + 1]) != kSyncword) {
+            ++i;
             continue;
         }
-        --countdown;
-        switch (countdown) {
-            case 4:  // byte 2: high bits of the E-AC-3 frame size (the AC-3 CRC)
-                h.frmsiz = (b & 7u) << 8;
-                break;
-            case 3:
-                h.frmsiz |= b;
-                break;
-            case 2:  // fscod, frmsizecod (AC-3) or numblkscod, acmod, lfeon (E-AC-3)
-                h.fs = kAc3SampleRates[b >> 6];
-                h.bitrate = (b & 0x3F) / 2 < kAc3BitRates.size() ? kAc3BitRates[(b & 0x3F) / 2] : 0;
-                h.blocks = kBlocksPerFrame[b >> 4 & 3];
-                h.acmod = b >> 1 & 7;
-                h.lfeon = b & 1;
-                break;
-            case 1:
-                h.bsid = b >> 3;
-                h.bsmod = b & 7;
-                break;
-            case 0:
-                if (isDolbyDigitalPlus(h.bsid)) {
-                    if (h.fs == 0) {
-                        found = false;
-                    } else {
-                        // The frame's bits over the duration of its blocks at 48 kHz.
-                        h.bitrate = 750 / h.blocks * (h.frmsiz + 1) * 16 / 4;
-                    }
-                    reportPlus(h, in.index, log);
-                } else {
-                    h.acmod = b >> 5;
-                    if (h.fs == 0 || h.bitrate == 0) found = false;
-                    reportDolbyDigital(h, in.index, log);
-                }
-                break;
+        const auto frame = p.subspan(i);
+        if (const std::optional<Eac3Header> h = decodeEac3(frame)) {
+            reportEac3(*h, in.index, log);
+            if (hasValidRates(*h)) return;
+        } else if (const std::optional<Ac3Header> h = decodeAc3(frame)) {
+            reportAc3(*h, in.index, log);
+            if (hasValidRates(*h)) return;
+        } else {
+            return;
         }
+        i += kHeaderBytes - 1;  // the last byte of the header may begin the next syncword
     }
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "codecs/dts.h"
+
 #include "codecs/analysers.h"
 #include "codecs/bit_reader.h"
 #include "report/text_format.h"
@@ -84,15 +86,19 @@ std::string_view vernumSuffix(uint32_t vernum) {
     return ", Future rev. (incompatible";
 }
 
-struct CoreHeader {
-    uint32_t shortSamples = 0, cpf = 0, nblks = 0, fsize = 0, amode = 0, sfreq = 0, rate = 0;
-    uint32_t extAudioId = 0, extAudio = 0, lff = 0, hcrc = 0, vernum = 0, pcmr = 0;
-};
+// The bytes after the sync word up to the one that holds the header's last bit: 66 bits, 82
+// with the header CRC.
+size_t coreHeaderBytes(const DtsCoreHeader& h) {
+    return h.cpf == 1 ? 82 / 8 : 66 / 8;
+}
 
-// The core frame header from the bit after the sync word on.
-CoreHeader readCoreHeader(BitReader& r) {
-    CoreHeader h;
-    r.skipbits(1);  // FTYPE
+}  // namespace
+
+std::optional<DtsCoreHeader> decodeDtsCore(std::span<const uint8_t> frame) {
+    BitReader r(frame);
+    if (r.getbits(32) != kCoreSync) return std::nullopt;
+    DtsCoreHeader h;
+    h.ftype = r.getbits(1);
     h.shortSamples = r.getbits(5);
     h.cpf = r.getbits(1);
     h.nblks = r.getbits(7);
@@ -111,10 +117,11 @@ CoreHeader readCoreHeader(BitReader& r) {
     h.vernum = r.getbits(4);
     r.skipbits(2);  // CHIST
     h.pcmr = r.getbits(3);
+    if (!r.ok()) return std::nullopt;
     return h;
 }
 
-void reportCoreHeader(const CoreHeader& h, MessageLog& log) {
+void reportDtsCore(const DtsCoreHeader& h, MessageLog& log) {
     log.log("   PCM core samples = " + std::to_string(h.shortSamples + 1));
     log.log("   PCM sample blocks = " + std::to_string(h.nblks + 1));
     log.log("   Primary frame byte size = " + std::to_string(h.fsize + 1));
@@ -129,8 +136,6 @@ void reportCoreHeader(const CoreHeader& h, MessageLog& log) {
     log.log("   Source PCM resolution = " + std::string(kPcmrNames[h.pcmr]));
 }
 
-}  // namespace
-
 // A core header that runs past the end of the payload is not reported: the bytes beyond
 // belong to something else.
 void analyseDts(const AnalyserInput& in, MessageLog& log) {
@@ -139,11 +144,10 @@ void analyseDts(const AnalyserInput& in, MessageLog& log) {
     while (pos < in.payload.size()) {
         reg = reg << 8 | in.payload[pos++];
         if (reg == kCoreSync) {
-            BitReader r(in.payload, pos);
-            const CoreHeader h = readCoreHeader(r);
-            if (!r.ok()) return;
-            reportCoreHeader(h, log);
-            pos = r.position();
+            const std::optional<DtsCoreHeader> h = decodeDtsCore(in.payload.subspan(pos - 4));
+            if (!h) return;
+            reportDtsCore(*h, log);
+            pos += coreHeaderBytes(*h);
             reg = 0;
         } else if (reg == kChannelExtensionSync) {
             log.log("   Channel extension found");

@@ -1,4 +1,6 @@
 // H.264: the first sequence parameter set of the payload with its VUI.
+#include "codecs/h264.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -8,8 +10,8 @@
 #include "codecs/analysers.h"
 #include "codecs/bit_reader.h"
 #include "codecs/name_tables.h"
-#include "report/number_text.h"
 #include "codecs/start_codes.h"
+#include "report/number_text.h"
 
 namespace quarnel {
 namespace {
@@ -66,25 +68,26 @@ void skipScalingList(BitReader& r, int size) {
     }
 }
 
-// Reads the VUI as far as the timing info and returns the frame rate it gives, if any.
-std::optional<double> readVui(BitReader& r, MessageLog& log) {
+// The VUI as far as the timing info; each part is kept only when read whole.
+H264Sps::Vui readVui(BitReader& r) {
+    H264Sps::Vui vui;
     if (r.getbits(1) == 1) {  // aspect_ratio_info_present_flag
-        const uint32_t idc = r.getbits(8);
-        if (idc == kExtendedSar) {
-            const uint32_t sarWidth = r.getbits(16);
-            const uint32_t sarHeight = r.getbits(16);
-            if (!r.ok()) return std::nullopt;
-            log.log("   Aspect ratio = " + std::to_string(sarWidth) + ":" + std::to_string(sarHeight));
-        } else if (idc < kAspectRatioNames.size()) {
-            if (!r.ok()) return std::nullopt;
-            log.log("   Aspect ratio = " + std::string(kAspectRatioNames[idc]));
+        H264Sps::Vui::AspectRatio a;
+        a.aspectRatioIdc = r.getbits(8);
+        if (a.aspectRatioIdc == kExtendedSar) {
+            a.sarWidth = r.getbits(16);
+            a.sarHeight = r.getbits(16);
+            if (!r.ok()) return vui;
+        } else if (a.aspectRatioIdc < kAspectRatioNames.size()) {
+            if (!r.ok()) return vui;
         }
+        vui.aspectRatio = a;
     }
     if (r.getbits(1) == 1) r.skipbits(1);  // overscan_info_present_flag, overscan_appropriate_flag
     if (r.getbits(1) == 1) {               // video_signal_type_present_flag
         const uint32_t format = r.getbits(3);
-        if (!r.ok()) return std::nullopt;
-        log.log("   Video format = " + std::string(kVideoFormatNames[format]));
+        if (!r.ok()) return vui;
+        vui.videoFormat = format;
         r.skipbits(1);                             // video_full_range_flag
         if (r.getbits(1) == 1) r.skipbits(3 * 8);  // colour primaries, transfer, matrix
     }
@@ -92,92 +95,151 @@ std::optional<double> readVui(BitReader& r, MessageLog& log) {
         r.readue();
         r.readue();
     }
-    if (r.getbits(1) == 0) return std::nullopt;  // timing_info_present_flag
-    const uint32_t numUnitsInTick = r.getbits(32);
-    const uint32_t timeScale = r.getbits(32);
-    if (!r.ok()) return std::nullopt;
-    log.log("   Time scale = " + std::to_string(timeScale / 1000000) + " MHz");
-    if (numUnitsInTick == 0 || timeScale == 0) return std::nullopt;
-    // A tick is one field: a frame lasts two.
-    const double rate = double(timeScale) / (2.0 * numUnitsInTick);
-    log.log("   Frame rate = " + formatGeneral(roundToThousandth(rate)) + " fps");
-    return rate;
+    if (r.getbits(1) == 0) return vui;  // timing_info_present_flag
+    H264Sps::Vui::Timing t;
+    t.numUnitsInTick = r.getbits(32);
+    t.timeScale = r.getbits(32);
+    if (!r.ok()) return vui;
+    vui.timing = t;
+    return vui;
+}
+
+// The frame size in luma samples less the cropping. Crop offsets count chroma samples: two
+// luma samples wide for 4:2:0 and 4:2:2, two high for 4:2:0, and twice that high again when
+// the map units are fields.
+struct FrameSize {
+    int64_t width, height;
+};
+FrameSize frameSize(const H264Sps& sps) {
+    const H264Sps::Frame& f = *sps.frame;
+    const uint32_t chromaFormatIdc = sps.chromaFormat ? sps.chromaFormat->chromaFormatIdc : 1;
+    const int64_t mapUnitRows = f.frameMbsOnlyFlag ? 1 : 2;
+    int64_t width = (int64_t(f.picWidthInMbsMinus1) + 1) * 16;
+    int64_t height = mapUnitRows * (int64_t(f.picHeightInMapUnitsMinus1) + 1) * 16;
+    if (f.frameCroppingFlag) {
+        const int64_t cropUnitX = chromaFormatIdc == 1 || chromaFormatIdc == 2 ? 2 : 1;
+        const int64_t cropUnitY = (chromaFormatIdc == 1 ? 2 : 1) * mapUnitRows;
+        width -= cropUnitX * (int64_t(f.frameCropLeftOffset) + f.frameCropRightOffset);
+        height -= cropUnitY * (int64_t(f.frameCropTopOffset) + f.frameCropBottomOffset);
+    }
+    return {width, height};
 }
 
 }  // namespace
 
-// The rate comes from the VUI timing when the SPS has it, and is 24000/1001 otherwise.
-// Reading stops where the SPS ends or an invalid code is met.
-std::optional<double> analyseH264(const AnalyserInput& in, MessageLog& log) {
-    const auto at = findStartCode(in.payload, isSpsNalHeader);
-    if (!at) return kDefaultFrameRate;
+std::optional<H264Sps> decodeH264Sps(std::span<const uint8_t> nalUnit) {
     std::array<uint8_t, kMaxSps> rbsp;
-    BitReader r(unescapeUnit(in.payload.subspan(*at), rbsp));
+    BitReader r(unescapeUnit(nalUnit, rbsp));
 
-    const uint32_t profileIdc = r.getbits(8);
+    H264Sps sps;
+    sps.profileIdc = r.getbits(8);
     r.skipbits(3);  // constraint_set0_flag to constraint_set2_flag
-    const uint32_t constraintSet3 = r.getbits(1);
-    r.skipbits(4);
-    const uint32_t levelIdc = r.getbits(8);
-    if (!r.ok()) return kDefaultFrameRate;
-    log.log(profileLine(profileIdc));
-    log.log(levelIdc == kLevel1b && constraintSet3 == 1
-                ? std::string("   Level = 1b")
-                : "   Level = " + std::to_string(levelIdc / 10) + "." + std::to_string(levelIdc % 10));
-    r.readue();  // seq_parameter_set_id
+    sps.constraintSet3Flag = r.getbits(1) == 1;
+    r.skipbits(4);  // constraint_set4_flag, constraint_set5_flag, reserved_zero_2bits
+    sps.levelIdc = r.getbits(8);
+    if (!r.ok()) return std::nullopt;
+    sps.seqParameterSetId = r.readue();
 
-    uint32_t chromaFormatIdc = 1;
-    if (std::ranges::find(kHighProfiles, profileIdc) != kHighProfiles.end()) {
-        chromaFormatIdc = r.readue();
-        if (chromaFormatIdc == 3) r.skipbits(1);  // separate_colour_plane_flag
-        const uint32_t lumaDepth = r.readue() + 8;
-        const uint32_t chromaDepth = r.readue() + 8;
-        if (!r.ok() || chromaFormatIdc > 3) return kDefaultFrameRate;
-        log.log("   Chroma format = [bl]" + std::string(kChromaFormatNames[chromaFormatIdc]) +
-                "[/bl]  (l, c) = " + std::to_string(lumaDepth) + ", " + std::to_string(chromaDepth) + " bit");
-        r.skipbits(1);            // qpprime_y_zero_transform_bypass_flag
-        if (r.getbits(1) == 1) {  // seq_scaling_matrix_present_flag
-            const int lists = chromaFormatIdc == 3 ? 12 : 8;
+    if (std::ranges::find(kHighProfiles, sps.profileIdc) != kHighProfiles.end()) {
+        H264Sps::ChromaFormat c;
+        c.chromaFormatIdc = r.readue();
+        if (c.chromaFormatIdc == 3) c.separateColourPlaneFlag = r.getbits(1) == 1;
+        c.bitDepthLumaMinus8 = r.readue();
+        c.bitDepthChromaMinus8 = r.readue();
+        if (!r.ok() || c.chromaFormatIdc > 3) return sps;
+        c.qpprimeYZeroTransformBypassFlag = r.getbits(1) == 1;
+        c.seqScalingMatrixPresentFlag = r.getbits(1) == 1;
+        if (c.seqScalingMatrixPresentFlag) {
+            const int lists = c.chromaFormatIdc == 3 ? 12 : 8;
             for (int i = 0; i < lists && r.ok(); ++i)
-                if (r.getbits(1) == 1) skipScalingList(r, i < 6 ? 16 : 64);
+                if (r.getbits(1) == 1) skipScalingList(r, i < 6 ? 16 : 64);  // seq_scaling_list_present_flag
         }
+        sps.chromaFormat = c;
     }
 
-    r.readue();  // log2_max_frame_num_minus4
-    const uint32_t picOrderCntType = r.readue();
-    if (picOrderCntType == 0) {
+    H264Sps::Frame f;
+    f.log2MaxFrameNumMinus4 = r.readue();
+    f.picOrderCntType = r.readue();
+    if (f.picOrderCntType == 0) {
         r.readue();  // log2_max_pic_order_cnt_lsb_minus4
-    } else if (picOrderCntType == 1) {
+    } else if (f.picOrderCntType == 1) {
         r.skipbits(1);  // delta_pic_order_always_zero_flag
         r.readse();     // offset_for_non_ref_pic
         r.readse();     // offset_for_top_to_bottom_field
         const uint32_t cycle = r.readue();
         for (uint32_t i = 0; i < cycle && r.ok(); ++i) r.readse();
     }
-    r.readue();     // max_num_ref_frames
-    r.skipbits(1);  // gaps_in_frame_num_value_allowed_flag
-    const uint32_t widthInMbsMinus1 = r.readue();
-    const uint32_t heightInMapUnitsMinus1 = r.readue();
-    const uint32_t frameMbsOnly = r.getbits(1);
-    if (frameMbsOnly == 0) r.skipbits(1);  // mb_adaptive_frame_field_flag
-    r.skipbits(1);                         // direct_8x8_inference_flag
-
-    int64_t width = (int64_t(widthInMbsMinus1) + 1) * 16;
-    int64_t height = int64_t(2 - frameMbsOnly) * (int64_t(heightInMapUnitsMinus1) + 1) * 16;
-    if (r.getbits(1) == 1) {  // frame_cropping_flag
-        const int64_t left = r.readue(), right = r.readue(), top = r.readue(), bottom = r.readue();
-        // Crop offsets count chroma samples: two luma samples wide for 4:2:0 and 4:2:2, two
-        // high for 4:2:0, and twice that high again when the map units are fields.
-        const int64_t cropUnitX = chromaFormatIdc == 1 || chromaFormatIdc == 2 ? 2 : 1;
-        const int64_t cropUnitY = (chromaFormatIdc == 1 ? 2 : 1) * (2 - frameMbsOnly);
-        width -= cropUnitX * (left + right);
-        height -= cropUnitY * (top + bottom);
+    f.maxNumRefFrames = r.readue();
+    f.gapsInFrameNumValueAllowedFlag = r.getbits(1) == 1;
+    f.picWidthInMbsMinus1 = r.readue();
+    f.picHeightInMapUnitsMinus1 = r.readue();
+    f.frameMbsOnlyFlag = r.getbits(1) == 1;
+    if (!f.frameMbsOnlyFlag) f.mbAdaptiveFrameFieldFlag = r.getbits(1) == 1;
+    f.direct8x8InferenceFlag = r.getbits(1) == 1;
+    f.frameCroppingFlag = r.getbits(1) == 1;
+    if (f.frameCroppingFlag) {
+        f.frameCropLeftOffset = r.readue();
+        f.frameCropRightOffset = r.readue();
+        f.frameCropTopOffset = r.readue();
+        f.frameCropBottomOffset = r.readue();
     }
-    if (!r.ok()) return kDefaultFrameRate;
-    log.log("   Size = [bl]" + std::to_string(width) + "[/bl]x[bl]" + std::to_string(height) + "[/bl]");
+    if (!r.ok()) return sps;
+    sps.frame = f;
 
-    if (r.getbits(1) == 0 || !r.ok()) return kDefaultFrameRate;  // vui_parameters_present_flag
-    return readVui(r, log).value_or(kDefaultFrameRate);
+    if (r.getbits(1) == 0 || !r.ok()) return sps;  // vui_parameters_present_flag
+    sps.vui = readVui(r);
+    return sps;
+}
+
+double h264FrameRate(const H264Sps& sps) {
+    if (!sps.vui || !sps.vui->timing) return kDefaultFrameRate;
+    const H264Sps::Vui::Timing& t = *sps.vui->timing;
+    if (t.numUnitsInTick == 0 || t.timeScale == 0) return kDefaultFrameRate;
+    return double(t.timeScale) / (2.0 * t.numUnitsInTick);  // a tick is one field
+}
+
+void reportH264Sps(const H264Sps& sps, MessageLog& log) {
+    log.log(profileLine(sps.profileIdc));
+    log.log(sps.levelIdc == kLevel1b && sps.constraintSet3Flag
+                ? std::string("   Level = 1b")
+                : "   Level = " + std::to_string(sps.levelIdc / 10) + "." +
+                      std::to_string(sps.levelIdc % 10));
+    if (sps.chromaFormat) {
+        const H264Sps::ChromaFormat& c = *sps.chromaFormat;
+        log.log("   Chroma format = [bl]" + std::string(kChromaFormatNames[c.chromaFormatIdc]) +
+                "[/bl]  (l, c) = " + std::to_string(c.bitDepthLumaMinus8 + 8) + ", " +
+                std::to_string(c.bitDepthChromaMinus8 + 8) + " bit");
+    }
+    if (!sps.frame) return;
+    const FrameSize size = frameSize(sps);
+    log.log("   Size = [bl]" + std::to_string(size.width) + "[/bl]x[bl]" + std::to_string(size.height) +
+            "[/bl]");
+    if (!sps.vui) return;
+
+    const H264Sps::Vui& vui = *sps.vui;
+    if (vui.aspectRatio) {
+        const H264Sps::Vui::AspectRatio& a = *vui.aspectRatio;
+        if (a.aspectRatioIdc == kExtendedSar) {
+            log.log("   Aspect ratio = " + std::to_string(a.sarWidth) + ":" + std::to_string(a.sarHeight));
+        } else if (a.aspectRatioIdc < kAspectRatioNames.size()) {
+            log.log("   Aspect ratio = " + std::string(kAspectRatioNames[a.aspectRatioIdc]));
+        }
+    }
+    if (vui.videoFormat) log.log("   Video format = " + std::string(kVideoFormatNames[*vui.videoFormat]));
+    if (!vui.timing) return;
+    log.log("   Time scale = " + std::to_string(vui.timing->timeScale / 1000000) + " MHz");
+    if (vui.timing->numUnitsInTick == 0 || vui.timing->timeScale == 0) return;
+    log.log("   Frame rate = " + formatGeneral(roundToThousandth(h264FrameRate(sps))) + " fps");
+}
+
+// The rate comes from the VUI timing when the SPS has it, and is 24000/1001 otherwise.
+std::optional<double> analyseH264(const AnalyserInput& in, MessageLog& log) {
+    const auto at = findStartCode(in.payload, isSpsNalHeader);
+    if (!at) return kDefaultFrameRate;
+    const std::optional<H264Sps> sps = decodeH264Sps(in.payload.subspan(*at));
+    if (!sps) return kDefaultFrameRate;
+    reportH264Sps(*sps, log);
+    return h264FrameRate(*sps);
 }
 
 }  // namespace quarnel

@@ -1,5 +1,7 @@
 // LPCM: no sync word; the 7-byte header of the private stream (sub-stream id first) that
 // precedes the audio data describes the coding.
+#include "codecs/lpcm.h"
+
 #include <string>
 
 #include "codecs/analysers.h"
@@ -24,27 +26,50 @@ const char* onOff(bool on) {
 
 }  // namespace
 
+std::optional<LpcmHeader> decodeLpcm(std::span<const uint8_t> privateHeader) {
+    const auto b = privateHeader;
+    if (b.size() <= kFrameHeaders) return std::nullopt;
+    LpcmHeader h;
+    h.numberOfFrameHeaders = b[kFrameHeaders];
+    if (b.size() > kFirstAccessUnit + 1)
+        h.firstAccessUnitPointer = uint16_t(b[kFirstAccessUnit] << 8 | b[kFirstAccessUnit + 1]);
+    if (b.size() > kFlagsAndFrame)
+        h.audioFrame = {.audioEmphasisFlag = (b[kFlagsAndFrame] & 0x80) != 0,
+                        .audioMuteFlag = (b[kFlagsAndFrame] & 0x40) != 0,
+                        .audioFrameNumber = uint8_t(b[kFlagsAndFrame] & 0x1F)};
+    if (b.size() > kFormat)
+        h.format = {.quantizationWordLength = uint8_t(b[kFormat] >> 6),
+                    .audioSamplingFrequency = uint8_t(b[kFormat] >> 4 & 3),
+                    .numberOfAudioChannels = uint8_t(b[kFormat] & 7)};
+    if (b.size() > kDynamicRange) h.dynamicRangeControl = b[kDynamicRange];
+    return h;
+}
+
 // Each line is written only when the header holds its byte.
+void reportLpcm(const LpcmHeader& h, MessageLog& log) {
+    if (h.numberOfFrameHeaders)
+        log.log("   Number of frame headers = " + std::to_string(*h.numberOfFrameHeaders));
+    if (h.firstAccessUnitPointer)
+        log.log("   First acces unit pointer = " + hexUpper(*h.firstAccessUnitPointer, 4));
+    if (h.audioFrame) {
+        log.log(std::string("   Emphasis = ") + onOff(h.audioFrame->audioEmphasisFlag) +
+                ", mute = " + onOff(h.audioFrame->audioMuteFlag));
+        log.log("   Frame number = " + std::to_string(h.audioFrame->audioFrameNumber));
+    }
+    if (h.format) {
+        log.log("   Quantization length = [bl]" +
+                std::string(kQuantizationNames[h.format->quantizationWordLength]) + "[/bl] bits");
+        log.log("   Sampling frequency = [bl]" +
+                std::string(kSamplingFrequencyNames[h.format->audioSamplingFrequency]) + "[/bl] kHz");
+        log.log("   Number of audio channels = [bl]" + std::to_string(h.format->numberOfAudioChannels + 1) +
+                "[/bl]");
+    }
+    if (h.dynamicRangeControl && *h.dynamicRangeControl != kNoDynamicRange)
+        log.log("   Dynamic range = " + formatGeneral(dynamicRangeDb(*h.dynamicRangeControl)) + " dB");
+}
+
 void analyseLpcm(const AnalyserInput& in, MessageLog& log) {
-    const auto h = in.privateHeader;
-    if (h.size() > kFrameHeaders) log.log("   Number of frame headers = " + std::to_string(h[kFrameHeaders]));
-    if (h.size() > kFirstAccessUnit + 1)
-        log.log("   First acces unit pointer = " +
-                hexUpper(uint32_t(h[kFirstAccessUnit]) << 8 | h[kFirstAccessUnit + 1], 4));
-    if (h.size() > kFlagsAndFrame) {
-        const uint8_t b = h[kFlagsAndFrame];
-        log.log(std::string("   Emphasis = ") + onOff(b & 0x80) + ", mute = " + onOff(b & 0x40));
-        log.log("   Frame number = " + std::to_string(b & 0x1F));
-    }
-    if (h.size() > kFormat) {
-        const uint8_t b = h[kFormat];
-        log.log("   Quantization length = [bl]" + std::string(kQuantizationNames[b >> 6]) + "[/bl] bits");
-        log.log("   Sampling frequency = [bl]" + std::string(kSamplingFrequencyNames[b >> 4 & 3]) +
-                "[/bl] kHz");
-        log.log("   Number of audio channels = [bl]" + std::to_string((b & 7) + 1) + "[/bl]");
-    }
-    if (h.size() > kDynamicRange && h[kDynamicRange] != kNoDynamicRange)
-        log.log("   Dynamic range = " + formatGeneral(dynamicRangeDb(h[kDynamicRange])) + " dB");
+    if (const std::optional<LpcmHeader> h = decodeLpcm(in.privateHeader)) reportLpcm(*h, log);
 }
 
 }  // namespace quarnel

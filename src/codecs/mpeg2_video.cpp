@@ -1,5 +1,7 @@
 // MPEG-2 video: the first sequence header and sequence extension of the payload, pictures
 // that come before the first sequence header, illegal picture coding types and the first PTS.
+#include "codecs/mpeg2_video.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -64,24 +66,127 @@ bool isIllegalPictureCodingType(uint32_t type) {
     return type == 0 || type >= 4;
 }
 
+// The bytes of a sequence header as the byte-by-byte reading takes them: the sizes from the
+// three payload bytes that end at its third byte, the codes from its fourth, the bit rate from
+// the three payload bytes that end at its seventh. A picture start code completed inside the
+// header is no byte of it; the header goes on after it.
+class SequenceHeaderReading {
+  public:
+    bool reading() const { return countdown_ > 0; }
+    void start() {
+        countdown_ = kSequenceHeaderBytes;
+        filled_ = 0;
+    }
+    // Counts one header byte; `code` holds the last four payload bytes, this one last.
+    void count(uint32_t code) {
+        switch (--countdown_) {
+            case 4:
+                take(code, 3);
+                break;
+            case 3:
+                take(code, 1);
+                break;
+            case 0:
+                take(code, 3);
+                break;
+        }
+    }
+    std::span<const uint8_t> bytes() const { return std::span(bytes_).first(filled_); }
+
+  private:
+    void take(uint32_t code, int n) {
+        for (int i = n - 1; i >= 0; --i) bytes_[filled_++] = uint8_t(code >> (8 * i));
+    }
+    std::array<uint8_t, kSequenceHeaderBytes> bytes_{};
+    size_t filled_ = 0;
+    int countdown_ = 0;
+};
+
 }  // namespace
 
+std::optional<Mpeg2SequenceHeader> decodeMpeg2SequenceHeader(std::span<const uint8_t> b) {
+    if (b.size() < 3) return std::nullopt;
+    Mpeg2SequenceHeader h;
+    h.horizontalSizeValue = uint16_t(b[0] << 4 | b[1] >> 4);
+    h.verticalSizeValue = uint16_t((b[1] & 0x0F) << 8 | b[2]);
+    if (b.size() >= 4) {
+        h.aspectRatioInformation = uint8_t(b[3] >> 4);
+        h.frameRateCode = uint8_t(b[3] & 0x0F);
+    }
+    if (b.size() >= 7) h.bitRateValue = uint32_t(b[4]) << 10 | uint32_t(b[5]) << 2 | b[6] >> 6;
+    return h;
+}
+
+std::optional<Mpeg2SequenceExtension> decodeMpeg2SequenceExtension(std::span<const uint8_t> b) {
+    if (b.size() < 2 || b[0] >> 4 != kSequenceExtensionId) return std::nullopt;
+    return Mpeg2SequenceExtension{.profileAndLevelIndication = uint8_t((b[0] & 0x0F) << 4 | b[1] >> 4),
+                                  .progressiveSequence = (b[1] >> 3 & 1) == 1,
+                                  .chromaFormat = uint8_t(b[1] >> 1 & 3)};
+}
+
+std::optional<Mpeg2PictureHeader> decodeMpeg2PictureHeader(std::span<const uint8_t> b) {
+    if (b.size() < 2) return std::nullopt;
+    return Mpeg2PictureHeader{.temporalReference = uint16_t(b[0] << 2 | b[1] >> 6),
+                              .pictureCodingType = uint8_t(b[1] >> 3 & 7)};
+}
+
+std::optional<double> mpeg2FrameRate(const Mpeg2SequenceHeader& h) {
+    if (!h.frameRateCode || kFrameRates[*h.frameRateCode].rate <= 0) return std::nullopt;
+    return kFrameRates[*h.frameRateCode].rate;
+}
+
+void reportMpeg2SequenceHeader(const Mpeg2SequenceHeader& h, MessageLog& log) {
+    log.log("   size = [bl]" + std::to_string(h.horizontalSizeValue) + "[/bl]x[bl]" +
+            std::to_string(h.verticalSizeValue) + "[/bl]");
+    if (h.aspectRatioInformation) log.log(kAspectRatioLines[*h.aspectRatioInformation]);
+    if (h.frameRateCode) log.log(kFrameRates[*h.frameRateCode].line);
+    if (h.bitRateValue)
+        log.log("  Sequence header bitrate = [bl]" + std::to_string(*h.bitRateValue * 400 / 1000) +
+                "[/bl] kbps");
+}
+
+void reportMpeg2SequenceExtension(const Mpeg2SequenceExtension& e, MessageLog& log) {
+    log.log("   Progressive Sequence = " + std::to_string(e.progressiveSequence ? 1 : 0));
+}
+
+void reportMpeg2PictureHeader(const Mpeg2PictureHeader& p, MessageLog& log) {
+    if (isIllegalPictureCodingType(p.pictureCodingType))
+        log.log("   illegal picture_coding_type = " + std::to_string(p.pictureCodingType));
+}
+
 // One pass over the bytes with a 32-bit code register; each byte is taken by the first rule
-// that applies: a start code, then the running countdowns of the headers being read.
+// that applies: a start code, then the running countdowns of the headers being read. Only the
+// sequence headers before the first sequence extension are reported, and only that extension;
+// the rate is the last one such a header gives.
 std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log) {
     std::optional<double> frameRate;
     uint32_t r = 0;
     bool sequenceSeen = false;
     bool extensionRead = false;
     int picturesBefore = 0;
-    int sequenceHeader = 0, pictureHeader = 0, extensionStart = 0, pictureCodingExtension = 0;
-    int sequenceExtension = 0, firstPts = 0;
+    SequenceHeaderReading sequenceHeader;
+    std::array<uint8_t, kPictureHeaderBytes> picture{};
+    int pictureHeader = 0, extensionStart = 0, pictureCodingExtension = 0, firstPts = 0;
+    bool sequenceExtension = false;  // a sequence extension's second byte is awaited
+    uint8_t sequenceExtensionFirst = 0;
+
+    // A sequence header is reported when its bytes are all counted, or cut short by the next
+    // sequence header code or the end of the payload.
+    const auto endSequenceHeader = [&] {
+        if (extensionRead) return;
+        const std::optional<Mpeg2SequenceHeader> h = decodeMpeg2SequenceHeader(sequenceHeader.bytes());
+        if (!h) return;
+        reportMpeg2SequenceHeader(*h, log);
+        if (const std::optional<double> rate = mpeg2FrameRate(*h)) frameRate = rate;
+    };
+
     for (const uint8_t b : in.payload) {
         r = r << 8 | b;
         if (r == kPictureStartCode) {
             pictureHeader = kPictureHeaderBytes;
         } else if (r == kSequenceHeaderCode) {
-            sequenceHeader = kSequenceHeaderBytes;
+            if (sequenceHeader.reading()) endSequenceHeader();
+            sequenceHeader.start();
             if (!sequenceSeen) {
                 log.log("   Sequence Header found");
                 if (picturesBefore > 0)
@@ -90,27 +195,12 @@ std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log
                 firstPts = kPicturesToFirstPts;
             }
             picturesBefore = 0;
-        } else if (sequenceHeader > 0) {
-            --sequenceHeader;
-            if (extensionRead) continue;
-            if (sequenceHeader == 4) {  // horizontal_size_value, vertical_size_value
-                log.log("   size = [bl]" + std::to_string(r >> 12 & 0xFFF) + "[/bl]x[bl]" +
-                        std::to_string(r & 0xFFF) + "[/bl]");
-            } else if (sequenceHeader == 3) {  // aspect_ratio_information, frame_rate_code
-                log.log(kAspectRatioLines[b >> 4]);
-                log.log(kFrameRates[b & 0x0F].line);
-                if (kFrameRates[b & 0x0F].rate > 0) frameRate = kFrameRates[b & 0x0F].rate;
-            } else if (sequenceHeader == 0) {  // the 18-bit bit_rate_value in units of 400 bit/s
-                const uint32_t bitRateValue = r >> 6 & 0x3FFFF;
-                log.log("  Sequence header bitrate = [bl]" + std::to_string(bitRateValue * 400 / 1000) +
-                        "[/bl] kbps");
-            }
+        } else if (sequenceHeader.reading()) {
+            sequenceHeader.count(r);
+            if (!sequenceHeader.reading()) endSequenceHeader();
         } else if (pictureHeader > 0) {
-            if (--pictureHeader == 0) {
-                const uint32_t type = r >> 3 & 7;
-                if (isIllegalPictureCodingType(type))
-                    log.log("   illegal picture_coding_type = " + std::to_string(type));
-            }
+            picture[kPictureHeaderBytes - pictureHeader] = b;
+            if (--pictureHeader == 0) reportMpeg2PictureHeader(*decodeMpeg2PictureHeader(picture), log);
         } else if (r == kExtensionStartCode) {
             extensionStart = 1;
         } else if (extensionStart > 0) {
@@ -120,21 +210,24 @@ std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log
                 if (sequenceSeen) pictureCodingExtension = kPictureCodingExtensionBytes;
                 ++picturesBefore;
             } else if (id == kSequenceExtensionId) {
-                sequenceExtension = 1;
+                sequenceExtension = true;
+                sequenceExtensionFirst = b;
             }
         } else if (pictureCodingExtension > 0) {
             // At its fourth byte after the identifier the picture is complete; the first PTS is
             // reported at the second picture after the first sequence header.
             if (--pictureCodingExtension == 1 && firstPts > 0 && --firstPts == 0)
                 log.log("   First Video PTS = " + hexUpper(in.videoPts, 8));
-        } else if (sequenceExtension > 0) {
-            sequenceExtension = 0;
+        } else if (sequenceExtension) {
+            sequenceExtension = false;
+            const std::array<uint8_t, 2> extension = {sequenceExtensionFirst, b};
             if (!extensionRead) {
-                log.log("   Progressive Sequence = " + std::to_string(b >> 3 & 1));
+                reportMpeg2SequenceExtension(*decodeMpeg2SequenceExtension(extension), log);
                 extensionRead = true;
             }
         }
     }
+    if (sequenceHeader.reading()) endSequenceHeader();
     return frameRate;
 }
 

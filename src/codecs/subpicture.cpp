@@ -1,13 +1,21 @@
-// Subpictures: the run-length coding of the first unit. A 2-bit unit of a DVD begins with its
-// non-zero 16-bit size; an 8-bit unit of an HD DVD begins with a zero word and a 32-bit size.
+// Subpictures: the run-length coding of the first unit.
+#include "codecs/subpicture.h"
+
 #include "codecs/analysers.h"
 
 namespace quarnel {
 
+std::optional<SubpictureUnitHeader> decodeSubpicture(std::span<const uint8_t> unit) {
+    if (unit.size() < 2) return std::nullopt;
+    return SubpictureUnitHeader{.eightBitRle = unit[0] == 0 && unit[1] == 0};
+}
+
+void reportSubpicture(const SubpictureUnitHeader& h, MessageLog& log) {
+    log.log(h.eightBitRle ? "   Format = [bl]8bitRLE[/bl]" : "   Format = [bl]2bitRLE[/bl]");
+}
+
 void analyseSubpicture(const AnalyserInput& in, MessageLog& log) {
-    if (in.payload.size() < 2) return;
-    const bool eightBit = in.payload[0] == 0 && in.payload[1] == 0;
-    log.log(eightBit ? "   Format = [bl]8bitRLE[/bl]" : "   Format = [bl]2bitRLE[/bl]");
+    if (const std::optional<SubpictureUnitHeader> h = decodeSubpicture(in.payload)) reportSubpicture(*h, log);
 }
 
 }  // namespace quarnel
