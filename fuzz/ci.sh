@@ -12,16 +12,18 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# ccache shares its objects between clones in other folders (paths below the root are relative).
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 build=${QUARNEL_ASAN_BUILD:-$root/build-asan}
 seconds=${1:-20}
-packages=(clang libclang-rt-14-dev cmake ninja-build libgtest-dev)
+packages=(clang libclang-rt-14-dev cmake ninja-build ccache libgtest-dev libpng-dev)
 
 "$root/tools/install-packages.sh" fuzz/ci.sh "${packages[@]}"
 
 # One build serves both: the sanitizers over everything, the fuzzer's coverage on top.
 if [ ! -f "$build/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DQUARNEL_SANITIZE=ON -DQUARNEL_FUZZ=ON -DQUARNEL_GUI=OFF >/dev/null
+        -DQUARNEL_SANITIZE=ON -DQUARNEL_FUZZ=ON -DQUARNEL_GUI=OFF -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" >/dev/null
 fi
 cmake --build "$build" --parallel 2
 

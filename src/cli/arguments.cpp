@@ -1,8 +1,10 @@
 #include "cli/arguments.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
+#include "formats/frame_rates.h"
 #include "io/file_sequence.h"
 
 namespace quarnel {
@@ -20,12 +22,21 @@ const char* const kUsageTemplate =
     "  chapters PLAYLIST  read the playlist, then write the chapters of the source's title as\n"
     "                     BASE.chapters.txt (needs --source)\n"
     "  vti      SOURCE    read HVA00001.VTI beside SOURCE and print every EVOB record decoded\n"
+    "  subs     FILE.sup...  convert the .sup files of a Demux (--to LIST) as FILEBASE.pgs.sup,\n"
+    "                     FILEBASE.idx + .sub, FILEBASE.bdn/ (in -o DIR or beside each file)\n"
     "\n"
     "Options:\n"
     "  -o, --output-dir DIR  folder for output files (default: the current folder)\n"
     "  --streams LIST        streams to process, comma or space separated: v0 v1 a00..a15\n"
     "                        s00..s31, or all (default: every stream found)\n"
     "%OPTIONS%"
+    "  --subs LIST           demux: the formats of each subpicture stream, comma separated:\n"
+    "                        sup, pgs, vobsub, bdn (default sup)\n"
+    "  --to LIST             subs: the formats to convert into: pgs, vobsub, bdn\n"
+    "  --canvas WxH          subs: the picture size (default 1920x1080 for 8-bit subpictures,\n"
+    "                        720x576 for 2-bit ones that fit it)\n"
+    "  --fps RATE            subs: the video's frame rate: 23.976 24 25 29.97 50 59.94\n"
+    "                        (default 23.976)\n"
     "  --source EVO          xpl, chapters: the EVO file whose title the playlist describes\n"
     "  --markup              print each log line as logged, tags kept\n"
     "  --json                print the streams, timings and log as JSON (read)\n"
@@ -37,7 +48,7 @@ const char* const kUsageTemplate =
 
 namespace {
 
-constexpr const char* kCommands[] = {"read", "demux", "rebuild", "xpl", "chapters", "vti"};
+constexpr const char* kCommands[] = {"read", "demux", "rebuild", "xpl", "chapters", "vti", "subs"};
 constexpr size_t kHelpColumn = 24;  // where the help text of an option line starts
 
 const OptionFlag* findFlag(const std::string& name) {
@@ -133,7 +144,26 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
         } else if (const OptionFlag* flag = findFlag(arg)) {
             takeFlag(*flag);
         }
-        else if (arg == "--source")
+        else if (arg == "--subs" || arg == "--to") {
+            SubtitleFormats& into = arg == "--subs" ? a.options.subtitles : a.convertTo;
+            if (value(v))
+                if (std::string why = parseSubtitleFormats(v, into); !why.empty()) r.error = "option " + arg + ": " + why;
+        } else if (arg == "--canvas") {
+            if (value(v)) {
+                int w = 0, h = 0;
+                char x = 0, rest = 0;
+                if (std::sscanf(v.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 || x != 'x' || w < 1 || h < 1 ||
+                    w > 4096 || h > 4096)
+                    r.error = "option --canvas takes WIDTHxHEIGHT, e.g. 1920x1080";
+                else
+                    a.canvasWidth = w, a.canvasHeight = h;
+            }
+        } else if (arg == "--fps") {
+            if (value(v)) {
+                if (!frameRateNamed(v)) r.error = "option --fps takes 23.976, 24, 25, 29.97, 50 or 59.94";
+                a.frameRate = v;
+            }
+        } else if (arg == "--source")
             value(a.playlistSource);
         else if (arg == "--markup")
             a.markup = true;
@@ -158,7 +188,11 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     for (const char* c : kCommands) known = known || a.command == c;
     if (!known)
         r.error = "unknown command " + a.command;
-    else if (positional.size() != 2)
+    else if (a.command == "subs") {
+        a.supFiles.assign(positional.begin() + 1, positional.end());
+        if (a.supFiles.empty()) r.error = "the command subs takes one or more .sup files";
+        else if (!a.convertTo.converts()) r.error = "the command subs needs --to LIST (pgs, vobsub, bdn)";
+    } else if (positional.size() != 2)
         r.error = "the command " + a.command + " takes one file name";
     else
         a.source = positional[1];

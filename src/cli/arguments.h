@@ -16,6 +16,11 @@ struct CliArgs {
     Options options;
     std::optional<std::vector<std::string>> streams;  // none: every stream found
     std::string playlistSource;                        // --source EVO (xpl, chapters)
+    // subs: the .sup files, the formats they become, and the picture they stand on.
+    std::vector<std::string> supFiles;
+    SubtitleFormats convertTo{.sup = false};
+    std::optional<int> canvasWidth, canvasHeight;
+    std::string frameRate;  // a name of kFrameRates; "" for the default
     bool markup = false;
     bool json = false;
     bool help = false;

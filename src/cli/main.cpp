@@ -8,6 +8,7 @@
 #include "cli/arguments.h"
 #include "cli/discmeta_commands.h"
 #include "cli/json_report.h"
+#include "cli/subs_command.h"
 #include "cli/terminal_host.h"
 #include "io/files.h"
 #include "report/message_log.h"
@@ -83,6 +84,11 @@ int runCommand(const CliArgs& args) {
                          ec.message().c_str());
             return kExitFailed;
         }
+    }
+    if (args.command == "subs") {
+        const bool converted = runSubsCommand(args, host);
+        const int status = finish(m, host);
+        return status == kExitDone && !converted ? kExitFailed : status;
     }
     if (isDiscmetaCommand(args.command)) {
         const std::string error = runDiscmetaCommand(m, host, args);

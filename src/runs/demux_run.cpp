@@ -98,6 +98,13 @@ class DemuxRun {
         const double fps = s_.run.frameRate[0];
         for (const FrameRate& r : kFrameRates)
             if (fps > 0 && std::abs(fps - double(r.numerator) / r.denominator) < 0.01) settings.rate = r;
+        // The picture the subtitles stand on: an HD DVD's, or a DVD's by its frame rate.
+        const std::string ext = upperExtension(s_.sourcePath);
+        if (ext == ".EVO") {
+            settings.canvasWidth = 1920, settings.canvasHeight = 1080;
+        } else if (ext == ".VOB" && fps > 0) {
+            settings.canvasWidth = 720, settings.canvasHeight = settings.rate.numerator % 25 == 0 ? 576 : 480;
+        }
         const std::string ifo = ifoBeside(s_.sourcePath);
         std::string why = "there is no VTS_nn_0.IFO beside the source";
         if (!ifo.empty() && fileExists(ifo)) settings.palette = readIfoPalette(ifo, why);

@@ -1,0 +1,37 @@
+#include "cli/subs_command.h"
+
+#include "formats/frame_rates.h"
+#include "io/file_sequence.h"
+#include "io/files.h"
+#include "report/message_log.h"
+#include "runs/subtitle_conversion.h"
+
+namespace quarnel {
+
+bool runSubsCommand(const CliArgs& args, Host& host) {
+    MessageLog log(host);
+    ConversionSettings settings;
+    settings.canvasWidth = args.canvasWidth;
+    settings.canvasHeight = args.canvasHeight;
+    if (const auto rate = frameRateNamed(args.frameRate)) settings.rate = *rate;
+    const std::string& outDir = args.options.outputDir;
+    bool allConverted = true;
+    for (const std::string& file : args.supFiles) {
+        // FILEBASE: the file's name without ".sup", in the output folder or beside the file.
+        const std::string folder =
+            outDir.empty() ? folderOf(file) : outDir + (outDir.back() == kPathSeparator ? "" : "/");
+        const std::string base = folder + withoutExtension(nameOf(file));
+        try {
+            if (!fileExists(file)) throw QuarnelError("Cannot open file \"" + file + "\". No such file.");
+            log.log("Converting [b]" + nameOf(file) + "[/b]");
+            convertSup(file, base, args.convertTo, settings, log);
+        } catch (const std::exception& e) {
+            allConverted = false;
+            host.showError(e.what());
+        }
+    }
+    if (allConverted) log.log("Done.");
+    return allConverted;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,12 @@
+// quarnel-cli subs: the .sup files of a Demux converted into the chosen subtitle formats.
+#pragma once
+
+#include "cli/arguments.h"
+#include "report/host.h"
+
+namespace quarnel {
+
+// Converts every file of args.supFiles; true when all of them converted.
+bool runSubsCommand(const CliArgs& args, Host& host);
+
+}  // namespace quarnel

@@ -1,0 +1,90 @@
+// Subtitles from the command line: a Demux of the sample writing its subpicture stream as PGS,
+// VobSub and BDN XML + PNG, the subs command converting a .sup, the formats it refuses, and the
+// colours of 2-bit subpictures taken from a DVD title set's IFO.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fixtures/program_stream_builder.h"
+#include "fixtures/run_command.h"
+#include "fixtures/temp_dir.h"
+#include "formats/dvd_ifo.h"
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+namespace fs = std::filesystem;
+
+struct SubsCli : ::testing::Test {
+    TempDir dir;
+    CommandResult run(const std::string& args) {
+        return runCommand(std::string(QUARNEL_CLI) + " " + args, dir.file("stderr.txt"));
+    }
+    const std::string sample = std::string(QUARNEL_SOURCE_DIR) + "/sample/HVDVD_TS/FEATURE_1.EVO";
+    static bool mkvmergeInstalled() { return std::system("mkvmerge --version >/dev/null 2>&1") == 0; }
+};
+
+TEST_F(SubsCli, ADemuxWritesTheChosenFormatsAndTheSubsCommandConvertsASup) {
+    const std::string out = dir.file("out");
+    CommandResult r = run("demux --subs pgs,vobsub,bdn --streams s00 -o " + out + " " + sample);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Converted FEATURE_1_MERGED.Subpicture.00: 4 subtitles (pgs,vobsub,bdn, 1920x1080)"),
+              std::string::npos)
+        << r.out;
+    const std::string base = out + "/FEATURE_1_MERGED.Subpicture.00";
+    EXPECT_FALSE(fs::exists(base + ".sup"));  // not chosen
+    for (const std::string name : {".pgs.sup", ".idx", ".sub", ".bdn/0004.png", ".bdn/FEATURE_1_MERGED.Subpicture.00.xml"})
+        EXPECT_TRUE(fs::exists(base + name)) << name;
+    for (const auto& e : fs::directory_iterator(out))
+        EXPECT_EQ(e.path().filename().string().find(".partial"), std::string::npos) << e.path();
+    if (mkvmergeInstalled()) {
+        EXPECT_NE(runCommand("mkvmerge -J " + base + ".pgs.sup", dir.file("e")).out.find("HDMV PGS"), std::string::npos);
+        EXPECT_NE(runCommand("mkvmerge -J " + base + ".idx", dir.file("e")).out.find("VobSub"), std::string::npos);
+    } else {
+        std::printf("mkvmerge is not installed: the outputs are not checked with it\n");
+    }
+
+    r = run("demux --streams s00 -o " + out + " " + sample);  // sup alone, as always
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run("subs --to pgs --canvas 720x576 --fps 25 -o " + dir.file("conv") + " " + base + ".sup");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("4 subtitles (pgs, 720x576)"), std::string::npos) << r.out;
+    EXPECT_TRUE(fs::exists(dir.file("conv/FEATURE_1_MERGED.Subpicture.00.pgs.sup")));
+
+    for (const char* args : {"demux --subs srt x.EVO", "demux --subs gif x.EVO", "subs x.sup",
+                             "subs --to pgs --canvas big x.sup", "subs --to pgs --fps 30 x.sup"}) {
+        r = run(args);
+        EXPECT_EQ(r.status, 2) << args;
+    }
+    EXPECT_NE(run("demux --subs srt x.EVO").err.find("character recognition"), std::string::npos);
+    EXPECT_EQ(run("subs --to pgs " + dir.file("missing.sup")).status, 1);
+}
+
+TEST(DvdIfo, ThePaletteOfTheFirstProgramChain) {
+    TempDir dir;
+    Bytes ifo(3 * 2048, 0);
+    const std::string id = "DVDVIDEO-VTS";
+    std::copy(id.begin(), id.end(), ifo.begin());
+    ifo[0xCF] = 1;               // the program chain table in sector 1
+    ifo[2048 + 15] = 0x10;       // its first chain 16 bytes in
+    const size_t palette = 2048 + 0x10 + 0xA4;
+    ifo[palette + 1] = 235, ifo[palette + 2] = 128, ifo[palette + 3] = 128;    // colour 0: white
+    ifo[palette + 61] = 16, ifo[palette + 62] = 128, ifo[palette + 63] = 128;  // colour 15: black
+    writeFile(dir.file("VTS_01_0.IFO"), ifo);
+    std::string why;
+    const auto colours = readIfoPalette(dir.file("VTS_01_0.IFO"), why);
+    ASSERT_TRUE(colours) << why;
+    EXPECT_EQ((*colours)[0], (Rgb{255, 255, 255}));
+    EXPECT_EQ((*colours)[15], (Rgb{0, 0, 0}));
+    EXPECT_EQ(ifoBeside(dir.file("VTS_01_3.VOB")), dir.file("VTS_01_0.IFO"));
+    EXPECT_EQ(ifoBeside(dir.file("FEATURE_1.EVO")), "");
+
+    ifo.resize(2048 + 0x40);  // the chain's colours lie past the end
+    writeFile(dir.file("VTS_02_0.IFO"), ifo);
+    EXPECT_FALSE(readIfoPalette(dir.file("VTS_02_0.IFO"), why));
+    EXPECT_EQ(why, "its first program chain lies outside it");
+}
+
+}  // namespace
+}  // namespace quarnel
