@@ -45,6 +45,15 @@ TEST_F(SubsCli, ADemuxWritesTheChosenFormatsAndTheSubsCommandConvertsASup) {
         std::printf("mkvmerge is not installed: the outputs are not checked with it\n");
     }
 
+    // A second run puts a whole new folder in place of the first one's.
+    writeFile(base + ".bdn/stray.png", {1});
+    r = run("demux --subs bdn --streams s00 -o " + out + " " + sample);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(fs::exists(base + ".bdn/stray.png"));
+    EXPECT_TRUE(fs::exists(base + ".bdn/0001.png"));
+    for (const auto& e : fs::directory_iterator(out))
+        EXPECT_EQ(e.path().filename().string().find(".partial"), std::string::npos) << e.path();
+
     r = run("demux --streams s00 -o " + out + " " + sample);  // sup alone, as always
     ASSERT_EQ(r.status, 0) << r.err;
     r = run("subs --to pgs --canvas 720x576 --fps 25 -o " + dir.file("conv") + " " + base + ".sup");

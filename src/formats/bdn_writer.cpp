@@ -83,11 +83,9 @@ std::string BdnWriter::timecode(uint64_t ticks, const FrameRate& rate) {
 }
 
 BdnWriter::BdnWriter(const std::string& folder, const std::string& xmlName, BdnOptions options)
-    : folder_(folder), xmlName_(xmlName), options_(std::move(options)) {
+    : xmlName_(xmlName), options_(std::move(options)) {
     if (!plainFileName(xmlName_)) throw QuarnelError("\"" + xmlName_ + "\" is not a plain file name.");
-    std::error_code ec;
-    std::filesystem::create_directories(folder_, ec);
-    if (ec) throw QuarnelError("Cannot create folder \"" + folder_ + "\". " + ec.message());
+    folder_.create(folder);
 }
 
 bool BdnWriter::add(const SubpictureEvent& e) {
@@ -98,7 +96,7 @@ bool BdnWriter::add(const SubpictureEvent& e) {
     if (!png)
         throw QuarnelError("Cannot code the picture of subtitle " + std::to_string(entries_.size() + 1) +
                            ".");
-    writeWhole(folder_ + "/" + pngName(entries_.size() + 1), png->data(), png->size());
+    writeWhole(folder_.temporaryPath() + "/" + pngName(entries_.size() + 1), png->data(), png->size());
     const uint64_t in = frameAt(e.start, options_.rate);
     const uint64_t out = std::max(frameAt(e.stop, options_.rate), in + 1);  // shown for a frame at least
     entries_.push_back({in, out, e.forced, e.x, e.y, e.width, e.height});
@@ -130,7 +128,8 @@ void BdnWriter::finish() {
         x += "    </Event>\n";
     }
     x += "  </Events>\n</BDN>\n";
-    writeWhole(folder_ + "/" + xmlName_, reinterpret_cast<const uint8_t*>(x.data()), x.size());
+    writeWhole(folder_.temporaryPath() + "/" + xmlName_, reinterpret_cast<const uint8_t*>(x.data()), x.size());
+    folder_.commit();
 }
 
 }  // namespace quarnel

@@ -21,14 +21,15 @@ struct BdnOptions {
 
 class BdnWriter {
   public:
-    // Writes into `folder` (created when missing). `xmlName` is a plain file name; one with a
-    // folder part, "." or ".." raises QuarnelError, so nothing lands outside the folder.
+    // Writes `folder` under a temporary name, put in place by finish(). `xmlName` is a plain
+    // file name; one with a folder part, "." or ".." raises QuarnelError, so nothing lands
+    // outside the folder.
     BdnWriter(const std::string& folder, const std::string& xmlName, BdnOptions options);
 
     // Writes the event's PNG. An event outside the canvas is not written: returns false.
     // Raises QuarnelError when the PNG cannot be written.
     bool add(const SubpictureEvent& e);
-    // Writes the XML; raises on a failed write.
+    // Writes the XML and puts the folder in place; raises on a failed write.
     void finish();
 
     // "HH:MM:SS:FF" at the rate's time-code frames per second.
@@ -40,7 +41,8 @@ class BdnWriter {
         bool forced;
         int x, y, width, height;
     };
-    std::string folder_, xmlName_;
+    OutputFolder folder_;  // swapped in whole by finish()
+    std::string xmlName_;
     BdnOptions options_;
     std::vector<Entry> entries_;
 };

@@ -1,6 +1,7 @@
 #include "io/files.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -181,6 +182,39 @@ void OutputFile::closeQuietly() noexcept {
     ::close(fd_);
     fd_ = -1;
     used_ = 0;
+}
+
+void OutputFolder::create(const std::string& path) {
+    discard();
+    std::string temporary = temporaryPattern(path);
+    if (!::mkdtemp(temporary.data()))
+        throw QuarnelError("Cannot create folder \"" + path + "\". " + systemReason(errno));
+    path_ = path;
+    temporary_ = std::move(temporary);
+}
+
+void OutputFolder::commit() {
+    if (temporary_.empty()) return;
+    // A folder of the final name is exchanged with the new one in one step, then removed.
+    const bool exchanged = ::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0;
+    if (!exchanged) {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+        if (::rename(temporary_.c_str(), path_.c_str()) != 0)
+            throw QuarnelError("Cannot create folder \"" + path_ + "\". " + systemReason(errno));
+        temporary_.clear();
+        return;
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(temporary_, ec);  // now the earlier folder
+    temporary_.clear();
+}
+
+void OutputFolder::discard() noexcept {
+    if (temporary_.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(temporary_, ec);
+    temporary_.clear();
 }
 
 bool fileExists(const std::string& path) {

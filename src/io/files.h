@@ -96,6 +96,29 @@ private:
     std::string temporary_;  // the file written, until it is renamed or removed
 };
 
+// An output folder (a set of files that belong together), built under a temporary name beside
+// its final one (".NAME.partial-XXXXXX") and swapped in whole by commit(): a folder of that
+// name from an earlier run stays as it was until then. Destroyed uncommitted, the temporary
+// folder is removed with what it holds.
+class OutputFolder {
+public:
+    OutputFolder() = default;
+    ~OutputFolder() { discard(); }
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
+
+    // Raises "Cannot create folder "NAME". REASON" on failure.
+    void create(const std::string& path);
+    // Where the files are written until commit().
+    const std::string& temporaryPath() const { return temporary_; }
+    // Puts the folder in place of whatever had its name, which is then removed.
+    void commit();
+    void discard() noexcept;
+
+private:
+    std::string path_, temporary_;
+};
+
 bool fileExists(const std::string& path);  // a regular file; a directory does not count
 bool folderExists(const std::string& path);
 // True when both names reach the same file on disk (or name the same absolute path).
