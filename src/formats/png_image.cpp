@@ -26,6 +26,10 @@ bool codePng(std::vector<uint8_t>& out, int width, int height, std::vector<png_b
     png_set_write_fn(png, &out, appendBytes, noFlush);
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Subtitle pictures are large areas of few colours: the fastest compression, with no row
+    // filters, codes them several times faster at nearly the same size.
+    png_set_compression_level(png, 1);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_rows(png, info, rows.data());
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
