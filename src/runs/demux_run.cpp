@@ -75,6 +75,9 @@ class DemuxRun {
     Session& s_;
     Host& host_;
     MessageLog log_;
+    FrameCounter frames_;
+    InputFile input_;
+    StreamOutputs outputs_;
 
     // Each ticked subpicture stream's .sup into the other chosen formats, timed as its records;
     // a .sup that was not chosen itself is then dropped.
@@ -85,9 +88,9 @@ class DemuxRun {
         for (size_t k = 0; k < outputs_.sub.size(); ++k) {
             OutputFile& sup = outputs_.sub[k];
             if (!sup.pending()) continue;
-            if (formats.converts())
-                convertSup(sup.temporaryPath(), s_.outputBase() + "." + s_.boxes.sub[k].caption, formats, settings,
-                           log_);
+            const std::string base = s_.outputBase() + "." + s_.boxes.sub[k].caption;
+            for (const char* ext : {".pgs.sup", ".idx", ".sub", ".bdn"}) refuseInput(base + ext, inputsOf(s_));
+            if (formats.converts()) convertSup(sup.temporaryPath(), base, formats, settings, log_);
             if (!formats.sup) sup.discard();
         }
     }
@@ -115,27 +118,26 @@ class DemuxRun {
                      "(16 greys), 8-bit ones in their own.");
         return settings;
     }
-    FrameCounter frames_;
-    InputFile input_;
-    StreamOutputs outputs_;
 
     // One output per ticked box, named BASE.CAPTION.EXT, none of them an input of the run. Each
     // is written to a temporary file: outputs of an earlier run stay as they are until the
     // end.
     void createOutputs(const std::vector<std::string>& inputs) {
         const std::string base = s_.outputBase();
-        const auto create = [&](OutputFile& out, const StreamBox& box, const std::string& ext) {
+        const auto create = [&](OutputFile& out, const StreamBox& box, const std::string& ext, bool kept) {
             if (!box.ticked) return;
             const std::string name = base + "." + box.caption + "." + ext;
             refuseInput(name, inputs);
             out.create(name);
-            // A .sup that is only read for its conversions is never given its name.
-            if (&ext != &s_.options.subExtension || s_.options.subtitles.sup) log_.log("Creating " + name);
+            if (kept) log_.log("Creating " + name);
         };
         const Options& o = s_.options;
-        for (int k = 0; k < kUsedVideoBoxes; ++k) create(outputs_.video[k], s_.boxes.video[k], o.videoExtension);
-        for (int k = 0; k < kAudioBoxes; ++k) create(outputs_.audio[k], s_.boxes.audio[k], o.audioExtension);
-        for (int k = 0; k < kSubBoxes; ++k) create(outputs_.sub[k], s_.boxes.sub[k], o.subExtension);
+        for (int k = 0; k < kUsedVideoBoxes; ++k)
+            create(outputs_.video[k], s_.boxes.video[k], o.videoExtension, true);
+        for (int k = 0; k < kAudioBoxes; ++k) create(outputs_.audio[k], s_.boxes.audio[k], o.audioExtension, true);
+        // A .sup that is only read for its conversions never takes its name.
+        for (int k = 0; k < kSubBoxes; ++k)
+            create(outputs_.sub[k], s_.boxes.sub[k], o.subExtension, o.subtitles.sup);
     }
 };
 

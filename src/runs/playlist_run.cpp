@@ -200,13 +200,19 @@ class PlaylistRun {
         PlaylistRead reader(s_, log_);
         try {
             readTags(reader);
-            if (s_.run.interrupted) throw QuarnelError("Interrupted.");
         } catch (const std::exception& e) {
             input_.close();
             s_.lastError = e.what();
             statusReady(log_);
             restoreButtons();
             host_.showError(s_.lastError);
+            return;
+        }
+        if (s_.run.interrupted) {
+            s_.lastError = "Interrupted.";
+            logInterrupted(log_);
+            statusReady(log_);
+            restoreButtons();
             return;
         }
 
