@@ -27,15 +27,37 @@ struct Cli : ::testing::Test {
     }
 };
 
-TEST_F(Cli, UsageErrorsExitWithTwo) {
-    for (const char* args : {"", "frobnicate x", "read", "read a b", "read --bogus x",
-                             "read --fast-size abc x", "demux --video-ext toolong x", "read --streams"}) {
+TEST_F(Cli, UsageErrorsExitWithTwoAndAOneLineHint) {
+    for (const char* args :
+         {"", "frobnicate x", "read", "read a b", "read --bogus x", "read --fast-size abc x", "demux --video-ext toolong x",
+          "read --streams", "demux --streams a99 x", "demux --streams v2 x", "demux --streams s32 x",
+          "demux --streams foo x", "demux --streams all,a00 x", "demux --video-ext= x", "demux --video-ext '' x",
+          "chapters x.XPL", "read --full=1 x", "read --color=sometimes x"}) {
         const CommandResult r = run(args);
         EXPECT_EQ(r.status, 2) << args;
-        EXPECT_NE(r.err.find("Usage: quarnel-cli"), std::string::npos) << args;
+        EXPECT_NE(r.err.find("\ntry 'quarnel-cli "), std::string::npos) << args << ": " << r.err;
+        EXPECT_EQ(r.err.find("Usage:"), std::string::npos) << args;
     }
     EXPECT_EQ(run("--help").status, 0);
+    EXPECT_EQ(run("demux --help").out.rfind("Usage: quarnel-cli demux [options] SOURCE\n", 0), 0u);
     EXPECT_NE(run("--version").out.find("quarnel-cli 0.628"), std::string::npos);
+}
+
+TEST_F(Cli, OptionValuesAfterAnEqualsSignAndFileNamesAfterTwoDashes) {
+    const std::string source = movie();
+    const std::string dash = dir.file("-x.EVO");
+    std::filesystem::copy_file(source, dash);
+    CommandResult r = run("read --fast-size=1 --no-details -- " + source);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(run("read -x.EVO").status, 2);  // without "--" it is an option
+    r = runCommand("cd '" + dir.path() + "' && " + std::string(QUARNEL_CLI) + " read -q -- -x.EVO", dir.file("e"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");  // quiet
+    r = runCommand("NO_COLOR=1 " + std::string(QUARNEL_CLI) + " read --no-details " + source, dir.file("e"));
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    r = run("read --color=always --no-details " + source);
+    EXPECT_NE(r.out.find("\x1b[1m"), std::string::npos);
+    EXPECT_EQ(r.out.find("38;2;"), std::string::npos);  // the 16 basic colours only
 }
 
 TEST_F(Cli, ReadPrintsTheLogPlainOrWithMarkup) {

@@ -56,10 +56,10 @@ TEST_F(DiscCli, ChaptersLandBesideTheDemuxedStreamsOfTheSplitMovie) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(out + "/FEATURE_1_MERGED.DD+.stream.04.mpa"));
 
-    // Without a source the export is refused; a missing playlist is an error too.
+    // Without a source the export is a usage error; a missing playlist is an error.
     r = run("chapters -o " + out + " " + kPlaylist);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("No EVO file is chosen"), std::string::npos) << r.err;
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("needs --source EVO"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(out + "/.chapters.txt"));
     r = run("xpl " + dir.file("VPLST000.XPL"));
     EXPECT_EQ(r.status, 1);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "formats/frame_rates.h"
+#include "formats/stream_kinds.h"
 #include "io/file_sequence.h"
 
 namespace quarnel {
@@ -13,17 +14,7 @@ const char* const kUsageTemplate =
     "Usage: quarnel-cli COMMAND [options] SOURCE\n"
     "\n"
     "Commands:\n"
-    "  read     SOURCE    read an EVO, VOB or AOB file (and the files that follow it) and report\n"
-    "                     every stream, its time stamps and frame counts\n"
-    "  demux    SOURCE    read, then write the selected streams to elementary-stream files\n"
-    "  rebuild  SOURCE    read, then write a new EVO holding only the selected streams,\n"
-    "                     renumbered, as BASE.rebuilt.EVO (EVO sources only)\n"
-    "  xpl      PLAYLIST  read a VPLST000.XPL playlist: print its tags, titles, streams and chapters\n"
-    "  chapters PLAYLIST  read the playlist, then write the chapters of the source's title as\n"
-    "                     BASE.chapters.txt (needs --source)\n"
-    "  vti      SOURCE    read HVA00001.VTI beside SOURCE and print every EVOB record decoded\n"
-    "  subs     FILE.sup...  convert the .sup files of a Demux (--to LIST) as FILEBASE.pgs.sup,\n"
-    "                     FILEBASE.idx + .sub, FILEBASE.bdn/ (in -o DIR or beside each file)\n"
+    "%COMMANDS%"
     "\n"
     "Options:\n"
     "  -o, --output-dir DIR  folder for output files (default: the current folder)\n"
@@ -39,16 +30,62 @@ const char* const kUsageTemplate =
     "                        (default 23.976)\n"
     "  --source EVO          xpl, chapters: the EVO file whose title the playlist describes\n"
     "  --markup              print each log line as logged, tags kept\n"
+    "  -q, --quiet           print nothing but errors (and the JSON asked for)\n"
+    "  --color WHEN          colour the log on a terminal: auto, always, never (default\n"
+    "                        auto: on a terminal, unless NO_COLOR is set or TERM is dumb)\n"
     "  --json                print the streams, timings and log as JSON (read)\n"
-    "  --help                show this text\n"
+    "  --help                show this text (after a command: that command's)\n"
     "  --version             show the version\n"
+    "\n"
+    "Options take their value after a blank or an =: --fast-size=100. After --, every word\n"
+    "is a file name.\n"
     "\n"
     "Exit status: 0 when the operation ran to its end, 1 when an error stopped it,\n"
     "2 for a usage error, 130 or 143 when SIGINT or SIGTERM stopped it.\n";
 
 namespace {
 
-constexpr const char* kCommands[] = {"read", "demux", "rebuild", "xpl", "chapters", "vti", "subs"};
+// Each command: its name, what it takes, and the help text (further lines indented by the
+// generator).
+struct CommandHelp {
+    const char* name;
+    const char* argument;
+    const char* help;
+};
+constexpr CommandHelp kCommands[] = {
+    {"read", "SOURCE",
+     "read an EVO, VOB or AOB file (and the files that follow it) and report\nevery stream, its time stamps and "
+     "frame counts"},
+    {"demux", "SOURCE", "read, then write the selected streams to elementary-stream files"},
+    {"rebuild", "SOURCE",
+     "read, then write a new EVO holding only the selected streams,\nrenumbered, as BASE.rebuilt.EVO (EVO sources "
+     "only)"},
+    {"xpl", "PLAYLIST", "read a VPLST000.XPL playlist: print its tags, titles, streams and chapters"},
+    {"chapters", "PLAYLIST",
+     "read the playlist, then write the chapters of the source's title as\nBASE.chapters.txt (needs --source)"},
+    {"vti", "SOURCE", "read HVA00001.VTI beside SOURCE and print every EVOB record decoded"},
+    {"subs", "FILE.sup...",
+     "convert the .sup files of a Demux (--to LIST) as FILEBASE.pgs.sup,\nFILEBASE.idx + .sub, FILEBASE.bdn/ (in -o "
+     "DIR or beside each file)"},
+};
+constexpr size_t kCommandHelpColumn = 21;
+
+const CommandHelp* findCommand(const std::string& name) {
+    for (const CommandHelp& c : kCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+// A command's help lines: "  name     ARGUMENT  text", further lines indented.
+std::string commandLines(const CommandHelp& c) {
+    std::string line = std::string("  ") + c.name;
+    line.resize(std::max(line.size() + 1, size_t(11)), ' ');
+    line += c.argument;
+    line.resize(std::max(line.size() + 2, kCommandHelpColumn), ' ');
+    for (const char ch : std::string(c.help))
+        line += ch == '\n' ? "\n" + std::string(kCommandHelpColumn, ' ') : std::string(1, ch);
+    return line + "\n";
+}
 constexpr size_t kHelpColumn = 24;  // where the help text of an option line starts
 
 const OptionFlag* findFlag(const std::string& name) {
@@ -79,6 +116,15 @@ std::string optionLines() {
     return out;
 }
 
+// v0 v1, a00..a15, s00..s31.
+bool isStreamName(const std::string& token) {
+    if (token.size() < 2 || token.find_first_not_of("0123456789", 1) != std::string::npos) return false;
+    const int k = std::atoi(token.c_str() + 1);
+    return (token[0] == 'v' && token.size() == 2 && k < kUsedVideoSlots) ||
+           (token[0] == 'a' && token.size() == 3 && k < kAudioSlots) ||
+           (token[0] == 's' && token.size() == 3 && k < kSubSlots);
+}
+
 bool splitInto(const std::string& list, std::vector<std::string>& into) {
     std::string token;
     for (size_t i = 0; i <= list.size(); ++i) {
@@ -99,9 +145,27 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     ParsedArgs r;
     CliArgs& a = r.args;
     std::vector<std::string> positional;
+    bool optionsEnded = false;  // after "--" every word is a file name or the command
     for (size_t i = 0; i < argv.size() && r.error.empty(); ++i) {
-        const std::string& arg = argv[i];
+        if (optionsEnded || argv[i].size() < 2 || argv[i][0] != '-') {
+            positional.push_back(argv[i]);
+            continue;
+        }
+        if (argv[i] == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // "--name=value" is "--name value".
+        const size_t equals = argv[i].rfind("--", 0) == 0 ? argv[i].find('=') : std::string::npos;
+        const std::string arg = argv[i].substr(0, equals);
+        std::optional<std::string> attached;
+        if (equals != std::string::npos) attached = argv[i].substr(equals + 1);
         const auto value = [&](std::string& into) {
+            if (attached) {
+                into = *attached;
+                attached.reset();
+                return true;
+            }
             if (i + 1 >= argv.size()) {
                 r.error = "option " + arg + " needs a value";
                 return false;
@@ -125,9 +189,10 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
                 else
                     a.options.*(*n) = int(mb);
             } else if (const auto* t = std::get_if<std::string Options::*>(&flag.member)) {
-                if (value(a.options.*(*t)) && (a.options.*(*t)).size() > kMaxExtensionLength)
-                    r.error = "option " + arg + " takes at most " + std::to_string(kMaxExtensionLength) +
-                              " characters";
+                std::string& text = a.options.*(*t);
+                if (!value(text)) return;
+                if (text.empty() || text.size() > kMaxExtensionLength)
+                    r.error = "option " + arg + " takes 1 to " + std::to_string(kMaxExtensionLength) + " characters";
             }
         };
         std::string v;
@@ -138,13 +203,23 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
                 std::vector<std::string> list;
                 if (!splitInto(v, list))
                     r.error = "option --streams needs a list";
-                else if (!(list.size() == 1 && list[0] == "all"))
+                else if (!(list.size() == 1 && list[0] == "all")) {
+                    for (const std::string& token : list)
+                        if (!isStreamName(token))
+                            r.error = "unknown stream " + token + " in --streams (use v0 v1 a00..a15 s00..s31 or all)";
                     a.streams = list;
+                }
             }
         } else if (const OptionFlag* flag = findFlag(arg)) {
             takeFlag(*flag);
-        }
-        else if (arg == "--subs" || arg == "--to") {
+        } else if (arg == "-q" || arg == "--quiet") {
+            a.quiet = true;
+        } else if (arg == "--color") {
+            if (value(v)) {
+                if (v != "auto" && v != "always" && v != "never") r.error = "option --color takes auto, always or never";
+                a.color = v;
+            }
+        } else if (arg == "--subs" || arg == "--to") {
             SubtitleFormats& into = arg == "--subs" ? a.options.subtitles : a.convertTo;
             if (value(v))
                 if (std::string why = parseSubtitleFormats(v, into); !why.empty()) r.error = "option " + arg + ": " + why;
@@ -173,19 +248,18 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
             a.help = true;
         else if (arg == "--version")
             a.version = true;
-        else if (arg.size() > 1 && arg[0] == '-')
-            r.error = "unknown option " + arg;
         else
-            positional.push_back(arg);
+            r.error = "unknown option " + arg;
+        if (attached && r.error.empty()) r.error = "option " + arg + " takes no value";
     }
+    if (!positional.empty()) a.command = positional[0];
     if (!r.error.empty() || a.help || a.version) return r;
     if (positional.empty()) {
         r.error = "no command given";
         return r;
     }
-    a.command = positional[0];
     bool known = false;
-    for (const char* c : kCommands) known = known || a.command == c;
+    known = findCommand(a.command) != nullptr;
     if (!known)
         r.error = "unknown command " + a.command;
     else if (a.command == "subs") {
@@ -199,6 +273,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     // xpl and chapters read the playlist; a video file given in its place would be read as one.
     const std::string ext = upperExtension(a.source);
     const bool playlistCommand = a.command == "xpl" || a.command == "chapters";
+    if (r.error.empty() && a.command == "chapters" && a.playlistSource.empty())
+        r.error = "the command chapters needs --source EVO: the chapter file is named after it";
     if (r.error.empty() && playlistCommand && (ext == ".EVO" || ext == ".VOB" || ext == ".AOB"))
         r.error = "the command " + a.command + " takes the playlist (ADV_OBJ/VPLST000.XPL); give the " +
                   ext.substr(1) + " file with --source";
@@ -208,10 +284,24 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
 const std::string& usageText() {
     static const std::string text = [] {
         std::string t = kUsageTemplate;
-        const std::string mark = "%OPTIONS%";
-        return t.replace(t.find(mark), mark.size(), optionLines());
+        std::string commands;
+        for (const CommandHelp& c : kCommands) commands += commandLines(c);
+        t.replace(t.find("%COMMANDS%"), 10, commands);
+        return t.replace(t.find("%OPTIONS%"), 9, optionLines());
     }();
     return text;
+}
+
+std::string commandHelpText(const std::string& command) {
+    const CommandHelp* c = findCommand(command);
+    if (!c) return usageText();
+    const std::string& all = usageText();
+    return "Usage: quarnel-cli " + command + " [options] " + c->argument + "\n\n" + commandLines(*c) + "\n" +
+           all.substr(all.find("Options:\n"));
+}
+
+std::string usageHint(const std::string& command) {
+    return "try 'quarnel-cli " + (findCommand(command) ? command + " " : std::string()) + "--help'";
 }
 
 }  // namespace quarnel

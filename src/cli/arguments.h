@@ -22,6 +22,8 @@ struct CliArgs {
     std::optional<int> canvasWidth, canvasHeight;
     std::string frameRate;  // a name of kFrameRates; "" for the default
     bool markup = false;
+    bool quiet = false;          // -q: errors only
+    std::string color = "auto";  // --color: auto, always, never
     bool json = false;
     bool help = false;
     bool version = false;
@@ -36,5 +38,9 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv);
 
 // The help text: commands, options (with their defaults from the option table), exit status.
 const std::string& usageText();
+// One command's help: its usage line and text, then the options.
+std::string commandHelpText(const std::string& command);
+// The line that follows a usage error: "try 'quarnel-cli demux --help'".
+std::string usageHint(const std::string& command);
 
 }  // namespace quarnel

@@ -71,7 +71,7 @@ int finish(Session& m, TerminalHost& host) {
 }
 
 int runCommand(const CliArgs& args) {
-    TerminalHost host(args.markup, args.json);
+    TerminalHost host(args.markup, args.json, args.quiet, args.color);
     Session m;
     host.attach(&m);
     installInterruptHandler();
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     using namespace quarnel;
     const ParsedArgs parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.args.help) {
-        std::fputs(usageText().c_str(), stdout);
+        std::fputs(commandHelpText(parsed.args.command).c_str(), stdout);
         return kExitDone;
     }
     if (parsed.args.version) {
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         return kExitDone;
     }
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "quarnel-cli: %s\n\n%s", parsed.error.c_str(), usageText().c_str());
+        std::fprintf(stderr, "quarnel-cli: %s\n%s\n", parsed.error.c_str(), usageHint(parsed.args.command).c_str());
         return kExitUsage;
     }
     return runCommand(parsed.args);

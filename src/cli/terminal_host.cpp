@@ -19,17 +19,48 @@ void onSignal(int sig) {
     signalled = sig;
 }
 
+// The 16 colours every terminal has (the usual xterm values), by their SGR codes.
+struct BasicColour {
+    int code;
+    uint32_t rgb;
+};
+constexpr BasicColour kBasicColours[] = {
+    {30, 0x000000}, {31, 0xCD0000}, {32, 0x00CD00}, {33, 0xCDCD00}, {34, 0x0000EE}, {35, 0xCD00CD},
+    {36, 0x00CDCD}, {37, 0xE5E5E5}, {90, 0x7F7F7F}, {91, 0xFF0000}, {92, 0x00FF00}, {93, 0xFFFF00},
+    {94, 0x5C5CFF}, {95, 0xFF00FF}, {96, 0x00FFFF}, {97, 0xFFFFFF},
+};
+
+int nearestBasicColour(uint32_t rgb) {
+    const auto distance = [rgb](uint32_t other) {
+        int d = 0;
+        for (int shift : {16, 8, 0}) {
+            const int delta = int((rgb >> shift) & 0xFF) - int((other >> shift) & 0xFF);
+            d += delta * delta;
+        }
+        return d;
+    };
+    const BasicColour* best = &kBasicColours[0];
+    for (const BasicColour& c : kBasicColours)
+        if (distance(c.rgb) < distance(best->rgb)) best = &c;
+    return best->code;
+}
+
 std::string ansiFor(const TextStyle& s) {
     std::string seq;
     if (s.bold) seq += ";1";
     if (s.italic) seq += ";3";
     if (s.underline) seq += ";4";
-    if (s.rgb) {
-        const uint32_t c = *s.rgb;
-        seq += ";38;2;" + std::to_string(c >> 16) + ";" + std::to_string((c >> 8) & 0xFF) + ";" +
-               std::to_string(c & 0xFF);
-    }
+    if (s.rgb) seq += ";" + std::to_string(nearestBasicColour(*s.rgb));
     return seq.empty() ? std::string() : "\x1b[" + seq.substr(1) + "m";
+}
+
+// Colour on a terminal, unless the user's environment asks for none.
+bool wantsColour(const std::string& when) {
+    if (when == "always") return true;
+    if (when == "never") return false;
+    const char* noColor = std::getenv("NO_COLOR");
+    const char* term = std::getenv("TERM");
+    return ::isatty(STDOUT_FILENO) == 1 && !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
 }  // namespace
@@ -44,9 +75,12 @@ void installInterruptHandler() {
 
 int caughtSignal() { return signalled; }
 
-TerminalHost::TerminalHost(bool markup, bool collect)
+TerminalHost::TerminalHost(bool markup, bool collect, bool quiet, const std::string& color)
     : markup_(markup),
-      collect_(collect), styled_(::isatty(STDOUT_FILENO) == 1), progress_(::isatty(STDERR_FILENO) == 1) {}
+      collect_(collect),
+      quiet_(quiet),
+      styled_(wantsColour(color)),
+      progress_(!quiet && ::isatty(STDERR_FILENO) == 1) {}
 
 void TerminalHost::appendLog(std::string_view markup, const LogLine& line) {
     endProgress();
@@ -54,6 +88,7 @@ void TerminalHost::appendLog(std::string_view markup, const LogLine& line) {
         collected_.push_back(markup_ ? std::string(markup) : line.text);
         return;
     }
+    if (quiet_) return;
     std::string out;
     if (markup_) {
         out = markup;

@@ -13,8 +13,9 @@ struct Session;
 
 class TerminalHost : public Host {
 public:
-    // markup: lines as logged, tags kept; collect: lines kept for a JSON report, not printed.
-    TerminalHost(bool markup, bool collect);
+    // markup: lines as logged, tags kept; collect: lines kept for a JSON report, not printed;
+    // quiet: nothing but errors; color: "auto", "always" or "never".
+    TerminalHost(bool markup, bool collect, bool quiet = false, const std::string& color = "auto");
     void attach(Session* model) { model_ = model; }
 
     void appendLog(std::string_view markup, const LogLine& line) override;
@@ -32,6 +33,7 @@ public:
 private:
     bool markup_;
     bool collect_;
+    bool quiet_;
     std::vector<std::string> collected_;
     bool styled_;    // stdout is a terminal: styles as ANSI sequences
     bool progress_;  // stderr is a terminal: status panels shown there
