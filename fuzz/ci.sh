@@ -16,7 +16,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 build=${QUARNEL_ASAN_BUILD:-$root/build-asan}
 seconds=${1:-20}
-packages=(clang libclang-rt-14-dev cmake ninja-build ccache libgtest-dev libpng-dev)
+packages=(clang libclang-rt-14-dev cmake ninja-build ccache libgtest-dev libpng-dev nlohmann-json3-dev)
 
 "$root/tools/install-packages.sh" fuzz/ci.sh "${packages[@]}"
 

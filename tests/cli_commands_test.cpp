@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 
 #include "fixtures/program_stream_builder.h"
@@ -72,15 +74,33 @@ TEST_F(Cli, ReadPrintsTheLogPlainOrWithMarkup) {
     EXPECT_EQ(r.out.find("First PTS"), std::string::npos);
 }
 
-TEST_F(Cli, ReadAsJson) {
-    const CommandResult r = run("read --json " + movie());
+TEST_F(Cli, ReadAndDemuxAsJson) {
+    const std::string source = movie();
+    CommandResult r = run("read --json " + source);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out.rfind("{\n  \"source\": ", 0), 0u) << r.out;
-    EXPECT_NE(r.out.find("{\"stream\": \"a02\", \"id\": 194, \"caption\": \"DD+.stream.02\"}"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("\"countedFrames\": [5, 0]"), std::string::npos);
-    EXPECT_NE(r.out.find("\"Done.\""), std::string::npos);
+    const auto read = nlohmann::json::parse(r.out);
+    EXPECT_EQ(read["schemaVersion"], 1);
+    EXPECT_EQ(read["source"], source);
+    ASSERT_EQ(read["streams"].size(), 3u);
+    EXPECT_EQ(read["streams"][2], (nlohmann::json{{"stream", "a02"}, {"type", "audio"}, {"codec", "E-AC-3"}, {"id", 194},
+                                                  {"slot", 2}, {"caption", "DD+.stream.02"}}));
+    EXPECT_EQ(read["countedFrames"], (nlohmann::json{5, 0}));
+    EXPECT_EQ(read["fastCheckCut"], false);
+    EXPECT_NE(std::find(read["log"].begin(), read["log"].end(), "Done."), read["log"].end());
+    EXPECT_TRUE(read["outputs"].empty());
+
+    r = run("demux --json --streams a00 -o " + dir.file("out") + " " + source);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto demux = nlohmann::json::parse(r.out);
+    ASSERT_EQ(demux["outputs"].size(), 1u);
+    EXPECT_EQ(demux["outputs"][0]["path"], dir.file("out") + "/FEATURE_1.DD.stream.00.mpa");
+    EXPECT_EQ(demux["outputs"][0]["bytes"], std::filesystem::file_size(dir.file("out/FEATURE_1.DD.stream.00.mpa")));
+
+    // A name that is not UTF-8 still gives valid JSON.
+    const std::string odd = dir.file("B\xff.EVO");
+    std::filesystem::copy_file(source, odd);
+    r = run("read --json '" + odd + "'");
+    EXPECT_NO_THROW((void)nlohmann::json::parse(r.out)) << r.out;
 }
 
 TEST_F(Cli, AMissingSourceExitsWithOneAndSaysWhy) {

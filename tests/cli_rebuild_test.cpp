@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdlib>
@@ -109,8 +110,8 @@ TEST_F(RebuildCli, ShippedSampleKeepingASubset) {
     const CommandResult read = run("read --json --full " + sample);
     ASSERT_EQ(read.status, 0) << read.err;
     std::vector<std::string> found;
-    for (size_t at = 0; (at = read.out.find("{\"stream\": \"", at)) != std::string::npos; at += 12)
-        found.push_back(read.out.substr(at + 12, read.out.find('"', at + 12) - at - 12));
+    const auto report = nlohmann::json::parse(read.out);
+    for (const auto& stream : report["streams"]) found.push_back(stream["stream"]);
     std::string keep;
     bool audioSeen = false, subSeen = false;
     size_t kept = 0;

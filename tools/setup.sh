@@ -12,7 +12,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # ccache shares its objects between clones in other folders (paths below the root are relative).
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 build=${QUARNEL_BUILD_DIR:-$root/build}
-packages=(cmake ninja-build ccache g++ libgtest-dev libpng-dev ffmpeg mkvtoolnix qt6-base-dev xvfb xauth)
+packages=(cmake ninja-build ccache g++ libgtest-dev libpng-dev nlohmann-json3-dev ffmpeg mkvtoolnix qt6-base-dev xvfb xauth)
 
 "$root/tools/install-packages.sh" setup "${packages[@]}"
 

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "formats/stream_kinds.h"
 
@@ -26,6 +28,7 @@ struct RunValues {
     uint32_t endPtmSum = 0;
     double videoDurationSum = 0;  // seconds
     double fileDuration = 0;      // seconds, of the file read last
+    std::vector<std::string> outputsWritten;  // the files the last Demux, Rebuild or chapter export put in place
 };
 
 }  // namespace quarnel

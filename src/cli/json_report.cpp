@@ -1,73 +1,82 @@
 #include "cli/json_report.h"
 
-#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
 
 #include "app/session.h"
-#include "runs/operations.h"
+#include "formats/stream_kinds.h"
+#include "io/file_sequence.h"
 
 namespace quarnel {
 namespace {
 
-std::string quoted(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
+using Json = nlohmann::ordered_json;
 
-std::string number(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6g", v);
-    return buf;
-}
+// Raised when a field of the report changes its meaning or is taken away; new fields keep it.
+constexpr int kSchemaVersion = 1;
 
-template <class Boxes>
-void addStreams(std::string& out, bool& first, const Boxes& boxes, const int32_t* ids, int count, char letter,
-                int digits) {
+constexpr const char* kKindNames[] = {"video", "audio", "subpicture"};
+
+// One entry per slot that holds a stream: its name on the command line (v0, a03, s17), kind,
+// coding, stream id, slot and box caption.
+void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t* ids, int count,
+                const std::array<StreamBox, 8>* video, const StreamBox* boxes, char letter, int digits, bool aob) {
     for (int k = 0; k < count; ++k) {
         if (ids[k] < 0) continue;
         char name[8];
         std::snprintf(name, sizeof name, "%c%0*d", letter, digits, k);
-        out += first ? "\n    " : ",\n    ";
-        first = false;
-        out += "{\"stream\": " + quoted(name) + ", \"id\": " + std::to_string(ids[k]) +
-               ", \"caption\": " + quoted(boxes[size_t(k)].caption) + "}";
+        const auto id = uint8_t(ids[k]);
+        const IdPlace place = kind == StreamKind::Video && (id == 0x55 || id == 0x56) ? IdPlace::Extension
+                              : kind == StreamKind::Video                             ? IdPlace::StreamId
+                                                                                      : IdPlace::SubstreamId;
+        const StreamKindEntry* entry = streamKindOf(place, id, aob);
+        const StreamBox& box = video ? (*video)[size_t(k)] : boxes[k];
+        streams.push_back(Json{{"stream", name},
+                               {"type", kKindNames[int(kind)]},
+                               {"codec", entry ? entry->codec : nullptr},
+                               {"id", ids[k]},
+                               {"slot", k},
+                               {"caption", box.caption}});
     }
 }
 
 }  // namespace
 
 std::string jsonReport(const Session& m, const std::vector<std::string>& logLines) {
-    std::string out = "{\n  \"source\": " + quoted(m.sourcePath) + ",\n  \"baseName\": " + quoted(m.baseName) +
-                      ",\n  \"streams\": [";
-    bool first = true;
-    addStreams(out, first, m.boxes.video, m.table.video.data(), kUsedVideoSlots, 'v', 1);
-    addStreams(out, first, m.boxes.audio, m.table.audio.data(), kAudioSlots, 'a', 2);
-    addStreams(out, first, m.boxes.sub, m.table.sub.data(), kSubSlots, 's', 2);
-    out += "\n  ],\n";
-    out += "  \"firstPtm\": " + std::to_string(m.run.firstPtm) + ",\n";
-    out += "  \"lastEndPtm\": " + std::to_string(m.run.lastEndPtm) + ",\n";
-    out += "  \"earliestFirstPts\": " +
-           (m.run.earliestFirstPts == kNoPts ? std::string("null") : std::to_string(m.run.earliestFirstPts)) + ",\n";
-    out += std::string("  \"fastCheckCut\": ") + (m.run.fastCheckCut ? "true" : "false") + ",\n";
-    out += "  \"videoDurationSeconds\": " + number(m.run.videoDurationSum) + ",\n";
-    out += "  \"countedFrames\": [" + std::to_string(m.run.countedFrames[0]) + ", " +
-           std::to_string(m.run.countedFrames[1]) + "],\n";
-    out += "  \"frameRate\": [" + number(m.run.frameRate[0]) + ", " + number(m.run.frameRate[1]) + "],\n";
-    out += "  \"log\": [";
-    for (size_t i = 0; i < logLines.size(); ++i) out += (i ? ",\n    " : "\n    ") + quoted(logLines[i]);
-    out += "\n  ]\n}\n";
-    return out;
+    const bool aob = upperExtension(m.sourcePath) == ".AOB";
+    Json streams = Json::array();
+    addStreams(streams, m, StreamKind::Video, m.table.video.data(), kUsedVideoSlots, &m.boxes.video, nullptr, 'v', 1,
+               aob);
+    addStreams(streams, m, StreamKind::Audio, m.table.audio.data(), kAudioSlots, nullptr, m.boxes.audio.data(), 'a',
+               2, aob);
+    addStreams(streams, m, StreamKind::Subpicture, m.table.sub.data(), kSubSlots, nullptr, m.boxes.sub.data(), 's',
+               2, aob);
+    Json outputs = Json::array();
+    for (const std::string& path : m.run.outputsWritten) {
+        std::error_code ec;
+        const auto bytes = std::filesystem::file_size(path, ec);
+        outputs.push_back(Json{{"path", path}, {"bytes", ec ? Json(nullptr) : Json(bytes)}});
+    }
+    const RunValues& r = m.run;
+    Json report = {
+        {"schemaVersion", kSchemaVersion},
+        {"source", m.sourcePath},
+        {"baseName", m.baseName},
+        {"streams", streams},
+        {"firstPtm", r.firstPtm},
+        {"lastEndPtm", r.lastEndPtm},
+        {"earliestFirstPts", r.earliestFirstPts == kNoPts ? Json(nullptr) : Json(r.earliestFirstPts)},
+        {"fastCheckCut", r.fastCheckCut},
+        {"videoDurationSeconds", r.videoDurationSum},
+        {"countedFrames", r.countedFrames},
+        {"frameRate", r.frameRate},
+        {"outputs", outputs},
+        {"log", logLines},
+    };
+    // Names and log lines come from files: bytes that are not UTF-8 are replaced, so the
+    // report is always valid JSON.
+    return report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace quarnel

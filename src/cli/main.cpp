@@ -127,6 +127,8 @@ int runCommand(const CliArgs& args) {
     } else if (args.command == "rebuild") {
         runs::rebuild(m, host);
     }
+    if (args.json && m.lastError.empty() && caughtSignal() == 0)
+        std::fputs(jsonReport(m, host.collected()).c_str(), stdout);
     return finish(m, host);
 }
 

@@ -30,33 +30,34 @@ struct StreamKindEntry {
     bool aobOnly;         // the entry holds only for .AOB sources, before the entries after it
     const char* caption;  // box caption and output name part, before ".N" or ".NN"
     const char* found;    // the found line, before the slot number and " found!"
+    const char* codec;    // the coding's name in reports for programs (JSON)
 };
 
 constexpr StreamKindEntry kStreamKinds[] = {
     {Coding::Mpeg2, StreamKind::Video, IdPlace::StreamId, 0xE0, 0xE1, 0, false, "MPEG-2.stream",
-     "[b]MPEG-2[/b] video stream "},
+     "[b]MPEG-2[/b] video stream ", "MPEG-2"},
     {Coding::H264, StreamKind::Video, IdPlace::StreamId, 0xE2, 0xE3, 0, false, "H.264.stream",
-     "[b]H.264 (AVC)[/b] video stream "},
+     "[b]H.264 (AVC)[/b] video stream ", "H.264"},
     {Coding::Vc1, StreamKind::Video, IdPlace::Extension, 0x55, 0x56, 0, false, "VC-1.stream",
-     "[b]VC-1[/b] video stream "},
+     "[b]VC-1[/b] video stream ", "VC-1"},
     {Coding::Ac3, StreamKind::Audio, IdPlace::SubstreamId, 0x80, 0x87, 4, false, "DD.stream",
-     "[b]Dolby Digital[/b] audio stream "},
+     "[b]Dolby Digital[/b] audio stream ", "AC-3"},
     {Coding::Dts, StreamKind::Audio, IdPlace::SubstreamId, 0x88, 0x8F, 4, false, "DTSHD.stream",
-     "[b]DTS HD (DTS)[/b] audio stream "},
+     "[b]DTS HD (DTS)[/b] audio stream ", "DTS"},
     // An AOB's MLP stream in 0xA1 takes the LPCM slot, header and name; only its found line
     // and its analysis tell it apart.
     {Coding::AobMlp, StreamKind::Audio, IdPlace::SubstreamId, 0xA1, 0xA1, 7, true, "LPCM.stream",
-     "[b]MLP[/b] audio stream "},
+     "[b]MLP[/b] audio stream ", "MLP"},
     {Coding::Lpcm, StreamKind::Audio, IdPlace::SubstreamId, 0xA0, 0xA7, 7, false, "LPCM.stream",
-     "[b]LPCM[/b] audio stream "},
+     "[b]LPCM[/b] audio stream ", "LPCM"},
     {Coding::TrueHd, StreamKind::Audio, IdPlace::SubstreamId, 0xB0, 0xB7, 5, false, "MLP.stream",
-     "[b]Dolby TrueHD[/b] audio stream "},
+     "[b]Dolby TrueHD[/b] audio stream ", "TrueHD"},
     {Coding::Eac3, StreamKind::Audio, IdPlace::SubstreamId, 0xC0, 0xCF, 4, false, "DD+.stream",
-     "[b]Dolby Digital[/b] Plus audio stream "},
+     "[b]Dolby Digital[/b] Plus audio stream ", "E-AC-3"},
     {Coding::Subpicture, StreamKind::Subpicture, IdPlace::SubstreamId, 0x20, 0x3F, 1, false, "Subpicture",
-     "[b]Subpicture[/b] stream "},
+     "[b]Subpicture[/b] stream ", "Subpicture"},
     {Coding::ExtSubpicture, StreamKind::Subpicture, IdPlace::SubstreamId, 0x60, 0x7F, 1, false, "Ext.Subpicture",
-     "[b]Extended subpicture[/b] stream "},
+     "[b]Extended subpicture[/b] stream ", "Extended subpicture"},
 };
 
 // How many slots the stream table has of each kind: video 0 and 1 (it keeps 16 video slots,

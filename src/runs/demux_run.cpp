@@ -31,6 +31,7 @@ class DemuxRun {
         frames_.reset();
         s_.run.videoDurationSum = 0;
         s_.run.busy = true;
+        s_.run.outputsWritten.clear();
         s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
 
         bool failed = false;
@@ -49,7 +50,7 @@ class DemuxRun {
                 // any output takes its final name.
                 outputs_.finish();
                 convertSubtitles();
-                outputs_.commit();
+                s_.run.outputsWritten = outputs_.commit();
             }
         } catch (const std::exception& e) {
             failed = true;

@@ -235,8 +235,14 @@ void StreamOutputs::finish() {
     for (OutputFile* o : all()) o->finish();
 }
 
-void StreamOutputs::commit() {
-    for (OutputFile* o : all()) o->commit();
+std::vector<std::string> StreamOutputs::commit() {
+    std::vector<std::string> committed;
+    for (OutputFile* o : all())
+        if (o->pending()) {
+            o->commit();
+            committed.push_back(o->path());
+        }
+    return committed;
 }
 
 void passOverFile(Pass pass, const PassInput& in) {

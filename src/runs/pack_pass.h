@@ -28,8 +28,8 @@ struct StreamOutputs {
 
     // Writes what is still buffered and closes; raises on a failed write (a full disk).
     void finish();
-    // Every finished output onto its final name.
-    void commit();
+    // Every finished output onto its final name; returns their names.
+    std::vector<std::string> commit();
     // Every output, created or not.
     std::vector<OutputFile*> all();
 };

@@ -64,6 +64,7 @@ class RebuildRun {
         b.readSource = b.readPlaylist = b.readVti = b.chooseSource = b.choosePlaylist = false;
         host_.showPage(Page::Status);
         s_.run.busy = true;
+        s_.run.outputsWritten.clear();
         savedEndPtmSum_ = s_.run.endPtmSum;
         s_.run.endPtmSum = 0;  // from here on: the time-stamp offset of the file in hand
         s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
@@ -84,7 +85,10 @@ class RebuildRun {
                 rebuildFile(buffer.get(), out, nameOf(file));
                 input_.close();
             });
-            if (!s_.run.interrupted) out.commit();
+            if (!s_.run.interrupted) {
+                out.commit();
+                s_.run.outputsWritten = {outName};
+            }
         } catch (const std::exception& e) {
             failed = true;
             s_.lastError = e.what();
