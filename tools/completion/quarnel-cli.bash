@@ -1,0 +1,38 @@
+# bash completion for quarnel-cli
+_quarnel_cli() {
+    local cur prev words cword
+    _init_completion 2>/dev/null || {
+        cur=${COMP_WORDS[COMP_CWORD]}
+        prev=${COMP_WORDS[COMP_CWORD - 1]}
+        cword=$COMP_CWORD
+    }
+    local commands="read demux rebuild xpl chapters vti subs"
+    local options="-o --output-dir --streams --no-continue --full --fast-size --no-details --no-count-frames
+        --video-ext --audio-ext --sub-ext --adv-pck --adjust-pts --keep-partial --subs --to --canvas --fps
+        --source --markup -q --quiet --color --json --help --version"
+    case $prev in
+        -o | --output-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
+        --source) COMPREPLY=($(compgen -f -X '!*.[eE][vV][oO]' -- "$cur") $(compgen -d -- "$cur")); return ;;
+        --subs | --to) COMPREPLY=($(compgen -W "sup pgs vobsub bdn" -- "$cur")); return ;;
+        --fps) COMPREPLY=($(compgen -W "23.976 24 25 29.97 50 59.94" -- "$cur")); return ;;
+        --color) COMPREPLY=($(compgen -W "auto always never" -- "$cur")); return ;;
+        --streams | --fast-size | --video-ext | --audio-ext | --sub-ext | --canvas) return ;;
+    esac
+    local i command=
+    for ((i = 1; i < cword; i++)); do
+        case ${COMP_WORDS[i]} in read | demux | rebuild | xpl | chapters | vti | subs) command=${COMP_WORDS[i]}; break ;; esac
+    done
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    elif [[ -z $command ]]; then
+        COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+    else
+        local pattern='!*.@([eE][vV][oO]|[vV][oO][bB]|[aA][oO][bB])'
+        case $command in
+            xpl | chapters) pattern='!*.[xX][pP][lL]' ;;
+            subs) pattern='!*.sup' ;;
+        esac
+        COMPREPLY=($(compgen -f -X "$pattern" -- "$cur") $(compgen -d -- "$cur"))
+    fi
+}
+complete -F _quarnel_cli quarnel-cli
