@@ -184,7 +184,9 @@ QWidget* TfMain::buildXplPage() {
     mXPL_->setLineWrapMode(QPlainTextEdit::NoWrap);
     xplSplitter_->addWidget(tvXPL_);
     xplSplitter_->addWidget(mXPL_);
+    xplSplitter_->setStretchFactor(0, 0);
     xplSplitter_->setStretchFactor(1, 1);
+    xplSplitter_->installEventFilter(this);
     v->addWidget(xplSplitter_, 1);
     // The chapter list that "Write chapters" exports; kept, not shown.
     mChapter_ = named(new QPlainTextEdit(page), "mChapter");

@@ -157,6 +157,35 @@ class WindowRuns : public QObject {
             QVERIFY2(child<QPushButton>(*w, name)->isEnabled(), name);
     }
 
+    void aFailedReadClearsThePagesOfTheFileReadBefore() {
+        const QString folder = dir_.filePath(QStringLiteral("OLD/HVDVD_TS/"));
+        const QString evo = writeSource(folder + QStringLiteral("FEATURE_1.EVO"),
+                                        buildProgramStream({mpeg2Video(0xE0, 5, 3000, 0x200000)}, {}));
+        writeSource(folder + QStringLiteral("HVA00001.VTI"),
+                    vtiFile({{kMpeg2Interlaced576, {{0x1C, 0x00, 0x14}}, 0}}, {{"FEATURE_1.EVO", 1}}));
+        const QString playlist =
+            QStringLiteral(QT_TESTCASE_SOURCEDIR) + QStringLiteral("/../../sample/ADV_OBJ/VPLST000.XPL");
+        const QString next = writeSource(dir_.filePath(QStringLiteral("NEW/B.EVO")),
+                                         buildProgramStream({mpeg2Video(0xE0, 5, 3000, 0x200000)}, {}));
+        auto w = startWindow({evo});
+        QVERIFY(w);
+        QVERIFY(dropFiles(*w, {playlist}));
+        QCOMPARE(child<QComboBox>(*w, "cbEVOname")->count(), 1);
+        QVERIFY(child<QTreeWidget>(*w, "tvXPL")->topLevelItemCount() > 0);
+        QVERIFY(child<QPushButton>(*w, "bWriteChaps")->isEnabled());
+
+        child<QCheckBox>(*w, "cbAutoRead")->click();
+        QVERIFY(dropFiles(*w, {next}));
+        QVERIFY(QFile::remove(next));
+        BoxAnswerer ok(QMessageBox::Ok);
+        child<QPushButton>(*w, "bReadEVO")->click();
+        QCOMPARE(ok.texts.size(), 1);
+        QCOMPARE(child<QComboBox>(*w, "cbEVOname")->count(), 0);
+        QCOMPARE(child<QTreeWidget>(*w, "tvXPL")->topLevelItemCount(), 0);
+        QVERIFY(child<QPlainTextEdit>(*w, "mXPL")->toPlainText().isEmpty());
+        QVERIFY(!child<QPushButton>(*w, "bWriteChaps")->isEnabled());
+    }
+
     void closingDuringADemuxAsksAndStopsTheRun() {
         const QString file = writeSource(dir_.filePath(QStringLiteral("close/FEATURE_1.EVO")),
                                          buildProgramStream({mpeg2Video(0xE0, 300, 32000, 0x200000)}, {}));
