@@ -102,6 +102,10 @@ void TfMain::setStatus(int panel, const std::string& text) {
     StatusBar_->setPanel(panel, QString::fromStdString(text));
 }
 
+void TfMain::setProgress(uint64_t done, uint64_t total) {
+    StatusBar_->setProgress(done, total);
+}
+
 void TfMain::pumpEvents() {
     pushState();  // the run's own button changes (Cancel enabled) show before events are served
     QCoreApplication::processEvents(QEventLoop::AllEvents);

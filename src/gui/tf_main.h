@@ -50,6 +50,7 @@ class TfMain : public QMainWindow, public Host {
     void appendLog(std::string_view markup, const LogLine& line) override;
     void clearLog() override;
     void setStatus(int panel, const std::string& text) override;
+    void setProgress(uint64_t done, uint64_t total) override;
     void pumpEvents() override;
     bool askYesNo(const std::string& question) override;
     void showError(const std::string& text) override;
@@ -110,6 +111,8 @@ class TfMain : public QMainWindow, public Host {
     std::array<QCheckBox*, kVideoBoxes> cbVideo_{};
     std::array<QCheckBox*, kAudioBoxes> cbAudio_{};
     std::array<QCheckBox*, kSubBoxes> cbSub_{};
+    // The formats a Demux writes each ticked subpicture stream in.
+    QCheckBox *cbSubSup_ = nullptr, *cbSubPGS_ = nullptr, *cbSubVobSub_ = nullptr, *cbSubBDN_ = nullptr;
     // "XPL"
     QSplitter* xplSplitter_ = nullptr;
     QTreeWidget* tvXPL_ = nullptr;
@@ -149,6 +152,8 @@ class TfMain : public QMainWindow, public Host {
     void pullOptions();  // option controls -> model options
     void pushXpl();
     void pullBoxTick(QCheckBox* box);
+    // A format box changed: one format at least stays ticked, or the streams would go nowhere.
+    void pullSubtitleFormat(QCheckBox* box);
 
     // Runs one operation of the model: never inside another, with the options as the
     // controls show them, and the widgets refreshed afterwards.

@@ -9,8 +9,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTextEdit>
 #include <QTimer>
 
+#include "gui/status_line.h"
 #include "gui/tf_main.h"
 #include "gui/vti_page.h"
 
@@ -91,6 +93,8 @@ void TfMain::connectControls() {
     for (QCheckBox* b : {cbContinue_, cbCountFr_, cbDetails_, cbAutoRead_, cbAutoClear_, cbRBAdvanced_,
                          cbAdjustPTS_, cbReadVTI_})
         connect(b, &QCheckBox::toggled, this, &TfMain::pullOptions);
+    for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_})
+        connect(b, &QCheckBox::toggled, this, [this, b] { pullSubtitleFormat(b); });
     connect(cbFastCheck_, &QCheckBox::toggled, this, &TfMain::cbFastCheckClick);
     connect(ieFastSize_, &QSpinBox::valueChanged, this, &TfMain::pullOptions);
     for (QRadioButton* r : {rbNoAuto_, rbAutoDemux_, rbAutoRebuild_})
@@ -113,7 +117,11 @@ void TfMain::connectControls() {
 void TfMain::runOperation(void (*operation)(Session&, Host&)) {
     if (model_.runActive || closed_) return;
     pullOptions();
+    // The log shows the busy cursor while the run works; the window stays usable (Cancel).
+    reMessage_->viewport()->setCursor(Qt::BusyCursor);
     operation(model_, *this);
+    reMessage_->viewport()->unsetCursor();
+    StatusBar_->endProgress();
     pushState();
 }
 

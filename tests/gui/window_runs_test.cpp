@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -138,6 +140,41 @@ class WindowRuns : public QObject {
         const qint64 written =
             QFileInfo(dir_.filePath(QStringLiteral("big/FEATURE_1.MPEG-2.stream.0.mpv"))).size();
         QVERIFY(written > 0 && written < 300 * 32000);  // stopped part way, kept what it wrote
+    }
+
+    void aDemuxShowsItsProgressAndWritesTheTickedSubtitleFormats() {
+        const QString file = writeSource(
+            dir_.filePath(QStringLiteral("progress/FEATURE_1.EVO")),
+            buildProgramStream(
+                {mpeg2Video(0xE0, 300, 32000, 0x200000), subpicture(0x21, 2, 900, 0x200000, 2)}, {}));
+        const qint64 size = QFileInfo(file).size();
+        auto w = startWindow({file});
+        QVERIFY(w);
+        child<QLineEdit>(*w, "eWorkdir")->setText(dir_.filePath(QStringLiteral("progress")));
+        child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Subpicture));
+        child<QCheckBox>(*w, "cbSubPGS")->click();
+        auto* bar = child<QProgressBar>(*w, "ProgressBar");
+        QVERIFY(!bar->isVisible());
+        QList<int> values;
+        bool busy = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (bar->isVisible()) values << bar->value();
+            busy = busy || child<QTextEdit>(*w, "reMessage")->viewport()->cursor().shape() == Qt::BusyCursor;
+        });
+        poll.start(0);
+        child<QPushButton>(*w, "bDemux")->click();
+        poll.stop();
+        // One value per 4 MiB read, in tenths of a percent of the file.
+        QCOMPARE(bar->maximum(), 1000);
+        QCOMPARE(values.value(0), int(4LL * 1048576 * 1000 / size));
+        QCOMPARE(values.last(), int(8LL * 1048576 * 1000 / size));
+        QVERIFY(busy);
+        QVERIFY(!bar->isVisible());  // gone once the run has ended
+        QVERIFY(logLines(*w).contains(QStringLiteral("Done.")));
+        const QString base = dir_.filePath(QStringLiteral("progress/FEATURE_1.Subpicture.01"));
+        QVERIFY(QFileInfo::exists(base + QStringLiteral(".sup")));
+        QVERIFY(QFileInfo::exists(base + QStringLiteral(".pgs.sup")));
     }
 
     void aFailedReadShowsTheErrorAndLeavesTheWindowUsable() {

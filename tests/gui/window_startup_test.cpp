@@ -210,6 +210,28 @@ class WindowStartup : public QObject {
         QCOMPARE(store().value(QLatin1String(settings::kTreeWidth)).toInt(), 136);
     }
 
+    void theSubtitleFormatsAreKeptAndOneStaysTicked() {
+        {
+            auto w = startWindow();
+            QVERIFY(w);
+            child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Subpicture));
+            child<QCheckBox>(*w, "cbSubPGS")->click();
+            child<QCheckBox>(*w, "cbSubBDN")->click();
+            QCOMPARE(w->model().options.subtitles.list(), std::string("sup,pgs,bdn"));
+            QVERIFY(w->close());
+        }
+        QCOMPARE(store().value(QLatin1String(settings::kSubFormats)).toString(),
+                 QStringLiteral("sup,pgs,bdn"));
+        auto w = startWindow();
+        QVERIFY(w);
+        QVERIFY(child<QCheckBox>(*w, "cbSubBDN")->isChecked());
+        QVERIFY(!child<QCheckBox>(*w, "cbSubVobSub")->isChecked());
+        child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Subpicture));
+        for (const char* name : {"cbSubSup", "cbSubPGS", "cbSubBDN"}) child<QCheckBox>(*w, name)->click();
+        QVERIFY(child<QCheckBox>(*w, "cbSubBDN")->isChecked());  // the last one cannot be unticked
+        QCOMPARE(w->model().options.subtitles.list(), std::string("bdn"));
+    }
+
     void thePlaylistFieldStartsWithThePlaylistName() {
         auto w = startWindow();
         QVERIFY(w);
