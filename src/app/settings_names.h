@@ -50,6 +50,7 @@ constexpr const char* kFastSize = "FastSize";
 constexpr const char* kAdvPck = "ADV_PCK";
 constexpr const char* kAdjustPTS = "AdjustPTS";
 constexpr const char* kReadVTI = "ReadVTI";
+constexpr const char* kSubFormats = "SubFormats";  // the subtitle formats of a Demux: "sup,pgs"
 constexpr const char* kCounter = "Counter";
 constexpr const char* kVersion = "Version";
 constexpr const char* kInstall = "Install";
@@ -82,6 +83,7 @@ constexpr SettingName kSettingsTable[] = {
     {settings::kAdvPck, SettingKind::Boolean},
     {settings::kAdjustPTS, SettingKind::Boolean},
     {settings::kReadVTI, SettingKind::Boolean},
+    {settings::kSubFormats, SettingKind::Text},
     {settings::kCounter, SettingKind::Integer},
     {settings::kVersion, SettingKind::Text},
     {settings::kInstall, SettingKind::DateTime},

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include "app/subtitle_formats.h"
+
 namespace quarnel {
 namespace {
 
@@ -112,6 +114,10 @@ std::string RegRead(QSettings& store, StoredWindow& window, Options& options) {
     r.boolean(kAdvPck, options.keepAdvancedPacks);
     r.boolean(kAdjustPTS, options.adjustPts);
     r.boolean(kReadVTI, options.readVti);
+    std::string subFormats;
+    r.text(kSubFormats, subFormats);
+    // A list that names no format this build writes keeps the default.
+    if (!subFormats.empty()) parseSubtitleFormats(subFormats, options.subtitles);
     if (r.failed()) return r.error();
 
     int counter = window.counter;
@@ -154,6 +160,7 @@ void RegWrite(QSettings& store, const StoredWindow& window, const Options& optio
     store.setValue(kAdvPck, flag(options.keepAdvancedPacks));
     store.setValue(kAdjustPTS, flag(options.adjustPts));
     store.setValue(kReadVTI, flag(options.readVti));
+    store.setValue(kSubFormats, QString::fromStdString(options.subtitles.list()));
     store.setValue(kCounter, window.counter);
     store.setValue(kVersion, kStoredVersion);
     if (!store.contains(kInstall)) store.setValue(kInstall, dayCountNow());

@@ -1,6 +1,14 @@
 #include "gui/status_line.h"
 
+#include <QProgressBar>
+#include <algorithm>
+
 namespace quarnel {
+namespace {
+
+constexpr int kProgressSteps = 1000;  // the bar counts in tenths of a percent
+
+}  // namespace
 
 StatusLine::StatusLine(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar"));
@@ -11,6 +19,25 @@ StatusLine::StatusLine(QWidget* parent) : QStatusBar(parent) {
         panels_[k]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         addWidget(panels_[k], k == 1 ? 1 : 0);
     }
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("ProgressBar"));
+    progress_->setRange(0, kProgressSteps);
+    progress_->setFormat(QStringLiteral("%p %"));
+    progress_->setMaximumWidth(160);
+    progress_->hide();
+    addPermanentWidget(progress_);
+}
+
+void StatusLine::setProgress(uint64_t done, uint64_t total) {
+    const uint64_t step = total == 0 ? 0 : std::min(done, total) * kProgressSteps / total;
+    progress_->setValue(int(step));
+    if (!progress_->isVisible()) progress_->show();
+    repaint();
+}
+
+void StatusLine::endProgress() {
+    progress_->hide();
+    progress_->reset();
 }
 
 void StatusLine::setPanel(int panel, const QString& text) {

@@ -4,6 +4,9 @@
 
 #include <QLabel>
 #include <QStatusBar>
+#include <cstdint>
+
+class QProgressBar;
 
 namespace quarnel {
 
@@ -15,9 +18,14 @@ class StatusLine : public QStatusBar {
     // bar at once, so that progress shows in the middle of a run.
     void setPanel(int panel, const QString& text);
     QString panelText(int panel) const { return panels_[panel & 1]->text(); }
+    // The bar at the right end shows how far a run has come through its file; it shows only
+    // while a run reports progress and is hidden again when the run ends.
+    void setProgress(uint64_t done, uint64_t total);
+    void endProgress();
 
   private:
     QLabel* panels_[2];
+    QProgressBar* progress_;
 };
 
 }  // namespace quarnel

@@ -8,12 +8,14 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QSpinBox>
@@ -28,6 +30,7 @@
 #include "gui/settings_store.h"
 #include "gui/status_line.h"
 #include "gui/vti_page.h"
+#include "gui/window_geometry.h"
 
 namespace quarnel {
 namespace {
@@ -37,6 +40,9 @@ constexpr const char* kStartHint = " Select or drop an EVO file to demux";
 constexpr int kNarrowWindow = 432;  // up to this width the logo keeps a fixed place
 constexpr int kNarrowLogoLeft = 153;
 constexpr int kHalfLogo = 63;
+// How long the window waits for the desktop to report its frame: 20 times 50 ms.
+constexpr int kFrameTries = 20;
+constexpr int kFrameWaitMs = 50;
 
 }  // namespace
 
@@ -75,6 +81,7 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     // The smallest outer size (661 x 375) is the default client area within a window frame.
     setMinimumSize(kDefaultClientWidth, kDefaultClientHeight);
     connectControls();
+    model_.sourceChanged();  // no source yet: the playlist field shows the playlist's usual name
     pushOptions();
     pushState();
 }
@@ -93,6 +100,10 @@ void TfMain::clearLog() {
 
 void TfMain::setStatus(int panel, const std::string& text) {
     StatusBar_->setPanel(panel, QString::fromStdString(text));
+}
+
+void TfMain::setProgress(uint64_t done, uint64_t total) {
+    StatusBar_->setProgress(done, total);
 }
 
 void TfMain::pumpEvents() {
@@ -118,26 +129,41 @@ void TfMain::showPage(Page page) {
 
 // --- start-up and closing ---
 
+void TfMain::setVisible(bool visible) {
+    if (visible && !settingsRead_) readSettings();
+    QMainWindow::setVisible(visible);
+}
+
+void TfMain::readSettings() {
+    settingsRead_ = true;
+    stored_ = StoredWindow{};
+    QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
+    settingsError_ = RegRead(store, stored_, model_.options);
+    model_.sourceDir = stored_.evoDir;
+    model_.playlistDir = stored_.xplDir;
+    pushOptions();
+    placeWindow(QMargins());  // the frame is unknown until the desktop has drawn one
+    // A window stored minimised opens normal: a program started by the user should show.
+    if (stored_.windowState == int(WindowShow::Maximised))
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
 void TfMain::FormActivate() {
     if (started_) return;
     started_ = true;
     setWindowTitle(QStringLiteral("Quarnel v%1").arg(QLatin1String(QUARNEL_VERSION)));
-    stored_ = StoredWindow{};
+    if (!settingsRead_) readSettings();
+    settleFrame(kFrameTries);
     QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
-    const std::string error = RegRead(store, stored_, model_.options);
-    model_.sourceDir = stored_.evoDir;
-    model_.playlistDir = stored_.xplDir;
-    pushOptions();
-    applyStoredGeometry();
     // Only a store that existed and read without error takes part in the exchanges.
-    versionStartup(store, error.empty() && !store.allKeys().isEmpty());
+    versionStartup(store, settingsError_.empty() && !store.allKeys().isEmpty());
     model_.resetBoxes();
     pushState();
-    if (!error.empty()) showError(error);
+    if (!settingsError_.empty()) showError(settingsError_);
     if (arguments_.size() == 1 && QFileInfo(arguments_[0]).isFile()) {
         model_.sourcePath = arguments_[0].toStdString();
         model_.sourceChanged();
-        runOperation(&runs::read);
+        readSource();
     }
 }
 
@@ -171,15 +197,32 @@ void TfMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TfMain::applyStoredGeometry() {
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const int width = stored_.width > 0 ? stored_.width - frame.width() : kDefaultClientWidth;
-    const int height = stored_.height > 0 ? stored_.height - frame.height() : kDefaultClientHeight;
-    resize(std::max(width, minimumWidth()), std::max(height, minimumHeight()));
-    move(stored_.left, stored_.top);
-    xplSplitter_->setSizes({stored_.treeWidth, std::max(1, xplSplitter_->width() - stored_.treeWidth)});
-    // A window stored minimised opens normal: a program started by the user should show.
-    if (stored_.windowState == int(WindowShow::Maximised)) showMaximized();
+void TfMain::placeWindow(const QMargins& frame) {
+    placedFrame_ = frame;
+    const bool sizeStored = stored_.width > 0 && stored_.height > 0;
+    const QSize client = (sizeStored ? QSize(stored_.width, stored_.height).shrunkBy(frame)
+                                     : QSize(kDefaultClientWidth, kDefaultClientHeight))
+                             .expandedTo(minimumSize());
+    QList<QRect> areas;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) areas << primary->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens()) areas << screen->availableGeometry();
+    const QRect outer = pulledOnto(QRect(QPoint(stored_.left, stored_.top), client.grownBy(frame)), areas);
+    // move() places the outer top-left corner; resize() sizes the client area.
+    move(outer.topLeft());
+    resize(clientWithin(outer, frame).size());
+}
+
+void TfMain::settleFrame(int triesLeft) {
+    if (isMaximized() || isFullScreen()) return;
+    const QRect outer = frameGeometry(), inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (!frame.isNull()) {
+        if (frame != placedFrame_) placeWindow(frame);
+        return;
+    }
+    if (triesLeft > 0)
+        QTimer::singleShot(kFrameWaitMs, this, [this, triesLeft] { settleFrame(triesLeft - 1); });
 }
 
 void TfMain::storeGeometry() {
@@ -193,8 +236,18 @@ void TfMain::storeGeometry() {
         stored_.width = outer.width();
         stored_.height = outer.height();
     }
-    const QList<int> sizes = xplSplitter_->sizes();
-    if (!sizes.isEmpty() && sizes[0] > 0) stored_.treeWidth = sizes[0];
+    // The tree width is the one the user last dragged the splitter to (stored_.treeWidth).
+}
+
+bool TfMain::eventFilter(QObject* watched, QEvent* event) {
+    // The splitter has its real width only when its page first shows: the tree gets its stored
+    // width then, and keeps it while the window is resized.
+    if (watched == xplSplitter_ && event->type() == QEvent::Show) {
+        const int handle = xplSplitter_->handleWidth();
+        xplSplitter_->setSizes(
+            {stored_.treeWidth, std::max(1, xplSplitter_->width() - stored_.treeWidth - handle)});
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // --- resize and drops ---
@@ -209,15 +262,28 @@ void TfMain::FormResize() {
     imLogo_->move(left, imLogo_->y());
 }
 
+namespace {
+
+QStringList localFiles(const QMimeData* mime) {
+    QStringList files;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    return files;
+}
+
+}  // namespace
+
+// A drop the window would not act on is refused while it is dragged over the window, so the
+// desktop shows the no-drop cursor and tells the source that nothing was taken.
 void TfMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls() && !model_.runActive)
+    if (acceptsDrop(localFiles(event->mimeData())))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void TfMain::dragMoveEvent(QDragMoveEvent* event) {
-    if (!model_.runActive)
+    if (acceptsDrop(localFiles(event->mimeData())))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -225,13 +291,11 @@ void TfMain::dragMoveEvent(QDragMoveEvent* event) {
 
 void TfMain::dropEvent(QDropEvent* event) {
     // A drop never starts a run inside a running one: it is refused until the run ends.
-    if (model_.runActive || !event->mimeData()->hasUrls()) {
+    const QStringList files = localFiles(event->mimeData());
+    if (!acceptsDrop(files)) {
         event->ignore();
         return;
     }
-    QStringList files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) files << url.toLocalFile();
     event->acceptProposedAction();
     // The Read starts from the event loop, so that the dragging program is answered first.
     QTimer::singleShot(0, this, [this, files] { WMDropFiles(files); });

@@ -4,15 +4,16 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QStringList>
 #include <array>
 #include <string>
 #include <vector>
 
-#include "gui/http_client.h"
 #include "app/session.h"
-#include "runs/operations.h"
 #include "app/settings_names.h"
+#include "gui/http_client.h"
+#include "runs/operations.h"
 
 class QCheckBox;
 class QComboBox;
@@ -49,6 +50,7 @@ class TfMain : public QMainWindow, public Host {
     void appendLog(std::string_view markup, const LogLine& line) override;
     void clearLog() override;
     void setStatus(int panel, const std::string& text) override;
+    void setProgress(uint64_t done, uint64_t total) override;
     void pumpEvents() override;
     bool askYesNo(const std::string& question) override;
     void showError(const std::string& text) override;
@@ -56,8 +58,12 @@ class TfMain : public QMainWindow, public Host {
 
     // --- workflow ---
     void FormActivate();
-    // Dropped files: only the first counts; .EVO and .VOB become the source, .XPL the playlist.
+    // Dropped files: only the first counts; .EVO, .VOB and .AOB become the source, .XPL the
+    // playlist; anything else is refused, and so is any drop while a run is active.
+    bool acceptsDrop(const QStringList& files) const;
     void WMDropFiles(const QStringList& files);
+    // Reads the source; a failed Read clears the pages that showed the file read before.
+    void readSource();
     void bbEVOClick();
     void bbXPLClick();
     void bbWorkdirClick();
@@ -66,7 +72,12 @@ class TfMain : public QMainWindow, public Host {
     // "Check new version": asks the update server and offers the download.
     void bCheckNewClick();
 
+    // The first showing reads the settings first, so that the window opens where it was left.
+    void setVisible(bool visible) override;
+
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -80,6 +91,9 @@ class TfMain : public QMainWindow, public Host {
     StoredWindow stored_;
     QStringList arguments_;
     bool started_ = false;
+    bool settingsRead_ = false;
+    std::string settingsError_;  // the settings store's error, shown once the window is up
+    QMargins placedFrame_;       // the frame the window was last placed with
     bool activationQueued_ = false;
     bool closed_ = false;  // the window has been closed: whatever still runs is cancelled
 
@@ -97,6 +111,8 @@ class TfMain : public QMainWindow, public Host {
     std::array<QCheckBox*, kVideoBoxes> cbVideo_{};
     std::array<QCheckBox*, kAudioBoxes> cbAudio_{};
     std::array<QCheckBox*, kSubBoxes> cbSub_{};
+    // The formats a Demux writes each ticked subpicture stream in.
+    QCheckBox *cbSubSup_ = nullptr, *cbSubPGS_ = nullptr, *cbSubVobSub_ = nullptr, *cbSubBDN_ = nullptr;
     // "XPL"
     QSplitter* xplSplitter_ = nullptr;
     QTreeWidget* tvXPL_ = nullptr;
@@ -136,13 +152,26 @@ class TfMain : public QMainWindow, public Host {
     void pullOptions();  // option controls -> model options
     void pushXpl();
     void pullBoxTick(QCheckBox* box);
+    // A format box changed: one format at least stays ticked, or the streams would go nowhere.
+    void pullSubtitleFormat(QCheckBox* box);
 
     // Runs one operation of the model: never inside another, with the options as the
     // controls show them, and the widgets refreshed afterwards.
     void runOperation(void (*operation)(Session&, Host&));
+    // Runs the operation once the dialog that asked for it has closed.
+    void runAfterDialog(void (*operation)(Session&, Host&));
     void setSource(const QString& path);
     void setPlaylist(const QString& path);
-    void applyStoredGeometry();
+    // Enter presses "Read EVO" while the focus is on neither a push button nor a field.
+    static bool enterPressesRead(const QWidget* focus);
+    void followFocus(QWidget* now);
+    void readSettings();
+    // Places the window at the stored outer bounds (the default size when none is stored)
+    // within a frame of these margins, wholly on a screen.
+    void placeWindow(const QMargins& frame);
+    // The desktop frames the window only after it shows: once the frame is known, the window is
+    // placed again so that its outer bounds are the stored ones.
+    void settleFrame(int triesLeft);
     void storeGeometry();
     // The version check's start-up steps once the settings are read (storeRead: the store
     // existed and read without error); shows "Check new version" when it can be used.

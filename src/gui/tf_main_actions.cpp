@@ -1,15 +1,18 @@
 // What the window's controls do: the operations behind the buttons, the file and folder
 // dialogs, dropped files and the option controls.
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QTextEdit>
+#include <QTimer>
 
+#include "gui/status_line.h"
 #include "gui/tf_main.h"
 #include "gui/vti_page.h"
 
@@ -27,13 +30,40 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The files a drop or the source dialog may bring: the sources, and the playlist.
+bool isSourceFile(const QString& path) {
+    const QString ext = QFileInfo(path).suffix().toUpper();
+    return ext == QLatin1String("EVO") || ext == QLatin1String("VOB") || ext == QLatin1String("AOB");
+}
+bool isPlaylistFile(const QString& path) {
+    return QFileInfo(path).suffix().toUpper() == QLatin1String("XPL");
+}
+
+// Read, and when it fails, no page goes on showing what belonged to the file read before: the
+// VTI records, the playlist's tag list, tree and chapters, and "Write chapters" (which would
+// write that title's chapters under the new name). A Read that gets through its files marks the
+// stream table as its own (tableFromPlaylist false); one that fails leaves the mark alone.
+void readReplacing(Session& session, Host& host) {
+    const bool tableFromPlaylist = session.tableFromPlaylist;
+    session.tableFromPlaylist = true;
+    runs::read(session, host);
+    if (!session.tableFromPlaylist) return;
+    session.tableFromPlaylist = tableFromPlaylist;
+    if (session.lastError.empty()) return;  // refused: another run was active
+    session.vti = VtiView{};
+    session.playlist.tags.clear();
+    session.playlist.tree.clear();
+    session.playlist.chapters.clear();
+    session.buttons.writeChapters = false;
+}
+
 }  // namespace
 
 void TfMain::connectControls() {
     const auto operation = [this](QPushButton* b, void (*op)(Session&, Host&)) {
         connect(b, &QPushButton::clicked, this, [this, op] { runOperation(op); });
     };
-    operation(bReadEVO_, &runs::read);
+    operation(bReadEVO_, &readReplacing);
     operation(bReadXPL_, &runs::readPlaylist);
     operation(bDemux_, &runs::demux);
     operation(bRebuild_, &runs::rebuild);
@@ -46,13 +76,11 @@ void TfMain::connectControls() {
     connect(bbEVO_, &QPushButton::clicked, this, &TfMain::bbEVOClick);
     connect(bbXPL_, &QPushButton::clicked, this, &TfMain::bbXPLClick);
     connect(bbWorkdir_, &QPushButton::clicked, this, &TfMain::bbWorkdirClick);
-    // The Enter key presses "Read EVO", the window's default button.
-    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
-        auto* shortcut = new QShortcut(key, this);
-        connect(shortcut, &QShortcut::activated, this, [this] {
-            if (bReadEVO_->isEnabled()) bReadEVO_->click();
-        });
-    }
+    connect(xplSplitter_, &QSplitter::splitterMoved, this,
+            [this] { stored_.treeWidth = xplSplitter_->sizes().value(0); });
+    // A focused push button takes Enter, as it takes Space (see tf_main_keys.cpp).
+    for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(true);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { followFocus(now); });
 
     const auto tickHandler = [this](QCheckBox* box) {
         connect(box, &QCheckBox::clicked, this, [this, box] { pullBoxTick(box); });  // cbVideoClick
@@ -65,6 +93,8 @@ void TfMain::connectControls() {
     for (QCheckBox* b : {cbContinue_, cbCountFr_, cbDetails_, cbAutoRead_, cbAutoClear_, cbRBAdvanced_,
                          cbAdjustPTS_, cbReadVTI_})
         connect(b, &QCheckBox::toggled, this, &TfMain::pullOptions);
+    for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_})
+        connect(b, &QCheckBox::toggled, this, [this, b] { pullSubtitleFormat(b); });
     connect(cbFastCheck_, &QCheckBox::toggled, this, &TfMain::cbFastCheckClick);
     connect(ieFastSize_, &QSpinBox::valueChanged, this, &TfMain::pullOptions);
     for (QRadioButton* r : {rbNoAuto_, rbAutoDemux_, rbAutoRebuild_})
@@ -87,7 +117,11 @@ void TfMain::connectControls() {
 void TfMain::runOperation(void (*operation)(Session&, Host&)) {
     if (model_.runActive || closed_) return;
     pullOptions();
+    // The log shows the busy cursor while the run works; the window stays usable (Cancel).
+    reMessage_->viewport()->setCursor(Qt::BusyCursor);
     operation(model_, *this);
+    reMessage_->viewport()->unsetCursor();
+    StatusBar_->endProgress();
     pushState();
 }
 
@@ -118,7 +152,7 @@ void TfMain::bbEVOClick() {
     if (bReadEVO_->isEnabled()) bReadEVO_->setFocus();
     model_.resetBoxes();
     pushState();
-    if (cbAutoRead_->isChecked()) runOperation(&runs::read);
+    if (cbAutoRead_->isChecked()) runAfterDialog(&readReplacing);
 }
 
 void TfMain::bbXPLClick() {
@@ -128,7 +162,7 @@ void TfMain::bbXPLClick() {
     if (!model_.playlistName.empty()) dialog.selectFile(qs(model_.playlistName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     setPlaylist(dialog.selectedFiles().first());
-    if (cbAutoRead_->isChecked()) runOperation(&runs::readPlaylist);
+    if (cbAutoRead_->isChecked()) runAfterDialog(&runs::readPlaylist);
 }
 
 void TfMain::bbWorkdirClick() {
@@ -137,18 +171,34 @@ void TfMain::bbWorkdirClick() {
     if (!folder.isEmpty()) eWorkdir_->setText(folder);
 }
 
+bool TfMain::acceptsDrop(const QStringList& files) const {
+    return !files.isEmpty() && !model_.runActive && !closed_ &&
+           (isSourceFile(files.first()) || isPlaylistFile(files.first()));
+}
+
 void TfMain::WMDropFiles(const QStringList& files) {
-    if (files.isEmpty() || model_.runActive || closed_) return;
+    if (!acceptsDrop(files)) return;
     const QString& first = files.first();
-    const QString ext = QFileInfo(first).suffix().toUpper();
-    if (ext == QLatin1String("EVO") || ext == QLatin1String("VOB")) {
+    if (isSourceFile(first)) {
         setSource(first);
-        if (cbAutoRead_->isChecked()) runOperation(&runs::read);
-    } else if (ext == QLatin1String("XPL")) {
+        if (cbAutoRead_->isChecked()) runOperation(&readReplacing);
+    } else {
         setPlaylist(first);
         if (cbAutoRead_->isChecked()) runOperation(&runs::readPlaylist);
     }
-    // Anything else, an AOB too, is ignored without a message.
+}
+
+void TfMain::readSource() {
+    runOperation(&readReplacing);
+}
+
+void TfMain::runAfterDialog(void (*operation)(Session&, Host&)) {
+    // The run starts once the dialog has gone and the window has drawn itself again where the
+    // dialog was; a run started at once would leave the dialog's picture over the log.
+    QTimer::singleShot(0, this, [this, operation] {
+        repaint();
+        runOperation(operation);
+    });
 }
 
 }  // namespace quarnel

@@ -97,6 +97,14 @@ void TfMain::pushOptions() {
         {cbDetails_, o.details},       {cbAutoRead_, o.autoRead},   {cbAutoClear_, o.autoClear},
         {cbRBAdvanced_, o.keepAdvancedPacks}, {cbAdjustPTS_, o.adjustPts}, {cbReadVTI_, o.readVti},
     };
+    const std::pair<QCheckBox*, bool> formats[] = {{cbSubSup_, o.subtitles.sup},
+                                                   {cbSubPGS_, o.subtitles.pgs},
+                                                   {cbSubVobSub_, o.subtitles.vobsub},
+                                                   {cbSubBDN_, o.subtitles.bdn}};
+    for (const auto& [box, value] : formats) {
+        const QSignalBlocker block(box);
+        box->setChecked(value);
+    }
     for (const auto& [box, value] : flags) {
         const QSignalBlocker block(box);
         box->setChecked(value);
@@ -139,6 +147,20 @@ void TfMain::pullOptions() {
     o.audioExtension = eAudioExt_->text().toStdString();
     o.subExtension = eSubExt_->text().toStdString();
     o.outputDir = eWorkdir_->text().toStdString();
+    o.subtitles = SubtitleFormats{.sup = cbSubSup_->isChecked(),
+                                  .pgs = cbSubPGS_->isChecked(),
+                                  .vobsub = cbSubVobSub_->isChecked(),
+                                  .bdn = cbSubBDN_->isChecked()};
+}
+
+void TfMain::pullSubtitleFormat(QCheckBox* box) {
+    const bool any = cbSubSup_->isChecked() || cbSubPGS_->isChecked() || cbSubVobSub_->isChecked() ||
+                     cbSubBDN_->isChecked();
+    if (!any) {
+        const QSignalBlocker block(box);
+        box->setChecked(true);
+    }
+    pullOptions();
 }
 
 void TfMain::pullBoxTick(QCheckBox* box) {

@@ -159,15 +159,31 @@ QWidget* TfMain::buildVideoPage() {
 
 QWidget* TfMain::buildSubpicturePage() {
     auto* page = named(new QWidget, "tsSubpicture");
-    auto* g = new QGridLayout(page);
-    g->setContentsMargins(8, 6, 8, 6);
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(8, 6, 8, 6);
+    auto* g = new QGridLayout;
     g->setVerticalSpacing(2);
     constexpr int kRows = kSubBoxes / 4;
     for (int k = 0; k < kSubBoxes; ++k) {
         cbSub_[size_t(k)] = streamBox(QStringLiteral("cbSub%1").arg(k, 2, 10, QLatin1Char('0')), page);
         g->addWidget(cbSub_[size_t(k)], k % kRows, k / kRows);
     }
-    g->setRowStretch(kRows, 1);
+    v->addLayout(g);
+    v->addStretch();
+    auto* formats = new QGroupBox(QStringLiteral("Demux writes each ticked subpicture stream as"), page);
+    auto* fh = new QHBoxLayout(formats);
+    fh->setContentsMargins(6, 2, 6, 2);
+    cbSubSup_ = option("cbSubSup", "sup", formats);
+    cbSubSup_->setToolTip(QStringLiteral("The subpicture units as they stand in the source (.sup)"));
+    cbSubPGS_ = option("cbSubPGS", "PGS", formats);
+    cbSubPGS_->setToolTip(QStringLiteral("Blu-ray presentation graphics (.pgs.sup)"));
+    cbSubVobSub_ = option("cbSubVobSub", "VobSub", formats);
+    cbSubVobSub_->setToolTip(QStringLiteral("DVD subtitles as .idx and .sub"));
+    cbSubBDN_ = option("cbSubBDN", "BDN", formats);
+    cbSubBDN_->setToolTip(QStringLiteral("BDN XML with one PNG per subtitle"));
+    for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_}) fh->addWidget(b);
+    fh->addStretch();
+    v->addWidget(formats);
     return page;
 }
 
@@ -184,7 +200,9 @@ QWidget* TfMain::buildXplPage() {
     mXPL_->setLineWrapMode(QPlainTextEdit::NoWrap);
     xplSplitter_->addWidget(tvXPL_);
     xplSplitter_->addWidget(mXPL_);
+    xplSplitter_->setStretchFactor(0, 0);
     xplSplitter_->setStretchFactor(1, 1);
+    xplSplitter_->installEventFilter(this);
     v->addWidget(xplSplitter_, 1);
     // The chapter list that "Write chapters" exports; kept, not shown.
     mChapter_ = named(new QPlainTextEdit(page), "mChapter");

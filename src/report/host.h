@@ -2,6 +2,7 @@
 // and the tests each implement it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ public:
     virtual void clearLog() = 0;
     // panel 0 or 1; the text already carries its leading blank.
     virtual void setStatus(int panel, const std::string& text) = 0;
+    // How far a run has come through the file it reads: `done` of `total` bytes, every 4 MiB
+    // (beside the status text of panel 1). A host without a progress display ignores it.
+    virtual void setProgress(uint64_t /*done*/, uint64_t /*total*/) {}
     // Lets pending user events run (a Cancel click, a close request). Called every 4 MiB.
     virtual void pumpEvents() = 0;
     virtual bool askYesNo(const std::string& question) = 0;

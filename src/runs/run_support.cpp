@@ -60,6 +60,7 @@ void Progress::at(uint64_t position) {
     log_.slog(prefix_ + std::to_string(position / kMiB) + "/" + std::to_string(size_ / kMiB) +
                   " Mbytes, Remaining time: " + formatSpan(remaining),
               1);
+    host_.setProgress(position, size_);
     host_.pumpEvents();
 }
 

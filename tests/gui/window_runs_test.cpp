@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -140,6 +142,41 @@ class WindowRuns : public QObject {
         QVERIFY(written > 0 && written < 300 * 32000);  // stopped part way, kept what it wrote
     }
 
+    void aDemuxShowsItsProgressAndWritesTheTickedSubtitleFormats() {
+        const QString file = writeSource(
+            dir_.filePath(QStringLiteral("progress/FEATURE_1.EVO")),
+            buildProgramStream(
+                {mpeg2Video(0xE0, 300, 32000, 0x200000), subpicture(0x21, 2, 900, 0x200000, 2)}, {}));
+        const qint64 size = QFileInfo(file).size();
+        auto w = startWindow({file});
+        QVERIFY(w);
+        child<QLineEdit>(*w, "eWorkdir")->setText(dir_.filePath(QStringLiteral("progress")));
+        child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Subpicture));
+        child<QCheckBox>(*w, "cbSubPGS")->click();
+        auto* bar = child<QProgressBar>(*w, "ProgressBar");
+        QVERIFY(!bar->isVisible());
+        QList<int> values;
+        bool busy = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (bar->isVisible()) values << bar->value();
+            busy = busy || child<QTextEdit>(*w, "reMessage")->viewport()->cursor().shape() == Qt::BusyCursor;
+        });
+        poll.start(0);
+        child<QPushButton>(*w, "bDemux")->click();
+        poll.stop();
+        // One value per 4 MiB read, in tenths of a percent of the file.
+        QCOMPARE(bar->maximum(), 1000);
+        QCOMPARE(values.value(0), int(4LL * 1048576 * 1000 / size));
+        QCOMPARE(values.last(), int(8LL * 1048576 * 1000 / size));
+        QVERIFY(busy);
+        QVERIFY(!bar->isVisible());  // gone once the run has ended
+        QVERIFY(logLines(*w).contains(QStringLiteral("Done.")));
+        const QString base = dir_.filePath(QStringLiteral("progress/FEATURE_1.Subpicture.01"));
+        QVERIFY(QFileInfo::exists(base + QStringLiteral(".sup")));
+        QVERIFY(QFileInfo::exists(base + QStringLiteral(".pgs.sup")));
+    }
+
     void aFailedReadShowsTheErrorAndLeavesTheWindowUsable() {
         const QString file = writeSource(dir_.filePath(QStringLiteral("gone/A.EVO")),
                                          buildProgramStream({mpeg2Video(0xE0, 5, 3000, 0x200000)}, {}));
@@ -155,6 +192,35 @@ class WindowRuns : public QObject {
         QVERIFY(ok.texts[0].startsWith(QStringLiteral("Cannot open file \"") + file + QStringLiteral("\".")));
         for (const char* name : {"bReadEVO", "bbEVO", "bbXPL"})
             QVERIFY2(child<QPushButton>(*w, name)->isEnabled(), name);
+    }
+
+    void aFailedReadClearsThePagesOfTheFileReadBefore() {
+        const QString folder = dir_.filePath(QStringLiteral("OLD/HVDVD_TS/"));
+        const QString evo = writeSource(folder + QStringLiteral("FEATURE_1.EVO"),
+                                        buildProgramStream({mpeg2Video(0xE0, 5, 3000, 0x200000)}, {}));
+        writeSource(folder + QStringLiteral("HVA00001.VTI"),
+                    vtiFile({{kMpeg2Interlaced576, {{0x1C, 0x00, 0x14}}, 0}}, {{"FEATURE_1.EVO", 1}}));
+        const QString playlist =
+            QStringLiteral(QT_TESTCASE_SOURCEDIR) + QStringLiteral("/../../sample/ADV_OBJ/VPLST000.XPL");
+        const QString next = writeSource(dir_.filePath(QStringLiteral("NEW/B.EVO")),
+                                         buildProgramStream({mpeg2Video(0xE0, 5, 3000, 0x200000)}, {}));
+        auto w = startWindow({evo});
+        QVERIFY(w);
+        QVERIFY(dropFiles(*w, {playlist}));
+        QCOMPARE(child<QComboBox>(*w, "cbEVOname")->count(), 1);
+        QVERIFY(child<QTreeWidget>(*w, "tvXPL")->topLevelItemCount() > 0);
+        QVERIFY(child<QPushButton>(*w, "bWriteChaps")->isEnabled());
+
+        child<QCheckBox>(*w, "cbAutoRead")->click();
+        QVERIFY(dropFiles(*w, {next}));
+        QVERIFY(QFile::remove(next));
+        BoxAnswerer ok(QMessageBox::Ok);
+        child<QPushButton>(*w, "bReadEVO")->click();
+        QCOMPARE(ok.texts.size(), 1);
+        QCOMPARE(child<QComboBox>(*w, "cbEVOname")->count(), 0);
+        QCOMPARE(child<QTreeWidget>(*w, "tvXPL")->topLevelItemCount(), 0);
+        QVERIFY(child<QPlainTextEdit>(*w, "mXPL")->toPlainText().isEmpty());
+        QVERIFY(!child<QPushButton>(*w, "bWriteChaps")->isEnabled());
     }
 
     void closingDuringADemuxAsksAndStopsTheRun() {

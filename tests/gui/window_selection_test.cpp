@@ -1,6 +1,7 @@
 // Choosing the source and the streams in the real window: drops, the disc's folder rule,
 // the buttons that follow the ticks, and the fast-check field.
 #include <QSpinBox>
+#include <QTabWidget>
 
 #include "fixtures/sample_streams.h"
 #include "window_harness.h"
@@ -44,26 +45,70 @@ class WindowSelection : public QObject {
         QVERIFY(child<QCheckBox>(*w, "cbAudio00")->isChecked());
     }
 
-    void otherFilesAreIgnoredWithoutAMessage() {
+    void unsupportedDropsAreRefusedAndAnAobIsRead() {
         const QString aob =
             writeSource(dir_.filePath(QStringLiteral("dvda/ATS_01_1.AOB")), twoStreams(Layout::Vob));
         const QString text = writeSource(dir_.filePath(QStringLiteral("notes.txt")), Bytes{'x'});
         auto w = startWindow();
         QVERIFY(w);
         BoxAnswerer boxes(QMessageBox::Ok);
-        dropFiles(*w, {aob});
-        dropFiles(*w, {text, aob});
+        // Refused while dragged over the window (the no-drop cursor): the first file decides.
+        QVERIFY(!dropFiles(*w, {text}));
+        QVERIFY(!dropFiles(*w, {text, aob}));
         QTest::qWait(30);
         QVERIFY(child<QLineEdit>(*w, "eEVOfile")->text().isEmpty());
         QVERIFY(logText(*w).isEmpty());
         QVERIFY(boxes.texts.isEmpty());
+
+        QVERIFY(dropFiles(*w, {aob}));
+        QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Done.")));
+        QVERIFY(logLines(*w).contains(QStringLiteral("Opening file ATS_01_1.AOB")));
+        QVERIFY(child<QCheckBox>(*w, "cbAudio00")->isChecked());
+        QVERIFY(!child<QPushButton>(*w, "bRebuild")->isEnabled());  // Rebuild is for EVO files only
+    }
+
+    void enterPressesTheFocusedButtonAndRunsNothingInAField() {
+        const QString file =
+            writeSource(dir_.filePath(QStringLiteral("keys/A.EVO")), twoStreams(Layout::Evo));
+        auto w = startWindow({file});
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        auto* pages = child<QTabWidget>(*w, "PageControl");
+        const auto readsCounted = [&] {
+            return int(logLines(*w).count(QStringLiteral("Opening file A.EVO")));
+        };
+        QCOMPARE(readsCounted(), 1);
+
+        // In a field Enter is the field's own: no Read, no page change, the log kept.
+        pages->setCurrentIndex(int(Page::Options));
+        auto* workdir = child<QLineEdit>(*w, "eWorkdir");
+        workdir->setFocus();
+        QTest::keyClick(workdir, Qt::Key_Return);
+        QCOMPARE(pages->currentIndex(), int(Page::Options));
+        QCOMPARE(readsCounted(), 1);
+        QVERIFY(!child<QPushButton>(*w, "bReadEVO")->isDefault());
+
+        // A focused button takes Enter: "Clear" clears, nothing is read.
+        pages->setCurrentIndex(int(Page::Status));
+        auto* clear = child<QPushButton>(*w, "bClear");
+        clear->setFocus();
+        QTest::keyClick(clear, Qt::Key_Return);
+        QVERIFY(logText(*w).isEmpty());
+
+        // Elsewhere (a stream box) Enter presses "Read EVO".
+        pages->setCurrentIndex(int(Page::VideoAudio));
+        auto* box = child<QCheckBox>(*w, "cbVideo0");
+        box->setFocus();
+        QVERIFY(child<QPushButton>(*w, "bReadEVO")->isDefault());
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_COMPARE(readsCounted(), 1);
     }
 
     void theDiscFoldersPointAtEachOther() {
         auto w = startWindow();
         QVERIFY(w);
         QVERIFY(!child<QPushButton>(*w, "bWriteChaps")->isEnabled());  // no chapters read yet
-        child<QCheckBox>(*w, "cbAutoRead")->click();  // only the paths matter here
+        child<QCheckBox>(*w, "cbAutoRead")->click();                   // only the paths matter here
         QVERIFY(!w->model().options.autoRead);
         const QString disc = dir_.filePath(QStringLiteral("DISC"));
         const QString evo =
@@ -85,7 +130,8 @@ class WindowSelection : public QObject {
             writeSource(dir_.filePath(QStringLiteral("DISC3/ADV_OBJ/VPLST000.XPL")), Bytes{'<'});
         QVERIFY(dropFiles(*w, {xpl}));
         QCOMPARE(child<QLineEdit>(*w, "eXPLfile")->text(), xpl);
-        QCOMPARE(QString::fromStdString(w->model().sourceDir), dir_.filePath(QStringLiteral("DISC3/HVDVD_TS/")));
+        QCOMPARE(QString::fromStdString(w->model().sourceDir),
+                 dir_.filePath(QStringLiteral("DISC3/HVDVD_TS/")));
     }
 
     void tickingABoxEnablesDemuxAndRebuildOnlyForAnEvo() {

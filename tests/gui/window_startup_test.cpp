@@ -1,5 +1,8 @@
 // Start-up of the real window: a file named on the command line, and the settings store
 // read at start-up and written at close.
+#include <QScreen>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -135,21 +138,105 @@ class WindowStartup : public QObject {
     void aMaximisedWindowKeepsTheStoredBounds() {
         {
             QSettings s{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
-            s.setValue(QLatin1String(settings::kWidth), 900);
+            s.setValue(QLatin1String(settings::kWidth), 700);
             s.setValue(QLatin1String(settings::kHeight), 500);
             s.setValue(QLatin1String(settings::kTop), 40);
             s.setValue(QLatin1String(settings::kLeft), 30);
         }
         auto w = startWindow();
         QVERIFY(w);
-        QCOMPARE(w->frameGeometry().width(), 900);  // the stored bounds are the outer ones
+        QCOMPARE(w->frameGeometry().width(), 700);  // the stored bounds are the outer ones
         QCOMPARE(w->frameGeometry().height(), 500);
         w->showMaximized();
         QTest::qWait(20);
         QVERIFY(w->close());
         QCOMPARE(store().value(QLatin1String(settings::kWindowState)).toInt(), 2);
-        QCOMPARE(store().value(QLatin1String(settings::kWidth)).toInt(), 900);
+        QCOMPARE(store().value(QLatin1String(settings::kWidth)).toInt(), 700);
         QCOMPARE(store().value(QLatin1String(settings::kTop)).toInt(), 40);
+    }
+
+    void theOuterBoundsSurviveRestartsAndComeBackOnScreen() {
+        const auto storeBounds = [](int left, int top, int width, int height) {
+            QSettings s{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
+            s.setValue(QLatin1String(settings::kLeft), left);
+            s.setValue(QLatin1String(settings::kTop), top);
+            s.setValue(QLatin1String(settings::kWidth), width);
+            s.setValue(QLatin1String(settings::kHeight), height);
+        };
+        const auto restart = [] {
+            auto w = startWindow();
+            QVERIFY(w);
+            QVERIFY(w->frameGeometry() != w->geometry());  // the window has a frame around it
+            QVERIFY(w->close());
+        };
+        storeBounds(30, 60, 700, 450);
+        for (int k = 0; k < 3; ++k) restart();
+        QCOMPARE(store().value(QLatin1String(settings::kLeft)).toInt(), 30);
+        QCOMPARE(store().value(QLatin1String(settings::kTop)).toInt(), 60);
+        QCOMPARE(store().value(QLatin1String(settings::kWidth)).toInt(), 700);
+        QCOMPARE(store().value(QLatin1String(settings::kHeight)).toInt(), 450);
+
+        // Bounds left on a screen that is gone, or larger than the one there is, come back whole.
+        storeBounds(5000, -300, 3000, 500);
+        auto w = startWindow();
+        QVERIFY(w);
+        const QRect screen = w->screen()->availableGeometry();
+        QVERIFY2(screen.contains(w->frameGeometry()), "the window lies wholly on the screen");
+        QCOMPARE(w->frameGeometry().height(), 500);
+    }
+
+    void theTreeKeepsItsWidthUntilTheUserDragsIt() {
+        store().setValue(QLatin1String(settings::kTreeWidth), 96);
+        {
+            auto w = startWindow();
+            QVERIFY(w);
+            QVERIFY(w->close());
+        }
+        QCOMPARE(store().value(QLatin1String(settings::kTreeWidth)).toInt(), 96);
+        auto w = startWindow();
+        QVERIFY(w);
+        child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Xpl));
+        auto* tree = child<QWidget>(*w, "tvXPL");
+        QTRY_COMPARE(tree->width(), 96);
+        w->resize(w->width() + 60, w->height());
+        QTRY_COMPARE(tree->width(), 96);
+        auto* splitter = qobject_cast<QSplitter*>(tree->parentWidget());
+        QSplitterHandle* handle = splitter->handle(1);
+        QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(1, 10));
+        QTest::mouseMove(handle, QPoint(41, 10));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(41, 10));
+        QTRY_COMPARE(tree->width(), 136);
+        QVERIFY(w->close());
+        QCOMPARE(store().value(QLatin1String(settings::kTreeWidth)).toInt(), 136);
+    }
+
+    void theSubtitleFormatsAreKeptAndOneStaysTicked() {
+        {
+            auto w = startWindow();
+            QVERIFY(w);
+            child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Subpicture));
+            child<QCheckBox>(*w, "cbSubPGS")->click();
+            child<QCheckBox>(*w, "cbSubBDN")->click();
+            QCOMPARE(w->model().options.subtitles.list(), std::string("sup,pgs,bdn"));
+            QVERIFY(w->close());
+        }
+        QCOMPARE(store().value(QLatin1String(settings::kSubFormats)).toString(),
+                 QStringLiteral("sup,pgs,bdn"));
+        auto w = startWindow();
+        QVERIFY(w);
+        QVERIFY(child<QCheckBox>(*w, "cbSubBDN")->isChecked());
+        QVERIFY(!child<QCheckBox>(*w, "cbSubVobSub")->isChecked());
+        child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Subpicture));
+        for (const char* name : {"cbSubSup", "cbSubPGS", "cbSubBDN"}) child<QCheckBox>(*w, name)->click();
+        QVERIFY(child<QCheckBox>(*w, "cbSubBDN")->isChecked());  // the last one cannot be unticked
+        QCOMPARE(w->model().options.subtitles.list(), std::string("bdn"));
+    }
+
+    void thePlaylistFieldStartsWithThePlaylistName() {
+        auto w = startWindow();
+        QVERIFY(w);
+        QCOMPARE(child<QLineEdit>(*w, "eXPLfile")->text(), QStringLiteral("VPLST000.XPL"));
+        QVERIFY(!child<QPushButton>(*w, "bReadXPL")->isEnabled());  // no folder to read it from
     }
 
     void aValueOfTheWrongKindStopsReadingAndIsShown() {
