@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -106,9 +107,17 @@ void TerminalHost::appendLog(std::string_view markup, const LogLine& line) {
 
 void TerminalHost::setStatus(int panel, const std::string& text) {
     panels_[panel & 1] = text;
+    if (panel == 0) percent_ = -1;  // another file or step
     if (!progress_) return;
-    std::fprintf(stderr, "\r\x1b[K%s %s", panels_[0].c_str(), panels_[1].c_str());
+    // One line, rewritten: "Demuxing FEATURE_2.EVO 41% 1484/3617 Mbytes, Remaining time: 0:00:07".
+    const std::string percent = percent_ >= 0 ? " " + std::to_string(percent_) + "%" : "";
+    std::fprintf(stderr, "\r\x1b[K%s%s %s", panels_[0].c_str(), percent.c_str(), panels_[1].c_str());
     progressShown_ = true;
+}
+
+void TerminalHost::setProgress(uint64_t done, uint64_t total) {
+    percent_ = total > 0 ? int(std::min<uint64_t>(100, done * 100 / total)) : -1;
+    setStatus(1, panels_[1]);
 }
 
 void TerminalHost::endProgress() {

@@ -21,6 +21,7 @@ public:
     void appendLog(std::string_view markup, const LogLine& line) override;
     void clearLog() override {}
     void setStatus(int panel, const std::string& text) override;
+    void setProgress(uint64_t done, uint64_t total) override;
     void pumpEvents() override;
     bool askYesNo(const std::string&) override { return true; }
     void showError(const std::string& text) override;
@@ -40,6 +41,7 @@ private:
     bool errorShown_ = false;
     bool progressShown_ = false;
     std::string panels_[2];
+    int percent_ = -1;  // of the file in hand, -1 before the first progress
     Session* model_ = nullptr;
 };
 
