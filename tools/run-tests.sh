@@ -11,6 +11,12 @@ build=${QUARNEL_BUILD_DIR:-$root/build}
 "$root/tools/setup.sh"
 ctest --test-dir "$build" --output-on-failure "$@"
 
+# The Debian packages, built and tried without installing them. QUARNEL_SKIP_PACKAGE=1 leaves
+# them out.
+if [ "${QUARNEL_SKIP_PACKAGE:-0}" != 1 ]; then
+    "$root/tools/package.sh"
+fi
+
 # The checked build: the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then
 # every fuzz target for a short time (fuzz/ci.sh). QUARNEL_SKIP_SANITIZE=1 leaves it out.
 if [ "${QUARNEL_SKIP_SANITIZE:-0}" != 1 ]; then
