@@ -17,7 +17,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
-#include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTextEdit>
@@ -81,6 +80,7 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     // The smallest outer size (661 x 375) is the default client area within a window frame.
     setMinimumSize(kDefaultClientWidth, kDefaultClientHeight);
     connectControls();
+    buildMenuBar();
     model_.sourceChanged();  // no source yet: the playlist field shows the playlist's usual name
     pushOptions();
     pushState();

@@ -15,6 +15,7 @@
 #include "gui/http_client.h"
 #include "runs/operations.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -132,6 +133,9 @@ class TfMain : public QMainWindow, public Host {
     QWidget* tsAbout_ = nullptr;
     QLabel* imLogo_ = nullptr;
 
+    // Each menu entry with the button it presses.
+    std::vector<std::pair<QAction*, QPushButton*>> menuButtons_;
+
     // What the XPL widgets show, so that they are refilled only when the model changed.
     std::vector<std::string> shownXpl_, shownChapters_, shownTree_;
 
@@ -145,6 +149,8 @@ class TfMain : public QMainWindow, public Host {
     QWidget* buildAboutPage();
     QCheckBox* streamBox(const QString& name, QWidget* parent);
     void connectControls();
+    void buildMenuBar();
+    void pushMenuState();
 
     // The mirror between the model and the widgets.
     void pushState();    // model -> every widget

@@ -74,6 +74,7 @@ void TfMain::pushState() {
     mirrorBoxes(cbSub_, model_.boxes.sub, idle);
     pushXpl();
     vtiPage_->mirror(model_.vti);
+    pushMenuState();
 }
 
 void TfMain::pushXpl() {
