@@ -157,6 +157,7 @@ class TfMain : public QMainWindow, public Host {
     void pushOptions();  // model options -> option controls
     void pullOptions();  // option controls -> model options
     void pushXpl();
+    void fitTree();
     void pullBoxTick(QCheckBox* box);
     // A format box changed: one format at least stays ticked, or the streams would go nowhere.
     void pullSubtitleFormat(QCheckBox* box);
@@ -175,6 +176,7 @@ class TfMain : public QMainWindow, public Host {
     // Places the window at the stored outer bounds (the default size when none is stored)
     // within a frame of these margins, wholly on a screen.
     void placeWindow(const QMargins& frame);
+    QSize defaultClientSize() const;
     // The desktop frames the window only after it shows: once the frame is known, the window is
     // placed again so that its outer bounds are the stored ones.
     void settleFrame(int triesLeft);

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTreeWidget>
 
 #include "gui/tf_main.h"
@@ -89,6 +90,7 @@ void TfMain::pushXpl() {
         for (const std::string& child : node.children) new QTreeWidgetItem(top, QStringList{qs(child)});
     }
     tvXPL_->expandAll();
+    if (xplSplitter_->isVisible()) fitTree();
 }
 
 void TfMain::pushOptions() {
