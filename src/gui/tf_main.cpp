@@ -52,6 +52,7 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(std::move(arguments)) {
     setObjectName(QStringLiteral("TfMain"));
     setWindowTitle(QStringLiteral("Quarnel"));
+    setWindowIcon(paintIcon());
     // The window uses the desktop's font; only the log pane has its own small one.
 
     auto* central = new QWidget(this);
@@ -146,6 +147,8 @@ void TfMain::readSettings() {
     model_.sourceDir = stored_.evoDir;
     model_.playlistDir = stored_.xplDir;
     pushOptions();
+    if (stored_.page >= 0 && stored_.page < PageControl_->count())
+        PageControl_->setCurrentIndex(stored_.page);
     placeWindow(QMargins());  // the frame is unknown until the desktop has drawn one
     // A window stored minimised opens normal: a program started by the user should show.
     if (stored_.windowState == int(WindowShow::Maximised))
@@ -193,6 +196,7 @@ void TfMain::closeEvent(QCloseEvent* event) {
     model_.options.autoProcess = AutoProcess::None;
     model_.options.readVti = false;
     storeGeometry();
+    stored_.page = PageControl_->currentIndex();
     StoredWindow written = stored_;
     written.evoDir = model_.sourceDir;
     written.xplDir = model_.playlistDir;
