@@ -109,6 +109,7 @@ void TfMain::setStatus(int panel, const std::string& text) {
 
 void TfMain::setProgress(uint64_t done, uint64_t total) {
     StatusBar_->setProgress(done, total);
+    taskbar_.set(done, total);
 }
 
 void TfMain::pumpEvents() {

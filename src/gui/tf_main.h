@@ -13,6 +13,7 @@
 #include "app/session.h"
 #include "app/settings_names.h"
 #include "gui/http_client.h"
+#include "gui/taskbar_progress.h"
 #include "runs/operations.h"
 
 class QAction;
@@ -89,6 +90,7 @@ class TfMain : public QMainWindow, public Host {
   private:
     Session model_;
     HttpClient http_;  // the update server
+    TaskbarProgress taskbar_;
     StoredWindow stored_;
     QStringList arguments_;
     bool started_ = false;
