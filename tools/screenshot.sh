@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Renders the main window on a virtual X display after it has read the shipped sample and
-# saves the picture as docs/window.png (and the "VTI" page as docs/window-vti.png).
+# Renders every page of the main window on a virtual X display after it has read the shipped
+# sample and its playlist:
+#   docs/window.png (the "Status" page), docs/window-PAGE.png for the other pages, at the
+#   default window size; and the same pictures at twice the scale in build/screenshots/2x/,
+#   to check that nothing is clipped on a high-density screen.
 #
 #     tools/screenshot.sh
 #
@@ -23,11 +26,16 @@ cmake --build "$build" --target window_shot --parallel 2
 cd "$root"
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
-mkdir -p "$root/docs"
-shot() {
-    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb \
-        xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" "$build/bin/window_shot" "$sample" "$@"
+large="$build/screenshots/2x"
+mkdir -p "$root/docs" "$large"
+pages=(window window-video window-subpicture window-xpl window-vti window-options window-about)
+shot() {  # SCALE SCREEN OUTPUT PAGE
+    rm -rf "${config:?}"/*
+    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$1 \
+        xvfb-run -a -s "-screen 0 $2x24 -dpi 96" "$build/bin/window_shot" "$sample" "$3" "$4" 2>/dev/null
 }
-shot "$root/docs/window.png"
-shot "$root/docs/window-vti.png" 4 800x560
-echo "docs/window.png, docs/window-vti.png written"
+for page in "${!pages[@]}"; do
+    shot 1 1280x800 "$root/docs/${pages[$page]}.png" "$page"
+    shot 2 2560x1600 "$large/${pages[$page]}.png" "$page"
+done
+echo "docs/window*.png written; twice the scale in ${large#"$root"/}/"

@@ -51,6 +51,7 @@ constexpr const char* kAdvPck = "ADV_PCK";
 constexpr const char* kAdjustPTS = "AdjustPTS";
 constexpr const char* kReadVTI = "ReadVTI";
 constexpr const char* kSubFormats = "SubFormats";  // the subtitle formats of a Demux: "sup,pgs"
+constexpr const char* kPage = "Page";              // the window's page at close, 0 "Status"
 constexpr const char* kCounter = "Counter";
 constexpr const char* kVersion = "Version";
 constexpr const char* kInstall = "Install";
@@ -84,6 +85,7 @@ constexpr SettingName kSettingsTable[] = {
     {settings::kAdjustPTS, SettingKind::Boolean},
     {settings::kReadVTI, SettingKind::Boolean},
     {settings::kSubFormats, SettingKind::Text},
+    {settings::kPage, SettingKind::Integer},
     {settings::kCounter, SettingKind::Integer},
     {settings::kVersion, SettingKind::Text},
     {settings::kInstall, SettingKind::DateTime},
@@ -109,6 +111,7 @@ struct StoredWindow {
     int width = 0;
     int height = 0;
     int treeWidth = kDefaultTreeWidth;
+    int page = 0;  // the page the window showed at close
     std::string evoDir;
     std::string xplDir;
     int counter = 1;      // the run counter, 1 on the first run

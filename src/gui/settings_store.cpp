@@ -118,6 +118,7 @@ std::string RegRead(QSettings& store, StoredWindow& window, Options& options) {
     r.text(kSubFormats, subFormats);
     // A list that names no format this build writes keeps the default.
     if (!subFormats.empty()) parseSubtitleFormats(subFormats, options.subtitles);
+    r.integer(kPage, window.page);
     if (r.failed()) return r.error();
 
     int counter = window.counter;
@@ -161,6 +162,7 @@ void RegWrite(QSettings& store, const StoredWindow& window, const Options& optio
     store.setValue(kAdjustPTS, flag(options.adjustPts));
     store.setValue(kReadVTI, flag(options.readVti));
     store.setValue(kSubFormats, QString::fromStdString(options.subtitles.list()));
+    store.setValue(kPage, window.page);
     store.setValue(kCounter, window.counter);
     store.setValue(kVersion, kStoredVersion);
     if (!store.contains(kInstall)) store.setValue(kInstall, dayCountNow());

@@ -11,17 +11,19 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
-#include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "gui/log_pane.h"
@@ -50,7 +52,8 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(std::move(arguments)) {
     setObjectName(QStringLiteral("TfMain"));
     setWindowTitle(QStringLiteral("Quarnel"));
-    setFont(baseLogFont());
+    setWindowIcon(paintIcon());
+    // The window uses the desktop's font; only the log pane has its own small one.
 
     auto* central = new QWidget(this);
     auto* v = new QVBoxLayout(central);
@@ -77,10 +80,12 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     StatusBar_->setPanel(0, QLatin1String(kReadyText));
     StatusBar_->setPanel(1, QLatin1String(kStartHint));
 
-    resize(kDefaultClientWidth, kDefaultClientHeight);
-    // The smallest outer size (661 x 375) is the default client area within a window frame.
-    setMinimumSize(kDefaultClientWidth, kDefaultClientHeight);
     connectControls();
+    buildMenuBar();
+    // The smallest outer size (661 x 375) is the default client area within a window frame; the
+    // menu bar comes on top of it, so that the pages keep their room.
+    setMinimumSize(defaultClientSize());
+    resize(defaultClientSize());
     model_.sourceChanged();  // no source yet: the playlist field shows the playlist's usual name
     pushOptions();
     pushState();
@@ -104,6 +109,7 @@ void TfMain::setStatus(int panel, const std::string& text) {
 
 void TfMain::setProgress(uint64_t done, uint64_t total) {
     StatusBar_->setProgress(done, total);
+    taskbar_.set(done, total);
 }
 
 void TfMain::pumpEvents() {
@@ -142,6 +148,8 @@ void TfMain::readSettings() {
     model_.sourceDir = stored_.evoDir;
     model_.playlistDir = stored_.xplDir;
     pushOptions();
+    if (stored_.page >= 0 && stored_.page < PageControl_->count())
+        PageControl_->setCurrentIndex(stored_.page);
     placeWindow(QMargins());  // the frame is unknown until the desktop has drawn one
     // A window stored minimised opens normal: a program started by the user should show.
     if (stored_.windowState == int(WindowShow::Maximised))
@@ -189,6 +197,7 @@ void TfMain::closeEvent(QCloseEvent* event) {
     model_.options.autoProcess = AutoProcess::None;
     model_.options.readVti = false;
     storeGeometry();
+    stored_.page = PageControl_->currentIndex();
     StoredWindow written = stored_;
     written.evoDir = model_.sourceDir;
     written.xplDir = model_.playlistDir;
@@ -200,9 +209,9 @@ void TfMain::closeEvent(QCloseEvent* event) {
 void TfMain::placeWindow(const QMargins& frame) {
     placedFrame_ = frame;
     const bool sizeStored = stored_.width > 0 && stored_.height > 0;
-    const QSize client = (sizeStored ? QSize(stored_.width, stored_.height).shrunkBy(frame)
-                                     : QSize(kDefaultClientWidth, kDefaultClientHeight))
-                             .expandedTo(minimumSize());
+    const QSize client =
+        (sizeStored ? QSize(stored_.width, stored_.height).shrunkBy(frame) : defaultClientSize())
+            .expandedTo(minimumSize());
     QList<QRect> areas;
     if (const QScreen* primary = QGuiApplication::primaryScreen()) areas << primary->availableGeometry();
     for (const QScreen* screen : QGuiApplication::screens()) areas << screen->availableGeometry();
@@ -210,6 +219,10 @@ void TfMain::placeWindow(const QMargins& frame) {
     // move() places the outer top-left corner; resize() sizes the client area.
     move(outer.topLeft());
     resize(clientWithin(outer, frame).size());
+}
+
+QSize TfMain::defaultClientSize() const {
+    return {kDefaultClientWidth, kDefaultClientHeight + menuBar()->sizeHint().height()};
 }
 
 void TfMain::settleFrame(int triesLeft) {
@@ -240,14 +253,19 @@ void TfMain::storeGeometry() {
 }
 
 bool TfMain::eventFilter(QObject* watched, QEvent* event) {
-    // The splitter has its real width only when its page first shows: the tree gets its stored
-    // width then, and keeps it while the window is resized.
-    if (watched == xplSplitter_ && event->type() == QEvent::Show) {
-        const int handle = xplSplitter_->handleWidth();
-        xplSplitter_->setSizes(
-            {stored_.treeWidth, std::max(1, xplSplitter_->width() - stored_.treeWidth - handle)});
-    }
+    // The splitter has its real width only when its page first shows.
+    if (watched == xplSplitter_ && event->type() == QEvent::Show) fitTree();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TfMain::fitTree() {
+    // The tree has the width the user last dragged it to, or more when its entries need more
+    // (up to half the page); it keeps that width while the window is resized.
+    const int entries = static_cast<const QAbstractItemView*>(tvXPL_)->sizeHintForColumn(0) +
+                        2 * tvXPL_->frameWidth() + tvXPL_->verticalScrollBar()->sizeHint().width();
+    const int room = xplSplitter_->width() - xplSplitter_->handleWidth();
+    const int tree = std::max(stored_.treeWidth, std::min(entries, room / 2));
+    xplSplitter_->setSizes({tree, std::max(1, room - tree)});
 }
 
 // --- resize and drops ---

@@ -13,8 +13,10 @@
 #include "app/session.h"
 #include "app/settings_names.h"
 #include "gui/http_client.h"
+#include "gui/taskbar_progress.h"
 #include "runs/operations.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -88,6 +90,7 @@ class TfMain : public QMainWindow, public Host {
   private:
     Session model_;
     HttpClient http_;  // the update server
+    TaskbarProgress taskbar_;
     StoredWindow stored_;
     QStringList arguments_;
     bool started_ = false;
@@ -132,6 +135,9 @@ class TfMain : public QMainWindow, public Host {
     QWidget* tsAbout_ = nullptr;
     QLabel* imLogo_ = nullptr;
 
+    // Each menu entry with the button it presses.
+    std::vector<std::pair<QAction*, QPushButton*>> menuButtons_;
+
     // What the XPL widgets show, so that they are refilled only when the model changed.
     std::vector<std::string> shownXpl_, shownChapters_, shownTree_;
 
@@ -145,12 +151,15 @@ class TfMain : public QMainWindow, public Host {
     QWidget* buildAboutPage();
     QCheckBox* streamBox(const QString& name, QWidget* parent);
     void connectControls();
+    void buildMenuBar();
+    void pushMenuState();
 
     // The mirror between the model and the widgets.
     void pushState();    // model -> every widget
     void pushOptions();  // model options -> option controls
     void pullOptions();  // option controls -> model options
     void pushXpl();
+    void fitTree();
     void pullBoxTick(QCheckBox* box);
     // A format box changed: one format at least stays ticked, or the streams would go nowhere.
     void pullSubtitleFormat(QCheckBox* box);
@@ -169,6 +178,7 @@ class TfMain : public QMainWindow, public Host {
     // Places the window at the stored outer bounds (the default size when none is stored)
     // within a frame of these margins, wholly on a screen.
     void placeWindow(const QMargins& frame);
+    QSize defaultClientSize() const;
     // The desktop frames the window only after it shows: once the frame is known, the window is
     // placed again so that its outer bounds are the stored ones.
     void settleFrame(int triesLeft);

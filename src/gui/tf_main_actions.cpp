@@ -122,6 +122,7 @@ void TfMain::runOperation(void (*operation)(Session&, Host&)) {
     operation(model_, *this);
     reMessage_->viewport()->unsetCursor();
     StatusBar_->endProgress();
+    taskbar_.clear();
     pushState();
 }
 

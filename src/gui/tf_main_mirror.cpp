@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTreeWidget>
 
 #include "gui/tf_main.h"
@@ -74,6 +75,7 @@ void TfMain::pushState() {
     mirrorBoxes(cbSub_, model_.boxes.sub, idle);
     pushXpl();
     vtiPage_->mirror(model_.vti);
+    pushMenuState();
 }
 
 void TfMain::pushXpl() {
@@ -88,6 +90,7 @@ void TfMain::pushXpl() {
         for (const std::string& child : node.children) new QTreeWidgetItem(top, QStringList{qs(child)});
     }
     tvXPL_->expandAll();
+    if (xplSplitter_->isVisible()) fitTree();
 }
 
 void TfMain::pushOptions() {

@@ -24,22 +24,15 @@ namespace {
 
 constexpr int kAboutLogoTop = 8;
 
+// Short enough to be read whole at the window's default size.
 constexpr const char* kAboutText =
-    "<p><b>Quarnel</b> reads the video files of HD DVD and DVD discs: EVO, VOB and AOB "
-    "program streams.</p>"
-    "<ul>"
-    "<li><b>Read EVO</b> reads the source once and reports every video, audio and subpicture "
-    "stream with its coding, its first time stamp and the navigation data; the streams found "
-    "are offered as tick boxes on the pages \"Video/Audio\" and \"Subpicture\".</li>"
-    "<li><b>Demux</b> writes each ticked stream to an elementary-stream file of its own in the "
-    "output folder.</li>"
-    "<li><b>Rebuild</b> writes a new EVO holding only the ticked streams.</li>"
-    "<li><b>Read XPL</b> reads the disc's playlist VPLST000.XPL: titles, chapters and stream "
-    "names; \"Write chapters\" exports the chapters of the title.</li>"
-    "<li><b>Read VTI</b> shows the EVOB records of HVA00001.VTI.</li>"
-    "</ul>"
-    "<p>Drop an EVO, VOB or XPL file on the window, or name a file on the command line: "
-    "<tt>quarnel FILE</tt>. For batch work there is <tt>quarnel-cli</tt>.</p>";
+    "<p><b>Quarnel</b> reads the program streams of HD DVD and DVD discs (EVO, VOB and AOB files). "
+    "<b>Read EVO</b> reports every video, audio and subpicture stream and offers them as tick boxes; "
+    "<b>Demux</b> writes each ticked stream to a file of its own, <b>Rebuild</b> a new EVO holding only "
+    "the ticked streams. <b>Read XPL</b> reads the disc's playlist with its titles and chapters, "
+    "<b>Read VTI</b> the title set information.</p>"
+    "<p>Drop a file on the window or name it on the command line (<tt>quarnel FILE</tt>); for batch "
+    "work there is <tt>quarnel-cli</tt>.</p>";
 
 template <class W>
 W* named(W* widget, const char* name) {
@@ -80,19 +73,23 @@ QWidget* TfMain::buildSourceRows() {
     for (QPushButton* b : {bbEVO_, bbXPL_}) b->setFixedWidth(28);
     bbEVO_->setToolTip(QStringLiteral("Choose the EVO file to demux"));
     bbXPL_->setToolTip(QStringLiteral("Choose the playlist VPLST000.XPL"));
-    bReadEVO_ = button("bReadEVO", "Read EVO", panel);
+    bReadEVO_ = button("bReadEVO", "Read &EVO", panel);
     bReadEVO_->setDefault(true);
-    bReadXPL_ = button("bReadXPL", "Read XPL", panel);
-    bDemux_ = button("bDemux", "Demux", panel);
-    bRebuild_ = button("bRebuild", "Rebuild", panel);
-    bCancel_ = button("bCancel", "Cancel", panel);
-    g->addWidget(new QLabel(QStringLiteral("EVO file:"), panel), 0, 0);
+    bReadXPL_ = button("bReadXPL", "Read &XPL", panel);
+    bDemux_ = button("bDemux", "&Demux", panel);
+    bRebuild_ = button("bRebuild", "Re&build", panel);
+    bCancel_ = button("bCancel", "&Cancel", panel);
+    auto* evoLabel = new QLabel(QStringLiteral("EV&O file:"), panel);
+    evoLabel->setBuddy(eEVOfile_);
+    auto* xplLabel = new QLabel(QStringLiteral("X&PL file:"), panel);
+    xplLabel->setBuddy(eXPLfile_);
+    g->addWidget(evoLabel, 0, 0);
     g->addWidget(eEVOfile_, 0, 1);
     g->addWidget(bbEVO_, 0, 2);
     g->addWidget(bReadEVO_, 0, 3);
     g->addWidget(bDemux_, 0, 4);
     g->addWidget(bCancel_, 0, 5);
-    g->addWidget(new QLabel(QStringLiteral("XPL file:"), panel), 1, 0);
+    g->addWidget(xplLabel, 1, 0);
     g->addWidget(eXPLfile_, 1, 1);
     g->addWidget(bbXPL_, 1, 2);
     g->addWidget(bReadXPL_, 1, 3);
@@ -116,7 +113,7 @@ QWidget* TfMain::buildStatusPage() {
     auto* row = new QHBoxLayout;
     bCheckNew_ = button("bCheckNew", "Check new version", page);
     bCheckNew_->hide();
-    bClear_ = button("bClear", "Clear", page);
+    bClear_ = button("bClear", "C&lear", page);
     row->addWidget(bCheckNew_);
     row->addStretch();
     row->addWidget(bClear_);
@@ -208,7 +205,7 @@ QWidget* TfMain::buildXplPage() {
     mChapter_ = named(new QPlainTextEdit(page), "mChapter");
     mChapter_->hide();
     auto* row = new QHBoxLayout;
-    bWriteChaps_ = button("bWriteChaps", "Write chapters", page);
+    bWriteChaps_ = button("bWriteChaps", "&Write chapters", page);
     row->addStretch();
     row->addWidget(bWriteChaps_);
     v->addLayout(row);
@@ -275,15 +272,20 @@ QWidget* TfMain::buildOptionsPage() {
     bbWorkdir_->setFixedWidth(28);
     bbWorkdir_->setToolTip(QStringLiteral("Select a directory"));
     og->addWidget(new QLabel(QStringLiteral("Output folder"), output), 0, 0);
-    og->addWidget(eWorkdir_, 0, 1, 1, 5);
-    og->addWidget(bbWorkdir_, 0, 6);
-    og->addWidget(new QLabel(QStringLiteral("Video ext."), output), 1, 0);
-    og->addWidget(eVideoExt_, 1, 1);
-    og->addWidget(new QLabel(QStringLiteral("Audio ext."), output), 1, 2);
-    og->addWidget(eAudioExt_, 1, 3);
-    og->addWidget(new QLabel(QStringLiteral("Subpicture ext."), output), 1, 4);
-    og->addWidget(eSubExt_, 1, 5);
-    og->setColumnStretch(5, 1);
+    og->addWidget(eWorkdir_, 0, 1);
+    og->addWidget(bbWorkdir_, 0, 2);
+    // Each extension label stays beside its field however wide the window is.
+    auto* extensions = new QHBoxLayout;
+    const std::pair<const char*, QLineEdit*> extensionRows[] = {
+        {"Video ext.", eVideoExt_}, {"Audio ext.", eAudioExt_}, {"Subpicture ext.", eSubExt_}};
+    for (const auto& [caption, edit] : extensionRows) {
+        extensions->addWidget(new QLabel(QLatin1String(caption), output));
+        extensions->addWidget(edit);
+        extensions->addSpacing(12);
+    }
+    extensions->addStretch();
+    og->addLayout(extensions, 1, 0, 1, 3);
+    og->setColumnStretch(1, 1);
 
     // The groups never shrink below their rows, so that no two options overlap.
     for (QGroupBox* group : {reading, after, rebuild, output}) {

@@ -18,6 +18,7 @@ constexpr int kGridRowHeight = 19;
 constexpr int kGridFrame = 2;  // each side: (rows x 19) + 4 pixels in all
 constexpr int kGridLeft = 70;  // room for the caption labels left of the grids
 constexpr int kGridColumns = 5;
+constexpr int kComboLetters = 10;
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -26,7 +27,9 @@ QString qs(const std::string& s) {
 QComboBox* combo(const char* name, QWidget* parent) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QLatin1String(name));
-    c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Wide enough for the usual entries; narrower than its longest when the page is narrow.
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(kComboLetters);
     return c;
 }
 
@@ -185,12 +188,12 @@ VtiPage::VtiPage(QWidget* parent) : QWidget(parent) {
     lSubAudio_ = new QLabel(QStringLiteral("Sub Audio"), gridPanel_);
     lSubpicture_ = new QLabel(QStringLiteral("Subpicture"), gridPanel_);
 
-    columns->addWidget(evob, 0, 0, 1, 2);
-    columns->addLayout(buttons, 1, 0, 1, 2);
-    columns->addWidget(video, 2, 0, Qt::AlignTop);
-    columns->addWidget(gridPanel_, 2, 1, Qt::AlignTop | Qt::AlignLeft);
-    columns->setRowStretch(3, 1);
-    columns->setColumnStretch(1, 1);
+    columns->addWidget(evob, 0, 0);
+    columns->addLayout(buttons, 1, 0);
+    // One column: the page scrolls down, never sideways.
+    columns->addWidget(video, 2, 0, Qt::AlignTop | Qt::AlignLeft);
+    columns->addWidget(gridPanel_, 3, 0, Qt::AlignTop | Qt::AlignLeft);
+    columns->setRowStretch(4, 1);
 
     connect(cbEVOname_, &QComboBox::activated, this, [this](int index) {
         if (onEVOnameChosen) onEVOnameChosen(index);

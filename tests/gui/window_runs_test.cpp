@@ -261,6 +261,8 @@ class WindowRuns : public QObject {
         auto* tree = child<QTreeWidget>(*w, "tvXPL");
         QCOMPARE(tree->topLevelItemCount(), 5);
         QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Info"));
+        child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Xpl));
+        QTRY_VERIFY(tree->width() > kDefaultTreeWidth);    // wide enough for its entries
         QVERIFY(tree->topLevelItem(2)->childCount() > 0);  // the title's audio streams
         QVERIFY(child<QPlainTextEdit>(*w, "mXPL")->toPlainText().contains(QLatin1String("<")));
         QCOMPARE(child<QPushButton>(*w, "bWriteChaps")->isEnabled(), !w->model().playlist.chapters.empty());

@@ -1,5 +1,7 @@
 // Choosing the source and the streams in the real window: drops, the disc's folder rule,
 // the buttons that follow the ticks, and the fast-check field.
+#include <QAction>
+#include <QMenuBar>
 #include <QSpinBox>
 #include <QTabWidget>
 
@@ -102,6 +104,38 @@ class WindowSelection : public QObject {
         QVERIFY(child<QPushButton>(*w, "bReadEVO")->isDefault());
         QTest::keyClick(box, Qt::Key_Return);
         QTRY_COMPARE(readsCounted(), 1);
+    }
+
+    void theMenuAndTheKeysWorkFromAnywhere() {
+        const QString file =
+            writeSource(dir_.filePath(QStringLiteral("menu/A.EVO")), twoStreams(Layout::Evo));
+        auto w = startWindow();
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        const auto action = [&](const QString& text) {
+            for (QAction* a : w->menuBar()->findChildren<QAction*>())
+                if (a->text() == text) return a;
+            return static_cast<QAction*>(nullptr);
+        };
+        QVERIFY(action(QStringLiteral("&Read")) && !action(QStringLiteral("&Read"))->isEnabled());
+        QVERIFY(!action(QStringLiteral("&Cancel"))->isEnabled());
+        QVERIFY(dropFiles(*w, {file}));  // "Auto read" is on
+        QTRY_VERIFY(action(QStringLiteral("&Demux"))->isEnabled());
+
+        auto* field = child<QLineEdit>(*w, "eEVOfile");
+        QCOMPARE(field->nextInFocusChain(), child<QPushButton>(*w, "bbEVO"));
+        QCOMPARE(field->nextInFocusChain()->nextInFocusChain(), child<QPushButton>(*w, "bReadEVO"));
+        QCOMPARE(child<QPushButton>(*w, "bReadEVO")->nextInFocusChain(), child<QLineEdit>(*w, "eXPLfile"));
+
+        child<QPushButton>(*w, "bClear")->click();
+        field->setFocus();
+        auto* pages = child<QTabWidget>(*w, "PageControl");
+        QTest::keyClick(field, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(pages->currentIndex(), int(Page::VideoAudio));
+        QTest::keyClick(field, Qt::Key_F5);
+        QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Opening file A.EVO")));
+        QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
+        QTRY_VERIFY(!w->isVisible());
     }
 
     void theDiscFoldersPointAtEachOther() {

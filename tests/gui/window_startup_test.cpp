@@ -232,6 +232,19 @@ class WindowStartup : public QObject {
         QCOMPARE(w->model().options.subtitles.list(), std::string("bdn"));
     }
 
+    void theWindowHasItsIconAndReopensOnItsPage() {
+        {
+            auto w = startWindow();
+            QVERIFY(w);
+            QVERIFY(!w->windowIcon().isNull());
+            child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Options));
+            QVERIFY(w->close());
+        }
+        auto w = startWindow();
+        QVERIFY(w);
+        QCOMPARE(child<QTabWidget>(*w, "PageControl")->currentIndex(), int(Page::Options));
+    }
+
     void thePlaylistFieldStartsWithThePlaylistName() {
         auto w = startWindow();
         QVERIFY(w);

@@ -1,0 +1,66 @@
+// The menu bar and the keys that work from anywhere in the window: every menu entry presses the
+// button it stands for, so it does what the button does and is usable exactly when the button is.
+#include <QAction>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+
+#include "gui/page_control.h"
+#include "gui/tf_main.h"
+
+namespace quarnel {
+
+void TfMain::buildMenuBar() {
+    const auto entry = [this](QMenu* menu, const QString& text, QPushButton* button,
+                              const QKeySequence& key = {}) {
+        QAction* action = menu->addAction(text, button, &QPushButton::click);
+        action->setShortcut(key);
+        menuButtons_.push_back({action, button});
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    entry(file, QStringLiteral("&Open source…"), bbEVO_, QKeySequence::Open);
+    entry(file, QStringLiteral("Open &playlist…"), bbXPL_, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    entry(file, QStringLiteral("O&utput folder…"), bbWorkdir_);
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setMenuRole(QAction::QuitRole);
+
+    QMenu* run = menuBar()->addMenu(QStringLiteral("&Run"));
+    entry(run, QStringLiteral("&Read"), bReadEVO_, QKeySequence(Qt::Key_F5));
+    entry(run, QStringLiteral("&Demux"), bDemux_);
+    entry(run, QStringLiteral("Re&build"), bRebuild_);
+    run->addSeparator();
+    entry(run, QStringLiteral("&Cancel"), bCancel_, QKeySequence(Qt::Key_Escape));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&About"), this, [this] { PageControl_->setCurrentWidget(tsAbout_); });
+
+    // The next and the previous page, wherever the focus is.
+    const std::pair<QKeySequence, int> pageKeys[] = {{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                                                     {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                                     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+                                                     {QKeySequence(Qt::CTRL | Qt::Key_Backtab), -1},
+                                                     {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}};
+    for (const auto& [key, step] : pageKeys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step] {
+            const int pages = PageControl_->count();
+            PageControl_->setCurrentIndex((PageControl_->currentIndex() + step + pages) % pages);
+        });
+    }
+
+    // Tab follows the rows: the source row, the playlist row, then the run buttons and the pages.
+    QWidget* const order[] = {eEVOfile_, bbEVO_,  bReadEVO_, eXPLfile_, bbXPL_,
+                              bReadXPL_, bDemux_, bRebuild_, bCancel_,  PageControl_};
+    for (size_t k = 0; k + 1 < std::size(order); ++k) setTabOrder(order[k], order[k + 1]);
+}
+
+void TfMain::pushMenuState() {
+    for (const auto& [action, button] : menuButtons_) action->setEnabled(button->isEnabled());
+}
+
+}  // namespace quarnel
