@@ -433,6 +433,18 @@ TEST_F(BadInput, AnOutputFolderThatDoesNotExistOrIsAFile) {
     EXPECT_EQ(readFile(aFile), (Bytes{1, 2, 3}));
     EXPECT_EQ(readFile(output("FEATURE_1.DD.stream.00.mpa")), earlier);
 
+    // An output name taken by a folder: the run fails before it touches any output.
+    f.model.options.outputDir = out;
+    const Bytes video = readFile(output("FEATURE_1.MPEG-2.stream.0.mpv"));
+    fs::remove(output("FEATURE_1.Subpicture.00.sup"));
+    fs::create_directories(output("FEATURE_1.Subpicture.00.sup"));
+    demux();
+    EXPECT_EQ(f.model.lastError,
+              "Cannot create file \"" + output("FEATURE_1.Subpicture.00.sup") + "\". Is a directory.");
+    EXPECT_FALSE(f.logged("Done."));
+    EXPECT_EQ(readFile(output("FEATURE_1.MPEG-2.stream.0.mpv")), video);
+    EXPECT_EQ(readFile(output("FEATURE_1.DD.stream.00.mpa")), earlier);
+
     const CommandResult r =
         runCommand(std::string(QUARNEL_CLI) + " demux -o " + aFile + " " + source, f.dir.file("stderr.txt"));
     EXPECT_EQ(r.status, 1);

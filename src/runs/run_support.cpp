@@ -1,5 +1,6 @@
 #include "runs/run_support.h"
 
+#include "formats/dvd_ifo.h"
 #include "formats/vti_file.h"
 #include "report/text_format.h"
 
@@ -31,6 +32,7 @@ std::vector<std::string> inputsOf(const Session& session) {
     std::vector<std::string> inputs = sequenceFrom(session.sourcePath, true);
     if (!session.playlistPath.empty()) inputs.push_back(session.playlistPath);
     inputs.push_back(session.sourceDir + kVtiFileName);
+    if (std::string ifo = ifoBeside(session.sourcePath); !ifo.empty()) inputs.push_back(std::move(ifo));
     return inputs;
 }
 

@@ -55,7 +55,8 @@ void restoreStartButtons(Session& session, const Buttons& before);
 // "Interrupted." in the log: a signal stopped the run; no "Done." follows.
 void logInterrupted(MessageLog& log);
 
-// The files a run reads: the source and the files that follow it, the playlist, the VTI file.
+// The files a run reads: the source and the files that follow it, the playlist, the VTI file,
+// a DVD title set's IFO.
 std::vector<std::string> inputsOf(const Session& session);
 // Raises when `output` is one of `inputs`: the same file, by device and inode, through a link
 // too.
