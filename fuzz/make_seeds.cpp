@@ -76,12 +76,16 @@ std::vector<std::pair<std::string, Bytes>> sourceFiles() {
              withSnippet(audio(EsKind::Ac3, 0x80, 2, 300, kStart, 1), snippet("ac3_51_448k.bin")),
              subpicture(0x20, 1, 200, kStart, 3)},
             vob));
-    MuxOptions aob = vob;
-    aob.navPacks = false;
+    const MuxOptions aob = aobOptions();
     files.emplace_back(
         "aob_mlp",
         buildProgramStream(
-            {withSnippet(audio(EsKind::Lpcm, 0xA1, 2, 300, kStart, 1), snippet("mlp_20_44k.bin"))}, aob));
+            {withSnippet(audio(EsKind::AobMlp, 0xA1, 2, 300, kStart, 1), snippet("mlp_20_44k.bin"))}, aob));
+    // DVD-Audio LPCM headers of changing length, one of them out of bounds.
+    EsStream lpcm = audio(EsKind::AobLpcm, 0xA0, 3, 2500, kStart, 1);
+    lpcm.packUnits = true;
+    lpcm.aobHeaderLengths = {8, 12, 5, 10};
+    files.emplace_back("aob_lpcm", buildProgramStream({lpcm}, aob));
     // The beginning of the shipped sample: real codings in their packs.
     const fs::path sample = fs::path(QUARNEL_SOURCE_DIR) / "sample" / "HVDVD_TS" / "FEATURE_1.EVO";
     if (fs::exists(sample)) {
@@ -97,7 +101,7 @@ void writeRunSeeds(const fs::path& root) {
     // extension by name, details and frame counts on; one seed at the chunk boundary, one split.
     for (const auto& [name, bytes] : files) {
         const uint8_t ext = name.rfind("vob", 0) == 0 ? 1 : name.rfind("aob", 0) == 0 ? 2 : 0;
-        Bytes scannerInput = {uint8_t(name.size()), 0x35};
+        Bytes scannerInput = {uint8_t(name.size()), uint8_t(ext == 2 ? 0xB5 : 0x35)};
         scannerInput.insert(scannerInput.end(), bytes.begin(), bytes.end());
         put(root / "scanner", name, scannerInput);
         for (const char* target : {"read", "demux", "rebuild"}) {

@@ -41,6 +41,7 @@ struct PassSink {
     const bool aob;        // the source is an .AOB file
     const bool vobLayout;  // the source is a .VOB file
     StreamCounts counts{};
+    std::array<bool, 256> malformedLogged{};  // by sub-stream id
 
     Session& session() const { return in.session; }
     RunValues& run() const { return in.session.run; }
@@ -78,6 +79,14 @@ struct PassSink {
         else writePiece(st, piece);
     }
 
+    // Each stream's first malformed packet is logged; the pass skips them all.
+    void malformed(ScanState&, uint8_t subId) {
+        if (malformedLogged[subId]) return;
+        malformedLogged[subId] = true;
+        in.log.log("[re]Audio sub-stream " + hexUpper(subId, 2) +
+                   ": a packet whose private header length is out of bounds is skipped (so are any more).[/re]");
+    }
+
     void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet) {
         if (subId != kDsiSubstream) {
             reportCopyControl(packet, in.log);
@@ -111,7 +120,7 @@ struct PassSink {
 
     AnalyserInput analyserInput(const ScanState& st, std::span<const uint8_t> piece, int index) const {
         const bool audio = st.kind == PacketKind::Audio;
-        return {piece, std::span<const uint8_t>(st.privateHeader.data(), audio ? st.privateHeaderLength : 0), index,
+        return {piece, std::span<const uint8_t>(st.privateHeader.data(), audio ? st.privateHeaderKept() : 0), index,
                 st.videoPts, st.videoDts, aob};
     }
 
@@ -250,6 +259,7 @@ void passOverFile(Pass pass, const PassInput& in) {
     ScanState scan;
     const std::string ext = upperExtension(in.input.path());
     PassSink sink{in, pass, ext == ".AOB", ext == ".VOB"};
+    scan.aob = sink.aob;
     Scanner<PassSink> scanner(scan, sink, pass == Pass::Analyse);
     Progress progress(in.log, in.host, "", in.input.size());
 
