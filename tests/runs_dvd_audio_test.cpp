@@ -1,0 +1,107 @@
+// DVD-Audio AOBs: MLP and LPCM behind their private headers of changing length come out as they
+// went in. Skipped, with a message, without ffmpeg.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "fixtures/dvd_audio.h"
+#include "fixtures/model_fixture.h"
+#include "fixtures/run_command.h"
+#include "fixtures/sample_streams.h"
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+
+// Two seconds with a tone of its own in every channel, so a swap of channels shows.
+std::string tones(int channels, const char* layout, int rate) {
+    std::string e;
+    for (int c = 0; c < channels; ++c)
+        e += (c ? "|" : "") + std::string("0.5*sin(") + std::to_string(300 + 110 * c) + "*2*PI*t)";
+    return "-f lavfi -i \"aevalsrc=" + e + ":c=" + layout + ":s=" + std::to_string(rate) + ":d=2\" ";
+}
+
+class DvdAudio : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (std::system("ffmpeg -hide_banner -version >/dev/null 2>&1") != 0)
+            GTEST_SKIP()
+                << "ffmpeg is not installed, so there is no MLP encoder and no decoder to compare with: "
+                   "install it (apt-get install ffmpeg) to run this test";
+    }
+
+    void ffmpeg(const std::string& args) {
+        const CommandResult r = runCommand(
+            "cd '" + f.dir.path() + "' && ffmpeg -hide_banner -nostdin -y " + args, f.dir.file("ffmpeg.log"));
+        ASSERT_EQ(r.status, 0) << "ffmpeg " << args << "\n" << r.err;
+    }
+
+    // Reads `source` and demuxes every stream into out/; the names of the outputs from there.
+    std::string demux(const std::string& source) {
+        const std::string out = f.dir.file("out");
+        std::filesystem::create_directories(out);
+        f.model.sourcePath = f.dir.file(source);
+        f.model.sourceChanged();
+        f.model.options.outputDir = out;
+        f.read();
+        runs::demux(f.model, f.host);
+        EXPECT_EQ(f.model.lastError, "");
+        return out + "/";
+    }
+
+    Bytes file(const std::string& name) { return readFile(f.dir.file(name)); }
+
+    ModelFixture f;
+};
+
+EsStream aobLpcm(uint8_t id, const Bytes& samples, Bytes format) {
+    EsStream s{EsKind::AobLpcm, id, cutIntoUnits(samples, 4000, 90000, 1800), std::move(format), 0, true};
+    s.aobHeaderLengths = {8, 14, 10, 11};
+    return s;
+}
+
+TEST_F(DvdAudio, MlpAndLpcmComeOutAsTheyWentIn) {
+    ASSERT_NO_FATAL_FAILURE(ffmpeg(tones(2, "stereo", 48000) + "-c:a pcm_s16le s16.wav"));
+    ASSERT_NO_FATAL_FAILURE(ffmpeg(tones(2, "stereo", 96000) + "-c:a pcm_s24le s24.wav"));
+    ASSERT_NO_FATAL_FAILURE(ffmpeg(tones(6, "5.1", 48000) + "-c:a pcm_s16le s6.wav"));
+    ASSERT_NO_FATAL_FAILURE(ffmpeg("-i s16.wav -strict experimental -c:a mlp source.mlp"));
+    for (const char* w : {"s16", "s24", "s6"})
+        ASSERT_NO_FATAL_FAILURE(
+            ffmpeg(std::string("-i ") + w + ".wav -f " + (w[1] == '2' ? "s24le " : "s16le ") + w + ".pcm"));
+
+    const Bytes lpcm16 = aobLpcmSamples(file("s16.pcm"), 2, 2, 2);
+    const Bytes lpcm24 = aobLpcmSamples(file("s24.pcm"), 3, 2, 2);
+    const Bytes lpcm6 = aobLpcmSamples(file("s6.pcm"), 2, 6, 2);
+    // 16/48 L + R; 24/96 L + R; 16/48 in two groups, Lf + Rf | C + LFE + Ls + Rs
+    writeFile(f.dir.file("music.AOB"),
+              buildProgramStream({aobLpcm(0xA0, lpcm16, {0, 0x0F, 0x0F, 0, 1, 0x80}),
+                                  aobLpcm(0xA2, lpcm24, {0, 0x2F, 0x1F, 0, 1, 0x80}),
+                                  aobLpcm(0xA3, lpcm6, {0, 0x00, 0x00, 0, 12, 0x80})},
+                                 aobOptions()));
+    const Bytes mlp = file("source.mlp");
+    EsStream mlpStream{EsKind::AobMlp, 0xA1, cutIntoUnits(mlp, 2000, 90000, 3600), {}, 0, true};
+    writeFile(f.dir.file("mlp.AOB"), buildProgramStream({mlpStream}, aobOptions()));
+    ASSERT_NO_FATAL_FAILURE(ffmpeg("-i mlp.AOB -map 0:a -c copy -f data ffmpeg.mlp"));
+
+    std::string out = demux("mlp.AOB");
+    EXPECT_TRUE(f.logged("[b]MLP[/b] audio stream 1 found!"));
+    const Bytes ours = readFile(out + "mlp.MLP.stream.01.mpa");
+    EXPECT_TRUE(ours == mlp) << "ours " << ours.size() << " bytes, the source's " << mlp.size();
+    EXPECT_TRUE(ours == file("ffmpeg.mlp")) << "ffmpeg's " << file("ffmpeg.mlp").size() << " bytes";
+
+    out = demux("music.AOB");
+    EXPECT_TRUE(readFile(out + "music.LPCM.stream.00.mpa") == lpcm16);
+    EXPECT_TRUE(readFile(out + "music.LPCM.stream.02.mpa") == lpcm24);
+    EXPECT_TRUE(readFile(out + "music.LPCM.stream.03.mpa") == lpcm6);
+    EXPECT_TRUE(f.logged("It contains [b]3[/b] audio streams."));
+    EXPECT_TRUE(f.logged("   Group 1: [bl]24[/bl] bits, [bl]96[/bl] kHz"));
+    EXPECT_TRUE(f.logged("   Channel assignment = [bl]12[/bl] (Lf + Rf + C + LFE + Ls + Rs)"));
+    EXPECT_TRUE(f.logged("   Number of audio channels = [bl]6[/bl]"));
+    EXPECT_EQ(f.count("   Group 2: unused"), 2);
+}
+
+}  // namespace
+}  // namespace quarnel
