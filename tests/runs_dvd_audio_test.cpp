@@ -1,5 +1,6 @@
 // DVD-Audio AOBs: MLP and LPCM behind their private headers of changing length come out as they
-// went in. Skipped, with a message, without ffmpeg.
+// went in, raw or as WAV files that ffmpeg decodes to the samples it was given; DVD-Video LPCM as
+// WAV matches ffmpeg's own decoding of the VOB. Skipped, with a message, without ffmpeg.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -39,13 +40,21 @@ class DvdAudio : public ::testing::Test {
         ASSERT_EQ(r.status, 0) << "ffmpeg " << args << "\n" << r.err;
     }
 
+    // The samples ffmpeg decodes from `file`, as 32-bit little-endian.
+    Bytes decoded(const std::string& file) {
+        const std::string raw = file + ".s32";
+        ffmpeg("-i '" + file + "' -map 0:a -f s32le '" + raw + "'");
+        return readFile(f.dir.file(raw));
+    }
+
     // Reads `source` and demuxes every stream into out/; the names of the outputs from there.
-    std::string demux(const std::string& source) {
+    std::string demux(const std::string& source, bool wav) {
         const std::string out = f.dir.file("out");
         std::filesystem::create_directories(out);
         f.model.sourcePath = f.dir.file(source);
         f.model.sourceChanged();
         f.model.options.outputDir = out;
+        f.model.options.lpcmWav = wav;
         f.read();
         runs::demux(f.model, f.host);
         EXPECT_EQ(f.model.lastError, "");
@@ -63,7 +72,7 @@ EsStream aobLpcm(uint8_t id, const Bytes& samples, Bytes format) {
     return s;
 }
 
-TEST_F(DvdAudio, MlpAndLpcmComeOutAsTheyWentIn) {
+TEST_F(DvdAudio, MlpAndLpcmComeOutAsTheyWentInRawAndAsWav) {
     ASSERT_NO_FATAL_FAILURE(ffmpeg(tones(2, "stereo", 48000) + "-c:a pcm_s16le s16.wav"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg(tones(2, "stereo", 96000) + "-c:a pcm_s24le s24.wav"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg(tones(6, "5.1", 48000) + "-c:a pcm_s16le s6.wav"));
@@ -86,13 +95,13 @@ TEST_F(DvdAudio, MlpAndLpcmComeOutAsTheyWentIn) {
     writeFile(f.dir.file("mlp.AOB"), buildProgramStream({mlpStream}, aobOptions()));
     ASSERT_NO_FATAL_FAILURE(ffmpeg("-i mlp.AOB -map 0:a -c copy -f data ffmpeg.mlp"));
 
-    std::string out = demux("mlp.AOB");
+    std::string out = demux("mlp.AOB", false);
     EXPECT_TRUE(f.logged("[b]MLP[/b] audio stream 1 found!"));
     const Bytes ours = readFile(out + "mlp.MLP.stream.01.mpa");
     EXPECT_TRUE(ours == mlp) << "ours " << ours.size() << " bytes, the source's " << mlp.size();
     EXPECT_TRUE(ours == file("ffmpeg.mlp")) << "ffmpeg's " << file("ffmpeg.mlp").size() << " bytes";
 
-    out = demux("music.AOB");
+    out = demux("music.AOB", false);
     EXPECT_TRUE(readFile(out + "music.LPCM.stream.00.mpa") == lpcm16);
     EXPECT_TRUE(readFile(out + "music.LPCM.stream.02.mpa") == lpcm24);
     EXPECT_TRUE(readFile(out + "music.LPCM.stream.03.mpa") == lpcm6);
@@ -101,6 +110,29 @@ TEST_F(DvdAudio, MlpAndLpcmComeOutAsTheyWentIn) {
     EXPECT_TRUE(f.logged("   Channel assignment = [bl]12[/bl] (Lf + Rf + C + LFE + Ls + Rs)"));
     EXPECT_TRUE(f.logged("   Number of audio channels = [bl]6[/bl]"));
     EXPECT_EQ(f.count("   Group 2: unused"), 2);
+
+    out = demux("music.AOB", true);
+    for (const auto& [name, source] : {std::pair{"00", "s16.wav"}, {"02", "s24.wav"}, {"03", "s6.wav"}}) {
+        const std::string wav = "out/music.LPCM.stream." + std::string(name) + ".wav";
+        ASSERT_TRUE(std::filesystem::exists(f.dir.file(wav))) << wav;
+        EXPECT_TRUE(decoded(wav) == decoded(source)) << wav;
+    }
+    const CommandResult probe = runCommand(
+        "ffprobe -v error -show_entries stream=channels,channel_layout,bits_per_sample -of csv=p=0 '" +
+            f.dir.file("out/music.LPCM.stream.03.wav") + "'",
+        f.dir.file("ffprobe.log"));
+    EXPECT_EQ(probe.out, "6,5.1,16\n");
+}
+
+TEST_F(DvdAudio, DvdVideoLpcmAsWavIsWhatFfmpegDecodesFromTheVob) {
+    ASSERT_NO_FATAL_FAILURE(ffmpeg("-f lavfi -i testsrc2=size=720x480:rate=30000/1001:duration=2 " +
+                                   tones(2, "stereo", 48000) +
+                                   "-c:v mpeg2video -c:a pcm_dvd -sample_fmt s32 -f dvd movie.vob"));
+    const std::string out = demux("movie.vob", true);
+    EXPECT_TRUE(f.logged("Creating " + out + "movie.LPCM.stream.00.wav"));
+    const Bytes ours = decoded("out/movie.LPCM.stream.00.wav");
+    EXPECT_GT(ours.size(), 48000u * 2 * 4);
+    EXPECT_TRUE(ours == decoded("movie.vob"));
 }
 
 }  // namespace

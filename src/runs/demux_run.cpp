@@ -134,7 +134,16 @@ class DemuxRun {
         };
         const Options& o = s_.options;
         for (int k = 0; k < kUsedVideoBoxes; ++k) create(outputs_.video[k], s_.boxes.video[k], o.videoExtension);
-        for (int k = 0; k < kAudioBoxes; ++k) create(outputs_.audio[k], s_.boxes.audio[k], o.audioExtension);
+        static const std::string kWavExtension = "wav";
+        const bool aob = upperExtension(s_.sourcePath) == ".AOB";
+        for (int k = 0; k < kAudioBoxes; ++k) {
+            const int32_t id = s_.table.audio[size_t(k)];
+            const StreamKindEntry* entry =
+                id >= 0 ? streamKindOf(IdPlace::SubstreamId, uint8_t(id), aob) : nullptr;
+            outputs_.audioAsWav[size_t(k)] = o.lpcmWav && entry && entry->coding == Coding::Lpcm;
+            create(outputs_.audio[k], s_.boxes.audio[k],
+                   outputs_.audioAsWav[size_t(k)] ? kWavExtension : o.audioExtension);
+        }
         for (int k = 0; k < kSubBoxes; ++k) create(outputs_.sub[k], s_.boxes.sub[k], o.subExtension);
     }
 };

@@ -84,7 +84,7 @@ struct PassSink {
         if (malformedLogged[subId]) return;
         malformedLogged[subId] = true;
         in.log.log("[re]Audio sub-stream " + hexUpper(subId, 2) +
-                   ": a packet whose private header length is out of bounds is skipped (so are any more).[/re]");
+                   ": packets whose private header length is out of bounds are skipped.[/re]");
     }
 
     void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet) {
@@ -120,7 +120,8 @@ struct PassSink {
 
     AnalyserInput analyserInput(const ScanState& st, std::span<const uint8_t> piece, int index) const {
         const bool audio = st.kind == PacketKind::Audio;
-        return {piece, std::span<const uint8_t>(st.privateHeader.data(), audio ? st.privateHeaderKept() : 0), index,
+        const size_t header = audio ? st.privateHeaderKept() : 0;
+        return {piece, std::span<const uint8_t>(st.privateHeader.data(), header), index,
                 st.videoPts, st.videoDts, aob};
     }
 
@@ -189,6 +190,23 @@ struct PassSink {
         }
     }
 
+    // The first packet's private header gives the WAV file its format; a stream whose header
+    // describes none that a WAV file holds is reported, and no file is written for it.
+    void writeWav(const ScanState& st, size_t i, std::span<const uint8_t> piece) {
+        StreamOutputs& out = *in.outputs;
+        LpcmWav& wav = out.wav[i];
+        std::string why;
+        if (!wav.started() &&
+            !wav.start(out.audio[i], std::span(st.privateHeader.data(), st.privateHeaderKept()), aob, why)) {
+            in.log.log("[re]" + session().boxes.audio[i].caption + ": " + why +
+                       ", so it is not written as WAV.[/re]");
+            out.audioAsWav[i] = false;
+            out.audio[i].discard();
+            return;
+        }
+        wav.write(piece);
+    }
+
     // A piece goes to its slot's output only when the box is ticked, the output open and the
     // packet's own id is the one that owns the slot (two codings sharing a slot never mix).
     void writePiece(ScanState& st, std::span<const uint8_t> piece) {
@@ -205,8 +223,9 @@ struct PassSink {
             }
             case PacketKind::Audio: {
                 const size_t i = st.audioIndex;
-                if (boxes.audio[i].ticked && out.audio[i].isOpen() && table.audio[i] == st.audioId)
-                    out.audio[i].write(piece);
+                if (!boxes.audio[i].ticked || !out.audio[i].isOpen() || table.audio[i] != st.audioId) break;
+                if (out.audioAsWav[i]) writeWav(st, i, piece);
+                else out.audio[i].write(piece);
                 break;
             }
             case PacketKind::Subpicture: {
@@ -241,6 +260,7 @@ std::vector<OutputFile*> StreamOutputs::all() {
 }
 
 void StreamOutputs::finish() {
+    for (LpcmWav& w : wav) w.finish();
     for (OutputFile* o : all()) o->finish();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/session.h"
+#include "formats/lpcm_wav.h"
 #include "formats/stream_kinds.h"
 #include "io/files.h"
 #include "report/host.h"
@@ -25,6 +26,9 @@ struct StreamOutputs {
     std::array<OutputFile, kUsedVideoSlots> video;
     std::array<OutputFile, kAudioSlots> audio;
     std::array<OutputFile, kSubSlots> sub;
+    // The LPCM streams that go to WAV files (--lpcm-wav): their samples pass through these.
+    std::array<bool, kAudioSlots> audioAsWav{};
+    std::array<LpcmWav, kAudioSlots> wav;
 
     // Writes what is still buffered and closes; raises on a failed write (a full disk).
     void finish();
