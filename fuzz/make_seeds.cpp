@@ -109,6 +109,7 @@ void writeRunSeeds(const fs::path& root) {
             put(folder, name, runInput(ext | 0x0C, 0, 0x81, bytes));
             put(folder, name + "_boundary", runInput(ext | 0x1C, 1000, 0x80, bytes));
             put(folder, name + "_split", runInput(ext | 0x2C, uint16_t(bytes.size() / 2 + 100), 0x80, bytes));
+            put(folder, name + "_wav", runInput(ext | 0x8C, 0, 0x80, bytes));
         }
     }
 }
@@ -146,6 +147,10 @@ void writeAnalyserSeeds(const fs::path& folder) {
         b.insert(b.end(), s.begin(), s.end());
         put(folder, file, b);
     }
+    // A DVD-Audio LPCM header (24 bits / 96 kHz, group 2 unused, L + R) and samples.
+    Bytes aob = {2, 1 | 12 << 1, 0xA0, 0x00, 0x00, 0x08, 0x00, 0x01, 0x00, 0x2F, 0x1F, 0x00, 0x01, 0x80};
+    aob.resize(aob.size() + 48, 0x5A);
+    put(folder, "aob_lpcm_header", aob);
     // VC-1: a sequence header of the advanced profile and an entry point.
     put(folder, "vc1_sequence",
         Bytes{6,    0,    0x00, 0x00, 0x01, 0x0F, 0xDB, 0xFE, 0x3B, 0xF2, 0x1B, 0xCA, 0x3F, 0xF7, 0xF8, 0x08,
