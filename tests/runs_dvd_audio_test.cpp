@@ -135,5 +135,93 @@ TEST_F(DvdAudio, DvdVideoLpcmAsWavIsWhatFfmpegDecodesFromTheVob) {
     EXPECT_TRUE(ours == decoded("movie.vob"));
 }
 
+// Packets whose header length is 0, 5 or past the packet are skipped with one line for the
+// stream; a header cut by the end of a read chunk is read across it.
+TEST(DvdAudioBadInput, HeaderLengthsOutOfBoundsSkipTheirPacketsAndTheDemuxGoesOn) {
+    ModelFixture f;
+    const EsStream lpcm = audio(EsKind::AobLpcm, 0xA0, 200, 2000, 90000, 0);
+    Bytes file = buildProgramStream({lpcm}, aobOptions());
+    const auto subAt = [&](size_t packet) {
+        const size_t pack = (packet + 1) * kPackSize;  // after the system header's pack
+        return pack + 14 + 9 + file[pack + 14 + 8];
+    };
+    const std::pair<size_t, uint16_t> bad[] = {{3, 0}, {5, 5}, {7, 3000}};
+    for (const auto& [packet, length] : bad) {
+        file[subAt(packet) + 2] = uint8_t(length >> 8);
+        file[subAt(packet) + 3] = uint8_t(length);
+    }
+    // leading bytes move the header of packet 126 across the end of the first read chunk
+    const size_t shift = kReadBufferSize - subAt(126) - 6;
+    file.insert(file.begin(), shift, 0xFF);
+    f.source("bad.AOB", file);
+    f.model.options.outputDir = f.dir.path();
+    f.read();
+    runs::demux(f.model, f.host);
+    EXPECT_EQ(f.count("Done."), 2);
+    EXPECT_EQ(f.count("[re]Audio sub-stream A0: packets whose private header length is out of bounds are "
+                      "skipped.[/re]"),
+              2);  // once in the Read, once in the Demux
+    Bytes expected;
+    for (int k = 0; k < 200; ++k)
+        if (k != 3 && k != 5 && k != 7) expected.insert(expected.end(), 2000, uint8_t(k));
+    EXPECT_TRUE(readFile(f.dir.file("bad.LPCM.stream.00.mpa")) == expected);
+}
+
+// An ATS_nn_0.IFO of one title whose tracks begin at the given sector pointers.
+Bytes atsIfo(const std::vector<std::pair<uint32_t, uint32_t>>& sectors) {
+    Bytes ifo(2048, 0);
+    const std::string id = "DVDAUDIO-ATS";
+    std::copy(id.begin(), id.end(), ifo.begin());
+    const auto put = [&](std::initializer_list<uint8_t> bytes) { ifo.insert(ifo.end(), bytes); };
+    const auto put32 = [&](uint32_t v) {
+        put({uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+    };
+    put({0, 1, 0, 0}), put32(0);  // one title
+    put({0x81, 0, 0, 0}), put32(16);
+    const uint8_t tracks = uint8_t(sectors.size());
+    put({0, 0, tracks, tracks}), put32(90000 * tracks), put32(0), put({0, uint8_t(16 + 20 * tracks), 0, 0});
+    for (uint8_t k = 0; k < tracks; ++k)
+        put({0, 0, 0, 0, uint8_t(k + 1), 0}), put32(90000 * k), put32(90000), put32(0), put({0, 0});
+    for (const auto& [first, last] : sectors) put32(0x01000000), put32(first), put32(last);
+    return ifo;
+}
+
+TEST(DvdAudioTracks, SplitTracksWritesEachTrackOfTheIfoAndAMissingOrBadIfoLeavesWholeStreams) {
+    ModelFixture f;
+    // the system header's pack is sector 0; packet k (unit bytes k) is sector k + 1
+    f.source("ATS_01_1.AOB",
+             buildProgramStream({audio(EsKind::AobLpcm, 0xA0, 10, 1500, 90000, 0)}, aobOptions()));
+    f.model.options.outputDir = f.dir.path();
+    f.model.options.splitTracks = true;
+    writeFile(f.dir.file("ATS_01_0.IFO"), atsIfo({{0, 5}, {6, 10}}));
+    f.read();
+    EXPECT_TRUE(f.logged("Title 1: [bl]2[/bl] tracks, 0:00:02.000"));
+    EXPECT_TRUE(f.logged("   Track 2: 0:00:01.000 from 0:00:01.000, sectors 6-10"));
+    runs::demux(f.model, f.host);
+    EXPECT_EQ(f.count("Done."), 2);
+    const auto units = [](uint8_t from, uint8_t to) {
+        Bytes b;
+        for (uint8_t k = from; k < to; ++k) b.insert(b.end(), 1500, k);
+        return b;
+    };
+    EXPECT_TRUE(readFile(f.dir.file("ATS_01_1.T01.TR01.LPCM.stream.00.mpa")) == units(0, 5));
+    EXPECT_TRUE(readFile(f.dir.file("ATS_01_1.T01.TR02.LPCM.stream.00.mpa")) == units(5, 10));
+    EXPECT_FALSE(std::filesystem::exists(f.dir.file("ATS_01_1.LPCM.stream.00.mpa")));
+
+    Bytes cut = atsIfo({{0, 5}, {6, 10}});
+    cut.resize(2048 + 40);
+    writeFile(f.dir.file("ATS_01_0.IFO"), cut);
+    f.read();
+    runs::demux(f.model, f.host);
+    EXPECT_TRUE(
+        f.logged("[re]No track list: ATS_01_0.IFO cannot be read (a title's tracks or sector pointers lie "
+                 "past the end of the file); a Demux writes whole streams.[/re]"));
+    EXPECT_TRUE(readFile(f.dir.file("ATS_01_1.LPCM.stream.00.mpa")) == units(0, 10));
+    std::filesystem::remove(f.dir.file("ATS_01_0.IFO"));
+    f.read();
+    EXPECT_TRUE(
+        f.logged("No track list: there is no ATS_nn_0.IFO beside the source; a Demux writes whole streams."));
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -41,6 +41,7 @@ struct PassSink {
     const bool aob;        // the source is an .AOB file
     const bool vobLayout;  // the source is a .VOB file
     StreamCounts counts{};
+    uint64_t chunkStart = 0;  // the file position of the buffer's first byte
     std::array<bool, 256> malformedLogged{};  // by sub-stream id
 
     Session& session() const { return in.session; }
@@ -192,16 +193,15 @@ struct PassSink {
 
     // The first packet's private header gives the WAV file its format; a stream whose header
     // describes none that a WAV file holds is reported, and no file is written for it.
-    void writeWav(const ScanState& st, size_t i, std::span<const uint8_t> piece) {
+    void writeWav(const ScanState& st, size_t i, OutputFile& file, LpcmWav& wav, std::span<const uint8_t> piece) {
         StreamOutputs& out = *in.outputs;
-        LpcmWav& wav = out.wav[i];
         std::string why;
         if (!wav.started() &&
-            !wav.start(out.audio[i], std::span(st.privateHeader.data(), st.privateHeaderKept()), aob, why)) {
+            !wav.start(file, std::span(st.privateHeader.data(), st.privateHeaderKept()), aob, why)) {
             in.log.log("[re]" + session().boxes.audio[i].caption + ": " + why +
                        ", so it is not written as WAV.[/re]");
-            out.audioAsWav[i] = false;
             out.audio[i].discard();
+            for (const auto& track : out.trackAudio[i]) track->discard();
             return;
         }
         wav.write(piece);
@@ -223,9 +223,19 @@ struct PassSink {
             }
             case PacketKind::Audio: {
                 const size_t i = st.audioIndex;
-                if (!boxes.audio[i].ticked || !out.audio[i].isOpen() || table.audio[i] != st.audioId) break;
-                if (out.audioAsWav[i]) writeWav(st, i, piece);
-                else out.audio[i].write(piece);
+                if (!boxes.audio[i].ticked || table.audio[i] != st.audioId) break;
+                OutputFile* o = &out.audio[i];
+                LpcmWav* wav = &out.wav[i];
+                if (!out.tracks.empty()) {
+                    const uint64_t at = out.sequenceBase + chunkStart + uint64_t(piece.data() - in.buffer);
+                    const size_t t = out.trackAt(at / kPackBytes);
+                    if (t == out.tracks.size()) break;  // between the tracks
+                    o = out.trackAudio[i][t].get();
+                    wav = out.trackWav[i][t].get();
+                }
+                if (!o->isOpen()) break;
+                if (out.audioAsWav[i]) writeWav(st, i, *o, *wav, piece);
+                else o->write(piece);
                 break;
             }
             case PacketKind::Subpicture: {
@@ -251,16 +261,26 @@ struct PassSink {
 
 }  // namespace
 
+size_t StreamOutputs::trackAt(uint64_t sector) const {
+    for (size_t t = 0; t < tracks.size(); ++t)
+        if (sector >= tracks[t].firstSector && sector <= tracks[t].lastSector) return t;
+    return tracks.size();
+}
+
 std::vector<OutputFile*> StreamOutputs::all() {
     std::vector<OutputFile*> outputs;
     for (auto& o : video) outputs.push_back(&o);
     for (auto& o : audio) outputs.push_back(&o);
+    for (auto& slot : trackAudio)
+        for (auto& o : slot) outputs.push_back(o.get());
     for (auto& o : sub) outputs.push_back(&o);
     return outputs;
 }
 
 void StreamOutputs::finish() {
     for (LpcmWav& w : wav) w.finish();
+    for (auto& slot : trackWav)
+        for (auto& w : slot) w->finish();
     for (OutputFile* o : all()) o->finish();
 }
 
@@ -292,6 +312,7 @@ void passOverFile(Pass pass, const PassInput& in) {
         progress.at(pos);
         if (pass == Pass::Analyse && session.options.fastCheck && pos > fastLimit) run.fastStop = true;
         if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(in.buffer, sink.counts, sink.aob, in.log);
+        sink.chunkStart = pos - n;
         scanner.scan(in.buffer, n);
     }
     scanner.finish();

@@ -90,6 +90,7 @@ class ReadRun {
         offerStreams(s_.boxes.video, s_.table.video.data(), kUsedVideoBoxes, StreamKind::Video, 1, aob);
         offerStreams(s_.boxes.audio, s_.table.audio.data(), kAudioBoxes, StreamKind::Audio, 2, aob);
         offerStreams(s_.boxes.sub, s_.table.sub.data(), kSubBoxes, StreamKind::Subpicture, 2, aob);
+        if (aob) readTracks(s_.sourcePath, log_);
 
         logDone(log_);
         statusReady(log_);
