@@ -1,7 +1,7 @@
 // Each stream header analyser over arbitrary payloads. The payload is copied into a buffer of
 // exactly its size, so any read past its end is reported.
-//   byte 0: the analyser (modulo 8), byte 1: bit 0 an .AOB source, bits 1-3 the length of the
-//   private header that follows (0 to 7); the rest is the payload.
+//   byte 0: the analyser (modulo 8), byte 1: bit 0 an .AOB source, bits 1-4 the length of the
+//   private header that follows (0 to 15); the rest is the payload.
 #include <cmath>
 #include <memory>
 
@@ -14,7 +14,7 @@ using namespace quarnel::fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const int which = data[0] % 8;
-    const size_t headerLength = std::min<size_t>((data[1] >> 1) & 7, size - 2);
+    const size_t headerLength = std::min<size_t>((data[1] >> 1) & 15, size - 2);
     const std::vector<uint8_t> header(data + 2, data + 2 + headerLength);
     const size_t payloadLength = size - 2 - headerLength;
     const auto payload = std::make_unique<uint8_t[]>(payloadLength);

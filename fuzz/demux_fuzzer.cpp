@@ -1,6 +1,9 @@
 // The Demux run over arbitrary bytes: a Read run, then every stream found ticked (or the
-// ones byte 3 leaves ticked) and demuxed into an output folder. It must end with "Done." and
+// ones byte 3 leaves ticked) and demuxed into an output folder, LPCM as WAV files when bit 7
+// of byte 0 is set. It must end with "Done." and
 // no error, leave the sources as they were and write no more than the sources hold.
+#include "formats/stream_kinds.h"
+#include "formats/wav_writer.h"
 #include "fuzz_support.h"
 
 using namespace quarnel;
@@ -29,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto out = folder / "out";
     std::filesystem::create_directory(out);
     m.options.outputDir = out.string();
+    m.options.lpcmWav = setup.flags & 0x80;
     host.markup.clear();
     runs::demux(m, host);
     check(m.lastError.empty(), "the Demux run reported an error");
@@ -36,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setup.checkSourcesUntouched();
     uint64_t written = 0;
     for (const auto& entry : std::filesystem::directory_iterator(out)) written += entry.file_size();
-    // A .sup record header (10 bytes) needs a packet of at least 15 bytes.
-    check(written <= 2 * setup.sourceBytes(), "the Demux run wrote more than its sources hold");
+    // A .sup record header (10 bytes) needs a packet of at least 15 bytes; a WAV file adds its
+    // header, and 20-bit samples take 24 bits.
+    check(written <= 2 * setup.sourceBytes() + kAudioSlots * kWavHeaderBytes,
+          "the Demux run wrote more than its sources hold");
     return 0;
 }

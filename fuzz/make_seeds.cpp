@@ -76,12 +76,16 @@ std::vector<std::pair<std::string, Bytes>> sourceFiles() {
              withSnippet(audio(EsKind::Ac3, 0x80, 2, 300, kStart, 1), snippet("ac3_51_448k.bin")),
              subpicture(0x20, 1, 200, kStart, 3)},
             vob));
-    MuxOptions aob = vob;
-    aob.navPacks = false;
+    const MuxOptions aob = aobOptions();
     files.emplace_back(
         "aob_mlp",
         buildProgramStream(
-            {withSnippet(audio(EsKind::Lpcm, 0xA1, 2, 300, kStart, 1), snippet("mlp_20_44k.bin"))}, aob));
+            {withSnippet(audio(EsKind::AobMlp, 0xA1, 2, 300, kStart, 1), snippet("mlp_20_44k.bin"))}, aob));
+    // DVD-Audio LPCM headers of changing length, one of them out of bounds.
+    EsStream lpcm = audio(EsKind::AobLpcm, 0xA0, 3, 2500, kStart, 1);
+    lpcm.packUnits = true;
+    lpcm.aobHeaderLengths = {8, 12, 5, 10};
+    files.emplace_back("aob_lpcm", buildProgramStream({lpcm}, aob));
     // The beginning of the shipped sample: real codings in their packs.
     const fs::path sample = fs::path(QUARNEL_SOURCE_DIR) / "sample" / "HVDVD_TS" / "FEATURE_1.EVO";
     if (fs::exists(sample)) {
@@ -97,7 +101,7 @@ void writeRunSeeds(const fs::path& root) {
     // extension by name, details and frame counts on; one seed at the chunk boundary, one split.
     for (const auto& [name, bytes] : files) {
         const uint8_t ext = name.rfind("vob", 0) == 0 ? 1 : name.rfind("aob", 0) == 0 ? 2 : 0;
-        Bytes scannerInput = {uint8_t(name.size()), 0x35};
+        Bytes scannerInput = {uint8_t(name.size()), uint8_t(ext == 2 ? 0xB5 : 0x35)};
         scannerInput.insert(scannerInput.end(), bytes.begin(), bytes.end());
         put(root / "scanner", name, scannerInput);
         for (const char* target : {"read", "demux", "rebuild"}) {
@@ -105,6 +109,7 @@ void writeRunSeeds(const fs::path& root) {
             put(folder, name, runInput(ext | 0x0C, 0, 0x81, bytes));
             put(folder, name + "_boundary", runInput(ext | 0x1C, 1000, 0x80, bytes));
             put(folder, name + "_split", runInput(ext | 0x2C, uint16_t(bytes.size() / 2 + 100), 0x80, bytes));
+            put(folder, name + "_wav", runInput(ext | 0x8C, 0, 0x80, bytes));
         }
     }
 }
@@ -142,6 +147,10 @@ void writeAnalyserSeeds(const fs::path& folder) {
         b.insert(b.end(), s.begin(), s.end());
         put(folder, file, b);
     }
+    // A DVD-Audio LPCM header (24 bits / 96 kHz, group 2 unused, L + R) and samples.
+    Bytes aob = {2, 1 | 12 << 1, 0xA0, 0x00, 0x00, 0x08, 0x00, 0x01, 0x00, 0x2F, 0x1F, 0x00, 0x01, 0x80};
+    aob.resize(aob.size() + 48, 0x5A);
+    put(folder, "aob_lpcm_header", aob);
     // VC-1: a sequence header of the advanced profile and an entry point.
     put(folder, "vc1_sequence",
         Bytes{6,    0,    0x00, 0x00, 0x01, 0x0F, 0xDB, 0xFE, 0x3B, 0xF2, 0x1B, 0xCA, 0x3F, 0xF7, 0xF8, 0x08,

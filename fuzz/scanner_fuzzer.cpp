@@ -2,7 +2,8 @@
 // changing sizes: what it finds (streams, payload bytes per stream, navigation packets) must
 // not depend on where the chunks end. Each chunk is copied into a buffer of exactly its size,
 // so any read outside it is reported.
-//   byte 0: bit 0 the analysis mode, bits 1-7 and byte 1 pick the chunk sizes
+//   byte 0: bit 0 the analysis mode, bits 1-7 and byte 1 pick the chunk sizes; byte 1 bit 7 also
+//   names the bytes an .AOB (DVD-Audio private headers)
 #include <memory>
 #include <tuple>
 
@@ -15,7 +16,7 @@ using namespace quarnel::fuzz;
 namespace {
 
 struct Event {
-    int what;  // 0 reveal, 1 payload, 2 navigation
+    int what;  // 0 reveal, 1 payload, 2 navigation, 3 malformed
     std::tuple<int, int, int, uint32_t> key;
     std::vector<uint8_t> bytes;
     bool operator==(const Event&) const = default;
@@ -52,7 +53,7 @@ struct RecordingSink {
         const int index = st.kind == PacketKind::Video   ? st.videoIndex
                           : st.kind == PacketKind::Audio ? st.audioIndex
                                                          : st.subIndex;
-        const std::tuple<int, int, int, uint32_t> key{int(st.kind), index, st.privateHeaderLength,
+        const std::tuple<int, int, int, uint32_t> key{int(st.kind), index, int(st.privateHeaderLength),
                                                       st.currentPts};
         // Pieces of one packet cut by a chunk end join again.
         if (events.empty() || events.back().what != 1 || events.back().key != key || count == 0)
@@ -60,15 +61,18 @@ struct RecordingSink {
         events.back().bytes.insert(events.back().bytes.end(), buf + offset, buf + offset + count);
     }
 
+    void malformed(ScanState&, uint8_t subId) { events.push_back({3, {subId, 0, 0, 0}, {}}); }
+
     void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet) {
         check(!packet.empty() && packet.size() <= kNavPacketMax, "a navigation packet of a wrong size");
         events.push_back({2, {subId, 0, 0, 0}, {packet.begin(), packet.end()}});
     }
 };
 
-std::vector<Event> scanInChunks(std::span<const uint8_t> bytes, bool analysis, uint32_t seed) {
+std::vector<Event> scanInChunks(std::span<const uint8_t> bytes, bool analysis, bool aob, uint32_t seed) {
     static constexpr size_t kSizes[] = {1, 2, 3, 5, 13, 188, 2047, 2048, 2049, 65536};
     ScanState st;
+    st.aob = aob;
     RecordingSink sink;
     Scanner<RecordingSink> scanner(st, sink, analysis);
     const bool whole = seed == 0;
@@ -96,8 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool analysis = data[0] & 1;
     const uint32_t seed = uint32_t(data[0] >> 1 | data[1] << 7) + 1;
     const std::span<const uint8_t> bytes(data + 2, size - 2);
-    const auto whole = scanInChunks(bytes, analysis, 0);
-    const auto chunked = scanInChunks(bytes, analysis, seed);
+    const bool aob = data[1] & 0x80;
+    const auto whole = scanInChunks(bytes, analysis, aob, 0);
+    const auto chunked = scanInChunks(bytes, analysis, aob, seed);
     check(whole == chunked, "the scanner found other things when fed in chunks");
     return 0;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "codecs/channel_assignments.h"
 #include "codecs/lpcm.h"
 #include "codecs/subpicture.h"
 #include "codecs_test_support.h"
@@ -68,6 +69,35 @@ TEST(LpcmAnalyser, DecodesTheHeaderFieldsItHolds) {
 TEST(LpcmAnalyser, ReportsOnlyTheHeaderBytesItIsGiven) {
     EXPECT_EQ(analyse({0xA0, 0x07, 0x00}), (Lines{"   Number of frame headers = 7"}));
     EXPECT_TRUE(analyse({}).empty());
+}
+
+TEST(LpcmAnalyser, ReadsTheDvdAudioHeaderInAnAob) {
+    const Bytes audio = {0x12, 0x34};
+    const auto aob = [&](const Bytes& header) {
+        AnalyserInput in = test::inputOf(audio, header);
+        in.aobSource = true;
+        return test::reportOf(analyseLpcm, in).lines;
+    };
+    // 24 bits / 96 kHz stereo, group 2 unused
+    EXPECT_EQ(aob({0xA0, 0x00, 0x00, 0x08, 0x00, 0x05, 0x00, 0x2F, 0x1F, 0x00, 0x01, 0x80}),
+              (Lines{"   First acces unit pointer = 0005", "   Group 1: [bl]24[/bl] bits, [bl]96[/bl] kHz",
+                     "   Group 2: unused", "   Channel assignment = [bl]1[/bl] (L + R)",
+                     "   Number of audio channels = [bl]2[/bl]"}));
+    // 5.1 in two groups: 20 bits / 88.2 kHz and 16 bits / 44.1 kHz
+    const std::optional<AobLpcmHeader> h = decodeAobLpcm(Bytes{0xA2, 3, 0, 10, 0, 0, 0, 0x10, 0x98, 0, 12, 0x80});
+    ASSERT_TRUE(h.has_value());
+    EXPECT_EQ(lpcmBitsOf(h->group1Bits), 20);
+    EXPECT_EQ(lpcmBitsOf(h->group2Bits), 16);
+    EXPECT_EQ(lpcmRateOf(h->group1Rate), 88200u);
+    EXPECT_EQ(lpcmRateOf(h->group2Rate), 44100u);
+    EXPECT_EQ(h->channelAssignment, 12);
+    EXPECT_EQ(channelAssignment(12)->group1Channels, 2);
+    EXPECT_EQ(aob({0xA2, 3, 0, 10, 0, 0, 0, 0x10, 0x98, 0, 12, 0x80})[3],
+              "   Channel assignment = [bl]12[/bl] (Lf + Rf + C + LFE + Ls + Rs)");
+    // an assignment past the 21 is named as such; a header cut before it gives no lines
+    EXPECT_EQ(aob({0xA0, 0, 0, 8, 0, 0, 0, 0x00, 0x00, 0, 21, 0x80}).back(),
+              "   Channel assignment = [re]21[/re] (undefined)");
+    EXPECT_TRUE(aob({0xA0, 0, 0, 8, 0, 0, 0, 0x00, 0x00, 0}).empty());
 }
 
 TEST(SubpictureAnalyser, TellsTheRunLengthCodingByTheFirstWord) {

@@ -39,10 +39,13 @@ struct RecordingSink {
     void navigation(ScanState&, uint8_t, std::span<const uint8_t> packet) {
         navPackets.emplace_back(packet.begin(), packet.end());
     }
+    void malformed(ScanState&, uint8_t subId) { malformedIds.push_back(subId); }
+    std::vector<uint8_t> malformedIds;
 };
 
-RecordingSink scanInChunks(const Bytes& file, size_t chunk) {
+RecordingSink scanInChunks(const Bytes& file, size_t chunk, bool aob = false) {
     ScanState st;
+    st.aob = aob;
     RecordingSink sink;
     Scanner<RecordingSink> scanner(st, sink, true);
     Bytes buffer(chunk);
@@ -117,6 +120,42 @@ TEST(Scanner, MalformedLengthsResynchroniseOnTheNextStartCode) {
         Bytes expected;
         for (uint8_t k = 1; k <= 3; ++k) expected.insert(expected.end(), 500, k);
         EXPECT_EQ(s.payloads.at({int(PacketKind::Audio), 0}), expected) << length;
+    }
+}
+
+TEST(Scanner, AobHeadersOfChangingLengthAreStrippedWhereverAChunkEnds) {
+    EsStream lpcm = audio(EsKind::AobLpcm, 0xA0, 9, 3000, 90000, 1);
+    lpcm.packUnits = true;
+    lpcm.aobHeaderLengths = {8, 13, 10, 2000};
+    const EsStream mlp = audio(EsKind::AobMlp, 0xA1, 5, 1700, 90000, 40);
+    const Bytes file = buildProgramStream({lpcm, mlp}, aobOptions());
+    for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(509), size_t(2048), size_t(1) << 20}) {
+        const RecordingSink s = scanInChunks(file, chunk, true);
+        EXPECT_EQ(s.payloads.at({int(PacketKind::Audio), 0}), elementaryBytes(lpcm)) << chunk;
+        EXPECT_EQ(s.payloads.at({int(PacketKind::Audio), 1}), elementaryBytes(mlp)) << chunk;
+        EXPECT_TRUE(s.malformedIds.empty());
+    }
+}
+
+TEST(Scanner, AobPacketWithAHeaderLengthOutOfBoundsIsSkippedAndReported) {
+    // one unit per packet; the second packet of each stream gets a bad L
+    const EsStream lpcm = audio(EsKind::AobLpcm, 0xA0, 4, 1500, 90000, 1);
+    const EsStream mlp = audio(EsKind::AobMlp, 0xA1, 4, 1500, 90000, 40);
+    for (uint16_t bad : {0, 5, 7, 2000, 0xFFFF}) {
+        Bytes file = buildProgramStream({lpcm, mlp}, aobOptions());
+        int seen[2] = {0, 0};
+        for (size_t pack = kPackSize; pack < file.size(); pack += kPackSize) {
+            uint8_t* sub = &file[pack + 14 + 9 + file[pack + 14 + 8]];
+            if (++seen[*sub - 0xA0] != 2) continue;
+            sub[2] = uint8_t(bad >> 8), sub[3] = uint8_t(bad);
+        }
+        const RecordingSink s = scanInChunks(file, 1000, true);
+        Bytes expected;
+        for (uint8_t k : {1, 3, 4}) expected.insert(expected.end(), 1500, k);
+        EXPECT_EQ(s.payloads.at({int(PacketKind::Audio), 0}), expected) << bad;
+        EXPECT_EQ(s.payloads.at({int(PacketKind::Audio), 1}).size(), 3 * 1500u) << bad;
+        // MLP takes only L = 6, LPCM 8 and up within its packet
+        EXPECT_EQ(s.malformedIds.size(), 2u) << bad;
     }
 }
 

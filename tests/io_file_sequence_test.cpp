@@ -39,12 +39,27 @@ TEST(FileSequence, ZeroThenDigitAfterTheUnderscore) {
     EXPECT_EQ(nextInSequence(d.touch("FEATURE_01.EVO")), "");
     const std::string second = d.touch("FEATURE_02.EVO");  // made before nextInSequence looks
     EXPECT_EQ(nextInSequence(d.file("FEATURE_01.EVO")), second);
-    // rule B on the first underscore only: VTS_01_2 is not a candidate
-    d.touch("VTS_01_2.VOB");
+}
+
+TEST(FileSequence, ADvdTitleSetGoesOnWithItsOwnNextPartOnly) {
+    Folder d;
+    const std::string menu = d.touch("VTS_01_0.VOB");
     const std::string first = d.touch("VTS_01_1.VOB");
-    EXPECT_EQ(nextInSequence(first), "") << "VTS_01_2.VOB must not follow";
-    const std::string next = d.touch("VTS_02_1.VOB");
-    EXPECT_EQ(nextInSequence(first), next);
+    d.touch("VTS_02_1.VOB");  // another title set, often the extras
+    EXPECT_EQ(nextInSequence(first), "") << "VTS_02_1.VOB must not follow";
+    const std::string second = d.touch("VTS_01_2.VOB");
+    EXPECT_EQ(nextInSequence(first), second);
+    EXPECT_EQ(nextInSequence(menu), "") << "the menu starts no sequence";
+    EXPECT_EQ(sequenceFrom(first, true), (std::vector<std::string>{first, second}));
+    const std::string nine = d.touch("VTS_01_9.VOB");
+    d.touch("VTS_02_9.VOB");
+    EXPECT_EQ(nextInSequence(nine), "");
+
+    const std::string audio = d.touch("ATS_01_1.AOB");
+    d.touch("ATS_02_1.AOB");
+    EXPECT_EQ(nextInSequence(audio), "");
+    const std::string audio2 = d.touch("ATS_01_2.AOB");
+    EXPECT_EQ(nextInSequence(audio), audio2);
 }
 
 TEST(FileSequence, DigitBeforeTheUnderscoreWinsOverTheOthers) {

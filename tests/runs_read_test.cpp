@@ -167,7 +167,7 @@ TEST(ReadRun, AobReportsItsBoundsAndMlpInA1) {
     o.navPacks = true;
     o.videoBound = 0;
     o.audioBound = 2;
-    f.source("ATS_01_1.AOB", buildProgramStream({audio(EsKind::Lpcm, 0xA1, 200, 2000, kStart, 1)}, o));
+    f.source("ATS_01_1.AOB", buildProgramStream({audio(EsKind::AobMlp, 0xA1, 200, 2000, kStart, 1)}, o));
     f.read();
     EXPECT_TRUE(f.logged("It contains [b]2[/b] audio streams."));
     EXPECT_TRUE(f.logged("[b]MLP[/b] audio stream 1 found!"));

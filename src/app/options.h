@@ -30,6 +30,8 @@ struct Options {
     std::string subExtension = "sup";
     std::string outputDir;  // "" = the current folder
     bool keepPartial = false;  // outputs of a run stopped by a signal are kept as NAME.partial
+    bool lpcmWav = false;  // a Demux writes LPCM streams as WAV files instead of raw samples
+    bool splitTracks = false;  // a Demux of a DVD-Audio AOB writes one file per track
     SubtitleFormats subtitles;  // what a Demux writes each subpicture stream as
 };
 
@@ -60,6 +62,10 @@ constexpr OptionFlag kOptionFlags[] = {
     {"--adv-pck", nullptr, &Options::keepAdvancedPacks, true, "rebuild: keep the advanced packs (ADV_PCK)"},
     {"--adjust-pts", nullptr, &Options::adjustPts, true,
      "rebuild: move the time stamps of each following file on by the\nend time of the files before it"},
+    {"--lpcm-wav", nullptr, &Options::lpcmWav, true,
+     "demux: write each LPCM stream as BASE.CAPTION.wav (interleaved\nlittle-endian samples) instead of its raw samples"},
+    {"--split-tracks", nullptr, &Options::splitTracks, true,
+     "demux of an AOB: one file per track of ATS_nn_0.IFO, BASE.T01.TR03.CAPTION.EXT"},
     {"--keep-partial", nullptr, &Options::keepPartial, true,
      "when a signal stops a run, keep what it wrote as NAME.partial\n(by default nothing unfinished is left)"},
 };

@@ -1,10 +1,12 @@
-// LPCM: no sync word; the 7-byte header of the private stream (sub-stream id first) that
-// precedes the audio data describes the coding.
+// LPCM: no sync word; the header of the private stream (sub-stream id first) that precedes the
+// audio data describes the coding: 7 bytes on DVD-Video and HD DVD, 4 + L on DVD-Audio.
 #include "codecs/lpcm.h"
 
+#include <iterator>
 #include <string>
 
 #include "codecs/analysers.h"
+#include "codecs/channel_assignments.h"
 #include "codecs/name_tables.h"
 #include "report/number_text.h"
 #include "report/text_format.h"
@@ -22,6 +24,32 @@ constexpr uint8_t kNoDynamicRange = 0x80;
 
 const char* onOff(bool on) {
     return on ? "on" : "off";
+}
+
+// Offsets within the DVD-Audio private header.
+namespace aob_at {
+constexpr size_t kFirstAccessUnit = 4;  // 16 bits, big-endian
+constexpr size_t kDownmix = 6;
+constexpr size_t kBits = 7;   // group 1 | group 2
+constexpr size_t kRates = 8;  // group 1 | group 2
+constexpr size_t kChannelAssignment = 10;
+}  // namespace aob_at
+
+constexpr uint8_t kUnusedGroup = 0xF;
+constexpr uint8_t kBitsByCode[] = {16, 20, 24};
+struct RateCode {
+    uint8_t code;
+    uint32_t hertz;
+};
+constexpr RateCode kRates[] = {{0, 48000}, {1, 96000}, {2, 192000}, {8, 44100}, {9, 88200}, {10, 176400}};
+
+std::string groupText(uint8_t bitsCode, uint8_t rateCode) {
+    if (bitsCode == kUnusedGroup && rateCode == kUnusedGroup) return "unused";
+    const auto bits = lpcmBitsOf(bitsCode);
+    const auto rate = lpcmRateOf(rateCode);
+    const std::string_view rateName = rateCode < kSamplingFrequencyNames.size() ? kSamplingFrequencyNames[rateCode] : "";
+    return (bits ? "[bl]" + std::to_string(*bits) + "[/bl] bits" : "bits code " + hexUpper(bitsCode, 1)) + ", " +
+           (rate ? "[bl]" + std::string(rateName) + "[/bl] kHz" : "frequency code " + hexUpper(rateCode, 1));
 }
 
 }  // namespace
@@ -68,7 +96,50 @@ void reportLpcm(const LpcmHeader& h, MessageLog& log) {
         log.log("   Dynamic range = " + formatGeneral(dynamicRangeDb(*h.dynamicRangeControl)) + " dB");
 }
 
+std::optional<uint8_t> lpcmBitsOf(uint8_t code) {
+    if (code >= std::size(kBitsByCode)) return std::nullopt;
+    return kBitsByCode[code];
+}
+
+std::optional<uint32_t> lpcmRateOf(uint8_t code) {
+    for (const RateCode& r : kRates)
+        if (r.code == code) return r.hertz;
+    return std::nullopt;
+}
+
+std::optional<AobLpcmHeader> decodeAobLpcm(std::span<const uint8_t> privateHeader) {
+    const auto b = privateHeader;
+    if (b.size() <= aob_at::kChannelAssignment) return std::nullopt;
+    AobLpcmHeader h;
+    h.firstAccessUnitPointer = uint16_t(b[aob_at::kFirstAccessUnit] << 8 | b[aob_at::kFirstAccessUnit + 1]);
+    h.downmixCode = b[aob_at::kDownmix];
+    h.group1Bits = uint8_t(b[aob_at::kBits] >> 4);
+    h.group2Bits = uint8_t(b[aob_at::kBits] & 0xF);
+    h.group1Rate = uint8_t(b[aob_at::kRates] >> 4);
+    h.group2Rate = uint8_t(b[aob_at::kRates] & 0xF);
+    h.channelAssignment = b[aob_at::kChannelAssignment];
+    return h;
+}
+
+void reportAobLpcm(const AobLpcmHeader& h, MessageLog& log) {
+    log.log("   First acces unit pointer = " + hexUpper(h.firstAccessUnitPointer, 4));
+    log.log("   Group 1: " + groupText(h.group1Bits, h.group1Rate));
+    log.log("   Group 2: " + groupText(h.group2Bits, h.group2Rate));
+    const auto assignment = channelAssignment(h.channelAssignment);
+    if (!assignment) {
+        log.log("   Channel assignment = [re]" + std::to_string(h.channelAssignment) + "[/re] (undefined)");
+        return;
+    }
+    log.log("   Channel assignment = [bl]" + std::to_string(h.channelAssignment) + "[/bl] (" +
+            std::string(assignment->name) + ")");
+    log.log("   Number of audio channels = [bl]" + std::to_string(assignment->channels) + "[/bl]");
+}
+
 void analyseLpcm(const AnalyserInput& in, MessageLog& log) {
+    if (in.aobSource) {
+        if (const std::optional<AobLpcmHeader> h = decodeAobLpcm(in.privateHeader)) reportAobLpcm(*h, log);
+        return;
+    }
     if (const std::optional<LpcmHeader> h = decodeLpcm(in.privateHeader)) reportLpcm(*h, log);
 }
 

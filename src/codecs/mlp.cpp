@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "codecs/analysers.h"
+#include "codecs/channel_assignments.h"
 #include "codecs/name_tables.h"
 #include "report/number_text.h"
 
@@ -157,9 +158,10 @@ void reportMlpMajorSync(const MlpMajorSync& h, MessageLog& log) {
     if (h.audioSamplingFrequency)
         log.log("   Sampling frequency = [bl]" +
                 std::string(kSamplingFrequencyNames[*h.audioSamplingFrequency]) + "[/bl] kHz");
-    if (h.channelAssignment)
-        log.log("   Channel arrangement = [bl]" +
-                std::string(kChannelArrangementNames[*h.channelAssignment]) + "[/bl]");
+    if (h.channelAssignment) {
+        const auto assignment = channelAssignment(*h.channelAssignment);
+        log.log("   Channel arrangement = [bl]" + std::string(assignment ? assignment->name : "") + "[/bl]");
+    }
     reportDynamicRange(h.dynamicRange, log);
 }
 

@@ -24,31 +24,6 @@ constexpr std::array<std::string_view, 16> kSamplingFrequencyNames = {
     "48", "96", "192", "", "", "", "", "", "44.1", "88.2", "176.4",
 };
 
-// MLP channel arrangement by its 5-bit code.
-constexpr std::array<std::string_view, 32> kChannelArrangementNames = {
-    "C (mono)",
-    "L + R",
-    "Lf + Rf + S",
-    "Lf + Rf + Ls + Rs",
-    "Lf + Rf + LFE",
-    "Lf + Rf + LFE + S",
-    "Lf + Rf + LFE + Ls + Rs",
-    "Lf + Rf + C",
-    "Lf + Rf + C + S",
-    "Lf + Rf + C + Ls + Rs",
-    "Lf + Rf + C + LFE",
-    "Lf + Rf + C + LFE + S",
-    "Lf + Rf + C + LFE + Ls + Rs",
-    "Lf + Rf + C + S",
-    "Lf + Rf + C + Ls + Rs",
-    "Lf + Rf + C + LFE",
-    "Lf + Rf + C + LFE + S",
-    "Lf + Rf + C + LFE + Ls + Rs",
-    "Lf + Rf + Ls + Rs + LFE",
-    "Lf + Rf + Ls + Rs + C",
-    "Lf + Rf + Ls + Rs + C + LFE",
-};
-
 // TrueHD channel modifier by its 2-bit code.
 constexpr std::array<std::string_view, 4> kChannelModifierNames = {"Stereo", "Lt/Rt", "Lbin/Rbin", "Mono"};
 

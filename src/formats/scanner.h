@@ -9,6 +9,8 @@
 //   void payload(ScanState&, size_t offset, size_t count)       a payload piece of kind 0, 1 or 6
 //   void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet)
 //                                                               first DSI / copy-control packet
+//   void malformed(ScanState&, uint8_t subId)                   an audio packet whose private
+//                                                               header length is out of bounds
 // The sink fills the stream table; the scanner asks it whether a slot is free.
 #pragma once
 
@@ -47,16 +49,18 @@ enum class HeaderPhase : uint8_t {
     Ext2,         // marker + length, stream_id_extension
     Stuffing,     // rest of PES_header_data_length
     PrivHeader,   // private stream 1 sub-stream header, 4 bytes (1 for subpictures)
-    PrivRest,     // the private header bytes past the fourth (LPCM, TrueHD)
+    PrivRest,     // the private header bytes past the fourth (LPCM, TrueHD, the DVD-Audio header)
     NavId,        // private stream 2 sub-stream id
 };
 
 enum class BulkKind : uint8_t { None, Payload, Skip, Navigation };
 
 constexpr size_t kNavPacketMax = 2048;
-constexpr size_t kPrivateHeaderMax = 7;
+// The private header bytes kept for the analysers: the whole DVD-Video LPCM header, the
+// DVD-Audio LPCM header up to its channel assignment and 0x80; longer headers are passed over.
+constexpr size_t kPrivateHeaderMax = 12;
 static_assert(std::ranges::all_of(kStreamKinds, [](const StreamKindEntry& e) {
-    return e.privateHeaderBytes <= kPrivateHeaderMax;
+    return e.privateHeaderBytes <= kPrivateHeaderMax && (!e.headerLength.counted() || e.privateHeaderBytes == 4);
 }));
 
 struct ScanState {
@@ -64,7 +68,8 @@ struct ScanState {
     PacketKind kind = PacketKind::None;
     Coding videoCoding = Coding::Mpeg2;
     Coding audioCoding = Coding::Ac3;
-    uint8_t privateHeaderWant = 0;  // bytes of the private header of the packet in hand
+    bool aob = false;                // the file is an .AOB: its 0xA0-0xA7 headers carry their length
+    uint32_t privateHeaderWant = 0;  // bytes of the private header of the packet in hand
     uint8_t streamId = 0;  // stream id of the packet in hand
     uint8_t videoIndex = 0, audioIndex = 0, subIndex = 0;
     uint8_t videoId = 0, audioId = 0, subId = 0;
@@ -82,9 +87,13 @@ struct ScanState {
     uint32_t currentPts = 0, videoPts = 0, videoDts = 0, audioPts = 0, subPts = 0;
 
     // The private stream 1 header of the packet in hand, sub-stream id first; kept so that
-    // it is whole even when it straddled a chunk boundary.
+    // it is whole even when it straddled a chunk boundary. Its first kPrivateHeaderMax bytes
+    // are kept; privateHeaderLength counts all that were read.
     std::array<uint8_t, kPrivateHeaderMax> privateHeader{};
-    uint8_t privateHeaderLength = 0;
+    uint32_t privateHeaderLength = 0;
+
+    // The bytes of the private header that privateHeader holds.
+    size_t privateHeaderKept() const { return std::min<size_t>(privateHeaderLength, kPrivateHeaderMax); }
 
     bool firstDsi = true, firstControl = true;
     // Navigation packet being gathered, sub-stream id at 0; bytes past the end of the file
@@ -194,7 +203,7 @@ private:
         if (const StreamKindEntry* video = streamKindOf(IdPlace::StreamId, id)) {
             st_.kind = PacketKind::Video;
             st_.videoCoding = video->coding;
-            st_.videoIndex = uint8_t(id - video->first);
+            st_.videoIndex = video->slotOf(id);
             st_.videoId = id;
             sink_.reveal(st_, StreamKind::Video, st_.videoIndex, id);
         } else if (id >= kMpegAudioFirstId && id <= kMpegAudioLastId) {
@@ -360,8 +369,8 @@ private:
                 privateHeaderByte(b);
                 return;
             case HeaderPhase::PrivRest:
-                st_.privateHeader[st_.privateHeaderLength++] = b;
-                if (st_.privateHeaderLength < st_.privateHeaderWant) return;
+                if (st_.privateHeaderLength < kPrivateHeaderMax) st_.privateHeader[st_.privateHeaderLength] = b;
+                if (++st_.privateHeaderLength < st_.privateHeaderWant) return;
                 st_.kind = PacketKind::Audio;
                 startPayload();
                 return;
@@ -378,9 +387,15 @@ private:
         }
         st_.kind = PacketKind::Video;
         st_.videoCoding = video->coding;
-        st_.videoIndex = uint8_t(x - video->first);
+        st_.videoIndex = video->slotOf(x);
         st_.videoId = x;
         sink_.reveal(st_, StreamKind::Video, st_.videoIndex, x);
+    }
+
+    void ignorePacket() {
+        st_.kind = PacketKind::Ignored;
+        st_.currentPts = 0;
+        startPayload();
     }
 
     // The sub-stream id tells the kind: a subpicture's payload follows it at once; an audio
@@ -390,7 +405,7 @@ private:
         if (st_.privateHeaderLength == 1) {
             const StreamKindEntry* sub = streamKindOf(IdPlace::SubstreamId, b);
             if (!sub || sub->kind != StreamKind::Subpicture) return;
-            st_.subIndex = uint8_t(b - sub->first);
+            st_.subIndex = sub->slotOf(b);
             st_.subId = b;
             st_.kind = PacketKind::Subpicture;
             sink_.reveal(st_, StreamKind::Subpicture, st_.subIndex, b);
@@ -400,19 +415,30 @@ private:
         }
         if (st_.privateHeaderLength < 4) return;
         const uint8_t subId = st_.privateHeader[0];
-        const StreamKindEntry* audio = streamKindOf(IdPlace::SubstreamId, subId);
+        const StreamKindEntry* audio = streamKindOf(IdPlace::SubstreamId, subId, st_.aob);
         if (!audio || audio->kind != StreamKind::Audio) {
-            st_.kind = PacketKind::Ignored;
-            st_.currentPts = 0;
-            startPayload();
+            ignorePacket();
             return;
         }
+        uint32_t want = audio->privateHeaderBytes;
+        if (audio->headerLength.counted()) {
+            // A length out of its bounds or past the packet: the packet is passed over and the
+            // scan goes on with the next one.
+            const uint32_t length = uint32_t(st_.privateHeader[2]) << 8 | st_.privateHeader[3];
+            const uint32_t rest = st_.remaining > 0 ? uint32_t(st_.remaining) : 0;
+            if (length < audio->headerLength.min || length > audio->headerLength.max || length > rest) {
+                sink_.malformed(st_, subId);
+                ignorePacket();
+                return;
+            }
+            want += length;
+        }
         st_.audioCoding = audio->coding;
-        st_.audioIndex = uint8_t(subId - audio->first);
+        st_.audioIndex = audio->slotOf(subId);
         st_.audioId = subId;
         sink_.reveal(st_, StreamKind::Audio, st_.audioIndex, subId);
         st_.currentPts = 0;
-        st_.privateHeaderWant = audio->privateHeaderBytes;
+        st_.privateHeaderWant = want;
         if (st_.privateHeaderWant > 4) {
             setPhase(HeaderPhase::PrivRest);
         } else {

@@ -8,9 +8,9 @@ const StreamKindEntry* streamKindOf(IdPlace place, uint8_t id, bool aob) {
     return nullptr;
 }
 
-std::string captionOf(StreamKind kind, int32_t id) {
+std::string captionOf(StreamKind kind, int32_t id, bool aob) {
     for (const StreamKindEntry& e : kStreamKinds)
-        if (e.kind == kind && !e.aobOnly && id >= e.first && id <= e.last) return e.caption;
+        if (e.kind == kind && (aob || !e.aobOnly) && id >= e.first && id <= e.last) return e.caption;
     return {};
 }
 

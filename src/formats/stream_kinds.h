@@ -20,45 +20,61 @@ enum class IdPlace : uint8_t {
     Extension,    // the stream_id_extension of an extended-stream-id (0xFD) packet
 };
 
+// A DVD-Audio private header: bytes 2-3 hold the length L of the header bytes after them, so
+// the payload starts at 4 + L; an L outside [min, max] marks a malformed packet.
+struct HeaderLength {
+    uint16_t min = 0, max = 0;  // max 0: the header has no length field
+    constexpr bool counted() const { return max != 0; }
+};
+
 struct StreamKindEntry {
     Coding coding;
     StreamKind kind;
     IdPlace place;
-    uint8_t first, last;  // the ids of the kind; an id's slot is id - first
+    uint8_t first, last;  // the ids of the kind; an id's slot is firstSlot + id - first
     // Private stream 1 header bytes before the payload, sub-stream id included (0: none).
+    // With a length field, the bytes before it.
     uint8_t privateHeaderBytes;
-    bool aobOnly;         // the entry holds only for .AOB sources, before the entries after it
-    const char* caption;  // box caption and output name part, before ".N" or ".NN"
-    const char* found;    // the found line, before the slot number and " found!"
-    const char* codec;    // the coding's name in reports for programs (JSON)
+    HeaderLength headerLength;
+    bool aobOnly;           // the entry holds only for .AOB sources, before the entries after it
+    const char* caption;    // box caption and output name part, before ".N" or ".NN"
+    const char* found;      // the found line, before the slot number and " found!"
+    const char* codec;      // the coding's name in reports for programs (JSON)
+    uint8_t firstSlot = 0;  // the slot of the id `first`
+
+    constexpr uint8_t slotOf(uint8_t id) const { return uint8_t(firstSlot + id - first); }
 };
 
+// clang-format off: one row per kind
 constexpr StreamKindEntry kStreamKinds[] = {
-    {Coding::Mpeg2, StreamKind::Video, IdPlace::StreamId, 0xE0, 0xE1, 0, false, "MPEG-2.stream",
+    {Coding::Mpeg2, StreamKind::Video, IdPlace::StreamId, 0xE0, 0xE1, 0, {}, false, "MPEG-2.stream",
      "[b]MPEG-2[/b] video stream ", "MPEG-2"},
-    {Coding::H264, StreamKind::Video, IdPlace::StreamId, 0xE2, 0xE3, 0, false, "H.264.stream",
+    {Coding::H264, StreamKind::Video, IdPlace::StreamId, 0xE2, 0xE3, 0, {}, false, "H.264.stream",
      "[b]H.264 (AVC)[/b] video stream ", "H.264"},
-    {Coding::Vc1, StreamKind::Video, IdPlace::Extension, 0x55, 0x56, 0, false, "VC-1.stream",
+    {Coding::Vc1, StreamKind::Video, IdPlace::Extension, 0x55, 0x56, 0, {}, false, "VC-1.stream",
      "[b]VC-1[/b] video stream ", "VC-1"},
-    {Coding::Ac3, StreamKind::Audio, IdPlace::SubstreamId, 0x80, 0x87, 4, false, "DD.stream",
+    {Coding::Ac3, StreamKind::Audio, IdPlace::SubstreamId, 0x80, 0x87, 4, {}, false, "DD.stream",
      "[b]Dolby Digital[/b] audio stream ", "AC-3"},
-    {Coding::Dts, StreamKind::Audio, IdPlace::SubstreamId, 0x88, 0x8F, 4, false, "DTSHD.stream",
+    {Coding::Dts, StreamKind::Audio, IdPlace::SubstreamId, 0x88, 0x8F, 4, {}, false, "DTSHD.stream",
      "[b]DTS HD (DTS)[/b] audio stream ", "DTS"},
-    // An AOB's MLP stream in 0xA1 takes the LPCM slot, header and name; only its found line
-    // and its analysis tell it apart.
-    {Coding::AobMlp, StreamKind::Audio, IdPlace::SubstreamId, 0xA1, 0xA1, 7, true, "LPCM.stream",
-     "[b]MLP[/b] audio stream ", "MLP"},
-    {Coding::Lpcm, StreamKind::Audio, IdPlace::SubstreamId, 0xA0, 0xA7, 7, false, "LPCM.stream",
+    // In an AOB, 0xA1 holds MLP and 0xA0-0xA7 LPCM behind the DVD-Audio header (id, counter,
+    // L, then L bytes: 6 for MLP, at least the 8 format bytes for LPCM).
+    {Coding::AobMlp, StreamKind::Audio, IdPlace::SubstreamId, 0xA1, 0xA1, 4, {6, 6}, true, "MLP.stream",
+     "[b]MLP[/b] audio stream ", "MLP", 1},
+    {Coding::Lpcm, StreamKind::Audio, IdPlace::SubstreamId, 0xA0, 0xA7, 4, {8, 0xFFFF}, true, "LPCM.stream",
      "[b]LPCM[/b] audio stream ", "LPCM"},
-    {Coding::TrueHd, StreamKind::Audio, IdPlace::SubstreamId, 0xB0, 0xB7, 5, false, "MLP.stream",
+    {Coding::Lpcm, StreamKind::Audio, IdPlace::SubstreamId, 0xA0, 0xA7, 7, {}, false, "LPCM.stream",
+     "[b]LPCM[/b] audio stream ", "LPCM"},
+    {Coding::TrueHd, StreamKind::Audio, IdPlace::SubstreamId, 0xB0, 0xB7, 5, {}, false, "MLP.stream",
      "[b]Dolby TrueHD[/b] audio stream ", "TrueHD"},
-    {Coding::Eac3, StreamKind::Audio, IdPlace::SubstreamId, 0xC0, 0xCF, 4, false, "DD+.stream",
+    {Coding::Eac3, StreamKind::Audio, IdPlace::SubstreamId, 0xC0, 0xCF, 4, {}, false, "DD+.stream",
      "[b]Dolby Digital[/b] Plus audio stream ", "E-AC-3"},
-    {Coding::Subpicture, StreamKind::Subpicture, IdPlace::SubstreamId, 0x20, 0x3F, 1, false, "Subpicture",
+    {Coding::Subpicture, StreamKind::Subpicture, IdPlace::SubstreamId, 0x20, 0x3F, 1, {}, false, "Subpicture",
      "[b]Subpicture[/b] stream ", "Subpicture"},
-    {Coding::ExtSubpicture, StreamKind::Subpicture, IdPlace::SubstreamId, 0x60, 0x7F, 1, false, "Ext.Subpicture",
-     "[b]Extended subpicture[/b] stream ", "Extended subpicture"},
+    {Coding::ExtSubpicture, StreamKind::Subpicture, IdPlace::SubstreamId, 0x60, 0x7F, 1, {}, false,
+     "Ext.Subpicture", "[b]Extended subpicture[/b] stream ", "Extended subpicture"},
 };
+// clang-format on
 
 // How many slots the stream table has of each kind: video 0 and 1 (it keeps 16 video slots,
 // which a playlist may name), audio 0-15, subpicture 0-31.
@@ -70,9 +86,9 @@ constexpr int kSubSlots = 32;
 // The entry of an id found at `place`, or nullptr.
 const StreamKindEntry* streamKindOf(IdPlace place, uint8_t id, bool aob = false);
 
-// The caption of a stream of `kind` with the id `id`, without the slot number; "" for an id
-// of no listed range.
-std::string captionOf(StreamKind kind, int32_t id);
+// The caption of a stream of `kind` with the id `id` (in an .AOB source when `aob`), without the
+// slot number; "" for an id of no listed range.
+std::string captionOf(StreamKind kind, int32_t id, bool aob = false);
 
 // The found line of a stream in slot `slot`.
 std::string foundLine(const StreamKindEntry& entry, int slot);

@@ -24,6 +24,25 @@ std::string raised(const std::string& folder, const std::string& file, size_t at
     return fileExists(folder + next) ? folder + next : std::string();
 }
 
+// A DVD title set's file: VTS_nn_m.VOB (DVD-Video) or ATS_nn_m.AOB (DVD-Audio), m the digit at
+// kSetPartAt. Its files follow one another within the set only.
+struct DvdSetName {
+    const char* prefix;
+    const char* extension;
+};
+constexpr DvdSetName kDvdSetNames[] = {{"VTS_", ".VOB"}, {"ATS_", ".AOB"}};
+constexpr size_t kSetPartAt = 7;
+constexpr size_t kSetNameLength = 12;
+
+bool isDvdSetName(const std::string& file) {
+    const auto digit = [&](size_t at) { return std::isdigit(static_cast<unsigned char>(file[at])) != 0; };
+    for (const DvdSetName& n : kDvdSetNames)
+        if (file.size() == kSetNameLength && file.compare(0, 4, n.prefix) == 0 && digit(4) && digit(5) &&
+            file[6] == '_' && digit(kSetPartAt) && upperExtension(file) == n.extension)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 std::string withoutExtension(const std::string& name) {
@@ -48,6 +67,8 @@ std::string upperExtension(const std::string& path) {
 std::string nextInSequence(const std::string& name) {
     const std::string folder = folderOf(name);
     const std::string file = nameOf(name);
+    // part 0 (the menu) starts no sequence, and part 9 is a set's last
+    if (isDvdSetName(file)) return raised(folder, file, kSetPartAt, '1');
     std::string result;
     const size_t u = file.find('_');
     if (u != std::string::npos) {

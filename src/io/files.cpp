@@ -71,6 +71,10 @@ void InputFile::seek(uint64_t to) {
 
 namespace {
 
+QuarnelError writeError(const std::string& path, int err) {
+    return QuarnelError("Cannot write file \"" + path + "\". " + systemReason(err));
+}
+
 constexpr const char* kPartialMark = ".partial";
 
 std::string temporaryPattern(const std::string& path) {
@@ -113,7 +117,7 @@ void OutputFile::writeAll(const uint8_t* p, size_t n) {
         const ssize_t w = ::write(fd_, p, n);
         if (w < 0) {
             if (errno == EINTR) continue;
-            throw QuarnelError("Cannot write file \"" + path_ + "\". " + systemReason(errno));
+            throw writeError(path_, errno);
         }
         p += w;
         n -= size_t(w);
@@ -137,6 +141,20 @@ void OutputFile::writeLarge(std::span<const uint8_t> bytes) {
     }
 }
 
+void OutputFile::writeAt(uint64_t offset, std::span<const uint8_t> bytes) {
+    flush();
+    if (offset > written_ || written_ - offset < bytes.size()) throw writeError(path_, EINVAL);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t w = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            throw writeError(path_, errno);
+        }
+        done += size_t(w);
+    }
+}
+
 void OutputFile::finish() {
     if (fd_ < 0) return;
     try {
@@ -147,7 +165,7 @@ void OutputFile::finish() {
     }
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) throw QuarnelError("Cannot write file \"" + path_ + "\". " + systemReason(errno));
+    if (::close(fd) != 0) throw writeError(path_, errno);
 }
 
 void OutputFile::commit() {

@@ -76,6 +76,9 @@ public:
             writeLarge(bytes);
         }
     }
+    // Overwrites bytes written before, at `offset` from the file's start (a header whose sizes
+    // are known only at the end); raises on a failed write.
+    void writeAt(uint64_t offset, std::span<const uint8_t> bytes);
     const std::string& path() const { return path_; }
     // The file being written until commit(): readable once finish() has run.
     const std::string& temporaryPath() const { return temporary_; }

@@ -1,6 +1,7 @@
 // The Demux run: one output file per ticked box, then every file of the source sequence
 // through the demux pass, appending each ticked stream's payload to its file.
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,14 +37,17 @@ class DemuxRun {
 
         bool failed = false;
         try {
+            if (s_.options.splitTracks && upperExtension(s_.sourcePath) == ".AOB") takeTracks();
             createOutputs(inputsOf(s_));
             const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
             const PassInput in{s_, host_, log_, input_, buffer.get(), frames_, &outputs_};
+            outputs_.sequenceBase = atsBytesBefore(s_.sourcePath);
             forEachSourceFile(s_, log_, input_, s_.sourcePath, Opening{}, [&](const std::string& file) {
                 log_.log(fileSizeLine(input_.size()));
                 log_.log("Demuxing " + nameOf(file));
                 log_.slog("Demuxing " + nameOf(file), 0);
                 passOverFile(Pass::Demux, in);
+                outputs_.sequenceBase += input_.size();
             });
             if (!s_.run.interrupted) {
                 // Finishing writes what is still buffered: a full disk shows here too, before
@@ -120,6 +124,17 @@ class DemuxRun {
         return settings;
     }
 
+    // Every track of every title of the title set, in order.
+    void takeTracks() {
+        const auto titles = readTracks(s_.sourcePath, log_);
+        if (!titles) return;
+        for (size_t t = 0; t < titles->size(); ++t)
+            for (size_t k = 0; k < (*titles)[t].tracks.size(); ++k) {
+                const AtsTrack& track = (*titles)[t].tracks[k];
+                outputs_.tracks.push_back({int(t + 1), int(k + 1), track.firstSector, track.lastSector});
+            }
+    }
+
     // One output per ticked box, named BASE.CAPTION.EXT, none of them an input of the run. Each
     // is written to a temporary file: outputs of an earlier run stay as they are until the
     // end.
@@ -135,7 +150,30 @@ class DemuxRun {
         const Options& o = s_.options;
         for (int k = 0; k < kUsedVideoBoxes; ++k)
             create(outputs_.video[k], s_.boxes.video[k], o.videoExtension, true);
-        for (int k = 0; k < kAudioBoxes; ++k) create(outputs_.audio[k], s_.boxes.audio[k], o.audioExtension, true);
+        static const std::string kWavExtension = "wav";
+        const bool aob = upperExtension(s_.sourcePath) == ".AOB";
+        for (int k = 0; k < kAudioBoxes; ++k) {
+            const int32_t id = s_.table.audio[size_t(k)];
+            const StreamKindEntry* entry =
+                id >= 0 ? streamKindOf(IdPlace::SubstreamId, uint8_t(id), aob) : nullptr;
+            outputs_.audioAsWav[size_t(k)] = o.lpcmWav && entry && entry->coding == Coding::Lpcm;
+            const std::string& ext = outputs_.audioAsWav[size_t(k)] ? kWavExtension : o.audioExtension;
+            if (outputs_.tracks.empty()) {
+                create(outputs_.audio[k], s_.boxes.audio[k], ext, true);
+                continue;
+            }
+            if (!s_.boxes.audio[k].ticked) continue;
+            for (const StreamOutputs::Track& t : outputs_.tracks) {
+                char part[16];
+                std::snprintf(part, sizeof part, ".T%02d.TR%02d", t.title, t.track);
+                const std::string name = base + part + "." + s_.boxes.audio[k].caption + "." + ext;
+                refuseInput(name, inputs);
+                outputs_.trackAudio[size_t(k)].push_back(std::make_unique<OutputFile>());
+                outputs_.trackAudio[size_t(k)].back()->create(name);
+                outputs_.trackWav[size_t(k)].push_back(std::make_unique<LpcmWav>());
+                log_.log("Creating " + name);
+            }
+        }
         // A .sup that is only read for its conversions never takes its name.
         for (int k = 0; k < kSubBoxes; ++k)
             create(outputs_.sub[k], s_.boxes.sub[k], o.subExtension, o.subtitles.sup);

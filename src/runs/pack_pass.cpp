@@ -41,6 +41,8 @@ struct PassSink {
     const bool aob;        // the source is an .AOB file
     const bool vobLayout;  // the source is a .VOB file
     StreamCounts counts{};
+    uint64_t chunkStart = 0;  // the file position of the buffer's first byte
+    std::array<bool, 256> malformedLogged{};  // by sub-stream id
 
     Session& session() const { return in.session; }
     RunValues& run() const { return in.session.run; }
@@ -78,6 +80,14 @@ struct PassSink {
         else writePiece(st, piece);
     }
 
+    // Each stream's first malformed packet is logged; the pass skips them all.
+    void malformed(ScanState&, uint8_t subId) {
+        if (malformedLogged[subId]) return;
+        malformedLogged[subId] = true;
+        in.log.log("[re]Audio sub-stream " + hexUpper(subId, 2) +
+                   ": packets whose private header length is out of bounds are skipped.[/re]");
+    }
+
     void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet) {
         if (subId != kDsiSubstream) {
             reportCopyControl(packet, in.log);
@@ -111,7 +121,8 @@ struct PassSink {
 
     AnalyserInput analyserInput(const ScanState& st, std::span<const uint8_t> piece, int index) const {
         const bool audio = st.kind == PacketKind::Audio;
-        return {piece, std::span<const uint8_t>(st.privateHeader.data(), audio ? st.privateHeaderLength : 0), index,
+        const size_t header = audio ? st.privateHeaderKept() : 0;
+        return {piece, std::span<const uint8_t>(st.privateHeader.data(), header), index,
                 st.videoPts, st.videoDts, aob};
     }
 
@@ -180,6 +191,22 @@ struct PassSink {
         }
     }
 
+    // The first packet's private header gives the WAV file its format; a stream whose header
+    // describes none that a WAV file holds is reported, and no file is written for it.
+    void writeWav(const ScanState& st, size_t i, OutputFile& file, LpcmWav& wav, std::span<const uint8_t> piece) {
+        StreamOutputs& out = *in.outputs;
+        std::string why;
+        if (!wav.started() &&
+            !wav.start(file, std::span(st.privateHeader.data(), st.privateHeaderKept()), aob, why)) {
+            in.log.log("[re]" + session().boxes.audio[i].caption + ": " + why +
+                       ", so it is not written as WAV.[/re]");
+            out.audio[i].discard();
+            for (const auto& track : out.trackAudio[i]) track->discard();
+            return;
+        }
+        wav.write(piece);
+    }
+
     // A piece goes to its slot's output only when the box is ticked, the output open and the
     // packet's own id is the one that owns the slot (two codings sharing a slot never mix).
     void writePiece(ScanState& st, std::span<const uint8_t> piece) {
@@ -196,8 +223,19 @@ struct PassSink {
             }
             case PacketKind::Audio: {
                 const size_t i = st.audioIndex;
-                if (boxes.audio[i].ticked && out.audio[i].isOpen() && table.audio[i] == st.audioId)
-                    out.audio[i].write(piece);
+                if (!boxes.audio[i].ticked || table.audio[i] != st.audioId) break;
+                OutputFile* o = &out.audio[i];
+                LpcmWav* wav = &out.wav[i];
+                if (!out.tracks.empty()) {
+                    const uint64_t at = out.sequenceBase + chunkStart + uint64_t(piece.data() - in.buffer);
+                    const size_t t = out.trackAt(at / kPackBytes);
+                    if (t == out.tracks.size()) break;  // between the tracks
+                    o = out.trackAudio[i][t].get();
+                    wav = out.trackWav[i][t].get();
+                }
+                if (!o->isOpen()) break;
+                if (out.audioAsWav[i]) writeWav(st, i, *o, *wav, piece);
+                else o->write(piece);
                 break;
             }
             case PacketKind::Subpicture: {
@@ -223,15 +261,26 @@ struct PassSink {
 
 }  // namespace
 
+size_t StreamOutputs::trackAt(uint64_t sector) const {
+    for (size_t t = 0; t < tracks.size(); ++t)
+        if (sector >= tracks[t].firstSector && sector <= tracks[t].lastSector) return t;
+    return tracks.size();
+}
+
 std::vector<OutputFile*> StreamOutputs::all() {
     std::vector<OutputFile*> outputs;
     for (auto& o : video) outputs.push_back(&o);
     for (auto& o : audio) outputs.push_back(&o);
+    for (auto& slot : trackAudio)
+        for (auto& o : slot) outputs.push_back(o.get());
     for (auto& o : sub) outputs.push_back(&o);
     return outputs;
 }
 
 void StreamOutputs::finish() {
+    for (LpcmWav& w : wav) w.finish();
+    for (auto& slot : trackWav)
+        for (auto& w : slot) w->finish();
     for (OutputFile* o : all()) o->finish();
 }
 
@@ -256,6 +305,7 @@ void passOverFile(Pass pass, const PassInput& in) {
     ScanState scan;
     const std::string ext = upperExtension(in.input.path());
     PassSink sink{in, pass, ext == ".AOB", ext == ".VOB"};
+    scan.aob = sink.aob;
     Scanner<PassSink> scanner(scan, sink, pass == Pass::Analyse);
     Progress progress(in.log, in.host, "", in.input.size());
 
@@ -268,6 +318,7 @@ void passOverFile(Pass pass, const PassInput& in) {
         progress.at(pos);
         if (pass == Pass::Analyse && session.options.fastCheck && pos > fastLimit) run.fastStop = true;
         if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(in.buffer, sink.counts, sink.aob, in.log);
+        sink.chunkStart = pos - n;
         scanner.scan(in.buffer, n);
     }
     scanner.finish();

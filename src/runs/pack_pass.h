@@ -3,10 +3,12 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/session.h"
+#include "formats/lpcm_wav.h"
 #include "formats/stream_kinds.h"
 #include "io/files.h"
 #include "report/host.h"
@@ -25,6 +27,23 @@ struct StreamOutputs {
     std::array<OutputFile, kUsedVideoSlots> video;
     std::array<OutputFile, kAudioSlots> audio;
     std::array<OutputFile, kSubSlots> sub;
+    // The LPCM streams that go to WAV files (--lpcm-wav): their samples pass through these.
+    std::array<bool, kAudioSlots> audioAsWav{};
+    std::array<LpcmWav, kAudioSlots> wav;
+
+    // --split-tracks: the tracks of a DVD-Audio title set in sectors of its AOB files, and for
+    // each audio slot one output per track (audio[] then stays closed).
+    struct Track {
+        int title, track;
+        uint32_t firstSector, lastSector;
+    };
+    std::vector<Track> tracks;
+    std::array<std::vector<std::unique_ptr<OutputFile>>, kAudioSlots> trackAudio;
+    std::array<std::vector<std::unique_ptr<LpcmWav>>, kAudioSlots> trackWav;
+    uint64_t sequenceBase = 0;  // bytes of the title set's files before the one being read
+
+    // The track that holds `sector`, or tracks.size().
+    size_t trackAt(uint64_t sector) const;
 
     // Writes what is still buffered and closes; raises on a failed write (a full disk).
     void finish();

@@ -14,13 +14,14 @@ namespace {
 // Each slot that holds a stream gets its box enabled and ticked, captioned with the stream's
 // kind and the slot number in `digits` digits.
 template <size_t N>
-void offerStreams(std::array<StreamBox, N>& boxes, const int32_t* ids, size_t count, StreamKind kind, int digits) {
+void offerStreams(std::array<StreamBox, N>& boxes, const int32_t* ids, size_t count, StreamKind kind,
+                  int digits, bool aob) {
     for (size_t k = 0; k < count; ++k) {
         StreamBox& box = boxes[k];
         box.enabled = ids[k] > -1;
         box.ticked = box.enabled;
         if (!box.ticked) continue;
-        const std::string name = captionOf(kind, ids[k]);
+        const std::string name = captionOf(kind, ids[k], aob);
         if (name.empty()) continue;
         char suffix[8];
         std::snprintf(suffix, sizeof suffix, ".%0*zu", digits, k);
@@ -85,9 +86,11 @@ class ReadRun {
         }
         s_.tableFromPlaylist = false;
 
-        offerStreams(s_.boxes.video, s_.table.video.data(), kUsedVideoBoxes, StreamKind::Video, 1);
-        offerStreams(s_.boxes.audio, s_.table.audio.data(), kAudioBoxes, StreamKind::Audio, 2);
-        offerStreams(s_.boxes.sub, s_.table.sub.data(), kSubBoxes, StreamKind::Subpicture, 2);
+        const bool aob = upperExtension(s_.sourcePath) == ".AOB";
+        offerStreams(s_.boxes.video, s_.table.video.data(), kUsedVideoBoxes, StreamKind::Video, 1, aob);
+        offerStreams(s_.boxes.audio, s_.table.audio.data(), kAudioBoxes, StreamKind::Audio, 2, aob);
+        offerStreams(s_.boxes.sub, s_.table.sub.data(), kSubBoxes, StreamKind::Subpicture, 2, aob);
+        if (aob) readTracks(s_.sourcePath, log_);
 
         logDone(log_);
         statusReady(log_);

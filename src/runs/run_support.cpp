@@ -6,6 +6,29 @@
 
 namespace quarnel {
 
+std::optional<std::vector<AtsTitle>> readTracks(const std::string& source, MessageLog& log) {
+    const std::string ifo = atsIfoBeside(source);
+    if (ifo.empty() || !fileExists(ifo)) {
+        log.log("No track list: there is no ATS_nn_0.IFO beside the source; a Demux writes whole streams.");
+        return std::nullopt;
+    }
+    std::string why;
+    std::optional<std::vector<AtsTitle>> titles;
+    try {
+        titles = readAtsIfo(ifo, why);
+    } catch (const QuarnelError& e) {
+        why = e.what();
+    }
+    if (!titles) {
+        log.log("[re]No track list: " + nameOf(ifo) + " cannot be read (" + why +
+                "); a Demux writes whole streams.[/re]");
+        return std::nullopt;
+    }
+    log.log("Tracks of " + nameOf(ifo) + ":");
+    reportAtsTitles(*titles, log);
+    return titles;
+}
+
 void logDone(MessageLog& log) {
     log.log("Done.");
     log.log("");

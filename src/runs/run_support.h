@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/session.h"
+#include "formats/ats_ifo.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
 #include "report/host.h"
@@ -47,6 +48,10 @@ class CancelEnabled {
 
 // "Done." and an empty line in the log.
 void logDone(MessageLog& log);
+
+// The titles and tracks of ATS_nn_0.IFO beside an AOB source; a missing or unreadable file is
+// logged and gives nothing (a Demux then writes whole streams).
+std::optional<std::vector<AtsTitle>> readTracks(const std::string& source, MessageLog& log);
 // "Ready" in the status line's first panel, the second emptied.
 void statusReady(MessageLog& log);
 // The controls that start a run given back as they were before it.
