@@ -51,6 +51,8 @@ constexpr const char* kAdvPck = "ADV_PCK";
 constexpr const char* kAdjustPTS = "AdjustPTS";
 constexpr const char* kReadVTI = "ReadVTI";
 constexpr const char* kSubFormats = "SubFormats";  // the subtitle formats of a Demux: "sup,pgs"
+constexpr const char* kLpcmWav = "LpcmWav";
+constexpr const char* kSplitTracks = "SplitTracks";
 constexpr const char* kPage = "Page";              // the window's page at close, 0 "Status"
 constexpr const char* kCounter = "Counter";
 constexpr const char* kVersion = "Version";
@@ -85,6 +87,8 @@ constexpr SettingName kSettingsTable[] = {
     {settings::kAdjustPTS, SettingKind::Boolean},
     {settings::kReadVTI, SettingKind::Boolean},
     {settings::kSubFormats, SettingKind::Text},
+    {settings::kLpcmWav, SettingKind::Boolean},
+    {settings::kSplitTracks, SettingKind::Boolean},
     {settings::kPage, SettingKind::Integer},
     {settings::kCounter, SettingKind::Integer},
     {settings::kVersion, SettingKind::Text},

@@ -116,6 +116,8 @@ std::string RegRead(QSettings& store, StoredWindow& window, Options& options) {
     r.boolean(kReadVTI, options.readVti);
     std::string subFormats;
     r.text(kSubFormats, subFormats);
+    r.boolean(kLpcmWav, options.lpcmWav);
+    r.boolean(kSplitTracks, options.splitTracks);
     // A list that names no format this build writes keeps the default.
     if (!subFormats.empty()) parseSubtitleFormats(subFormats, options.subtitles);
     r.integer(kPage, window.page);
@@ -162,6 +164,8 @@ void RegWrite(QSettings& store, const StoredWindow& window, const Options& optio
     store.setValue(kAdjustPTS, flag(options.adjustPts));
     store.setValue(kReadVTI, flag(options.readVti));
     store.setValue(kSubFormats, QString::fromStdString(options.subtitles.list()));
+    store.setValue(kLpcmWav, flag(options.lpcmWav));
+    store.setValue(kSplitTracks, flag(options.splitTracks));
     store.setValue(kPage, window.page);
     store.setValue(kCounter, window.counter);
     store.setValue(kVersion, kStoredVersion);

@@ -127,6 +127,7 @@ class TfMain : public QMainWindow, public Host {
     QCheckBox *cbContinue_ = nullptr, *cbFastCheck_ = nullptr, *cbCountFr_ = nullptr, *cbDetails_ = nullptr;
     QCheckBox *cbAutoRead_ = nullptr, *cbAutoClear_ = nullptr, *cbRBAdvanced_ = nullptr;
     QCheckBox *cbAdjustPTS_ = nullptr, *cbReadVTI_ = nullptr;
+    QCheckBox *cbLpcmWav_ = nullptr, *cbSplitTracks_ = nullptr;  // Demux: LPCM as WAV, a file per track
     QSpinBox* ieFastSize_ = nullptr;
     QRadioButton *rbNoAuto_ = nullptr, *rbAutoDemux_ = nullptr, *rbAutoRebuild_ = nullptr;
     QLineEdit *eVideoExt_ = nullptr, *eAudioExt_ = nullptr, *eSubExt_ = nullptr, *eWorkdir_ = nullptr;

@@ -91,7 +91,7 @@ void TfMain::connectControls() {
 
     // Options take effect at once: each change goes straight to the model.
     for (QCheckBox* b : {cbContinue_, cbCountFr_, cbDetails_, cbAutoRead_, cbAutoClear_, cbRBAdvanced_,
-                         cbAdjustPTS_, cbReadVTI_})
+                         cbAdjustPTS_, cbReadVTI_, cbLpcmWav_, cbSplitTracks_})
         connect(b, &QCheckBox::toggled, this, &TfMain::pullOptions);
     for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_})
         connect(b, &QCheckBox::toggled, this, [this, b] { pullSubtitleFormat(b); });

@@ -99,6 +99,7 @@ void TfMain::pushOptions() {
         {cbContinue_, o.continueSequence},     {cbFastCheck_, o.fastCheck}, {cbCountFr_, o.countFrames},
         {cbDetails_, o.details},       {cbAutoRead_, o.autoRead},   {cbAutoClear_, o.autoClear},
         {cbRBAdvanced_, o.keepAdvancedPacks}, {cbAdjustPTS_, o.adjustPts}, {cbReadVTI_, o.readVti},
+        {cbLpcmWav_, o.lpcmWav},           {cbSplitTracks_, o.splitTracks},
     };
     const std::pair<QCheckBox*, bool> formats[] = {{cbSubSup_, o.subtitles.sup},
                                                    {cbSubPGS_, o.subtitles.pgs},
@@ -146,6 +147,8 @@ void TfMain::pullOptions() {
     o.keepAdvancedPacks = cbRBAdvanced_->isChecked();
     o.adjustPts = cbAdjustPTS_->isChecked();
     o.readVti = cbReadVTI_->isChecked();
+    o.lpcmWav = cbLpcmWav_->isChecked();
+    o.splitTracks = cbSplitTracks_->isChecked();
     o.videoExtension = eVideoExt_->text().toStdString();
     o.audioExtension = eAudioExt_->text().toStdString();
     o.subExtension = eSubExt_->text().toStdString();

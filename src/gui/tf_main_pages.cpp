@@ -283,7 +283,14 @@ QWidget* TfMain::buildOptionsPage() {
         extensions->addWidget(edit);
         extensions->addSpacing(12);
     }
+    // Two Demux choices for audio share the row: LPCM as WAV, a file per DVD-Audio track.
+    cbLpcmWav_ = option("cbLpcmWav", "LPCM as WAV", output);
+    cbLpcmWav_->setToolTip(QStringLiteral("A Demux writes LPCM audio as WAV files a player takes, not raw samples"));
+    cbSplitTracks_ = option("cbSplitTracks", "Tracks", output);
+    cbSplitTracks_->setToolTip(QStringLiteral("A Demux of an AOB writes a file per track of its ATS_nn_0.IFO"));
     extensions->addStretch();
+    extensions->addWidget(cbLpcmWav_);
+    extensions->addWidget(cbSplitTracks_);
     og->addLayout(extensions, 1, 0, 1, 3);
     og->setColumnStretch(1, 1);
 
