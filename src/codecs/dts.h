@@ -9,7 +9,7 @@
 
 namespace quarnel {
 
-// The fields of a DTS core frame header, named as the DTS specification names them (SHORT,
+// The fields of a DTS core frame header, named as the DTS format names them (SHORT,
 // CPF, NBLKS, ...); the reserved and unreported flags between them are skipped.
 struct DtsCoreHeader {
     uint32_t ftype = 0;
