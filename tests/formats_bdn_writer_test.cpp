@@ -54,7 +54,8 @@ TEST(BdnWriter, OnePictureForEachEventInItsColoursListedWithItsTimeCodes) {
         }
     }
 
-    const std::string xml(readFile(folder + "/movie.xml").begin(), readFile(folder + "/movie.xml").end());
+    const Bytes xmlBytes = readFile(folder + "/movie.xml");
+    const std::string xml(xmlBytes.begin(), xmlBytes.end());
     for (const char* line : {
              "<BDN Version=\"0.93\"",
              "<Name Title=\"Movie &amp; more\" Content=\"\"/>",

@@ -37,7 +37,8 @@ TEST(WavHeader, BecomesRf64WhenItsSizesPass32Bits) {
     EXPECT_EQ(le(Bytes(small.begin(), small.end()), kWavHeaderBytes - 4, 4), 600u);
 
     const uint64_t data = 5ull << 30;
-    const Bytes big(wavHeader(f, data).begin(), wavHeader(f, data).end());
+    const auto bigHeader = wavHeader(f, data);
+    const Bytes big(bigHeader.begin(), bigHeader.end());
     EXPECT_EQ(Bytes(big.begin(), big.begin() + 4), (Bytes{'R', 'F', '6', '4'}));
     EXPECT_EQ(Bytes(big.begin() + 12, big.begin() + 16), (Bytes{'d', 's', '6', '4'}));
     EXPECT_EQ(le(big, 4, 4), 0xFFFFFFFFu);
