@@ -130,7 +130,11 @@ TEST(SubpictureDecoding, DamagedUnitsAreTurnedAwayWithTheirReason) {
              return with(bandedUnit(), 2, {0xFF, 0xFF, 0xFF, 0xFF});
          },
          UnitFault::AbsurdSize},
-        {"cut short", [] { return Bytes(textUnit().begin(), textUnit().end() - 1); }, UnitFault::Cut},
+        {"cut short", [] {
+             Bytes u = textUnit();
+             u.pop_back();
+             return u;
+         }, UnitFault::Cut},
         {"only one byte", [] { return Bytes{0x12}; }, UnitFault::Cut},
         {"control offset past the end",
          [] {
