@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/hd_subpicture_unit.h"
 #include "fixtures/program_stream_builder.h"
+#include "fixtures/subpicture_unit.h"
 #include "fixtures/sample_streams.h"
 #include "fixtures/vti_builder.h"
 
@@ -213,6 +215,23 @@ void writeDiscSeeds(const fs::path& root) {
     put(root / "vti", "damaged_counts", buildVti(layout));
 }
 
+// Subpicture units, 2-bit and 8-bit, alone and as the records of a .sup file.
+void writeSubpictureSeeds(const fs::path& folder) {
+    const Bytes dvd = dvdSubpictureUnit(textBitmap("SEED", 2), 40, 400, 90000);
+    const Bytes hd = hdSubpictureUnit(bandedPicture(64, 16), bandedPalette(), 100, 900, 90000);
+    put(folder, "dvd_unit", dvd);
+    put(folder, "hd_unit", hd);
+    Bytes sup;
+    uint32_t t = 0;
+    for (const Bytes* unit : {&dvd, &hd, &dvd}) {
+        const uint8_t header[10] = {'S', 'P', uint8_t(t), uint8_t(t >> 8), uint8_t(t >> 16), uint8_t(t >> 24), 0, 0, 0, 0};
+        sup.insert(sup.end(), header, header + 10);
+        sup.insert(sup.end(), unit->begin(), unit->end());
+        t += 180000;
+    }
+    put(folder, "three_records.sup", sup);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -225,5 +244,6 @@ int main(int argc, char** argv) {
     writeAnalyserSeeds(root / "analysers");
     writeTextSeeds(root);
     writeDiscSeeds(root);
+    writeSubpictureSeeds(root / "subpicture");
     return 0;
 }
