@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a large EVO for the benchmark from short encoded clips, looped with running time
 // stamps: MPEG-2 video, three audio codings, two subpicture streams, a navigation pack every
 // half second.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the .sup file of a film's subtitle stream for the conversion benchmark: COUNT units,
 // one every four seconds, each a two-line picture of 1400 x 120 (8-bit HD DVD units) or
 // 600 x 60 (2-bit DVD units).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Throughput of Read, Demux and Rebuild against the limits of the machine (dd) and against
 # ffmpeg/ffprobe, on a large generated EVO held in the page cache.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Subtitle conversion speed: the subtitle stream of a two-hour film (1800 units, one every
 # four seconds) as 8-bit HD DVD and as 2-bit DVD units, converted by `quarnel-cli subs` into
 # each format, median of three runs, in seconds per 100 subtitles.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each stream header analyser over arbitrary payloads. The payload is copied into a buffer of
 // exactly its size, so any read past its end is reported.
 //   byte 0: the analyser (modulo 8), byte 1: bit 0 an .AOB source, bits 1-4 the length of the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The checked build of CI: the whole test suite built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (clang) and run through ctest, then every fuzz target for a short
 # time from its seeds and the inputs of earlier findings, with a fixed seed so that each run

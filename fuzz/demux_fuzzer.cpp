@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Demux run over arbitrary bytes: a Read run, then every stream found ticked (or the
 // ones byte 3 leaves ticked) and demuxed into an output folder, LPCM as WAV files when bit 7
 // of byte 0 is set. It must end with "Done." and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // nextInSequence and withoutExtension over arbitrary names. The input is a list of names, one a line: the
 // valid ones are created as files in an empty folder, then the sequence is followed from
 // each. nextInSequence must name an existing file of the same folder other than the one it was

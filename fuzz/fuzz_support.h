@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fuzz targets share: a host that checks every log line it is given, a scratch
 // folder in memory, and the source files a run is pointed at, built from the fuzzer's bytes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpora of the fuzz targets into FOLDER/<target>/: small EVO, VOB and AOB
 // files from the fixture builder (their streams made of the analyser snippets), the analyser
 // snippets themselves, log lines and file name lists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log's mark-up parser over arbitrary text: runs stay inside the line and follow one
 // another, and the line text is never longer than the message.
 #include "fuzz_support.h"

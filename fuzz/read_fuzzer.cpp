@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Read run over arbitrary bytes named as an EVO, VOB or AOB file (one file or a sequence
 // of two). It must end with "Done." and no error, leave the sources as they were, and a
 // second Read run of the same files must log the same lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Rebuild run over arbitrary packs named as an EVO (one file or a sequence of two): a
 // Read run, a choice of the streams found ticked, the rebuild. It must end with "Done." and
 // no error, leave the sources as they were and write no more bytes than they hold.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the fuzz targets, each for SECONDS, and fails at the first crash, hang (an input that
 # takes over 2 s), leak or sanitizer report.
 #

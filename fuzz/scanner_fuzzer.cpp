@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program-stream scanner over arbitrary bytes, fed once whole and once in chunks of
 // changing sizes: what it finds (streams, payload bytes per stream, navigation packets) must
 // not depend on where the chunks end. Each chunk is copied into a buffer of exactly its size,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Subpicture units and .sup files over arbitrary bytes. The bytes are decoded as one unit for
 // a DVD-sized and an HD-sized canvas, then read as a .sup file whose events are written as PGS,
 // VobSub and BDN into the scratch folder. Every event must be whole: its pixels fill its size

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line stopped by a signal, and the inputs it must not trust: SIGINT and SIGTERM in
 // the Read and in the writing of a Demux and a Rebuild (exit status, "Interrupted.", nothing
 // unfinished left, --keep-partial), a pipe as the source, names with control characters, a

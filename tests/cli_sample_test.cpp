@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped sample through quarnel-cli, as a user meets it: sample/HVDVD_TS/FEATURE_1.EVO and
 // FEATURE_2.EVO, a split HD DVD movie of real coded streams (tools/make_sample.sh). A Read
 // reports every stream, the navigation data and the frames; a Demux writes one file per stream

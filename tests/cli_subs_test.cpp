@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Subtitles from the command line: a Demux of the sample writing its subpicture stream as PGS,
 // VobSub and BDN XML + PNG, the subs command converting a .sup, the formats it refuses, and the
 // colours of 2-bit subpictures taken from a DVD title set's IFO.

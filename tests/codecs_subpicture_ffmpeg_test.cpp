@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 2-bit units made by ffmpeg's own dvdsub encoder decode to the picture they were made from.
 #include <gtest/gtest.h>
 

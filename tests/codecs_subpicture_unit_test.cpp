@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Subpicture units decoded into events: the picture, its place, its colours and its times,
 // and the damaged units that are turned away with a reason.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the analyser tests: the lines an analyser logs, the stored stream snippets, and a
 // bit writer for hand-made headers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixture builders that the shipped sample is made with: units packed back to back into
 // PES packets, access units cut out of coded streams, subtitle units, SHA-256.
 #include <gtest/gtest.h>

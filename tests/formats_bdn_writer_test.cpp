@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BDN XML + PNG: pictures as an independent PNG decoder reads them, the XML's events and time
 // codes, and names that cannot lead out of the output folder.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PGS files as ffmpeg and mkvmerge read them: every event shown at its place in its colours
 // between its times, large pictures split over several object segments.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // .sup files of a Demux read back as events: units put together again across packets, times
 // from the records, damaged stretches reported by number and time while the rest goes on.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VobSub files as ffmpeg and mkvmerge read them: 2-bit subtitles as they were, 8-bit ones in
 // their three most used opaque colours, each at its time.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Damaged sources, damaged disc metadata and unusable output places, end to end: what the
 // user is told, that each run ends the way it always ends, and what is on disk afterwards.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A model with a disc folder (HVDVD_TS beside ADV_OBJ) in a temporary folder, for the disc
 // metadata tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DVD-Audio AOBs: MLP and LPCM behind their private headers of changing length come out as they
 // went in, raw or as WAV files that ffmpeg decodes to the samples it was given; DVD-Video LPCM as
 // WAV matches ffmpeg's own decoding of the VOB. Skipped, with a message, without ffmpeg.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ffmpeg as the oracle: DVD VOB files that ffmpeg multiplexes (MPEG-2 video with AC-3 or LPCM
 // audio), demultiplexed by our Demux run, give byte for byte the streams that ffmpeg itself
 // takes out of them. Skipped, with a message, where ffmpeg is not installed.

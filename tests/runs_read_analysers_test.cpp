@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analysers as a Read run with "Detailed info" calls them: stream snippets multiplexed
 // into an EVO file, each stream described from its first payload.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Subtitle files as independent programs see them: ffmpeg draws them over a plain green
 // picture, ffprobe lists their packets, mkvmerge identifies them.
 #pragma once

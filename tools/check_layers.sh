@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The layers of src/, from the bottom: a file may include files of its own folder and of the
 # folders below it, never of one above it. The build runs this over every #include of src/
 # and fails on the first that runs back up; cli and gui sit side by side on top and include

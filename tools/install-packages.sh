@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs with apt-get (through sudo when not root) those of the named Debian packages that are
 # missing; on a system without dpkg it only says which packages are needed.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Remakes the shipped sample sample/HVDVD_TS/FEATURE_1.EVO and FEATURE_2.EVO with the HVA00001.VTI
 # that describes them (make_vti), and the manifest tests/data/sample_es/manifest.txt that the
 # end-to-end test checks a demux of it against.

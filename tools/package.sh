@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian packages quarnel-cli (no Qt) and quarnel (the window) in build-package/,
 # then tries them without installing them: each is unpacked into a scratch folder and its
 # programs answer --version there (the window's without a display).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The main job on the shipped sample: builds quarnel-cli (installing what is missing, see
 # tools/setup.sh), then reads the split HD DVD movie sample/HVDVD_TS/FEATURE_1.EVO (with
 # FEATURE_2.EVO after it) and demultiplexes every stream into out/ (or the folder given), the log

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every test: builds the project and the tests (installing what is missing, see tools/setup.sh),
 # then runs them all through ctest.
 #

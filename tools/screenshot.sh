@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders every page of the main window on a virtual X display after it has read the shipped
 # sample and its playlist:
 #   docs/window.png (the "Status" page), docs/window-PAGE.png for the other pages, at the

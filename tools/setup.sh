@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The set-up that the run scripts share, for a Debian 12 machine: installs with apt-get whatever
 # the build and the tests need and is missing (using sudo when not root), then configures and
 # builds the project in build/ (binaries in build/bin/).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's options: the defaults (the members' initial values, nowhere else), the limits,
 // and the table of the command line's option flags. The window shows the same options as
 // controls and the settings store keeps them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Values that a run keeps across the files of a sequence: flags, time-stamp bookkeeping and
 // frame counts.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The state that outlives a run: the options, the stream boxes and the controls whose state
 // follows from them, the source and playlist names, the stream table of the file read last,
 // the values a Read leaves for the runs after it, and what the playlist and VTI reads found.

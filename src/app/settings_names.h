@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user settings store: value names, kinds and defaults, and the values it holds
 // besides the options (window geometry, run counter, installation identifier).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 56 stream tick boxes (video 0-7, audio 0-15, subpicture 0-31) and the buttons whose
 // enabled state follows from them.
 #pragma once

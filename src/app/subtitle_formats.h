@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The formats a Demux writes each ticked subpicture stream in: its .sup (the records as they
 // stand), PGS, VobSub and BDN XML + PNG. Text (SRT) needs character recognition, which this
 // build does not have.

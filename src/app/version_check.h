@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exchanges with the update server: at start-up the installation identifier is obtained
 // once and a change of version is reported; "Check new version" asks for the newest version and
 // offers to download it. The network itself is behind UpdateTransport, so that the window brings

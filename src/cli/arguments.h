@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarnel-cli's command line: the command, its source and the options that mirror the
 // window's, with the window's defaults.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarnel-cli xpl, chapters and vti: the disc's playlist and title set information.
 #pragma once
 

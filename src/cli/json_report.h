@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Read run's results as JSON: the stream boxes, the stream table and the timings.
 #pragma once
 

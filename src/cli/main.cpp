@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarnel-cli: the engine's operations from a terminal, for batch work.
 #include <cerrno>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarnel-cli subs: the .sup files of a Demux converted into the chosen subtitle formats.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line's host: log lines to stdout, progress to stderr on a terminal; SIGINT and
 // SIGTERM interrupt the run.
 #pragma once

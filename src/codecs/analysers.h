@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stream header analysers: each describes a newly found stream from its first payload
 // piece, in lines of the message log that begin with three blanks. Each finds the headers in
 // the piece, decodes them into the structs of its coding's header (codecs/dolby.h, dts.h,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads fields of any width, most significant bit first, from the bytes it is handed.
 // Past their end it yields zero bits and remembers that it ran out, so an analyser can stop
 // cleanly instead of reading whatever lies beyond.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 21 channel assignments of DVD-Audio (LPCM and MLP): the name the reports use, the
 // speakers in the order the stream carries them, and how many of them form channel group 1
 // (the rest are group 2, which may have its own word length and sampling frequency).

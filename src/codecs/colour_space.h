@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Studio-range Y, Cr, Cb and full-range RGB, both ways, for the two matrices subtitle formats
 // use: BT.601 (DVD and HD DVD subpicture palettes, pictures up to 576 lines) and BT.709.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dolby Digital (AC-3) and Dolby Digital Plus (E-AC-3): the first syncframe header of the
 // payload, told apart by its bsid.
 #include "codecs/dolby.h"

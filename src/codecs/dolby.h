@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dolby Digital (AC-3) and Dolby Digital Plus (E-AC-3): the start of a syncframe, decoded into
 // its fields and worded into report lines.
 #pragma once

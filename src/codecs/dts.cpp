@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DTS and DTS-HD: every core frame header in the payload, field by field, and the sync
 // words of the channel and frequency extensions.
 #include <array>

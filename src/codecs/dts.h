@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DTS: the core frame header, decoded into its fields and worded into report lines.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Codes a picture of pixel values 0-3 as a 2-bit DVD subpicture unit: both fields in the
 // nibble run-length coding, a control sequence that shows it with its colours, contrast, area
 // and field offsets, and one that stops it.

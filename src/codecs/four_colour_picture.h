@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An event's picture in the four pixel values a 2-bit unit holds. A 2-bit event keeps its
 // values and colours. An 8-bit event keeps value 0 for its background (every pixel less than
 // half opaque) and values 1-3 for its three most used more-than-half-opaque palette entries;

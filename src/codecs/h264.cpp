@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // H.264: the first sequence parameter set of the payload with its VUI.
 #include "codecs/h264.h"
 

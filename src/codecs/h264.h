@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // H.264: the sequence parameter set, decoded into its fields as far as the VUI timing and
 // worded into report lines, and the frame rate it gives.
 #pragma once

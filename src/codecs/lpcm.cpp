@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LPCM: no sync word; the header of the private stream (sub-stream id first) that precedes the
 // audio data describes the coding: 7 bytes on DVD-Video and HD DVD, 4 + L on DVD-Audio.
 #include "codecs/lpcm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LPCM: the private stream header of DVD audio, decoded into its fields and worded into report
 // lines.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How LPCM samples lie in a stream and how they are taken out of their groups: the upper
 // 16 bits of every sample of a unit come first (big-endian), then the rest of each (24 bits: a
 // byte each; 20 bits: a nibble each, two to a byte, the first in the high half). A unit is one

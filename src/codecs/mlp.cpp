@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MLP and Dolby TrueHD: every major sync in the payload, with the format fields after it.
 #include "codecs/mlp.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MLP and Dolby TrueHD: the format fields after a major sync, decoded and worded into report
 // lines.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MPEG-2 video: the first sequence header and sequence extension of the payload, pictures
 // that come before the first sequence header, illegal picture coding types and the first PTS.
 #include "codecs/mpeg2_video.h"

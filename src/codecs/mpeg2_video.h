@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MPEG-2 video: the sequence header, sequence extension and picture header, decoded into their
 // fields and worded into report lines, and the frame rate a sequence header gives.
 #pragma once

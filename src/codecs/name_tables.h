@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name and value tables that several analysers share. Slots without a name are empty texts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting one 4-byte start code (00 00 01 xx) in video payload: the only pass over every
 // payload byte of a Read, so it looks at 16 or 32 bytes at a time for the zero pairs that begin a code.
 #pragma once

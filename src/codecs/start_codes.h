@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start codes (00 00 01 xx) of the video codings and the escaping of the units they begin.
 #pragma once
 

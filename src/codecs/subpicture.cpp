@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Subpictures: the run-length coding of the first unit.
 #include "codecs/subpicture.h"
 

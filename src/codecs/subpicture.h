@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Subpictures: the run-length coding of a subpicture unit, decoded and worded into a report line.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a subpicture unit shows: a picture of palette indices, its palette with alpha, where it
 // stands and when. Decoders fill it, the subtitle writers read it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a subpicture unit cannot be shown. Each reason has one sentence, in the table of
 // subpicture_faults.cpp.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run-length picture data of a subpicture unit: two fields, each a run of lines that
 // begin on a byte boundary; the top field holds rows 0, 2, 4, ..., the bottom field rows
 // 1, 3, 5, ....

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Events in the order a player shows them. A unit stays on screen until its stop command, but
 // no longer than until the next unit starts (a new unit replaces the one shown), and one
 // without a stop command and without a successor stays for kOpenEndTicks. An empty unit only

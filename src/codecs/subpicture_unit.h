@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One subpicture unit decoded into the event it shows. Two layouts share the control
 // sequences (a delay, the offset of the next sequence, display commands):
 //   2-bit (DVD):    size (16), control offset (16); sequences with 16-bit next offsets

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VC-1: the first Advanced-profile sequence header of the payload.
 #include "codecs/vc1.h"
 

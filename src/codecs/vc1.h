@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VC-1: the Advanced-profile sequence header, decoded into its fields and worded into report
 // lines, and the frame rate it gives.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tracks of a DVD-Audio title set from its information file ATS_nn_0.IFO: the title table
 // in its second sector, each title's track time stamps and the sector pointers that place the
 // tracks in the title set's AOB files (sectors of 2048 bytes, counted from the start of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BDN XML + PNG, the interchange format of subtitle authoring tools, from subpicture events:
 // a folder with one RGBA PNG per event (0001.png, 0002.png, ...) and an XML file that lists
 // each event's in and out time codes, forced flag, size and place.

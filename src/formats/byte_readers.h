@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Big-endian readers over the input stream, for the title set information file. Each reads
 // at the current position and advances it; none reads past the end of the file: a file that
 // ends too early raises QuarnelError naming the file.

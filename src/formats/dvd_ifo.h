@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colour table of a DVD title set: 16 colours in the first program chain of VTS_nn_0.IFO,
 // which the 2-bit subpicture units of the set's VOBs index.
 #pragma once

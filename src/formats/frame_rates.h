@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video frame rates subtitle formats name: the rate itself, its name in BDN XML, its code
 // in a PGS composition segment, and the whole frames per second time codes count.
 #pragma once

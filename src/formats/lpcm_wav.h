@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An LPCM stream (DVD-Video, HD DVD or DVD-Audio) written as a WAV file: the format from the
 // private header of its first packet, every payload piece un-grouped as it comes (a unit cut by
 // the end of a packet or a read chunk waits for its rest) and each frame's channels put in the

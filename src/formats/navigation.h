@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first DSI and copy-control packets of a file: VOB number, stream counts, the time span
 // of the video and the copy-control state.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout of the program stream's packs, PES packets, system header and navigation
 // packets: every id and offset the scanner, the navigation reader and the rewriter use, and the
 // bit layout of the PTS and DTS fields.

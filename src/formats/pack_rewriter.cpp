@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/pack_rewriter.h"
 
 #include <algorithm>

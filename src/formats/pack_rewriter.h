@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-pack work of a rebuild: which packs of an EVO are kept, the new numbers of the kept
 // streams, the navigation packs' system header and DSI patched to describe only the kept
 // streams, and the time stamps of a following file moved on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "XPL" and "VTI" pages as plain text lines, for the command line.
 #pragma once
 

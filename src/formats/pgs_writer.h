@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Blu-ray presentation graphics (.sup) from subpicture events: for each event one display set
 // that shows it (epoch start, one window and one object at the event's place, its palette,
 // the run-length object split over as many object segments as it needs) and one that clears

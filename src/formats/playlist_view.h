@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the playlist reader leaves for the "XPL" page: the tag list (tags), the tree of the
 // current title (tree), the chapter list the chapter export writes (chapters), and the
 // attribute tables that carry over from one playlist read to the next.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An RGBA picture coded as PNG (8 bits per channel, no interlacing), in memory.
 #pragma once
 

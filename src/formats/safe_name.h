@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts from a disc's files that become part of an output file name.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program-stream scanner: one plain state struct that survives chunk boundaries and one
 // step function that advances it over a span of bytes. It follows packets by their start
 // codes and PES_packet_length fields only; payload, skipped packets and navigation packets

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every kind of stream that gets a slot of the stream table, by the id that tells it: the one
 // table that the scanner, the found lines, the box captions, the rewriter's drop tests and the
 // reports read.

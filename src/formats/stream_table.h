@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stream table: which stream id sits in each video, audio and subpicture slot of the
 // file read last, and whether each slot's first time stamp has been reported.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/sup_events.h"
 
 #include "codecs/subpicture_timeline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A .sup file read as the events a player shows: its records put back together into units,
 // each unit decoded, their times settled in order. Units that cannot be read or decoded are
 // reported and left out; the rest goes on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the .sup files a Demux writes. A packet of a subpicture stream that carries a time
 // stamp is written as a record: "SP", the time (32 bits, little-endian, 90 kHz ticks from the
 // title's earliest first PTS), 4 zero bytes, then the packet's bytes; the packets that follow

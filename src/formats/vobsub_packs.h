@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The .sub half of VobSub: a subpicture unit carried in 2048-byte DVD packs, as a DVD title
 // carries it. Each pack has its pack header (the clock reference set to the unit's time) and
 // one private stream 1 packet of sub-stream 0x20 + stream; the first packet carries the unit's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VobSub (.idx + .sub) from subpicture events. Each event becomes a 2-bit unit in DVD packs in
 // the .sub; the .idx holds the picture size, the 16-colour palette, the language and one line
 // per event with its time and the position of its first pack. 2-bit events keep their picture

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts of the attribute codes shown on the "VTI" page, indexed by the value of the bit
 // field. An empty text is a code shown as nothing.
 #pragma once

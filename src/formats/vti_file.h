@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout of HVA00001.VTI: its header, the EVOB attribute table and the EVOB information
 // table, read field by field through the big-endian readers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two record kinds of the title set information file HVA00001.VTI, as read: integers
 // converted from big-endian, uninterpreted stretches that the file keeps held as bytes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "VTI" page as plain data: the records the VTI reader read, the two selection lists
 // and the fields, lists and grids that show the selected EVOB and its attribute record. The
 // window mirrors each member into its widget and calls the handler after the user picks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WAV files of PCM samples: WAVE_FORMAT_EXTENSIBLE with a channel mask, the sizes written when
 // the samples are all in; past 4 GiB the file becomes RF64, its sizes in the ds64 chunk that
 // stands in the place the JUNK chunk keeps free.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/xpl_attributes.h"
 
 #include <algorithm>

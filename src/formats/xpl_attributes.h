@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Value lookups in the playlist's tag lines. The playlist is not parsed as XML: a value is
 // found by its attribute name anywhere in the line, letters compared without regard to case.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist's first pass: every tag (from "<" to ">") becomes one line of the tag list,
 // indented two blanks per nesting level, at most kMaxIndentLevels levels deep. Line breaks and tabs inside a tag become single
 // blanks; text between tags is ignored. The state survives chunk boundaries.

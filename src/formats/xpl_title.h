@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Narrows the playlist's tag list to the title that plays one EVO file.
 #pragma once
 

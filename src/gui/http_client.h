@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update server's HTTP client on Qt Network: plain GET requests with the headers the server
 // expects, cookies kept for the session, no proxy. Each call waits for its reply in a local
 // event loop that leaves user input aside, so the window waits as one synchronous call would.

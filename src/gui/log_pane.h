@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message log pane: each log line appended as one paragraph with its styled runs.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's logo, painted rather than shipped as a picture.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarnel: the desktop window. "quarnel FILE" reads FILE at start-up; --help and --version are
 // answered on the terminal, without a display.
 #include <QApplication>

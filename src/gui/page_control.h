@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page control with its own tab look: button-face tabs, the caption bold on the active
 // tab, and an orange bar under the top edge of the active tab.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store on QSettings: the options, the window geometry, the last folders and
 // the run counter, read once at start-up and written once at close.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two-panel status bar: panel 0 the program's state, panel 1 a detail; the bar's
 // tooltip repeats panel 1.
 #pragma once

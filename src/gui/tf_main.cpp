@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's frame: construction, the engine's Host, start-up, closing and the window
 // events (show, resize, drag and drop).
 #include "gui/tf_main.h"

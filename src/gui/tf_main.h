@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: every operation of the application one click away. It holds the one
 // application state (Session), mirrors it into its widgets and writes control changes
 // back, and is the engine's Host: log pane, status line, event pump and message boxes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window's controls do: the operations behind the buttons, the file and folder
 // dialogs, dropped files and the option controls.
 #include <QApplication>

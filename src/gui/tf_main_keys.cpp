@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard: what Enter does. A focused push button takes Enter (and Space) itself; in a
 // field Enter is the field's own (an edit's end of input, a list's choice) and runs nothing
 // else; anywhere else Enter presses "Read EVO", the window's default button.

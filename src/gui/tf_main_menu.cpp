@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu bar and the keys that work from anywhere in the window: every menu entry presses the
 // button it stands for, so it does what the button does and is usable exactly when the button is.
 #include <QAction>

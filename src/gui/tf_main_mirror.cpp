@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one place where model state and widgets meet: pushState shows the model in the
 // widgets, pullOptions and pullBoxTick write the user's changes back.
 #include <QCheckBox>

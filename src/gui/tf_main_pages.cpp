@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's widgets: the source and playlist rows above the pages, and one builder per
 // page. Every control carries the name the rest of the program knows it by.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's side of the version check: the start-up exchanges once the
 // settings are read, and "Check new version" with its question, save dialog and
 // download.

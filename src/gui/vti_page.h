@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "VTI" page: the EVOB chosen in cbEVOname with its information record, and the
 // attribute record it names: video lists, audio and subpicture grids.
 #pragma once

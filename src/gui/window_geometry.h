@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's place on the desktop: the outer bounds (frame included) that the settings
 // store keeps, and where they go when the screen they were on is gone or smaller.
 #pragma once

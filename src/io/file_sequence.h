@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files of a split movie (FEATURE_1.EVO, FEATURE_2.EVO, ...) and the names derived
 // from a source name.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file streams of a run: the one input stream and the elementary-stream outputs.
 // Failures raise QuarnelError with the system's reason.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one seam between the engine and the outside world: the window, the command line
 // and the tests each implement it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log's inline mark-up: "[b]bold[/b]", "[bl]blue[/bl]", "[re]red[/re]" and friends,
 // turned into a plain line text plus styled runs over it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // log, log2 and slog: every report of the system goes through here to the host.
 #pragma once
 

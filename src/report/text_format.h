@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number and time texts of the log: upper-case hexadecimal with a fixed digit count and
 // time spans shown as a time of day.
 #pragma once

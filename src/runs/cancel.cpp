@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cancel and close requests while a run works.
 #include "report/message_log.h"
 #include "runs/operations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chapter export: the playlist's chapter list as BASE.chapters.txt in the output folder,
 // every line ended by CR LF.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Demux run: one output file per ticked box, then every file of the source sequence
 // through the demux pass, appending each ticked stream's payload to its file.
 #include <cmath>

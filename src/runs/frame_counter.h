@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Video frames counted in the payload, by the start code that opens each picture, and the
 // frame report of a run.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operations, as the window, the command line, the tests and the fuzzers start them: each
 // a run over the session that reports to the host. None starts while another runs; each says
 // in session.lastError what stopped it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pass over the packs of one file and what is done with what the scanner finds: found
 // lines, first time stamps, analysers and the navigation report (Analyse), elementary-stream
 // output (Demux).

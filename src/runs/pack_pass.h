@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One file through the program-stream scanner: the chunk loop over the open input, with what
 // the scanner finds handed to a Read's analysis or a Demux's outputs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist reader: VPLST000.XPL as a tag list, the tree of the title that plays the
 // current EVO file, its chapter list, and stream boxes named after the playlist.
 #include <array>

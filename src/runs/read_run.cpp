@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Read run: every file of the source sequence through the analysis pass, then the stream
 // boxes for the streams found, "Done." and the frame report.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Rebuild run: one new EVO holding only the ticked streams, written from the source file
 // and, with "Continue with the next EVO", from the files that follow it.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the runs share: the read buffer's size, the guard that keeps runs from nesting, the
 // Cancel button while a run works, the closings every run ends with, progress in the status
 // line, and the loop over the files of the source sequence.

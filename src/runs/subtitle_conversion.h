@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A subpicture stream's .sup turned into the formats players, muxers and subtitle editors
 // take: PGS (BASE.pgs.sup), VobSub (BASE.idx + BASE.sub) and BDN XML + PNG (BASE.bdn/ holding
 // BASE.xml and 0001.png, 0002.png, ...), BASE being the .sup's name without ".sup".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VTI reader: the EVOB attribute and information records of HVA00001.VTI in the EVO
 // folder, listed on the "VTI" page with the record of the current EVO file shown.
 #include <string>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every output of the command-line tool on the shipped sample and on DVD VOBs that ffmpeg
 # multiplexes, written as one transcript: each command with its exit status, its log (with
 # mark-up) and the size and SHA-256 of every file it wrote (text outputs in full). The recorded

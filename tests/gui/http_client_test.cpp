@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update server's HTTP client against a local server: the request headers, cookies kept
 // between requests, no proxy, and downloads that replace a file only when they are complete.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small HTTP/1.1 server on 127.0.0.1 standing in for the update server: it answers by
 // script name (the request path without its query), records every request with its headers,
 // and can stop a body halfway through as a broken connection would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the real main window in tests: a private settings folder, source files in a
 // temporary folder, dropped files, and message boxes answered as a user would.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs started from the real window: cancelling a Demux, an error box after a failed Read,
 // and the VTI page after a Read beside a title set information file.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the source and the streams in the real window: drops, the disc's folder rule,
 // the buttons that follow the ticks, and the fast-check field.
 #include <QAction>

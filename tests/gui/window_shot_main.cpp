@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the main window after reading a source file (and the playlist beside it, so that the
 // "XPL" page has something to show) and saves the picture:
 //   window_shot SOURCE OUTPUT.png [PAGE [WIDTHxHEIGHT]]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the real window: a file named on the command line, and the settings store
 // read at start-up and written at close.
 #include <QScreen>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The version check in the real window, against a local update server: the
 // start-up exchanges and what they store, and "Check new version" with its
 // replies, question, save dialog and download.

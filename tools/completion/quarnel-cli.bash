@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for quarnel-cli
 _quarnel_cli() {
     local cur prev words cword
