@@ -103,6 +103,10 @@ TEST_F(DvdAudio, MlpAndLpcmComeOutAsTheyWentInRawAndAsWav) {
     EXPECT_TRUE(ours == file("ffmpeg.mlp")) << "ffmpeg's " << file("ffmpeg.mlp").size() << " bytes";
 
     out = demux("music.AOB", false);
+    ASSERT_TRUE(f.model.run.aobLpcm[2]);  // the format the JSON report gives: 24 bits at 96 kHz, L + R
+    EXPECT_EQ(lpcmBitsOf(f.model.run.aobLpcm[2]->group1Bits), 24);
+    EXPECT_EQ(lpcmRateOf(f.model.run.aobLpcm[2]->group1Rate), 96000u);
+    EXPECT_EQ(f.model.run.aobLpcm[3]->channelAssignment, 12);
     EXPECT_TRUE(readFile(out + "music.LPCM.stream.00.mpa") == lpcm16);
     EXPECT_TRUE(readFile(out + "music.LPCM.stream.02.mpa") == lpcm24);
     EXPECT_TRUE(readFile(out + "music.LPCM.stream.03.mpa") == lpcm6);

@@ -5,9 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "codecs/lpcm.h"
 #include "formats/stream_kinds.h"
 
 namespace quarnel {
@@ -29,7 +31,9 @@ struct RunValues {
     uint32_t endPtmSum = 0;
     double videoDurationSum = 0;  // seconds
     double fileDuration = 0;      // seconds, of the file read last
-    std::vector<std::string> outputsWritten;  // the files the last Demux, Rebuild or chapter export put in place
+    std::vector<std::string> outputsWritten;
+    // The DVD-Audio LPCM format of each audio slot of an AOB, as its first packet gives it.
+    std::array<std::optional<AobLpcmHeader>, kAudioSlots> aobLpcm{};  // the files the last Demux, Rebuild or chapter export put in place
 };
 
 }  // namespace quarnel

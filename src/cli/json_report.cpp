@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "app/session.h"
+#include "codecs/channel_assignments.h"
+#include "codecs/lpcm.h"
 #include "formats/stream_kinds.h"
 #include "io/file_sequence.h"
 
@@ -18,6 +20,24 @@ using Json = nlohmann::ordered_json;
 constexpr int kSchemaVersion = 1;
 
 constexpr const char* kKindNames[] = {"video", "audio", "subpicture"};
+
+// A DVD-Audio LPCM stream's two channel groups (bits, sampling frequency; null when unused) and
+// its channel assignment.
+Json dvdAudioFormat(const AobLpcmHeader& h) {
+    const auto group = [](uint8_t bits, uint8_t rate) {
+        const auto b = lpcmBitsOf(bits);
+        const auto r = lpcmRateOf(rate);
+        return b && r ? Json{{"bitDepth", *b}, {"sampleRate", *r}} : Json(nullptr);
+    };
+    Json f{{"group1", group(h.group1Bits, h.group1Rate)},
+           {"group2", group(h.group2Bits, h.group2Rate)},
+           {"channelAssignment", h.channelAssignment}};
+    if (const auto a = channelAssignment(h.channelAssignment)) {
+        f["channels"] = a->channels;
+        f["speakers"] = std::string(a->name);
+    }
+    return f;
+}
 
 // One entry per slot that holds a stream: its name on the command line (v0, a03, s17), kind,
 // coding, stream id, slot and box caption.
@@ -33,12 +53,10 @@ void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t*
                                                                                       : IdPlace::SubstreamId;
         const StreamKindEntry* entry = streamKindOf(place, id, aob);
         const StreamBox& box = video ? (*video)[size_t(k)] : boxes[k];
-        streams.push_back(Json{{"stream", name},
-                               {"type", kKindNames[int(kind)]},
-                               {"codec", entry ? entry->codec : nullptr},
-                               {"id", ids[k]},
-                               {"slot", k},
-                               {"caption", box.caption}});
+        Json stream{{"stream", name},         {"type", kKindNames[int(kind)]}, {"codec", entry ? entry->codec : nullptr},
+                    {"id", ids[k]},          {"slot", k},                     {"caption", box.caption}};
+        if (kind == StreamKind::Audio && m.run.aobLpcm[size_t(k)]) stream["dvdAudio"] = dvdAudioFormat(*m.run.aobLpcm[size_t(k)]);
+        streams.push_back(std::move(stream));
     }
 }
 

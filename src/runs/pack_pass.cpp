@@ -159,8 +159,9 @@ struct PassSink {
                 if (table.audioFirstPts[size_t(i)] || table.audio[size_t(i)] != st.audioId) return;
                 table.audioFirstPts[size_t(i)] = true;
                 firstPts(st.audioPts, st.audioId, opt.details, true);
-                if (!opt.details) return;
                 const AnalyserInput input = analyserInput(st, piece, i);
+                if (aob && st.audioCoding == Coding::Lpcm) run().aobLpcm[size_t(i)] = decodeAobLpcm(input.privateHeader);
+                if (!opt.details) return;
                 const StreamKindEntry* entry = streamKindOf(IdPlace::SubstreamId, st.audioId, aob);
                 switch (entry ? entry->coding : st.audioCoding) {
                     case Coding::Ac3:

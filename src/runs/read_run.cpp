@@ -49,6 +49,7 @@ class ReadRun {
         s_.run.earliestFirstPts = kNoPts;
         s_.run.firstPtm = 0;
         s_.run.fastCheckCut = false;
+        s_.run.aobLpcm = {};
         s_.run.endPtmSum = 0;  // the sum of this run's end PTMs, which a Rebuild takes over
         s_.run.videoDurationSum = 0;
         s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
