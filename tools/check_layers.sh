@@ -46,7 +46,7 @@ if [ "${1:-}" = --self-test ]; then
     trap 'rm -rf "$scratch"' EXIT
     cp -r "$here/src" "$scratch/src"
     check "$scratch/src" || { echo "self-test: the tree itself breaks the layers" >&2; exit 1; }
-    printf '#include "runs/run_guard.h"\n' >"$scratch/src/formats/scratch_upward.cpp"
+    printf '#include "runs/run_support.h"\n' >"$scratch/src/formats/scratch_upward.cpp"
     if check "$scratch/src" 2>"$scratch/said"; then
         echo "self-test: an include from formats/ of runs/ went unnoticed" >&2
         exit 1
