@@ -74,6 +74,14 @@ TEST(PlaylistLookups, AttributeValuesNumbersAndChapterTimes) {
     EXPECT_EQ(chapterTime("01:02:03:45"), "01:02:03.750");
     EXPECT_EQ(chapterTime("00:01:02:30"), "00:01:02.500");
     EXPECT_EQ(chapterTime("00:00:00:59"), "00:00:00.983");
+
+    const PlaylistStream forced = playlistStreamOf("<Subtitle langcode=\"FR:09\" description=\"Forc\u00e9\"/>");
+    EXPECT_EQ(forced.language, "fr");
+    EXPECT_EQ(forced.codeExtension, kForcedCaptionExtension);
+    const PlaylistStream unnamed = playlistStreamOf("<Audio langcode=\"*\"/>");
+    EXPECT_EQ(unnamed.language, "");
+    EXPECT_EQ(unnamed.description, "");
+    EXPECT_EQ(playlistStreamOf("<Audio langcode=\"eng:01\"/>").language, "");  // not ISO 639-1
 }
 
 TEST(PlaylistRead, TrimsToTheTitleOfTheEvoFileAndNamesItsStreams) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/stream_kinds.h"
+
 namespace quarnel {
 
 constexpr int kAttributeEntries = 8;  // attribute items are numbered 1 to 8
@@ -22,6 +24,19 @@ struct XplTreeNode {
 constexpr const char* kXplTreeNodes[] = {"Info", "Video", "Audio", "Subtitle", "Chapter"};
 enum XplNode { kInfoNode, kVideoNode, kAudioNode, kSubtitleNode, kChapterNode };
 
+// What the playlist says of one audio or subtitle stream of the title, from the first element
+// naming it; each value comes from that element alone.
+struct PlaylistStream {
+    bool listed = false;
+    std::string langcode;     // as written ("en:01", "*"), empty when the element has none
+    std::string language;     // ISO 639-1 ("en"); empty when the element has none or "*"
+    int codeExtension = 0;    // the hex number after the ":" of langcode (subtitles: 9 = forced)
+    std::string description;  // as written, may be empty
+};
+
+// Subtitle streams whose langcode carries this code extension are forced captions.
+constexpr int kForcedCaptionExtension = 0x09;
+
 struct PlaylistView {
     // tags: one line per tag, indented two blanks per nesting level; after a read it holds the
     // title that plays the current EVO file, or the whole playlist.
@@ -33,6 +48,9 @@ struct PlaylistView {
     // Entry k holds attribute item k + 1 ("DD+.6ch", "VC-1", ...); never cleared, a read
     // overwrites only the entries its playlist defines.
     std::array<std::string, kAttributeEntries> videoAttr, audioAttr, subAttr;
+    // Per audio and subpicture slot, filled by a playlist read; cleared by the next one.
+    std::array<PlaylistStream, kAudioSlots> audioStreams;
+    std::array<PlaylistStream, kSubSlots> subStreams;
 };
 
 }  // namespace quarnel

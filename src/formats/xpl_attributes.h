@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "formats/playlist_view.h"
+
 namespace quarnel {
 
 // Finds the first occurrence of `name` in `line`; when there is one, `into` becomes the text
@@ -20,6 +22,9 @@ int lenientNumber(std::string_view text);
 std::string zeropad(int value, int width);
 // A chapter start HH:MM:SS:FF (FF in sixtieths of a second) as HH:MM:SS.mmm.
 std::string chapterTime(const std::string& begin);
+// The langcode, language, code extension and description of a stream element, from its own
+// attributes only.
+PlaylistStream playlistStreamOf(std::string_view line);
 // True when `line` contains `text`, compared upper-cased.
 bool containsUpper(std::string_view line, std::string_view upperText);
 

@@ -140,6 +140,8 @@ class PlaylistRead {
                                              " names mediaAttr " + std::to_string(media) +
                                              ", outside 1 to 8: its coding is not named.");
         }
+        if (kind == kAudio) s_.playlist.audioStreams[size_t(n)] = playlistStreamOf(line);
+        if (kind == kSub) s_.playlist.subStreams[size_t(n)] = playlistStreamOf(line);
         std::string name;
         if (kind == kVideo) {
             name = safeNamePart(codec + ".s" + std::to_string(n));
@@ -244,6 +246,8 @@ class PlaylistRun {
         log_.log("Filesize: " + std::to_string(input_.size()) + " bytes");
         v.tags.clear();
         v.chapters.clear();
+        v.audioStreams = {};
+        v.subStreams = {};
         if (input_.size() > kMaxPlaylistSize)
             throw QuarnelError("\"" + s_.playlistPath + "\" is " + std::to_string(input_.size()) +
                                " bytes long, too long for a playlist.");
