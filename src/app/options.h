@@ -34,6 +34,8 @@ struct Options {
     bool lpcmWav = false;  // a Demux writes LPCM streams as WAV files instead of raw samples
     bool splitTracks = false;  // a Demux of a DVD-Audio AOB writes one file per track
     SubtitleFormats subtitles;  // what a Demux writes each subpicture stream as
+    bool mkvPlanOnly = false;  // Make MKV writes its plan and mkvmerge's option file, not the MKV
+    bool keepTemp = false;     // Make MKV keeps its scratch folder
 };
 
 constexpr int kMaxFastCheckMiB = 999;  // the size field takes three digits
@@ -67,6 +69,9 @@ constexpr OptionFlag kOptionFlags[] = {
      "demux: write each LPCM stream as BASE.CAPTION.wav (interleaved\nlittle-endian samples) instead of its raw samples"},
     {"--split-tracks", nullptr, &Options::splitTracks, true,
      "demux of an AOB: one file per track of ATS_nn_0.IFO, BASE.T01.TR03.CAPTION.EXT"},
+    {"--plan", nullptr, &Options::mkvPlanOnly, true,
+     "mkv: write BASE.mkvmerge.json (mkvmerge's option file) and\nBASE.plan.json, keep the scratch folder, do not run mkvmerge"},
+    {"--keep-temp", nullptr, &Options::keepTemp, true, "mkv: keep the scratch folder BASE.mkv-temp"},
     {"--keep-partial", nullptr, &Options::keepPartial, true,
      "when a signal stops a run, keep what it wrote as NAME.partial\n(by default nothing unfinished is left)"},
 };

@@ -8,7 +8,6 @@ namespace {
 
 constexpr const char* kEvoFolderName = "HVDVD_TS/";
 constexpr const char* kXplFolderName = "ADV_OBJ/";
-constexpr const char* kPlaylistName = "VPLST000.XPL";
 
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;

@@ -16,6 +16,9 @@
 
 namespace quarnel {
 
+// The playlist's name; the playlist path is this name alone until a folder is known for it.
+constexpr const char* kPlaylistName = "VPLST000.XPL";
+
 struct Session {
     Options options;
     StreamBoxes boxes;

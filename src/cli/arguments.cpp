@@ -30,6 +30,8 @@ const char* const kUsageTemplate =
     "  --fps RATE            subs: the video's frame rate: 23.976 24 25 29.97 50 59.94\n"
     "                        (default 23.976)\n"
     "  --source EVO          xpl, chapters: the EVO file whose title the playlist describes\n"
+    "  --xpl FILE            mkv: the playlist that names the streams and holds the chapters\n"
+    "                        (default ADV_OBJ/VPLST000.XPL beside HVDVD_TS, when there is one)\n"
     "  --markup              print each log line as logged, tags kept\n"
     "  -q, --quiet           print nothing but errors (and the JSON asked for)\n"
     "  --color WHEN          colour the log on a terminal: auto, always, never (default\n"
@@ -62,6 +64,9 @@ constexpr CommandHelp kCommands[] = {
     {"rebuild", "SOURCE",
      "read, then write a new EVO holding only the selected streams,\nrenumbered, as BASE.rebuilt.EVO (EVO sources "
      "only)"},
+    {"mkv", "SOURCE",
+     "read (with the playlist), demux, convert subpictures to PGS and LPCM to\nWAV, place every track on the title's "
+     "time line, and run mkvmerge:\nBASE.mkv with names, languages and chapters"},
     {"xpl", "PLAYLIST", "read a VPLST000.XPL playlist: print its tags, titles, streams and chapters"},
     {"chapters", "PLAYLIST",
      "read the playlist, then write the chapters of the source's title as\nBASE.chapters.txt (needs --source)"},
@@ -242,6 +247,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
             }
         } else if (arg == "--source")
             value(a.playlistSource);
+        else if (arg == "--xpl")
+            value(a.playlist);
         else if (arg == "--markup")
             a.markup = true;
         else if (arg == "--json")

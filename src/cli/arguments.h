@@ -17,6 +17,7 @@ struct CliArgs {
     Options options;
     std::optional<std::vector<std::string>> streams;  // none: every stream found
     std::string playlistSource;                        // --source EVO (xpl, chapters)
+    std::string playlist;                              // --xpl FILE (mkv)
     // subs: the .sup files, the formats they become, and the picture they stand on.
     std::vector<std::string> supFiles;
     SubtitleFormats convertTo{.sup = false};

@@ -100,6 +100,18 @@ int runCommand(const CliArgs& args) {
     }
     m.sourcePath = args.source;
     m.sourceChanged();
+    if (args.command == "mkv") {
+        // The playlist first: a Read leaves its stream names, languages and chapters alone.
+        const bool chosen = !args.playlist.empty();
+        if (chosen) {
+            m.playlistPath = args.playlist;
+            m.playlistChanged();
+        }
+        if (chosen || (m.playlistPath != kPlaylistName && fileExists(m.playlistPath))) {
+            runs::readPlaylist(m, host);
+            if (!m.lastError.empty()) return finish(m, host);
+        }
+    }
 
     m.options.autoProcess = AutoProcess::None;
     runs::read(m, host);
@@ -127,6 +139,8 @@ int runCommand(const CliArgs& args) {
         runs::demux(m, host);
     } else if (args.command == "rebuild") {
         runs::rebuild(m, host);
+    } else if (args.command == "mkv") {
+        runs::makeMkv(m, host);
     }
     if (args.json && m.lastError.empty() && caughtSignal() == 0)
         std::fputs(jsonReport(m, host.collected()).c_str(), stdout);

@@ -34,6 +34,12 @@ struct PlaylistStream {
     std::string description;  // as written, may be empty
 };
 
+// A chapter of the title as the playlist writes it: its titleTimeBegin and displayName.
+struct PlaylistChapter {
+    std::string begin;
+    std::string name;
+};
+
 // Subtitle streams whose langcode carries this code extension are forced captions.
 constexpr int kForcedCaptionExtension = 0x09;
 
@@ -48,6 +54,9 @@ struct PlaylistView {
     // Entry k holds attribute item k + 1 ("DD+.6ch", "VC-1", ...); never cleared, a read
     // overwrites only the entries its playlist defines.
     std::array<std::string, kAttributeEntries> videoAttr, audioAttr, subAttr;
+    // The title's chapters, time base ("60fps") and titleDuration, as written.
+    std::vector<PlaylistChapter> chapterMarks;
+    std::string timeBase, titleDuration;
     // Per audio and subpicture slot, filled by a playlist read; cleared by the next one.
     std::array<PlaylistStream, kAudioSlots> audioStreams;
     std::array<PlaylistStream, kSubSlots> subStreams;

@@ -9,10 +9,15 @@ const StreamKindEntry* streamKindOf(IdPlace place, uint8_t id, bool aob) {
     return nullptr;
 }
 
-std::string captionOf(StreamKind kind, int32_t id, bool aob) {
+const StreamKindEntry* streamKindIn(StreamKind kind, int32_t id, bool aob) {
     for (const StreamKindEntry& e : kStreamKinds)
-        if (e.kind == kind && (aob || !e.aobOnly) && id >= e.first && id <= e.last) return e.caption;
-    return {};
+        if (e.kind == kind && (aob || !e.aobOnly) && id >= e.first && id <= e.last) return &e;
+    return nullptr;
+}
+
+std::string captionOf(StreamKind kind, int32_t id, bool aob) {
+    const StreamKindEntry* e = streamKindIn(kind, id, aob);
+    return e ? e->caption : std::string();
 }
 
 std::string foundLine(const StreamKindEntry& entry, int slot) {

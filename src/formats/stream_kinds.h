@@ -90,6 +90,8 @@ const StreamKindEntry* streamKindOf(IdPlace place, uint8_t id, bool aob = false)
 // The caption of a stream of `kind` with the id `id` (in an .AOB source when `aob`), without the
 // slot number; "" for an id of no listed range.
 std::string captionOf(StreamKind kind, int32_t id, bool aob = false);
+// The entry of a stream of `kind` with `id`, as the stream table holds it; nullptr for none.
+const StreamKindEntry* streamKindIn(StreamKind kind, int32_t id, bool aob = false);
 
 // The found line of a stream in slot `slot`.
 std::string foundLine(const StreamKindEntry& entry, int slot);

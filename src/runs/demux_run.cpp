@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/dvd_ifo.h"
+#include "runs/demux_run.h"
 #include "runs/operations.h"
 #include "runs/pack_pass.h"
 #include "runs/run_support.h"
@@ -18,10 +19,14 @@ namespace {
 
 class DemuxRun {
   public:
-    DemuxRun(Session& session, Host& host) : s_(session), host_(host), log_(host), frames_(session.run) {}
+    DemuxRun(Session& session, Host& host, DemuxTiming* timing)
+        : s_(session), host_(host), log_(host), frames_(session.run) {
+        outputs_.timing = timing;
+    }
 
-    void run() {
-        if (s_.runActive) return;
+    // True when every output was written and put in place.
+    bool run() {
+        if (s_.runActive) return false;
         RunGuard guard(s_.runActive);
         s_.lastError.clear();
         s_.buttons.demux = s_.buttons.rebuild = false;
@@ -75,6 +80,7 @@ class DemuxRun {
         reportFrames(s_.run, log_, false);
         restoreStartButtons(s_, before);
         s_.run.busy = false;
+        return !failed && !s_.run.interrupted && !s_.run.cancel;
     }
 
   private:
@@ -183,6 +189,10 @@ class DemuxRun {
 
 }  // namespace
 
-void demux(Session& session, Host& host) { DemuxRun(session, host).run(); }
+void demux(Session& session, Host& host) { DemuxRun(session, host, nullptr).run(); }
+
+bool demuxNotingTimes(Session& session, Host& host, DemuxTiming& timing) {
+    return DemuxRun(session, host, &timing).run();
+}
 
 }  // namespace quarnel::runs

@@ -16,6 +16,9 @@ void read(Session& session, Host& host);
 void demux(Session& session, Host& host);
 // Rebuild: BASE.rebuilt.EVO holding only the ticked streams.
 void rebuild(Session& session, Host& host);
+// Make MKV: the ticked streams demuxed, placed on the title's time line, named from the
+// playlist, and muxed by mkvmerge into BASE.mkv (or only planned, options.mkvPlanOnly).
+void makeMkv(Session& session, Host& host);
 // Read the playlist: its tag list, the title of the source, its chapters, the boxes it names.
 void readPlaylist(Session& session, Host& host);
 // Read HVA00001.VTI beside the source.

@@ -95,6 +95,11 @@ struct PassSink {
             return;
         }
         const DsiInfo dsi = decodeDsi(packet, vobLayout);
+        if (DemuxTiming* timing = in.outputs ? in.outputs->timing : nullptr) {
+            FileTiming& file = timing->current();
+            if (!file.startPtm) file.startPtm = dsi.startPtm;
+            file.endPtm = dsi.endPtm;
+        }
         if (counts.audio == 0) counts.audio = dsi.audioEntries;
         counts.sub = dsi.subpictureEntries;
         if (analysing()) reportDsi(dsi, counts, in.log);
@@ -220,7 +225,10 @@ struct PassSink {
                 const size_t i = st.videoIndex;
                 const bool ticked = boxes.video[i].ticked;
                 if (session().options.countFrames && ticked) in.frames.count(piece, int(i), st.videoCoding);
-                if (ticked && out.video[i].isOpen() && table.video[i] == st.videoId) out.video[i].write(piece);
+                if (!ticked || !out.video[i].isOpen() || table.video[i] != st.videoId) break;
+                if (out.timing && i == 0 && st.currentPts != 0 && !out.timing->current().firstVideoPts)
+                    out.timing->current().firstVideoPts = st.currentPts;
+                out.video[i].write(piece);
                 break;
             }
             case PacketKind::Audio: {
@@ -236,6 +244,8 @@ struct PassSink {
                     wav = out.trackWav[i][t].get();
                 }
                 if (!o->isOpen()) break;
+                if (out.timing && st.currentPts != 0)
+                    out.timing->audio[i].push_back({o->written(), st.currentPts, out.timing->currentIndex()});
                 if (out.audioAsWav[i]) writeWav(st, i, *o, *wav, piece);
                 else o->write(piece);
                 break;
@@ -304,6 +314,7 @@ void passOverFile(Pass pass, const PassInput& in) {
     run.cancel = run.interrupted;
     run.fastStop = false;
     session.table.reset();
+    if (in.outputs && in.outputs->timing) in.outputs->timing->beginFile(nameOf(in.input.path()));
     ScanState scan;
     const std::string ext = upperExtension(in.input.path());
     PassSink sink{in, pass, ext == ".AOB", ext == ".VOB"};

@@ -14,6 +14,7 @@
 #include "io/files.h"
 #include "report/host.h"
 #include "report/message_log.h"
+#include "runs/demux_timing.h"
 #include "runs/frame_counter.h"
 
 namespace quarnel {
@@ -42,6 +43,8 @@ struct StreamOutputs {
     std::array<std::vector<std::unique_ptr<OutputFile>>, kAudioSlots> trackAudio;
     std::array<std::vector<std::unique_ptr<LpcmWav>>, kAudioSlots> trackWav;
     uint64_t sequenceBase = 0;  // bytes of the title set's files before the one being read
+    // Where the time stamps are noted for a muxer; none in a plain Demux.
+    DemuxTiming* timing = nullptr;
 
     // The track that holds `sector`, or tracks.size().
     size_t trackAt(uint64_t sector) const;

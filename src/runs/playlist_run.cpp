@@ -94,6 +94,8 @@ class PlaylistRead {
                 if (containsUpper(line, kStreamTags[kind])) takeStream(line, kind);
             if (containsUpper(line, "<CHAPTER ")) takeChapter(line, chapter);
         }
+        v.timeBase = d_.timeBase;
+        v.titleDuration = d_.titleDuration;
         info.push_back("TimeBase: " + d_.timeBase);
         info.push_back("TickBase: " + d_.tickBase);
     }
@@ -172,6 +174,7 @@ class PlaylistRead {
             return;
         }
         s_.playlist.tree[kChapterNode].children.push_back(begin + ": " + name);
+        s_.playlist.chapterMarks.push_back({begin, name});
         const std::string number = zeropad(chapter, 2);
         s_.playlist.chapters.push_back("CHAPTER" + number + "=" + chapterTime(begin));
         s_.playlist.chapters.push_back("CHAPTER" + number + "NAME=" + name);
@@ -246,6 +249,7 @@ class PlaylistRun {
         log_.log("Filesize: " + std::to_string(input_.size()) + " bytes");
         v.tags.clear();
         v.chapters.clear();
+        v.chapterMarks.clear();
         v.audioStreams = {};
         v.subStreams = {};
         if (input_.size() > kMaxPlaylistSize)

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The time stamps a Demux notes for a muxer: each source file's span from its navigation packs
+// and its video's first PTS, and for each audio stream where in its output each packet with a
+// PTS begins. With these a stream's frames can be followed across the files of a split title.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formats/stream_kinds.h"
+
+namespace quarnel {
+
+// An audio packet with a PTS: the first frame that begins at or after `offset` (in the
+// stream's output) begins at `pts`.
+struct PtsAnchor {
+    uint64_t offset = 0;
+    uint32_t pts = 0;
+    uint32_t file = 0;  // index into DemuxTiming::files
+};
+
+struct FileTiming {
+    std::string name;
+    std::optional<uint32_t> startPtm, endPtm;  // of its first and last navigation pack
+    std::optional<uint32_t> firstVideoPts;     // of the video stream written (slot 0)
+};
+
+struct DemuxTiming {
+    std::vector<FileTiming> files;
+    std::array<std::vector<PtsAnchor>, kAudioSlots> audio;
+
+    void beginFile(const std::string& name) { files.push_back({name, {}, {}, {}}); }
+    FileTiming& current() { return files.back(); }
+    uint32_t currentIndex() const { return uint32_t(files.size() - 1); }
+};
+
+}  // namespace quarnel

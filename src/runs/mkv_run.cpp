@@ -1,0 +1,405 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Make MKV: the ticked streams demuxed into a scratch folder (subpictures as PGS, LPCM as WAV),
+// each audio stream's frames placed on the title's time line, the playlist's names, languages
+// and chapters, then mkvmerge writing BASE.mkv.
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/external_program.h"
+#include "formats/title_time.h"
+#include "formats/xml_text.h"
+#include "runs/demux_run.h"
+#include "runs/mkv_plan.h"
+#include "runs/mkv_texts.h"
+#include "runs/operations.h"
+#include "runs/run_support.h"
+
+namespace quarnel::runs {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kTicksPerMs = 90.0;
+// A later file whose first time stamp lies further than this from where the file before it
+// ended restarts or jumps its time stamps: it is moved to go on where the other ended.
+constexpr int64_t kRestartTicks = 90000;
+constexpr int kPollMs = 100;  // how long mkvmerge's output is waited for between user events
+
+// What the audio of each coding needs on the time line.
+struct AudioHandling {
+    Coding coding;
+    std::optional<FramedAudio> framed;  // none: placed by its first time stamp only
+};
+constexpr AudioHandling kAudioHandling[] = {
+    {Coding::Ac3, FramedAudio::Dolby},    {Coding::Eac3, FramedAudio::Dolby}, {Coding::Dts, FramedAudio::Dts},
+    {Coding::TrueHd, FramedAudio::Mlp},   {Coding::AobMlp, FramedAudio::Mlp}, {Coding::Lpcm, std::nullopt},
+};
+
+std::optional<FramedAudio> framedAudioOf(Coding coding) {
+    for (const AudioHandling& h : kAudioHandling)
+        if (h.coding == coding) return h.framed;
+    return std::nullopt;
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    OutputFile out;
+    out.create(path);
+    out.write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    out.finish();
+    out.commit();
+}
+
+// mkvmerge's progress in percent from a "#GUI#progress 42%" line.
+std::optional<int> progressOf(const std::string& line) {
+    static const std::string prefix = "#GUI#progress ";
+    if (line.rfind(prefix, 0) != 0) return std::nullopt;
+    return std::atoi(line.c_str() + prefix.size());
+}
+
+std::string slotName(char letter, size_t k) {
+    char name[8];
+    std::snprintf(name, sizeof name, letter == 'v' ? "%c%zu" : "%c%02zu", letter, k);
+    return name;
+}
+
+class MkvRun {
+  public:
+    MkvRun(Session& session, Host& host) : s_(session), host_(host), log_(host) {}
+
+    void run() {
+        if (s_.runActive) return;
+        s_.lastError.clear();
+        try {
+            if (!prepare()) return;
+            if (!demux()) return finishFailed();
+            RunGuard guard(s_.runActive);
+            buildPlan();
+            writePlanFiles();
+            if (s_.options.mkvPlanOnly) {
+                log_.log(mkv_texts::planWritten(plan_.output));
+                s_.run.outputsWritten = {planPath_, optionPath_};
+            } else {
+                mux();
+            }
+        } catch (const std::exception& e) {
+            s_.lastError = e.what();
+            log_.log("[re]" + s_.lastError + "[/re]");
+        }
+        if (!s_.lastError.empty()) return finishFailed();
+        removeScratch();
+        logDone(log_);
+        statusReady(log_);
+    }
+
+  private:
+    Session& s_;
+    Host& host_;
+    MessageLog log_;
+    std::string mkvmerge_, scratch_, finalPath_, planPath_, optionPath_;
+    DemuxTiming timing_;
+    MkvPlan plan_;
+
+    bool fail(const std::string& why) {
+        s_.lastError = why;
+        log_.log("[re]" + why + "[/re]");
+        statusReady(log_);
+        return false;
+    }
+
+    void finishFailed() {
+        if (s_.lastError.empty()) s_.lastError = s_.run.interrupted ? "Interrupted." : mkv_texts::kCancelled;
+        removeScratch();
+        statusReady(log_);
+    }
+
+    void removeScratch() {
+        if (scratch_.empty() || s_.options.keepTemp || s_.options.mkvPlanOnly) return;
+        std::error_code ec;
+        fs::remove_all(scratch_, ec);
+    }
+
+    // The source, mkvmerge and the names: what must hold before anything is written.
+    bool prepare() {
+        const std::string ext = upperExtension(s_.sourcePath);
+        if (ext != ".EVO" && ext != ".VOB") return fail(mkv_texts::notEvoOrVob(nameOf(s_.sourcePath)));
+        if (!s_.boxes.anyTicked()) return fail(mkv_texts::kNothingTicked);
+        if (!s_.options.mkvPlanOnly) {
+            const char* chosen = std::getenv("QUARNEL_MKVMERGE");
+            mkvmerge_ = ExternalProgram::find(chosen && *chosen ? chosen : "mkvmerge");
+            if (mkvmerge_.empty()) return fail(mkv_texts::kMkvmergeMissing);
+        }
+        finalPath_ = s_.outputBase() + ".mkv";
+        refuseInput(finalPath_, inputsOf(s_));
+        scratch_ = s_.outputBase() + ".mkv-temp";
+        std::error_code ec;
+        fs::remove_all(scratch_, ec);
+        fs::create_directories(scratch_, ec);
+        if (ec) {
+            scratch_.clear();
+            return fail(mkv_texts::cannotCreateFolder(s_.outputBase() + ".mkv-temp", ec.message()));
+        }
+        log_.log(mkv_texts::scratchFolder(scratch_));
+        return true;
+    }
+
+    // The ticked streams into the scratch folder, subpictures as PGS only, LPCM as WAV.
+    bool demux() {
+        const Options saved = s_.options;
+        s_.options.outputDir = scratch_;
+        s_.options.subtitles = SubtitleFormats{.sup = false, .pgs = true};
+        s_.options.lpcmWav = true;
+        s_.options.splitTracks = false;
+        bool done = false;
+        try {
+            done = demuxNotingTimes(s_, host_, timing_);
+        } catch (...) {
+            s_.options = saved;
+            throw;
+        }
+        s_.options = saved;
+        return done;
+    }
+
+    std::string demuxedPath(const StreamBox& box, const std::string& ext) const {
+        return scratch_ + "/" + s_.baseName + "." + box.caption + "." + ext;
+    }
+
+    // The time origin: the earliest first PTS of the audio and video streams, as the Read found
+    // it (the subpicture records are timed from it too).
+    uint32_t origin() const { return s_.run.earliestFirstPts == kNoPts ? 0 : s_.run.earliestFirstPts; }
+
+    double msFromOrigin(uint32_t pts) const { return double(int32_t(pts - origin())) / kTicksPerMs; }
+
+    // Each later file whose time stamps restart or jump is moved to go on where the file
+    // before it ended.
+    std::vector<int64_t> fileShifts() {
+        std::vector<int64_t> shifts(timing_.files.size(), 0);
+        for (size_t k = 1; k < timing_.files.size(); ++k) {
+            const FileTiming& before = timing_.files[k - 1];
+            const FileTiming& file = timing_.files[k];
+            shifts[k] = shifts[k - 1];
+            if (!before.endPtm || !file.startPtm) continue;
+            const int64_t jump = int64_t(int32_t(*file.startPtm - *before.endPtm));
+            if (std::llabs(jump) <= kRestartTicks) continue;
+            shifts[k] -= jump;
+            log_.log(mkv_texts::fileMoved(file.name, double(-jump) / kTicksPerMs));
+        }
+        return shifts;
+    }
+
+    void buildPlan() {
+        plan_.output = finalPath_;
+        const std::vector<int64_t> shifts = fileShifts();
+        for (size_t k = 0; k < timing_.files.size(); ++k)
+            plan_.files.push_back({timing_.files[k].name, double(shifts[k]) / kTicksPerMs});
+        const bool playlist = !s_.playlist.tags.empty();
+        if (playlist && !s_.playlist.tree.empty()) {
+            for (const std::string& line : s_.playlist.tree[kInfoNode].children)
+                if (line.rfind("Name: ", 0) == 0) plan_.title = decodeXmlText(line.substr(6));
+        }
+        addVideo();
+        addAudio(shifts);
+        addSubtitles();
+        addChapters();
+    }
+
+    std::optional<uint32_t> firstVideoPts() const {
+        for (const FileTiming& f : timing_.files)
+            if (f.firstVideoPts) return f.firstVideoPts;
+        return std::nullopt;
+    }
+
+    void addVideo() {
+        const StreamBox& box = s_.boxes.video[0];
+        if (!box.ticked) return;
+        const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[0]);
+        MkvTrack t{.stream = "v0", .type = "video", .codec = kind ? kind->codec : "", .file = demuxedPath(box, s_.options.videoExtension)};
+        if (const auto pts = firstVideoPts()) {
+            t.startMs = msFromOrigin(*pts);
+            t.delayMs = std::llround(t.startMs);
+        }
+        t.defaultTrack = true;
+        plan_.tracks.push_back(std::move(t));
+    }
+
+    void addAudio(const std::vector<int64_t>& shifts) {
+        bool firstAudio = true;
+        for (size_t k = 0; k < size_t(kAudioBoxes); ++k) {
+            const StreamBox& box = s_.boxes.audio[k];
+            if (!box.ticked) continue;
+            const StreamKindEntry* kind = streamKindIn(StreamKind::Audio, s_.table.audio[k]);
+            if (!kind) continue;
+            const std::optional<FramedAudio> framed = framedAudioOf(kind->coding);
+            const bool wav = kind->coding == Coding::Lpcm;
+            MkvTrack t{.stream = slotName('a', k), .type = "audio", .codec = kind->codec,
+                       .file = demuxedPath(box, wav ? "wav" : s_.options.audioExtension)};
+            if (!fileExists(t.file)) {
+                log_.log(mkv_texts::trackLeftOut(box.caption));
+                continue;
+            }
+            nameTrack(t, s_.playlist.audioStreams[k], kind->codec);
+            t.defaultTrack = firstAudio;
+            firstAudio = false;
+            const std::vector<PtsAnchor>& anchors = timing_.audio[k];
+            if (framed) {
+                TimelineInput in{*framed, t.file, scratch_ + "/" + s_.baseName + "." + box.caption + ".kept",
+                                 scratch_ + "/" + s_.baseName + "." + box.caption + ".timestamps.txt", &anchors,
+                                 &timing_.files, shifts, origin()};
+                const AudioTimeline line = followAudio(in);
+                t.file = line.streamPath;
+                t.timestamps = in.timestampsPath;
+                t.startMs = line.firstMs;
+                t.drops = line.drops;
+                t.gaps = line.gaps;
+                reportTimeline(box.caption, line);
+            } else if (!anchors.empty()) {
+                t.startMs = msFromOrigin(anchors.front().pts) + double(shifts[anchors.front().file]) / kTicksPerMs;
+                t.delayMs = std::llround(t.startMs);
+                if (timing_.files.size() > 1) log_.log(mkv_texts::lpcmJoinsNotFollowed(box.caption));
+            }
+            plan_.tracks.push_back(std::move(t));
+        }
+    }
+
+    void reportTimeline(const std::string& caption, const AudioTimeline& line) {
+        if (line.skippedBytes > 0) log_.log(mkv_texts::bytesSkipped(caption, line.skippedBytes));
+        for (const TimelineEvent& d : line.drops) log_.log(mkv_texts::framesDropped(caption, d));
+        for (const TimelineEvent& g : line.gaps) log_.log(mkv_texts::gapLeft(caption, g));
+    }
+
+    void addSubtitles() {
+        for (size_t k = 0; k < size_t(kSubBoxes); ++k) {
+            const StreamBox& box = s_.boxes.sub[k];
+            if (!box.ticked) continue;
+            MkvTrack t{.stream = slotName('s', k), .type = "subtitles", .codec = "PGS",
+                       .file = scratch_ + "/" + s_.baseName + "." + box.caption + ".pgs.sup"};
+            if (!fileExists(t.file)) {
+                log_.log(mkv_texts::trackLeftOut(box.caption));
+                continue;
+            }
+            const PlaylistStream& p = s_.playlist.subStreams[k];
+            nameTrack(t, p, "");
+            t.forced = p.listed && p.codeExtension == kForcedCaptionExtension;
+            t.defaultTrack = t.forced;
+            plan_.tracks.push_back(std::move(t));
+        }
+    }
+
+    // Name and language from the playlist's element; the coding's name without one.
+    void nameTrack(MkvTrack& t, const PlaylistStream& p, const std::string& codec) {
+        if (!p.listed) {
+            t.name = codec;
+            return;
+        }
+        t.name = decodeXmlText(p.description);
+        if (!p.language.empty()) t.language = p.language;
+        else if (!p.langcode.empty() && p.langcode != "*") log_.log(mkv_texts::notALanguage(t.stream, p.langcode));
+    }
+
+    // The playlist's chapters at their title times, moved by where the video starts.
+    void addChapters() {
+        const PlaylistView& v = s_.playlist;
+        if (v.chapterMarks.empty()) return;
+        const std::optional<TimeBase> base = timeBaseOf(v.timeBase);
+        if (!base) log_.log(mkv_texts::unknownTimeBase(v.timeBase));
+        const TimeBase tb = base.value_or(TimeBase{});
+        const std::optional<uint64_t> end = titleTimeNs(v.titleDuration, tb);
+        const auto video = firstVideoPts();
+        const int64_t offsetNs = video ? int64_t(std::llround(msFromOrigin(*video) * 1e6)) : 0;
+        for (const PlaylistChapter& c : v.chapterMarks) {
+            const std::optional<uint64_t> at = titleTimeNs(c.begin, tb);
+            const std::string name = decodeXmlText(c.name);
+            if (!at) {
+                log_.log(mkv_texts::chapterTimeUnreadable(name, c.begin));
+                continue;
+            }
+            if (end && *at > *end) {
+                log_.log(mkv_texts::chapterPastEnd(name, c.begin, v.titleDuration));
+                continue;
+            }
+            plan_.chapters.push_back({uint64_t(std::max<int64_t>(0, int64_t(*at) + offsetNs)), name});
+        }
+    }
+
+    void writePlanFiles() {
+        if (!plan_.chapters.empty()) {
+            plan_.chaptersFile = scratch_ + "/" + s_.baseName + ".chapters.xml";
+            writeText(plan_.chaptersFile, chapterXml(plan_.chapters));
+        }
+        const bool keep = s_.options.mkvPlanOnly;
+        optionPath_ = (keep ? s_.outputBase() : scratch_ + "/" + s_.baseName) + ".mkvmerge.json";
+        planPath_ = (keep ? s_.outputBase() : scratch_ + "/" + s_.baseName) + ".plan.json";
+        refuseInput(optionPath_, inputsOf(s_));
+        refuseInput(planPath_, inputsOf(s_));
+        writeText(optionPath_, optionFileText(mkvmergeArguments(plan_)));
+        writeText(planPath_, planText(plan_));
+        log_.log(mkv_texts::tracksPlanned(plan_.tracks.size(), plan_.chapters.size()));
+    }
+
+    // mkvmerge writes the MKV under a temporary name that takes the final one when it ends well.
+    void mux() {
+        OutputFile mkv;
+        mkv.create(finalPath_);
+        mkv.finish();
+        std::vector<std::string> args = mkvmergeArguments(plan_);
+        args[1] = mkv.temporaryPath();
+        const std::string options = scratch_ + "/" + s_.baseName + ".run.json";
+        writeText(options, optionFileText(args));
+        log_.log(mkv_texts::running(mkvmerge_));
+        log_.slog(mkv_texts::kMuxingStatus, 0);
+
+        CancelEnabled cancelEnabled(s_.buttons.cancel);
+        s_.run.busy = true;
+        s_.run.cancel = s_.run.interrupted;
+        ExternalProgram program;
+        program.start(mkvmerge_, {"--gui-mode", "@" + options});
+        std::vector<std::string> lines;
+        std::string lastProblem;
+        bool open = true;
+        while (open) {
+            lines.clear();
+            open = program.readLines(lines, kPollMs);
+            for (const std::string& line : lines) {
+                if (const auto percent = progressOf(line)) {
+                    host_.setProgress(uint64_t(*percent), 100);
+                    log_.slog(mkv_texts::muxingProgress(*percent), 1);
+                } else if (mkv_texts::isProblemLine(line)) {
+                    lastProblem = line;
+                    log_.log("[re]mkvmerge: " + escapeControls(line) + "[/re]");
+                }
+            }
+            host_.pumpEvents();
+            if (s_.run.cancel || s_.run.interrupted) {
+                program.stop();
+                break;
+            }
+        }
+        const int status = program.wait();
+        s_.run.busy = false;
+        if (s_.run.cancel || s_.run.interrupted) {
+            mkv.discard();
+            if (s_.run.interrupted) logInterrupted(log_);
+            s_.lastError = s_.run.interrupted ? "Interrupted." : mkv_texts::kCancelled;
+            return;
+        }
+        // 0: done; 1: done with warnings (logged above); anything else: failed.
+        if (status != 0 && status != 1) {
+            mkv.discard();
+            s_.lastError = mkv_texts::mkvmergeFailed(status, lastProblem);
+            log_.log("[re]" + s_.lastError + "[/re]");
+            return;
+        }
+        mkv.commit();
+        s_.run.outputsWritten = {finalPath_};
+        log_.log(mkv_texts::written(finalPath_));
+    }
+};
+
+}  // namespace
+
+void makeMkv(Session& session, Host& host) { MkvRun(session, host).run(); }
+
+}  // namespace quarnel::runs
