@@ -86,6 +86,9 @@ struct ScanState {
     uint32_t bulkLeft = 0;
 
     uint32_t currentPts = 0, videoPts = 0, videoDts = 0, audioPts = 0, subPts = 0;
+    // The PTS of the audio packet whose payload is being handed on (0: it has none), until the
+    // sink takes it.
+    uint32_t audioPacketPts = 0;
 
     // The private stream 1 header of the packet in hand, sub-stream id first; kept so that
     // it is whole even when it straddled a chunk boundary. Its first kPrivateHeaderMax bytes
@@ -438,6 +441,7 @@ private:
         st_.audioIndex = audio->slotOf(subId);
         st_.audioId = subId;
         sink_.reveal(st_, StreamKind::Audio, st_.audioIndex, subId);
+        st_.audioPacketPts = st_.currentPts;
         st_.currentPts = 0;
         st_.privateHeaderWant = want;
         if (st_.privateHeaderWant > 4) {

@@ -25,7 +25,7 @@ struct PtsAnchor {
 struct FileTiming {
     std::string name;
     std::optional<uint32_t> startPtm, endPtm;  // of its first and last navigation pack
-    std::optional<uint32_t> firstVideoPts;     // of the video stream written (slot 0)
+    std::array<std::optional<uint32_t>, kUsedVideoSlots> firstVideoPts;  // per video slot written
 };
 
 struct DemuxTiming {

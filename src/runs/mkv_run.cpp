@@ -206,23 +206,34 @@ class MkvRun {
         addChapters();
     }
 
-    std::optional<uint32_t> firstVideoPts() const {
+    // The first PTS of a video slot, of the first file that holds it.
+    std::optional<uint32_t> firstVideoPts(size_t slot = 0) const {
         for (const FileTiming& f : timing_.files)
-            if (f.firstVideoPts) return f.firstVideoPts;
+            if (f.firstVideoPts[slot]) return f.firstVideoPts[slot];
         return std::nullopt;
     }
 
+    // Video is placed by its first time stamp: mkvmerge times its frames from the frame rate.
     void addVideo() {
-        const StreamBox& box = s_.boxes.video[0];
-        if (!box.ticked) return;
-        const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[0]);
-        MkvTrack t{.stream = "v0", .type = "video", .codec = kind ? kind->codec : "", .file = demuxedPath(box, s_.options.videoExtension)};
-        if (const auto pts = firstVideoPts()) {
-            t.startMs = msFromOrigin(*pts);
-            t.delayMs = std::llround(t.startMs);
+        bool firstVideo = true;
+        for (size_t k = 0; k < size_t(kUsedVideoBoxes); ++k) {
+            const StreamBox& box = s_.boxes.video[k];
+            if (!box.ticked) continue;
+            const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[k]);
+            MkvTrack t{.stream = slotName('v', k), .type = "video", .codec = kind ? kind->codec : "",
+                       .file = demuxedPath(box, s_.options.videoExtension)};
+            if (!fileExists(t.file)) {
+                log_.log(mkv_texts::trackLeftOut(box.caption));
+                continue;
+            }
+            if (const auto pts = firstVideoPts(k)) {
+                t.startMs = msFromOrigin(*pts);
+                t.delayMs = std::llround(t.startMs);
+            }
+            t.defaultTrack = firstVideo;
+            firstVideo = false;
+            plan_.tracks.push_back(std::move(t));
         }
-        t.defaultTrack = true;
-        plan_.tracks.push_back(std::move(t));
     }
 
     void addAudio(const std::vector<int64_t>& shifts) {

@@ -117,8 +117,13 @@ struct PassSink {
     void firstPts(uint32_t pts, uint8_t id, bool details, bool lowersEarliest) {
         if (details) {
             std::string line = "   First PTS = [re]" + hexUpper(pts, 8) + "[/re]";
-            if (pts != run().firstPtm)
-                line += "  ([re]+" + std::to_string(uint32_t(pts - run().firstPtm) / 90) + "[/re]ms)";
+            if (pts != run().firstPtm) {
+                // A stream that starts before the first PTM is shown early, not wrapped round
+                // the 32-bit clock; milliseconds rounded toward minus infinity.
+                const int64_t ticks = int32_t(pts - run().firstPtm);
+                const int64_t ms = ticks >= 0 ? ticks / 90 : -((-ticks + 89) / 90);
+                line += std::string("  ([re]") + (ms >= 0 ? "+" : "") + std::to_string(ms) + "[/re]ms)";
+            }
             in.log.log(line);
             in.log.log("   Substream id = " + hexUpper(id, 2));
         }
@@ -226,8 +231,8 @@ struct PassSink {
                 const bool ticked = boxes.video[i].ticked;
                 if (session().options.countFrames && ticked) in.frames.count(piece, int(i), st.videoCoding);
                 if (!ticked || !out.video[i].isOpen() || table.video[i] != st.videoId) break;
-                if (out.timing && i == 0 && st.currentPts != 0 && !out.timing->current().firstVideoPts)
-                    out.timing->current().firstVideoPts = st.currentPts;
+                if (out.timing && st.currentPts != 0 && !out.timing->current().firstVideoPts[i])
+                    out.timing->current().firstVideoPts[i] = st.currentPts;
                 out.video[i].write(piece);
                 break;
             }
@@ -244,8 +249,9 @@ struct PassSink {
                     wav = out.trackWav[i][t].get();
                 }
                 if (!o->isOpen()) break;
-                if (out.timing && st.currentPts != 0)
-                    out.timing->audio[i].push_back({o->written(), st.currentPts, out.timing->currentIndex()});
+                if (out.timing && st.audioPacketPts != 0)
+                    out.timing->audio[i].push_back({o->written(), st.audioPacketPts, out.timing->currentIndex()});
+                st.audioPacketPts = 0;
                 if (out.audioAsWav[i]) writeWav(st, i, *o, *wav, piece);
                 else o->write(piece);
                 break;
