@@ -141,5 +141,32 @@ TEST_F(Cli, DemuxIntoAFolderThatCannotBeWrittenFails) {
     EXPECT_EQ(r.status, 1);
 }
 
+// mkv: a plan without mkvmerge; without mkvmerge nothing else.
+TEST_F(Cli, MkvPlansWithoutMkvmergeAndSaysWhatToInstall) {
+    const std::string source = movie();
+    const std::string out = dir.file("out");
+    CommandResult r = run("mkv -q -o " + out + " " + source);
+    const bool haveMkvmerge = std::system("command -v mkvmerge >/dev/null 2>&1") == 0;
+    if (haveMkvmerge) EXPECT_EQ(r.status, 1);  // the synthetic frames are no AC-3 mkvmerge takes
+
+    r = runCommand("QUARNEL_MKVMERGE=/nonexistent " + std::string(QUARNEL_CLI) + " mkv -q -o " + out + " " + source,
+                   dir.file("e"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quarnel-cli: mkvmerge not found: install MKVToolNix (package mkvtoolnix)\n");
+    EXPECT_FALSE(std::filesystem::exists(out + "/FEATURE_1.mkv-temp"));
+
+    r = runCommand("QUARNEL_MKVMERGE=/nonexistent " + std::string(QUARNEL_CLI) + " mkv -q --plan -o " + out + " " +
+                       source,
+                   dir.file("e"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto plan = nlohmann::json::parse(readFile(out + "/FEATURE_1.plan.json"));
+    EXPECT_EQ(plan["tracks"].size(), 3u);
+    EXPECT_EQ(plan["tracks"][1]["language"], "und");
+    const auto options = nlohmann::json::parse(readFile(out + "/FEATURE_1.mkvmerge.json"));
+    EXPECT_EQ(options[0], "--output");
+    EXPECT_TRUE(std::filesystem::exists(out + "/FEATURE_1.mkv-temp"));
+    EXPECT_FALSE(std::filesystem::exists(out + "/FEATURE_1.mkv"));
+}
+
 }  // namespace
 }  // namespace quarnel

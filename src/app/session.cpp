@@ -58,6 +58,7 @@ void Session::resetBoxes() {
 void Session::updateRunButtons() {
     buttons.demux = boxes.anyTicked();
     buttons.rebuild = buttons.demux && upperExtension(sourcePath) == ".EVO";
+    buttons.makeMkv = buttons.demux && (upperExtension(sourcePath) == ".EVO" || upperExtension(sourcePath) == ".VOB");
 }
 
 std::string Session::outputBase() const {

@@ -40,6 +40,7 @@ struct Buttons {
     bool readPlaylist = false;
     bool demux = false;
     bool rebuild = false;
+    bool makeMkv = false;  // EVO and VOB sources with a ticked stream
     bool cancel = false;
     bool chooseSource = true;
     bool choosePlaylist = true;

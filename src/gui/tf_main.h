@@ -105,7 +105,7 @@ class TfMain : public QMainWindow, public Host {
     QLineEdit* eEVOfile_ = nullptr;
     QLineEdit* eXPLfile_ = nullptr;
     QPushButton *bbEVO_ = nullptr, *bbXPL_ = nullptr, *bReadEVO_ = nullptr, *bReadXPL_ = nullptr;
-    QPushButton *bDemux_ = nullptr, *bRebuild_ = nullptr, *bCancel_ = nullptr;
+    QPushButton *bDemux_ = nullptr, *bRebuild_ = nullptr, *bMakeMkv_ = nullptr, *bCancel_ = nullptr;
     PageControl* PageControl_ = nullptr;
     StatusLine* StatusBar_ = nullptr;
     // "Status"

@@ -68,6 +68,7 @@ void TfMain::connectControls() {
     operation(bReadXPL_, &runs::readPlaylist);
     operation(bDemux_, &runs::demux);
     operation(bRebuild_, &runs::rebuild);
+    operation(bMakeMkv_, &runs::makeMkv);
     operation(bWriteChaps_, &runs::writeChapters);
     operation(vtiPage_->bReadVTI, &runs::readVti);
     // Cancel is served while a run waits for events; it starts nothing itself.

@@ -34,6 +34,7 @@ void TfMain::buildMenuBar() {
     entry(run, QStringLiteral("&Read"), bReadEVO_, QKeySequence(Qt::Key_F5));
     entry(run, QStringLiteral("&Demux"), bDemux_);
     entry(run, QStringLiteral("Re&build"), bRebuild_);
+    entry(run, QStringLiteral("Make &MKV"), bMakeMkv_);
     run->addSeparator();
     entry(run, QStringLiteral("&Cancel"), bCancel_, QKeySequence(Qt::Key_Escape));
 
@@ -56,7 +57,7 @@ void TfMain::buildMenuBar() {
 
     // Tab follows the rows: the source row, the playlist row, then the run buttons and the pages.
     QWidget* const order[] = {eEVOfile_, bbEVO_,  bReadEVO_, eXPLfile_, bbXPL_,
-                              bReadXPL_, bDemux_, bRebuild_, bCancel_,  PageControl_};
+                              bReadXPL_, bDemux_, bRebuild_, bMakeMkv_, bCancel_,  PageControl_};
     for (size_t k = 0; k + 1 < std::size(order); ++k) setTabOrder(order[k], order[k + 1]);
 }
 

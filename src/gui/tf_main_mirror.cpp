@@ -66,6 +66,7 @@ void TfMain::pushState() {
     bReadXPL_->setEnabled(b.readPlaylist && idle);
     bDemux_->setEnabled(b.demux && idle);
     bRebuild_->setEnabled(b.rebuild && idle);
+    bMakeMkv_->setEnabled(b.makeMkv && idle);
     bCancel_->setEnabled(b.cancel);
     bbEVO_->setEnabled(b.chooseSource && idle);
     bbXPL_->setEnabled(b.choosePlaylist && idle);

@@ -80,6 +80,9 @@ QWidget* TfMain::buildSourceRows() {
     bDemux_ = button("bDemux", "&Demux", panel);
     bRebuild_ = button("bRebuild", "Re&build", panel);
     bCancel_ = button("bCancel", "&Cancel", panel);
+    bMakeMkv_ = button("bMakeMkv", "Make &MKV", panel);
+    bMakeMkv_->setToolTip(QStringLiteral("Demux the ticked streams and mux them with mkvmerge into one MKV, "
+                                         "named and timed from the playlist"));
     auto* evoLabel = new QLabel(QStringLiteral("EV&O file:"), panel);
     evoLabel->setBuddy(eEVOfile_);
     auto* xplLabel = new QLabel(QStringLiteral("X&PL file:"), panel);
@@ -95,6 +98,7 @@ QWidget* TfMain::buildSourceRows() {
     g->addWidget(bbXPL_, 1, 2);
     g->addWidget(bReadXPL_, 1, 3);
     g->addWidget(bRebuild_, 1, 4);
+    g->addWidget(bMakeMkv_, 1, 5);
     g->setColumnStretch(1, 1);
     return panel;
 }

@@ -73,6 +73,7 @@ class MkvRun {
         if (s_.runActive) return;
         s_.lastError.clear();
         try {
+            if (s_.tableFromPlaylist && !readAgain()) return;
             if (!prepare()) return;
             if (!demux()) return finishFailed();
             RunGuard guard(s_.runActive);
@@ -119,6 +120,31 @@ class MkvRun {
         if (scratch_.empty() || s_.options.keepTemp || s_.options.mkvPlanOnly) return;
         std::error_code ec;
         fs::remove_all(scratch_, ec);
+    }
+
+    // After a playlist read the stream table holds what the playlist lists, not the streams'
+    // codings: the source is read again, and the boxes keep the playlist's names and the ticks.
+    bool readAgain() {
+        const StreamBoxes chosen = s_.boxes;
+        const Options saved = s_.options;
+        s_.options.autoProcess = AutoProcess::None;
+        s_.options.readVti = false;
+        read(s_, host_);
+        s_.options = saved;
+        if (!s_.lastError.empty() || s_.run.cancel) return false;
+        const auto keep = [](auto& boxes, const auto& before) {
+            for (size_t k = 0; k < boxes.size(); ++k) {
+                if (!before[k].enabled) boxes[k].ticked = false;
+                if (!boxes[k].enabled || !before[k].enabled) continue;
+                boxes[k].ticked = before[k].ticked;
+                boxes[k].caption = before[k].caption;
+            }
+        };
+        keep(s_.boxes.video, chosen.video);
+        keep(s_.boxes.audio, chosen.audio);
+        keep(s_.boxes.sub, chosen.sub);
+        s_.updateRunButtons();
+        return true;
     }
 
     // The source, mkvmerge and the names: what must hold before anything is written.

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -250,6 +251,24 @@ class WindowRuns : public QObject {
         QVERIFY(logLines(*w).contains(QStringLiteral("Cancelled.")));
         QVERIFY(!w->model().runActive);
         QCOMPARE(store().value(QLatin1String(settings::kAutoDemux)).toInt(), 1);
+    }
+
+    // The sample disc, its playlist read after it, into one MKV named and chaptered from it.
+    void makeMkvMuxesTheSampleWithItsPlaylist() {
+        if (QStandardPaths::findExecutable(QStringLiteral("mkvmerge")).isEmpty())
+            QSKIP("mkvmerge is not installed (package mkvtoolnix): Make MKV cannot run");
+        const QString evo = QStringLiteral(QT_TESTCASE_SOURCEDIR) + QStringLiteral("/../../sample/HVDVD_TS/FEATURE_1.EVO");
+        auto w = startWindow({evo});
+        QVERIFY(w);
+        child<QLineEdit>(*w, "eWorkdir")->setText(dir_.filePath(QStringLiteral("mkv")));
+        child<QPushButton>(*w, "bReadXPL")->click();
+        auto* make = child<QPushButton>(*w, "bMakeMkv");
+        QVERIFY(make->isEnabled());
+        make->click();
+        QVERIFY(logLines(*w).contains(QStringLiteral("MKV: 7 tracks, 4 chapters.")));
+        QVERIFY(QFileInfo(dir_.filePath(QStringLiteral("mkv/FEATURE_1_MERGED.mkv"))).size() > 0);
+        QVERIFY(!QFileInfo::exists(dir_.filePath(QStringLiteral("mkv/FEATURE_1_MERGED.mkv-temp"))));
+        QVERIFY(make->isEnabled());
     }
 
     void aDroppedPlaylistFillsTheXplPage() {

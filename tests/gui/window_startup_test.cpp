@@ -52,6 +52,7 @@ class WindowStartup : public QObject {
         QCOMPARE(unused->text(), QStringLiteral("No audio stream"));
         QVERIFY(child<QPushButton>(*w, "bDemux")->isEnabled());
         QVERIFY(child<QPushButton>(*w, "bRebuild")->isEnabled());
+        QVERIFY(child<QPushButton>(*w, "bMakeMkv")->isEnabled());
         QVERIFY(!child<QPushButton>(*w, "bCheckNew")->isVisible());
 
         // The log pane shows the mark-up: the stream kind bold, the time stamp red.
