@@ -16,5 +16,11 @@ out=${1:-$root/out}
 echo
 echo "== quarnel-cli demux -o $out sample/HVDVD_TS/FEATURE_1.EVO"
 "$build/bin/quarnel-cli" demux -o "$out" "$root/sample/HVDVD_TS/FEATURE_1.EVO"
+echo
+echo "== quarnel-cli mkv -q -o $out sample/HVDVD_TS/FEATURE_1.EVO"
+"$build/bin/quarnel-cli" mkv -q -o "$out" "$root/sample/HVDVD_TS/FEATURE_1.EVO"
 echo "== $out"
 ls -l "$out"
+echo
+echo "== mkvmerge -J $out/FEATURE_1_MERGED.mkv (tracks)"
+mkvmerge -J "$out/FEATURE_1_MERGED.mkv" | grep -E '"(codec|track_name|language_ietf|default_track)"' 

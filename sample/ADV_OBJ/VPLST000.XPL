@@ -23,7 +23,7 @@
     <Title id="TrailerTitle" displayName="Trailer" titleNumber="1" titleDuration="00:00:02:00" onEnd="MainTitle">
       <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/TRAILER.MAP" titleTimeBegin="00:00:00:00" titleTimeEnd="00:00:02:00" dataSource="Disc">
         <Video track="1" mediaAttr="1"/>
-        <Audio track="1" streamNumber="1" mediaAttr="1" description="English"/>
+        <Audio track="1" streamNumber="1" mediaAttr="1" langcode="en:01" description="English"/>
       </PrimaryAudioVideoClip>
       <ChapterList>
         <Chapter titleTimeBegin="00:00:00:00" displayName="Trailer"/>
@@ -34,22 +34,22 @@
       <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/FEATURE_1.MAP" titleTimeBegin="00:00:00:00" titleTimeEnd="00:00:02:00" dataSource="Disc">
         <Video track="1" mediaAttr="1"/>
         <Video track="2" mediaAttr="2"/>
-        <Audio track="1" streamNumber="1" mediaAttr="1" description="English"/>
-        <Audio track="2" streamNumber="2" mediaAttr="2" description="French"/>
-        <Audio track="3" streamNumber="3" mediaAttr="3" description="German"/>
-        <Audio track="4" streamNumber="4" mediaAttr="4" description="Japanese"/>
-        <Audio track="5" streamNumber="5" mediaAttr="5" description="Commentary"/>
-        <Subtitle track="1" streamNumber="1" mediaAttr="1" description="English"/>
+        <Audio track="1" streamNumber="1" mediaAttr="1" langcode="en:01" description="English"/>
+        <Audio track="2" streamNumber="2" mediaAttr="2" langcode="fr:01" description="French"/>
+        <Audio track="3" streamNumber="3" mediaAttr="3" langcode="de:01" description="German"/>
+        <Audio track="4" streamNumber="4" mediaAttr="4" langcode="ja:01" description="Japanese"/>
+        <Audio track="5" streamNumber="5" mediaAttr="5" langcode="en:03" description="Commentary"/>
+        <Subtitle track="1" streamNumber="1" mediaAttr="1" langcode="en:01" description="English"/>
       </PrimaryAudioVideoClip>
       <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/FEATURE_2.MAP" titleTimeBegin="00:00:02:00" titleTimeEnd="00:00:04:00" dataSource="Disc">
         <Video track="1" mediaAttr="1"/>
         <Video track="2" mediaAttr="2"/>
-        <Audio track="1" streamNumber="1" mediaAttr="1" description="English"/>
-        <Audio track="2" streamNumber="2" mediaAttr="2" description="French"/>
-        <Audio track="3" streamNumber="3" mediaAttr="3" description="German"/>
-        <Audio track="4" streamNumber="4" mediaAttr="4" description="Japanese"/>
-        <Audio track="5" streamNumber="5" mediaAttr="5" description="Commentary"/>
-        <Subtitle track="1" streamNumber="1" mediaAttr="1" description="English"/>
+        <Audio track="1" streamNumber="1" mediaAttr="1" langcode="en:01" description="English"/>
+        <Audio track="2" streamNumber="2" mediaAttr="2" langcode="fr:01" description="French"/>
+        <Audio track="3" streamNumber="3" mediaAttr="3" langcode="de:01" description="German"/>
+        <Audio track="4" streamNumber="4" mediaAttr="4" langcode="ja:01" description="Japanese"/>
+        <Audio track="5" streamNumber="5" mediaAttr="5" langcode="en:03" description="Commentary"/>
+        <Subtitle track="1" streamNumber="1" mediaAttr="1" langcode="en:01" description="English"/>
       </PrimaryAudioVideoClip>
       <ChapterList>
         <Chapter titleTimeBegin="00:00:00:00" displayName="Opening"/>

@@ -7,12 +7,13 @@ _quarnel_cli() {
         prev=${COMP_WORDS[COMP_CWORD - 1]}
         cword=$COMP_CWORD
     }
-    local commands="read demux rebuild xpl chapters vti subs"
+    local commands="read demux rebuild mkv xpl chapters vti subs"
     local options="-o --output-dir --streams --no-continue --full --fast-size --no-details --no-count-frames
         --video-ext --audio-ext --sub-ext --adv-pck --adjust-pts --keep-partial --subs --to --canvas --fps
-        --source --markup -q --quiet --color --json --help --version"
+        --source --xpl --plan --keep-temp --lpcm-wav --split-tracks --markup -q --quiet --color --json --help --version"
     case $prev in
         -o | --output-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
+        --xpl) COMPREPLY=($(compgen -f -X '!*.[xX][pP][lL]' -- "$cur") $(compgen -d -- "$cur")); return ;;
         --source) COMPREPLY=($(compgen -f -X '!*.[eE][vV][oO]' -- "$cur") $(compgen -d -- "$cur")); return ;;
         --subs | --to) COMPREPLY=($(compgen -W "sup pgs vobsub bdn" -- "$cur")); return ;;
         --fps) COMPREPLY=($(compgen -W "23.976 24 25 29.97 50 59.94" -- "$cur")); return ;;
@@ -21,7 +22,7 @@ _quarnel_cli() {
     esac
     local i command=
     for ((i = 1; i < cword; i++)); do
-        case ${COMP_WORDS[i]} in read | demux | rebuild | xpl | chapters | vti | subs) command=${COMP_WORDS[i]}; break ;; esac
+        case ${COMP_WORDS[i]} in read | demux | rebuild | mkv | xpl | chapters | vti | subs) command=${COMP_WORDS[i]}; break ;; esac
     done
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
