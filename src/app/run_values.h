@@ -32,6 +32,8 @@ struct RunValues {
     double videoDurationSum = 0;  // seconds
     double fileDuration = 0;      // seconds, of the file read last
     std::vector<std::string> outputsWritten;
+    // The plan of the last Make MKV as JSON (tracks, delays, dropped frames, gaps, chapters).
+    std::string mkvPlan;
     // The DVD-Audio LPCM format of each audio slot of an AOB, as its first packet gives it.
     std::array<std::optional<AobLpcmHeader>, kAudioSlots> aobLpcm{};  // the files the last Demux, Rebuild or chapter export put in place
 };

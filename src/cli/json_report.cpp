@@ -93,6 +93,7 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
         {"outputs", outputs},
         {"log", logLines},
     };
+    if (!r.mkvPlan.empty()) report["mkv"] = Json::parse(r.mkvPlan, nullptr, false);
     // Names and log lines come from files: bytes that are not UTF-8 are replaced, so the
     // report is always valid JSON.
     return report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";

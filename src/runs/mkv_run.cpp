@@ -72,6 +72,7 @@ class MkvRun {
     void run() {
         if (s_.runActive) return;
         s_.lastError.clear();
+        s_.run.mkvPlan.clear();
         try {
             if (s_.tableFromPlaylist && !readAgain()) return;
             if (!prepare()) return;
@@ -216,8 +217,19 @@ class MkvRun {
         return shifts;
     }
 
+    // Streams the playlist names that the source does not hold.
+    void reportAbsentStreams() {
+        for (size_t k = 0; k < size_t(kAudioBoxes); ++k)
+            if (s_.playlist.audioStreams[k].listed && s_.table.audio[k] < 0)
+                log_.log(mkv_texts::listedButAbsent(slotName('a', k)));
+        for (size_t k = 0; k < size_t(kSubBoxes); ++k)
+            if (s_.playlist.subStreams[k].listed && s_.table.sub[k] < 0)
+                log_.log(mkv_texts::listedButAbsent(slotName('s', k)));
+    }
+
     void buildPlan() {
         plan_.output = finalPath_;
+        reportAbsentStreams();
         const std::vector<int64_t> shifts = fileShifts();
         for (size_t k = 0; k < timing_.files.size(); ++k)
             plan_.files.push_back({timing_.files[k].name, double(shifts[k]) / kTicksPerMs});
@@ -372,7 +384,8 @@ class MkvRun {
         refuseInput(optionPath_, inputsOf(s_));
         refuseInput(planPath_, inputsOf(s_));
         writeText(optionPath_, optionFileText(mkvmergeArguments(plan_)));
-        writeText(planPath_, planText(plan_));
+        s_.run.mkvPlan = planText(plan_);
+        writeText(planPath_, s_.run.mkvPlan);
         log_.log(mkv_texts::tracksPlanned(plan_.tracks.size(), plan_.chapters.size()));
     }
 

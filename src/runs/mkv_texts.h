@@ -45,6 +45,9 @@ inline std::string gapLeft(const std::string& caption, const TimelineEvent& e) {
     return "[re]" + caption + ": no audio for " + std::to_string(std::llround(e.lengthMs)) + " ms at " + at(e.atMs) +
            " (" + e.file + "); the gap is kept so that sync after it stays.[/re]";
 }
+inline std::string listedButAbsent(const std::string& stream) {
+    return "[re]The playlist names stream " + stream + ", which the source does not hold.[/re]";
+}
 inline std::string notALanguage(const std::string& stream, const std::string& langcode) {
     return "[re]" + stream + ": langcode \"" + langcode + "\" is not an ISO 639-1 code; language und.[/re]";
 }
