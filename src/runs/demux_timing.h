@@ -28,6 +28,10 @@ struct FileTiming {
     std::array<std::optional<uint32_t>, kUsedVideoSlots> firstVideoPts;  // per video slot written
 };
 
+// A later file whose navigation start lies further than this from where the file before it
+// ended restarts or jumps its time stamps.
+constexpr int64_t kRestartTicks = 90000;
+
 struct DemuxTiming {
     std::vector<FileTiming> files;
     std::array<std::vector<PtsAnchor>, kAudioSlots> audio;
@@ -35,6 +39,20 @@ struct DemuxTiming {
     void beginFile(const std::string& name) { files.push_back({name, {}, {}, {}}); }
     FileTiming& current() { return files.back(); }
     uint32_t currentIndex() const { return uint32_t(files.size() - 1); }
+
+    // Ticks added to file k's time stamps so that the title's time line stays continuous: a
+    // file that restarts or jumps is moved to go on where the file before it ended.
+    int64_t shiftOf(size_t k) const {
+        int64_t shift = 0;
+        for (size_t j = 1; j <= k && j < files.size(); ++j) {
+            const FileTiming& before = files[j - 1];
+            const FileTiming& file = files[j];
+            if (!before.endPtm || !file.startPtm) continue;
+            const int64_t jump = int32_t(*file.startPtm - *before.endPtm);
+            if (jump > kRestartTicks || jump < -kRestartTicks) shift -= jump;
+        }
+        return shift;
+    }
 };
 
 }  // namespace quarnel

@@ -23,9 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kTicksPerMs = 90.0;
-// A later file whose first time stamp lies further than this from where the file before it
-// ended restarts or jumps its time stamps: it is moved to go on where the other ended.
-constexpr int64_t kRestartTicks = 90000;
 constexpr int kPollMs = 100;  // how long mkvmerge's output is waited for between user events
 
 // What the audio of each coding needs on the time line.
@@ -201,18 +198,13 @@ class MkvRun {
     double msFromOrigin(uint32_t pts) const { return double(int32_t(pts - origin())) / kTicksPerMs; }
 
     // Each later file whose time stamps restart or jump is moved to go on where the file
-    // before it ended.
+    // before it ended (the Demux moved its subpicture records already).
     std::vector<int64_t> fileShifts() {
-        std::vector<int64_t> shifts(timing_.files.size(), 0);
-        for (size_t k = 1; k < timing_.files.size(); ++k) {
-            const FileTiming& before = timing_.files[k - 1];
-            const FileTiming& file = timing_.files[k];
-            shifts[k] = shifts[k - 1];
-            if (!before.endPtm || !file.startPtm) continue;
-            const int64_t jump = int64_t(int32_t(*file.startPtm - *before.endPtm));
-            if (std::llabs(jump) <= kRestartTicks) continue;
-            shifts[k] -= jump;
-            log_.log(mkv_texts::fileMoved(file.name, double(-jump) / kTicksPerMs));
+        std::vector<int64_t> shifts;
+        for (size_t k = 0; k < timing_.files.size(); ++k) {
+            shifts.push_back(timing_.shiftOf(k));
+            if (k > 0 && shifts[k] != shifts[k - 1])
+                log_.log(mkv_texts::fileMoved(timing_.files[k].name, double(shifts[k] - shifts[k - 1]) / kTicksPerMs));
         }
         return shifts;
     }

@@ -262,7 +262,9 @@ struct PassSink {
                 if (write && st.currentPts != 0) {
                     // A record of the .sup file: "SP", the time from the earliest first PTS
                     // (little-endian), four zero bytes.
-                    const uint32_t t = st.currentPts - run().earliestFirstPts;
+                    // A Make MKV moves a file whose time stamps restart to go on from the one before.
+                    const uint32_t shift = out.timing ? uint32_t(out.timing->shiftOf(out.timing->currentIndex())) : 0;
+                    const uint32_t t = st.currentPts - run().earliestFirstPts + shift;
                     const uint8_t header[kSupHeaderSize] = {'S', 'P', uint8_t(t), uint8_t(t >> 8), uint8_t(t >> 16),
                                                             uint8_t(t >> 24), 0, 0, 0, 0};
                     out.sub[i].write(header);
