@@ -2,6 +2,7 @@
 // Make MKV: the ticked streams demuxed into a scratch folder (subpictures as PGS, LPCM as WAV),
 // each audio stream's frames placed on the title's time line, the playlist's names, languages
 // and chapters, then mkvmerge writing BASE.mkv.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -305,10 +306,18 @@ class MkvRun {
         }
     }
 
+    // The first few drops and gaps of a stream in lines of their own, the rest counted: a
+    // damaged stream could have thousands (the plan lists them all).
     void reportTimeline(const std::string& caption, const AudioTimeline& line) {
         if (line.skippedBytes > 0) log_.log(mkv_texts::bytesSkipped(caption, line.skippedBytes));
-        for (const TimelineEvent& d : line.drops) log_.log(mkv_texts::framesDropped(caption, d));
-        for (const TimelineEvent& g : line.gaps) log_.log(mkv_texts::gapLeft(caption, g));
+        for (size_t k = 0; k < line.drops.size() && k < mkv_texts::kEventsLogged; ++k)
+            log_.log(mkv_texts::framesDropped(caption, line.drops[k]));
+        for (size_t k = 0; k < line.gaps.size() && k < mkv_texts::kEventsLogged; ++k)
+            log_.log(mkv_texts::gapLeft(caption, line.gaps[k]));
+        const size_t more = line.drops.size() + line.gaps.size() -
+                            std::min(line.drops.size(), mkv_texts::kEventsLogged) -
+                            std::min(line.gaps.size(), mkv_texts::kEventsLogged);
+        if (more > 0) log_.log(mkv_texts::moreEvents(caption, more));
     }
 
     void addSubtitles() {
@@ -317,8 +326,9 @@ class MkvRun {
             if (!box.ticked) continue;
             MkvTrack t{.stream = slotName('s', k), .type = "subtitles", .codec = "PGS",
                        .file = scratch_ + "/" + s_.baseName + "." + box.caption + ".pgs.sup"};
-            if (!fileExists(t.file)) {
-                log_.log(mkv_texts::trackLeftOut(box.caption));
+            std::error_code ec;
+            if (!fileExists(t.file) || fs::file_size(t.file, ec) == 0) {
+                log_.log(mkv_texts::noSubtitlesLeftOut(box.caption));
                 continue;
             }
             const PlaylistStream& p = s_.playlist.subStreams[k];
@@ -409,8 +419,8 @@ class MkvRun {
                     host_.setProgress(uint64_t(*percent), 100);
                     log_.slog(mkv_texts::muxingProgress(*percent), 1);
                 } else if (mkv_texts::isProblemLine(line)) {
-                    lastProblem = line;
-                    log_.log("[re]mkvmerge: " + escapeControls(line) + "[/re]");
+                    lastProblem = mkv_texts::problemText(line);
+                    log_.log("[re]mkvmerge: " + escapeControls(lastProblem) + "[/re]");
                 }
             }
             host_.pumpEvents();

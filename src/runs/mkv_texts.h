@@ -29,6 +29,9 @@ inline std::string fileMoved(const std::string& file, double ms) {
 inline std::string trackLeftOut(const std::string& caption) {
     return "[re]" + caption + ": nothing was written for it; it is left out of the MKV.[/re]";
 }
+inline std::string noSubtitlesLeftOut(const std::string& caption) {
+    return "[re]" + caption + ": no subtitle could be converted; it is left out of the MKV.[/re]";
+}
 inline std::string lpcmJoinsNotFollowed(const std::string& caption) {
     return "[re]" + caption + ": LPCM is placed by its first time stamp only; its joins are not checked.[/re]";
 }
@@ -47,6 +50,10 @@ inline std::string gapLeft(const std::string& caption, const TimelineEvent& e) {
 }
 inline std::string listedButAbsent(const std::string& stream) {
     return "[re]The playlist names stream " + stream + ", which the source does not hold.[/re]";
+}
+constexpr size_t kEventsLogged = 5;  // per stream, of its dropped frames and of its gaps
+inline std::string moreEvents(const std::string& caption, size_t more) {
+    return "[re]" + caption + ": " + std::to_string(more) + " more dropped frames or gaps; the plan lists them all.[/re]";
 }
 inline std::string notALanguage(const std::string& stream, const std::string& langcode) {
     return "[re]" + stream + ": langcode \"" + langcode + "\" is not an ISO 639-1 code; language und.[/re]";
@@ -72,6 +79,12 @@ inline std::string muxingProgress(int percent) { return " " + std::to_string(per
 inline bool isProblemLine(const std::string& line) {
     return line.rfind("Warning:", 0) == 0 || line.rfind("Error:", 0) == 0 || line.rfind("#GUI#warning", 0) == 0 ||
            line.rfind("#GUI#error", 0) == 0;
+}
+// The text of such a line, as "Warning: ..." or "Error: ...".
+inline std::string problemText(const std::string& line) {
+    if (line.rfind("#GUI#warning ", 0) == 0) return "Warning: " + line.substr(13);
+    if (line.rfind("#GUI#error ", 0) == 0) return "Error: " + line.substr(11);
+    return line;
 }
 inline std::string mkvmergeFailed(int status, const std::string& problem) {
     return "mkvmerge failed (exit status " + std::to_string(status) + ")" + (problem.empty() ? "." : ": " + problem);
