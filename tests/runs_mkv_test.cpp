@@ -202,5 +202,28 @@ TEST_F(MakeMkv, InputsItCannotTakeAreRefusedWithNothingLeftBehind) {
     EXPECT_FALSE(std::filesystem::exists(f.dir.file("out")));
 }
 
+// A Cancel while mkvmerge runs stops it; neither the partial MKV nor the scratch folder stays.
+TEST_F(MakeMkv, ACancelStopsMkvmergeAndLeavesNothing) {
+    const Bytes evo = buildProgramStream(
+        {{EsKind::Ac3, 0x80,
+          timedAudio(ac3Frames(encode("-f lavfi -i sine=duration=0.5 -c:a ac3 -f ac3", "a.ac3")), 90000, 48000)}},
+        MuxOptions{});
+    f.source("movie.evo", evo);
+    f.read();
+    const std::string fake = f.dir.file("slow-mkvmerge");
+    const std::string script = "#!/bin/sh\necho '#GUI#progress 10%'\nexec sleep 30\n";
+    writeFile(fake, Bytes(script.begin(), script.end()));
+    std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
+    f.model.options.outputDir = f.dir.file("out");
+    f.host.onPump = [&] {
+        if (f.logged("Running " + fake)) runs::cancel(f.model, f.host);
+    };
+    setenv("QUARNEL_MKVMERGE", fake.c_str(), 1);
+    runs::makeMkv(f.model, f.host);
+    unsetenv("QUARNEL_MKVMERGE");
+    EXPECT_EQ(f.model.lastError, "Cancelled.");
+    EXPECT_TRUE(std::filesystem::is_empty(f.dir.file("out")));
+}
+
 }  // namespace
 }  // namespace quarnel
