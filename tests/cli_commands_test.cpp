@@ -83,8 +83,9 @@ TEST_F(Cli, ReadAndDemuxAsJson) {
     EXPECT_EQ(read["schemaVersion"], 1);
     EXPECT_EQ(read["source"], source);
     ASSERT_EQ(read["streams"].size(), 3u);
-    EXPECT_EQ(read["streams"][2], (nlohmann::json{{"stream", "a02"}, {"type", "audio"}, {"codec", "E-AC-3"}, {"id", 194},
-                                                  {"slot", 2}, {"caption", "DD+.stream.02"}}));
+    const nlohmann::json expected{{"stream", "a02"}, {"type", "audio"},    {"codec", "E-AC-3"},  {"id", 194},
+                                  {"slot", 2},       {"caption", "DD+.stream.02"}, {"firstPts", 90000}, {"delayMs", 0}};
+    for (const auto& [field, value] : expected.items()) EXPECT_EQ(read["streams"][2][field], value) << field;
     EXPECT_EQ(read["countedFrames"], (nlohmann::json{5, 0}));
     EXPECT_EQ(read["fastCheckCut"], false);
     EXPECT_NE(std::find(read["log"].begin(), read["log"].end(), "Done."), read["log"].end());

@@ -6,6 +6,8 @@
 // sizes and SHA-256 sums tests/data/sample_es/manifest.txt lists.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -142,6 +144,34 @@ TEST_F(SampleEndToEnd, ReadReportsEveryStreamTheNavigationDataAndTheFrames) {
     EXPECT_EQ(log[done + 3], "96 calculated frames in video stream 0.");
     EXPECT_EQ(log[done + 4], "96 counted frames ([b]0:00:04.004[/b]) in video stream 1.");
     EXPECT_EQ(log[done + 5], "96 calculated frames in video stream 1.");
+}
+
+// What the analysers and the navigation packs found, as values; the playlist's names with mkv.
+TEST_F(SampleEndToEnd, JsonCarriesTheStreamsValuesTheNavigationAndThePlaylist) {
+    const auto read = nlohmann::json::parse(cli("read -q --json " + kSampleDir + "FEATURE_1.EVO").out);
+    std::map<std::string, nlohmann::json> streams;
+    for (const auto& s : read["streams"]) streams[s["stream"]] = s;
+    EXPECT_EQ(streams["v0"]["width"], 1920);
+    EXPECT_EQ(streams["v0"]["height"], 1080);
+    EXPECT_NEAR(streams["v0"]["frameRate"].get<double>(), 24000.0 / 1001, 1e-9);
+    EXPECT_EQ(streams["v0"]["profile"], "Main@High");
+    EXPECT_EQ(streams["v1"]["profile"], "High@4.0");
+    EXPECT_EQ(streams["a00"]["bitRate"], 192000);
+    EXPECT_EQ(streams["a01"]["channels"], 2);
+    EXPECT_EQ(streams["a02"]["bitDepth"], 16);
+    EXPECT_EQ(streams["a03"]["sampleRate"], 48000);
+    EXPECT_EQ(streams["a04"]["channels"], 6);
+    EXPECT_EQ(streams["s00"]["delayMs"], 200);
+    ASSERT_EQ(read["navigation"].size(), 2u);
+    EXPECT_EQ(read["navigation"][1]["vobNumber"], 2);
+    EXPECT_EQ(read["navigation"][1]["durationSeconds"], 2.002);
+    EXPECT_EQ(read["navigation"][0]["copyControl"]["encrypted"], false);
+
+    const auto mkv = nlohmann::json::parse(cli("mkv -q --plan --json -o " + dir.file("out") + " " + kSampleDir + "FEATURE_1.EVO").out);
+    for (const auto& s : mkv["streams"])
+        if (s["stream"] == "a01") EXPECT_EQ(s["language"], "fr");
+    EXPECT_EQ(mkv["playlist"]["title"], "Main Feature");
+    EXPECT_EQ(mkv["playlist"]["chapters"][1]["seconds"], 1.5015);
 }
 
 TEST_F(SampleEndToEnd, ReadWithoutDetailsStillCountsFrames) {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "codecs/lpcm.h"
+#include "codecs/stream_facts.h"
+#include "formats/navigation.h"
 #include "formats/stream_kinds.h"
 
 namespace quarnel {
@@ -32,6 +34,22 @@ struct RunValues {
     double videoDurationSum = 0;  // seconds
     double fileDuration = 0;      // seconds, of the file read last
     std::vector<std::string> outputsWritten;
+    // Per stream of the last Read: its first PTS (of the first file that holds it) and what the
+    // analysers found in its first headers (with details on).
+    struct StreamReading {
+        std::optional<uint32_t> firstPts;
+        StreamFacts facts;
+    };
+    std::array<StreamReading, kUsedVideoSlots> videoReading{};
+    std::array<StreamReading, kAudioSlots> audioReading{};
+    std::array<StreamReading, kSubSlots> subReading{};
+    // Per file of the last Read: what its first navigation and copy-control packs say.
+    struct FileNavigation {
+        std::string file;
+        std::optional<uint32_t> vobNumber, startPtm, endPtm;
+        std::optional<CopyControlState> copyControl;
+    };
+    std::vector<FileNavigation> navigation;
     // The plan of the last Make MKV as JSON (tracks, delays, dropped frames, gaps, chapters).
     std::string mkvPlan;
     // The DVD-Audio LPCM format of each audio slot of an AOB, as its first packet gives it.

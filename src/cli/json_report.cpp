@@ -9,6 +9,8 @@
 #include "codecs/channel_assignments.h"
 #include "codecs/lpcm.h"
 #include "formats/stream_kinds.h"
+#include "formats/title_time.h"
+#include "formats/xml_text.h"
 #include "io/file_sequence.h"
 
 namespace quarnel {
@@ -39,6 +41,55 @@ Json dvdAudioFormat(const AobLpcmHeader& h) {
     return f;
 }
 
+// The title of a playlist read: its name, time base, chapters at their exact title times.
+Json playlistJson(const PlaylistView& v) {
+    std::string title;
+    if (!v.tree.empty())
+        for (const std::string& line : v.tree[kInfoNode].children)
+            if (line.rfind("Name: ", 0) == 0) title = decodeXmlText(line.substr(6));
+    const TimeBase base = timeBaseOf(v.timeBase).value_or(TimeBase{});
+    Json chapters = Json::array();
+    for (const PlaylistChapter& c : v.chapterMarks) {
+        const auto ns = titleTimeNs(c.begin, base);
+        chapters.push_back({{"name", decodeXmlText(c.name)},
+                            {"begin", c.begin},
+                            {"seconds", ns ? Json(double(*ns) / 1e9) : Json(nullptr)}});
+    }
+    return {{"title", title}, {"timeBase", v.timeBase}, {"titleDuration", v.titleDuration}, {"chapters", chapters}};
+}
+
+// The values the analysers found, each only when found.
+void addFacts(Json& stream, const StreamFacts& f) {
+    const auto put = [&](const char* name, const auto& value) {
+        if (value) stream[name] = *value;
+    };
+    put("width", f.width);
+    put("height", f.height);
+    put("frameRate", f.frameRate);
+    put("sampleRate", f.sampleRate);
+    put("channels", f.channels);
+    put("bitRate", f.bitRate);
+    put("bitDepth", f.bitDepth);
+    if (!f.profile.empty()) stream["profile"] = f.profile;
+}
+
+// The signed distance in milliseconds from the Read log's reference (the first PTM, else the
+// first video PTS), rounded toward minus infinity.
+Json delayOf(const RunValues& r, std::optional<uint32_t> pts) {
+    const std::optional<uint32_t> reference = r.firstPtm != 0 ? std::optional(r.firstPtm) : r.videoReading[0].firstPts;
+    if (!pts || !reference) return nullptr;
+    const int64_t ticks = int32_t(*pts - *reference);
+    return ticks >= 0 ? ticks / 90 : -((-ticks + 89) / 90);
+}
+
+// What the playlist says of a stream, when a playlist was read.
+void addPlaylistFacts(Json& stream, const PlaylistStream& p, bool subtitle) {
+    if (!p.listed) return;
+    stream["name"] = decodeXmlText(p.description);
+    stream["language"] = p.language.empty() ? "und" : p.language;
+    if (subtitle) stream["forced"] = p.codeExtension == kForcedCaptionExtension;
+}
+
 // One entry per slot that holds a stream: its name on the command line (v0, a03, s17), kind,
 // coding, stream id, slot and box caption.
 void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t* ids, int count,
@@ -56,6 +107,14 @@ void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t*
         Json stream{{"stream", name},         {"type", kKindNames[int(kind)]}, {"codec", entry ? entry->codec : nullptr},
                     {"id", ids[k]},          {"slot", k},                     {"caption", box.caption}};
         if (kind == StreamKind::Audio && m.run.aobLpcm[size_t(k)]) stream["dvdAudio"] = dvdAudioFormat(*m.run.aobLpcm[size_t(k)]);
+        const RunValues::StreamReading& reading = kind == StreamKind::Video   ? m.run.videoReading[size_t(k)]
+                                                  : kind == StreamKind::Audio ? m.run.audioReading[size_t(k)]
+                                                                              : m.run.subReading[size_t(k)];
+        stream["firstPts"] = reading.firstPts ? Json(*reading.firstPts) : Json(nullptr);
+        stream["delayMs"] = delayOf(m.run, reading.firstPts);
+        addFacts(stream, reading.facts);
+        if (kind == StreamKind::Audio) addPlaylistFacts(stream, m.playlist.audioStreams[size_t(k)], false);
+        if (kind == StreamKind::Subpicture) addPlaylistFacts(stream, m.playlist.subStreams[size_t(k)], true);
         streams.push_back(std::move(stream));
     }
 }
@@ -78,6 +137,22 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
         outputs.push_back(Json{{"path", path}, {"bytes", ec ? Json(nullptr) : Json(bytes)}});
     }
     const RunValues& r = m.run;
+    Json navigation = Json::array();
+    for (const RunValues::FileNavigation& n : r.navigation) {
+        Json file{{"file", n.file},
+                  {"vobNumber", n.vobNumber ? Json(*n.vobNumber) : Json(nullptr)},
+                  {"firstPtm", n.startPtm ? Json(*n.startPtm) : Json(nullptr)},
+                  {"lastPtm", n.endPtm ? Json(*n.endPtm) : Json(nullptr)},
+                  {"durationSeconds", n.startPtm && n.endPtm ? Json(double(uint32_t(*n.endPtm - *n.startPtm)) / 90000.0)
+                                                             : Json(nullptr)}};
+        if (n.copyControl)
+            file["copyControl"] = {{"encrypted", n.copyControl->encrypted},
+                                   {"copyState", kCopyStateNames[n.copyControl->copyState]},
+                                   {"aps", kApsNames[n.copyControl->aps]},
+                                   {"ict", n.copyControl->ict},
+                                   {"dot", n.copyControl->dot}};
+        navigation.push_back(std::move(file));
+    }
     Json report = {
         {"schemaVersion", kSchemaVersion},
         {"source", m.sourcePath},
@@ -90,9 +165,11 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
         {"videoDurationSeconds", r.videoDurationSum},
         {"countedFrames", r.countedFrames},
         {"frameRate", r.frameRate},
+        {"navigation", navigation},
         {"outputs", outputs},
         {"log", logLines},
     };
+    if (!m.playlist.tags.empty()) report["playlist"] = playlistJson(m.playlist);
     if (!r.mkvPlan.empty()) report["mkv"] = Json::parse(r.mkvPlan, nullptr, false);
     // Names and log lines come from files: bytes that are not UTF-8 are replaced, so the
     // report is always valid JSON.

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 
+#include "codecs/stream_facts.h"
 #include "report/message_log.h"
 
 namespace quarnel {
@@ -20,6 +21,7 @@ struct AnalyserInput {
     uint32_t videoPts = 0;
     uint32_t videoDts = 0;
     bool aobSource = false;  // the source file's extension is .AOB
+    StreamFacts* facts = nullptr;  // filled with the values found, when given
 };
 
 // Audio

@@ -19,9 +19,6 @@ constexpr std::array<uint32_t, 3> kEac3HalfRates = {24000, 22050, 16000};  // by
 constexpr uint32_t kDtsCoreSync = 0x7FFE8001;
 constexpr uint32_t kDtsHdSync = 0x64582025;
 constexpr size_t kDtsHeaderBytes = 11;
-// DTS core sample rate in Hz by SFREQ; 0 = invalid.
-constexpr std::array<uint32_t, 16> kDtsSampleRates = {0, 8000, 16000, 32000, 0, 0, 11025, 22050,
-                                                      44100, 0, 0, 12000, 24000, 48000, 0, 0};
 
 constexpr uint32_t kTrueHdMajorSync = 0xF8726FBA;
 constexpr uint32_t kMlpMajorSync = 0xF8726FBB;

@@ -63,6 +63,35 @@ bool hasValidRates(const Eac3Header& h) {
     return sampleRate(h.fscod) != 0;
 }
 
+// The seventh byte holds acmod (3 bits), cmixlev when there are three front channels,
+// surmixlev when there is a surround channel, dsurmod for L + R (2 bits each), then lfeon.
+bool ac3Lfeon(uint8_t b) {
+    const uint8_t acmod = b >> 5;
+    int bit = 3;
+    if ((acmod & 1) && acmod != 1) bit += 2;
+    if (acmod & 4) bit += 2;
+    if (acmod == 2) bit += 2;
+    return (b >> (7 - bit) & 1) != 0;
+}
+
+// Full-range channels by acmod (dual mono counts two).
+constexpr std::array<uint32_t, 8> kAcmodChannels = {2, 1, 2, 3, 3, 4, 4, 5};
+
+StreamFacts factsOf(const Ac3Header& h) {
+    StreamFacts f;
+    if (sampleRate(h.fscod) != 0) f.sampleRate = sampleRate(h.fscod);
+    if (ac3BitRate(h.frmsizecod) != 0) f.bitRate = ac3BitRate(h.frmsizecod);
+    f.channels = kAcmodChannels[h.acmod & 7] + (h.lfeon ? 1 : 0);
+    return f;
+}
+
+StreamFacts factsOf(const Eac3Header& h) {
+    StreamFacts f;
+    if (sampleRate(h.fscod) != 0) f.sampleRate = sampleRate(h.fscod);
+    f.channels = kAcmodChannels[h.acmod & 7] + (h.lfeon ? 1 : 0);
+    return f;
+}
+
 }  // namespace
 
 std::optional<Ac3Header> decodeAc3(std::span<const uint8_t> frame) {
@@ -74,7 +103,8 @@ std::optional<Ac3Header> decodeAc3(std::span<const uint8_t> frame) {
                      .frmsizecod = uint8_t(f[4] & 0x3F),
                      .bsid = uint8_t(f[5] >> 3),
                      .bsmod = uint8_t(f[5] & 7),
-                     .acmod = uint8_t(f[6] >> 5)};
+                     .acmod = uint8_t(f[6] >> 5),
+                     .lfeon = ac3Lfeon(f[6])};
 }
 
 std::optional<Eac3Header> decodeEac3(std::span<const uint8_t> frame) {
@@ -126,9 +156,11 @@ void analyseDolby(const AnalyserInput& in, MessageLog& log) {
         const auto frame = p.subspan(i);
         if (const std::optional<Eac3Header> h = decodeEac3(frame)) {
             reportEac3(*h, in.index, log);
+            if (in.facts) *in.facts = factsOf(*h);
             if (hasValidRates(*h)) return;
         } else if (const std::optional<Ac3Header> h = decodeAc3(frame)) {
             reportAc3(*h, in.index, log);
+            if (in.facts) *in.facts = factsOf(*h);
             if (hasValidRates(*h)) return;
         } else {
             return;

@@ -19,6 +19,7 @@ struct Ac3Header {
     uint8_t bsid = 0;
     uint8_t bsmod = 0;
     uint8_t acmod = 0;
+    bool lfeon = false;  // after the mix levels acmod calls for, still in the seventh byte
 };
 
 // The syncinfo and the start of the bsi of an E-AC-3 syncframe (ATSC A/52 annex E).

@@ -10,6 +10,7 @@
 
 #include "codecs/analysers.h"
 #include "codecs/bit_reader.h"
+#include "codecs/name_tables.h"
 #include "report/text_format.h"
 
 namespace quarnel {
@@ -148,6 +149,11 @@ void analyseDts(const AnalyserInput& in, MessageLog& log) {
             const std::optional<DtsCoreHeader> h = decodeDtsCore(in.payload.subspan(pos - 4));
             if (!h) return;
             reportDtsCore(*h, log);
+            if (in.facts && !in.facts->sampleRate) {
+                if (kDtsSampleRates[h->sfreq & 0xF] != 0) in.facts->sampleRate = kDtsSampleRates[h->sfreq & 0xF];
+                if (kDtsBitRates[h->rate & 0x1F] != 0) in.facts->bitRate = kDtsBitRates[h->rate & 0x1F];
+                if (h->amode < kDtsAmodeChannels.size()) in.facts->channels = kDtsAmodeChannels[h->amode] + (h->lff ? 1 : 0);
+            }
             pos += coreHeaderBytes(*h);
             reg = 0;
         } else if (reg == kChannelExtensionSync) {

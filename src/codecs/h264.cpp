@@ -240,6 +240,21 @@ std::optional<double> analyseH264(const AnalyserInput& in, MessageLog& log) {
     const std::optional<H264Sps> sps = decodeH264Sps(in.payload.subspan(*at));
     if (!sps) return kDefaultFrameRate;
     reportH264Sps(*sps, log);
+    if (in.facts) {
+        StreamFacts& facts = *in.facts;
+        if (sps->frame) {
+            const FrameSize size = frameSize(*sps);
+            if (size.width > 0 && size.height > 0) facts.width = uint32_t(size.width), facts.height = uint32_t(size.height);
+        }
+        facts.frameRate = h264FrameRate(*sps);
+        std::string_view name = kUnknownProfile;
+        for (const Profile& p : kProfiles)
+            if (p.idc == sps->profileIdc) name = p.line;
+        name.remove_prefix(name.find('=') + 2);
+        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+        facts.profile = std::string(name) + "@" + std::to_string(sps->levelIdc / 10) + "." +
+                        std::to_string(sps->levelIdc % 10);
+    }
     return h264FrameRate(*sps);
 }
 

@@ -137,11 +137,23 @@ void reportAobLpcm(const AobLpcmHeader& h, MessageLog& log) {
 }
 
 void analyseLpcm(const AnalyserInput& in, MessageLog& log) {
+    StreamFacts facts;
     if (in.aobSource) {
-        if (const std::optional<AobLpcmHeader> h = decodeAobLpcm(in.privateHeader)) reportAobLpcm(*h, log);
-        return;
+        if (const std::optional<AobLpcmHeader> h = decodeAobLpcm(in.privateHeader)) {
+            reportAobLpcm(*h, log);
+            facts.bitDepth = lpcmBitsOf(h->group1Bits);
+            facts.sampleRate = lpcmRateOf(h->group1Rate);
+            if (const auto a = channelAssignment(h->channelAssignment)) facts.channels = a->channels;
+        }
+    } else if (const std::optional<LpcmHeader> h = decodeLpcm(in.privateHeader)) {
+        reportLpcm(*h, log);
+        if (h->format) {
+            facts.bitDepth = lpcmBitsOf(h->format->quantizationWordLength);
+            facts.sampleRate = lpcmRateOf(h->format->audioSamplingFrequency);
+            facts.channels = h->format->numberOfAudioChannels + 1u;
+        }
     }
-    if (const std::optional<LpcmHeader> h = decodeLpcm(in.privateHeader)) reportLpcm(*h, log);
+    if (in.facts) *in.facts = facts;
 }
 
 }  // namespace quarnel

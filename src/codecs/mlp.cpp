@@ -11,6 +11,7 @@
 
 #include "codecs/analysers.h"
 #include "codecs/channel_assignments.h"
+#include "codecs/lpcm.h"
 #include "codecs/name_tables.h"
 #include "report/number_text.h"
 
@@ -106,6 +107,21 @@ class MajorSyncReading {
             reportMlpMajorSync(h, log);
         }
         reported_ = counted_;
+    }
+
+    // The values of the fields counted so far.
+    void fill(StreamFacts& facts) const {
+        if (counted_ == 0) return;
+        if (trueHd_) {
+            const TrueHdMajorSync h = *decodeTrueHdMajorSync(bytes(counted_));
+            if (h.audioSamplingFrequency) facts.sampleRate = lpcmRateOf(*h.audioSamplingFrequency);
+            return;
+        }
+        const MlpMajorSync h = *decodeMlpMajorSync(bytes(counted_));
+        if (h.quantizationWordLength) facts.bitDepth = lpcmBitsOf(*h.quantizationWordLength);
+        if (h.audioSamplingFrequency) facts.sampleRate = lpcmRateOf(*h.audioSamplingFrequency);
+        if (h.channelAssignment)
+            if (const auto a = channelAssignment(*h.channelAssignment)) facts.channels = a->channels;
     }
 
   private:
@@ -220,6 +236,10 @@ void analyseMlp(const AnalyserInput& in, MessageLog& log) {
         previous = b;
     }
     reportBoth();
+    if (in.facts) {
+        mlp.fill(*in.facts);
+        trueHd.fill(*in.facts);
+    }
 }
 
 }  // namespace quarnel

@@ -159,6 +159,17 @@ void reportMpeg2PictureHeader(const Mpeg2PictureHeader& p, MessageLog& log) {
 // that applies: a start code, then the running countdowns of the headers being read. Only the
 // sequence headers before the first sequence extension are reported, and only that extension;
 // the rate is the last one such a header gives.
+// "Main@High" from profile_and_level_indication (escape bit, 3 bits profile, 4 bits level).
+std::string mpeg2ProfileName(uint8_t indication) {
+    static constexpr std::array<const char*, 8> kProfileNames = {"", "High", "Spatial", "SNR", "Main", "Simple", "", ""};
+    static constexpr std::array<const char*, 16> kLevelNames = {"", "", "", "", "High", "", "High 1440", "",
+                                                                "Main", "", "Low", "", "", "", "", ""};
+    const char* profile = kProfileNames[indication >> 4 & 7];
+    const char* level = kLevelNames[indication & 0x0F];
+    if ((indication & 0x80) || !*profile || !*level) return "";
+    return std::string(profile) + "@" + level;
+}
+
 std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log) {
     std::optional<double> frameRate;
     uint32_t r = 0;
@@ -179,6 +190,12 @@ std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log
         if (!h) return;
         reportMpeg2SequenceHeader(*h, log);
         if (const std::optional<double> rate = mpeg2FrameRate(*h)) frameRate = rate;
+        if (in.facts) {
+            in.facts->width = h->horizontalSizeValue;
+            in.facts->height = h->verticalSizeValue;
+            in.facts->frameRate = frameRate;
+            if (h->bitRateValue) in.facts->bitRate = *h->bitRateValue * 400;
+        }
     };
 
     for (const uint8_t b : in.payload) {
@@ -223,7 +240,9 @@ std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log
             sequenceExtension = false;
             const std::array<uint8_t, 2> extension = {sequenceExtensionFirst, b};
             if (!extensionRead) {
-                reportMpeg2SequenceExtension(*decodeMpeg2SequenceExtension(extension), log);
+                const Mpeg2SequenceExtension e = *decodeMpeg2SequenceExtension(extension);
+                reportMpeg2SequenceExtension(e, log);
+                if (in.facts) in.facts->profile = mpeg2ProfileName(e.profileAndLevelIndication);
                 extensionRead = true;
             }
         }

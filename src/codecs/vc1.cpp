@@ -13,6 +13,8 @@
 #include "report/number_text.h"
 
 namespace quarnel {
+
+constexpr uint8_t kVc1AdvancedProfile = 3;
 namespace {
 
 constexpr uint8_t kSequenceHeaderCode = 0x0F;
@@ -164,6 +166,13 @@ std::optional<double> analyseVc1(const AnalyserInput& in, MessageLog& log) {
     const std::optional<Vc1SequenceHeader> h = decodeVc1SequenceHeader(in.payload.subspan(*at));
     if (!h) return std::nullopt;
     reportVc1SequenceHeader(*h, log);
+    if (in.facts) {
+        // Coded sizes count two-pixel units, less one.
+        in.facts->width = (uint32_t(h->maxCodedWidth) + 1) * 2;
+        in.facts->height = (uint32_t(h->maxCodedHeight) + 1) * 2;
+        in.facts->frameRate = vc1FrameRate(*h);
+        in.facts->profile = h->profile == kVc1AdvancedProfile ? "Advanced@L" + std::to_string(h->level) : "Simple/Main";
+    }
     return vc1FrameRate(*h);
 }
 

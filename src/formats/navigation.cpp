@@ -17,16 +17,25 @@ uint32_t field(std::span<const uint8_t> p, size_t at, int bytes) {
 
 }  // namespace
 
-void reportCopyControl(std::span<const uint8_t> packet, MessageLog& log) {
-    if (field(packet, control_at::kEncryption, 1) & 0xC0)
-        log.log("[b]This file is ENCRYPTED![/b] Decrypt it before any process.");
+CopyControlState decodeCopyControl(std::span<const uint8_t> packet) {
     const uint32_t flags = field(packet, control_at::kFlags, 1);
     const uint32_t values = field(packet, control_at::kValues, 1);
-    const uint32_t copyState = values >> 5, aps = (values >> 2) & 7;
-    if ((flags & 0x80) && copyState != 0) log.log(std::string("[b]") + kCopyStateNames[copyState] + "[/b]");
-    if ((flags & 0x40) && aps != 0) log.log(std::string("[b]") + kApsNames[aps] + "[/b]");
-    if ((flags & 0x20) && (values & 0x02)) log.log("[b]ICT on, constrained analog output[/b]");
-    if ((flags & 0x10) && (values & 0x01)) log.log("[b]DOT on, analog output not allowed[/b]");
+    CopyControlState c;
+    c.encrypted = (field(packet, control_at::kEncryption, 1) & 0xC0) != 0;
+    if (flags & 0x80) c.copyState = uint8_t(values >> 5);
+    if (flags & 0x40) c.aps = uint8_t((values >> 2) & 7);
+    c.ict = (flags & 0x20) && (values & 0x02);
+    c.dot = (flags & 0x10) && (values & 0x01);
+    return c;
+}
+
+void reportCopyControl(std::span<const uint8_t> packet, MessageLog& log) {
+    const CopyControlState c = decodeCopyControl(packet);
+    if (c.encrypted) log.log("[b]This file is ENCRYPTED![/b] Decrypt it before any process.");
+    if (c.copyState != 0) log.log(std::string("[b]") + kCopyStateNames[c.copyState] + "[/b]");
+    if (c.aps != 0) log.log(std::string("[b]") + kApsNames[c.aps] + "[/b]");
+    if (c.ict) log.log("[b]ICT on, constrained analog output[/b]");
+    if (c.dot) log.log("[b]DOT on, analog output not allowed[/b]");
 }
 
 DsiInfo decodeDsi(std::span<const uint8_t> packet, bool vobLayout) {

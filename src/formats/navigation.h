@@ -22,6 +22,16 @@ struct StreamCounts {
     uint8_t video = 0, audio = 0, sub = 0;
 };
 
+// The copy-control packet's fields; a state that its flag does not validate is 0.
+struct CopyControlState {
+    bool encrypted = false;
+    uint8_t copyState = 0;  // index of kCopyStateNames
+    uint8_t aps = 0;        // index of kApsNames
+    bool ict = false;       // constrained analog output
+    bool dot = false;       // analog output not allowed
+};
+CopyControlState decodeCopyControl(std::span<const uint8_t> packet);
+
 // The copy-control packet's lines; logged in both modes.
 void reportCopyControl(std::span<const uint8_t> packet, MessageLog& log);
 

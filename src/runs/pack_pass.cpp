@@ -92,9 +92,16 @@ struct PassSink {
     void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet) {
         if (subId != kDsiSubstream) {
             reportCopyControl(packet, in.log);
+            if (analysing() && !run().navigation.empty()) run().navigation.back().copyControl = decodeCopyControl(packet);
             return;
         }
         const DsiInfo dsi = decodeDsi(packet, vobLayout);
+        if (analysing() && !run().navigation.empty() && !run().navigation.back().vobNumber) {
+            RunValues::FileNavigation& file = run().navigation.back();
+            file.vobNumber = dsi.vobNumber;
+            file.startPtm = dsi.startPtm;
+            file.endPtm = dsi.endPtm;
+        }
         if (DemuxTiming* timing = in.outputs ? in.outputs->timing : nullptr) {
             FileTiming& file = timing->current();
             if (!file.startPtm) file.startPtm = dsi.startPtm;
@@ -130,11 +137,17 @@ struct PassSink {
         if (lowersEarliest && pts < run().earliestFirstPts) run().earliestFirstPts = pts;
     }
 
-    AnalyserInput analyserInput(const ScanState& st, std::span<const uint8_t> piece, int index) const {
+    AnalyserInput analyserInput(const ScanState& st, std::span<const uint8_t> piece, int index,
+                                RunValues::StreamReading& reading) const {
         const bool audio = st.kind == PacketKind::Audio;
         const size_t header = audio ? st.privateHeaderKept() : 0;
         return {piece, std::span<const uint8_t>(st.privateHeader.data(), header), index,
-                st.videoPts, st.videoDts, aob};
+                st.videoPts, st.videoDts, aob, reading.facts.sampleRate || reading.facts.width ? nullptr : &reading.facts};
+    }
+
+    // The first PTS of a stream, kept from the first file that holds it.
+    static void keepFirstPts(RunValues::StreamReading& reading, uint32_t pts) {
+        if (!reading.firstPts) reading.firstPts = pts;
     }
 
     void analysePiece(ScanState& st, std::span<const uint8_t> piece) {
@@ -147,8 +160,10 @@ struct PassSink {
                 if (table.videoFirstPts[size_t(i)] || table.video[size_t(i)] != st.videoId) return;
                 table.videoFirstPts[size_t(i)] = true;
                 firstPts(st.videoPts, st.videoId, opt.details, true);
+                RunValues::StreamReading& reading = run().videoReading[size_t(i)];
+                keepFirstPts(reading, st.videoPts);
                 if (!opt.details) return;
-                const AnalyserInput input = analyserInput(st, piece, i);
+                const AnalyserInput input = analyserInput(st, piece, i, reading);
                 std::optional<double> rate;
                 switch (st.videoCoding) {
                     case Coding::Mpeg2:
@@ -169,7 +184,9 @@ struct PassSink {
                 if (table.audioFirstPts[size_t(i)] || table.audio[size_t(i)] != st.audioId) return;
                 table.audioFirstPts[size_t(i)] = true;
                 firstPts(st.audioPts, st.audioId, opt.details, true);
-                const AnalyserInput input = analyserInput(st, piece, i);
+                RunValues::StreamReading& reading = run().audioReading[size_t(i)];
+                keepFirstPts(reading, st.audioPts);
+                const AnalyserInput input = analyserInput(st, piece, i, reading);
                 if (aob && st.audioCoding == Coding::Lpcm) run().aobLpcm[size_t(i)] = decodeAobLpcm(input.privateHeader);
                 if (!opt.details) return;
                 const StreamKindEntry* entry = streamKindOf(IdPlace::SubstreamId, st.audioId, aob);
@@ -195,7 +212,9 @@ struct PassSink {
                 if (table.subFirstPts[size_t(i)] || table.sub[size_t(i)] != st.subId) return;
                 table.subFirstPts[size_t(i)] = true;
                 firstPts(st.subPts, st.subId, opt.details, false);
-                if (opt.details) analyseSubpicture(analyserInput(st, piece, i), in.log);
+                RunValues::StreamReading& reading = run().subReading[size_t(i)];
+                keepFirstPts(reading, st.subPts);
+                if (opt.details) analyseSubpicture(analyserInput(st, piece, i, reading), in.log);
                 return;
             }
             default:
@@ -323,6 +342,7 @@ void passOverFile(Pass pass, const PassInput& in) {
     run.fastStop = false;
     session.table.reset();
     if (in.outputs && in.outputs->timing) in.outputs->timing->beginFile(nameOf(in.input.path()));
+    if (pass == Pass::Analyse) run.navigation.push_back({nameOf(in.input.path()), {}, {}, {}, {}});
     ScanState scan;
     const std::string ext = upperExtension(in.input.path());
     PassSink sink{in, pass, ext == ".AOB", ext == ".VOB"};

@@ -50,6 +50,10 @@ class ReadRun {
         s_.run.firstPtm = 0;
         s_.run.fastCheckCut = false;
         s_.run.aobLpcm = {};
+        s_.run.videoReading = {};
+        s_.run.audioReading = {};
+        s_.run.subReading = {};
+        s_.run.navigation.clear();
         s_.run.endPtmSum = 0;  // the sum of this run's end PTMs, which a Rebuild takes over
         s_.run.videoDurationSum = 0;
         s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
