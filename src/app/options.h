@@ -34,6 +34,9 @@ struct Options {
     bool lpcmWav = false;  // a Demux writes LPCM streams as WAV files instead of raw samples
     bool splitTracks = false;  // a Demux of a DVD-Audio AOB writes one file per track
     SubtitleFormats subtitles;  // what a Demux writes each subpicture stream as
+    // The language srt text is read in (a Tesseract or ISO 639-1 code); "" = the stream's
+    // language from the playlist, else English.
+    std::string ocrLanguage;
 };
 
 constexpr int kMaxFastCheckMiB = 999;  // the size field takes three digits

@@ -16,6 +16,14 @@ namespace quarnel {
 
 constexpr uint32_t kNoPts = 0xFFFFFFFF;
 
+// A subtitle stream of the last Demux written as text (srt): its cues, and the numbers of those
+// shown as forced and of those whose text could not be read.
+struct SubtitleTextOutput {
+    std::string path;
+    size_t cues = 0;
+    std::vector<size_t> forcedCues, emptyCues;
+};
+
 struct RunValues {
     bool cancel = false;
     // A signal stopped the run (the command line): unlike a Cancel, what it wrote is not kept.
@@ -31,9 +39,10 @@ struct RunValues {
     uint32_t endPtmSum = 0;
     double videoDurationSum = 0;  // seconds
     double fileDuration = 0;      // seconds, of the file read last
-    std::vector<std::string> outputsWritten;
+    std::vector<std::string> outputsWritten;  // the files the last Demux, Rebuild or chapter export put in place
     // The DVD-Audio LPCM format of each audio slot of an AOB, as its first packet gives it.
-    std::array<std::optional<AobLpcmHeader>, kAudioSlots> aobLpcm{};  // the files the last Demux, Rebuild or chapter export put in place
+    std::array<std::optional<AobLpcmHeader>, kAudioSlots> aobLpcm{};
+    std::vector<SubtitleTextOutput> subtitleTexts;
 };
 
 }  // namespace quarnel

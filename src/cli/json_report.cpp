@@ -77,6 +77,9 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
         const auto bytes = std::filesystem::file_size(path, ec);
         outputs.push_back(Json{{"path", path}, {"bytes", ec ? Json(nullptr) : Json(bytes)}});
     }
+    Json texts = Json::array();
+    for (const SubtitleTextOutput& t : m.run.subtitleTexts)
+        texts.push_back(Json{{"path", t.path}, {"cues", t.cues}, {"forcedCues", t.forcedCues}, {"emptyCues", t.emptyCues}});
     const RunValues& r = m.run;
     Json report = {
         {"schemaVersion", kSchemaVersion},
@@ -91,6 +94,7 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
         {"countedFrames", r.countedFrames},
         {"frameRate", r.frameRate},
         {"outputs", outputs},
+        {"subtitleTexts", texts},
         {"log", logLines},
     };
     // Names and log lines come from files: bytes that are not UTF-8 are replaced, so the

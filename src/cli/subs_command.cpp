@@ -2,6 +2,7 @@
 #include "cli/subs_command.h"
 
 #include "formats/frame_rates.h"
+#include "formats/ocr_languages.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
 #include "report/message_log.h"
@@ -15,6 +16,7 @@ bool runSubsCommand(const CliArgs& args, Host& host) {
     settings.canvasWidth = args.canvasWidth;
     settings.canvasHeight = args.canvasHeight;
     if (const auto rate = frameRateNamed(args.frameRate)) settings.rate = *rate;
+    settings.ocrLanguage = ocrLanguageFor(args.options.ocrLanguage, "");
     const std::string& outDir = args.options.outputDir;
     bool allConverted = true;
     for (const std::string& file : args.supFiles) {
