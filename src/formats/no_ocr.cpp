@@ -5,7 +5,9 @@
 
 namespace quarnel {
 
-bool ocrAvailable() { return false; }
+bool ocrAvailable() {
+    return false;
+}
 
 std::unique_ptr<OcrEngine> makeOcrEngine(const std::string&, std::string& why) {
     why = kOcrUnavailable;

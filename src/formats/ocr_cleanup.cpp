@@ -8,8 +8,12 @@ namespace quarnel {
 namespace {
 
 // Bytes of UTF-8 sequences count as letters: a zero between "é" and "t" is in a word too.
-bool letter(char c) { return std::isalpha(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80; }
-bool upper(char c) { return std::isupper(static_cast<unsigned char>(c)); }
+bool letter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80;
+}
+bool upper(char c) {
+    return std::isupper(static_cast<unsigned char>(c));
+}
 
 const OcrCleanupRules* rulesFor(const std::string& language) {
     for (const OcrCleanupRules& r : kOcrCleanupRules)
@@ -43,7 +47,8 @@ std::string cleanOcrLine(const std::string& line, const std::string& language) {
         } else if (c == '0' && letter(prev) && letter(next)) {
             out += upper(prev) && upper(next) ? 'O' : 'o';
         } else if (c == ' ' && rules && next != '\0' && std::strchr(rules->noBlankBefore, next) &&
-                   !out.empty() && out.back() != ' ' && !(next == '.' && i + 2 < line.size() && line[i + 2] == '.')) {
+                   !out.empty() && out.back() != ' ' &&
+                   !(next == '.' && i + 2 < line.size() && line[i + 2] == '.')) {
             // a blank read before punctuation; an ellipsis may stand apart on purpose
         } else {
             out += c;

@@ -15,15 +15,17 @@ struct OcrCleanupRules {
     const char* loneL;          // what an "l" standing alone is, nullptr: kept (a word of its own)
     const char* noBlankBefore;  // punctuation set straight after a word in this language
 };
+// clang-format off
 constexpr OcrCleanupRules kOcrCleanupRules[] = {
-    {"eng", "I", "I", ",.!?;:"},
+    {"eng", "I",     "I",     ",.!?;:"},
     {"deu", nullptr, nullptr, ",.!?;:"},
     {"spa", nullptr, nullptr, ",.!?;:"},
     {"nld", nullptr, nullptr, ",.!?;:"},
     {"por", nullptr, nullptr, ",.!?;:"},
-    {"ita", "l", nullptr, ",.!?;:"},
-    {"fra", "l", nullptr, ",."},  // French sets a blank before ! ? ; :
+    {"ita", "l",     nullptr, ",.!?;:"},
+    {"fra", "l",     nullptr, ",."},      // French sets a blank before ! ? ; :
 };
+// clang-format on
 // Every language: a "|" inside a word is its "l", a zero between letters its "o" or "O".
 
 // `line` (UTF-8, one line) with the language's rules applied.

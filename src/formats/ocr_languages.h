@@ -14,12 +14,12 @@ struct OcrLanguage {
     const char* tesseract;  // "fra": the name of its data, tessdata/fra.traineddata
 };
 constexpr OcrLanguage kOcrLanguages[] = {
-    {"ar", "ara"}, {"bg", "bul"}, {"ca", "cat"}, {"cs", "ces"},     {"da", "dan"}, {"de", "deu"},
-    {"el", "ell"}, {"en", "eng"}, {"es", "spa"}, {"et", "est"},     {"fi", "fin"}, {"fr", "fra"},
-    {"he", "heb"}, {"hi", "hin"}, {"hr", "hrv"}, {"hu", "hun"},     {"id", "ind"}, {"is", "isl"},
-    {"it", "ita"}, {"ja", "jpn"}, {"ko", "kor"}, {"lt", "lit"},     {"lv", "lav"}, {"ms", "msa"},
-    {"nl", "nld"}, {"no", "nor"}, {"pl", "pol"}, {"pt", "por"},     {"ro", "ron"}, {"ru", "rus"},
-    {"sk", "slk"}, {"sl", "slv"}, {"sr", "srp"}, {"sv", "swe"},     {"th", "tha"}, {"tr", "tur"},
+    {"ar", "ara"}, {"bg", "bul"}, {"ca", "cat"},     {"cs", "ces"}, {"da", "dan"}, {"de", "deu"},
+    {"el", "ell"}, {"en", "eng"}, {"es", "spa"},     {"et", "est"}, {"fi", "fin"}, {"fr", "fra"},
+    {"he", "heb"}, {"hi", "hin"}, {"hr", "hrv"},     {"hu", "hun"}, {"id", "ind"}, {"is", "isl"},
+    {"it", "ita"}, {"ja", "jpn"}, {"ko", "kor"},     {"lt", "lit"}, {"lv", "lav"}, {"ms", "msa"},
+    {"nl", "nld"}, {"no", "nor"}, {"pl", "pol"},     {"pt", "por"}, {"ro", "ron"}, {"ru", "rus"},
+    {"sk", "slk"}, {"sl", "slv"}, {"sr", "srp"},     {"sv", "swe"}, {"th", "tha"}, {"tr", "tur"},
     {"uk", "ukr"}, {"vi", "vie"}, {"zh", "chi_sim"},
 };
 constexpr const char* kDefaultOcrLanguage = "eng";

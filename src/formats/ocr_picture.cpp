@@ -12,10 +12,10 @@
 namespace quarnel {
 namespace {
 
-constexpr int kMinInk = 32;             // a brightest pixel below this shows nothing
-constexpr double kSmallBand = 0.4;      // a band lower than this share of the tallest is a dot or accent
-constexpr double kXHeightRow = 0.4;     // rows with this share of a line's fullest row make its x-height
-constexpr double kSolidShare = 0.85;    // a line this full of ink is a block, not text
+constexpr int kMinInk = 32;           // a brightest pixel below this shows nothing
+constexpr double kSmallBand = 0.4;    // a band lower than this share of the tallest is a dot or accent
+constexpr double kXHeightRow = 0.4;   // rows with this share of a line's fullest row make its x-height
+constexpr double kSolidShare = 0.85;  // a line this full of ink is a block, not text
 
 struct Ink {
     int width = 0, height = 0;
@@ -40,7 +40,8 @@ Ink inkOf(const SubpictureEvent& e) {
         byIndex[i] = luma * c.a / 255;
     }
     int brightest = 0;
-    for (size_t i = 0; i < size_t(e.width) * size_t(e.height); ++i) brightest = std::max(brightest, byIndex[e.pixels[i]]);
+    for (size_t i = 0; i < size_t(e.width) * size_t(e.height); ++i)
+        brightest = std::max(brightest, byIndex[e.pixels[i]]);
     if (brightest < kMinInk) return ink;
     ink.width = e.width;
     ink.height = e.height;
@@ -89,7 +90,8 @@ std::vector<Band> bandsOf(const Ink& ink) {
 // The rows of the band where most of its ink lies: the height of its small letters.
 int xHeightOf(const std::vector<int>& counts) {
     const int fullest = *std::max_element(counts.begin(), counts.end());
-    const auto rows = std::count_if(counts.begin(), counts.end(), [&](int c) { return c >= kXHeightRow * fullest; });
+    const auto rows =
+        std::count_if(counts.begin(), counts.end(), [&](int c) { return c >= kXHeightRow * fullest; });
     return std::max(1, int(rows));
 }
 
@@ -137,7 +139,8 @@ std::vector<GreyImage> prepareOcrLines(const SubpictureEvent& e) {
         if (filled > kSolidShare * double(right - left) * band.height()) continue;
         double scale = std::clamp(double(kOcrXHeight) / xHeightOf(counts), 1.0, double(kOcrMaxScale));
         const double area = double(right - left) * band.height();
-        scale = std::min({scale, double(kOcrMaxLineWidth) / (right - left), std::sqrt(kOcrMaxLinePixels / area)});
+        scale =
+            std::min({scale, double(kOcrMaxLineWidth) / (right - left), std::sqrt(kOcrMaxLinePixels / area)});
         scale = std::max(1.0, scale);
         lines.push_back(lineImage(ink, band, left, right, scale));
     }

@@ -17,12 +17,12 @@ struct GreyImage {
     std::vector<uint8_t> pixels;
 };
 
-constexpr int kOcrXHeight = 36;        // recognisers read best at 30-40 pixels
-constexpr int kOcrMinLineHeight = 5;   // fewer rows of ink cannot hold a letter
-constexpr int kOcrMaxScale = 8;        // a line is scaled up by at most this much
-constexpr int kOcrMaxLineWidth = 8000;  // a wider line is scaled less (or not at all)
+constexpr int kOcrXHeight = 36;             // recognisers read best at 30-40 pixels
+constexpr int kOcrMinLineHeight = 5;        // fewer rows of ink cannot hold a letter
+constexpr int kOcrMaxScale = 8;             // a line is scaled up by at most this much
+constexpr int kOcrMaxLineWidth = 8000;      // a wider line is scaled less (or not at all)
 constexpr double kOcrMaxLinePixels = 16e6;  // nor does a line grow past this many pixels
-constexpr int kOcrMargin = 12;         // white pixels around each prepared line
+constexpr int kOcrMargin = 12;              // white pixels around each prepared line
 
 // The lines of text of `e`, top to bottom; none when the picture shows nothing that could be
 // text (no pixels, all clear, too thin a line, a solid block).

@@ -29,8 +29,8 @@ class TesseractEngine : public OcrEngine {
         const int saved = ::dup(STDERR_FILENO);
         const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (saved >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
-        const bool loaded = api_.Init(nullptr, language.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &kQuietNames,
-                                      &kQuietValues, false) == 0;
+        const bool loaded = api_.Init(nullptr, language.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0,
+                                      &kQuietNames, &kQuietValues, false) == 0;
         if (saved >= 0 && null >= 0) ::dup2(saved, STDERR_FILENO);
         if (null >= 0) ::close(null);
         if (saved >= 0) ::close(saved);
@@ -56,7 +56,9 @@ class TesseractEngine : public OcrEngine {
 
 }  // namespace
 
-bool ocrAvailable() { return true; }
+bool ocrAvailable() {
+    return true;
+}
 
 std::unique_ptr<OcrEngine> makeOcrEngine(const std::string& language, std::string& why) {
     if (!validOcrLanguage(language)) {

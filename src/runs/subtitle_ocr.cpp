@@ -42,7 +42,9 @@ OcrPool::OcrPool(const std::string& language, size_t total, MessageLog& log)
     for (size_t k = 1; k < workers; ++k) workers_.emplace_back(&OcrPool::work, this, nullptr);
 }
 
-OcrPool::~OcrPool() { stop(); }
+OcrPool::~OcrPool() {
+    stop();
+}
 
 void OcrPool::stop() {
     {
