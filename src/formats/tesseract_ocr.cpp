@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <mutex>
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 
 #include "formats/ocr_engine.h"
 #include "formats/ocr_languages.h"
@@ -40,6 +43,12 @@ class TesseractEngine : public OcrEngine {
 
     std::string recognise(const GreyImage& line) override {
         if (line.width <= 0 || line.height <= 0) return {};
+#ifdef _OPENMP
+        // Every worker thread runs a recogniser of its own; Tesseract's parallel loops inside
+        // each would only make the threads wait for one another (four times slower on two
+        // cores). The setting belongs to the calling thread.
+        omp_set_max_active_levels(0);
+#endif
         api_.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
         api_.SetImage(line.pixels.data(), line.width, line.height, 1, line.width);
         api_.SetSourceResolution(kLineResolution);
