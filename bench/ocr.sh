@@ -10,18 +10,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-200}
 "$top/tools/install-packages.sh" bench/ocr.sh cmake ninja-build g++ libgtest-dev libpng-dev bc \
     libtesseract-dev tesseract-ocr-eng libfreetype-dev fonts-dejavu-core
-build="$top/build-release"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null
-ninja -C "$build" quarnel-cli quarnel-bench-sup >/dev/null
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-timed() {
-    local t0 t1
-    t0=$(date +%s.%N); "$@" >/dev/null; t1=$(date +%s.%N)
-    echo "$t1 - $t0" | bc -l
-}
-median3() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
+source "$top/bench/common.sh"
+bench_targets quarnel-cli quarnel-bench-sup
 
 echo "Character recognition on $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores: $count events"
 printf '\n| units | seconds | events per second |\n|---|---:|---:|\n'
