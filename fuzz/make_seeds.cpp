@@ -237,7 +237,8 @@ void writeSubpictureSeeds(const fs::path& folder) {
 // white and black palette, and one line of an 8-bit picture's colours.
 void writeOcrPictureSeeds(const fs::path& folder) {
     const auto picture = [](int width, int height, bool eightBit, const Bytes& palette, const Bytes& pixels) {
-        Bytes b = {uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8), uint8_t(eightBit)};
+        Bytes b = {uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8),
+                   uint8_t(eightBit)};
         b.insert(b.end(), palette.begin(), palette.end());
         b.insert(b.end(), pixels.begin(), pixels.end());
         return b;
@@ -245,7 +246,8 @@ void writeOcrPictureSeeds(const fs::path& folder) {
     const Bitmap one = textBitmap("Seed one", 2), two = textBitmap("Two", 2);
     Bytes pixels = one.pixels;
     for (int y = 0; y < two.height; ++y) {
-        pixels.insert(pixels.end(), two.pixels.begin() + y * two.width, two.pixels.begin() + (y + 1) * two.width);
+        pixels.insert(pixels.end(), two.pixels.begin() + y * two.width,
+                      two.pixels.begin() + (y + 1) * two.width);
         pixels.insert(pixels.end(), size_t(one.width - two.width), 0);
     }
     const Bytes greys = {0, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 255, 128, 128, 128, 255};

@@ -91,7 +91,8 @@ TEST_F(SubsCli, ADemuxWritesTheTextOfASubtitleStreamAsSrt) {
     ASSERT_EQ(report["subtitleTexts"].size(), 1u);
     EXPECT_EQ(report["subtitleTexts"][0]["cues"], 4);
     EXPECT_EQ(report["subtitleTexts"][0]["emptyCues"].size(), 0u);
-    EXPECT_NE(report["log"].dump().find("OCR, language eng"), std::string::npos);  // no langcode in the playlist
+    EXPECT_NE(report["log"].dump().find("OCR, language eng"),
+              std::string::npos);  // no langcode in the playlist
     const Bytes text = readFile(srt);
     EXPECT_EQ(std::string(text.begin(), text.begin() + 32), "1\n00:00:00,200 --> 00:00:00,996\n");
     EXPECT_FALSE(fs::exists(out + "/FEATURE_1_MERGED.Subpicture.00.sup"));

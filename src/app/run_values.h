@@ -39,7 +39,8 @@ struct RunValues {
     uint32_t endPtmSum = 0;
     double videoDurationSum = 0;  // seconds
     double fileDuration = 0;      // seconds, of the file read last
-    std::vector<std::string> outputsWritten;  // the files the last Demux, Rebuild or chapter export put in place
+    // The files the last Demux, Rebuild or chapter export put in place.
+    std::vector<std::string> outputsWritten;
     // The DVD-Audio LPCM format of each audio slot of an AOB, as its first packet gives it.
     std::array<std::optional<AobLpcmHeader>, kAudioSlots> aobLpcm{};
     std::vector<SubtitleTextOutput> subtitleTexts;

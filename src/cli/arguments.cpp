@@ -231,7 +231,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
                 if (std::string why = parseSubtitleFormats(v, into); !why.empty()) r.error = "option " + arg + ": " + why;
         } else if (arg == "--ocr-lang") {
             if (value(v)) {
-                if (!validOcrLanguage(v)) r.error = "option --ocr-lang takes a language code such as eng, fra or chi_sim";
+                if (!validOcrLanguage(v))
+                    r.error = "option --ocr-lang takes a language code such as eng, fra or chi_sim";
                 a.options.ocrLanguage = v;
             }
         } else if (arg == "--canvas") {

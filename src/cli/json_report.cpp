@@ -79,7 +79,8 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
     }
     Json texts = Json::array();
     for (const SubtitleTextOutput& t : m.run.subtitleTexts)
-        texts.push_back(Json{{"path", t.path}, {"cues", t.cues}, {"forcedCues", t.forcedCues}, {"emptyCues", t.emptyCues}});
+        texts.push_back(Json{
+            {"path", t.path}, {"cues", t.cues}, {"forcedCues", t.forcedCues}, {"emptyCues", t.emptyCues}});
     const RunValues& r = m.run;
     Json report = {
         {"schemaVersion", kSchemaVersion},

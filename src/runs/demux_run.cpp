@@ -57,7 +57,8 @@ class DemuxRun {
                 outputs_.finish();
                 convertSubtitles();
                 s_.run.outputsWritten = outputs_.commit();
-                s_.run.outputsWritten.insert(s_.run.outputsWritten.end(), converted_.begin(), converted_.end());
+                s_.run.outputsWritten.insert(s_.run.outputsWritten.end(), converted_.begin(),
+                                             converted_.end());
             }
         } catch (const std::exception& e) {
             failed = true;
@@ -98,14 +99,16 @@ class DemuxRun {
             OutputFile& sup = outputs_.sub[k];
             if (!sup.pending()) continue;
             const std::string base = s_.outputBase() + "." + s_.boxes.sub[k].caption;
-            for (const char* ext : {".pgs.sup", ".idx", ".sub", ".bdn", ".srt"}) refuseInput(base + ext, inputsOf(s_));
+            for (const char* ext : {".pgs.sup", ".idx", ".sub", ".bdn", ".srt"})
+                refuseInput(base + ext, inputsOf(s_));
             // The text is read in the stream's language, as the playlist gives it.
             settings.ocrLanguage = ocrLanguageFor(s_.options.ocrLanguage, s_.playlist.subStreams[k].language);
             if (formats.converts()) {
                 ConversionCounts counts = convertSup(sup.temporaryPath(), base, formats, settings, log_);
                 converted_.insert(converted_.end(), counts.outputs.begin(), counts.outputs.end());
                 if (formats.srt)
-                    s_.run.subtitleTexts.push_back({base + ".srt", counts.events, counts.forcedCues, counts.emptyCues});
+                    s_.run.subtitleTexts.push_back(
+                        {base + ".srt", counts.events, counts.forcedCues, counts.emptyCues});
             }
             if (!formats.sup) sup.discard();
         }

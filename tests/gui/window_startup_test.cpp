@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the real window: a file named on the command line, and the settings store
 // read at start-up and written at close.
-#include <QScreen>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBlock>
