@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "fixtures/recording_host.h"
@@ -140,6 +141,13 @@ TEST(SubtitleText, DrawnLinesAreReadWithinTwoPercentAndTimedToTheMillisecond) {
     std::printf("character error rate %.2f%% (%zu of %zu)\n", 100 * cer, errors, characters);
     EXPECT_LE(cer, 0.02);
     EXPECT_EQ(readSrt(dir.file("eight.srt")).at(4).text, "");
+
+    // Stopped while the text is read (a Cancel, a signal): no .srt at all, rather than one cut short.
+    ConversionSettings stopping;
+    stopping.ocrProgress = [](size_t, size_t) { return false; };
+    convertSup(dir.file("two.sup"), dir.file("stopped"), srt, stopping, log);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("stopped.srt")));
+    EXPECT_TRUE(host.logged("[re]Reading the text of stopped was stopped: no .srt written[/re]"));
 }
 
 // Pictures without text: no pixels, a single row, a solid bar wider than any canvas, every

@@ -95,9 +95,14 @@ class DemuxRun {
         const SubtitleFormats& formats = s_.options.subtitles;
         if (!formats.converts() && formats.sup) return;
         ConversionSettings settings = conversionSettings();
+        settings.ocrProgress = [this](size_t done, size_t total) {
+            host_.setProgress(done, total);
+            host_.pumpEvents();
+            return !s_.run.cancel;
+        };
         for (size_t k = 0; k < outputs_.sub.size(); ++k) {
             OutputFile& sup = outputs_.sub[k];
-            if (!sup.pending()) continue;
+            if (!sup.pending() || s_.run.cancel) continue;
             const std::string base = s_.outputBase() + "." + s_.boxes.sub[k].caption;
             for (const char* ext : {".pgs.sup", ".idx", ".sub", ".bdn", ".srt"})
                 refuseInput(base + ext, inputsOf(s_));

@@ -109,7 +109,7 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
     if (formats.srt) {
         log.log("Reading the text of " + std::to_string(extent.events) + " subtitles (OCR, language " +
                 settings.ocrLanguage + ")");
-        ocr = std::make_unique<OcrPool>(settings.ocrLanguage, extent.events, log);
+        ocr = std::make_unique<OcrPool>(settings.ocrLanguage, extent.events, log, settings.ocrProgress);
     }
     ConversionCounts counts = eachEvent(
         supPath, palette, {width, height},
@@ -133,10 +133,17 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
         counts.outputs.push_back(base + ".bdn");
     }
     if (ocr) {
-        writeText(base + ".srt", ocr->finish(), counts, log);
-        counts.outputs.push_back(base + ".srt");
+        const std::vector<OcrEventText> texts = ocr->finish();
+        if (ocr->stopped()) {
+            log.log("[re]Reading the text of " + nameOf(base) + " was stopped: no .srt written[/re]");
+        } else {
+            writeText(base + ".srt", texts, counts, log);
+            counts.outputs.push_back(base + ".srt");
+        }
     }
-    log.log("Converted " + nameOf(base) + ": " + std::to_string(counts.events) + " subtitles (" + formats.list() +
+    SubtitleFormats written = formats;
+    written.srt = ocr && !ocr->stopped();
+    log.log("Converted " + nameOf(base) + ": " + std::to_string(counts.events) + " subtitles (" + written.list() +
             ", " + std::to_string(width) + "x" + std::to_string(height) + ")");
     return counts;
 }

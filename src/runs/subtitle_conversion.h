@@ -14,6 +14,7 @@
 #include "formats/frame_rates.h"
 #include "formats/ocr_languages.h"
 #include "report/message_log.h"
+#include "runs/subtitle_ocr.h"
 
 namespace quarnel {
 
@@ -25,6 +26,7 @@ struct ConversionSettings {
     std::optional<DvdPalette> palette;  // of 2-bit units; the default palette when none
     std::string language = "en";        // two letters
     std::string ocrLanguage = kDefaultOcrLanguage;  // the Tesseract language the text is read in
+    OcrProgress ocrProgress;  // while the text is read; false stops it (no .srt is written)
 };
 
 // What a conversion found.

@@ -31,8 +31,8 @@ void appendLines(const std::string& text, const std::string& language, std::vect
 
 }  // namespace
 
-OcrPool::OcrPool(const std::string& language, size_t total, MessageLog& log)
-    : language_(language), total_(total), log_(log) {
+OcrPool::OcrPool(const std::string& language, size_t total, MessageLog& log, OcrProgress progress)
+    : language_(language), total_(total), log_(log), progress_(std::move(progress)) {
     std::string why;
     std::unique_ptr<OcrEngine> first = makeOcrEngine(language, why);
     if (!first) throw QuarnelError(why);
@@ -58,14 +58,16 @@ void OcrPool::stop() {
 }
 
 void OcrPool::add(const SubpictureEvent& e) {
+    if (stopped_) return;
     std::unique_lock lock(mutex_);
     results_.push_back({e.start, e.stop, e.forced, {}});
-    while (jobs_.size() >= queueLimit_) {
+    while (jobs_.size() >= queueLimit_ && !stopped_) {
         jobsTaken_.wait_for(lock, kProgressInterval);
         lock.unlock();
         showProgress();
         lock.lock();
     }
+    if (stopped_) return;
     jobs_.push_back({results_.size() - 1, e});
     lock.unlock();
     jobsReady_.notify_one();
@@ -76,7 +78,7 @@ std::vector<OcrEventText> OcrPool::finish() {
         std::unique_lock lock(mutex_);
         closed_ = true;
         jobsReady_.notify_all();
-        while (done_ < results_.size()) {
+        while (done_ < results_.size() && !stopped_) {
             jobsTaken_.wait_for(lock, kProgressInterval);
             lock.unlock();
             showProgress();
@@ -84,6 +86,7 @@ std::vector<OcrEventText> OcrPool::finish() {
         }
     }
     stop();
+    if (stopped_) return {};
     showProgress();
     return std::move(results_);
 }
@@ -94,6 +97,7 @@ void OcrPool::showProgress() {
         std::lock_guard lock(mutex_);
         done = done_;
     }
+    if (progress_ && !progress_(done, std::max(total_, done))) stopped_ = true;
     if (done == shown_ && done != 0) return;
     shown_ = done;
     log_.slog("OCR " + std::to_string(done) + "/" + std::to_string(std::max(total_, done)) + " events", 1);

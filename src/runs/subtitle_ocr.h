@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,6 +20,11 @@
 
 namespace quarnel {
 
+// Called about four times a second while the text is read (on the caller's thread), with the
+// events read so far and the events expected: lets the host show progress and run its events;
+// false stops the reading (a Cancel, a signal).
+using OcrProgress = std::function<bool(size_t done, size_t total)>;
+
 // What recognition made of one event.
 struct OcrEventText {
     uint64_t start = 0, stop = 0;  // 90 kHz ticks
@@ -30,15 +36,17 @@ class OcrPool {
   public:
     // Starts the workers for `language` (a Tesseract code); `total` events are expected, for
     // the progress. Raises QuarnelError with the reason when no recogniser can be made.
-    OcrPool(const std::string& language, size_t total, MessageLog& log);
+    OcrPool(const std::string& language, size_t total, MessageLog& log, OcrProgress progress = {});
     ~OcrPool();
     OcrPool(const OcrPool&) = delete;
     OcrPool& operator=(const OcrPool&) = delete;
 
     // Hands on the next event; waits while the workers are behind.
     void add(const SubpictureEvent& e);
-    // Waits for every event and gives their texts, in the order they were added.
+    // Waits for every event and gives their texts, in the order they were added; none when the
+    // progress callback stopped the reading.
     std::vector<OcrEventText> finish();
+    bool stopped() const { return stopped_; }
 
   private:
     struct Job {
@@ -53,6 +61,8 @@ class OcrPool {
     std::string language_;
     size_t total_;
     MessageLog& log_;
+    OcrProgress progress_;
+    bool stopped_ = false;  // the caller's thread only
     std::mutex mutex_;
     std::condition_variable jobsReady_, jobsTaken_;
     std::deque<Job> jobs_;
