@@ -86,12 +86,11 @@ TEST(SubtitleText, DrawnLinesAreReadWithinTwoPercentAndTimedToTheMillisecond) {
     if (!ocrAvailable()) GTEST_SKIP() << "this build has no character recognition (libtesseract-dev)";
     TempDir dir;
     Bytes twoBit, eightBit;
-    std::vector<std::string> expected;
     uint32_t pts = kFirst;
     for (const Drawn& d : kTwoBit) {
-        append(twoBit,
-               supRecord(pts, dvdSubpictureUnit(twoBitText(renderText(d.lines, kFonts + d.font, d.size, 2)),
-                                                40, 400, kDuration)));
+        Bytes unit = dvdSubpictureUnit(twoBitText(renderText(d.lines, kFonts + d.font, d.size, 2)), 40, 400, kDuration);
+        if (&d == &kTwoBit[1]) unit[size_t(unit[2] << 8 | unit[3]) + 22] = 0x00;  // forced start of display
+        append(twoBit, supRecord(pts, unit));
         pts += kStep;
     }
     // A picture whose every colour is clear shows nothing: its cue stays, empty.
@@ -113,7 +112,9 @@ TEST(SubtitleText, DrawnLinesAreReadWithinTwoPercentAndTimedToTheMillisecond) {
     RecordingHost host;
     MessageLog log(host);
     const SubtitleFormats srt{.sup = false, .srt = true};
-    convertSup(dir.file("two.sup"), dir.file("two"), srt, {}, log);
+    // The forced flag is in the log and the counts (the JSON report's), never in the SRT.
+    EXPECT_EQ(convertSup(dir.file("two.sup"), dir.file("two"), srt, {}, log).forcedCues, std::vector<size_t>{2});
+    EXPECT_TRUE(host.logged("Forced subtitles: 2"));
     const ConversionCounts eight = convertSup(dir.file("eight.sup"), dir.file("eight"), srt, {}, log);
     EXPECT_EQ(eight.emptyCues, std::vector<size_t>{5});
     EXPECT_TRUE(host.logged("Subtitle 5 at 00:00:13,000: no text recognised; its cue is left empty"));
