@@ -8,12 +8,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "fixtures/model_fixture.h"
 #include "fixtures/recording_host.h"
 #include "fixtures/rendered_text.h"
 #include "fixtures/temp_dir.h"
 #include "formats/ocr_engine.h"
 #include "formats/srt_writer.h"
 #include "io/files.h"
+#include "runs/operations.h"
 #include "runs/subtitle_conversion.h"
 #include "runs/subtitle_ocr.h"
 
@@ -185,6 +187,25 @@ TEST(SubtitleText, PicturesWithoutTextBecomeEmptyTexts) {
     } catch (const QuarnelError& e) {
         EXPECT_NE(std::string(e.what()).find("tesseract-ocr-zzz"), std::string::npos) << e.what();
     }
+}
+
+// A Demux reads each stream's text in its language from the playlist, unless --ocr-lang names one.
+TEST(SubtitleText, ADemuxReadsTheStreamInThePlaylistsLanguage) {
+    if (!ocrAvailable()) GTEST_SKIP() << "this build has no character recognition (libtesseract-dev)";
+    ModelFixture f;
+    const Bitmap text = twoBitText(renderText({"Bonjour"}, kFonts + "DejaVuSans.ttf", 30, 2));
+    f.source("A.VOB", buildProgramStream({{EsKind::Subpicture, 0x20, {{dvdSubpictureUnit(text, 60, 400, kDuration), kFirst}}}},
+                                         {Layout::Vob}));
+    f.model.options.outputDir = f.dir.file("");
+    f.model.options.subtitles = {.sup = false, .srt = true};
+    f.read();
+    f.model.playlist.subStreams[0].language = "ja";
+    runs::demux(f.model, f.host);
+    EXPECT_TRUE(f.logged("Reading the text of 1 subtitles (OCR, language jpn)"));
+    f.model.options.ocrLanguage = "en";
+    runs::demux(f.model, f.host);
+    EXPECT_TRUE(f.logged("Reading the text of 1 subtitles (OCR, language eng)"));
+    EXPECT_EQ(readSrt(f.dir.file("A.Subpicture.00.srt")).at(0).text, "Bonjour");
 }
 
 }  // namespace
