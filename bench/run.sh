@@ -13,7 +13,8 @@ cache=${QUARNEL_BENCH_CACHE:-$HOME/.cache/quarnel-bench}
 runs=${QUARNEL_BENCH_RUNS:-5}
 mkdir -p "$cache"
 
-"$top/tools/install-packages.sh" bench/run.sh cmake ninja-build g++ ffmpeg coreutils time bc libgtest-dev libpng-dev nlohmann-json3-dev
+"$top/tools/install-packages.sh" bench/run.sh cmake ninja-build g++ ffmpeg coreutils time bc libgtest-dev libpng-dev nlohmann-json3-dev \
+    libfreetype-dev
 
 build="$top/build-release"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null

@@ -8,19 +8,9 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-1800}
-"$top/tools/install-packages.sh" bench/subs.sh cmake ninja-build g++ libgtest-dev libpng-dev bc
-build="$top/build-release"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null
-ninja -C "$build" quarnel-cli quarnel-bench-sup >/dev/null
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-timed() {
-    local t0 t1
-    t0=$(date +%s.%N); "$@" >/dev/null; t1=$(date +%s.%N)
-    echo "$t1 - $t0" | bc -l
-}
-median3() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
+"$top/tools/install-packages.sh" bench/subs.sh cmake ninja-build g++ libgtest-dev libpng-dev bc libfreetype-dev
+source "$top/bench/common.sh"
+bench_targets quarnel-cli quarnel-bench-sup
 
 echo "Subtitle conversion on $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'): $count units"
 printf '\n| units | format | seconds | seconds per 100 subtitles |\n|---|---|---:|---:|\n'

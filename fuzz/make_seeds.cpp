@@ -225,12 +225,37 @@ void writeSubpictureSeeds(const fs::path& folder) {
     Bytes sup;
     uint32_t t = 0;
     for (const Bytes* unit : {&dvd, &hd, &dvd}) {
-        const uint8_t header[10] = {'S', 'P', uint8_t(t), uint8_t(t >> 8), uint8_t(t >> 16), uint8_t(t >> 24), 0, 0, 0, 0};
-        sup.insert(sup.end(), header, header + 10);
-        sup.insert(sup.end(), unit->begin(), unit->end());
+        const Bytes record = supRecord(t, *unit);
+        sup.insert(sup.end(), record.begin(), record.end());
         t += 180000;
     }
     put(folder, "three_records.sup", sup);
+}
+
+// Pictures for the preparation of character recognition: width, height, palette size, the
+// palette's RGBA, the pixels (fuzz/ocr_picture_fuzzer.cpp). Two lines of text in a clear,
+// white and black palette, and one line of an 8-bit picture's colours.
+void writeOcrPictureSeeds(const fs::path& folder) {
+    const auto picture = [](int width, int height, bool eightBit, const Bytes& palette, const Bytes& pixels) {
+        Bytes b = {uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8),
+                   uint8_t(eightBit)};
+        b.insert(b.end(), palette.begin(), palette.end());
+        b.insert(b.end(), pixels.begin(), pixels.end());
+        return b;
+    };
+    const Bitmap one = textBitmap("Seed one", 2), two = textBitmap("Two", 2);
+    Bytes pixels = one.pixels;
+    for (int y = 0; y < two.height; ++y) {
+        pixels.insert(pixels.end(), two.pixels.begin() + y * two.width,
+                      two.pixels.begin() + (y + 1) * two.width);
+        pixels.insert(pixels.end(), size_t(one.width - two.width), 0);
+    }
+    const Bytes greys = {0, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 255, 128, 128, 128, 255};
+    put(folder, "two_lines", picture(one.width, one.height + two.height, false, greys, pixels));
+    const IndexedPicture banded = bandedPicture(64, 16);
+    Bytes colours(256 * 4, 0);
+    for (size_t k = 1; k < 256; ++k) colours[k * 4] = colours[k * 4 + 1] = colours[k * 4 + 3] = uint8_t(k);
+    put(folder, "banded", picture(banded.width, banded.height, true, colours, banded.pixels));
 }
 
 }  // namespace
@@ -246,5 +271,6 @@ int main(int argc, char** argv) {
     writeTextSeeds(root);
     writeDiscSeeds(root);
     writeSubpictureSeeds(root / "subpicture");
+    writeOcrPictureSeeds(root / "ocr_picture");
     return 0;
 }

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/run_command.h"
 #include "fixtures/temp_dir.h"
 #include "formats/dvd_ifo.h"
+#include "formats/ocr_engine.h"
 
 namespace quarnel {
 namespace {
@@ -62,13 +64,38 @@ TEST_F(SubsCli, ADemuxWritesTheChosenFormatsAndTheSubsCommandConvertsASup) {
     EXPECT_NE(r.out.find("4 subtitles (pgs, 720x576)"), std::string::npos) << r.out;
     EXPECT_TRUE(fs::exists(dir.file("conv/FEATURE_1_MERGED.Subpicture.00.pgs.sup")));
 
-    for (const char* args : {"demux --subs srt x.EVO", "demux --subs gif x.EVO", "subs x.sup",
-                             "subs --to pgs --canvas big x.sup", "subs --to pgs --fps 30 x.sup"}) {
+    for (const char* args : {"demux --subs gif x.EVO", "subs x.sup", "subs --to pgs --canvas big x.sup",
+                             "subs --to pgs --fps 30 x.sup", "subs --to srt --ocr-lang ../eng x.sup"}) {
         r = run(args);
         EXPECT_EQ(r.status, 2) << args;
     }
-    EXPECT_NE(run("demux --subs srt x.EVO").err.find("character recognition"), std::string::npos);
+    // Without character recognition srt is refused as unavailable, never written empty.
+    if (!ocrAvailable()) {
+        r = run("demux --subs srt x.EVO");
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("character recognition"), std::string::npos);
+    }
     EXPECT_EQ(run("subs --to pgs " + dir.file("missing.sup")).status, 1);
+}
+
+// The sample's subtitle read as text by a Demux: its cues in BASE.CAPTION.srt, listed among the
+// outputs of the JSON report with the numbers of its forced and empty cues.
+TEST_F(SubsCli, ADemuxWritesTheTextOfASubtitleStreamAsSrt) {
+    if (!ocrAvailable()) GTEST_SKIP() << "this build has no character recognition (libtesseract-dev)";
+    const std::string out = dir.file("out");
+    const CommandResult r = run("demux --subs srt --streams s00 --json -o " + out + " " + sample);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto report = nlohmann::json::parse(r.out);
+    const std::string srt = out + "/FEATURE_1_MERGED.Subpicture.00.srt";
+    EXPECT_NE(report["outputs"].dump().find(srt), std::string::npos) << report["outputs"];
+    ASSERT_EQ(report["subtitleTexts"].size(), 1u);
+    EXPECT_EQ(report["subtitleTexts"][0]["cues"], 4);
+    EXPECT_EQ(report["subtitleTexts"][0]["emptyCues"].size(), 0u);
+    EXPECT_NE(report["log"].dump().find("OCR, language eng"),
+              std::string::npos);  // no langcode in the playlist
+    const Bytes text = readFile(srt);
+    EXPECT_EQ(std::string(text.begin(), text.begin() + 32), "1\n00:00:00,200 --> 00:00:00,996\n");
+    EXPECT_FALSE(fs::exists(out + "/FEATURE_1_MERGED.Subpicture.00.sup"));
 }
 
 TEST(DvdIfo, ThePaletteOfTheFirstProgramChain) {

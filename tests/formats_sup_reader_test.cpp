@@ -16,12 +16,6 @@ namespace {
 
 using namespace fixtures;
 
-Bytes supRecord(uint32_t pts, const Bytes& data) {
-    Bytes r = {'S', 'P', uint8_t(pts), uint8_t(pts >> 8), uint8_t(pts >> 16), uint8_t(pts >> 24), 0, 0, 0, 0};
-    r.insert(r.end(), data.begin(), data.end());
-    return r;
-}
-
 struct ReadBack {
     std::vector<SubpictureEvent> events;
     std::vector<std::string> problems;

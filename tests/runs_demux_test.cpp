@@ -5,6 +5,7 @@
 
 #include "fixtures/model_fixture.h"
 #include "fixtures/sample_streams.h"
+#include "fixtures/subpicture_unit.h"
 
 namespace quarnel {
 namespace {
@@ -12,12 +13,6 @@ namespace {
 using namespace fixtures;
 
 constexpr uint32_t kStart = 0x00200000;
-
-Bytes supRecord(uint32_t pts, const Bytes& data) {
-    Bytes r = {'S', 'P', uint8_t(pts), uint8_t(pts >> 8), uint8_t(pts >> 16), uint8_t(pts >> 24), 0, 0, 0, 0};
-    r.insert(r.end(), data.begin(), data.end());
-    return r;
-}
 
 struct DemuxFixture : ModelFixture {
     std::string out() {

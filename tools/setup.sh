@@ -13,7 +13,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # ccache shares its objects between clones in other folders (paths below the root are relative).
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 build=${QUARNEL_BUILD_DIR:-$root/build}
-packages=(cmake ninja-build ccache g++ libgtest-dev libpng-dev nlohmann-json3-dev ffmpeg mkvtoolnix qt6-base-dev xvfb xauth)
+# libtesseract-dev and its English data read subtitles as text (srt); the tests draw their text
+# with FreeType in the DejaVu fonts.
+packages=(cmake ninja-build ccache g++ libgtest-dev libpng-dev nlohmann-json3-dev ffmpeg mkvtoolnix qt6-base-dev xvfb xauth
+    libtesseract-dev tesseract-ocr-eng pkg-config libfreetype-dev fonts-dejavu-core)
 
 "$root/tools/install-packages.sh" setup "${packages[@]}"
 

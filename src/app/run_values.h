@@ -18,6 +18,14 @@ namespace quarnel {
 
 constexpr uint32_t kNoPts = 0xFFFFFFFF;
 
+// A subtitle stream of the last Demux written as text (srt): its cues, and the numbers of those
+// shown as forced and of those whose text could not be read.
+struct SubtitleTextOutput {
+    std::string path;
+    size_t cues = 0;
+    std::vector<size_t> forcedCues, emptyCues;
+};
+
 struct RunValues {
     bool cancel = false;
     // A signal stopped the run (the command line): unlike a Cancel, what it wrote is not kept.
@@ -33,6 +41,7 @@ struct RunValues {
     uint32_t endPtmSum = 0;
     double videoDurationSum = 0;  // seconds
     double fileDuration = 0;      // seconds, of the file read last
+    // The files the last Demux, Rebuild or chapter export put in place.
     std::vector<std::string> outputsWritten;
     // Per stream of the last Read: its first PTS (of the first file that holds it) and what the
     // analysers found in its first headers (with details on).
@@ -53,7 +62,8 @@ struct RunValues {
     // The plan of the last Make MKV as JSON (tracks, delays, dropped frames, gaps, chapters).
     std::string mkvPlan;
     // The DVD-Audio LPCM format of each audio slot of an AOB, as its first packet gives it.
-    std::array<std::optional<AobLpcmHeader>, kAudioSlots> aobLpcm{};  // the files the last Demux, Rebuild or chapter export put in place
+    std::array<std::optional<AobLpcmHeader>, kAudioSlots> aobLpcm{};
+    std::vector<SubtitleTextOutput> subtitleTexts;
 };
 
 }  // namespace quarnel

@@ -54,6 +54,7 @@ constexpr const char* kReadVTI = "ReadVTI";
 constexpr const char* kSubFormats = "SubFormats";  // the subtitle formats of a Demux: "sup,pgs"
 constexpr const char* kLpcmWav = "LpcmWav";
 constexpr const char* kSplitTracks = "SplitTracks";
+constexpr const char* kOcrLanguage = "OcrLanguage";  // the language srt text is read in; "" = the stream's
 constexpr const char* kPage = "Page";              // the window's page at close, 0 "Status"
 constexpr const char* kCounter = "Counter";
 constexpr const char* kVersion = "Version";
@@ -90,6 +91,7 @@ constexpr SettingName kSettingsTable[] = {
     {settings::kSubFormats, SettingKind::Text},
     {settings::kLpcmWav, SettingKind::Boolean},
     {settings::kSplitTracks, SettingKind::Boolean},
+    {settings::kOcrLanguage, SettingKind::Text},
     {settings::kPage, SettingKind::Integer},
     {settings::kCounter, SettingKind::Integer},
     {settings::kVersion, SettingKind::Text},

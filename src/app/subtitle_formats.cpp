@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/subtitle_formats.h"
 
+#include "formats/ocr_engine.h"
+#include "formats/ocr_languages.h"
+
 namespace quarnel {
 namespace {
 
@@ -13,7 +16,9 @@ constexpr FormatName kFormatNames[] = {
     {"pgs", &SubtitleFormats::pgs},
     {"vobsub", &SubtitleFormats::vobsub},
     {"bdn", &SubtitleFormats::bdn},
+    {"srt", &SubtitleFormats::srt},
 };
+constexpr const char* kFormatChoice = " (use sup, pgs, vobsub, bdn, srt)";
 
 }  // namespace
 
@@ -35,16 +40,16 @@ std::string parseSubtitleFormats(std::string_view list, SubtitleFormats& into) {
             continue;
         }
         if (token.empty()) continue;
-        if (token == "srt") return "srt needs character recognition (OCR), which this build does not have";
+        if (token == "srt" && !ocrAvailable()) return kOcrUnavailable;
         bool known = false;
         for (const FormatName& f : kFormatNames)
             if (token == f.name) {
                 chosen.*f.chosen = known = any = true;
             }
-        if (!known) return "unknown subtitle format " + token + " (use sup, pgs, vobsub, bdn)";
+        if (!known) return "unknown subtitle format " + token + kFormatChoice;
         token.clear();
     }
-    if (!any) return "no subtitle format given (use sup, pgs, vobsub, bdn)";
+    if (!any) return std::string("no subtitle format given") + kFormatChoice;
     into = chosen;
     return {};
 }

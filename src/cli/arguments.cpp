@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "formats/frame_rates.h"
+#include "formats/ocr_languages.h"
 #include "formats/stream_kinds.h"
 #include "io/file_sequence.h"
 
@@ -23,8 +24,11 @@ const char* const kUsageTemplate =
     "                        s00..s31, or all (default: every stream found)\n"
     "%OPTIONS%"
     "  --subs LIST           demux: the formats of each subpicture stream, comma separated:\n"
-    "                        sup, pgs, vobsub, bdn (default sup)\n"
-    "  --to LIST             subs: the formats to convert into: pgs, vobsub, bdn\n"
+    "                        sup, pgs, vobsub, bdn, srt (default sup)\n"
+    "  --to LIST             subs: the formats to convert into: pgs, vobsub, bdn, srt\n"
+    "  --ocr-lang LANG       srt: the language the text is read in (eng, fra, deu, ... or\n"
+    "                        en, fr, de, ...; default: the stream's language in the\n"
+    "                        playlist, else eng)\n"
     "  --canvas WxH          subs: the picture size (default 1920x1080 for 8-bit subpictures,\n"
     "                        720x576 for 2-bit ones that fit it)\n"
     "  --fps RATE            subs: the video's frame rate: 23.976 24 25 29.97 50 59.94\n"
@@ -72,8 +76,8 @@ constexpr CommandHelp kCommands[] = {
      "read the playlist, then write the chapters of the source's title as\nBASE.chapters.txt (needs --source)"},
     {"vti", "SOURCE", "read HVA00001.VTI beside SOURCE and print every EVOB record decoded"},
     {"subs", "FILE.sup...",
-     "convert the .sup files of a Demux (--to LIST) as FILEBASE.pgs.sup,\nFILEBASE.idx + .sub, FILEBASE.bdn/ (in -o "
-     "DIR or beside each file)"},
+     "convert the .sup files of a Demux (--to LIST) as FILEBASE.pgs.sup,\nFILEBASE.idx + .sub, FILEBASE.bdn/, "
+     "FILEBASE.srt (in -o DIR or beside\neach file)"},
 };
 constexpr size_t kCommandHelpColumn = 21;
 
@@ -230,6 +234,12 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
             SubtitleFormats& into = arg == "--subs" ? a.options.subtitles : a.convertTo;
             if (value(v))
                 if (std::string why = parseSubtitleFormats(v, into); !why.empty()) r.error = "option " + arg + ": " + why;
+        } else if (arg == "--ocr-lang") {
+            if (value(v)) {
+                if (!validOcrLanguage(v))
+                    r.error = "option --ocr-lang takes a language code such as eng, fra or chi_sim";
+                a.options.ocrLanguage = v;
+            }
         } else if (arg == "--canvas") {
             if (value(v)) {
                 int w = 0, h = 0;
@@ -274,7 +284,7 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     else if (a.command == "subs") {
         a.supFiles.assign(positional.begin() + 1, positional.end());
         if (a.supFiles.empty()) r.error = "the command subs takes one or more .sup files";
-        else if (!a.convertTo.converts()) r.error = "the command subs needs --to LIST (pgs, vobsub, bdn)";
+        else if (!a.convertTo.converts()) r.error = "the command subs needs --to LIST (pgs, vobsub, bdn, srt)";
     } else if (positional.size() != 2)
         r.error = "the command " + a.command + " takes one file name";
     else

@@ -136,6 +136,10 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
         const auto bytes = std::filesystem::file_size(path, ec);
         outputs.push_back(Json{{"path", path}, {"bytes", ec ? Json(nullptr) : Json(bytes)}});
     }
+    Json texts = Json::array();
+    for (const SubtitleTextOutput& t : m.run.subtitleTexts)
+        texts.push_back(Json{
+            {"path", t.path}, {"cues", t.cues}, {"forcedCues", t.forcedCues}, {"emptyCues", t.emptyCues}});
     const RunValues& r = m.run;
     Json navigation = Json::array();
     for (const RunValues::FileNavigation& n : r.navigation) {
@@ -167,6 +171,7 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
         {"frameRate", r.frameRate},
         {"navigation", navigation},
         {"outputs", outputs},
+        {"subtitleTexts", texts},
         {"log", logLines},
     };
     if (!m.playlist.tags.empty()) report["playlist"] = playlistJson(m.playlist);

@@ -87,7 +87,7 @@ int runCommand(const CliArgs& args) {
         }
     }
     if (args.command == "subs") {
-        const bool converted = runSubsCommand(args, host);
+        const bool converted = runSubsCommand(args, host, m.run);
         const int status = finish(m, host);
         return status == kExitDone && !converted ? kExitFailed : status;
     }

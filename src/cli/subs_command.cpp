@@ -2,22 +2,32 @@
 #include "cli/subs_command.h"
 
 #include "formats/frame_rates.h"
+#include "formats/ocr_languages.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
 #include "report/message_log.h"
+#include "runs/run_support.h"
 #include "runs/subtitle_conversion.h"
 
 namespace quarnel {
 
-bool runSubsCommand(const CliArgs& args, Host& host) {
+bool runSubsCommand(const CliArgs& args, Host& host, const RunValues& run) {
     MessageLog log(host);
     ConversionSettings settings;
     settings.canvasWidth = args.canvasWidth;
     settings.canvasHeight = args.canvasHeight;
     if (const auto rate = frameRateNamed(args.frameRate)) settings.rate = *rate;
+    settings.ocrLanguage = ocrLanguageFor(args.options.ocrLanguage, "");
+    // A signal stops the reading of text (which may take minutes) and the files after it.
+    settings.ocrProgress = [&](size_t done, size_t total) {
+        host.setProgress(done, total);
+        host.pumpEvents();
+        return !run.interrupted;
+    };
     const std::string& outDir = args.options.outputDir;
     bool allConverted = true;
     for (const std::string& file : args.supFiles) {
+        if (run.interrupted) break;
         // FILEBASE: the file's name without ".sup", in the output folder or beside the file.
         const std::string folder =
             outDir.empty() ? folderOf(file) : outDir + (outDir.back() == kPathSeparator ? "" : "/");
@@ -30,6 +40,10 @@ bool runSubsCommand(const CliArgs& args, Host& host) {
             allConverted = false;
             host.showError(e.what());
         }
+    }
+    if (run.interrupted) {
+        logInterrupted(log);
+        return false;
     }
     if (allConverted) log.log("Done.");
     return allConverted;

@@ -4,6 +4,7 @@
 #include <QDateTime>
 
 #include "app/subtitle_formats.h"
+#include "formats/ocr_languages.h"
 
 namespace quarnel {
 namespace {
@@ -119,6 +120,8 @@ std::string RegRead(QSettings& store, StoredWindow& window, Options& options) {
     r.text(kSubFormats, subFormats);
     r.boolean(kLpcmWav, options.lpcmWav);
     r.boolean(kSplitTracks, options.splitTracks);
+    r.text(kOcrLanguage, options.ocrLanguage);
+    if (!options.ocrLanguage.empty() && !validOcrLanguage(options.ocrLanguage)) options.ocrLanguage.clear();
     // A list that names no format this build writes keeps the default.
     if (!subFormats.empty()) parseSubtitleFormats(subFormats, options.subtitles);
     r.integer(kPage, window.page);
@@ -167,6 +170,7 @@ void RegWrite(QSettings& store, const StoredWindow& window, const Options& optio
     store.setValue(kSubFormats, QString::fromStdString(options.subtitles.list()));
     store.setValue(kLpcmWav, flag(options.lpcmWav));
     store.setValue(kSplitTracks, flag(options.splitTracks));
+    store.setValue(kOcrLanguage, QString::fromStdString(options.ocrLanguage));
     store.setValue(kPage, window.page);
     store.setValue(kCounter, window.counter);
     store.setValue(kVersion, kStoredVersion);

@@ -116,7 +116,9 @@ class TfMain : public QMainWindow, public Host {
     std::array<QCheckBox*, kAudioBoxes> cbAudio_{};
     std::array<QCheckBox*, kSubBoxes> cbSub_{};
     // The formats a Demux writes each ticked subpicture stream in.
-    QCheckBox *cbSubSup_ = nullptr, *cbSubPGS_ = nullptr, *cbSubVobSub_ = nullptr, *cbSubBDN_ = nullptr;
+    QCheckBox *cbSubSup_ = nullptr, *cbSubPGS_ = nullptr, *cbSubVobSub_ = nullptr, *cbSubBDN_ = nullptr,
+              *cbSubSRT_ = nullptr;
+    QLineEdit* eOcrLang_ = nullptr;  // the language SRT text is read in; empty: the stream's
     // "XPL"
     QSplitter* xplSplitter_ = nullptr;
     QTreeWidget* tvXPL_ = nullptr;

@@ -95,13 +95,13 @@ void TfMain::connectControls() {
     for (QCheckBox* b : {cbContinue_, cbCountFr_, cbDetails_, cbAutoRead_, cbAutoClear_, cbRBAdvanced_,
                          cbAdjustPTS_, cbReadVTI_, cbLpcmWav_, cbSplitTracks_})
         connect(b, &QCheckBox::toggled, this, &TfMain::pullOptions);
-    for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_})
+    for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_, cbSubSRT_})
         connect(b, &QCheckBox::toggled, this, [this, b] { pullSubtitleFormat(b); });
     connect(cbFastCheck_, &QCheckBox::toggled, this, &TfMain::cbFastCheckClick);
     connect(ieFastSize_, &QSpinBox::valueChanged, this, &TfMain::pullOptions);
     for (QRadioButton* r : {rbNoAuto_, rbAutoDemux_, rbAutoRebuild_})
         connect(r, &QRadioButton::toggled, this, &TfMain::pullOptions);
-    for (QLineEdit* e : {eVideoExt_, eAudioExt_, eSubExt_, eWorkdir_})
+    for (QLineEdit* e : {eVideoExt_, eAudioExt_, eSubExt_, eWorkdir_, eOcrLang_})
         connect(e, &QLineEdit::textChanged, this, &TfMain::pullOptions);
 
     vtiPage_->onEVOnameChosen = [this](int index) {

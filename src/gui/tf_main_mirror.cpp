@@ -106,7 +106,8 @@ void TfMain::pushOptions() {
     const std::pair<QCheckBox*, bool> formats[] = {{cbSubSup_, o.subtitles.sup},
                                                    {cbSubPGS_, o.subtitles.pgs},
                                                    {cbSubVobSub_, o.subtitles.vobsub},
-                                                   {cbSubBDN_, o.subtitles.bdn}};
+                                                   {cbSubBDN_, o.subtitles.bdn},
+                                                   {cbSubSRT_, o.subtitles.srt}};
     for (const auto& [box, value] : formats) {
         const QSignalBlocker block(box);
         box->setChecked(value);
@@ -125,6 +126,7 @@ void TfMain::pushOptions() {
     const std::pair<QLineEdit*, const std::string*> texts[] = {{eVideoExt_, &o.videoExtension},
                                                                {eAudioExt_, &o.audioExtension},
                                                                {eSubExt_, &o.subExtension},
+                                                               {eOcrLang_, &o.ocrLanguage},
                                                                {eWorkdir_, &o.outputDir}};
     for (const auto& [edit, value] : texts) {
         const QSignalBlocker block(edit);
@@ -158,12 +160,14 @@ void TfMain::pullOptions() {
     o.subtitles = SubtitleFormats{.sup = cbSubSup_->isChecked(),
                                   .pgs = cbSubPGS_->isChecked(),
                                   .vobsub = cbSubVobSub_->isChecked(),
-                                  .bdn = cbSubBDN_->isChecked()};
+                                  .bdn = cbSubBDN_->isChecked(),
+                                  .srt = cbSubSRT_->isChecked()};
+    o.ocrLanguage = eOcrLang_->text().toStdString();
 }
 
 void TfMain::pullSubtitleFormat(QCheckBox* box) {
     const bool any = cbSubSup_->isChecked() || cbSubPGS_->isChecked() || cbSubVobSub_->isChecked() ||
-                     cbSubBDN_->isChecked();
+                     cbSubBDN_->isChecked() || cbSubSRT_->isChecked();
     if (!any) {
         const QSignalBlocker block(box);
         box->setChecked(true);

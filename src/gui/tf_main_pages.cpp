@@ -10,12 +10,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "formats/ocr_engine.h"
+#include "formats/ocr_languages.h"
 #include "gui/log_pane.h"
 #include "gui/logo.h"
 #include "gui/tf_main.h"
@@ -183,7 +186,26 @@ QWidget* TfMain::buildSubpicturePage() {
     cbSubVobSub_->setToolTip(QStringLiteral("DVD subtitles as .idx and .sub"));
     cbSubBDN_ = option("cbSubBDN", "BDN", formats);
     cbSubBDN_->setToolTip(QStringLiteral("BDN XML with one PNG per subtitle"));
-    for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_}) fh->addWidget(b);
+    cbSubSRT_ = option("cbSubSRT", "SRT", formats);
+    cbSubSRT_->setToolTip(QStringLiteral("Text read by character recognition (.srt)"));
+    if (!ocrAvailable()) {
+        cbSubSRT_->setEnabled(false);
+        cbSubSRT_->setToolTip(QString::fromUtf8(kOcrUnavailable));
+    }
+    for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_, cbSubSRT_}) fh->addWidget(b);
+    fh->addSpacing(12);
+    fh->addWidget(new QLabel(QStringLiteral("OCR language"), formats));
+    eOcrLang_ = named(new QLineEdit(formats), "eOcrLang");
+    eOcrLang_->setMaxLength(16);
+    eOcrLang_->setMaximumWidth(80);
+    eOcrLang_->setPlaceholderText(QStringLiteral("playlist"));
+    eOcrLang_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Za-z0-9_]*")), eOcrLang_));
+    eOcrLang_->setToolTip(
+        QStringLiteral("The language SRT text is read in: eng, fra, deu, ... (or en, fr, de, ...). "
+                       "Empty: the stream's language in the playlist, else eng."));
+    eOcrLang_->setEnabled(ocrAvailable());
+    fh->addWidget(eOcrLang_);
     fh->addStretch();
     v->addWidget(formats);
     return page;
@@ -290,9 +312,11 @@ QWidget* TfMain::buildOptionsPage() {
     }
     // Two Demux choices for audio share the row: LPCM as WAV, a file per DVD-Audio track.
     cbLpcmWav_ = option("cbLpcmWav", "LPCM as WAV", output);
-    cbLpcmWav_->setToolTip(QStringLiteral("A Demux writes LPCM audio as WAV files a player takes, not raw samples"));
+    cbLpcmWav_->setToolTip(
+        QStringLiteral("A Demux writes LPCM audio as WAV files a player takes, not raw samples"));
     cbSplitTracks_ = option("cbSplitTracks", "Tracks", output);
-    cbSplitTracks_->setToolTip(QStringLiteral("A Demux of an AOB writes a file per track of its ATS_nn_0.IFO"));
+    cbSplitTracks_->setToolTip(
+        QStringLiteral("A Demux of an AOB writes a file per track of its ATS_nn_0.IFO"));
     extensions->addStretch();
     extensions->addWidget(cbLpcmWav_);
     extensions->addWidget(cbSplitTracks_);

@@ -39,6 +39,7 @@ class DemuxRun {
         s_.run.videoDurationSum = 0;
         s_.run.busy = true;
         s_.run.outputsWritten.clear();
+        s_.run.subtitleTexts.clear();
         s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
 
         bool failed = false;
@@ -61,6 +62,8 @@ class DemuxRun {
                 outputs_.finish();
                 convertSubtitles();
                 s_.run.outputsWritten = outputs_.commit();
+                s_.run.outputsWritten.insert(s_.run.outputsWritten.end(), converted_.begin(),
+                                             converted_.end());
             }
         } catch (const std::exception& e) {
             failed = true;
@@ -90,19 +93,34 @@ class DemuxRun {
     FrameCounter frames_;
     InputFile input_;
     StreamOutputs outputs_;
+    std::vector<std::string> converted_;  // the subtitle conversions' outputs, in place
 
     // Each ticked subpicture stream's .sup into the other chosen formats, timed as its records;
     // a .sup that was not chosen itself is then dropped.
     void convertSubtitles() {
         const SubtitleFormats& formats = s_.options.subtitles;
         if (!formats.converts() && formats.sup) return;
-        const ConversionSettings settings = conversionSettings();
+        ConversionSettings settings = conversionSettings();
+        settings.ocrProgress = [this](size_t done, size_t total) {
+            host_.setProgress(done, total);
+            host_.pumpEvents();
+            return !s_.run.cancel;
+        };
         for (size_t k = 0; k < outputs_.sub.size(); ++k) {
             OutputFile& sup = outputs_.sub[k];
-            if (!sup.pending()) continue;
+            if (!sup.pending() || s_.run.cancel) continue;
             const std::string base = s_.outputBase() + "." + s_.boxes.sub[k].caption;
-            for (const char* ext : {".pgs.sup", ".idx", ".sub", ".bdn"}) refuseInput(base + ext, inputsOf(s_));
-            if (formats.converts()) convertSup(sup.temporaryPath(), base, formats, settings, log_);
+            for (const char* ext : {".pgs.sup", ".idx", ".sub", ".bdn", ".srt"})
+                refuseInput(base + ext, inputsOf(s_));
+            // The text is read in the stream's language, as the playlist gives it.
+            settings.ocrLanguage = ocrLanguageFor(s_.options.ocrLanguage, s_.playlist.subStreams[k].language);
+            if (formats.converts()) {
+                ConversionCounts counts = convertSup(sup.temporaryPath(), base, formats, settings, log_);
+                converted_.insert(converted_.end(), counts.outputs.begin(), counts.outputs.end());
+                if (formats.srt)
+                    s_.run.subtitleTexts.push_back(
+                        {base + ".srt", counts.events, counts.forcedCues, counts.emptyCues});
+            }
             if (!formats.sup) sup.discard();
         }
     }

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A subpicture stream's .sup turned into the formats players, muxers and subtitle editors
-// take: PGS (BASE.pgs.sup), VobSub (BASE.idx + BASE.sub) and BDN XML + PNG (BASE.bdn/ holding
-// BASE.xml and 0001.png, 0002.png, ...), BASE being the .sup's name without ".sup".
+// take: PGS (BASE.pgs.sup), VobSub (BASE.idx + BASE.sub), BDN XML + PNG (BASE.bdn/ holding
+// BASE.xml and 0001.png, 0002.png, ...) and text read by character recognition (BASE.srt),
+// BASE being the .sup's name without ".sup".
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/subtitle_formats.h"
 #include "codecs/subpicture_event.h"
 #include "formats/frame_rates.h"
+#include "formats/ocr_languages.h"
 #include "report/message_log.h"
+#include "runs/subtitle_ocr.h"
 
 namespace quarnel {
 
@@ -21,17 +25,22 @@ struct ConversionSettings {
     FrameRate rate = kFilmRate;
     std::optional<DvdPalette> palette;  // of 2-bit units; the default palette when none
     std::string language = "en";        // two letters
+    std::string ocrLanguage = kDefaultOcrLanguage;  // the Tesseract language the text is read in
+    OcrProgress ocrProgress;  // while the text is read; false stops it (no .srt is written)
 };
 
 // What a conversion found.
 struct ConversionCounts {
     size_t events = 0;
     size_t problems = 0;
+    std::vector<std::string> outputs;  // the files and folders put in place
+    // srt: the numbers of the cues shown as forced, and of those whose text could not be read
+    std::vector<size_t> forcedCues, emptyCues;
 };
 
 // Converts the .sup at `supPath` into every chosen format but sup, with names from `base`.
 // Damaged units are reported and left out; raises QuarnelError when an output cannot be
-// written.
+// written or the text cannot be read (no recogniser for the language).
 ConversionCounts convertSup(const std::string& supPath, const std::string& base, const SubtitleFormats& formats,
                             const ConversionSettings& settings, MessageLog& log);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the real window: a file named on the command line, and the settings store
 // read at start-up and written at close.
+#include <QLineEdit>
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
@@ -9,6 +10,7 @@
 #include <QTextDocument>
 
 #include "fixtures/sample_streams.h"
+#include "formats/ocr_engine.h"
 #include "window_harness.h"
 
 namespace quarnel::guitest {
@@ -232,6 +234,18 @@ class WindowStartup : public QObject {
         for (const char* name : {"cbSubSup", "cbSubPGS", "cbSubBDN"}) child<QCheckBox>(*w, name)->click();
         QVERIFY(child<QCheckBox>(*w, "cbSubBDN")->isChecked());  // the last one cannot be unticked
         QCOMPARE(w->model().options.subtitles.list(), std::string("bdn"));
+
+        // SRT and its language, offered only when this build recognises text.
+        QCOMPARE(child<QCheckBox>(*w, "cbSubSRT")->isEnabled(), ocrAvailable());
+        if (!ocrAvailable()) return;
+        child<QCheckBox>(*w, "cbSubSRT")->click();
+        child<QLineEdit>(*w, "eOcrLang")->setText(QStringLiteral("fra"));
+        QCOMPARE(w->model().options.subtitles.list(), std::string("bdn,srt"));
+        QVERIFY(w->close());
+        w = startWindow();
+        QVERIFY(w);
+        QVERIFY(child<QCheckBox>(*w, "cbSubSRT")->isChecked());
+        QCOMPARE(w->model().options.ocrLanguage, std::string("fra"));
     }
 
     void theWindowHasItsIconAndReopensOnItsPage() {

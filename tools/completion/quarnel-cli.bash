@@ -9,13 +9,16 @@ _quarnel_cli() {
     }
     local commands="read demux rebuild mkv xpl chapters vti subs"
     local options="-o --output-dir --streams --no-continue --full --fast-size --no-details --no-count-frames
-        --video-ext --audio-ext --sub-ext --adv-pck --adjust-pts --keep-partial --subs --to --canvas --fps
+        --video-ext --audio-ext --sub-ext --adv-pck --adjust-pts --keep-partial --subs --to --ocr-lang --canvas --fps
         --source --xpl --plan --keep-temp --lpcm-wav --split-tracks --markup -q --quiet --color --json --help --version"
     case $prev in
         -o | --output-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
         --xpl) COMPREPLY=($(compgen -f -X '!*.[xX][pP][lL]' -- "$cur") $(compgen -d -- "$cur")); return ;;
         --source) COMPREPLY=($(compgen -f -X '!*.[eE][vV][oO]' -- "$cur") $(compgen -d -- "$cur")); return ;;
-        --subs | --to) COMPREPLY=($(compgen -W "sup pgs vobsub bdn" -- "$cur")); return ;;
+        --subs | --to) COMPREPLY=($(compgen -W "sup pgs vobsub bdn srt" -- "$cur")); return ;;
+        --ocr-lang)
+            local installed=$(ls /usr/share/tesseract-ocr/*/tessdata/*.traineddata 2>/dev/null | sed 's|.*/||; s|\.traineddata$||')
+            COMPREPLY=($(compgen -W "$installed" -- "$cur")); return ;;
         --fps) COMPREPLY=($(compgen -W "23.976 24 25 29.97 50 59.94" -- "$cur")); return ;;
         --color) COMPREPLY=($(compgen -W "auto always never" -- "$cur")); return ;;
         --streams | --fast-size | --video-ext | --audio-ext | --sub-ext | --canvas) return ;;

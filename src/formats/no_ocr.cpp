@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The recogniser maker of a build without the Tesseract library.
+#include "formats/ocr_engine.h"
+#include "formats/ocr_languages.h"
+
+namespace quarnel {
+
+bool ocrAvailable() {
+    return false;
+}
+
+std::unique_ptr<OcrEngine> makeOcrEngine(const std::string&, std::string& why) {
+    why = kOcrUnavailable;
+    return nullptr;
+}
+
+}  // namespace quarnel
