@@ -172,6 +172,15 @@ TEST_F(SampleEndToEnd, JsonCarriesTheStreamsValuesTheNavigationAndThePlaylist) {
         if (s["stream"] == "a01") EXPECT_EQ(s["language"], "fr");
     EXPECT_EQ(mkv["playlist"]["title"], "Main Feature");
     EXPECT_EQ(mkv["playlist"]["chapters"][1]["seconds"], 1.5015);
+
+    const std::string playlist = std::string(QUARNEL_SOURCE_DIR) + "/sample/ADV_OBJ/VPLST000.XPL";
+    const auto chapters = nlohmann::json::parse(
+        cli("chapters --json -o " + dir.file("out") + " --source " + kSampleDir + "FEATURE_1.EVO " + playlist).out);
+    EXPECT_EQ(chapters["outputs"][0]["path"], dir.file("out") + "/FEATURE_1_MERGED.chapters.txt");
+    EXPECT_EQ(chapters["streams"][4]["name"], "Commentary");
+    const auto vti = nlohmann::json::parse(cli("vti --json " + kSampleDir + "FEATURE_1.EVO").out);
+    EXPECT_EQ(vti["evobs"][1]["name"], "FEATURE_2.EVO");
+    EXPECT_EQ(vti["attributes"][0]["mainAudioStreams"], 5);
 }
 
 TEST_F(SampleEndToEnd, ReadWithoutDetailsStillCountsFrames) {

@@ -45,6 +45,7 @@ std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args) {
         const std::string path = m.sourceDir + "HVA00001.VTI";
         if (!fileExists(path)) return "HVA00001.VTI not found beside " + args.source;
         if (m.vti.evobs.empty()) return "no EVOB records read from " + path;
+        if (args.json) return "";
         std::fflush(stdout);
         for (size_t j = 0; j < m.vti.evobs.size(); ++j) {
             m.vti.evobNames.selected = int(j);
@@ -60,6 +61,7 @@ std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args) {
     runs::readPlaylist(m, host);
     if (!m.lastError.empty()) return "";
     if (args.command == "xpl") {
+        if (args.json) return "";
         std::fflush(stdout);
         print(playlistPageText(m.playlist));
         return "";

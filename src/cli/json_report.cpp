@@ -41,6 +41,30 @@ Json dvdAudioFormat(const AobLpcmHeader& h) {
     return f;
 }
 
+// Each file a run put in place, with its size (null for a folder).
+Json outputsJson(const RunValues& r) {
+    Json outputs = Json::array();
+    for (const std::string& path : r.outputsWritten) {
+        std::error_code ec;
+        const auto bytes = std::filesystem::file_size(path, ec);
+        outputs.push_back(Json{{"path", path}, {"bytes", ec ? Json(nullptr) : Json(bytes)}});
+    }
+    return outputs;
+}
+
+Json subtitleTextsJson(const RunValues& r) {
+    Json texts = Json::array();
+    for (const SubtitleTextOutput& t : r.subtitleTexts)
+        texts.push_back(Json{{"path", t.path}, {"cues", t.cues}, {"forcedCues", t.forcedCues}, {"emptyCues", t.emptyCues}});
+    return texts;
+}
+
+// Names and log lines come from files: bytes that are not UTF-8 are replaced, so the report is
+// always valid JSON.
+std::string text(const Json& report) {
+    return report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
 // The title of a playlist read: its name, time base, chapters at their exact title times.
 Json playlistJson(const PlaylistView& v) {
     std::string title;
@@ -130,16 +154,7 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
                2, aob);
     addStreams(streams, m, StreamKind::Subpicture, m.table.sub.data(), kSubSlots, nullptr, m.boxes.sub.data(), 's',
                2, aob);
-    Json outputs = Json::array();
-    for (const std::string& path : m.run.outputsWritten) {
-        std::error_code ec;
-        const auto bytes = std::filesystem::file_size(path, ec);
-        outputs.push_back(Json{{"path", path}, {"bytes", ec ? Json(nullptr) : Json(bytes)}});
-    }
-    Json texts = Json::array();
-    for (const SubtitleTextOutput& t : m.run.subtitleTexts)
-        texts.push_back(Json{
-            {"path", t.path}, {"cues", t.cues}, {"forcedCues", t.forcedCues}, {"emptyCues", t.emptyCues}});
+    const Json outputs = outputsJson(m.run), texts = subtitleTextsJson(m.run);
     const RunValues& r = m.run;
     Json navigation = Json::array();
     for (const RunValues::FileNavigation& n : r.navigation) {
@@ -176,9 +191,50 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
     };
     if (!m.playlist.tags.empty()) report["playlist"] = playlistJson(m.playlist);
     if (!r.mkvPlan.empty()) report["mkv"] = Json::parse(r.mkvPlan, nullptr, false);
-    // Names and log lines come from files: bytes that are not UTF-8 are replaced, so the
-    // report is always valid JSON.
-    return report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return text(report);
+}
+
+std::string jsonCommandReport(const std::string& command, const Session& m, const std::vector<std::string>& logLines) {
+    Json report{{"schemaVersion", kSchemaVersion}, {"command", command}};
+    if (command == "xpl" || command == "chapters") {
+        report["playlist"] = playlistJson(m.playlist);
+        Json streams = Json::array();
+        const auto add = [&](const auto& list, char letter, const char* type, bool subtitle) {
+            for (size_t k = 0; k < list.size(); ++k) {
+                if (!list[k].listed) continue;
+                char name[8];
+                std::snprintf(name, sizeof name, "%c%02zu", letter, k);
+                Json s{{"stream", name}, {"type", type}, {"langcode", list[k].langcode}};
+                addPlaylistFacts(s, list[k], subtitle);
+                streams.push_back(std::move(s));
+            }
+        };
+        add(m.playlist.audioStreams, 'a', "audio", false);
+        add(m.playlist.subStreams, 's', "subpicture", true);
+        report["streams"] = streams;
+    }
+    if (command == "vti") {
+        Json evobs = Json::array();
+        for (const VtsEvobi& e : m.vti.evobs)
+            evobs.push_back({{"name", e.name},
+                             {"attributeNumber", e.attributeNumber},
+                             {"firstPtm", e.startPtm},
+                             {"lastPtm", e.endPtm},
+                             {"durationSeconds", double(uint32_t(e.endPtm - e.startPtm)) / 90000.0},
+                             {"sizeBlocks", e.size},
+                             {"addressOffset", e.addressOffset}});
+        Json attributes = Json::array();
+        for (const VtsEvobAtr& a : m.vti.attributes)
+            attributes.push_back({{"mainAudioStreams", a.mainAudioCount},
+                                  {"subAudioStreams", a.subAudioCount},
+                                  {"subpictureStreams", a.subpictureCount}});
+        report["evobs"] = evobs;
+        report["attributes"] = attributes;
+    }
+    report["outputs"] = outputsJson(m.run);
+    if (command == "subs") report["subtitleTexts"] = subtitleTextsJson(m.run);
+    report["log"] = logLines;
+    return text(report);
 }
 
 }  // namespace quarnel

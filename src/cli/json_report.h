@@ -10,5 +10,7 @@ namespace quarnel {
 struct Session;
 
 std::string jsonReport(const Session& m, const std::vector<std::string>& logLines);
+// xpl, chapters, vti, subs: what the command read and wrote.
+std::string jsonCommandReport(const std::string& command, const Session& m, const std::vector<std::string>& logLines);
 
 }  // namespace quarnel

@@ -88,12 +88,17 @@ int runCommand(const CliArgs& args) {
     }
     if (args.command == "subs") {
         const bool converted = runSubsCommand(args, host, m.run);
+        if (args.json && caughtSignal() == 0) std::fputs(jsonCommandReport("subs", m, host.collected()).c_str(), stdout);
         const int status = finish(m, host);
         return status == kExitDone && !converted ? kExitFailed : status;
     }
     if (isDiscmetaCommand(args.command)) {
         const std::string error = runDiscmetaCommand(m, host, args);
-        if (error.empty()) return finish(m, host);
+        if (error.empty()) {
+            if (args.json && m.lastError.empty() && caughtSignal() == 0)
+                std::fputs(jsonCommandReport(args.command, m, host.collected()).c_str(), stdout);
+            return finish(m, host);
+        }
         std::fflush(stdout);
         std::fprintf(stderr, "quarnel-cli: %s\n", error.c_str());
         return kExitFailed;

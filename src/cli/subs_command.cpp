@@ -11,7 +11,7 @@
 
 namespace quarnel {
 
-bool runSubsCommand(const CliArgs& args, Host& host, const RunValues& run) {
+bool runSubsCommand(const CliArgs& args, Host& host, RunValues& run) {
     MessageLog log(host);
     ConversionSettings settings;
     settings.canvasWidth = args.canvasWidth;
@@ -35,7 +35,10 @@ bool runSubsCommand(const CliArgs& args, Host& host, const RunValues& run) {
         try {
             if (!fileExists(file)) throw QuarnelError("Cannot open file \"" + file + "\". No such file.");
             log.log("Converting [b]" + nameOf(file) + "[/b]");
-            convertSup(file, base, args.convertTo, settings, log);
+            const ConversionCounts counts = convertSup(file, base, args.convertTo, settings, log);
+            run.outputsWritten.insert(run.outputsWritten.end(), counts.outputs.begin(), counts.outputs.end());
+            if (args.convertTo.srt)
+                run.subtitleTexts.push_back({base + ".srt", counts.events, counts.forcedCues, counts.emptyCues});
         } catch (const std::exception& e) {
             allConverted = false;
             host.showError(e.what());

@@ -10,6 +10,6 @@ namespace quarnel {
 
 // Converts every file of args.supFiles; true when all of them converted. A signal (`run`
 // interrupted) stops it.
-bool runSubsCommand(const CliArgs& args, Host& host, const RunValues& run);
+bool runSubsCommand(const CliArgs& args, Host& host, RunValues& run);
 
 }  // namespace quarnel

@@ -28,6 +28,7 @@ void writeChapters(Session& session, Host& host) {
             out.write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("\r\n"), 2));
         }
         out.commit();
+        session.run.outputsWritten = {name};
         log.log("Chapters info writed to " + name);
     } catch (const std::exception& e) {
         out.discard();
