@@ -3,6 +3,7 @@
 // and the VTI page after a Read beside a title set information file.
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStandardPaths>
@@ -251,6 +252,39 @@ class WindowRuns : public QObject {
         QVERIFY(logLines(*w).contains(QStringLiteral("Cancelled.")));
         QVERIFY(!w->model().runActive);
         QCOMPARE(store().value(QLatin1String(settings::kAutoDemux)).toInt(), 1);
+    }
+
+    // A Read started from the source dialog begins only once the dialog has closed and the
+    // window has drawn itself again, so the dialog's picture is not left over the log.
+    void aReadFromTheSourceDialogStartsAfterTheDialogHasGone() {
+        const QString file = writeSource(dir_.filePath(QStringLiteral("dialog/FEATURE_1.EVO")),
+                                         buildProgramStream({mpeg2Video(0xE0, 5, 2000, 90000)}, {}));
+        auto w = startWindow();
+        QVERIFY(w);
+        bool dialogGoneAtStart = false, sawDialog = false;
+        QTimer answer;
+        answer.setInterval(5);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible()) return;
+            sawDialog = true;
+            dialog->selectFile(file);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        answer.start();
+        // The run's first log line tells whether the dialog was still up.
+        bool logged = false;
+        QObject::connect(child<QTextEdit>(*w, "reMessage"), &QTextEdit::textChanged, [&] {
+            if (logged || child<QTextEdit>(*w, "reMessage")->toPlainText().isEmpty()) return;
+            logged = true;
+            dialogGoneAtStart = QApplication::activeModalWidget() == nullptr;
+        });
+        child<QPushButton>(*w, "bbEVO")->click();
+        answer.stop();
+        QVERIFY(sawDialog);
+        QVERIFY(!logLines(*w).contains(QStringLiteral("Done.")));  // not started inside the dialog
+        QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Done.")));
+        QVERIFY(dialogGoneAtStart);
     }
 
     // The sample disc, its playlist read after it, into one MKV named and chaptered from it.
