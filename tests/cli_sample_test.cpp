@@ -94,7 +94,7 @@ struct SampleEndToEnd : ::testing::Test {
 };
 
 TEST_F(SampleEndToEnd, TheManifestListsEveryStreamOfTheSample) {
-    EXPECT_EQ(expected.size(), 8u);
+    EXPECT_EQ(expected.size(), 9u);
     for (const auto& [name, parts] : expected) {
         EXPECT_EQ(parts.size(), 3u) << name;
         if (name.ends_with(".sup")) continue;  // record times differ with the files read
@@ -116,24 +116,25 @@ TEST_F(SampleEndToEnd, ReadReportsEveryStreamTheNavigationDataAndTheFrames) {
     for (const char* found : {"[b]MPEG-2[/b] video stream 0 found!", "[b]H.264 (AVC)[/b] video stream 1 found!",
                               "[b]Dolby Digital[/b] audio stream 0 found!", "[b]DTS HD (DTS)[/b] audio stream 1 found!",
                               "[b]LPCM[/b] audio stream 2 found!", "[b]Dolby TrueHD[/b] audio stream 3 found!",
-                              "[b]Dolby Digital[/b] Plus audio stream 4 found!", "[b]Subpicture[/b] stream 0 found!"})
+                              "[b]Dolby Digital[/b] Plus audio stream 4 found!", "[b]Subpicture[/b] stream 0 found!",
+                              "[b]Subpicture[/b] stream 1 found!"})
         EXPECT_EQ(count(found), 2) << found;  // once in each file
 
     // Each file: its VOB line, the time span of its video, then its streams.
     const size_t first = at("Opening file [b]FEATURE_1.EVO[/b]");
-    const size_t vob1 = at("VOB number 1 contains [b]2[/b] video , [b]5[/b] audio and [b]1[/b] subpicture streams.", first);
+    const size_t vob1 = at("VOB number 1 contains [b]2[/b] video , [b]5[/b] audio and [b]2[/b] subpicture streams.", first);
     EXPECT_EQ(log[vob1 + 1], "PTM of first video frame = [re]00015F90[/re]");
     EXPECT_EQ(log[vob1 + 2], "PTM of last video frame = 00041F64");
     EXPECT_EQ(log[vob1 + 3], "Duration = [b]0:00:02.002[/b]");
     // The copy-control pack (not encrypted, copy freely) adds no line.
     EXPECT_EQ(log[vob1 + 4], "[b]MPEG-2[/b] video stream 0 found!");
     const size_t second = at("Opening file [b]FEATURE_2.EVO[/b]", vob1);
-    const size_t vob2 = at("VOB number 2 contains [b]2[/b] video , [b]5[/b] audio and [b]1[/b] subpicture streams.", second);
+    const size_t vob2 = at("VOB number 2 contains [b]2[/b] video , [b]5[/b] audio and [b]2[/b] subpicture streams.", second);
     EXPECT_EQ(log[vob2 + 1], "PTM of first video frame = [re]00041F64[/re]");
     EXPECT_EQ(log[vob2 + 2], "PTM of last video frame = 0006DF38");
     EXPECT_EQ(log[vob2 + 3], "Duration = [b]0:00:02.002[/b]");
     EXPECT_EQ(count("   First PTS = [re]00015F90[/re]"), 7);  // every audio and video stream starts with the video
-    EXPECT_EQ(count("   First PTS = [re]0001A5E0[/re]  ([re]+200[/re]ms)"), 1);  // the first subtitle
+    EXPECT_EQ(count("   First PTS = [re]0001A5E0[/re]  ([re]+200[/re]ms)"), 2);  // the first subtitles
 
     EXPECT_EQ(r.out.find("ENCRYPTED"), std::string::npos);
 
