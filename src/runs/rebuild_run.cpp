@@ -7,6 +7,8 @@
 #include <string>
 
 #include "formats/pack_rewriter.h"
+#include "io/chunk_reader.h"
+#include "io/write_queue.h"
 #include "runs/operations.h"
 #include "runs/run_support.h"
 
@@ -72,11 +74,12 @@ class RebuildRun {
         const std::string outName = s_.outputBase() + kRebuiltSuffix;
         selection_ = selectionOf(s_.table, s_.boxes, s_.options.keepAdvancedPacks);
 
+        WriteQueue queue;  // outlives the output written through it
         OutputFile out;
         bool failed = false;
         try {
             refuseInput(outName, inputsOf(s_));
-            out.create(outName);
+            out.create(outName, &queue);
             log_.log("Creating " + outName);
             const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
             forEachSourceFile(s_, log_, input_, s_.sourcePath, Opening{}, [&](const std::string& file) {
@@ -124,7 +127,7 @@ class RebuildRun {
 
     // Copies the open source file pack by pack to the output, as the rewriter decides, and
     // moves the end PTM sum on by the file's end PTM.
-    void rebuildFile(uint8_t* buffer, OutputFile& out, const std::string& name) {
+    void rebuildFile(uint8_t* first, OutputFile& out, const std::string& name) {
         RunValues& run = s_.run;
         CancelEnabled cancelEnabled(s_.buttons.cancel);
         run.cancel = run.interrupted;
@@ -138,9 +141,12 @@ class RebuildRun {
 
         const uint64_t size = input_.size();
         bool firstPack = true;
-        while (input_.position() < size && !run.cancel) {
-            const size_t n = input_.read(buffer, kReadBufferSize);
-            if (n == 0) break;  // the file is shorter than when it was opened
+        ChunkReader reader(input_, kReadBufferSize, first);
+        while (reader.position() < size && !run.cancel) {
+            const std::span<uint8_t> chunk = reader.next();
+            if (chunk.empty()) break;  // the end, also of a file shorter than when it was opened
+            uint8_t* const buffer = chunk.data();
+            const size_t n = chunk.size();
             if (n % kPackBytes != 0) {
                 // A short last pack: zero the rest of its room so that nothing stale is read.
                 const size_t end = n - n % kPackBytes + kPackBytes;
@@ -162,7 +168,7 @@ class RebuildRun {
                     out.write({buffer + at, std::min(kPackBytes, n - at)});
                 }
             }
-            progress.at(input_.position());
+            progress.at(reader.position());
         }
         run.endPtmSum += fileEndPtm;
     }
