@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/chunk_reader.h"
 
+#include <algorithm>
+
 namespace quarnel {
 
 ChunkReader::ChunkReader(InputFile& input, size_t chunkSize, uint8_t* first)
@@ -41,6 +43,13 @@ std::span<uint8_t> ChunkReader::next() {
     return {buffers_[k], sizes_[k]};
 }
 
+void ChunkReader::askAhead() {
+    askedTo_ = std::max(askedTo_, input_.position());
+    if (askedTo_ >= input_.size() || askedTo_ - input_.position() > kKernelAhead / 2) return;
+    input_.willNeed(askedTo_, kKernelAhead / 2);
+    askedTo_ += kKernelAhead / 2;
+}
+
 void ChunkReader::work() {
     for (;;) {
         size_t k;
@@ -51,6 +60,7 @@ void ChunkReader::work() {
             k = read_ % kDepth;
         }
         if (input_.position() >= input_.size()) break;
+        askAhead();
         size_t n = 0;
         try {
             n = input_.read(buffers_[k], chunkSize_);

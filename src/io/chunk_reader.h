@@ -22,6 +22,9 @@ namespace quarnel {
 class ChunkReader {
   public:
     static constexpr size_t kDepth = 8;  // the chunks that may be read ahead, the one in hand among them
+    // The kernel is asked for the file this far ahead of the reads, in steps of half of it, so
+    // that a file on a disk arrives while the chunks before it are parsed.
+    static constexpr uint64_t kKernelAhead = 16 << 20;
 
     // Starts reading `input` from its position, `chunkSize` bytes a read. `first`, when given,
     // holds chunkSize bytes and is one of the ring's buffers. The input belongs to the reader
@@ -40,6 +43,7 @@ class ChunkReader {
 
   private:
     void work();
+    void askAhead();
 
     InputFile& input_;
     const size_t chunkSize_;
@@ -47,6 +51,7 @@ class ChunkReader {
     std::array<uint8_t*, kDepth> buffers_{};
     std::array<size_t, kDepth> sizes_{};
     uint64_t position_;
+    uint64_t askedTo_ = 0;  // the end of the range the kernel was asked for (the thread's)
 
     std::mutex lock_;
     std::condition_variable changed_;

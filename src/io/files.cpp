@@ -42,18 +42,13 @@ void InputFile::open(const std::string& path) {
     fd_ = fd;
     size_ = uint64_t(st.st_size);
     position_ = 0;
-    aheadTo_ = 0;
     path_ = path;
-    readAhead();
 }
 
-void InputFile::readAhead() {
-    aheadTo_ = std::max(aheadTo_, position_);
-    if (aheadTo_ >= size_ || aheadTo_ - position_ > kReadAhead / 2) return;
+void InputFile::willNeed(uint64_t offset, uint64_t count) const {
 #ifdef POSIX_FADV_WILLNEED
-    ::posix_fadvise(fd_, off_t(aheadTo_), off_t(kReadAhead / 2), POSIX_FADV_WILLNEED);
+    ::posix_fadvise(fd_, off_t(offset), off_t(count), POSIX_FADV_WILLNEED);
 #endif
-    aheadTo_ += kReadAhead / 2;
 }
 
 void InputFile::close() {
@@ -74,7 +69,6 @@ size_t InputFile::read(uint8_t* into, size_t count) {
         got += size_t(r);
     }
     position_ += got;
-    readAhead();
     return got;
 }
 
@@ -82,7 +76,6 @@ void InputFile::seek(uint64_t to) {
     if (::lseek(fd_, off_t(to), SEEK_SET) < 0)
         throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
     position_ = to;
-    readAhead();
 }
 
 namespace {

@@ -37,18 +37,14 @@ public:
     // Reads up to count bytes; returns the count read, 0 at the end of the file.
     size_t read(uint8_t* into, size_t count);
     void seek(uint64_t to);
+    // Asks the kernel to read the range into the page cache now, without waiting for it.
+    void willNeed(uint64_t offset, uint64_t count) const;
     const std::string& path() const { return path_; }
 
 private:
-    // The kernel is asked to read this far ahead of the reads, in steps of half of it, so that
-    // a file on a disk arrives while the chunks before it are parsed.
-    static constexpr uint64_t kReadAhead = 16 << 20;
-    void readAhead();
-
     int fd_ = -1;
     uint64_t size_ = 0;
     uint64_t position_ = 0;
-    uint64_t aheadTo_ = 0;  // the end of the range asked for
     std::string path_;
 };
 
