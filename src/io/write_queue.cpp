@@ -69,8 +69,9 @@ uint8_t* WriteQueue::take(OutputFile& file) {
         } else if (blocks_.size() < kBlocks || (jobs_.empty() && !writing_ && holders_.empty())) {
             blocks_.push_back(std::make_unique_for_overwrite<uint8_t[]>(kBlockSize));
             block = blocks_.back().get();
-        } else if (jobs_.empty() && !writing_) {
-            // Every block is being filled by an output: the fullest one is handed over.
+        } else if (holders_.size() > kBlocks / 2 || (jobs_.empty() && !writing_)) {
+            // Most blocks are being filled by outputs (many streams, some seldom written): the
+            // fullest one is handed over, so that no output waits long for a block.
             const auto fullest =
                 std::ranges::max_element(holders_, {}, [](const OutputFile* o) { return o->used_; });
             OutputFile* const victim = *fullest;

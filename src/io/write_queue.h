@@ -60,8 +60,9 @@ class WriteQueue {
         size_t size;
     };
 
-    // A free block for `file`; when every block is held by an output, the fullest other one
-    // is handed to the thread first. Raises an earlier failed write.
+    // A free block for `file`; when there is none and outputs hold most of the blocks (or
+    // all), the fullest other one is handed to the thread first. Raises an earlier failed
+    // write.
     uint8_t* take(OutputFile& file);
     void submit(OutputFile& file, uint8_t* block, size_t size);
     // A block taken and not filled goes back to the pool.
