@@ -87,19 +87,17 @@ uint8_t* WriteQueue::take(OutputFile& file) {
 }
 
 void WriteQueue::submit(OutputFile& file, uint8_t* block, size_t size) {
-    {
-        const std::lock_guard hold(lock_);
-        std::erase(holders_, &file);
-        if (file.failed_ != 0) {
-            free_.push_back(block);
-        } else {
-            jobs_.push_back({&file, file.fd_, block, size});
-            ++file.queued_;
-            if (!thread_.joinable()) thread_ = std::thread([this] { work(); });
-        }
-        if (failedErrno_ != 0) raiseFailure();
+    std::unique_lock hold(lock_);
+    std::erase(holders_, &file);
+    if (file.failed_ != 0) {
+        free_.push_back(block);
+    } else {
+        jobs_.push_back({&file, file.fd_, block, size});
+        ++file.queued_;
+        if (!thread_.joinable()) thread_ = std::thread([this] { work(); });
     }
     changed_.notify_all();
+    if (failedErrno_ != 0) raiseFailure();
 }
 
 void WriteQueue::giveBack(OutputFile& file, uint8_t* block) {
