@@ -315,7 +315,7 @@ void passOverFile(Pass pass, const PassInput& in) {
 
     const uint64_t size = in.input.size();
     const uint64_t fastLimit = uint64_t(session.options.fastCheckMiB) * kMiB;
-    ChunkReader reader(in.input, kReadBufferSize, in.buffer);
+    ChunkReader reader(in.input, {in.buffer, kReadBufferSize});
     while (reader.position() < size && !run.cancel && !run.fastStop) {
         const std::span<uint8_t> chunk = reader.next();
         if (chunk.empty()) break;  // the end, also of a file shorter than when it was opened

@@ -57,8 +57,7 @@ struct StreamOutputs {
     std::vector<OutputFile*> all();
 };
 
-// What one pass works with; the buffer holds kReadBufferSize bytes and is one of those the
-// input is read into.
+// What one pass works with; the buffer holds kReadBufferSize bytes.
 struct PassInput {
     Session& session;
     Host& host;

@@ -127,7 +127,7 @@ class RebuildRun {
 
     // Copies the open source file pack by pack to the output, as the rewriter decides, and
     // moves the end PTM sum on by the file's end PTM.
-    void rebuildFile(uint8_t* first, OutputFile& out, const std::string& name) {
+    void rebuildFile(uint8_t* buffer, OutputFile& out, const std::string& name) {
         RunValues& run = s_.run;
         CancelEnabled cancelEnabled(s_.buttons.cancel);
         run.cancel = run.interrupted;
@@ -141,11 +141,10 @@ class RebuildRun {
 
         const uint64_t size = input_.size();
         bool firstPack = true;
-        ChunkReader reader(input_, kReadBufferSize, first);
+        ChunkReader reader(input_, {buffer, kReadBufferSize});
         while (reader.position() < size && !run.cancel) {
             const std::span<uint8_t> chunk = reader.next();
             if (chunk.empty()) break;  // the end, also of a file shorter than when it was opened
-            uint8_t* const buffer = chunk.data();
             const size_t n = chunk.size();
             if (n % kPackBytes != 0) {
                 // A short last pack: zero the rest of its room so that nothing stale is read.
