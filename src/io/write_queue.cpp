@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/write_queue.h"
 
+#include <sched.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +19,21 @@ WriteCall& currentWriteCall() {
         return ::write(fd, bytes, count);
     };
     return call;
+}
+
+bool& testWriterSet() {
+    static bool set = false;
+    return set;
+}
+
+// A core besides the run's own is idle: the cores the process may run on, less the load.
+bool aSecondCoreIsIdle() {
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    if (::sched_getaffinity(0, sizeof cpus, &cpus) != 0 || CPU_COUNT(&cpus) < 2) return false;
+    double load = 0;
+    if (::getloadavg(&load, 1) != 1) return false;
+    return load <= double(CPU_COUNT(&cpus) - 1);
 }
 
 // Writes all `count` bytes; returns 0 or the errno of the failed call.
@@ -37,13 +54,15 @@ int writeWhole(const WriteCall& call, int fd, const uint8_t* p, size_t count) {
 
 ScopedWriteCall::ScopedWriteCall(WriteCall call) : previous_(std::move(currentWriteCall())) {
     currentWriteCall() = std::move(call);
+    testWriterSet() = true;
 }
 
 ScopedWriteCall::~ScopedWriteCall() {
     currentWriteCall() = std::move(previous_);
+    testWriterSet() = false;
 }
 
-WriteQueue::WriteQueue() : call_(currentWriteCall()) {}
+WriteQueue::WriteQueue() : call_(currentWriteCall()), threaded_(testWriterSet() || aSecondCoreIsIdle()) {}
 
 WriteQueue::~WriteQueue() {
     {
@@ -52,6 +71,13 @@ WriteQueue::~WriteQueue() {
     }
     changed_.notify_all();
     if (thread_.joinable()) thread_.join();
+}
+
+void WriteQueue::fail(OutputFile& file, int err) {
+    file.failed_ = err;
+    if (failedErrno_ != 0) return;
+    failedErrno_ = err;
+    failedPath_ = file.path();
 }
 
 void WriteQueue::raiseFailure() const {
@@ -89,6 +115,13 @@ uint8_t* WriteQueue::take(OutputFile& file) {
 void WriteQueue::submit(OutputFile& file, uint8_t* block, size_t size) {
     std::unique_lock hold(lock_);
     std::erase(holders_, &file);
+    if (!threaded_) {
+        const int err = file.failed_ != 0 ? 0 : writeWhole(call_, file.fd_, block, size);
+        free_.push_back(block);
+        if (err != 0) fail(file, err);
+        if (failedErrno_ != 0) raiseFailure();
+        return;
+    }
     if (file.failed_ != 0) {
         free_.push_back(block);
     } else {
@@ -140,13 +173,7 @@ void WriteQueue::work() {
         hold.unlock();
         const int err = skip ? 0 : writeWhole(call_, job.fd, job.block, job.size);
         hold.lock();
-        if (err != 0) {
-            job.file->failed_ = err;
-            if (failedErrno_ == 0) {
-                failedErrno_ = err;
-                failedPath_ = job.file->path();
-            }
-        }
+        if (err != 0) fail(*job.file, err);
         free_.push_back(job.block);
         --job.file->queued_;
         writing_ = nullptr;

@@ -25,7 +25,8 @@ class OutputFile;
 // leaves errno as it does.
 using WriteCall = std::function<ssize_t(int fd, const uint8_t* bytes, size_t count)>;
 
-// The write call of every queue created while it lives (a test's slow or failing writer).
+// The write call of every queue created while it lives, which then writes from its thread
+// whatever the load (a test's slow or failing writer).
 class ScopedWriteCall {
   public:
     explicit ScopedWriteCall(WriteCall call);
@@ -41,6 +42,11 @@ class ScopedWriteCall {
 // output hands over a block when it is full or finished; the thread writes the blocks in the
 // order they came, so each file's bytes stay in order. The first failed write is raised, as
 // "Cannot write file ...", by the next call of any output on the queue.
+//
+// The thread is used only when a second core is idle as the queue is created (the load
+// average is under one less than the cores the process may use): on a busy two-core machine
+// the hand-over between cores cost more than it saved, so a block is then written at once by
+// the run's own thread, still a whole block a call.
 class WriteQueue {
   public:
     static constexpr size_t kBlockSize = size_t(1) << 20;  // one write call, when a stream has that much
@@ -71,10 +77,12 @@ class WriteQueue {
     void drain(OutputFile& file, bool raise);
     // Drops the blocks of `file` that wait and waits for the one being written, if any.
     void drop(OutputFile& file) noexcept;
-    void raiseFailure() const;  // with the lock held
+    void fail(OutputFile& file, int err);  // with the lock held
+    void raiseFailure() const;             // with the lock held
     void work();
 
     const WriteCall call_;
+    const bool threaded_;
     std::mutex lock_;
     std::condition_variable changed_;
     std::deque<Job> jobs_;
