@@ -45,12 +45,6 @@ void InputFile::open(const std::string& path) {
     path_ = path;
 }
 
-void InputFile::willNeed(uint64_t offset, uint64_t count) const {
-#ifdef POSIX_FADV_WILLNEED
-    ::posix_fadvise(fd_, off_t(offset), off_t(count), POSIX_FADV_WILLNEED);
-#endif
-}
-
 void InputFile::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;

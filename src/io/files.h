@@ -37,8 +37,6 @@ public:
     // Reads up to count bytes; returns the count read, 0 at the end of the file.
     size_t read(uint8_t* into, size_t count);
     void seek(uint64_t to);
-    // Asks the kernel to read the range into the page cache now, without waiting for it.
-    void willNeed(uint64_t offset, uint64_t count) const;
     const std::string& path() const { return path_; }
 
 private:

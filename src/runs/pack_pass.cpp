@@ -11,7 +11,6 @@
 #include "formats/navigation.h"
 #include "formats/pack_layout.h"
 #include "formats/scanner.h"
-#include "io/chunk_reader.h"
 #include "report/text_format.h"
 #include "runs/run_support.h"
 
@@ -43,8 +42,7 @@ struct PassSink {
     const bool aob;        // the source is an .AOB file
     const bool vobLayout;  // the source is a .VOB file
     StreamCounts counts{};
-    const uint8_t* chunk = nullptr;           // the chunk being scanned
-    uint64_t chunkStart = 0;                  // the file position of its first byte
+    uint64_t chunkStart = 0;  // the file position of the buffer's first byte
     std::array<bool, 256> malformedLogged{};  // by sub-stream id
 
     Session& session() const { return in.session; }
@@ -78,7 +76,7 @@ struct PassSink {
     }
 
     void payload(ScanState& st, size_t offset, size_t count) {
-        const std::span<const uint8_t> piece(chunk + offset, count);
+        const std::span<const uint8_t> piece(in.buffer + offset, count);
         if (analysing()) analysePiece(st, piece);
         else writePiece(st, piece);
     }
@@ -231,7 +229,7 @@ struct PassSink {
                 OutputFile* o = &out.audio[i];
                 LpcmWav* wav = &out.wav[i];
                 if (!out.tracks.empty()) {
-                    const uint64_t at = out.sequenceBase + chunkStart + uint64_t(piece.data() - chunk);
+                    const uint64_t at = out.sequenceBase + chunkStart + uint64_t(piece.data() - in.buffer);
                     const size_t t = out.trackAt(at / kPackBytes);
                     if (t == out.tracks.size()) break;  // between the tracks
                     o = out.trackAudio[i][t].get();
@@ -315,25 +313,21 @@ void passOverFile(Pass pass, const PassInput& in) {
 
     const uint64_t size = in.input.size();
     const uint64_t fastLimit = uint64_t(session.options.fastCheckMiB) * kMiB;
-    ChunkReader reader(in.input, {in.buffer, kReadBufferSize});
-    while (reader.position() < size && !run.cancel && !run.fastStop) {
-        const std::span<uint8_t> chunk = reader.next();
-        if (chunk.empty()) break;  // the end, also of a file shorter than when it was opened
-        const size_t n = chunk.size();
-        const uint64_t pos = reader.position();
+    while (in.input.position() < size && !run.cancel && !run.fastStop) {
+        const size_t n = in.input.read(in.buffer, kReadBufferSize);
+        if (n == 0) break;  // the file is shorter than when it was opened
+        const uint64_t pos = in.input.position();
         progress.at(pos);
         if (pass == Pass::Analyse && session.options.fastCheck && pos > fastLimit) run.fastStop = true;
-        if (pass == Pass::Analyse && pos == kReadBufferSize)
-            takeSystemHeaderCounts(chunk.data(), sink.counts, sink.aob, in.log);
-        sink.chunk = chunk.data();
+        if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(in.buffer, sink.counts, sink.aob, in.log);
         sink.chunkStart = pos - n;
-        scanner.scan(chunk.data(), n);
+        scanner.scan(in.buffer, n);
     }
     scanner.finish();
     if (run.cancel) run.countedFrames = {0, 0};
     if (pass == Pass::Analyse && run.fastStop) {
         run.fastCheckCut = true;
-        in.log.log("Fast check: read " + std::to_string(std::min(reader.position(), size) / kMiB) + " of " +
+        in.log.log("Fast check: read " + std::to_string(std::min(in.input.position(), size) / kMiB) + " of " +
                    std::to_string(size / kMiB) +
                    " MiB; streams that start later are not listed. Untick Fast EVO checking to read it all.");
     }

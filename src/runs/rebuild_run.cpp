@@ -7,7 +7,6 @@
 #include <string>
 
 #include "formats/pack_rewriter.h"
-#include "io/chunk_reader.h"
 #include "io/write_queue.h"
 #include "runs/operations.h"
 #include "runs/run_support.h"
@@ -141,11 +140,9 @@ class RebuildRun {
 
         const uint64_t size = input_.size();
         bool firstPack = true;
-        ChunkReader reader(input_, {buffer, kReadBufferSize});
-        while (reader.position() < size && !run.cancel) {
-            const std::span<uint8_t> chunk = reader.next();
-            if (chunk.empty()) break;  // the end, also of a file shorter than when it was opened
-            const size_t n = chunk.size();
+        while (input_.position() < size && !run.cancel) {
+            const size_t n = input_.read(buffer, kReadBufferSize);
+            if (n == 0) break;  // the file is shorter than when it was opened
             if (n % kPackBytes != 0) {
                 // A short last pack: zero the rest of its room so that nothing stale is read.
                 const size_t end = n - n % kPackBytes + kPackBytes;
@@ -167,7 +164,7 @@ class RebuildRun {
                     out.write({buffer + at, std::min(kPackBytes, n - at)});
                 }
             }
-            progress.at(reader.position());
+            progress.at(input_.position());
         }
         run.endPtmSum += fileEndPtm;
     }
