@@ -44,7 +44,7 @@ class ScopedWriteCall {
 // "Cannot write file ...", by the next call of any output on the queue.
 //
 // The thread is used only when a second core is idle as the queue is created (the load
-// average is under one less than the cores the process may use): on a busy two-core machine
+// average is at most one less than the cores the process may use): on a busy two-core machine
 // the hand-over between cores cost more than it saved, so a block is then written at once by
 // the run's own thread, still a whole block a call.
 class WriteQueue {
