@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "fixtures/model_fixture.h"
 #include "fixtures/sample_streams.h"
 #include "fixtures/subpicture_unit.h"
+#include "io/write_queue.h"
 
 namespace quarnel {
 namespace {
@@ -172,6 +179,70 @@ TEST(DemuxRun, NeverWritesOverASourceFile) {
     EXPECT_NE(f.model.lastError.find("would replace a source file of this run"), std::string::npos)
         << f.model.lastError;
     EXPECT_EQ(f.count("Done."), 1);  // the Read's alone
+}
+
+// A video longer than several of the writer's blocks beside `audioStreams` short ones (with
+// 16 and a subpicture stream, more outputs than the pool has blocks).
+struct ManyStreams {
+    std::vector<EsStream> streams;
+    std::vector<std::string> names;
+    explicit ManyStreams(uint8_t audioStreams) {
+        streams.push_back(mpeg2Video(0xE0, 1000, 5000, kStart));
+        names.push_back("A.MPEG-2.stream.0.mpv");
+        char name[40];
+        for (uint8_t k = 0; k < audioStreams; ++k) {
+            const bool ac3 = k < 8;
+            streams.push_back(audio(ac3 ? EsKind::Ac3 : EsKind::Eac3, uint8_t(ac3 ? 0x80 + k : 0xC0 + k), 6,
+                                    700 + 100 * k, kStart, k));
+            std::snprintf(name, sizeof name, ac3 ? "A.DD.stream.%02d.mpa" : "A.DD+.stream.%02d.mpa", k);
+            names.push_back(name);
+        }
+    }
+};
+
+// A writer that sleeps and takes at most 16 KiB a call: blocks wait in its queue, or the pool
+// runs out and outputs hand over their blocks unfilled; every file still comes out whole.
+TEST(DemuxRun, ASlowWriterStillGetsEveryFileWholeAndInOrder) {
+    const ScopedWriteCall slow([](int fd, const uint8_t* bytes, size_t count) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return ::write(fd, bytes, std::min<size_t>(count, 16384));
+    });
+    for (const uint8_t audioStreams : {1, 16}) {
+        DemuxFixture f;
+        const ManyStreams many(audioStreams);
+        const EsStream sub = subpicture(0x21, 3, 3000, kStart, 40);
+        std::vector<EsStream> streams = many.streams;
+        streams.push_back(sub);
+        f.source("A.EVO", buildProgramStream(streams, {}));
+        const std::string out = f.out();
+        f.demuxAll(out);
+        ASSERT_TRUE(f.model.lastError.empty()) << f.model.lastError;
+        for (size_t k = 0; k < many.names.size(); ++k)
+            EXPECT_EQ(readFile(out + "/" + many.names[k]), elementaryBytes(many.streams[k])) << many.names[k];
+        Bytes sup;
+        for (size_t u = 0; u < sub.units.size(); ++u) {
+            const Bytes record = supRecord(uint32_t(u) * 90000, sub.units[u].bytes);
+            sup.insert(sup.end(), record.begin(), record.end());
+        }
+        EXPECT_EQ(readFile(out + "/A.Subpicture.01.sup"), sup);
+    }
+}
+
+// A write that fails in the writer's thread is the run's error, and no output is left.
+TEST(DemuxRun, AFailedWriteIsReportedAndRemovesEveryOutput) {
+    const ScopedWriteCall full([](int, const uint8_t*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    });
+    DemuxFixture f;
+    const ManyStreams many(16);
+    f.source("A.EVO", buildProgramStream(many.streams, {}));
+    const std::string out = f.out();
+    f.demuxAll(out);
+    EXPECT_EQ(f.model.lastError.rfind("Cannot write file \"" + out + "/A.", 0), 0u) << f.model.lastError;
+    EXPECT_NE(f.model.lastError.find("\". No space left on device."), std::string::npos) << f.model.lastError;
+    EXPECT_TRUE(f.logged("[re]" + f.model.lastError + "[/re]"));
+    EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
 TEST(DemuxRun, AnOutputThatCannotBeCreatedIsReported) {

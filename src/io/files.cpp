@@ -13,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "io/write_queue.h"
+
 namespace quarnel {
 
 std::string systemReason(int err) {
@@ -94,7 +96,7 @@ mode_t creationMode() {
 
 }  // namespace
 
-void OutputFile::create(const std::string& path) {
+void OutputFile::create(const std::string& path, WriteQueue* queue) {
     discard();
     const auto fail = [&](int err) { throw QuarnelError("Cannot create file \"" + path + "\". " + systemReason(err)); };
     const size_t sep = path.find_last_of('/');
@@ -106,7 +108,15 @@ void OutputFile::create(const std::string& path) {
     if (fd < 0) fail(errno);
     ::fchmod(fd, creationMode());
     fd_ = fd;
-    if (!buffer_) buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);  // written before read
+    queue_ = queue;
+    if (queue_) {
+        buffer_ = nullptr;  // a block is taken with the first bytes
+        capacity_ = 0;
+    } else {
+        if (!own_) own_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);  // written before read
+        buffer_ = own_.get();
+        capacity_ = kBufferSize;
+    }
     used_ = 0;
     written_ = 0;
     path_ = path;
@@ -129,21 +139,50 @@ void OutputFile::writeAll(const uint8_t* p, size_t n) {
 void OutputFile::flush() {
     const size_t n = used_;
     used_ = 0;
-    writeAll(buffer_.get(), n);
+    if (!queue_) {
+        writeAll(buffer_, n);
+        return;
+    }
+    uint8_t* const block = buffer_;
+    buffer_ = nullptr;
+    capacity_ = 0;
+    if (!block) return;
+    if (n == 0) {
+        queue_->giveBack(*this, block);
+        return;
+    }
+    written_ += n;
+    queue_->submit(*this, block, n);
 }
 
 void OutputFile::writeLarge(std::span<const uint8_t> bytes) {
+    if (queue_) {
+        // Block after block, each handed over as it fills.
+        while (!bytes.empty()) {
+            if (used_ == capacity_) {
+                flush();
+                buffer_ = queue_->take(*this);
+                capacity_ = WriteQueue::kBlockSize;
+            }
+            const size_t n = std::min(bytes.size(), capacity_ - used_);
+            std::copy_n(bytes.data(), n, buffer_ + used_);
+            used_ += n;
+            bytes = bytes.subspan(n);
+        }
+        return;
+    }
     flush();
     if (bytes.size() >= kBufferSize) {
         writeAll(bytes.data(), bytes.size());
     } else {
-        std::copy(bytes.begin(), bytes.end(), buffer_.get());
+        std::copy(bytes.begin(), bytes.end(), buffer_);
         used_ = bytes.size();
     }
 }
 
 void OutputFile::writeAt(uint64_t offset, std::span<const uint8_t> bytes) {
     flush();
+    if (queue_) queue_->drain(*this, true);
     if (offset > written_ || written_ - offset < bytes.size()) throw writeError(path_, EINVAL);
     size_t done = 0;
     while (done < bytes.size()) {
@@ -160,6 +199,7 @@ void OutputFile::finish() {
     if (fd_ < 0) return;
     try {
         flush();
+        if (queue_) queue_->drain(*this, true);
     } catch (...) {
         closeQuietly();
         throw;
@@ -187,6 +227,7 @@ void OutputFile::keepPartial() noexcept {
     if (fd_ >= 0) {
         try {
             flush();
+            if (queue_) queue_->drain(*this, false);
         } catch (...) {
         }
     }
@@ -198,6 +239,13 @@ void OutputFile::keepPartial() noexcept {
 
 void OutputFile::closeQuietly() noexcept {
     if (fd_ < 0) return;
+    if (queue_) {
+        // The thread lets go of the file before it is closed.
+        if (buffer_) queue_->giveBack(*this, buffer_);
+        buffer_ = nullptr;
+        capacity_ = 0;
+        queue_->drop(*this);
+    }
     ::close(fd_);
     fd_ = -1;
     used_ = 0;

@@ -11,6 +11,8 @@
 
 namespace quarnel {
 
+class WriteQueue;
+
 class QuarnelError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -44,10 +46,11 @@ private:
     std::string path_;
 };
 
-// An output file, written through a buffer of its own to a temporary file beside its final
-// name (".NAME.partial-XXXXXX") and renamed onto that name by commit(): a file of that name
-// stays as it was until then, and a link of that name is replaced, never followed. An output
-// destroyed without commit() removes its temporary file.
+// An output file, written to a temporary file beside its final name (".NAME.partial-XXXXXX")
+// and renamed onto that name by commit(): a file of that name stays as it was until then, and
+// a link of that name is replaced, never followed. An output destroyed without commit()
+// removes its temporary file. Its bytes pass through a buffer of its own, or through the
+// blocks of a WriteQueue, whose thread then writes them.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -55,10 +58,12 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the temporary file. Raises "Cannot create file "NAME". REASON" on failure, also
-    // when NAME is a folder or too long a name.
-    void create(const std::string& path);
-    // Writes the buffered bytes and closes the temporary file; raises on a failed write.
+    // Creates the temporary file, written through `queue` when one is given (it must outlive
+    // the output). Raises "Cannot create file "NAME". REASON" on failure, also when NAME is a
+    // folder or too long a name.
+    void create(const std::string& path, WriteQueue* queue = nullptr);
+    // Writes the buffered bytes (and waits for the queue to write them) and closes the
+    // temporary file; raises on a failed write.
     void finish();
     // Renames the finished temporary file onto the final name; raises on failure.
     void commit();
@@ -70,8 +75,8 @@ public:
     // True between create() and commit() or discard(): a temporary file exists.
     bool pending() const { return !temporary_.empty(); }
     void write(std::span<const uint8_t> bytes) {
-        if (bytes.size() <= kBufferSize - used_) {
-            std::copy(bytes.begin(), bytes.end(), buffer_.get() + used_);
+        if (bytes.size() <= capacity_ - used_) {
+            std::copy(bytes.begin(), bytes.end(), buffer_ + used_);
             used_ += bytes.size();
         } else {
             writeLarge(bytes);
@@ -86,15 +91,22 @@ public:
     uint64_t written() const { return written_ + used_; }
 
 private:
+    friend class WriteQueue;
     static constexpr size_t kBufferSize = 512 * 1024;
+    // The buffered bytes written, or handed to the queue with their block.
     void flush();
     void writeLarge(std::span<const uint8_t> bytes);
     void writeAll(const uint8_t* p, size_t n);
     void closeQuietly() noexcept;
 
     int fd_ = -1;
-    std::unique_ptr<uint8_t[]> buffer_;
+    std::unique_ptr<uint8_t[]> own_;  // the buffer of an output without a queue
+    uint8_t* buffer_ = nullptr;       // own_, a block of the queue, or none yet
+    size_t capacity_ = 0;
     size_t used_ = 0;
+    WriteQueue* queue_ = nullptr;
+    size_t queued_ = 0;  // blocks handed to the queue, not yet written (under the queue's lock)
+    int failed_ = 0;     // the queue's failed write of this file, an errno (under its lock)
     uint64_t written_ = 0;
     std::string path_;       // the final name
     std::string temporary_;  // the file written, until it is renamed or removed

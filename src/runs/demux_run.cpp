@@ -169,7 +169,7 @@ class DemuxRun {
             if (!box.ticked) return;
             const std::string name = base + "." + box.caption + "." + ext;
             refuseInput(name, inputs);
-            out.create(name);
+            out.create(name, &outputs_.queue);
             if (kept) log_.log("Creating " + name);
         };
         const Options& o = s_.options;
@@ -194,7 +194,7 @@ class DemuxRun {
                 const std::string name = base + part + "." + s_.boxes.audio[k].caption + "." + ext;
                 refuseInput(name, inputs);
                 outputs_.trackAudio[size_t(k)].push_back(std::make_unique<OutputFile>());
-                outputs_.trackAudio[size_t(k)].back()->create(name);
+                outputs_.trackAudio[size_t(k)].back()->create(name, &outputs_.queue);
                 outputs_.trackWav[size_t(k)].push_back(std::make_unique<LpcmWav>());
                 log_.log("Creating " + name);
             }

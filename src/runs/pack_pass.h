@@ -12,6 +12,7 @@
 #include "formats/lpcm_wav.h"
 #include "formats/stream_kinds.h"
 #include "io/files.h"
+#include "io/write_queue.h"
 #include "report/host.h"
 #include "report/message_log.h"
 #include "runs/demux_timing.h"
@@ -26,6 +27,8 @@ enum class Pass {
 
 // The output file of each slot of a Demux; those of unticked boxes stay closed.
 struct StreamOutputs {
+    // What the outputs write goes through here (created with it, it outlives them).
+    WriteQueue queue;
     std::array<OutputFile, kUsedVideoSlots> video;
     std::array<OutputFile, kAudioSlots> audio;
     std::array<OutputFile, kSubSlots> sub;

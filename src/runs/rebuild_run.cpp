@@ -7,6 +7,7 @@
 #include <string>
 
 #include "formats/pack_rewriter.h"
+#include "io/write_queue.h"
 #include "runs/operations.h"
 #include "runs/run_support.h"
 
@@ -72,11 +73,12 @@ class RebuildRun {
         const std::string outName = s_.outputBase() + kRebuiltSuffix;
         selection_ = selectionOf(s_.table, s_.boxes, s_.options.keepAdvancedPacks);
 
+        WriteQueue queue;  // outlives the output written through it
         OutputFile out;
         bool failed = false;
         try {
             refuseInput(outName, inputsOf(s_));
-            out.create(outName);
+            out.create(outName, &queue);
             log_.log("Creating " + outName);
             const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
             forEachSourceFile(s_, log_, input_, s_.sourcePath, Opening{}, [&](const std::string& file) {
