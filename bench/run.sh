@@ -16,7 +16,7 @@ mkdir -p "$cache"
 "$top/tools/install-packages.sh" bench/run.sh cmake ninja-build g++ ffmpeg coreutils time bc libgtest-dev libpng-dev nlohmann-json3-dev
 
 build="$top/build-release"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null
+cmake --preset release -S "$top" -B "$build" >/dev/null
 ninja -C "$build" quarnel-cli quarnel-bench-make >/dev/null
 cli="$build/bin/quarnel-cli"
 

@@ -10,7 +10,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-1800}
 "$top/tools/install-packages.sh" bench/subs.sh cmake ninja-build g++ libgtest-dev libpng-dev bc
 build="$top/build-release"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null
+cmake --preset release -S "$top" -B "$build" >/dev/null
 ninja -C "$build" quarnel-cli quarnel-bench-sup >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
