@@ -3,7 +3,8 @@
 # Configures the project in a scratch folder as a command-line build on a machine without
 # GoogleTest, and checks what that build would do: quarnel-cli is built and the tests are left
 # out with a message; the release number comes from the generated header, not from a compile
-# definition; with ccache installed, compiles go through it with the shared cache settings.
+# definition; with ccache installed, compiles go through it with the shared cache settings; no
+# compile definition ties an object to this clone's folder.
 #
 #     tests/cmake/configure_check.sh SOURCE_DIR
 set -euo pipefail
@@ -28,4 +29,16 @@ grep -q 'QUARNEL_VERSION' "$scratch/build.ninja" && fail "the release number is 
 if command -v ccache >/dev/null; then
     grep -q "CCACHE_BASEDIR=$src .*ccache" "$scratch/CMakeFiles/rules.ninja" || fail "compiles do not go through ccache"
 fi
-echo "configure_check: a build without GoogleTest configures as it should"
+
+# A compile definition that holds this clone's folder makes its object differ in every clone, so
+# ccache cannot share it: only fixtures/build_paths.cpp may have one (or one undone by -U).
+cmake -S "$src" -B "$scratch/full" -G Ninja >/dev/null 2>&1 || fail "the full build does not configure"
+clone_bound=$(awk -v src="$src" '
+    function check() { if (obj !~ /build_paths/)
+        for (i = 2; i <= n; i++) if (index(d[i], src) && index(flags, "-U" substr(d[i], 1, index(d[i], "=") - 1)) == 0) print obj }
+    /^build / { check(); obj = $2; n = 0; flags = "" }
+    /^  DEFINES = / { n = split($0, d, " -D") }
+    /^  FLAGS = / { flags = $0 }
+    END { check() }' "$scratch/full/build.ninja")
+[ -z "$clone_bound" ] || fail "compile definitions hold the clone's folder: $clone_bound"
+echo "configure_check: the build configures as it should"
