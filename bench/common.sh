@@ -3,7 +3,7 @@
 # targets they name in $build, a scratch folder $work removed at exit, a timer and the median
 # of three runs.
 build="$top/build-release"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null
+cmake --preset release -S "$top" -B "$build" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -18,7 +18,7 @@ fi
 command -v mkvmerge >/dev/null || { echo "bench/mkv.sh: mkvmerge is not installed (package mkvtoolnix)" >&2; exit 1; }
 
 build="$top/build-release"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null
+cmake --preset release -S "$top" -B "$build" >/dev/null
 ninja -C "$build" quarnel-cli >/dev/null
 cli="$build/bin/quarnel-cli"
 work="$cache/mkv-work"

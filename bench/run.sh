@@ -21,7 +21,7 @@ mkdir -p "$cache"
     libfreetype-dev
 
 build="$top/build-release"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_GUI=OFF >/dev/null
+cmake --preset release -S "$top" -B "$build" >/dev/null
 nice -n 10 ninja -C "$build" -j "${QUARNEL_BENCH_JOBS:-1}" quarnel-cli quarnel-bench-make >/dev/null
 cli="$build/bin/quarnel-cli"
 

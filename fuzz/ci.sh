@@ -19,8 +19,6 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# ccache shares its objects between clones in other folders (paths below the root are relative).
-export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 build=${QUARNEL_ASAN_BUILD:-$root/build-asan}
 seconds=${1:-20}
 packages=(clang libclang-rt-14-dev cmake ninja-build ccache libgtest-dev libpng-dev nlohmann-json3-dev libfreetype-dev
@@ -28,11 +26,9 @@ packages=(clang libclang-rt-14-dev cmake ninja-build ccache libgtest-dev libpng-
 
 "$root/tools/install-packages.sh" fuzz/ci.sh "${packages[@]}"
 
-# One build serves both: the sanitizers over everything, the fuzzer's coverage on top.
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DQUARNEL_SANITIZE=ON -DQUARNEL_FUZZ=ON -DQUARNEL_GUI=OFF -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" >/dev/null
-fi
+# One build serves both (the "asan-fuzz" preset): the sanitizers over everything, the fuzzer's
+# coverage on top.
+cmake --preset asan-fuzz -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --parallel 2
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1

@@ -64,8 +64,7 @@ shift
 targets=${*:-$(sed -n 's/^set(QUARNEL_FUZZ_TARGETS \(.*\))$/\1/p' "$here/CMakeLists.txt")}
 
 if [ ! -f "$build/build.ninja" ]; then
-    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DQUARNEL_FUZZ=ON -DQUARNEL_GUI=OFF \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --preset asan-fuzz -S "$root" -B "$build" >/dev/null
 fi
 set --
 for t in $targets; do set -- "$@" "fuzz_$t"; done

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "fixtures/build_paths.h"
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/run_command.h"
 #include "fixtures/sample_streams.h"

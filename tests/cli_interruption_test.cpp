@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/build_paths.h"
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/run_command.h"
 #include "fixtures/sample_streams.h"

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "fixtures/build_paths.h"
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/run_command.h"
 #include "fixtures/sample_streams.h"

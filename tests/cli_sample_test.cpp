@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/build_paths.h"
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/run_command.h"
 #include "fixtures/sha256.h"

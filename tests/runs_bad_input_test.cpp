@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "fixtures/build_paths.h"
 #include "fixtures/model_fixture.h"
 #include "fixtures/run_command.h"
 #include "fixtures/sample_streams.h"

@@ -9,12 +9,10 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_PACKAGE_BUILD:-$root/build-package}
-export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 "$root/tools/install-packages.sh" package.sh cmake ninja-build ccache g++ dpkg-dev file libpng-dev \
     nlohmann-json3-dev qt6-base-dev libtesseract-dev pkg-config
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS=OFF \
-    -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" >/dev/null
+cmake --preset package -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --parallel
 (cd "$build" && cpack -B "$build/packages" >/dev/null)
 

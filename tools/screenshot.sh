@@ -17,11 +17,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_BUILD_DIR:-$root/build}
 sample=sample/HVDVD_TS/FEATURE_1.EVO  # relative, as a user in the project folder would type it
 
-if [ -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" >/dev/null
-else
-    cmake -S "$root" -B "$build" -G Ninja >/dev/null
-fi
+cmake --preset default -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --target window_shot --parallel 2
 
 cd "$root"

@@ -10,8 +10,6 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# ccache shares its objects between clones in other folders (paths below the root are relative).
-export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 build=${QUARNEL_BUILD_DIR:-$root/build}
 # libtesseract-dev and its English data read subtitles as text (srt); the tests draw their text
 # with FreeType in the DejaVu fonts.
@@ -20,13 +18,9 @@ packages=(cmake ninja-build ccache g++ libgtest-dev libpng-dev nlohmann-json3-de
 
 "$root/tools/install-packages.sh" setup "${packages[@]}"
 
-if [ -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" >/dev/null
-else
-    # ccache keeps compiled objects between builds and clones: a rebuild costs seconds.
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" >/dev/null
-fi
+# The "default" preset (CMakePresets.json); ccache, found by CMake, keeps compiled objects
+# between builds and clones: a rebuild costs seconds.
+cmake --preset default -S "$root" -B "$build" >/dev/null
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done
 cmake --build "$build" --parallel "${targets[@]}"

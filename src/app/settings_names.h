@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/options.h"
+#include "quarnel_version.h"
 
 namespace quarnel {
 

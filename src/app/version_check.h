@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "quarnel_version.h"
 #include "report/host.h"
 #include "report/message_log.h"
 

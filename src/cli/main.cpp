@@ -16,6 +16,7 @@
 #include "report/text_format.h"
 #include "app/session.h"
 #include "runs/operations.h"
+#include "quarnel_version.h"
 
 namespace quarnel {
 namespace {

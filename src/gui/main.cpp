@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gui/tf_main.h"
+#include "quarnel_version.h"
 
 namespace {
 

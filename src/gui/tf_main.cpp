@@ -34,6 +34,7 @@
 #include "gui/status_line.h"
 #include "gui/vti_page.h"
 #include "gui/window_geometry.h"
+#include "quarnel_version.h"
 
 namespace quarnel {
 namespace {

@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "fixtures/build_paths.h"
 #include "fixtures/sample_streams.h"
 #include "window_harness.h"
 
@@ -204,7 +205,7 @@ class WindowRuns : public QObject {
         writeSource(folder + QStringLiteral("HVA00001.VTI"),
                     vtiFile({{kMpeg2Interlaced576, {{0x1C, 0x00, 0x14}}, 0}}, {{"FEATURE_1.EVO", 1}}));
         const QString playlist =
-            QStringLiteral(QT_TESTCASE_SOURCEDIR) + QStringLiteral("/../../sample/ADV_OBJ/VPLST000.XPL");
+            QString::fromUtf8(QUARNEL_SOURCE_DIR) + QStringLiteral("/sample/ADV_OBJ/VPLST000.XPL");
         const QString next = writeSource(dir_.filePath(QStringLiteral("NEW/B.EVO")),
                                          buildProgramStream({mpeg2Video(0xE0, 5, 3000, 0x200000)}, {}));
         auto w = startWindow({evo});
@@ -291,7 +292,8 @@ class WindowRuns : public QObject {
     void makeMkvMuxesTheSampleWithItsPlaylist() {
         if (QStandardPaths::findExecutable(QStringLiteral("mkvmerge")).isEmpty())
             QSKIP("mkvmerge is not installed (package mkvtoolnix): Make MKV cannot run");
-        const QString evo = QStringLiteral(QT_TESTCASE_SOURCEDIR) + QStringLiteral("/../../sample/HVDVD_TS/FEATURE_1.EVO");
+        const QString evo =
+            QString::fromUtf8(QUARNEL_SOURCE_DIR) + QStringLiteral("/sample/HVDVD_TS/FEATURE_1.EVO");
         auto w = startWindow({evo});
         QVERIFY(w);
         child<QLineEdit>(*w, "eWorkdir")->setText(dir_.filePath(QStringLiteral("mkv")));
@@ -307,7 +309,7 @@ class WindowRuns : public QObject {
 
     void aDroppedPlaylistFillsTheXplPage() {
         const QString playlist =
-            QStringLiteral(QT_TESTCASE_SOURCEDIR) + QStringLiteral("/../../sample/ADV_OBJ/VPLST000.XPL");
+            QString::fromUtf8(QUARNEL_SOURCE_DIR) + QStringLiteral("/sample/ADV_OBJ/VPLST000.XPL");
         QVERIFY(QFileInfo::exists(playlist));
         auto w = startWindow();
         QVERIFY(w);
