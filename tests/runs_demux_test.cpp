@@ -200,12 +200,12 @@ struct ManyStreams {
     }
 };
 
-// A writer that sleeps and takes at most 16 KiB a call: blocks wait in its queue, or the pool
-// runs out and outputs hand over their blocks unfilled; every file still comes out whole.
+// A writer that sleeps and takes at most 16 KiB of the first piece a call: batches wait in its
+// queue and each takes many calls; every file still comes out whole.
 TEST(DemuxRun, ASlowWriterStillGetsEveryFileWholeAndInOrder) {
-    const ScopedWriteCall slow([](int fd, const uint8_t* bytes, size_t count) {
+    const ScopedWriteCall slow([](int fd, const iovec* pieces, int) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return ::write(fd, bytes, std::min<size_t>(count, 16384));
+        return ::write(fd, pieces[0].iov_base, std::min<size_t>(pieces[0].iov_len, 16384));
     });
     for (const uint8_t audioStreams : {1, 16}) {
         DemuxFixture f;
@@ -230,7 +230,7 @@ TEST(DemuxRun, ASlowWriterStillGetsEveryFileWholeAndInOrder) {
 
 // A write that fails in the writer's thread is the run's error, and no output is left.
 TEST(DemuxRun, AFailedWriteIsReportedAndRemovesEveryOutput) {
-    const ScopedWriteCall full([](int, const uint8_t*, size_t) -> ssize_t {
+    const ScopedWriteCall full([](int, const iovec*, int) -> ssize_t {
         errno = ENOSPC;
         return -1;
     });

@@ -46,6 +46,7 @@ void InputFile::open(const std::string& path) {
 }
 
 void InputFile::close() {
+    window_.reset();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     size_ = position_ = 0;
@@ -54,7 +55,7 @@ void InputFile::close() {
 size_t InputFile::read(uint8_t* into, size_t count) {
     size_t got = 0;
     while (got < count) {
-        const ssize_t r = ::read(fd_, into + got, count - got);
+        const ssize_t r = ::pread(fd_, into + got, count - got, off_t(position_ + got));
         if (r < 0) {
             if (errno == EINTR) continue;
             throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
@@ -66,11 +67,37 @@ size_t InputFile::read(uint8_t* into, size_t count) {
     return got;
 }
 
-void InputFile::seek(uint64_t to) {
-    if (::lseek(fd_, off_t(to), SEEK_SET) < 0)
-        throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
-    position_ = to;
+std::span<const uint8_t> InputFile::view(size_t count) {
+    const std::span<const uint8_t> mapped = window_ ? window_->bytes() : std::span<const uint8_t>();
+    if (mapped.empty() || position_ < window_->offset() || position_ - window_->offset() + count > mapped.size()) {
+        // A new window from the page that holds the position, as far as the file reaches now;
+        // the one before stays mapped while outputs hold it.
+        window_.reset();
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0)
+            throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
+        const uint64_t end = std::min(size_, uint64_t(st.st_size));
+        if (position_ >= end) return {};
+        static const uint64_t page = uint64_t(::sysconf(_SC_PAGESIZE));
+        const uint64_t from = position_ - position_ % page;
+        const size_t length = size_t(std::min<uint64_t>(std::max(kWindowBytes, position_ - from + count), end - from));
+        auto window = std::make_shared<MappedWindow>();
+        if (const int err = window->map(fd_, from, length); err != 0)
+            throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(err));
+        window_ = std::move(window);
+    }
+    const std::span<const uint8_t> bytes = window_->bytes().subspan(size_t(position_ - window_->offset()));
+    const std::span<const uint8_t> viewed = bytes.first(std::min(count, bytes.size()));
+    position_ += viewed.size();
+    return viewed;
 }
+
+void InputFile::checkViewWhole() const {
+    if (window_ && window_->shortened())
+        throw QuarnelError("Cannot read file \"" + path_ + "\". It became shorter while it was being read.");
+}
+
+void InputFile::seek(uint64_t to) { position_ = to; }
 
 namespace {
 
@@ -110,7 +137,7 @@ void OutputFile::create(const std::string& path, WriteQueue* queue) {
     fd_ = fd;
     queue_ = queue;
     if (queue_) {
-        buffer_ = nullptr;  // a block is taken with the first bytes
+        buffer_ = nullptr;  // the bytes are collected in batches
         capacity_ = 0;
     } else {
         if (!own_) own_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);  // written before read
@@ -137,38 +164,31 @@ void OutputFile::writeAll(const uint8_t* p, size_t n) {
 }
 
 void OutputFile::flush() {
+    if (queue_) {
+        if (batch_.bytes == 0) return;
+        written_ += batch_.bytes;
+        WriteBatch batch = std::move(batch_);
+        batch_ = {};
+        accountHeld();
+        queue_->submit(*this, std::move(batch));
+        return;
+    }
     const size_t n = used_;
     used_ = 0;
-    if (!queue_) {
-        writeAll(buffer_, n);
-        return;
-    }
-    uint8_t* const block = buffer_;
-    buffer_ = nullptr;
-    capacity_ = 0;
-    if (!block) return;
-    if (n == 0) {
-        queue_->giveBack(*this, block);
-        return;
-    }
-    written_ += n;
-    queue_->submit(*this, block, n);
+    writeAll(buffer_, n);
+}
+
+void OutputFile::accountHeld() {
+    queue_->holding(ptrdiff_t(batch_.own.size()) - ptrdiff_t(heldCounted_));
+    heldCounted_ = batch_.own.size();
 }
 
 void OutputFile::writeLarge(std::span<const uint8_t> bytes) {
     if (queue_) {
-        // Block after block, each handed over as it fills.
-        while (!bytes.empty()) {
-            if (used_ == capacity_) {
-                flush();
-                buffer_ = queue_->take(*this);
-                capacity_ = WriteQueue::kBlockSize;
-            }
-            const size_t n = std::min(bytes.size(), capacity_ - used_);
-            std::copy_n(bytes.data(), n, buffer_ + used_);
-            used_ += n;
-            bytes = bytes.subspan(n);
-        }
+        batch_.add(bytes);
+        accountHeld();
+        if (!batch_.holdsWindows() && (batch_.bytes >= WriteQueue::kBatchBytes || queue_->held() > WriteQueue::kHeldBytes))
+            flush();
         return;
     }
     flush();
@@ -177,6 +197,21 @@ void OutputFile::writeLarge(std::span<const uint8_t> bytes) {
     } else {
         std::copy(bytes.begin(), bytes.end(), buffer_);
         used_ = bytes.size();
+    }
+}
+
+void OutputFile::write(std::span<const uint8_t> bytes, const std::shared_ptr<const MappedWindow>& window) {
+    if (queue_) batch_.add(bytes, window);
+    else write(bytes);
+}
+
+void OutputFile::settle() {
+    if (!queue_ || !batch_.holdsWindows()) return;
+    if (batch_.bytes >= WriteQueue::kSmallBatchBytes || queue_->held() > WriteQueue::kHeldBytes) {
+        flush();
+    } else {
+        batch_.keepOwnCopy();
+        accountHeld();
     }
 }
 
@@ -241,9 +276,8 @@ void OutputFile::closeQuietly() noexcept {
     if (fd_ < 0) return;
     if (queue_) {
         // The thread lets go of the file before it is closed.
-        if (buffer_) queue_->giveBack(*this, buffer_);
-        buffer_ = nullptr;
-        capacity_ = 0;
+        batch_ = {};
+        accountHeld();
         queue_->drop(*this);
     }
     ::close(fd_);

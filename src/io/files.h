@@ -9,9 +9,10 @@
 #include <stdexcept>
 #include <string>
 
-namespace quarnel {
+#include "io/mapped_window.h"
+#include "io/write_queue.h"
 
-class WriteQueue;
+namespace quarnel {
 
 class QuarnelError : public std::runtime_error {
 public:
@@ -36,21 +37,34 @@ public:
     uint64_t position() const { return position_; }
     // Reads up to count bytes; returns the count read, 0 at the end of the file.
     size_t read(uint8_t* into, size_t count);
+    // The next bytes from the position, up to `count`, seen where the file is mapped into
+    // memory rather than copied; the position moves past them. They stay readable until the
+    // next view(), read(), seek() or close(). Empty at the end of the file, also when the file
+    // has become shorter than it was when opened. Raises "Cannot read file ..." on failure.
+    std::span<const uint8_t> view(size_t count);
+    // Raises "Cannot read file ..." when the file was cut short under the bytes of the last
+    // view() (they then read as zeros): called once they have been used.
+    void checkViewWhole() const;
+    // The window the bytes of the last view() lie in; it stays mapped while it is held.
+    const std::shared_ptr<const MappedWindow>& window() const { return window_; }
     void seek(uint64_t to);
     const std::string& path() const { return path_; }
 
 private:
+    static constexpr size_t kWindowBytes = size_t(2) << 20;  // mapped at a time
+
     int fd_ = -1;
     uint64_t size_ = 0;
     uint64_t position_ = 0;
     std::string path_;
+    std::shared_ptr<const MappedWindow> window_;
 };
 
 // An output file, written to a temporary file beside its final name (".NAME.partial-XXXXXX")
 // and renamed onto that name by commit(): a file of that name stays as it was until then, and
 // a link of that name is replaced, never followed. An output destroyed without commit()
-// removes its temporary file. Its bytes pass through a buffer of its own, or through the
-// blocks of a WriteQueue, whose thread then writes them.
+// removes its temporary file. Its bytes pass through a buffer of its own, or are collected as
+// batches that a WriteQueue writes.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -82,30 +96,40 @@ public:
             writeLarge(bytes);
         }
     }
+    // Writes bytes that lie in `window` of a mapped input: an output on a queue keeps the
+    // window and writes the bytes from there, uncopied, until settle() or finish().
+    void write(std::span<const uint8_t> bytes, const std::shared_ptr<const MappedWindow>& window);
+    // The input moves on to its next window: what this output holds of earlier ones is handed
+    // to the queue when there is enough of it, else copied, so that no window stays mapped.
+    void settle();
     // Overwrites bytes written before, at `offset` from the file's start (a header whose sizes
     // are known only at the end); raises on a failed write.
     void writeAt(uint64_t offset, std::span<const uint8_t> bytes);
     const std::string& path() const { return path_; }
     // The file being written until commit(): readable once finish() has run.
     const std::string& temporaryPath() const { return temporary_; }
-    uint64_t written() const { return written_ + used_; }
+    uint64_t written() const { return written_ + used_ + batch_.bytes; }
 
 private:
     friend class WriteQueue;
     static constexpr size_t kBufferSize = 512 * 1024;
-    // The buffered bytes written, or handed to the queue with their block.
+    // The buffered bytes written, or handed to the queue as a batch.
     void flush();
+    // Tells the queue how many copied bytes the batch holds now.
+    void accountHeld();
     void writeLarge(std::span<const uint8_t> bytes);
     void writeAll(const uint8_t* p, size_t n);
     void closeQuietly() noexcept;
 
     int fd_ = -1;
     std::unique_ptr<uint8_t[]> own_;  // the buffer of an output without a queue
-    uint8_t* buffer_ = nullptr;       // own_, a block of the queue, or none yet
+    uint8_t* buffer_ = nullptr;       // own_, or none for an output on a queue
     size_t capacity_ = 0;
     size_t used_ = 0;
     WriteQueue* queue_ = nullptr;
-    size_t queued_ = 0;  // blocks handed to the queue, not yet written (under the queue's lock)
+    WriteBatch batch_;        // an output on a queue: what it has not yet handed over
+    size_t heldCounted_ = 0;  // the batch's copied bytes, as the queue counts them
+    size_t queued_ = 0;       // batches handed to the queue, not yet written (under the queue's lock)
     int failed_ = 0;     // the queue's failed write of this file, an errno (under its lock)
     uint64_t written_ = 0;
     std::string path_;       // the final name

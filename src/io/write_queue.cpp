@@ -2,22 +2,21 @@
 #include "io/write_queue.h"
 
 #include <sched.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #include "io/files.h"
+#include "io/mapped_window.h"
 
 namespace quarnel {
 
 namespace {
 
 WriteCall& currentWriteCall() {
-    static WriteCall call = [](int fd, const uint8_t* bytes, size_t count) {
-        return ::write(fd, bytes, count);
-    };
+    static WriteCall call = [](int fd, const iovec* pieces, int count) { return ::writev(fd, pieces, count); };
     return call;
 }
 
@@ -26,28 +25,18 @@ bool& testWriterSet() {
     return set;
 }
 
-// A core besides the run's own is idle: the cores the process may run on, less the load.
+// A core besides the run's own is idle: no more tasks ready to run (the run's own counted, as
+// /proc/loadavg gives them at this moment) than cores the process may run on.
 bool aSecondCoreIsIdle() {
     cpu_set_t cpus;
     CPU_ZERO(&cpus);
     if (::sched_getaffinity(0, sizeof cpus, &cpus) != 0 || CPU_COUNT(&cpus) < 2) return false;
-    double load = 0;
-    if (::getloadavg(&load, 1) != 1) return false;
-    return load <= double(CPU_COUNT(&cpus) - 1);
-}
-
-// Writes all `count` bytes; returns 0 or the errno of the failed call.
-int writeWhole(const WriteCall& call, int fd, const uint8_t* p, size_t count) {
-    while (count > 0) {
-        const ssize_t w = call(fd, p, count);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        p += w;
-        count -= size_t(w);
-    }
-    return 0;
+    FILE* const file = std::fopen("/proc/loadavg", "re");
+    if (!file) return false;
+    int running = 0;
+    const bool read = std::fscanf(file, "%*f %*f %*f %d/", &running) == 1;
+    std::fclose(file);
+    return read && running < CPU_COUNT(&cpus);
 }
 
 }  // namespace
@@ -60,6 +49,39 @@ ScopedWriteCall::ScopedWriteCall(WriteCall call) : previous_(std::move(currentWr
 ScopedWriteCall::~ScopedWriteCall() {
     currentWriteCall() = std::move(previous_);
     testWriterSet() = false;
+}
+
+void WriteBatch::add(std::span<const uint8_t> copied) {
+    if (copied.empty()) return;
+    if (!pieces.empty() && !pieces.back().mapped && pieces.back().offset + pieces.back().size == own.size())
+        pieces.back().size += copied.size();
+    else
+        pieces.push_back({nullptr, own.size(), copied.size()});
+    own.insert(own.end(), copied.begin(), copied.end());
+    bytes += copied.size();
+}
+
+void WriteBatch::add(std::span<const uint8_t> mapped, const std::shared_ptr<const MappedWindow>& window) {
+    if (mapped.empty()) return;
+    if (windows.empty() || windows.back() != window) windows.push_back(window);
+    if (!pieces.empty() && pieces.back().mapped && pieces.back().mapped + pieces.back().size == mapped.data())
+        pieces.back().size += mapped.size();  // the next bytes of the input: one piece
+    else
+        pieces.push_back({mapped.data(), 0, mapped.size()});
+    bytes += mapped.size();
+}
+
+void WriteBatch::keepOwnCopy() {
+    if (windows.empty()) return;
+    std::vector<uint8_t> copy;
+    copy.reserve(bytes);
+    for (const Piece& p : pieces) {
+        const uint8_t* from = p.mapped ? p.mapped : own.data() + p.offset;
+        copy.insert(copy.end(), from, from + p.size);
+    }
+    own = std::move(copy);
+    pieces.assign(1, {nullptr, 0, own.size()});
+    windows.clear();
 }
 
 WriteQueue::WriteQueue() : call_(currentWriteCall()), threaded_(testWriterSet() || aSecondCoreIsIdle()) {}
@@ -84,61 +106,56 @@ void WriteQueue::raiseFailure() const {
     throw QuarnelError("Cannot write file \"" + failedPath_ + "\". " + systemReason(failedErrno_));
 }
 
-uint8_t* WriteQueue::take(OutputFile& file) {
-    std::unique_lock hold(lock_);
-    uint8_t* block = nullptr;
-    while (!block) {
-        if (failedErrno_ != 0) raiseFailure();
-        if (!free_.empty()) {
-            block = free_.back();  // the block used last: its pages are still at hand
-            free_.pop_back();
-        } else if (blocks_.size() < kBlocks || (jobs_.empty() && !writing_ && holders_.empty())) {
-            blocks_.push_back(std::make_unique_for_overwrite<uint8_t[]>(kBlockSize));
-            block = blocks_.back().get();
-        } else if (holders_.size() > kBlocks / 2 || (jobs_.empty() && !writing_)) {
-            // Most blocks are being filled by outputs (many streams, some seldom written): the
-            // fullest one is handed over, so that no output waits long for a block.
-            const auto fullest =
-                std::ranges::max_element(holders_, {}, [](const OutputFile* o) { return o->used_; });
-            OutputFile* const victim = *fullest;
-            hold.unlock();
-            victim->flush();
-            hold.lock();
-        } else {
-            changed_.wait(hold);
+// Writes the whole batch, up to kPiecesPerCall pieces a call; returns 0 or the errno of the
+// failed call.
+int WriteQueue::write(int fd, const WriteBatch& batch) const {
+    std::vector<iovec> pieces;
+    pieces.reserve(std::min(batch.pieces.size(), size_t(kPiecesPerCall)));
+    size_t next = 0;
+    while (next < batch.pieces.size()) {
+        pieces.clear();
+        for (; next < batch.pieces.size() && pieces.size() < size_t(kPiecesPerCall); ++next) {
+            const WriteBatch::Piece& p = batch.pieces[next];
+            const uint8_t* from = p.mapped ? p.mapped : batch.own.data() + p.offset;
+            pieces.push_back({const_cast<uint8_t*>(from), p.size});
+        }
+        size_t first = 0;
+        while (first < pieces.size()) {
+            const ssize_t w = call_(fd, pieces.data() + first, int(pieces.size() - first));
+            if (w < 0) {
+                if (errno == EINTR) continue;
+                return errno;
+            }
+            // Past what was written: whole pieces skipped, the rest of a piece kept.
+            size_t done = size_t(w);
+            while (first < pieces.size() && done >= pieces[first].iov_len) done -= pieces[first++].iov_len;
+            if (first < pieces.size()) {
+                pieces[first].iov_base = static_cast<uint8_t*>(pieces[first].iov_base) + done;
+                pieces[first].iov_len -= done;
+            }
         }
     }
-    holders_.push_back(&file);
-    return block;
+    return 0;
 }
 
-void WriteQueue::submit(OutputFile& file, uint8_t* block, size_t size) {
-    std::unique_lock hold(lock_);
-    std::erase(holders_, &file);
+void WriteQueue::submit(OutputFile& file, WriteBatch&& batch) {
     if (!threaded_) {
-        const int err = file.failed_ != 0 ? 0 : writeWhole(call_, file.fd_, block, size);
-        free_.push_back(block);
+        const int err = file.failed_ != 0 ? 0 : write(file.fd_, batch);
+        const std::lock_guard hold(lock_);
         if (err != 0) fail(file, err);
         if (failedErrno_ != 0) raiseFailure();
         return;
     }
-    if (file.failed_ != 0) {
-        free_.push_back(block);
-    } else {
-        jobs_.push_back({&file, file.fd_, block, size});
+    std::unique_lock hold(lock_);
+    changed_.wait(hold, [&] { return queuedBytes_ < kQueuedBytes || failedErrno_ != 0; });
+    if (failedErrno_ != 0) raiseFailure();
+    if (file.failed_ == 0) {
+        queuedBytes_ += batch.bytes;
+        jobs_.push_back({&file, file.fd_, std::move(batch)});
         ++file.queued_;
         if (!thread_.joinable()) thread_ = std::thread([this] { work(); });
     }
-    changed_.notify_all();
-    if (failedErrno_ != 0) raiseFailure();
-}
-
-void WriteQueue::giveBack(OutputFile& file, uint8_t* block) {
-    {
-        const std::lock_guard hold(lock_);
-        std::erase(holders_, &file);
-        free_.push_back(block);
-    }
+    hold.unlock();
     changed_.notify_all();
 }
 
@@ -149,13 +166,18 @@ void WriteQueue::drain(OutputFile& file, bool raise) {
 }
 
 void WriteQueue::drop(OutputFile& file) noexcept {
+    std::deque<Job> dropped;  // their windows are let go of without the lock
     std::unique_lock hold(lock_);
-    std::erase_if(jobs_, [&](const Job& job) {
-        if (job.file != &file) return false;
-        free_.push_back(job.block);
+    for (auto job = jobs_.begin(); job != jobs_.end();) {
+        if (job->file != &file) {
+            ++job;
+            continue;
+        }
+        queuedBytes_ -= job->batch.bytes;
         --file.queued_;
-        return true;
-    });
+        dropped.push_back(std::move(*job));
+        job = jobs_.erase(job);
+    }
     changed_.wait(hold, [&] { return file.queued_ == 0; });
     hold.unlock();
     changed_.notify_all();
@@ -166,17 +188,17 @@ void WriteQueue::work() {
     for (;;) {
         changed_.wait(hold, [&] { return stopping_ || !jobs_.empty(); });
         if (jobs_.empty()) return;
-        const Job job = jobs_.front();
+        Job job = std::move(jobs_.front());
         jobs_.pop_front();
-        writing_ = job.file;
         const bool skip = job.file->failed_ != 0;
         hold.unlock();
-        const int err = skip ? 0 : writeWhole(call_, job.fd, job.block, job.size);
+        const int err = skip ? 0 : write(job.fd, job.batch);
+        const size_t bytes = job.batch.bytes;
+        job.batch = {};  // its windows let go of before the file may be closed
         hold.lock();
         if (err != 0) fail(*job.file, err);
-        free_.push_back(job.block);
+        queuedBytes_ -= bytes;
         --job.file->queued_;
-        writing_ = nullptr;
         changed_.notify_all();
     }
 }

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The blocks that a run's outputs fill and the thread that writes them, so that the kernel's
-// copy of the written bytes runs beside the parse of the next chunk. The blocks come from one
-// pool of a fixed size: memory stays the same however many outputs a run writes.
+// What a run's outputs write and the thread that writes it, so that the kernel's copy of the
+// written bytes runs beside the parse of the next bytes.
+//
+// An output's bytes are collected as a batch: pieces that lie in the mapped input (no copy is
+// made; the batch holds the window they lie in) and bytes of its own (headers, converted
+// samples). A batch is handed over whole and written with gathering writes, one call for up to
+// kPiecesPerCall pieces.
 #pragma once
 
 #include <sys/types.h>
+#include <sys/uio.h>
 
 #include <condition_variable>
 #include <cstddef>
@@ -13,17 +18,19 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace quarnel {
 
+class MappedWindow;
 class OutputFile;
 
-// How a block reaches its file: ::write, or a test's fake. Returns what write(2) returns and
+// How a batch reaches its file: ::writev, or a test's fake. Returns what writev(2) returns and
 // leaves errno as it does.
-using WriteCall = std::function<ssize_t(int fd, const uint8_t* bytes, size_t count)>;
+using WriteCall = std::function<ssize_t(int fd, const iovec* pieces, int count)>;
 
 // The write call of every queue created while it lives, which then writes from its thread
 // whatever the load (a test's slow or failing writer).
@@ -38,19 +45,42 @@ class ScopedWriteCall {
     WriteCall previous_;
 };
 
-// Owned by a run, declared before (so destroyed after) the outputs that write through it. An
-// output hands over a block when it is full or finished; the thread writes the blocks in the
-// order they came, so each file's bytes stay in order. The first failed write is raised, as
-// "Cannot write file ...", by the next call of any output on the queue.
+// The bytes an output has collected and not yet handed over, in file order.
+struct WriteBatch {
+    struct Piece {
+        const uint8_t* mapped;  // in one of `windows`, or null for bytes of `own` from `offset`
+        size_t offset;
+        size_t size;
+    };
+    std::vector<Piece> pieces;
+    std::vector<uint8_t> own;
+    std::vector<std::shared_ptr<const MappedWindow>> windows;  // kept mapped until written
+    size_t bytes = 0;
+
+    void add(std::span<const uint8_t> copied);
+    void add(std::span<const uint8_t> mapped, const std::shared_ptr<const MappedWindow>& window);
+    // The mapped pieces copied into `own`, so that no window is held.
+    void keepOwnCopy();
+    bool holdsWindows() const { return !windows.empty(); }
+};
+
+// Owned by a run, declared before (so destroyed after) the outputs that write through it. The
+// thread writes the batches in the order they came, so each file's bytes stay in order. The
+// first failed write is raised, as "Cannot write file ...", by the next call of any output on
+// the queue.
 //
-// The thread is used only when a second core is idle as the queue is created (the load
-// average is at most one less than the cores the process may use): on a busy two-core machine
-// the hand-over between cores cost more than it saved, so a block is then written at once by
-// the run's own thread, still a whole block a call.
+// The thread is used when a second core is idle as the queue is created (no more tasks ready
+// to run than cores, the run's own counted); otherwise a batch is written at once by the run's
+// own thread, still a whole batch a call.
 class WriteQueue {
   public:
-    static constexpr size_t kBlockSize = size_t(1) << 20;  // one write call, when a stream has that much
-    static constexpr size_t kBlocks = 16;                  // the pool: 16 MiB at most
+    static constexpr size_t kBatchBytes = size_t(1) << 20;   // an output's write, when it has that much
+    // As the input moves on, a batch of pieces in its window is handed over when it holds this
+    // much (copying it would cost more than a smaller write), else copied and kept.
+    static constexpr size_t kSmallBatchBytes = size_t(64) << 10;
+    static constexpr size_t kQueuedBytes = size_t(4) << 20;  // handed over and not yet written, at most
+    static constexpr size_t kHeldBytes = size_t(8) << 20;    // copied by outputs and not yet handed over
+    static constexpr int kPiecesPerCall = 1024;              // IOV_MAX on Linux
 
     WriteQueue();
     ~WriteQueue();  // writes what is queued, then ends the thread
@@ -62,23 +92,22 @@ class WriteQueue {
     struct Job {
         OutputFile* file;
         int fd;
-        uint8_t* block;
-        size_t size;
+        WriteBatch batch;
     };
 
-    // A free block for `file`; when there is none and outputs hold most of the blocks (or
-    // all), the fullest other one is handed to the thread first. Raises an earlier failed
-    // write.
-    uint8_t* take(OutputFile& file);
-    void submit(OutputFile& file, uint8_t* block, size_t size);
-    // A block taken and not filled goes back to the pool.
-    void giveBack(OutputFile& file, uint8_t* block);
-    // Waits until every block `file` handed over is written; raises a failed write when asked.
+    // Hands a batch of `file` to the thread (or writes it at once); waits while too much is
+    // queued. Raises an earlier failed write.
+    void submit(OutputFile& file, WriteBatch&& batch);
+    // Waits until every batch `file` handed over is written; raises a failed write when asked.
     void drain(OutputFile& file, bool raise);
-    // Drops the blocks of `file` that wait and waits for the one being written, if any.
+    // Drops the batches of `file` that wait and waits for the one being written, if any.
     void drop(OutputFile& file) noexcept;
+    // The bytes that outputs have copied and still hold, all outputs together.
+    void holding(ptrdiff_t change) { held_ += change; }
+    size_t held() const { return held_; }
     void fail(OutputFile& file, int err);  // with the lock held
     void raiseFailure() const;             // with the lock held
+    int write(int fd, const WriteBatch& batch) const;
     void work();
 
     const WriteCall call_;
@@ -86,14 +115,12 @@ class WriteQueue {
     std::mutex lock_;
     std::condition_variable changed_;
     std::deque<Job> jobs_;
-    const OutputFile* writing_ = nullptr;             // the file of the block being written
-    std::vector<std::unique_ptr<uint8_t[]>> blocks_;  // allocated as they are first needed
-    std::vector<uint8_t*> free_;
-    std::vector<OutputFile*> holders_;  // outputs filling a block (touched by the run's thread only)
+    size_t queuedBytes_ = 0;
+    size_t held_ = 0;  // touched by the run's thread only
     int failedErrno_ = 0;
     std::string failedPath_;
     bool stopping_ = false;
-    std::thread thread_;  // started by the first block handed over
+    std::thread thread_;  // started by the first batch handed over
 };
 
 }  // namespace quarnel

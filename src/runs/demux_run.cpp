@@ -46,8 +46,7 @@ class DemuxRun {
         try {
             if (s_.options.splitTracks && upperExtension(s_.sourcePath) == ".AOB") takeTracks();
             createOutputs(inputsOf(s_));
-            const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
-            const PassInput in{s_, host_, log_, input_, buffer.get(), frames_, &outputs_};
+            const PassInput in{s_, host_, log_, input_, frames_, &outputs_};
             outputs_.sequenceBase = atsBytesBefore(s_.sourcePath);
             forEachSourceFile(s_, log_, input_, s_.sourcePath, Opening{}, [&](const std::string& file) {
                 log_.log(fileSizeLine(input_.size()));

@@ -42,7 +42,8 @@ struct PassSink {
     const bool aob;        // the source is an .AOB file
     const bool vobLayout;  // the source is a .VOB file
     StreamCounts counts{};
-    uint64_t chunkStart = 0;  // the file position of the buffer's first byte
+    const uint8_t* chunk = nullptr;  // the bytes being scanned, where the input is mapped
+    uint64_t chunkStart = 0;         // the file position of the chunk's first byte
     std::array<bool, 256> malformedLogged{};  // by sub-stream id
 
     Session& session() const { return in.session; }
@@ -76,7 +77,7 @@ struct PassSink {
     }
 
     void payload(ScanState& st, size_t offset, size_t count) {
-        const std::span<const uint8_t> piece(in.buffer + offset, count);
+        const std::span<const uint8_t> piece(chunk + offset, count);
         if (analysing()) analysePiece(st, piece);
         else writePiece(st, piece);
     }
@@ -252,7 +253,7 @@ struct PassSink {
                 if (!ticked || !out.video[i].isOpen() || table.video[i] != st.videoId) break;
                 if (out.timing && st.currentPts != 0 && !out.timing->current().firstVideoPts[i])
                     out.timing->current().firstVideoPts[i] = st.currentPts;
-                out.video[i].write(piece);
+                out.video[i].write(piece, in.input.window());
                 break;
             }
             case PacketKind::Audio: {
@@ -261,7 +262,7 @@ struct PassSink {
                 OutputFile* o = &out.audio[i];
                 LpcmWav* wav = &out.wav[i];
                 if (!out.tracks.empty()) {
-                    const uint64_t at = out.sequenceBase + chunkStart + uint64_t(piece.data() - in.buffer);
+                    const uint64_t at = out.sequenceBase + chunkStart + uint64_t(piece.data() - chunk);
                     const size_t t = out.trackAt(at / kPackBytes);
                     if (t == out.tracks.size()) break;  // between the tracks
                     o = out.trackAudio[i][t].get();
@@ -272,7 +273,7 @@ struct PassSink {
                     out.timing->audio[i].push_back({o->written(), st.audioPacketPts, out.timing->currentIndex()});
                 st.audioPacketPts = 0;
                 if (out.audioAsWav[i]) writeWav(st, i, *o, *wav, piece);
-                else o->write(piece);
+                else o->write(piece, in.input.window());
                 break;
             }
             case PacketKind::Subpicture: {
@@ -288,7 +289,7 @@ struct PassSink {
                                                             uint8_t(t >> 24), 0, 0, 0, 0};
                     out.sub[i].write(header);
                 }
-                if (write) out.sub[i].write(piece);
+                if (write) out.sub[i].write(piece, in.input.window());
                 break;
             }
             default:
@@ -314,6 +315,10 @@ std::vector<OutputFile*> StreamOutputs::all() {
         for (auto& o : slot) outputs.push_back(o.get());
     for (auto& o : sub) outputs.push_back(&o);
     return outputs;
+}
+
+void StreamOutputs::settle() {
+    for (OutputFile* o : all()) o->settle();
 }
 
 void StreamOutputs::finish() {
@@ -352,15 +357,23 @@ void passOverFile(Pass pass, const PassInput& in) {
 
     const uint64_t size = in.input.size();
     const uint64_t fastLimit = uint64_t(session.options.fastCheckMiB) * kMiB;
+    std::weak_ptr<const MappedWindow> lastWindow;
     while (in.input.position() < size && !run.cancel && !run.fastStop) {
-        const size_t n = in.input.read(in.buffer, kReadBufferSize);
-        if (n == 0) break;  // the file is shorter than when it was opened
+        const std::span<const uint8_t> chunk = in.input.view(kReadBufferSize);
+        if (chunk.empty()) break;  // the file is shorter than when it was opened
+        if (in.outputs && (lastWindow.owner_before(in.input.window()) || in.input.window().owner_before(lastWindow))) {
+            in.outputs->settle();  // no window before this one stays mapped for long
+            lastWindow = in.input.window();
+        }
+        const size_t n = chunk.size();
         const uint64_t pos = in.input.position();
         progress.at(pos);
         if (pass == Pass::Analyse && session.options.fastCheck && pos > fastLimit) run.fastStop = true;
-        if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(in.buffer, sink.counts, sink.aob, in.log);
+        if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(chunk.data(), sink.counts, sink.aob, in.log);
+        sink.chunk = chunk.data();
         sink.chunkStart = pos - n;
-        scanner.scan(in.buffer, n);
+        scanner.scan(chunk.data(), n);
+        in.input.checkViewWhole();
     }
     scanner.finish();
     if (run.cancel) run.countedFrames = {0, 0};

@@ -52,6 +52,8 @@ struct StreamOutputs {
     // The track that holds `sector`, or tracks.size().
     size_t trackAt(uint64_t sector) const;
 
+    // The input has moved on to a new window: see OutputFile::settle.
+    void settle();
     // Writes what is still buffered and closes; raises on a failed write (a full disk).
     void finish();
     // Every finished output onto its final name; returns their names.
@@ -60,13 +62,12 @@ struct StreamOutputs {
     std::vector<OutputFile*> all();
 };
 
-// What one pass works with; the buffer holds kReadBufferSize bytes.
+// What one pass works with.
 struct PassInput {
     Session& session;
     Host& host;
     MessageLog& log;
     InputFile& input;
-    uint8_t* buffer;
     FrameCounter& frames;
     StreamOutputs* outputs;  // the Demux's
 };

@@ -65,8 +65,7 @@ class ReadRun {
         };
         std::string next;
         try {
-            const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
-            const PassInput in{s_, host_, log_, input_, buffer.get(), frames_, nullptr};
+            const PassInput in{s_, host_, log_, input_, frames_, nullptr};
             const Opening opening{.dotFirst = s_.options.details, .statusOpening = false};
             next = forEachSourceFile(s_, log_, input_, s_.sourcePath, opening, [&](const std::string& file) {
                 log_.log("Reading...");

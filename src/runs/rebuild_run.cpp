@@ -2,6 +2,7 @@
 // The Rebuild run: one new EVO holding only the ticked streams, written from the source file
 // and, with "Continue with the next EVO", from the files that follow it.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -80,12 +81,11 @@ class RebuildRun {
             refuseInput(outName, inputsOf(s_));
             out.create(outName, &queue);
             log_.log("Creating " + outName);
-            const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
             forEachSourceFile(s_, log_, input_, s_.sourcePath, Opening{}, [&](const std::string& file) {
                 log_.log(fileSizeLine(input_.size()));
                 log_.log("Rebuilding...");
                 log_.slog("Rebuilding " + nameOf(file), 0);
-                rebuildFile(buffer.get(), out, nameOf(file));
+                rebuildFile(out, nameOf(file));
                 input_.close();
             });
             if (!s_.run.interrupted) {
@@ -126,7 +126,7 @@ class RebuildRun {
 
     // Copies the open source file pack by pack to the output, as the rewriter decides, and
     // moves the end PTM sum on by the file's end PTM.
-    void rebuildFile(uint8_t* buffer, OutputFile& out, const std::string& name) {
+    void rebuildFile(OutputFile& out, const std::string& name) {
         RunValues& run = s_.run;
         CancelEnabled cancelEnabled(s_.buttons.cancel);
         run.cancel = run.interrupted;
@@ -140,18 +140,24 @@ class RebuildRun {
 
         const uint64_t size = input_.size();
         bool firstPack = true;
+        std::array<uint8_t, kPackBytes> pack;  // the pack being rewritten: the input is only read
         while (input_.position() < size && !run.cancel) {
-            const size_t n = input_.read(buffer, kReadBufferSize);
-            if (n == 0) break;  // the file is shorter than when it was opened
-            if (n % kPackBytes != 0) {
-                // A short last pack: zero the rest of its room so that nothing stale is read.
-                const size_t end = n - n % kPackBytes + kPackBytes;
-                std::memset(buffer + n, 0, end - n);
-            }
+            const std::span<const uint8_t> chunk = input_.view(kReadBufferSize);
+            if (chunk.empty()) break;  // the file is shorter than when it was opened
+            if (chunk.data() == input_.window()->bytes().data()) out.settle();  // a new window
+            const size_t n = chunk.size();
+            const auto take = [&](size_t at) {
+                // A short last pack: the rest of its room is zeroed so that nothing stale is read.
+                const size_t have = std::min(kPackBytes, n - at);
+                std::copy_n(chunk.data() + at, have, pack.begin());
+                if (have < kPackBytes) std::fill(pack.begin() + have, pack.end(), uint8_t(0));
+                return have;
+            };
             if (firstPack) {
                 firstPack = false;
+                take(0);
                 uint32_t fileStartPtm = 0;
-                if (const auto dsi = dsiTimes(std::span<const uint8_t, kPackBytes>(buffer, kPackBytes))) {
+                if (const auto dsi = dsiTimes(pack)) {
                     fileStartPtm = dsi->startPtm;
                     fileEndPtm = dsi->endPtm;
                 }
@@ -159,11 +165,16 @@ class RebuildRun {
                 if (s_.options.adjustPts && offset > 0 && offset != fileStartPtm) times.ptsShift = offset;
             }
             for (size_t at = 0; at < n; at += kPackBytes) {
-                std::span<uint8_t, kPackBytes> pack(buffer + at, kPackBytes);
-                if (rewritePack(pack, selection_, numbers_, times)) {
-                    out.write({buffer + at, std::min(kPackBytes, n - at)});
-                }
+                const size_t have = take(at);
+                if (!rewritePack(pack, selection_, numbers_, times)) continue;
+                // A pack the rewriter left as it was is written from the input, uncopied.
+                const std::span<const uint8_t> original = chunk.subspan(at, have);
+                if (std::equal(original.begin(), original.end(), pack.begin()))
+                    out.write(original, input_.window());
+                else
+                    out.write({pack.data(), have});
             }
+            input_.checkViewWhole();
             progress.at(input_.position());
         }
         run.endPtmSum += fileEndPtm;

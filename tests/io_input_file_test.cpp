@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <fstream>
+#include <vector>
+
+#include "fixtures/temp_dir.h"
+#include "io/files.h"
+
+namespace quarnel {
+namespace {
+
+std::vector<uint8_t> patterned(size_t size) {
+    std::vector<uint8_t> bytes(size);
+    for (size_t k = 0; k < size; ++k) bytes[k] = uint8_t(k * 7 + k / 4099);
+    return bytes;
+}
+
+std::string written(fixtures::TempDir& dir, const std::vector<uint8_t>& bytes) {
+    const std::string path = dir.file("in.bin");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+}
+
+// Views of odd sizes over several mapped windows, a read between them and a seek back give the
+// file's bytes in order; the end gives an empty view.
+TEST(InputFile, ViewsReadsAndSeeksSeeTheSameBytes) {
+    fixtures::TempDir dir;
+    const std::vector<uint8_t> bytes = patterned((size_t(5) << 20) + 1234);
+    InputFile in;
+    in.open(written(dir, bytes));
+    std::vector<uint8_t> seen;
+    for (size_t step = 1; in.position() < in.size(); step = step * 3 + 1) {
+        if (step % 2 == 0) {
+            std::vector<uint8_t> got(step % 70001);
+            got.resize(in.read(got.data(), got.size()));
+            seen.insert(seen.end(), got.begin(), got.end());
+        } else {
+            const std::span<const uint8_t> view = in.view(step % 900001);
+            seen.insert(seen.end(), view.begin(), view.end());
+        }
+        if (step > 1000000) step = 1;
+    }
+    EXPECT_TRUE(seen == bytes);
+    EXPECT_TRUE(in.view(10).empty());
+    in.seek(4095);
+    const std::span<const uint8_t> again = in.view(3);
+    ASSERT_EQ(again.size(), 3u);
+    EXPECT_TRUE(std::equal(again.begin(), again.end(), bytes.begin() + 4095));
+}
+
+// A file cut short by another program while its bytes are viewed: the process goes on, the lost
+// bytes read as zeros, and the reader is told.
+TEST(InputFile, AFileCutShortUnderAViewIsReportedNotACrash) {
+    fixtures::TempDir dir;
+    const std::vector<uint8_t> bytes = patterned(size_t(1) << 20);
+    const std::string path = written(dir, bytes);
+    InputFile in;
+    in.open(path);
+    const std::span<const uint8_t> view = in.view(bytes.size());
+    ASSERT_EQ(view.size(), bytes.size());
+    EXPECT_NO_THROW(in.checkViewWhole());
+    ASSERT_EQ(::truncate(path.c_str(), 8192), 0);
+    EXPECT_EQ(view[100], bytes[100]);
+    EXPECT_EQ(view[bytes.size() - 1], 0);
+    EXPECT_THROW(
+        {
+            try {
+                in.checkViewWhole();
+            } catch (const QuarnelError& e) {
+                EXPECT_STREQ(e.what(),
+                             ("Cannot read file \"" + path + "\". It became shorter while it was being read.").c_str());
+                throw;
+            }
+        },
+        QuarnelError);
+    EXPECT_TRUE(in.view(10).empty());  // past the new end
+}
+
+}  // namespace
+}  // namespace quarnel
