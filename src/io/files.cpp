@@ -92,6 +92,14 @@ std::span<const uint8_t> InputFile::view(size_t count) {
     return viewed;
 }
 
+std::span<const uint8_t> InputFile::mappedAhead(size_t count) const {
+    if (!window_ || position_ < window_->offset()) return {};
+    const std::span<const uint8_t> bytes = window_->bytes();
+    const uint64_t at = position_ - window_->offset();
+    if (at >= bytes.size()) return {};
+    return bytes.subspan(size_t(at), std::min(count, bytes.size() - size_t(at)));
+}
+
 void InputFile::checkViewWhole() const {
     if (window_ && window_->shortened())
         throw QuarnelError("Cannot read file \"" + path_ + "\". It became shorter while it was being read.");

@@ -45,6 +45,9 @@ public:
     // Raises "Cannot read file ..." when the file was cut short under the bytes of the last
     // view() (they then read as zeros): called once they have been used.
     void checkViewWhole() const;
+    // Up to `count` mapped bytes after those of the last view(), without moving on (for a
+    // look ahead); fewer at the end of its window.
+    std::span<const uint8_t> mappedAhead(size_t count) const;
     // The window the bytes of the last view() lie in; it stays mapped while it is held.
     const std::shared_ptr<const MappedWindow>& window() const { return window_; }
     void seek(uint64_t to);
@@ -130,6 +133,7 @@ private:
     WriteBatch batch_;        // an output on a queue: what it has not yet handed over
     size_t heldCounted_ = 0;  // the batch's copied bytes, as the queue counts them
     size_t queued_ = 0;       // batches handed to the queue, not yet written (under the queue's lock)
+    bool writing_ = false;    // a thread is writing one of them (under the queue's lock)
     int failed_ = 0;     // the queue's failed write of this file, an errno (under its lock)
     uint64_t written_ = 0;
     std::string path_;       // the final name

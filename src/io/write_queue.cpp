@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/write_queue.h"
 
-#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 
 #include "io/files.h"
 #include "io/mapped_window.h"
+#include "io/task_lane.h"
 
 namespace quarnel {
 
@@ -23,20 +22,6 @@ WriteCall& currentWriteCall() {
 bool& testWriterSet() {
     static bool set = false;
     return set;
-}
-
-// A core besides the run's own is idle: no more tasks ready to run (the run's own counted, as
-// /proc/loadavg gives them at this moment) than cores the process may run on.
-bool aSecondCoreIsIdle() {
-    cpu_set_t cpus;
-    CPU_ZERO(&cpus);
-    if (::sched_getaffinity(0, sizeof cpus, &cpus) != 0 || CPU_COUNT(&cpus) < 2) return false;
-    FILE* const file = std::fopen("/proc/loadavg", "re");
-    if (!file) return false;
-    int running = 0;
-    const bool read = std::fscanf(file, "%*f %*f %*f %d/", &running) == 1;
-    std::fclose(file);
-    return read && running < CPU_COUNT(&cpus);
 }
 
 }  // namespace
@@ -147,21 +132,25 @@ void WriteQueue::submit(OutputFile& file, WriteBatch&& batch) {
         return;
     }
     std::unique_lock hold(lock_);
-    changed_.wait(hold, [&] { return queuedBytes_ < kQueuedBytes || failedErrno_ != 0; });
     if (failedErrno_ != 0) raiseFailure();
     if (file.failed_ == 0) {
         queuedBytes_ += batch.bytes;
         jobs_.push_back({&file, file.fd_, std::move(batch)});
         ++file.queued_;
         if (!thread_.joinable()) thread_ = std::thread([this] { work(); });
+        changed_.notify_all();
     }
-    hold.unlock();
-    changed_.notify_all();
+    // Rather than wait while too much is queued, the run's thread writes a batch itself (of
+    // another file than the one the writer is on).
+    while (queuedBytes_ > kQueuedBytes && failedErrno_ == 0)
+        if (!writeOne(hold)) changed_.wait(hold);
+    if (failedErrno_ != 0) raiseFailure();
 }
 
 void WriteQueue::drain(OutputFile& file, bool raise) {
     std::unique_lock hold(lock_);
-    changed_.wait(hold, [&] { return file.queued_ == 0; });
+    while (file.queued_ != 0)
+        if (!writeOne(hold)) changed_.wait(hold);
     if (raise && failedErrno_ != 0) raiseFailure();
 }
 
@@ -183,24 +172,32 @@ void WriteQueue::drop(OutputFile& file) noexcept {
     changed_.notify_all();
 }
 
+bool WriteQueue::writeOne(std::unique_lock<std::mutex>& hold) {
+    // The first batch whose file no thread is writing is the earliest of its file: each
+    // file's batches are written one after the other, in order.
+    const auto next = std::ranges::find_if(jobs_, [](const Job& job) { return !job.file->writing_; });
+    if (next == jobs_.end()) return false;
+    Job job = std::move(*next);
+    jobs_.erase(next);
+    job.file->writing_ = true;
+    const bool skip = job.file->failed_ != 0;
+    hold.unlock();
+    const int err = skip ? 0 : write(job.fd, job.batch);
+    const size_t bytes = job.batch.bytes;
+    job.batch = {};  // its windows let go of before the file may be closed
+    hold.lock();
+    if (err != 0) fail(*job.file, err);
+    job.file->writing_ = false;
+    queuedBytes_ -= bytes;
+    --job.file->queued_;
+    changed_.notify_all();
+    return true;
+}
+
 void WriteQueue::work() {
     std::unique_lock hold(lock_);
-    for (;;) {
-        changed_.wait(hold, [&] { return stopping_ || !jobs_.empty(); });
-        if (jobs_.empty()) return;
-        Job job = std::move(jobs_.front());
-        jobs_.pop_front();
-        const bool skip = job.file->failed_ != 0;
-        hold.unlock();
-        const int err = skip ? 0 : write(job.fd, job.batch);
-        const size_t bytes = job.batch.bytes;
-        job.batch = {};  // its windows let go of before the file may be closed
-        hold.lock();
-        if (err != 0) fail(*job.file, err);
-        queuedBytes_ -= bytes;
-        --job.file->queued_;
-        changed_.notify_all();
-    }
+    while (!(stopping_ && jobs_.empty()))
+        if (!writeOne(hold)) changed_.wait(hold);
 }
 
 }  // namespace quarnel

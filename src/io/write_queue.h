@@ -65,9 +65,10 @@ struct WriteBatch {
 };
 
 // Owned by a run, declared before (so destroyed after) the outputs that write through it. The
-// thread writes the batches in the order they came, so each file's bytes stay in order. The
-// first failed write is raised, as "Cannot write file ...", by the next call of any output on
-// the queue.
+// thread writes the batches in the order they came, each file's after one another so that its
+// bytes stay in order; while more than kQueuedBytes wait, the run's thread writes batches of
+// other files beside it. The first failed write is raised, as "Cannot write file ...", by the
+// next call of any output on the queue.
 //
 // The thread is used when a second core is idle as the queue is created (no more tasks ready
 // to run than cores, the run's own counted); otherwise a batch is written at once by the run's
@@ -105,6 +106,9 @@ class WriteQueue {
     // The bytes that outputs have copied and still hold, all outputs together.
     void holding(ptrdiff_t change) { held_ += change; }
     size_t held() const { return held_; }
+    // Takes the next batch that may be written now and writes it, the lock let go of meanwhile;
+    // false when there is none.
+    bool writeOne(std::unique_lock<std::mutex>& hold);
     void fail(OutputFile& file, int err);  // with the lock held
     void raiseFailure() const;             // with the lock held
     int write(int fd, const WriteBatch& batch) const;

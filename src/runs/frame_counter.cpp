@@ -26,8 +26,34 @@ uint8_t frameCodeOf(Coding coding) {
 }  // namespace
 
 void FrameCounter::reset() {
+    finish();
     run_.countedFrames = {0, 0};
     window_.fill(0xFFFFFFFF);
+}
+
+void FrameCounter::count(std::span<const uint8_t> payload, int slot, Coding coding,
+                         const std::shared_ptr<const MappedWindow>& input) {
+    if (!lane_.threaded()) {
+        count(payload, slot, coding);  // while the bytes are at hand in the cache
+        return;
+    }
+    if (input != pendingInput_) handOver();
+    pendingInput_ = input;
+    pending_.push_back({payload.data(), payload.size(), slot, coding});
+}
+
+void FrameCounter::handOver() {
+    if (pending_.empty()) return;
+    lane_.run([this, pieces = std::move(pending_), input = std::move(pendingInput_)] {
+        for (const Piece& p : pieces) count({p.bytes, p.size}, p.slot, p.coding);
+    });
+    pending_.clear();
+    pendingInput_.reset();
+}
+
+void FrameCounter::finish() {
+    handOver();
+    lane_.wait();
 }
 
 void FrameCounter::count(std::span<const uint8_t> payload, int slot, Coding coding) {

@@ -5,10 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <vector>
 
 #include "app/run_values.h"
 #include "formats/stream_kinds.h"
+#include "io/mapped_window.h"
+#include "io/task_lane.h"
 #include "report/message_log.h"
 
 namespace quarnel {
@@ -17,14 +21,31 @@ namespace quarnel {
 // the same video slot) is counted once.
 class FrameCounter {
   public:
-    explicit FrameCounter(RunValues& run) : run_(run) { window_.fill(0xFFFFFFFF); }
+    explicit FrameCounter(RunValues& run) : run_(run), lane_(aSecondCoreIsIdle()) { window_.fill(0xFFFFFFFF); }
     // Counts and windows back to nothing.
     void reset();
     void count(std::span<const uint8_t> payload, int slot, Coding coding);
+    // Counts a payload that lies in `input`, a window of the mapped input: when a second core
+    // is idle, the pieces of one window are counted together beside the pass, and the counts
+    // are the run's once finish() returns.
+    void count(std::span<const uint8_t> payload, int slot, Coding coding,
+               const std::shared_ptr<const MappedWindow>& input);
+    void finish();
 
   private:
+    struct Piece {
+        const uint8_t* bytes;
+        size_t size;
+        int slot;
+        Coding coding;
+    };
+    void handOver();
+
     RunValues& run_;
-    std::array<uint32_t, kUsedVideoSlots> window_{};
+    std::array<uint32_t, kUsedVideoSlots> window_{};  // the last four bytes of each slot's payload
+    std::vector<Piece> pending_;
+    std::shared_ptr<const MappedWindow> pendingInput_;  // the window the pending pieces lie in
+    TaskLane lane_;
 };
 
 // The frames counted in each video stream and the frames calculated from the navigation

@@ -157,7 +157,7 @@ struct PassSink {
         switch (st.kind) {
             case PacketKind::Video: {
                 const int i = st.videoIndex;
-                if (opt.countFrames) in.frames.count(piece, i, st.videoCoding);
+                if (opt.countFrames) in.frames.count(piece, i, st.videoCoding, in.input.window());
                 if (table.videoFirstPts[size_t(i)] || table.video[size_t(i)] != st.videoId) return;
                 table.videoFirstPts[size_t(i)] = true;
                 firstPts(st.videoPts, st.videoId, opt.details, true);
@@ -249,7 +249,7 @@ struct PassSink {
             case PacketKind::Video: {
                 const size_t i = st.videoIndex;
                 const bool ticked = boxes.video[i].ticked;
-                if (session().options.countFrames && ticked) in.frames.count(piece, int(i), st.videoCoding);
+                if (session().options.countFrames && ticked) in.frames.count(piece, int(i), st.videoCoding, in.input.window());
                 if (!ticked || !out.video[i].isOpen() || table.video[i] != st.videoId) break;
                 if (out.timing && st.currentPts != 0 && !out.timing->current().firstVideoPts[i])
                     out.timing->current().firstVideoPts[i] = st.currentPts;
@@ -358,6 +358,9 @@ void passOverFile(Pass pass, const PassInput& in) {
     const uint64_t size = in.input.size();
     const uint64_t fastLimit = uint64_t(session.options.fastCheckMiB) * kMiB;
     std::weak_ptr<const MappedWindow> lastWindow;
+    // The frames are counted before the pass ends, however it ends.
+    const auto finishCounting = [](FrameCounter* frames) { frames->finish(); };
+    std::unique_ptr<FrameCounter, decltype(finishCounting)> framesCounted(&in.frames, finishCounting);
     while (in.input.position() < size && !run.cancel && !run.fastStop) {
         const std::span<const uint8_t> chunk = in.input.view(kReadBufferSize);
         if (chunk.empty()) break;  // the file is shorter than when it was opened
@@ -372,10 +375,15 @@ void passOverFile(Pass pass, const PassInput& in) {
         if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(chunk.data(), sink.counts, sink.aob, in.log);
         sink.chunk = chunk.data();
         sink.chunkStart = pos - n;
+        // The headers of the next chunk's packs are asked for while this one is scanned: one
+        // pack a 2048 bytes is too far apart for the processor to fetch them ahead by itself.
+        const std::span<const uint8_t> ahead = in.input.mappedAhead(kReadBufferSize);
+        for (size_t at = 0; at < ahead.size(); at += kPackBytes) __builtin_prefetch(ahead.data() + at);
         scanner.scan(chunk.data(), n);
         in.input.checkViewWhole();
     }
     scanner.finish();
+    framesCounted.reset();
     if (run.cancel) run.countedFrames = {0, 0};
     if (pass == Pass::Analyse && run.fastStop) {
         run.fastCheckCut = true;

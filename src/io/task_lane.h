@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A second thread for work that may run beside a pass (frame counting), on a second core when
+// one is idle.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace quarnel {
+
+// True when a core besides the caller's is idle: fewer tasks ready to run (the caller's own
+// counted, as /proc/loadavg gives them) than cores the process may run on. On a busy machine
+// the hand-over between cores costs more than it saves.
+bool aSecondCoreIsIdle();
+
+// Runs the tasks handed to it one after another, in the order they came, on its own thread
+// (started by the first task) or, when it was made without one, at once on the caller's. At
+// most kWaiting tasks wait; the caller waits beyond that.
+class TaskLane {
+  public:
+    static constexpr size_t kWaiting = 2;
+
+    explicit TaskLane(bool threaded) : threaded_(threaded) {}
+    ~TaskLane();  // runs what waits, then ends the thread
+    TaskLane(const TaskLane&) = delete;
+    TaskLane& operator=(const TaskLane&) = delete;
+
+    bool threaded() const { return threaded_; }
+    void run(std::function<void()> task);
+    // Returns once every task handed over has run.
+    void wait();
+
+  private:
+    void work();
+
+    const bool threaded_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<std::function<void()>> tasks_;
+    bool running_ = false;  // the thread is running a task
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace quarnel
