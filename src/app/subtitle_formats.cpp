@@ -40,7 +40,7 @@ std::string parseSubtitleFormats(std::string_view list, SubtitleFormats& into) {
             continue;
         }
         if (token.empty()) continue;
-        if (token == "srt" && !ocrAvailable()) return kOcrUnavailable;
+        if (token == "srt" && !ocrAvailable()) return ocrUnavailableReason();
         bool known = false;
         for (const FormatName& f : kFormatNames)
             if (token == f.name) {

@@ -9,6 +9,8 @@ bool ocrAvailable() {
     return false;
 }
 
+const char* ocrUnavailableReason() { return kOcrUnavailable; }
+
 std::unique_ptr<OcrEngine> makeOcrEngine(const std::string&, std::string& why) {
     why = kOcrUnavailable;
     return nullptr;

@@ -19,8 +19,9 @@ class OcrEngine {
     virtual std::string recognise(const GreyImage& line) = 0;
 };
 
-// Whether this build recognises text at all.
+// Whether this build recognises text at all (with the Tesseract library loadable), and why not.
 bool ocrAvailable();
+const char* ocrUnavailableReason();
 
 // A recogniser for the language `language` (a code of formats/ocr_languages.h, "eng"); null
 // with the reason in `why` when there is none (no recognition built in, the language's data

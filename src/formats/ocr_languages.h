@@ -26,6 +26,9 @@ constexpr const char* kDefaultOcrLanguage = "eng";
 
 constexpr const char* kOcrUnavailable =
     "srt needs character recognition (OCR), which this build does not have (build it with libtesseract-dev)";
+constexpr const char* kOcrLibraryMissing =
+    "srt needs character recognition (OCR): the Tesseract library cannot be loaded (install the package "
+    "libtesseract5)";
 
 // The language a stream is read in: `chosen` (--ocr-lang: a Tesseract code, or an ISO 639-1
 // code of the table) when given, else the playlist's language of the stream when the table

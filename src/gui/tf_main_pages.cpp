@@ -190,7 +190,7 @@ QWidget* TfMain::buildSubpicturePage() {
     cbSubSRT_->setToolTip(QStringLiteral("Text read by character recognition (.srt)"));
     if (!ocrAvailable()) {
         cbSubSRT_->setEnabled(false);
-        cbSubSRT_->setToolTip(QString::fromUtf8(kOcrUnavailable));
+        cbSubSRT_->setToolTip(QString::fromUtf8(ocrUnavailableReason()));
     }
     for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_, cbSubSRT_}) fh->addWidget(b);
     fh->addSpacing(12);
