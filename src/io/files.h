@@ -54,7 +54,7 @@ public:
     const std::string& path() const { return path_; }
 
 private:
-    static constexpr size_t kWindowBytes = size_t(2) << 20;  // mapped at a time
+    static constexpr size_t kWindowBytes = size_t(4) << 20;  // mapped at a time
 
     int fd_ = -1;
     uint64_t size_ = 0;

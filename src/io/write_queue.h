@@ -79,7 +79,7 @@ class WriteQueue {
     // As the input moves on, a batch of pieces in its window is handed over when it holds this
     // much (copying it would cost more than a smaller write), else copied and kept.
     static constexpr size_t kSmallBatchBytes = size_t(64) << 10;
-    static constexpr size_t kQueuedBytes = size_t(4) << 20;  // handed over and not yet written, at most
+    static constexpr size_t kQueuedBytes = size_t(8) << 20;  // handed over and not yet written, at most
     static constexpr size_t kHeldBytes = size_t(8) << 20;    // copied by outputs and not yet handed over
     static constexpr int kPiecesPerCall = 1024;              // IOV_MAX on Linux
 

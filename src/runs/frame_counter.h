@@ -21,7 +21,12 @@ namespace quarnel {
 // the same video slot) is counted once.
 class FrameCounter {
   public:
-    explicit FrameCounter(RunValues& run) : run_(run), lane_(aSecondCoreIsIdle()) { window_.fill(0xFFFFFFFF); }
+    // `beside`: count on a thread of its own when a second core is idle (a Read; a Demux's
+    // second core writes).
+    explicit FrameCounter(RunValues& run, bool beside = false)
+        : run_(run), lane_(beside && aSecondCoreIsIdle()) {
+        window_.fill(0xFFFFFFFF);
+    }
     // Counts and windows back to nothing.
     void reset();
     void count(std::span<const uint8_t> payload, int slot, Coding coding);

@@ -32,7 +32,7 @@ void offerStreams(std::array<StreamBox, N>& boxes, const int32_t* ids, size_t co
 
 class ReadRun {
   public:
-    ReadRun(Session& session, Host& host) : s_(session), host_(host), log_(host), frames_(session.run) {}
+    ReadRun(Session& session, Host& host) : s_(session), host_(host), log_(host), frames_(session.run, true) {}
 
     // True when the run read every file it was to read.
     bool run() {
