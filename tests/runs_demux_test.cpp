@@ -181,8 +181,8 @@ TEST(DemuxRun, NeverWritesOverASourceFile) {
     EXPECT_EQ(f.count("Done."), 1);  // the Read's alone
 }
 
-// A video longer than several of the writer's blocks beside `audioStreams` short ones (with
-// 16 and a subpicture stream, more outputs than the pool has blocks).
+// A video longer than a window of the mapped input beside `audioStreams` short ones: as the
+// input moves on, the video's pieces are handed over and the short ones copied and kept.
 struct ManyStreams {
     std::vector<EsStream> streams;
     std::vector<std::string> names;
