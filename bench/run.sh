@@ -15,6 +15,7 @@ absorbed_mb=${2:-768}
 best_of=4
 cache=${QUARNEL_BENCH_CACHE:-$HOME/.cache/quarnel-bench}
 runs=${QUARNEL_BENCH_RUNS:-5}
+pause=${QUARNEL_BENCH_PAUSE:-0.5}
 mkdir -p "$cache"
 
 "$top/tools/install-packages.sh" bench/run.sh cmake ninja-build g++ ffmpeg coreutils time bc libgtest-dev libpng-dev nlohmann-json3-dev \
@@ -83,19 +84,23 @@ run_write() {
     esac
 }
 
-echo "Benchmark on $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -sr); file $((bytes >> 20)) MiB, median of $runs runs (ffprobe: 1 run)"
+echo "Benchmark on $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -sr); file $((bytes >> 20)) MiB, median of $runs runs (ffprobe: 1 run), writes after sync and a pause of ${pause} s"
 cat "$big" >/dev/null  # into the page cache
 t_ddread=$(median dd if="$big" of=/dev/null bs=256K)
 t_read=$(median "$cli" read --full "$big")
 t_ffnull=$(median ffmpeg -v error -y -i "$big" -map 0 -c copy -f null -)
 
 # Timed writes are noisy: freshly freed page-cache memory is reused faster. So the writing
-# operations take turns, round after round, each after its previous outputs are deleted, the
-# other writes flushed (sync) and a pause of two seconds.
+# operations take turns, round after round, each after the other writes are flushed (sync),
+# its previous outputs deleted and a pause ($QUARNEL_BENCH_PAUSE seconds, default 0.5). The
+# outputs are deleted after the sync, and the pause is short, because 2 s after memory is
+# freed a virtual machine's balloon driver hands it back to the host (free page reporting):
+# every page written into it then costs the host a fault, and a 2 GiB dd copy takes 4 s
+# instead of 0.85 s, the hypervisor's time rather than the programs'.
 declare -A wtimes
 for _ in $(seq "$runs"); do
     for op in "${write_ops[@]}"; do
-        rm -rf "${work:?}/$op"; mkdir -p "$work/$op"; sync; sleep 2
+        sync; rm -rf "${work:?}/$op"; mkdir -p "$work/$op"; sleep "$pause"
         wtimes[$op]+="$(timed run_write "$op" "$big") "
     done
 done
