@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "fixtures/model_fixture.h"
 #include "fixtures/sample_streams.h"
+#include "io/write_queue.h"
 
 namespace quarnel {
 namespace {
@@ -314,6 +319,39 @@ TEST(RebuildRun, FileErrorsStopTheRunAndRestoreTheButtons) {
     EXPECT_FALSE(f.model.run.busy);
     EXPECT_TRUE(f.model.buttons.rebuild);
     EXPECT_FALSE(f.model.buttons.cancel);
+}
+
+// A source over several windows of the mapped input, packs written from where it is mapped and
+// rewritten ones from copies: a writer that sleeps and takes at most 16 KiB a call gets the same
+// file as the plain one, whose video demuxes to the source's.
+TEST(RebuildRun, ASlowWriterGetsTheSameFileOverManyInputWindows) {
+    RebuildFixture f;
+    const std::vector<EsStream> streams = {mpeg2Video(0xE0, 2400, 5000, kStart),
+                                           audio(EsKind::Ac3, 0x80, 400, 1500, kStart, 1),
+                                           audio(EsKind::Dts, 0x8A, 400, 1000, kStart, 2)};
+    f.source("BIG.EVO", buildProgramStream(streams, {}));
+    f.read();
+    f.keep({0}, {2}, {});  // the DTS stream is renumbered: its packs are rewritten
+    runs::rebuild(f.model, f.host);
+    ASSERT_TRUE(f.model.lastError.empty()) << f.model.lastError;
+    const Bytes plain = f.rebuilt("BIG.rebuilt.EVO");
+    ASSERT_GT(plain.size(), size_t(10) << 20);
+    {
+        const ScopedWriteCall slow([](int fd, const iovec* pieces, int) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            return ::write(fd, pieces[0].iov_base, std::min<size_t>(pieces[0].iov_len, 16384));
+        });
+        runs::rebuild(f.model, f.host);
+    }
+    ASSERT_TRUE(f.model.lastError.empty()) << f.model.lastError;
+    EXPECT_TRUE(f.rebuilt("BIG.rebuilt.EVO") == plain);
+
+    ModelFixture g;
+    g.source("MOVIE.EVO", plain);
+    g.model.options.outputDir = g.dir.path();
+    g.read();
+    runs::demux(g.model, g.host);
+    EXPECT_TRUE(readFile(g.dir.file("MOVIE.MPEG-2.stream.0.mpv")) == elementaryBytes(streams[0]));
 }
 
 }  // namespace
