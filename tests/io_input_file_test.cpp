@@ -79,5 +79,19 @@ TEST(InputFile, AFileCutShortUnderAViewIsReportedNotACrash) {
     EXPECT_TRUE(in.view(10).empty());  // past the new end
 }
 
+// A file system without mmap (a sysfs attribute here, a network share elsewhere): the bytes are
+// read instead, as far as the file reaches.
+TEST(InputFile, AFileThatCannotBeMappedIsReadInstead) {
+    const std::string path = "/sys/kernel/mm/transparent_hugepage/enabled";
+    std::ifstream plain(path, std::ios::binary);
+    const std::vector<uint8_t> expected{std::istreambuf_iterator<char>(plain), {}};
+    if (expected.empty()) GTEST_SKIP() << path << " cannot be read here";
+    InputFile in;
+    in.open(path);
+    const std::span<const uint8_t> view = in.view(1 << 20);
+    EXPECT_TRUE(std::vector<uint8_t>(view.begin(), view.end()) == expected);
+    EXPECT_TRUE(in.view(1 << 20).empty());
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -83,7 +83,7 @@ int MappedWindow::map(int fd, uint64_t offset, size_t count) {
     if (count == 0) return 0;
     installHandler();
     void* const p = ::mmap(nullptr, count, PROT_READ, MAP_PRIVATE, fd, off_t(offset));
-    if (p == MAP_FAILED) return errno;
+    if (p == MAP_FAILED) return readInstead(fd, offset, count);
     ::madvise(p, count, MADV_SEQUENTIAL);
     data_ = static_cast<const uint8_t*>(p);
     size_ = count;
@@ -92,7 +92,33 @@ int MappedWindow::map(int fd, uint64_t offset, size_t count) {
     return 0;
 }
 
+int MappedWindow::readInstead(int fd, uint64_t offset, size_t count) {
+    read_ = std::make_unique_for_overwrite<uint8_t[]>(count);
+    size_t got = 0;
+    while (got < count) {
+        const ssize_t r = ::pread(fd, read_.get() + got, count - got, off_t(offset + got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            const int err = errno;
+            read_.reset();
+            return err;
+        }
+        if (r == 0) break;
+        got += size_t(r);
+    }
+    data_ = read_.get();
+    size_ = got;
+    offset_ = offset;
+    return 0;
+}
+
 void MappedWindow::unmap() noexcept {
+    if (read_) {
+        read_.reset();
+        data_ = nullptr;
+        size_ = 0;
+        return;
+    }
     if (!data_) return;
     if (slot_ >= 0) {
         guarded[slot_].begin.store(0);

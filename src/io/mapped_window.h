@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace quarnel {
@@ -22,8 +23,9 @@ class MappedWindow {
     MappedWindow(const MappedWindow&) = delete;
     MappedWindow& operator=(const MappedWindow&) = delete;
 
-    // Maps `count` bytes of `fd` from `offset` (a multiple of the page size); returns the errno
-    // of a failed mmap, 0 on success.
+    // Maps `count` bytes of `fd` from `offset` (a multiple of the page size). A file that
+    // cannot be mapped (on a file system without mmap) is read into memory of the window's own
+    // instead, as far as it reaches. Returns the errno of a failed read, 0 on success.
     int map(int fd, uint64_t offset, size_t count);
     void unmap() noexcept;
     std::span<const uint8_t> bytes() const { return {data_, size_}; }
@@ -32,8 +34,11 @@ class MappedWindow {
     bool shortened() const;
 
   private:
+    int readInstead(int fd, uint64_t offset, size_t count);
+
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
+    std::unique_ptr<uint8_t[]> read_;  // the bytes read instead of mapped
     uint64_t offset_ = 0;
     int slot_ = -1;  // the window's place among those the handler knows
 };
