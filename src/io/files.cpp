@@ -215,7 +215,7 @@ void OutputFile::write(std::span<const uint8_t> bytes, const std::shared_ptr<con
 
 void OutputFile::settle() {
     if (!queue_ || !batch_.holdsWindows()) return;
-    if (batch_.bytes >= WriteQueue::kBatchBytes || queue_->held() > WriteQueue::kHeldBytes) {
+    if (batch_.bytes >= WriteQueue::kSmallBatchBytes || queue_->held() > WriteQueue::kHeldBytes) {
         flush();
     } else {
         batch_.keepOwnCopy();

@@ -75,9 +75,10 @@ struct WriteBatch {
 // own thread, still a whole batch a call.
 class WriteQueue {
   public:
-    // An output's write, when it has that much: as the input moves on, a batch that holds less
-    // copies the pieces it has in the mapped input and keeps them.
-    static constexpr size_t kBatchBytes = size_t(1) << 20;
+    static constexpr size_t kBatchBytes = size_t(1) << 20;   // an output's write, when it has that much
+    // As the input moves on, a batch of pieces in its window is handed over when it holds this
+    // much (copying it would cost more than a smaller write), else copied and kept.
+    static constexpr size_t kSmallBatchBytes = size_t(64) << 10;
     static constexpr size_t kQueuedBytes = size_t(8) << 20;  // handed over and not yet written, at most
     static constexpr size_t kHeldBytes = size_t(8) << 20;    // copied by outputs and not yet handed over
     static constexpr int kPiecesPerCall = 1024;              // IOV_MAX on Linux
