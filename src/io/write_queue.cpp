@@ -58,14 +58,13 @@ void WriteBatch::add(std::span<const uint8_t> mapped, const std::shared_ptr<cons
 
 void WriteBatch::keepOwnCopy() {
     if (windows.empty()) return;
-    std::vector<uint8_t> copy;
-    copy.reserve(bytes);
-    for (const Piece& p : pieces) {
-        const uint8_t* from = p.mapped ? p.mapped : own.data() + p.offset;
-        copy.insert(copy.end(), from, from + p.size);
+    // Each mapped piece's bytes go to the end of `own`; the pieces keep their order.
+    for (Piece& p : pieces) {
+        if (!p.mapped) continue;
+        const size_t offset = own.size();
+        own.insert(own.end(), p.mapped, p.mapped + p.size);
+        p = {nullptr, offset, p.size};
     }
-    own = std::move(copy);
-    pieces.assign(1, {nullptr, 0, own.size()});
     windows.clear();
 }
 
