@@ -145,6 +145,11 @@ printf '| ffmpeg -c copy -f null | %s | %s | |\n' "$t_ffnull" "$(rate "$t_ffnull
 printf '| ffmpeg stream copy into files | %s | %s | |\n' "$t_ffdemux" "$(rate "$t_ffdemux")"
 printf '| ffprobe -count_frames | %s | %s | |\n' "$t_ffprobe" "$(rate "$t_ffprobe")"
 
+# Every time behind the medians: a round that ran slow for all (the machine) shows beside one
+# that ran slow for one program.
+printf '\nFlushed runs in order, seconds:\n\n'
+for op in "${write_ops[@]}"; do printf -- '- %s: %s\n' "$op" "$(for t in ${wtimes[$op]}; do printf '%.2f ' "$t"; done)"; done
+
 printf '\nAbsorbed: file %d MiB, every output deleted before each run, no sync; best of %d runs\n' \
     "$((absorbed_bytes >> 20))" "$best_of"
 printf '\n| operation | seconds | MiB/s | ratio |\n|---|---:|---:|---|\n'
