@@ -3,28 +3,13 @@
 
 #include <sched.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 
 namespace quarnel {
 
-bool aSecondCoreIsIdle() {
+bool aSecondCoreToRunOn() {
     cpu_set_t cpus;
     CPU_ZERO(&cpus);
-    if (::sched_getaffinity(0, sizeof cpus, &cpus) != 0 || CPU_COUNT(&cpus) < 2) return false;
-    // The fewest of a few readings a millisecond apart: a task that runs for a moment (the
-    // shell that started this one, say) is not a busy core.
-    int fewest = CPU_COUNT(&cpus);
-    for (int reading = 0; reading < 3 && fewest >= CPU_COUNT(&cpus); ++reading) {
-        if (reading > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        std::FILE* const file = std::fopen("/proc/loadavg", "re");
-        if (!file) return false;
-        int running = 0;
-        if (std::fscanf(file, "%*f %*f %*f %d/", &running) == 1) fewest = std::min(fewest, running);
-        std::fclose(file);
-    }
-    return fewest < CPU_COUNT(&cpus);
+    return ::sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) >= 2;
 }
 
 TaskLane::~TaskLane() {

@@ -68,7 +68,7 @@ void WriteBatch::keepOwnCopy() {
     windows.clear();
 }
 
-WriteQueue::WriteQueue() : call_(currentWriteCall()), threaded_(testWriterSet() || aSecondCoreIsIdle()) {}
+WriteQueue::WriteQueue() : call_(currentWriteCall()), threaded_(testWriterSet() || aSecondCoreToRunOn()) {}
 
 WriteQueue::~WriteQueue() {
     {

@@ -33,7 +33,7 @@ class OutputFile;
 using WriteCall = std::function<ssize_t(int fd, const iovec* pieces, int count)>;
 
 // The write call of every queue created while it lives, which then writes from its thread
-// whatever the load (a test's slow or failing writer).
+// even on one core (a test's slow or failing writer).
 class ScopedWriteCall {
   public:
     explicit ScopedWriteCall(WriteCall call);
@@ -70,9 +70,8 @@ struct WriteBatch {
 // other files beside it. The first failed write is raised, as "Cannot write file ...", by the
 // next call of any output on the queue.
 //
-// The thread is used when a second core is idle as the queue is created (no more tasks ready
-// to run than cores, the run's own counted); otherwise a batch is written at once by the run's
-// own thread, still a whole batch a call.
+// The thread is used when the process may run on a second core; otherwise a batch is written
+// at once by the run's own thread, still a whole batch a call.
 class WriteQueue {
   public:
     static constexpr size_t kBatchBytes = size_t(1) << 20;   // an output's write, when it has that much

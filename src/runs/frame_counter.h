@@ -21,18 +21,18 @@ namespace quarnel {
 // the same video slot) is counted once.
 class FrameCounter {
   public:
-    // `beside`: count on a thread of its own when a second core is idle (a Read; a Demux's
+    // `beside`: count on a thread of its own when there is a second core (a Read; a Demux's
     // second core writes).
     explicit FrameCounter(RunValues& run, bool beside = false)
-        : run_(run), lane_(beside && aSecondCoreIsIdle()) {
+        : run_(run), lane_(beside && aSecondCoreToRunOn()) {
         window_.fill(0xFFFFFFFF);
     }
     // Counts and windows back to nothing.
     void reset();
     void count(std::span<const uint8_t> payload, int slot, Coding coding);
-    // Counts a payload that lies in `input`, a window of the mapped input: when a second core
-    // is idle, the pieces of one window are counted together beside the pass, and the counts
-    // are the run's once finish() returns.
+    // Counts a payload that lies in `input`, a window of the mapped input: with a second core,
+    // the pieces of one window are counted together beside the pass, and the counts are the
+    // run's once finish() returns.
     void count(std::span<const uint8_t> payload, int slot, Coding coding,
                const std::shared_ptr<const MappedWindow>& input);
     void finish();
