@@ -274,5 +274,41 @@ TEST_F(Rewriter, ShiftMovesVideoAndPrivateStream1StampsOnly) {
     EXPECT_EQ(stampAt(mpa, 23), kStart);
 }
 
+TEST_F(Rewriter, OutsideNavigationPacksOnlyTheHeadIsReadOrChanged) {
+    std::vector<Pack> packs = packsOf(buildProgramStream(
+        {mpeg2Video(0xE0, 2, 500, kStart), vc1Video(0x55, 1, 300, kStart),
+         audio(EsKind::Ac3, 0x81, 2, 300, kStart, 1), audio(EsKind::MpegAudio, 0xC1, 2, 300, kStart, 2)},
+        {}));
+    // A private stream 1 pack whose PES header data is as long as it can be: its sub-stream
+    // id is the last byte of the head.
+    Pack longest = first(packs, private1(0x81));
+    longest[22] = 255;
+    longest[kRewrittenHeadBytes - 1] = 0x81;
+    packs.push_back(longest);
+    sel.video[0] = 0xE0;
+    sel.video[1] = 0x55;
+    sel.audio[0] = 0x81;
+    sel.audio[1] = 0xC1;
+    sel.videoTicked = {true, true};
+    sel.audioTicked[0] = sel.audioTicked[1] = true;
+    Pack navigation = first(packs, streamId(0xBB));
+    rewrite(navigation);  // hands out the new numbers
+    times.ptsShift = 1000;
+    int changed = 0;
+    for (const Pack& original : packs) {
+        if (original[17] == 0xBB) continue;
+        Pack whole = original, head = original;
+        std::fill(head.begin() + kRewrittenHeadBytes, head.end(), uint8_t(0xA5));
+        const bool kept = rewrite(whole);
+        ASSERT_EQ(rewrite(head), kept);
+        EXPECT_TRUE(std::equal(whole.begin(), whole.begin() + kRewrittenHeadBytes, head.begin()));
+        EXPECT_TRUE(std::equal(whole.begin() + kRewrittenHeadBytes, whole.end(),
+                               original.begin() + kRewrittenHeadBytes));
+        changed += whole != original;
+    }
+    EXPECT_GT(changed, 4);
+    EXPECT_EQ(subIdOf(packs.back()), 0x81);
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -59,7 +59,10 @@ struct PackTimes {
 
 // Rewrites one pack in place (drop tests, renumbering, navigation patch, time stamps) and
 // says whether it is written to the output. A short last pack comes with its missing bytes
-// zeroed; only its own bytes are written.
+// zeroed; only its own bytes are written. Of a pack that is not a navigation pack only the
+// first kRewrittenHeadBytes are read or changed: the pack and PES headers, the PES header
+// data (at most 255 bytes) and the sub-stream id after them.
+constexpr size_t kRewrittenHeadBytes = pack_at::kPesHeaderData + 256;
 bool rewritePack(std::span<uint8_t, kPackBytes> pack, const RebuildSelection& selection, Renumbering& numbers,
                  const PackTimes& times);
 

@@ -146,16 +146,20 @@ class RebuildRun {
             if (chunk.empty()) break;  // the file is shorter than when it was opened
             if (chunk.data() == input_.window()->bytes().data()) out.settle();  // a new window
             const size_t n = chunk.size();
-            const auto take = [&](size_t at) {
-                // A short last pack: the rest of its room is zeroed so that nothing stale is read.
-                const size_t have = std::min(kPackBytes, n - at);
-                std::copy_n(chunk.data() + at, have, pack.begin());
+            // Copies into `pack` what the rewriter may read: a navigation pack whole, any other
+            // only its head. A short last pack: the rest of its room is zeroed so that nothing
+            // stale is read.
+            const auto take = [&](std::span<const uint8_t> original) {
+                const size_t have = original.size();
+                const bool whole = have < kPackBytes || original[pack_at::kStreamId] == kSystemHeaderId;
+                const size_t copied = whole ? have : kRewrittenHeadBytes;
+                std::copy_n(original.begin(), copied, pack.begin());
                 if (have < kPackBytes) std::fill(pack.begin() + have, pack.end(), uint8_t(0));
-                return have;
+                return copied;
             };
             if (firstPack) {
                 firstPack = false;
-                take(0);
+                take(chunk.first(std::min(kPackBytes, n)));
                 uint32_t fileStartPtm = 0;
                 if (const auto dsi = dsiTimes(pack)) {
                     fileStartPtm = dsi->startPtm;
@@ -165,14 +169,16 @@ class RebuildRun {
                 if (s_.options.adjustPts && offset > 0 && offset != fileStartPtm) times.ptsShift = offset;
             }
             for (size_t at = 0; at < n; at += kPackBytes) {
-                const size_t have = take(at);
+                const std::span<const uint8_t> original = chunk.subspan(at, std::min(kPackBytes, n - at));
+                const size_t copied = take(original);
                 if (!rewritePack(pack, selection_, numbers_, times)) continue;
-                // A pack the rewriter left as it was is written from the input, uncopied.
-                const std::span<const uint8_t> original = chunk.subspan(at, have);
-                if (std::equal(original.begin(), original.end(), pack.begin()))
+                // What the rewriter left as it was is written from the input, uncopied.
+                if (std::equal(original.begin(), original.begin() + copied, pack.begin())) {
                     out.write(original, input_.window());
-                else
-                    out.write({pack.data(), have});
+                } else {
+                    out.write({pack.data(), copied});
+                    if (copied < original.size()) out.write(original.subspan(copied), input_.window());
+                }
             }
             input_.checkViewWhole();
             progress.at(input_.position());
