@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Throughput of Read, Demux and Rebuild against the limits of the machine (dd) and against
 # ffmpeg/ffprobe, on a large generated EVO held in the page cache; the writing operations are
-# timed two ways: flushed (sync and a pause before each run, median) and absorbed (a file
-# small enough for the page cache to take all that is written, best of four).
+# timed two ways: flushed (sync and a pause before each run, after an untimed round; median)
+# and absorbed (a file small enough for the page cache to take all that is written, best of
+# four).
 #
 #   bench/run.sh [SIZE_MB [ABSORBED_MB]]        (default 2048 and 768)
 #
@@ -14,7 +15,7 @@ size_mb=${1:-2048}
 absorbed_mb=${2:-768}
 best_of=4
 cache=${QUARNEL_BENCH_CACHE:-$HOME/.cache/quarnel-bench}
-runs=${QUARNEL_BENCH_RUNS:-5}
+runs=${QUARNEL_BENCH_RUNS:-7}
 pause=${QUARNEL_BENCH_PAUSE:-0.5}
 mkdir -p "$cache"
 
@@ -83,27 +84,32 @@ run_write() {
             -map 0:a:1 -c copy "$out/ff.eac3" -map 0:a:2 -c copy "$out/ff.dts" ;;
     esac
 }
+run_write_big() { run_write "$1" "$big" >/dev/null 2>&1 || true; }
 
-echo "Benchmark on $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -sr); file $((bytes >> 20)) MiB, median of $runs runs (ffprobe: 1 run), writes after sync and a pause of ${pause} s"
+echo "Benchmark on $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -sr); file $((bytes >> 20)) MiB, median of $runs runs (ffprobe: 1 run), writes after an untimed round, each after sync and a pause of ${pause} s"
 cat "$big" >/dev/null  # into the page cache
 t_ddread=$(median dd if="$big" of=/dev/null bs=256K)
 t_read=$(median "$cli" read --full "$big")
 t_ffnull=$(median ffmpeg -v error -y -i "$big" -map 0 -c copy -f null -)
 
 # Timed writes are noisy: freshly freed page-cache memory is reused faster. So the writing
-# operations take turns, round after round, each after the other writes are flushed (sync),
-# its previous outputs deleted and a pause ($QUARNEL_BENCH_PAUSE seconds, default 0.5). The
-# outputs are deleted after the sync, and the pause is short, because 2 s after memory is
-# freed a virtual machine's balloon driver hands it back to the host (free page reporting):
-# every page written into it then costs the host a fault, and a 2 GiB dd copy takes 4 s
-# instead of 0.85 s, the hypervisor's time rather than the programs'.
-declare -A wtimes
-for _ in $(seq "$runs"); do
+# operations take turns, round after round, each after the other writes are flushed (sync)
+# and a pause ($QUARNEL_BENCH_PAUSE seconds, default 0.5); its previous outputs are deleted
+# last, right before it runs. A virtual machine's balloon driver hands freed memory back to
+# the host (free page reporting) from about 1.5 s after it is freed: every page written into
+# it then costs the host a fault, and a 2 GiB dd copy takes 4 to 7 s instead of 0.7 s, the
+# hypervisor's time rather than the programs'. A first round, untimed, writes into the memory
+# that was handed back before the benchmark began.
+run_round() {
     for op in "${write_ops[@]}"; do
-        sync; rm -rf "${work:?}/$op"; mkdir -p "$work/$op"; sleep "$pause"
-        wtimes[$op]+="$(timed run_write "$op" "$big") "
+        sync; sleep "$pause"; rm -rf "${work:?}/$op"; mkdir -p "$work/$op"
+        "$@" "$op"
     done
-done
+}
+timed_write() { wtimes[$1]+="$(timed run_write "$1" "$big") "; }
+declare -A wtimes
+run_round run_write_big
+for _ in $(seq "$runs"); do run_round timed_write; done
 
 # Absorbed: every earlier output deleted (its dirty pages dropped unwritten), no sync, no
 # pause; what remains is the programs' own time and the kernel's copies.
@@ -149,6 +155,10 @@ printf '| ffprobe -count_frames | %s | %s | |\n' "$t_ffprobe" "$(rate "$t_ffprob
 # that ran slow for one program.
 printf '\nFlushed runs in order, seconds:\n\n'
 for op in "${write_ops[@]}"; do printf -- '- %s: %s\n' "$op" "$(for t in ${wtimes[$op]}; do printf '%.2f ' "$t"; done)"; done
+write_best() { eval "best_list ${wtimes[$1]}"; }
+printf '\nThe best of each: dd copy %s s, demux %s s (%s x dd copy), rebuild %s s (%s x dd copy)\n' \
+    "$(write_best ddcopy)" "$(write_best demux)" "$(ratio "$(write_best ddcopy)" "$(write_best demux)")" \
+    "$(write_best rebuild)" "$(ratio "$(write_best ddcopy)" "$(write_best rebuild)")"
 
 printf '\nAbsorbed: file %d MiB, every output deleted before each run, no sync; best of %d runs\n' \
     "$((absorbed_bytes >> 20))" "$best_of"
