@@ -14,8 +14,8 @@ namespace quarnel {
 class OcrEngine {
   public:
     virtual ~OcrEngine() = default;
-    // The line's text in UTF-8, without a line end; "" when nothing was read. One engine
-    // serves one thread at a time.
+    // The line's text in UTF-8, without a line end (touching lines: a line end between each
+    // two); "" when nothing was read. One engine serves one thread at a time.
     virtual std::string recognise(const GreyImage& line) = 0;
 };
 

@@ -12,10 +12,11 @@
 namespace quarnel {
 namespace {
 
-constexpr int kMinInk = 32;           // a brightest pixel below this shows nothing
-constexpr double kSmallBand = 0.4;    // a band lower than this share of the tallest is a dot or accent
-constexpr double kXHeightRow = 0.4;   // rows with this share of a line's fullest row make its x-height
-constexpr double kSolidShare = 0.85;  // a line this full of ink is a block, not text
+constexpr int kMinInk = 32;             // a brightest pixel below this shows nothing
+constexpr double kSmallBand = 0.4;      // a band lower than this share of the tallest is a dot or accent
+constexpr double kXHeightRow = 0.4;     // rows with this share of a line's fullest row make its x-height
+constexpr double kSolidShare = 0.85;    // a line this full of ink is a block, not text
+constexpr double kTouchingLines = 2.7;  // a line alone is at most this many times its x-height
 
 struct Ink {
     int width = 0, height = 0;
@@ -87,7 +88,23 @@ std::vector<Band> bandsOf(const Ink& ink) {
     return bands;
 }
 
-// The rows of the band where most of its ink lies: the height of its small letters.
+// The longest run of rows with most of the band's ink: the small letters of one line. A dip
+// shorter than a letter's height stays inside the run; 0 when no run is that tall (the bars of
+// an E in a pixel font).
+int longestBodyOf(const std::vector<int>& counts) {
+    const int fullest = *std::max_element(counts.begin(), counts.end());
+    int longest = 0;
+    int top = -1, bottom = -1;  // the run in hand
+    for (int y = 0; y < int(counts.size()); ++y) {
+        if (counts[size_t(y)] < kXHeightRow * fullest) continue;
+        if (top < 0 || y - bottom >= kOcrMinLineHeight) top = y;
+        bottom = y + 1;
+        longest = std::max(longest, bottom - top);
+    }
+    return longest >= kOcrMinLineHeight ? longest : 0;
+}
+
+// The height of a line's small letters: the rows with most of its ink.
 int xHeightOf(const std::vector<int>& counts) {
     const int fullest = *std::max_element(counts.begin(), counts.end());
     const auto rows =
@@ -137,12 +154,18 @@ std::vector<GreyImage> prepareOcrLines(const SubpictureEvent& e) {
         long filled = 0;
         for (int c : counts) filled += c;
         if (filled > kSolidShare * double(right - left) * band.height()) continue;
-        double scale = std::clamp(double(kOcrXHeight) / xHeightOf(counts), 1.0, double(kOcrMaxScale));
+        // Lines that reach into one another's rows (a descender into the capitals below) make
+        // one band: it is much higher than its small letters.
+        const int body = longestBodyOf(counts);
+        const bool touching = body > 0 && band.height() > kTouchingLines * body;
+        const int xHeight = touching ? body : xHeightOf(counts);
+        double scale = std::clamp(double(kOcrXHeight) / xHeight, 1.0, double(kOcrMaxScale));
         const double area = double(right - left) * band.height();
         scale =
             std::min({scale, double(kOcrMaxLineWidth) / (right - left), std::sqrt(kOcrMaxLinePixels / area)});
         scale = std::max(1.0, scale);
         lines.push_back(lineImage(ink, band, left, right, scale));
+        lines.back().touchingLines = touching;
     }
     return lines;
 }

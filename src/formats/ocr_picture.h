@@ -15,6 +15,9 @@ namespace quarnel {
 struct GreyImage {
     int width = 0, height = 0;
     std::vector<uint8_t> pixels;
+    // Lines of text that reach into one another's rows (a descender into the capitals below):
+    // no clear row parts them, so the recogniser finds the lines itself.
+    bool touchingLines = false;
 };
 
 constexpr int kOcrXHeight = 36;             // recognisers read best at 30-40 pixels
@@ -24,8 +27,9 @@ constexpr int kOcrMaxLineWidth = 8000;      // a wider line is scaled less (or n
 constexpr double kOcrMaxLinePixels = 16e6;  // nor does a line grow past this many pixels
 constexpr int kOcrMargin = 12;              // white pixels around each prepared line
 
-// The lines of text of `e`, top to bottom; none when the picture shows nothing that could be
-// text (no pixels, all clear, too thin a line, a solid block).
+// The lines of text of `e`, top to bottom, each alone or with the lines it touches; none when
+// the picture shows nothing that could be text (no pixels, all clear, too thin a line, a
+// solid block).
 std::vector<GreyImage> prepareOcrLines(const SubpictureEvent& e);
 
 }  // namespace quarnel

@@ -98,7 +98,7 @@ class TesseractEngine : public OcrEngine {
         // each would only make the threads wait for one another (four times slower on two
         // cores). The setting belongs to the calling thread.
         if (calls_.ompSetMaxActiveLevels) calls_.ompSetMaxActiveLevels(0);
-        calls_.setPageSegMode(api_, tesseract::PSM_SINGLE_LINE);
+        calls_.setPageSegMode(api_, line.touchingLines ? tesseract::PSM_SINGLE_BLOCK : tesseract::PSM_SINGLE_LINE);
         calls_.setImage(api_, line.pixels.data(), line.width, line.height, 1, line.width);
         calls_.setSourceResolution(api_, kLineResolution);
         char* const text = calls_.getText(api_);
