@@ -4,7 +4,8 @@
 # ffmpeg/ffprobe, on a large generated EVO held in the page cache; the writing operations are
 # timed two ways: flushed (sync and a pause before each run, after an untimed round; median)
 # and absorbed (a file small enough for the page cache to take all that is written, best of
-# four).
+# four). Then every kind of content of bench/content.sh on a line of its own (absorbed, of
+# ABSORBED_MB), so that a regression on one kind shows.
 #
 #   bench/run.sh [SIZE_MB [ABSORBED_MB]]        (default 2048 and 768)
 #
@@ -27,23 +28,11 @@ cmake --preset release -S "$top" -B "$build" >/dev/null
 nice -n 10 ninja -C "$build" -j "${QUARNEL_BENCH_JOBS:-1}" quarnel-cli quarnel-bench-make >/dev/null
 cli="$build/bin/quarnel-cli"
 
-# Short encoded clips, looped by the generator.
-es="$cache/es"
-if [ ! -f "$es/done" ]; then
-    mkdir -p "$es"
-    ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=1920x1080:rate=30000/1001" -t 10 \
-        -c:v mpeg2video -b:v 20M -maxrate 25M -bufsize 9M -bf 0 -g 15 "$es/video.m2v"
-    ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:sample_rate=48000" -t 10 -ac 6 -c:a ac3 -b:a 640k "$es/audio.ac3"
-    ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=330:sample_rate=48000" -t 10 -ac 6 -c:a eac3 -b:a 1536k "$es/audio.eac3"
-    ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=550:sample_rate=48000" -t 10 -ac 6 -c:a dca -strict -2 -b:a 1509k "$es/audio.dts"
-    touch "$es/done"
-fi
-big="$cache/bench_${size_mb}.EVO"
-small="$cache/bench_256.EVO"
-absorbed="$cache/bench_${absorbed_mb}.EVO"
-[ -f "$big" ] || "$build/bin/quarnel-bench-make" "$es" "$big" "$size_mb"
-[ -f "$small" ] || "$build/bin/quarnel-bench-make" "$es" "$small" 256
-[ -f "$absorbed" ] || "$build/bin/quarnel-bench-make" "$es" "$absorbed" "$absorbed_mb"
+# The files, one per kind of content (bench/content.sh); the detailed tables are of the first.
+. "$top/bench/content.sh"
+big=$(bench_file evo "$size_mb")
+small=$(bench_file evo 256)
+absorbed=$(bench_file evo "$absorbed_mb")
 
 work="$cache/work"
 rm -rf "$work"; mkdir -p "$work"
@@ -179,4 +168,36 @@ printf '| demux | %s KiB | %s KiB |\n' "$(peak "$cli" demux --full -o "$work/dem
     "$(peak "$cli" demux --full -o "$work/demux" "$big")"
 printf '| rebuild | %s KiB | %s KiB |\n' "$(peak "$cli" rebuild --full --streams "$keep" -o "$work/rebuild" "$small")" \
     "$(peak "$cli" rebuild --full --streams "$keep" -o "$work/rebuild" "$big")"
+
+# Every kind of content, absorbed: best of $best_of, user CPU and peak memory of that run.
+# kind_row KIND FILE
+kind_row() {
+    local kind=$1 file=$2 mib best ddr ddc
+    mib=$(( $(stat -c %s "$file") >> 20 ))
+    cat "$file" >/dev/null
+    # best OP CMD...: "wall user rss" of the fastest of $best_of runs, outputs deleted before each.
+    best() {
+        for _ in $(seq "$best_of"); do
+            rm -rf "${work:?}"/*; mkdir -p "$work/out"
+            /usr/bin/time -f '%e %U %M' -o "$work/../time" "$@" >/dev/null 2>&1 || true
+            tail -1 "$work/../time"
+        done | sort -g | head -1
+    }
+    ddr=$(best dd if="$file" of=/dev/null bs=256K | cut -d' ' -f1)
+    ddc=$(best dd if="$file" of="$work/out/copy" bs=256K | cut -d' ' -f1)
+    local read demux rebuild="- - -"
+    read=$(best "$cli" read --full "$file")
+    demux=$(best "$cli" demux --full -o "$work/out" "$file")
+    if [ "${file##*.}" = EVO ]; then
+        local streams
+        streams=$("$cli" read --json --full "$file" | grep -o '"stream": "[^"]*"' | cut -d'"' -f4 | awk 'NR % 2 == 1' | paste -sd, -)
+        rebuild=$(best "$cli" rebuild --full --streams "$streams" -o "$work/out" "$file")
+    fi
+    echo "$kind $mib $ddr $ddc $read $demux $rebuild" | awk '
+        function row(w, u, m, dd) { return w == "-" ? "- | - | - |" : sprintf("%.2fx dd | %.3f | %.1f MiB |", dd / w, u * 1000 / $2, m / 1024) }
+        { printf "| %s (%d MiB) | %s %s %s\n", $1, $2, row($5, $6, $7, $3), row($8, $9, $10, $4), row($11, $12, $13, $4) }'
+}
+printf '\nEvery kind of content, absorbed (ABSORBED_MB files, outputs deleted before each run, no sync); best of %d runs; user CPU in ms per MiB\n\n' "$best_of"
+printf '| content | read | user | peak | demux | user | peak | rebuild | user | peak |\n|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n'
+for kind in "${bench_kinds[@]}"; do kind_row "$kind" "$(bench_file "$kind" "$absorbed_mb")"; done
 rm -rf "$work"
