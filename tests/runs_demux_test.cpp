@@ -225,6 +225,8 @@ TEST(DemuxRun, ASlowWriterStillGetsEveryFileWholeAndInOrder) {
             sup.insert(sup.end(), record.begin(), record.end());
         }
         EXPECT_EQ(readFile(out + "/A.Subpicture.01.sup"), sup);
+        // The video's frames are counted by the writer as it writes, a call at a time.
+        EXPECT_EQ(f.model.run.countedFrames[0], 1000);
     }
 }
 

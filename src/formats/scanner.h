@@ -122,14 +122,18 @@ public:
                 i += takeBulk(buf, i, n);
                 continue;
             }
+            if (st_.phase == HeaderPhase::None) {
+                i = seekStartCode(buf, i, n);
+                continue;
+            }
             const uint8_t b = buf[i++];
             st_.window = st_.window << 8 | b;
             if (st_.phase == HeaderPhase::NavId) {
                 navId(b);
                 continue;
             }
-            if ((st_.window & 0xFFFFFF00u) == 0x00000100u && startCode(b)) continue;
-            if (st_.phase != HeaderPhase::None) headerByte(b);
+            if (isStartCode(st_.window) && startCode(b)) continue;
+            headerByte(b);
         }
     }
 
@@ -144,6 +148,22 @@ private:
     ScanState& st_;
     Sink& sink_;
     bool analysis_;
+
+    static bool isStartCode(uint32_t window) { return (window & 0xFFFFFF00u) == 0x00000100u; }
+
+    // Between packets (a pack header, the rest of a packet given up) only a start code
+    // matters: the bytes from i are passed over, the code window kept in a register, up to the
+    // first start code or the end; returns where the scan goes on.
+    size_t seekStartCode(const uint8_t* buf, size_t i, size_t n) {
+        uint32_t window = st_.window;
+        while (i < n) {
+            window = window << 8 | buf[i++];
+            if (isStartCode(window)) break;
+        }
+        st_.window = window;
+        if (isStartCode(window)) startCode(uint8_t(window));
+        return i;
+    }
 
     size_t takeBulk(const uint8_t* buf, size_t i, size_t n) {
         const size_t take = std::min<size_t>(st_.bulkLeft, n - i);

@@ -78,6 +78,7 @@ std::span<const uint8_t> InputFile::view(size_t count) {
             throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
         const uint64_t end = std::min(size_, uint64_t(st.st_size));
         if (position_ >= end) return {};
+        if (access_ == ViewAccess::Copied) return copiedView(count, end);
         static const uint64_t page = uint64_t(::sysconf(_SC_PAGESIZE));
         const uint64_t from = position_ - position_ % page;
         const size_t length = size_t(std::min<uint64_t>(std::max(kWindowBytes, position_ - from + count), end - from));
@@ -88,6 +89,22 @@ std::span<const uint8_t> InputFile::view(size_t count) {
     }
     const std::span<const uint8_t> bytes = window_->bytes().subspan(size_t(position_ - window_->offset()));
     const std::span<const uint8_t> viewed = bytes.first(std::min(count, bytes.size()));
+    position_ += viewed.size();
+    return viewed;
+}
+
+std::span<const uint8_t> InputFile::copiedView(size_t count, uint64_t end) {
+    if (!copied_ || copied_.use_count() > 1) copied_ = std::make_shared<MappedWindow>();
+    const size_t want = size_t(std::min<uint64_t>(count, end - position_));
+    if (const int err = copied_->copy(fd_, position_, want); err != 0)
+        throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(err));
+    const std::span<const uint8_t> viewed = copied_->bytes();
+    // Fewer bytes than the file held a moment ago: it was cut short under the read. (A file
+    // system that tells a size it does not hold, as sysfs does, is read as far as it reaches.)
+    struct stat st {};
+    if (viewed.size() < want && ::fstat(fd_, &st) == 0 && uint64_t(st.st_size) < position_ + want)
+        throw QuarnelError("Cannot read file \"" + path_ + "\". It became shorter while it was being read.");
+    window_ = copied_;
     position_ += viewed.size();
     return viewed;
 }
@@ -211,6 +228,16 @@ void OutputFile::writeLarge(std::span<const uint8_t> bytes) {
 void OutputFile::write(std::span<const uint8_t> bytes, const std::shared_ptr<const MappedWindow>& window) {
     if (queue_) batch_.add(bytes, window);
     else write(bytes);
+}
+
+void OutputFile::write(std::span<const uint8_t> bytes, const std::shared_ptr<const MappedWindow>& window,
+                       uint8_t mark) {
+    if (queue_) {
+        batch_.add(bytes, window, mark);
+        return;
+    }
+    write(bytes);
+    if (watch_ && mark != 0) watch_(bytes, mark);
 }
 
 void OutputFile::settle() {

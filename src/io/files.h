@@ -22,6 +22,18 @@ public:
 // The system's reason for the last failed call, as a sentence.
 std::string systemReason(int err);
 
+// How InputFile::view() reaches the bytes.
+enum class ViewAccess {
+    // Where the kernel keeps them: nothing is copied, and a Demux writes them to its outputs
+    // from there. Each line the processor touches first is fetched from memory, at the cost of
+    // whoever touches it.
+    Mapped,
+    // Copied by the kernel into a buffer of the input's own, reused from view to view while
+    // nothing else holds it: the copy leaves the bytes in the processor's cache, so a pass
+    // that touches every video byte (a Read counting frames) reads them there.
+    Copied,
+};
+
 class InputFile {
 public:
     InputFile() = default;
@@ -32,6 +44,8 @@ public:
     // Raises "Cannot open file "NAME". REASON" on failure.
     void open(const std::string& path);
     void close();
+    // Chosen before the views are taken; stays as it is when another file is opened.
+    void setViewAccess(ViewAccess access) { access_ = access; }
     bool isOpen() const { return fd_ >= 0; }
     uint64_t size() const { return size_; }
     uint64_t position() const { return position_; }
@@ -46,9 +60,10 @@ public:
     // view() (they then read as zeros): called once they have been used.
     void checkViewWhole() const;
     // Up to `count` mapped bytes after those of the last view(), without moving on (for a
-    // look ahead); fewer at the end of its window.
+    // look ahead); fewer at the end of its window, none when the views are Copied.
     std::span<const uint8_t> mappedAhead(size_t count) const;
-    // The window the bytes of the last view() lie in; it stays mapped while it is held.
+    // The window the bytes of the last view() lie in (or were copied into); it stays mapped
+    // while it is held.
     const std::shared_ptr<const MappedWindow>& window() const { return window_; }
     void seek(uint64_t to);
     const std::string& path() const { return path_; }
@@ -61,6 +76,10 @@ private:
     uint64_t position_ = 0;
     std::string path_;
     std::shared_ptr<const MappedWindow> window_;
+    ViewAccess access_ = ViewAccess::Mapped;
+    std::shared_ptr<MappedWindow> copied_;  // the buffer of the Copied views, while only this holds it
+
+    std::span<const uint8_t> copiedView(size_t count, uint64_t end);
 };
 
 // An output file, written to a temporary file beside its final name (".NAME.partial-XXXXXX")
@@ -102,6 +121,13 @@ public:
     // Writes bytes that lie in `window` of a mapped input: an output on a queue keeps the
     // window and writes the bytes from there, uncopied, until settle() or finish().
     void write(std::span<const uint8_t> bytes, const std::shared_ptr<const MappedWindow>& window);
+    // The same, the bytes marked for the output's watch (mark != 0), which is shown them once
+    // they are written (at once, by this call, for an output without a queue).
+    void write(std::span<const uint8_t> bytes, const std::shared_ptr<const MappedWindow>& window,
+               uint8_t mark);
+    // Set before the first marked write; called on the thread that writes (see WrittenWatch).
+    void watchWritten(WrittenWatch watch) { watch_ = std::move(watch); }
+
     // The input moves on to its next window: what this output holds of earlier ones is handed
     // to the queue when there is enough of it, else copied, so that no window stays mapped.
     void settle();
@@ -138,6 +164,7 @@ private:
     uint64_t written_ = 0;
     std::string path_;       // the final name
     std::string temporary_;  // the file written, until it is renamed or removed
+    WrittenWatch watch_;
 };
 
 // An output folder (a set of files that belong together), built under a temporary name beside

@@ -83,7 +83,7 @@ int MappedWindow::map(int fd, uint64_t offset, size_t count) {
     if (count == 0) return 0;
     installHandler();
     void* const p = ::mmap(nullptr, count, PROT_READ, MAP_PRIVATE, fd, off_t(offset));
-    if (p == MAP_FAILED) return readInstead(fd, offset, count);
+    if (p == MAP_FAILED) return copy(fd, offset, count);
     ::madvise(p, count, MADV_SEQUENTIAL);
     data_ = static_cast<const uint8_t*>(p);
     size_ = count;
@@ -92,15 +92,19 @@ int MappedWindow::map(int fd, uint64_t offset, size_t count) {
     return 0;
 }
 
-int MappedWindow::readInstead(int fd, uint64_t offset, size_t count) {
-    read_ = std::make_unique_for_overwrite<uint8_t[]>(count);
+int MappedWindow::copy(int fd, uint64_t offset, size_t count) {
+    if (!read_) unmap();
+    if (readCapacity_ < count) {
+        read_ = std::make_unique_for_overwrite<uint8_t[]>(count);
+        readCapacity_ = count;
+    }
     size_t got = 0;
     while (got < count) {
         const ssize_t r = ::pread(fd, read_.get() + got, count - got, off_t(offset + got));
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
             const int err = errno;
-            read_.reset();
+            unmap();
             return err;
         }
         if (r == 0) break;
@@ -115,6 +119,7 @@ int MappedWindow::readInstead(int fd, uint64_t offset, size_t count) {
 void MappedWindow::unmap() noexcept {
     if (read_) {
         read_.reset();
+        readCapacity_ = 0;
         data_ = nullptr;
         size_ = 0;
         return;

@@ -27,6 +27,10 @@ class MappedWindow {
     // cannot be mapped (on a file system without mmap) is read into memory of the window's own
     // instead, as far as it reaches. Returns the errno of a failed read, 0 on success.
     int map(int fd, uint64_t offset, size_t count);
+    // Copies up to `count` bytes of `fd` from `offset` into memory of the window's own, reusing
+    // the memory of an earlier copy when it is large enough. Returns the errno of a failed
+    // read, 0 on success; the window then holds the bytes read before the end of the file.
+    int copy(int fd, uint64_t offset, size_t count);
     void unmap() noexcept;
     std::span<const uint8_t> bytes() const { return {data_, size_}; }
     uint64_t offset() const { return offset_; }
@@ -34,11 +38,10 @@ class MappedWindow {
     bool shortened() const;
 
   private:
-    int readInstead(int fd, uint64_t offset, size_t count);
-
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
     std::unique_ptr<uint8_t[]> read_;  // the bytes read instead of mapped
+    size_t readCapacity_ = 0;
     uint64_t offset_ = 0;
     int slot_ = -1;  // the window's place among those the handler knows
 };

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "io/cores.h"
 #include "io/files.h"
 #include "io/mapped_window.h"
-#include "io/task_lane.h"
 
 namespace quarnel {
 
@@ -38,7 +38,8 @@ ScopedWriteCall::~ScopedWriteCall() {
 
 void WriteBatch::add(std::span<const uint8_t> copied) {
     if (copied.empty()) return;
-    if (!pieces.empty() && !pieces.back().mapped && pieces.back().offset + pieces.back().size == own.size())
+    if (!pieces.empty() && !pieces.back().mapped && pieces.back().mark == 0 &&
+        pieces.back().offset + pieces.back().size == own.size())
         pieces.back().size += copied.size();
     else
         pieces.push_back({nullptr, own.size(), copied.size()});
@@ -46,13 +47,15 @@ void WriteBatch::add(std::span<const uint8_t> copied) {
     bytes += copied.size();
 }
 
-void WriteBatch::add(std::span<const uint8_t> mapped, const std::shared_ptr<const MappedWindow>& window) {
+void WriteBatch::add(std::span<const uint8_t> mapped, const std::shared_ptr<const MappedWindow>& window,
+                     uint8_t mark) {
     if (mapped.empty()) return;
     if (windows.empty() || windows.back() != window) windows.push_back(window);
-    if (!pieces.empty() && pieces.back().mapped && pieces.back().mapped + pieces.back().size == mapped.data())
+    if (!pieces.empty() && pieces.back().mapped &&
+        pieces.back().mapped + pieces.back().size == mapped.data() && pieces.back().mark == mark)
         pieces.back().size += mapped.size();  // the next bytes of the input: one piece
     else
-        pieces.push_back({mapped.data(), 0, mapped.size()});
+        pieces.push_back({mapped.data(), 0, mapped.size(), mark});
     bytes += mapped.size();
 }
 
@@ -63,7 +66,7 @@ void WriteBatch::keepOwnCopy() {
         if (!p.mapped) continue;
         const size_t offset = own.size();
         own.insert(own.end(), p.mapped, p.mapped + p.size);
-        p = {nullptr, offset, p.size};
+        p = {nullptr, offset, p.size, p.mark};
     }
     windows.clear();
 }
@@ -90,18 +93,24 @@ void WriteQueue::raiseFailure() const {
     throw QuarnelError("Cannot write file \"" + failedPath_ + "\". " + systemReason(failedErrno_));
 }
 
-// Writes the whole batch, up to kPiecesPerCall pieces a call; returns 0 or the errno of the
-// failed call.
-int WriteQueue::write(int fd, const WriteBatch& batch) const {
+// Writes the whole batch, up to kPiecesPerCall pieces a call (kWatchedCallBytes when watched),
+// the marked pieces of each call shown to `watch` once it is written; returns 0 or the errno
+// of the failed call.
+int WriteQueue::write(int fd, const WriteBatch& batch, const WrittenWatch& watch) const {
     std::vector<iovec> pieces;
     pieces.reserve(std::min(batch.pieces.size(), size_t(kPiecesPerCall)));
+    const size_t callBytes = watch ? kWatchedCallBytes : SIZE_MAX;
     size_t next = 0;
     while (next < batch.pieces.size()) {
         pieces.clear();
-        for (; next < batch.pieces.size() && pieces.size() < size_t(kPiecesPerCall); ++next) {
+        const size_t firstPiece = next;
+        size_t bytes = 0;
+        for (; next < batch.pieces.size() && pieces.size() < size_t(kPiecesPerCall) && bytes < callBytes;
+             ++next) {
             const WriteBatch::Piece& p = batch.pieces[next];
             const uint8_t* from = p.mapped ? p.mapped : batch.own.data() + p.offset;
             pieces.push_back({const_cast<uint8_t*>(from), p.size});
+            bytes += p.size;
         }
         size_t first = 0;
         while (first < pieces.size()) {
@@ -118,13 +127,18 @@ int WriteQueue::write(int fd, const WriteBatch& batch) const {
                 pieces[first].iov_len -= done;
             }
         }
+        if (watch)
+            for (size_t k = firstPiece; k < next; ++k) {
+                const WriteBatch::Piece& p = batch.pieces[k];
+                if (p.mark != 0) watch({p.mapped ? p.mapped : batch.own.data() + p.offset, p.size}, p.mark);
+            }
     }
     return 0;
 }
 
 void WriteQueue::submit(OutputFile& file, WriteBatch&& batch) {
     if (!threaded_) {
-        const int err = file.failed_ != 0 ? 0 : write(file.fd_, batch);
+        const int err = file.failed_ != 0 ? 0 : write(file.fd_, batch, file.watch_);
         const std::lock_guard hold(lock_);
         if (err != 0) fail(file, err);
         if (failedErrno_ != 0) raiseFailure();
@@ -181,7 +195,7 @@ bool WriteQueue::writeOne(std::unique_lock<std::mutex>& hold) {
     job.file->writing_ = true;
     const bool skip = job.file->failed_ != 0;
     hold.unlock();
-    const int err = skip ? 0 : write(job.fd, job.batch);
+    const int err = skip ? 0 : write(job.fd, job.batch, job.file->watch_);
     const size_t bytes = job.batch.bytes;
     job.batch = {};  // its windows let go of before the file may be closed
     hold.lock();

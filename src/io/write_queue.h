@@ -45,12 +45,18 @@ class ScopedWriteCall {
     WriteCall previous_;
 };
 
+// Shown the marked pieces of an output right after they are written, in file order, on the
+// thread that wrote them: the kernel's copy has just brought their bytes into that processor's
+// cache. `mark` is what the piece was marked with (never 0).
+using WrittenWatch = std::function<void(std::span<const uint8_t> bytes, uint8_t mark)>;
+
 // The bytes an output has collected and not yet handed over, in file order.
 struct WriteBatch {
     struct Piece {
         const uint8_t* mapped;  // in one of `windows`, or null for bytes of `own` from `offset`
         size_t offset;
         size_t size;
+        uint8_t mark = 0;  // for the output's WrittenWatch; 0: unmarked
     };
     std::vector<Piece> pieces;
     std::vector<uint8_t> own;
@@ -58,7 +64,8 @@ struct WriteBatch {
     size_t bytes = 0;
 
     void add(std::span<const uint8_t> copied);
-    void add(std::span<const uint8_t> mapped, const std::shared_ptr<const MappedWindow>& window);
+    void add(std::span<const uint8_t> mapped, const std::shared_ptr<const MappedWindow>& window,
+             uint8_t mark = 0);
     // The mapped pieces copied into `own`, so that no window is held.
     void keepOwnCopy();
     bool holdsWindows() const { return !windows.empty(); }
@@ -81,6 +88,9 @@ class WriteQueue {
     static constexpr size_t kQueuedBytes = size_t(8) << 20;  // handed over and not yet written, at most
     static constexpr size_t kHeldBytes = size_t(8) << 20;    // copied by outputs and not yet handed over
     static constexpr int kPiecesPerCall = 1024;              // IOV_MAX on Linux
+    // A watched output's write call carries at most this much, so that its bytes are still in
+    // the cache when the watch is shown them.
+    static constexpr size_t kWatchedCallBytes = size_t(256) << 10;
 
     WriteQueue();
     ~WriteQueue();  // writes what is queued, then ends the thread
@@ -110,7 +120,7 @@ class WriteQueue {
     bool writeOne(std::unique_lock<std::mutex>& hold);
     void fail(OutputFile& file, int err);  // with the lock held
     void raiseFailure() const;             // with the lock held
-    int write(int fd, const WriteBatch& batch) const;
+    int write(int fd, const WriteBatch& batch, const WrittenWatch& watch) const;
     void work();
 
     const WriteCall call_;

@@ -71,6 +71,7 @@ class DemuxRun {
         }
         input_.close();
         settleOutputs(outputs_.all(), s_, failed);
+        frames_.takeWritten();
 
         if (s_.run.interrupted) {
             s_.lastError = "Interrupted.";
@@ -172,8 +173,10 @@ class DemuxRun {
             if (kept) log_.log("Creating " + name);
         };
         const Options& o = s_.options;
-        for (int k = 0; k < kUsedVideoBoxes; ++k)
+        for (int k = 0; k < kUsedVideoBoxes; ++k) {
             create(outputs_.video[k], s_.boxes.video[k], o.videoExtension, true);
+            frames_.countAfterWrite(outputs_.video[k], k);
+        }
         static const std::string kWavExtension = "wav";
         const bool aob = upperExtension(s_.sourcePath) == ".AOB";
         for (int k = 0; k < kAudioBoxes; ++k) {

@@ -23,46 +23,14 @@ uint8_t frameCodeOf(Coding coding) {
     }
 }
 
-}  // namespace
-
-void FrameCounter::reset() {
-    finish();
-    run_.countedFrames = {0, 0};
-    window_.fill(0xFFFFFFFF);
-}
-
-void FrameCounter::count(std::span<const uint8_t> payload, int slot, Coding coding,
-                         const std::shared_ptr<const MappedWindow>& input) {
-    if (!lane_.threaded()) {
-        count(payload, slot, coding);  // while the bytes are at hand in the cache
-        return;
-    }
-    if (input != pendingInput_) handOver();
-    pendingInput_ = input;
-    pending_.push_back({payload.data(), payload.size(), slot, coding});
-}
-
-void FrameCounter::handOver() {
-    if (pending_.empty()) return;
-    lane_.run([this, pieces = std::move(pending_), input = std::move(pendingInput_)] {
-        for (const Piece& p : pieces) count({p.bytes, p.size}, p.slot, p.coding);
-    });
-    pending_.clear();
-    pendingInput_.reset();
-}
-
-void FrameCounter::finish() {
-    handOver();
-    lane_.wait();
-}
-
-void FrameCounter::count(std::span<const uint8_t> payload, int slot, Coding coding) {
-    const uint8_t last = frameCodeOf(coding);
+// Codes 00 00 01 `last` in a piece, those that began in the piece before included (`window`
+// holds the last four bytes before the piece, and then the piece's own).
+int32_t countFrameCodes(std::span<const uint8_t> payload, uint8_t last, uint32_t& window) {
     const uint32_t code = 0x00000100u | last;
     const uint8_t* p = payload.data();
     const size_t n = payload.size();
     int32_t found = 0;
-    uint32_t w = window_[size_t(slot)];
+    uint32_t w = window;
     // Codes that end in the first three bytes began in an earlier piece.
     for (size_t i = 0; i < n && i < 3; ++i) {
         w = w << 8 | p[i];
@@ -71,8 +39,35 @@ void FrameCounter::count(std::span<const uint8_t> payload, int slot, Coding codi
     // Codes wholly inside the piece (they end at index 3 or later).
     found += countStartCodes(p, n, last);
     if (n >= 4) w = uint32_t(p[n - 4]) << 24 | uint32_t(p[n - 3]) << 16 | uint32_t(p[n - 2]) << 8 | p[n - 1];
-    window_[size_t(slot)] = w;
-    run_.countedFrames[size_t(slot)] += found;
+    window = w;
+    return found;
+}
+
+}  // namespace
+
+void FrameCounter::reset() {
+    run_.countedFrames = {0, 0};
+    window_.fill(0xFFFFFFFF);
+    writtenWindow_.fill(0xFFFFFFFF);
+    written_ = {0, 0};
+}
+
+void FrameCounter::count(std::span<const uint8_t> payload, int slot, Coding coding) {
+    run_.countedFrames[size_t(slot)] += countFrameCodes(payload, frameCodeOf(coding), window_[size_t(slot)]);
+}
+
+void FrameCounter::countAfterWrite(OutputFile& out, int slot) {
+    out.watchWritten([this, slot](std::span<const uint8_t> bytes, uint8_t mark) {
+        const auto coding = Coding(mark - 1);
+        written_[size_t(slot)] += countFrameCodes(bytes, frameCodeOf(coding), writtenWindow_[size_t(slot)]);
+    });
+}
+
+void FrameCounter::takeWritten() {
+    if (!run_.cancel)
+        for (size_t k = 0; k < written_.size(); ++k) run_.countedFrames[k] += written_[k];
+    written_ = {0, 0};
+    writtenWindow_.fill(0xFFFFFFFF);
 }
 
 void reportFrames(const RunValues& run, MessageLog& log, bool showDuration) {

@@ -5,14 +5,11 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <span>
-#include <vector>
 
 #include "app/run_values.h"
 #include "formats/stream_kinds.h"
-#include "io/mapped_window.h"
-#include "io/task_lane.h"
+#include "io/files.h"
 #include "report/message_log.h"
 
 namespace quarnel {
@@ -21,36 +18,30 @@ namespace quarnel {
 // the same video slot) is counted once.
 class FrameCounter {
   public:
-    // `beside`: count on a thread of its own when there is a second core (a Read; a Demux's
-    // second core writes).
-    explicit FrameCounter(RunValues& run, bool beside = false)
-        : run_(run), lane_(beside && aSecondCoreToRunOn()) {
+    explicit FrameCounter(RunValues& run) : run_(run) {
         window_.fill(0xFFFFFFFF);
+        writtenWindow_.fill(0xFFFFFFFF);
     }
     // Counts and windows back to nothing.
     void reset();
+    // Counts a payload piece at once, on the caller's thread.
     void count(std::span<const uint8_t> payload, int slot, Coding coding);
-    // Counts a payload that lies in `input`, a window of the mapped input: with a second core,
-    // the pieces of one window are counted together beside the pass, and the counts are the
-    // run's once finish() returns.
-    void count(std::span<const uint8_t> payload, int slot, Coding coding,
-               const std::shared_ptr<const MappedWindow>& input);
-    void finish();
+    // The pieces written to `out` marked with markOf() are counted into `slot` right after
+    // they are written, on the writer's thread, while their bytes are in its cache: a Demux's
+    // own thread then never reads the payload of a mapped input. Their counts are the run's
+    // after takeWritten().
+    void countAfterWrite(OutputFile& out, int slot);
+    static uint8_t markOf(Coding coding) { return uint8_t(uint8_t(coding) + 1); }
+    // Once every output is written or dropped: the counts made after writing become the
+    // run's, unless the run was cancelled.
+    void takeWritten();
 
   private:
-    struct Piece {
-        const uint8_t* bytes;
-        size_t size;
-        int slot;
-        Coding coding;
-    };
-    void handOver();
-
     RunValues& run_;
     std::array<uint32_t, kUsedVideoSlots> window_{};  // the last four bytes of each slot's payload
-    std::vector<Piece> pending_;
-    std::shared_ptr<const MappedWindow> pendingInput_;  // the window the pending pieces lie in
-    TaskLane lane_;
+    // The same for the counts made after writing, on the writer's thread, until takeWritten().
+    std::array<uint32_t, kUsedVideoSlots> writtenWindow_{};
+    std::array<int32_t, kUsedVideoSlots> written_{};
 };
 
 // The frames counted in each video stream and the frames calculated from the navigation

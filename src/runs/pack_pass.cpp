@@ -19,6 +19,8 @@ namespace quarnel {
 namespace {
 
 constexpr size_t kSupHeaderSize = 10;
+// The pass scans a chunk in steps of this many bytes.
+constexpr size_t kScanStep = size_t(16) << 10;
 
 // The system header right after the first pack header gives the video and audio bounds; an
 // AOB's are reported.
@@ -157,7 +159,7 @@ struct PassSink {
         switch (st.kind) {
             case PacketKind::Video: {
                 const int i = st.videoIndex;
-                if (opt.countFrames) in.frames.count(piece, i, st.videoCoding, in.input.window());
+                if (opt.countFrames) in.frames.count(piece, i, st.videoCoding);
                 if (table.videoFirstPts[size_t(i)] || table.video[size_t(i)] != st.videoId) return;
                 table.videoFirstPts[size_t(i)] = true;
                 firstPts(st.videoPts, st.videoId, opt.details, true);
@@ -249,11 +251,18 @@ struct PassSink {
             case PacketKind::Video: {
                 const size_t i = st.videoIndex;
                 const bool ticked = boxes.video[i].ticked;
-                if (session().options.countFrames && ticked) in.frames.count(piece, int(i), st.videoCoding, in.input.window());
-                if (!ticked || !out.video[i].isOpen() || table.video[i] != st.videoId) break;
+                const bool counted = session().options.countFrames && ticked;
+                if (!ticked || !out.video[i].isOpen() || table.video[i] != st.videoId) {
+                    if (counted) in.frames.count(piece, int(i), st.videoCoding);
+                    break;
+                }
                 if (out.timing && st.currentPts != 0 && !out.timing->current().firstVideoPts[i])
                     out.timing->current().firstVideoPts[i] = st.currentPts;
-                out.video[i].write(piece, in.input.window());
+                // A piece written is counted by the writer, right after its copy has read it.
+                if (counted)
+                    out.video[i].write(piece, in.input.window(), FrameCounter::markOf(st.videoCoding));
+                else
+                    out.video[i].write(piece, in.input.window());
                 break;
             }
             case PacketKind::Audio: {
@@ -358,9 +367,6 @@ void passOverFile(Pass pass, const PassInput& in) {
     const uint64_t size = in.input.size();
     const uint64_t fastLimit = uint64_t(session.options.fastCheckMiB) * kMiB;
     std::weak_ptr<const MappedWindow> lastWindow;
-    // The frames are counted before the pass ends, however it ends.
-    const auto finishCounting = [](FrameCounter* frames) { frames->finish(); };
-    std::unique_ptr<FrameCounter, decltype(finishCounting)> framesCounted(&in.frames, finishCounting);
     while (in.input.position() < size && !run.cancel && !run.fastStop) {
         const std::span<const uint8_t> chunk = in.input.view(kReadBufferSize);
         if (chunk.empty()) break;  // the file is shorter than when it was opened
@@ -373,17 +379,18 @@ void passOverFile(Pass pass, const PassInput& in) {
         progress.at(pos);
         if (pass == Pass::Analyse && session.options.fastCheck && pos > fastLimit) run.fastStop = true;
         if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(chunk.data(), sink.counts, sink.aob, in.log);
-        sink.chunk = chunk.data();
-        sink.chunkStart = pos - n;
-        // The headers of the next chunk's packs are asked for while this one is scanned: one
-        // pack a 2048 bytes is too far apart for the processor to fetch them ahead by itself.
-        const std::span<const uint8_t> ahead = in.input.mappedAhead(kReadBufferSize);
-        for (size_t at = 0; at < ahead.size(); at += kPackBytes) __builtin_prefetch(ahead.data() + at);
-        scanner.scan(chunk.data(), n);
+        // A chunk is scanned a step at a time, the pack heads of a later step loaded before
+        // each (in a Copied view they are in the cache already).
+        const PackHeadsAhead heads{chunk, in.input.mappedAhead(PackHeadsAhead::kDistance)};
+        for (size_t at = 0; at < n; at += kScanStep) {
+            heads.load(at + PackHeadsAhead::kDistance, at + PackHeadsAhead::kDistance + kScanStep);
+            sink.chunk = chunk.data() + at;
+            sink.chunkStart = pos - n + at;
+            scanner.scan(sink.chunk, std::min(kScanStep, n - at));
+        }
         in.input.checkViewWhole();
     }
     scanner.finish();
-    framesCounted.reset();
     if (run.cancel) run.countedFrames = {0, 0};
     if (pass == Pass::Analyse && run.fastStop) {
         run.fastCheckCut = true;

@@ -32,7 +32,10 @@ void offerStreams(std::array<StreamBox, N>& boxes, const int32_t* ids, size_t co
 
 class ReadRun {
   public:
-    ReadRun(Session& session, Host& host) : s_(session), host_(host), log_(host), frames_(session.run, true) {}
+    // The pass counts frames in every video byte: copied views put them in the cache first.
+    ReadRun(Session& session, Host& host) : s_(session), host_(host), log_(host), frames_(session.run) {
+        input_.setViewAccess(ViewAccess::Copied);
+    }
 
     // True when the run read every file it was to read.
     bool run() {

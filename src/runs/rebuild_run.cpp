@@ -17,6 +17,8 @@ namespace {
 
 constexpr const char* kRebuiltSuffix = ".rebuilt.EVO";
 static_assert(kReadBufferSize % kPackBytes == 0, "reads hold whole packs");
+// The pack heads ahead are loaded this many bytes at a time.
+constexpr size_t kHeadsStep = size_t(16) << 10;
 
 // The stream table's streams with their boxes' ticks.
 RebuildSelection selectionOf(const StreamTable& table, const StreamBoxes& boxes, bool keepAdvanced) {
@@ -168,7 +170,10 @@ class RebuildRun {
                 const uint32_t offset = run.endPtmSum;
                 if (s_.options.adjustPts && offset > 0 && offset != fileStartPtm) times.ptsShift = offset;
             }
+            const PackHeadsAhead heads{chunk, input_.mappedAhead(PackHeadsAhead::kDistance)};
             for (size_t at = 0; at < n; at += kPackBytes) {
+                if (at % kHeadsStep == 0)
+                    heads.load(at + PackHeadsAhead::kDistance, at + PackHeadsAhead::kDistance + kHeadsStep);
                 const std::span<const uint8_t> original = chunk.subspan(at, std::min(kPackBytes, n - at));
                 const size_t copied = take(original);
                 if (!rewritePack(pack, selection_, numbers_, times)) continue;
