@@ -6,8 +6,8 @@
 //   entropy  video whose packets each open with a slice start code and carry random bytes (as
 //            the payload of a high-bit-rate coding is), a picture every 50 packs, AC-3 about
 //            every 40 packs, a navigation pack about every 200
-//   vob      a DVD title set's VOB: 720x480 MPEG-2, 16-bit LPCM, MPEG-1 Layer II, AC-3 and two
-//            streams of short subpicture packets
+//   vob      a DVD title set's VOB: 720x480 MPEG-2, 16-bit LPCM (0xA0), MPEG-1 Layer II, AC-3
+//            (0x81) and two streams of short subpicture packets
 //
 //   quarnel-bench-make KIND ES_DIR OUT SIZE_MB
 //
@@ -210,7 +210,7 @@ Kind vobKind(const Clips& clips) {
                     es(EsKind::Mpeg2, 0xE0, timed(pictures, start, kFrameTicks, pictures.size(), true)));
                 streams.push_back(es(EsKind::Lpcm, 0xA0, looped(pcm, kLpcmUnitTicks), {0x00, 0x01, 0x80}));
                 streams.push_back(es(EsKind::MpegAudio, 0xC0, looped(mpeg, kMpegAudioTicks)));
-                streams.push_back(es(EsKind::Ac3, 0x80, looped(ac3, kAudioFrameTicks)));
+                streams.push_back(es(EsKind::Ac3, 0x81, looped(ac3, kAudioFrameTicks)));
                 // Subtitles of a DVD: a unit of a few hundred bytes every 1.5 s.
                 streams.push_back(subtitles(0x20, start, ticks, 135000, 700, 1));
                 streams.push_back(subtitles(0x21, start + 45000, ticks, 135000, 500, 2));

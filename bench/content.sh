@@ -25,7 +25,7 @@ bench_clips() {
 bench_file() {
     local kind=$1 size_mb=$2 ext=EVO
     [ "$kind" = vob ] && ext=VOB
-    local file="$cache/${kind}_${size_mb}.$ext"
+    local file="$cache/${kind}-v2_${size_mb}.$ext"  # v2: the content as this file describes it
     if [ ! -f "$file" ]; then
         bench_clips
         "$build/bin/quarnel-bench-make" "$kind" "$cache/es" "$file.part" "$size_mb" >/dev/null

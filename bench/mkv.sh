@@ -3,10 +3,12 @@
 # The cost of Make MKV against doing its steps by hand: our Demux of every stream, then mkvmerge
 # muxing the demuxed files. Make MKV adds the time line of each audio stream (a walk over its
 # frames and a timestamp file) and the chapters; the goal is at most 1.3 times the two by hand.
-# Every kind of content of bench/content.sh, a line each.
+# Every kind of content of bench/content.sh, a line each (by hand, LPCM is demuxed as WAV, which
+# mkvmerge reads).
 #
 #   bench/mkv.sh [SIZE_MB]        (default 2048; the files are generated and cached as bench/run.sh does)
 set -euo pipefail
+shopt -s nullglob  # an output kind a file lacks (no LPCM, no AC-3) matches nothing
 top=$(cd "$(dirname "$0")/.." && pwd)
 size_mb=${1:-2048}
 cache=${QUARNEL_BENCH_CACHE:-$HOME/.cache/quarnel-bench}
@@ -24,8 +26,8 @@ work="$cache/mkv-work"
 seconds() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
 best() { printf '%s\n' "$@" | sort -g | head -1; }
 by_hand() {
-    "$cli" demux --full -o "$work/hand" "$big"
-    mkvmerge -q -o "$work/hand/hand.mkv" "$work"/hand/*.mpv "$work"/hand/*.mpa
+    "$cli" demux --full --lpcm-wav -o "$work/hand" "$big"
+    mkvmerge -q -o "$work/hand/hand.mkv" "$work"/hand/*.mpv "$work"/hand/*.mpa "$work"/hand/*.wav
 }
 
 echo "Make MKV against demux + mkvmerge by hand, $size_mb MiB files, $(nproc) cores, best of $runs runs (goal: at most 1.30)"
