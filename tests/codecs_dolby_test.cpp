@@ -60,6 +60,38 @@ TEST(DolbyAnalyser, DecodesTheSyncframeFieldsByCoding) {
     EXPECT_FALSE(decodeAc3(Bytes(ac3.begin() + 1, ac3.end())));  // no syncword
 }
 
+// The bit rate is the frame's bits over its blocks of 256 samples at the frame's own rate; at
+// the reduced rates (fscod 3) the rate is fscod2's and a frame always has six blocks.
+TEST(DolbyAnalyser, DolbyDigitalPlusRatesAtEverySampleRate) {
+    struct Case {
+        uint8_t fscod, numblkscod;
+        const char* kHz;
+        uint32_t blocks, bitRate;
+    };
+    const Case cases[] = {
+        {0, 3, "48", 6, 224000}, {0, 0, "48", 1, 1344000}, {1, 3, "44.1", 6, 205800},
+        {2, 2, "32", 3, 298666}, {3, 0, "24", 6, 112000},  {3, 1, "22.05", 6, 102900},
+        {3, 2, "16", 6, 74666},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kHz);
+        // frmsiz 447 (896 bytes), acmod 2, bsid 16
+        const Bytes frame = {0x0B,    0x77, 0x01, 0xBF, uint8_t(c.fscod << 6 | c.numblkscod << 4 | 2 << 1),
+                             16 << 3, 0};
+        AnalyserInput in = test::inputOf(frame);
+        StreamFacts facts;
+        in.facts = &facts;
+        const Lines lines = test::reportOf(analyseDolby, in).lines;
+        ASSERT_EQ(lines.size(), 6u);
+        EXPECT_EQ(lines[1],
+                  "   frame size = 896 bytes, number of blocks per frame = " + std::to_string(c.blocks));
+        EXPECT_EQ(lines[2], std::string("   Sampling frequency = [bl]") + c.kHz + "[/bl] kHz");
+        EXPECT_EQ(lines[3],
+                  "   Transmission bitrate = [bl]" + std::to_string(c.bitRate / 1000) + "[/bl] kbit/s");
+        EXPECT_EQ(facts.bitRate, c.bitRate);
+    }
+}
+
 TEST(DolbyAnalyser, ReportsHeadersUpToTheFirstValidOne) {
     const Bytes payload = {
         0x0B, 0x77, 0,    0,    0xC0 | 28, 8 << 3,     0,       // fscod 3: invalid

@@ -42,17 +42,30 @@ uint32_t sampleRate(uint8_t fscod) {
     return kAc3SampleRates[fscod];
 }
 
+// The reduced sample rates of E-AC-3 in Hz by fscod2, when fscod is 3; 0 = reserved.
+constexpr std::array<uint32_t, 4> kEac3ReducedSampleRates = {24000, 22050, 16000, 0};
+
+// An E-AC-3 frame's sample rate: by fscod, or by fscod2 when fscod is 3.
+uint32_t sampleRate(const Eac3Header& h) {
+    return h.fscod == 3 ? kEac3ReducedSampleRates[h.numblkscod] : sampleRate(h.fscod);
+}
+
+// Audio blocks per E-AC-3 frame: at the reduced rates there are always six, and the bits of
+// numblkscod hold fscod2.
+uint32_t blocksPerFrame(const Eac3Header& h) {
+    return h.fscod == 3 ? 6 : kBlocksPerFrame[h.numblkscod];
+}
+
 // Nominal AC-3 bit rate in bit/s by frmsizecod; 0 = invalid.
 uint32_t ac3BitRate(uint8_t frmsizecod) {
     return frmsizecod / 2u < kAc3BitRates.size() ? kAc3BitRates[frmsizecod / 2u] : 0;
 }
 
-// An E-AC-3 bit rate in bit/s: the frame's bits over the duration of its blocks at 48 kHz.
-// With fscod 3 there is none to compute, and the line gives what the AC-3 table holds for the
-// low six bits of the byte that carries fscod, as it always has.
+// An E-AC-3 bit rate in bit/s: the frame's bits over the duration of its blocks, 256 samples
+// each at the frame's sample rate; 0 when the rate is reserved.
 uint32_t eac3BitRate(const Eac3Header& h) {
-    if (sampleRate(h.fscod) == 0) return ac3BitRate(uint8_t(h.numblkscod << 4 | h.acmod << 1 | h.lfeon));
-    return 750 / kBlocksPerFrame[h.numblkscod] * (h.frmsiz + 1u) * 16 / 4;
+    const uint64_t frameBits = (h.frmsiz + 1u) * 2u * 8u;
+    return uint32_t(frameBits * sampleRate(h) / (256u * blocksPerFrame(h)));
 }
 
 // Whether a header's rates are valid; after the first valid header the payload is not read on.
@@ -60,7 +73,7 @@ bool hasValidRates(const Ac3Header& h) {
     return sampleRate(h.fscod) != 0 && ac3BitRate(h.frmsizecod) != 0;
 }
 bool hasValidRates(const Eac3Header& h) {
-    return sampleRate(h.fscod) != 0;
+    return sampleRate(h) != 0;
 }
 
 // The seventh byte holds acmod (3 bits), cmixlev when there are three front channels,
@@ -87,7 +100,10 @@ StreamFacts factsOf(const Ac3Header& h) {
 
 StreamFacts factsOf(const Eac3Header& h) {
     StreamFacts f;
-    if (sampleRate(h.fscod) != 0) f.sampleRate = sampleRate(h.fscod);
+    if (sampleRate(h) != 0) {
+        f.sampleRate = sampleRate(h);
+        f.bitRate = eac3BitRate(h);
+    }
     f.channels = kAcmodChannels[h.acmod & 7] + (h.lfeon ? 1 : 0);
     return f;
 }
@@ -124,8 +140,8 @@ std::optional<Eac3Header> decodeEac3(std::span<const uint8_t> frame) {
 void reportEac3(const Eac3Header& h, int streamIndex, MessageLog& log) {
     log.log("   Stream " + std::to_string(streamIndex) + " is [b]Dolby Digital Plus[/b]");
     log.log("   frame size = " + std::to_string((h.frmsiz + 1u) * 2) +
-            " bytes, number of blocks per frame = " + std::to_string(kBlocksPerFrame[h.numblkscod]));
-    log.log("   Sampling frequency = [bl]" + formatGeneral(sampleRate(h.fscod) / 1000.0) + "[/bl] kHz");
+            " bytes, number of blocks per frame = " + std::to_string(blocksPerFrame(h)));
+    log.log("   Sampling frequency = [bl]" + formatGeneral(sampleRate(h) / 1000.0) + "[/bl] kHz");
     log.log("   Transmission bitrate = [bl]" + std::to_string(eac3BitRate(h) / 1000) + "[/bl] kbit/s");
     log.log("   Channel arrangement = [bl]" + std::string(kAcmodNames[h.acmod]) +
             "[/bl], bsid = " + std::to_string(h.bsid));

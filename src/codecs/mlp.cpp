@@ -21,23 +21,17 @@ namespace {
 constexpr uint32_t kTrueHdSync = 0xF8726FBA;
 constexpr uint32_t kMlpSync = 0xF8726FBB;
 constexpr size_t kSyncBytes = 4;
-constexpr size_t kFieldBytes = 6;  // the bytes after the sync word that are read
+constexpr size_t kFieldBytes = 4;  // the bytes after the sync word that are read
 
 // The names of the set bits of an assignment, lowest bit first, joined with ", ".
-std::string assignmentList(uint32_t bits, std::span<const std::string_view> groups) {
+std::string assignmentList(uint32_t bits, std::span<const ChannelGroup> groups) {
     std::string list;
     for (size_t i = 0; i < groups.size(); ++i) {
         if ((bits >> i & 1) == 0) continue;
         if (!list.empty()) list += ", ";
-        list += groups[i];
+        list += groups[i].name;
     }
     return list;
-}
-
-void reportDynamicRange(const std::optional<MlpDynamicRange>& range, MessageLog& log) {
-    if (!range || range->first == 0x80) return;
-    log.log("   Dynamic range control = " + formatGeneral(dynamicRangeDb(range->first)) + " dB .. " +
-            formatGeneral(dynamicRangeDb(range->second)) + " dB");
 }
 
 // The bytes after the sync word when the frame begins with `sync`, at most kFieldBytes.
@@ -49,17 +43,11 @@ std::optional<std::span<const uint8_t>> fieldBytes(std::span<const uint8_t> fram
     return fields.first(std::min(fields.size(), kFieldBytes));
 }
 
-std::optional<MlpDynamicRange> dynamicRange(std::span<const uint8_t> b) {
-    if (b.size() < 6) return std::nullopt;
-    return MlpDynamicRange{b[4], b[5]};
-}
-
 // A major sync whose field bytes are being counted, while other sync words may come between
 // them: a byte that completes a sync word is not one of them, an MLP major sync is read before
 // a TrueHD one whose bytes would follow, and a field that takes the byte before it as well (the
-// first range byte, the high bits of the 8-channel assignment) takes the byte just before in the
-// payload. The lines of the fields counted so far are written before any sync word's line, so
-// that every line keeps its place.
+// high bits of the 8-channel assignment) takes the byte just before in the payload. The lines of the fields
+// counted so far are written before any sync word's line, so that every line keeps its place.
 class MajorSyncReading {
   public:
     explicit MajorSyncReading(uint32_t sync) : trueHd_(sync == kTrueHdSync) {
@@ -77,7 +65,6 @@ class MajorSyncReading {
     // Counts one field byte; `previous` is the payload byte before it.
     void count(uint8_t b, uint8_t previous) {
         bytes_[kSyncBytes + counted_++] = b;
-        if (counted_ == 6) bytes_[kSyncBytes + 4] = previous;  // the first range byte
         if (trueHd_ && counted_ == 4) {
             // Byte 3 holds the 8-channel modifier above the assignment's high bits.
             uint8_t& third = bytes_[kSyncBytes + 2];
@@ -95,7 +82,6 @@ class MajorSyncReading {
             if (done.audioSamplingFrequency) h.audioSamplingFrequency.reset();
             if (done.sixChannelPresentation) h.sixChannelPresentation.reset();
             if (done.eightChannelPresentation) h.eightChannelPresentation.reset();
-            if (done.dynamicRange) h.dynamicRange.reset();
             reportTrueHdMajorSync(h, log);
         } else {
             MlpMajorSync h = *decodeMlpMajorSync(bytes(counted_));
@@ -103,7 +89,6 @@ class MajorSyncReading {
             if (done.quantizationWordLength) h.quantizationWordLength.reset();
             if (done.audioSamplingFrequency) h.audioSamplingFrequency.reset();
             if (done.channelAssignment) h.channelAssignment.reset();
-            if (done.dynamicRange) h.dynamicRange.reset();
             reportMlpMajorSync(h, log);
         }
         reported_ = counted_;
@@ -115,6 +100,7 @@ class MajorSyncReading {
         if (trueHd_) {
             const TrueHdMajorSync h = *decodeTrueHdMajorSync(bytes(counted_));
             if (h.audioSamplingFrequency) facts.sampleRate = lpcmRateOf(*h.audioSamplingFrequency);
+            if (h.sixChannelPresentation) facts.channels = trueHdChannels(h);
             return;
         }
         const MlpMajorSync h = *decodeMlpMajorSync(bytes(counted_));
@@ -145,7 +131,6 @@ std::optional<MlpMajorSync> decodeMlpMajorSync(std::span<const uint8_t> frame) {
     if (b.size() >= 1) h.quantizationWordLength = uint8_t(b[0] >> 4);
     if (b.size() >= 2) h.audioSamplingFrequency = uint8_t(b[1] >> 4);
     if (b.size() >= 4) h.channelAssignment = uint8_t(b[3] & 0x1F);
-    h.dynamicRange = dynamicRange(b);
     return h;
 }
 
@@ -164,8 +149,21 @@ std::optional<TrueHdMajorSync> decodeTrueHdMajorSync(std::span<const uint8_t> fr
         h.eightChannelPresentation = {
             .ch8PresentationChannelModifier = uint8_t(b[2] >> 5 & 3),
             .ch8PresentationChannelAssignment = uint16_t((b[2] & 0x1F) << 8 | b[3])};
-    h.dynamicRange = dynamicRange(b);
     return h;
+}
+
+uint32_t trueHdChannels(const TrueHdMajorSync& h) {
+    const auto sum = [](uint32_t bits, const auto& groups) {
+        uint32_t channels = 0;
+        for (size_t i = 0; i < groups.size(); ++i)
+            if (bits >> i & 1) channels += groups[i].channels;
+        return channels;
+    };
+    if (h.eightChannelPresentation && h.eightChannelPresentation->ch8PresentationChannelAssignment != 0)
+        return sum(h.eightChannelPresentation->ch8PresentationChannelAssignment, kEightChannelGroups);
+    if (h.sixChannelPresentation && h.sixChannelPresentation->ch6PresentationChannelAssignment != 0)
+        return sum(h.sixChannelPresentation->ch6PresentationChannelAssignment, kSixChannelGroups);
+    return 2;
 }
 
 void reportMlpMajorSync(const MlpMajorSync& h, MessageLog& log) {
@@ -179,7 +177,6 @@ void reportMlpMajorSync(const MlpMajorSync& h, MessageLog& log) {
         const auto assignment = channelAssignment(*h.channelAssignment);
         log.log("   Channel arrangement = [bl]" + std::string(assignment ? assignment->name : "") + "[/bl]");
     }
-    reportDynamicRange(h.dynamicRange, log);
 }
 
 void reportTrueHdMajorSync(const TrueHdMajorSync& h, MessageLog& log) {
@@ -205,7 +202,6 @@ void reportTrueHdMajorSync(const TrueHdMajorSync& h, MessageLog& log) {
         log.log("      channel arrangement = [bl]" +
                 assignmentList(p.ch8PresentationChannelAssignment, kEightChannelGroups) + "[/bl]");
     }
-    reportDynamicRange(h.dynamicRange, log);
 }
 
 void analyseMlp(const AnalyserInput& in, MessageLog& log) {

@@ -11,22 +11,13 @@
 
 namespace quarnel {
 
-// The two bytes that follow the format fields, worded as the dynamic range of the first and
-// of the second as a range byte (LPCM's coding). Nothing is worded when the first is 0x80.
-// In the major sync info these bytes hold the format's signature B7 52, so every stream reads
-// the same range.
-struct MlpDynamicRange {
-    uint8_t first = 0;
-    uint8_t second = 0;
-};
-
-// The major sync info of an MLP stream (sync word F8 72 6F BB): the six bytes after the sync
-// word, each field there only when the bytes reach it.
+// The major sync info of an MLP stream (sync word F8 72 6F BB): the four bytes after the sync
+// word, each field there only when the bytes reach it. (The two bytes after them hold the
+// format's signature B7 52, the same in every stream: nothing to report.)
 struct MlpMajorSync {
     std::optional<uint8_t> quantizationWordLength;  // byte 1, bits 7-4: 0 = 16 bits, 1 = 20, 2 = 24
     std::optional<uint8_t> audioSamplingFrequency;  // byte 2, bits 7-4
     std::optional<uint8_t> channelAssignment;       // byte 4, bits 4-0
-    std::optional<MlpDynamicRange> dynamicRange;    // bytes 5 and 6
 };
 
 // The major sync info of a Dolby TrueHD stream (sync word F8 72 6F BA), likewise.
@@ -45,8 +36,11 @@ struct TrueHdMajorSync {
     std::optional<uint8_t> audioSamplingFrequency;  // byte 1, bits 7-4
     std::optional<SixChannelPresentation> sixChannelPresentation;
     std::optional<EightChannelPresentation> eightChannelPresentation;
-    std::optional<MlpDynamicRange> dynamicRange;  // bytes 5 and 6
 };
+
+// The channels of the largest presentation a TrueHD major sync describes (8, else 6, else the
+// 2-channel one), LFE included.
+uint32_t trueHdChannels(const TrueHdMajorSync& h);
 
 // The fields of a major sync from its sync word on; nothing when the bytes do not begin with
 // the sync word of the kind.

@@ -40,25 +40,34 @@ constexpr std::array<std::string_view, 16> kSamplingFrequencyNames = {
 // TrueHD channel modifier by its 2-bit code.
 constexpr std::array<std::string_view, 4> kChannelModifierNames = {"Stereo", "Lt/Rt", "Lbin/Rbin", "Mono"};
 
-// TrueHD channel groups of the 6- and 8-channel presentations, one per assignment bit, bit 0 first.
-constexpr std::array<std::string_view, 5> kSixChannelGroups = {
-    "Main (Left,Right)", "Centre", "LFE", "Surrounds (Ls/Rs)", "Highs (Lvh/Rvh)",
+// TrueHD channel groups of the 6- and 8-channel presentations, one per assignment bit, bit 0
+// first, with the channels each holds.
+struct ChannelGroup {
+    std::string_view name;
+    uint8_t channels;
 };
-constexpr std::array<std::string_view, 13> kEightChannelGroups = {
-    "Main (Left,Right)",
-    "Centre",
-    "LFE",
-    "Surrounds (Ls/Rs)",
-    "Front Highs (Lvh/Rvh)",
-    "Inner fronts (Lc/Rc)",
-    "Rears (Lrs/Rrs)",
-    "Centre surround (Cs)",
-    "Top (Ts)",
-    "Surround Directs (Lsd/Rsd)",
-    "Front Wide (Lw/Rw)",
-    "Centre Front High (Cvh)",
-    "LFE2",
-};
+constexpr std::array<ChannelGroup, 5> kSixChannelGroups = {{
+    {"Main (Left,Right)", 2},
+    {"Centre", 1},
+    {"LFE", 1},
+    {"Surrounds (Ls/Rs)", 2},
+    {"Highs (Lvh/Rvh)", 2},
+}};
+constexpr std::array<ChannelGroup, 13> kEightChannelGroups = {{
+    {"Main (Left,Right)", 2},
+    {"Centre", 1},
+    {"LFE", 1},
+    {"Surrounds (Ls/Rs)", 2},
+    {"Front Highs (Lvh/Rvh)", 2},
+    {"Inner fronts (Lc/Rc)", 2},
+    {"Rears (Lrs/Rrs)", 2},
+    {"Centre surround (Cs)", 1},
+    {"Top (Ts)", 1},
+    {"Surround Directs (Lsd/Rsd)", 2},
+    {"Front Wide (Lw/Rw)", 2},
+    {"Centre Front High (Cvh)", 1},
+    {"LFE2", 1},
+}};
 
 // Sample aspect ratio by aspect_ratio_idc (H.264) and ASPECT_RATIO (VC-1).
 constexpr std::array<std::string_view, 16> kAspectRatioNames = {
