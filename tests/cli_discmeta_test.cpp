@@ -49,8 +49,8 @@ TEST_F(DiscCli, ChaptersLandBesideTheDemuxedStreamsOfTheSplitMovie) {
     const Bytes b = readFile(name);
     EXPECT_EQ(
         std::string(b.begin(), b.end()),
-        "CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=Opening\r\nCHAPTER02=00:00:01.500\r\nCHAPTER02NAME=The "
-        "Bridge\r\nCHAPTER03=00:00:02.000\r\nCHAPTER03NAME=Second Reel\r\nCHAPTER04=00:00:03.250\r\n"
+        "CHAPTER01=00:00:00.000\r\nCHAPTER01NAME=Opening\r\nCHAPTER02=00:00:01.502\r\nCHAPTER02NAME=The "
+        "Bridge\r\nCHAPTER03=00:00:02.002\r\nCHAPTER03NAME=Second Reel\r\nCHAPTER04=00:00:03.253\r\n"
         "CHAPTER04NAME=End Credits\r\n");
 
     // The demuxed streams share the base name.

@@ -37,7 +37,7 @@ TEST_F(ChapterExport, WritesEveryLineWithCrLfAndNothingElse) {
     const std::string name = f.dir.file("out/FEATURE_1.chapters.txt");
     EXPECT_EQ(
         text(name),
-        "CHAPTER01=00:00:01.500\r\nCHAPTER01NAME=One\r\nCHAPTER02=00:10:00.100\r\nCHAPTER02NAME=Two\r\n");
+        "CHAPTER01=00:00:01.502\r\nCHAPTER01NAME=One\r\nCHAPTER02=00:10:00.700\r\nCHAPTER02NAME=Two\r\n");
     EXPECT_TRUE(f.logged("Chapters info writed to " + name));
     EXPECT_TRUE(f.model.buttons.writeChapters);
 

@@ -71,9 +71,14 @@ TEST(PlaylistLookups, AttributeValuesNumbersAndChapterTimes) {
     EXPECT_EQ(lenientNumber("x"), 0);
     EXPECT_EQ(zeropad(5, 3), "005");
     EXPECT_EQ(zeropad(1234, 3), "1234");
-    EXPECT_EQ(chapterTime("01:02:03:45"), "01:02:03.750");
-    EXPECT_EQ(chapterTime("00:01:02:30"), "00:01:02.500");
-    EXPECT_EQ(chapterTime("00:00:00:59"), "00:00:00.983");
+    // A count at 60fps is 1001/60000 s: the exact time, rounded to the millisecond.
+    EXPECT_EQ(chapterTime("00:00:00:30", "60fps"), "00:00:00.501");
+    EXPECT_EQ(chapterTime("00:00:00:59", ""), "00:00:00.984");
+    EXPECT_EQ(chapterTime("00:00:06:15", "60fps"), "00:00:06.256");
+    EXPECT_EQ(chapterTime("01:02:03:45", "60fps"), "01:02:07.474");
+    EXPECT_EQ(chapterTime("01:00:00:00", "60fps"), "01:00:03.600");
+    EXPECT_EQ(chapterTime("00:00:06:25", "50fps"), "00:00:06.500");
+    EXPECT_EQ(chapterTime("00:00:06", "60fps"), "00:00:06.000");  // not a time: its fields as they stand
 
     const PlaylistStream forced = playlistStreamOf("<Subtitle langcode=\"FR:09\" description=\"Forc\u00e9\"/>");
     EXPECT_EQ(forced.language, "fr");
@@ -129,8 +134,8 @@ TEST(PlaylistRead, TrimsToTheTitleOfTheEvoFileAndNamesItsStreams) {
     EXPECT_EQ(children(m, kChapterNode),
               (std::vector<std::string>{"01:02:03:45: Opening", "01:10:00:59: Caf&#233; \xC3\xA9"}));
     EXPECT_EQ(m.playlist.chapters,
-              (std::vector<std::string>{"CHAPTER01=01:02:03.750", "CHAPTER01NAME=Opening",
-                                        "CHAPTER02=01:10:00.983", "CHAPTER02NAME=Caf&#233; \xC3\xA9"}));
+              (std::vector<std::string>{"CHAPTER01=01:02:07.474", "CHAPTER01NAME=Opening",
+                                        "CHAPTER02=01:10:05.184", "CHAPTER02NAME=Caf&#233; \xC3\xA9"}));
     EXPECT_TRUE(m.buttons.writeChapters);
     EXPECT_TRUE(m.buttons.readPlaylist && m.buttons.chooseSource && m.buttons.choosePlaylist);
     EXPECT_TRUE(f.logged("Open VPLST000.XPL"));
@@ -158,7 +163,7 @@ TEST(PlaylistRead, IndentFollowsNestingButNotEmptyElementsOrComments) {
         children(f.model, kAudioNode),
         (std::vector<std::string>{"DTS.6ch.s02.Trailer", "DD+.6ch.s00.English", "DTS.6ch.s01.Director"}));
     EXPECT_EQ(f.model.playlist.chapters.size(), 6u);
-    EXPECT_EQ(f.model.playlist.chapters[2], "CHAPTER02=01:02:03.750");
+    EXPECT_EQ(f.model.playlist.chapters[2], "CHAPTER02=01:02:07.474");
 }
 
 TEST(PlaylistRead, ChaptersAreNumberedPastNineAndNinetyNine) {
@@ -167,11 +172,11 @@ TEST(PlaylistRead, ChaptersAreNumberedPastNineAndNinetyNine) {
     runs::readPlaylist(f.model, f.host);
     const auto& c = f.model.playlist.chapters;
     ASSERT_EQ(c.size(), 202u);
-    EXPECT_EQ(c[0], "CHAPTER01=00:00:00.500");
+    EXPECT_EQ(c[0], "CHAPTER01=00:00:00.501");
     EXPECT_EQ(c[17], "CHAPTER09NAME=C");
-    EXPECT_EQ(c[18], "CHAPTER10=00:00:00.500");
-    EXPECT_EQ(c[196], "CHAPTER99=00:00:00.500");
-    EXPECT_EQ(c[198], "CHAPTER100=00:00:00.500");
+    EXPECT_EQ(c[18], "CHAPTER10=00:00:00.501");
+    EXPECT_EQ(c[196], "CHAPTER99=00:00:00.501");
+    EXPECT_EQ(c[198], "CHAPTER100=00:00:00.501");
     EXPECT_EQ(c[201], "CHAPTER101NAME=C");
 }
 
@@ -235,8 +240,9 @@ TEST(PlaylistRead, ChapterWithoutStartTimeIsLeftOutAndOneWithoutNameHasAnEmptyNa
         "<Title displayName=\"T\"><Chapter titleTimeBegin=\"00:00:01:00\" displayName=\"One\"/>"
         "<Chapter displayName=\"Lost\"/><Chapter titleTimeBegin=\"00:00:02:00\"/></Title>");
     runs::readPlaylist(f.model, f.host);
-    EXPECT_EQ(f.model.playlist.chapters, (std::vector<std::string>{"CHAPTER01=00:00:01.000", "CHAPTER01NAME=One",
-                                                              "CHAPTER02=00:00:02.000", "CHAPTER02NAME="}));
+    EXPECT_EQ(f.model.playlist.chapters,
+              (std::vector<std::string>{"CHAPTER01=00:00:01.001", "CHAPTER01NAME=One",
+                                        "CHAPTER02=00:00:02.002", "CHAPTER02NAME="}));
     EXPECT_TRUE(f.logged("[re]Chapter \"Lost\" has no titleTimeBegin: left out of the chapter list.[/re]"));
 }
 

@@ -5,6 +5,10 @@
 #include <cctype>
 #include <charconv>
 #include <climits>
+#include <cstdio>
+#include <optional>
+
+#include "formats/title_time.h"
 
 namespace quarnel {
 namespace {
@@ -67,10 +71,21 @@ std::string zeropad(int value, int width) {
     return s;
 }
 
-std::string chapterTime(const std::string& begin) {
-    const int frames =
-        begin.size() > 9 ? std::max(0, lenientNumber(std::string_view(begin).substr(9, 2))) : 0;
-    return begin.substr(0, 8) + "." + zeropad(frames * 1000 / 60, 3);
+std::string chapterTime(const std::string& begin, std::string_view timeBase) {
+    const std::optional<uint64_t> ns = titleTimeNs(begin, timeBaseOf(timeBase).value_or(TimeBase{}));
+    if (!ns) {
+        // Not a time of the title set's rate: its fields as they stand, the frames as sixtieths.
+        const int frames =
+            begin.size() > 9 ? std::max(0, lenientNumber(std::string_view(begin).substr(9, 2))) : 0;
+        return begin.substr(0, 8) + "." + zeropad(frames * 1000 / 60, 3);
+    }
+    const uint64_t ms = (*ns + 500000) / 1000000;
+    char text[32];
+    std::snprintf(
+        text, sizeof text, "%02llu:%02llu:%02llu.%03llu", static_cast<unsigned long long>(ms / 3600000),
+        static_cast<unsigned long long>(ms / 60000 % 60), static_cast<unsigned long long>(ms / 1000 % 60),
+        static_cast<unsigned long long>(ms % 1000));
+    return text;
 }
 
 bool containsUpper(std::string_view line, std::string_view upperText) {

@@ -20,8 +20,10 @@ int getattrint(std::string_view line, std::string_view name);
 int lenientNumber(std::string_view text);
 // The decimal text of `value` with "0" in front until it is `width` characters long.
 std::string zeropad(int value, int width);
-// A chapter start HH:MM:SS:FF (FF in sixtieths of a second) as HH:MM:SS.mmm.
-std::string chapterTime(const std::string& begin);
+// A chapter start HH:MM:SS:FF, counted in the title set's `timeBase` ("60fps": one count is
+// 1001/60000 s; "50fps"; none: 60fps), as the exact time HH:MM:SS.mmm rounded to the
+// millisecond. An expression that is no such time keeps its fields, the frames as sixtieths.
+std::string chapterTime(const std::string& begin, std::string_view timeBase);
 // The langcode, language, code extension and description of a stream element, from its own
 // attributes only.
 PlaylistStream playlistStreamOf(std::string_view line);

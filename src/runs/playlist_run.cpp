@@ -176,7 +176,7 @@ class PlaylistRead {
         s_.playlist.tree[kChapterNode].children.push_back(begin + ": " + name);
         s_.playlist.chapterMarks.push_back({begin, name});
         const std::string number = zeropad(chapter, 2);
-        s_.playlist.chapters.push_back("CHAPTER" + number + "=" + chapterTime(begin));
+        s_.playlist.chapters.push_back("CHAPTER" + number + "=" + chapterTime(begin, d_.timeBase));
         s_.playlist.chapters.push_back("CHAPTER" + number + "NAME=" + name);
         ++chapter;
     }
