@@ -47,18 +47,50 @@ struct PassSink {
     const uint8_t* chunk = nullptr;  // the bytes being scanned, where the input is mapped
     uint64_t chunkStart = 0;         // the file position of the chunk's first byte
     std::array<bool, 256> malformedLogged{};  // by sub-stream id
+    // The streams of this file by slot, and whether each slot's first time stamp was reported;
+    // the session's table holds those of the whole title, each slot its first stream.
+    StreamTable file;
+    std::array<bool, kVideoSlots + kAudioSlots + kSubSlots> slotClashLogged{};
 
     Session& session() const { return in.session; }
     RunValues& run() const { return in.session.run; }
     bool analysing() const { return pass == Pass::Analyse; }
 
+    static int32_t& slotOf(StreamTable& table, StreamKind kind, int index) {
+        return kind == StreamKind::Video   ? table.video[size_t(index)]
+               : kind == StreamKind::Audio ? table.audio[size_t(index)]
+                                           : table.sub[size_t(index)];
+    }
+
+    // A slot keeps the first stream that claims it, in this file and across the title; another
+    // id is logged (once a slot and file) and its packets are left out.
+    void claimTitleSlot(StreamKind kind, int index, int id) {
+        int32_t& owner = slotOf(session().table, kind, index);
+        if (owner == -1) owner = id;
+        if (owner != id) logClash(kind, index, owner, id);
+    }
+
+    void logClash(StreamKind kind, int index, int32_t owner, int id) {
+        const size_t at = size_t(index) + (kind == StreamKind::Video   ? 0
+                                           : kind == StreamKind::Audio ? kVideoSlots
+                                                                       : kVideoSlots + kAudioSlots);
+        if (slotClashLogged[at]) return;
+        slotClashLogged[at] = true;
+        static constexpr const char* kSlotNames[] = {"Video", "Audio", "Subpicture"};
+        in.log.log("[re]" + std::string(kSlotNames[int(kind)]) + " slot " + std::to_string(index) +
+                   " holds " + hexUpper(uint32_t(owner), 2) + ": " + hexUpper(uint32_t(id), 2) + " of " +
+                   nameOf(in.input.path()) + " is left out.[/re]");
+    }
+
     void reveal(ScanState& st, StreamKind kind, int index, int id) {
-        StreamTable& table = session().table;
-        int32_t& slot = kind == StreamKind::Video   ? table.video[size_t(index)]
-                        : kind == StreamKind::Audio ? table.audio[size_t(index)]
-                                                    : table.sub[size_t(index)];
-        if (slot != -1) return;
+        int32_t& slot = slotOf(file, kind, index);
+        if (slot == id) return;
+        if (slot != -1) {
+            logClash(kind, index, slot, id);
+            return;
+        }
         slot = id;
+        claimTitleSlot(kind, index, id);
         switch (kind) {
             case StreamKind::Video:
                 if (st.videoCoding != Coding::H264) st.videoPts = st.currentPts;
@@ -155,7 +187,7 @@ struct PassSink {
 
     void analysePiece(ScanState& st, std::span<const uint8_t> piece) {
         const Options& opt = session().options;
-        StreamTable& table = session().table;
+        StreamTable& table = file;
         switch (st.kind) {
             case PacketKind::Video: {
                 const int i = st.videoIndex;
@@ -354,7 +386,6 @@ void passOverFile(Pass pass, const PassInput& in) {
     run.busy = pass == Pass::Demux;
     run.cancel = run.interrupted;
     run.fastStop = false;
-    session.table.reset();
     if (in.outputs && in.outputs->timing) in.outputs->timing->beginFile(nameOf(in.input.path()));
     if (pass == Pass::Analyse) run.navigation.push_back({nameOf(in.input.path()), {}, {}, {}, {}});
     ScanState scan;

@@ -47,6 +47,7 @@ class ReadRun {
         b.readPlaylist = b.demux = b.rebuild = b.chooseSource = b.choosePlaylist = false;
         b.readVti = false;
         s_.resetBoxes();
+        s_.table.reset();  // the streams of every file of the source, each slot its first
         host_.showPage(Page::Status);
         frames_.reset();
         s_.run.earliestFirstPts = kNoPts;
