@@ -29,8 +29,8 @@ struct RecordingSink {
         reveals.push_back(std::to_string(int(kind)) + ":" + std::to_string(index) + ":" + std::to_string(id));
     }
     void payload(ScanState& st, size_t offset, size_t count) {
-        ptsAtPayload.push_back(st.currentPts);
-        st.currentPts = 0;
+        ptsAtPayload.push_back(st.currentPts.value_or(0));
+        st.currentPts.reset();
         const int index = st.kind == PacketKind::Video   ? st.videoIndex
                           : st.kind == PacketKind::Audio ? st.audioIndex
                                                          : st.subIndex;

@@ -79,15 +79,19 @@ TEST(DemuxRun, Vc1StreamsAreFoundByTheirExtension) {
     EXPECT_EQ(f.model.run.countedFrames[0], 12);
 }
 
+// A PTS of 0 is a time like any other: a unit there keeps its record.
 TEST(DemuxRun, SubpicturesBecomeSupRecordsTimedFromTheEarliestPts) {
-    DemuxFixture f;
-    EsStream sub = subpicture(0x22, 2, 5000, kStart + 45000, 9);  // 5000 bytes: three packets per unit
-    f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 5, 500, kStart, 1), sub}, {}));
-    f.demuxAll(f.out());
-    Bytes expected = supRecord(45000, sub.units[0].bytes);
-    const Bytes second = supRecord(45000 + 90000, sub.units[1].bytes);
-    expected.insert(expected.end(), second.begin(), second.end());
-    EXPECT_EQ(readFile(f.dir.file("out/A.Subpicture.02.sup")), expected);
+    for (const uint32_t start : {kStart, 0u}) {
+        DemuxFixture f;
+        const uint32_t after = start == 0 ? 0 : 45000;
+        EsStream sub = subpicture(0x22, 2, 5000, start + after, 9);  // 5000 bytes: three packets per unit
+        f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 5, 500, start, 1), sub}, {}));
+        f.demuxAll(f.out());
+        Bytes expected = supRecord(after, sub.units[0].bytes);
+        const Bytes second = supRecord(after + 90000, sub.units[1].bytes);
+        expected.insert(expected.end(), second.begin(), second.end());
+        EXPECT_EQ(readFile(f.dir.file("out/A.Subpicture.02.sup")), expected) << start;
+    }
 }
 
 TEST(DemuxRun, WithoutAFirstPtsReportTheRecordsCountFromAllOnes) {

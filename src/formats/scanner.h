@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 
 #include "formats/pack_layout.h"
@@ -85,10 +86,13 @@ struct ScanState {
     BulkKind bulk = BulkKind::None;
     uint32_t bulkLeft = 0;
 
-    uint32_t currentPts = 0, videoPts = 0, videoDts = 0, audioPts = 0, subPts = 0;
-    // The PTS of the audio packet whose payload is being handed on (0: it has none), until the
-    // sink takes it.
-    uint32_t audioPacketPts = 0;
+    // The PTS of the packet in hand, while its payload has not been handed on; none when it has
+    // none (a PTS of 0 is a time like any other).
+    std::optional<uint32_t> currentPts;
+    // The first time stamps of the slots found in the file (0 when the first packet had none).
+    uint32_t videoPts = 0, videoDts = 0, audioPts = 0, subPts = 0;
+    // The PTS of the audio packet whose payload is being handed on, until the sink takes it.
+    std::optional<uint32_t> audioPacketPts;
 
     // The private stream 1 header of the packet in hand, sub-stream id first; kept so that
     // it is whole even when it straddled a chunk boundary. Its first kPrivateHeaderMax bytes
@@ -357,7 +361,7 @@ private:
                 if (at + 1 < (both ? 2 : 1) * kStampBytes) return;
                 st_.currentPts = decodeStamp(st_.stampBytes.data());
                 if (both) {
-                    st_.videoPts = st_.currentPts;
+                    st_.videoPts = *st_.currentPts;
                     st_.videoDts = decodeStamp(st_.stampBytes.data() + kStampBytes);
                 }
                 if (st_.headerDataLength == 0) headerDone();
@@ -418,7 +422,7 @@ private:
 
     void ignorePacket() {
         st_.kind = PacketKind::Ignored;
-        st_.currentPts = 0;
+        st_.currentPts.reset();
         startPayload();
     }
 
@@ -433,7 +437,7 @@ private:
             st_.subId = b;
             st_.kind = PacketKind::Subpicture;
             sink_.reveal(st_, StreamKind::Subpicture, st_.subIndex, b);
-            if (analysis_) st_.currentPts = 0;
+            if (analysis_) st_.currentPts.reset();
             startPayload();
             return;
         }
@@ -462,7 +466,7 @@ private:
         st_.audioId = subId;
         sink_.reveal(st_, StreamKind::Audio, st_.audioIndex, subId);
         st_.audioPacketPts = st_.currentPts;
-        st_.currentPts = 0;
+        st_.currentPts.reset();
         st_.privateHeaderWant = want;
         if (st_.privateHeaderWant > 4) {
             setPhase(HeaderPhase::PrivRest);

@@ -93,13 +93,13 @@ struct PassSink {
         claimTitleSlot(kind, index, id);
         switch (kind) {
             case StreamKind::Video:
-                if (st.videoCoding != Coding::H264) st.videoPts = st.currentPts;
+                if (st.videoCoding != Coding::H264) st.videoPts = st.currentPts.value_or(0);
                 break;
             case StreamKind::Audio:
-                st.audioPts = st.currentPts;
+                st.audioPts = st.currentPts.value_or(0);
                 break;
             case StreamKind::Subpicture:
-                if (analysing()) st.subPts = st.currentPts;
+                if (analysing()) st.subPts = st.currentPts.value_or(0);
                 break;
         }
         if (!analysing()) return;
@@ -288,8 +288,8 @@ struct PassSink {
                     if (counted) in.frames.count(piece, int(i), st.videoCoding);
                     break;
                 }
-                if (out.timing && st.currentPts != 0 && !out.timing->current().firstVideoPts[i])
-                    out.timing->current().firstVideoPts[i] = st.currentPts;
+                if (out.timing && st.currentPts && !out.timing->current().firstVideoPts[i])
+                    out.timing->current().firstVideoPts[i] = *st.currentPts;
                 // A piece written is counted by the writer, right after its copy has read it.
                 if (counted)
                     out.video[i].write(piece, in.input.window(), FrameCounter::markOf(st.videoCoding));
@@ -310,9 +310,10 @@ struct PassSink {
                     wav = out.trackWav[i][t].get();
                 }
                 if (!o->isOpen()) break;
-                if (out.timing && st.audioPacketPts != 0)
-                    out.timing->audio[i].push_back({o->written(), st.audioPacketPts, out.timing->currentIndex()});
-                st.audioPacketPts = 0;
+                if (out.timing && st.audioPacketPts)
+                    out.timing->audio[i].push_back(
+                        {o->written(), *st.audioPacketPts, out.timing->currentIndex()});
+                st.audioPacketPts.reset();
                 if (out.audioAsWav[i]) writeWav(st, i, *o, *wav, piece);
                 else o->write(piece, in.input.window());
                 break;
@@ -320,12 +321,12 @@ struct PassSink {
             case PacketKind::Subpicture: {
                 const size_t i = st.subIndex;
                 const bool write = boxes.sub[i].ticked && out.sub[i].isOpen() && table.sub[i] == st.subId;
-                if (write && st.currentPts != 0) {
+                if (write && st.currentPts) {
                     // A record of the .sup file: "SP", the time from the earliest first PTS
                     // (little-endian), four zero bytes.
                     // A Make MKV moves a file whose time stamps restart to go on from the one before.
                     const uint32_t shift = out.timing ? uint32_t(out.timing->shiftOf(out.timing->currentIndex())) : 0;
-                    const uint32_t t = st.currentPts - run().earliestFirstPts + shift;
+                    const uint32_t t = *st.currentPts - run().earliestFirstPts + shift;
                     const uint8_t header[kSupHeaderSize] = {'S', 'P', uint8_t(t), uint8_t(t >> 8), uint8_t(t >> 16),
                                                             uint8_t(t >> 24), 0, 0, 0, 0};
                     out.sub[i].write(header);
@@ -336,7 +337,7 @@ struct PassSink {
             default:
                 break;
         }
-        st.currentPts = 0;
+        st.currentPts.reset();
     }
 };
 
