@@ -137,6 +137,20 @@ TEST_F(Cli, DemuxOfASourceWithoutStreamsFailsAndWritesNothing) {
     EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
+// With the standard descriptors closed no output takes one of them: the files are those of a
+// plain run.
+TEST_F(Cli, ClosedStandardDescriptorsLeaveTheOutputsAsTheyAre) {
+    const std::string source = movie();
+    ASSERT_EQ(run("demux -o " + dir.file("plain") + " " + source).status, 0);
+    const CommandResult closed = runCommand(
+        "(" + std::string(QUARNEL_CLI) + " demux -o " + dir.file("closed") + " " + source + " <&- >&- 2>&-)",
+        dir.file("e"));
+    EXPECT_EQ(closed.status, 0);
+    for (const auto& e : std::filesystem::directory_iterator(dir.file("plain")))
+        EXPECT_EQ(readFile(dir.file("closed/" + e.path().filename().string())), readFile(e.path()))
+            << e.path();
+}
+
 TEST_F(Cli, DemuxIntoAFolderThatCannotBeWrittenFails) {
     const std::string source = movie();
     const CommandResult r = run("demux -o /proc/quarnel-no " + source);
@@ -168,6 +182,18 @@ TEST_F(Cli, MkvPlansWithoutMkvmergeAndSaysWhatToInstall) {
     EXPECT_EQ(options[0], "--output");
     EXPECT_TRUE(std::filesystem::exists(out + "/FEATURE_1.mkv-temp"));
     EXPECT_FALSE(std::filesystem::exists(out + "/FEATURE_1.mkv"));
+
+    // A folder of the scratch folder's name is never the run's: not even a source inside it is
+    // touched; the run takes a folder of its own beside it.
+    const std::string inside = out + "/FEATURE_1.mkv-temp/FEATURE_1.EVO";
+    std::filesystem::copy_file(source, inside);
+    r = run("mkv -q --plan -o " + out + " " + inside);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(inside), readFile(source));
+    int scratchFolders = 0;
+    for (const auto& e : std::filesystem::directory_iterator(out))
+        scratchFolders += e.path().filename().string().starts_with("FEATURE_1.mkv-temp-");
+    EXPECT_EQ(scratchFolders, 1);
 }
 
 }  // namespace

@@ -49,11 +49,19 @@ TEST_F(SubsCli, ADemuxWritesTheChosenFormatsAndTheSubsCommandConvertsASup) {
         std::printf("mkvmerge is not installed: the outputs are not checked with it\n");
     }
 
-    // A second run puts a whole new folder in place of the first one's.
-    writeFile(base + ".bdn/stray.png", {1});
+    // A second run puts a whole new folder in place of the first one's (a picture of a longer
+    // stream's earlier run included); a folder that holds a file of the user's is refused, whole.
+    writeFile(base + ".bdn/notes.txt", {1});
+    r = run("demux --subs bdn --streams s00 -o " + out + " " + sample);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("It holds \"notes.txt\", which this output does not write."), std::string::npos)
+        << r.err;
+    EXPECT_EQ(readFile(base + ".bdn/notes.txt"), Bytes{1});
+    fs::remove(base + ".bdn/notes.txt");
+    writeFile(base + ".bdn/0099.png", {1});
     r = run("demux --subs bdn --streams s00 -o " + out + " " + sample);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_FALSE(fs::exists(base + ".bdn/stray.png"));
+    EXPECT_FALSE(fs::exists(base + ".bdn/0099.png"));
     EXPECT_TRUE(fs::exists(base + ".bdn/0001.png"));
     for (const auto& e : fs::directory_iterator(out))
         EXPECT_EQ(e.path().filename().string().find(".partial"), std::string::npos) << e.path();

@@ -158,6 +158,7 @@ int runCommand(const CliArgs& args) {
 
 int main(int argc, char** argv) {
     using namespace quarnel;
+    openClosedStandardDescriptors();
     const ParsedArgs parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.args.help) {
         std::fputs(commandHelpText(parsed.args.command).c_str(), stdout);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/bdn_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -34,6 +35,14 @@ std::string timecodeOf(uint64_t frame, const FrameRate& r) {
     std::snprintf(buf, sizeof buf, "%02llu:%02u:%02u:%02u", static_cast<unsigned long long>(seconds / 3600),
                   unsigned(seconds / 60 % 60), unsigned(seconds % 60), unsigned(frame % r.timecodeFrames));
     return buf;
+}
+
+// A picture's name as pngName() makes it: four or more digits, then ".png".
+bool isPngName(std::string_view name) {
+    constexpr std::string_view kPng = ".png";
+    if (name.size() < 4 + kPng.size() || !name.ends_with(kPng)) return false;
+    const std::string_view digits = name.substr(0, name.size() - kPng.size());
+    return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string xmlEscaped(const std::string& s) {
@@ -86,7 +95,8 @@ std::string BdnWriter::timecode(uint64_t ticks, const FrameRate& rate) {
 BdnWriter::BdnWriter(const std::string& folder, const std::string& xmlName, BdnOptions options)
     : xmlName_(xmlName), options_(std::move(options)) {
     if (!plainFileName(xmlName_)) throw QuarnelError("\"" + xmlName_ + "\" is not a plain file name.");
-    folder_.create(folder);
+    // An earlier BDN folder of this stream is replaced; one that holds other files is not.
+    folder_.create(folder, [this](std::string_view name) { return name == xmlName_ || isPngName(name); });
 }
 
 bool BdnWriter::add(const SubpictureEvent& e) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gui/tf_main.h"
+#include "io/files.h"
 #include "quarnel_version.h"
 
 namespace {
@@ -36,6 +37,7 @@ bool asksForText(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quarnel::openClosedStandardDescriptors();
     if (asksForText(argc, argv)) {
         QCoreApplication app(argc, argv);
         nameApplication();

@@ -320,8 +320,21 @@ void OutputFile::closeQuietly() noexcept {
     used_ = 0;
 }
 
-void OutputFolder::create(const std::string& path) {
+void OutputFolder::create(const std::string& path, const std::function<bool(std::string_view name)>& ours) {
     discard();
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode))
+            throw QuarnelError("Cannot create folder \"" + path + "\". A file of that name is in the way.");
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(path, ec)) {
+            const std::string name = entry.path().filename().string();
+            if (!entry.is_regular_file(ec) || entry.is_symlink(ec) || !ours(name))
+                throw QuarnelError("Cannot replace folder \"" + path + "\". It holds \"" + name +
+                                   "\", which this output does not write.");
+        }
+        if (ec) throw QuarnelError("Cannot create folder \"" + path + "\". " + ec.message() + ".");
+    }
     std::string temporary = temporaryPattern(path);
     if (!::mkdtemp(temporary.data()))
         throw QuarnelError("Cannot create folder \"" + path + "\". " + systemReason(errno));
@@ -351,6 +364,15 @@ void OutputFolder::discard() noexcept {
     std::error_code ec;
     std::filesystem::remove_all(temporary_, ec);
     temporary_.clear();
+}
+
+void openClosedStandardDescriptors() noexcept {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free descriptor is the closed one.
+        const int opened = ::open("/dev/null", O_RDWR);
+        if (opened >= 0 && opened != fd) ::close(opened);
+    }
 }
 
 bool fileExists(const std::string& path) {

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "io/mapped_window.h"
 #include "io/write_queue.h"
@@ -178,8 +180,10 @@ public:
     OutputFolder(const OutputFolder&) = delete;
     OutputFolder& operator=(const OutputFolder&) = delete;
 
-    // Raises "Cannot create folder "NAME". REASON" on failure.
-    void create(const std::string& path);
+    // Raises "Cannot create folder "NAME". REASON" on failure. A folder of that name that holds
+    // anything `ours` does not name (a file this output does not write, a folder), or a file of
+    // that name, is refused before anything is written: commit() would remove it.
+    void create(const std::string& path, const std::function<bool(std::string_view name)>& ours);
     // Where the files are written until commit().
     const std::string& temporaryPath() const { return temporary_; }
     // Puts the folder in place of whatever had its name, which is then removed.
@@ -189,6 +193,11 @@ public:
 private:
     std::string path_, temporary_;
 };
+
+// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed, so that no file the
+// program creates takes one of them (and receives the log, or has it written over its bytes).
+// Called first thing in main().
+void openClosedStandardDescriptors() noexcept;
 
 bool fileExists(const std::string& path);  // a regular file; a directory does not count
 bool folderExists(const std::string& path);

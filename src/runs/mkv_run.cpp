@@ -2,7 +2,10 @@
 // Make MKV: the ticked streams demuxed into a scratch folder (subpictures as PGS, LPCM as WAV),
 // each audio stream's frames placed on the title's time line, the playlist's names, languages
 // and chapters, then mkvmerge writing BASE.mkv.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -115,6 +118,23 @@ class MkvRun {
         statusReady(log_);
     }
 
+    // The run's own scratch folder: BASE.mkv-temp, or when a folder of that name is there
+    // already (another run's, or a user's), a new BASE.mkv-temp-XXXXXX beside it; only a folder
+    // the run made itself is ever removed. Returns the system's reason on failure.
+    std::string createScratch(const std::string& wanted) {
+        std::error_code ec;
+        fs::create_directories(fs::path(wanted).parent_path(), ec);
+        if (::mkdir(wanted.c_str(), 0777) == 0) {
+            scratch_ = wanted;
+            return {};
+        }
+        if (errno != EEXIST) return std::error_code(errno, std::generic_category()).message();
+        std::string unique = wanted + "-XXXXXX";
+        if (!::mkdtemp(unique.data())) return std::error_code(errno, std::generic_category()).message();
+        scratch_ = unique;
+        return {};
+    }
+
     void removeScratch() {
         if (scratch_.empty() || s_.options.keepTemp || s_.options.mkvPlanOnly) return;
         std::error_code ec;
@@ -158,14 +178,9 @@ class MkvRun {
         }
         finalPath_ = s_.outputBase() + ".mkv";
         refuseInput(finalPath_, inputsOf(s_));
-        scratch_ = s_.outputBase() + ".mkv-temp";
-        std::error_code ec;
-        fs::remove_all(scratch_, ec);
-        fs::create_directories(scratch_, ec);
-        if (ec) {
-            scratch_.clear();
-            return fail(mkv_texts::cannotCreateFolder(s_.outputBase() + ".mkv-temp", ec.message()));
-        }
+        const std::string wanted = s_.outputBase() + ".mkv-temp";
+        const std::string why = createScratch(wanted);
+        if (!why.empty()) return fail(mkv_texts::cannotCreateFolder(wanted, why));
         log_.log(mkv_texts::scratchFolder(scratch_));
         return true;
     }
