@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <tuple>
 
 #include "fixtures/build_paths.h"
 #include "fixtures/program_stream_builder.h"
@@ -133,8 +134,20 @@ TEST_F(Cli, DemuxOfASourceWithoutStreamsFailsAndWritesNothing) {
     const std::string out = dir.file("out");
     const CommandResult r = run("demux -o " + out + " " + source);
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("No stream is ticked: there is nothing to demux."), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "quarnel-cli: No streams found in empty.EVO.\n");
     EXPECT_TRUE(std::filesystem::is_empty(out));
+    // With --json the error is an object too, as is a usage error's.
+    for (const auto& [args, status, error] :
+         {std::tuple{"read --json " + source, 1, std::string("No streams found in empty.EVO.")},
+          std::tuple{"read --json " + dir.file("none.EVO"), 1,
+                     "Cannot open file \"" + dir.file("none.EVO") + "\". No such file or directory."},
+          std::tuple{std::string("read --json --bogus x"), 2, std::string("unknown option --bogus")}}) {
+        const CommandResult j = run(args);
+        EXPECT_EQ(j.status, status) << args;
+        const auto report = nlohmann::json::parse(j.out, nullptr, false);
+        EXPECT_EQ(report, (nlohmann::json{{"schemaVersion", 1}, {"error", error}, {"exitStatus", status}}))
+            << j.out;
+    }
 }
 
 // With the standard descriptors closed no output takes one of them: the files are those of a

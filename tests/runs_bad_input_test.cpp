@@ -83,12 +83,13 @@ struct BadInput : ::testing::Test {
     std::string redLine() const { return "[re]" + f.model.lastError + "[/re]"; }
 };
 
-TEST_F(BadInput, AnEmptyFileIsReadAsHoldingNoStream) {
+// A source without a stream is an error, never "Done.".
+TEST_F(BadInput, AnEmptyFileIsAnErrorWithoutStreams) {
     const std::string source = f.source("FEATURE_1.EVO", {});
     f.read();
-    EXPECT_TRUE(f.host.errors.empty());
+    EXPECT_EQ(f.host.errors, (std::vector<std::string>{"No streams found in FEATURE_1.EVO."}));
     EXPECT_TRUE(f.logged("File size: 0 Mbytes."));
-    EXPECT_TRUE(f.logged("Done."));
+    EXPECT_FALSE(f.logged("Done."));
     EXPECT_FALSE(f.model.boxes.anyTicked());
     EXPECT_FALSE(f.model.buttons.demux);
     EXPECT_FALSE(f.model.buttons.rebuild);
@@ -98,8 +99,8 @@ TEST_F(BadInput, AnEmptyFileIsReadAsHoldingNoStream) {
     const CommandResult r =
         runCommand(std::string(QUARNEL_CLI) + " demux -o " + out + " " + source, f.dir.file("stderr.txt"));
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_NE(r.out.find("Done."), std::string::npos);  // the Read ran to its end
-    EXPECT_NE(r.err.find("No stream is ticked: there is nothing to demux."), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("Done."), std::string::npos);
+    EXPECT_EQ(r.err, "quarnel-cli: No streams found in FEATURE_1.EVO.\n");
     EXPECT_TRUE(fs::is_empty(out));
 }
 
@@ -216,10 +217,9 @@ TEST_F(BadInput, ANavigationPackAtTheChunkBoundaryWholeOrCut) {
     f.host.markup.clear();
     f.source("FEATURE_1.EVO", bytes);
     f.read();
-    EXPECT_TRUE(f.host.errors.empty());
+    EXPECT_EQ(f.host.errors, (std::vector<std::string>{"No streams found in FEATURE_1.EVO."}));
     EXPECT_TRUE(f.logged("VOB number 1 contains [b]0[/b] video and [b]0[/b] audio stream."));
     EXPECT_TRUE(f.logged("PTM of first video frame = [re]00000000[/re]"));
-    EXPECT_TRUE(f.logged("Done."));
 }
 
 TEST_F(BadInput, APlaylistWithOutOfRangeIndexesAndAParentFolderDescription) {

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "fixtures/sample_streams.h"
+#include "fixtures/vti_builder.h"
 #include "formats/byte_readers.h"
 #include "runs_discmeta_support.h"
-#include "fixtures/vti_builder.h"
 
 namespace quarnel {
 namespace {
@@ -180,7 +181,7 @@ TEST_F(VtiRead, UntickedOptionMissingFileAndWrongIdentifier) {
 
 TEST_F(VtiRead, AReadRunWithTheOptionReadsTheVtiAfterwards) {
     f.writeVti(buildVti(twoRecordsThreeEvobs()));
-    f.source("HVDVD_TS/FEATURE_2.EVO", buildProgramStream({}, {}));
+    f.source("HVDVD_TS/FEATURE_2.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 2, 100, 90000, 1)}, {}));
     f.read();
     EXPECT_TRUE(f.logged("3 VTS_EVOBIs found."));
     EXPECT_EQ(v().evobNames.selected, 1);

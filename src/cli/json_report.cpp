@@ -194,6 +194,10 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
     return text(report);
 }
 
+std::string jsonErrorReport(const std::string& error, int exitStatus) {
+    return text(Json{{"schemaVersion", kSchemaVersion}, {"error", error}, {"exitStatus", exitStatus}});
+}
+
 std::string jsonCommandReport(const std::string& command, const Session& m, const std::vector<std::string>& logLines) {
     Json report{{"schemaVersion", kSchemaVersion}, {"command", command}};
     if (command == "xpl" || command == "chapters") {

@@ -11,6 +11,8 @@ struct Session;
 
 std::string jsonReport(const Session& m, const std::vector<std::string>& logLines);
 // xpl, chapters, vti, subs: what the command read and wrote.
+// The object a command prints with --json when it fails: schemaVersion, error, exitStatus.
+std::string jsonErrorReport(const std::string& error, int exitStatus);
 std::string jsonCommandReport(const std::string& command, const Session& m, const std::vector<std::string>& logLines);
 
 }  // namespace quarnel

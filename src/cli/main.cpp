@@ -25,6 +25,25 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
+// What a command told its caller: the error it printed last, and whether a JSON report went to
+// stdout (with --json, a command that fails without one prints an error object instead).
+struct Outcome {
+    std::string error;
+    bool jsonPrinted = false;
+};
+Outcome outcome;
+
+void printError(const std::string& text) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "quarnel-cli: %s\n", text.c_str());
+    outcome.error = text;
+}
+
+void printJson(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    outcome.jsonPrinted = true;
+}
+
 // Ticks exactly the listed streams ("v0", "a03", "s17"); each must have been found.
 bool selectStreams(Session& m, const std::vector<std::string>& list, std::string& error) {
     for (auto& b : m.boxes.video) b.ticked = false;
@@ -68,7 +87,8 @@ int finish(Session& m, TerminalHost& host) {
         return kExitFailed;
     }
     if (m.lastError.empty()) return kExitDone;
-    if (!host.errorShown()) std::fprintf(stderr, "quarnel-cli: %s\n", escapeControls(m.lastError).c_str());
+    outcome.error = escapeControls(m.lastError);
+    if (!host.errorShown()) std::fprintf(stderr, "quarnel-cli: %s\n", outcome.error.c_str());
     return kExitFailed;
 }
 
@@ -82,14 +102,13 @@ int runCommand(const CliArgs& args) {
         std::error_code ec;
         std::filesystem::create_directories(m.options.outputDir, ec);
         if (ec) {
-            std::fprintf(stderr, "quarnel-cli: Cannot create folder \"%s\". %s.\n", m.options.outputDir.c_str(),
-                         ec.message().c_str());
+            printError("Cannot create folder \"" + m.options.outputDir + "\". " + ec.message() + ".");
             return kExitFailed;
         }
     }
     if (args.command == "subs") {
         const bool converted = runSubsCommand(args, host, m.run);
-        if (args.json && caughtSignal() == 0) std::fputs(jsonCommandReport("subs", m, host.collected()).c_str(), stdout);
+        if (args.json && caughtSignal() == 0) printJson(jsonCommandReport("subs", m, host.collected()));
         const int status = finish(m, host);
         return status == kExitDone && !converted ? kExitFailed : status;
     }
@@ -97,11 +116,10 @@ int runCommand(const CliArgs& args) {
         const std::string error = runDiscmetaCommand(m, host, args);
         if (error.empty()) {
             if (args.json && m.lastError.empty() && caughtSignal() == 0)
-                std::fputs(jsonCommandReport(args.command, m, host.collected()).c_str(), stdout);
+                printJson(jsonCommandReport(args.command, m, host.collected()));
             return finish(m, host);
         }
-        std::fflush(stdout);
-        std::fprintf(stderr, "quarnel-cli: %s\n", error.c_str());
+        printError(error);
         return kExitFailed;
     }
     m.sourcePath = args.source;
@@ -123,23 +141,21 @@ int runCommand(const CliArgs& args) {
     runs::read(m, host);
     if (!m.lastError.empty()) return finish(m, host);
     if (args.command == "read") {
-        if (args.json && caughtSignal() == 0) std::fputs(jsonReport(m, host.collected()).c_str(), stdout);
+        if (args.json && caughtSignal() == 0) printJson(jsonReport(m, host.collected()));
         return finish(m, host);
     }
 
     if (args.streams) {
         std::string error;
         if (!selectStreams(m, *args.streams, error)) {
-            std::fflush(stdout);
-            std::fprintf(stderr, "quarnel-cli: %s\n", error.c_str());
+            printError(error);
             return kExitFailed;
         }
     }
     if (args.command == "demux") {
         // The window's Demux button stays disabled without a ticked box; here that is an error.
         if (!m.boxes.anyTicked()) {
-            std::fflush(stdout);
-            std::fprintf(stderr, "quarnel-cli: No stream is ticked: there is nothing to demux.\n");
+            printError("No stream is ticked: there is nothing to demux.");
             return kExitFailed;
         }
         runs::demux(m, host);
@@ -148,8 +164,7 @@ int runCommand(const CliArgs& args) {
     } else if (args.command == "mkv") {
         runs::makeMkv(m, host);
     }
-    if (args.json && m.lastError.empty() && caughtSignal() == 0)
-        std::fputs(jsonReport(m, host.collected()).c_str(), stdout);
+    if (args.json && m.lastError.empty() && caughtSignal() == 0) printJson(jsonReport(m, host.collected()));
     return finish(m, host);
 }
 
@@ -170,7 +185,15 @@ int main(int argc, char** argv) {
     }
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "quarnel-cli: %s\n%s\n", parsed.error.c_str(), usageHint(parsed.args.command).c_str());
+        if (parsed.args.json) std::fputs(jsonErrorReport(parsed.error, kExitUsage).c_str(), stdout);
         return kExitUsage;
     }
-    return runCommand(parsed.args);
+    const int status = runCommand(parsed.args);
+    // With --json a failed command still prints an object: the error and the exit status.
+    if (parsed.args.json && status != kExitDone && !outcome.jsonPrinted) {
+        const std::string error = status > 128 ? "Interrupted." : outcome.error;
+        std::fputs(jsonErrorReport(error, status).c_str(), stdout);
+        std::fflush(stdout);
+    }
+    return status;
 }

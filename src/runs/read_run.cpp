@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Read run: every file of the source sequence through the analysis pass, then the stream
 // boxes for the streams found, "Done." and the frame report.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -94,6 +95,18 @@ class ReadRun {
             return false;
         }
         s_.tableFromPlaylist = false;
+        // A source without a single stream (an empty file, text, noise) is not read "Done.".
+        const auto found = [](const auto& slots) {
+            return std::ranges::any_of(slots, [](int32_t id) { return id >= 0; });
+        };
+        if (!s_.run.cancel && !s_.run.fastCheckCut && !found(s_.table.video) && !found(s_.table.audio) &&
+            !found(s_.table.sub)) {
+            s_.lastError = "No streams found in " + nameOf(s_.sourcePath) + ".";
+            statusReady(log_);
+            restoreButtons();
+            host_.showError(s_.lastError);
+            return false;
+        }
 
         const bool aob = upperExtension(s_.sourcePath) == ".AOB";
         offerStreams(s_.boxes.video, s_.table.video.data(), kUsedVideoBoxes, StreamKind::Video, 1, aob);
