@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 
 #include "fixtures/build_paths.h"
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/run_command.h"
+#include "fixtures/sample_streams.h"
 #include "fixtures/temp_dir.h"
+#include "fixtures/vti_builder.h"
 
 namespace quarnel {
 namespace {
@@ -97,6 +101,33 @@ TEST_F(DiscCli, VtiPrintsEveryEvobWithItsAttributes) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("before the data it announces"), std::string::npos) << r.err;
     EXPECT_EQ(run("vti").status, 2);
+}
+
+// A damaged HVA00001.VTI beside the source is a warning after a Read, never the run's end; the
+// vti command itself still fails on it.
+TEST(VtiBesideTheSource, ADamagedOneIsAWarningAndTheDemuxGoesOn) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("HVDVD_TS"));
+    const std::string source = dir.file("HVDVD_TS/FEATURE_1.EVO");
+    writeFile(source, buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 200, 90000, 1)}, {}));
+    VtiLayout damaged;
+    damaged.attributes.resize(1);
+    damaged.evobs.push_back({.name = "FEATURE_1.EVO"});
+    damaged.evobCount = 0xFFFFFF;
+    writeFile(dir.file("HVDVD_TS/HVA00001.VTI"), buildVti(damaged));
+    const auto cli = [&](const std::string& args) {
+        return runCommand(std::string(QUARNEL_CLI) + " " + args + " " + source, dir.file("stderr.txt"));
+    };
+    const CommandResult demux = cli("demux --json -o " + dir.file("out"));
+    EXPECT_EQ(demux.status, 0) << demux.err;
+    const auto report = nlohmann::json::parse(demux.out, nullptr, false);
+    EXPECT_NE(report.value("vtiError", "").find("more than the file holds"), std::string::npos) << demux.out;
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out/FEATURE_1.DD.stream.00.mpa")));
+
+    const CommandResult plain = cli("read --no-vti");
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out.find("HVA00001.VTI"), std::string::npos) << plain.out;
+    EXPECT_EQ(cli("vti").status, 1);
 }
 
 }  // namespace

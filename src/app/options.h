@@ -57,10 +57,12 @@ struct OptionFlag {
 };
 
 constexpr OptionFlag kOptionFlags[] = {
-    {"--no-continue", nullptr, &Options::continueSequence, false, "do not go on with the next file of a split movie"},
+    {"--no-continue", nullptr, &Options::continueSequence, false,
+     "do not go on with the next file of a split movie"},
     {"--full", nullptr, &Options::fastCheck, false, "read whole files (no fast check)"},
     {"--fast-size", "MB", &Options::fastCheckMiB, false, "size read by a fast check"},
     {"--no-details", nullptr, &Options::details, false, "no detailed stream report"},
+    {"--no-vti", nullptr, &Options::readVti, false, "do not read HVA00001.VTI after a Read"},
     {"--no-count-frames", nullptr, &Options::countFrames, false, "do not count video frames"},
     {"--video-ext", "EXT", &Options::videoExtension, false, "extension of video outputs"},
     {"--audio-ext", "EXT", &Options::audioExtension, false, "extension of audio outputs"},
@@ -69,14 +71,17 @@ constexpr OptionFlag kOptionFlags[] = {
     {"--adjust-pts", nullptr, &Options::adjustPts, true,
      "rebuild: move the time stamps of each following file on by the\nend time of the files before it"},
     {"--lpcm-wav", nullptr, &Options::lpcmWav, true,
-     "demux: write each LPCM stream as BASE.CAPTION.wav (interleaved\nlittle-endian samples) instead of its raw samples"},
+     "demux: write each LPCM stream as BASE.CAPTION.wav (interleaved\nlittle-endian samples) instead of its "
+     "raw samples"},
     {"--split-tracks", nullptr, &Options::splitTracks, true,
      "demux of an AOB: one file per track of ATS_nn_0.IFO, BASE.T01.TR03.CAPTION.EXT"},
     {"--plan", nullptr, &Options::mkvPlanOnly, true,
-     "mkv: write BASE.mkvmerge.json (mkvmerge's option file) and\nBASE.plan.json, keep the scratch folder, do not run mkvmerge"},
+     "mkv: write BASE.mkvmerge.json (mkvmerge's option file) and\nBASE.plan.json, keep the scratch folder, "
+     "do not run mkvmerge"},
     {"--keep-temp", nullptr, &Options::keepTemp, true, "mkv: keep the scratch folder BASE.mkv-temp"},
     {"--keep-partial", nullptr, &Options::keepPartial, true,
-     "when a signal stops a run, keep what it wrote as NAME.partial\n(by default nothing unfinished is left)"},
+     "when a signal stops a run, keep what it wrote as NAME.partial\n(by default nothing unfinished is "
+     "left)"},
 };
 
 }  // namespace quarnel

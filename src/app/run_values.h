@@ -33,6 +33,7 @@ struct RunValues {
     bool busy = false;      // a Demux or Rebuild run is active: a cancel must be confirmed
     bool fastStop = false;  // the fast-check limit was passed
     bool fastCheckCut = false;  // a file of the last Read was read only up to the fast-check limit
+    std::string vtiError;       // why the VTI read after the last Read failed; empty when it did not
     std::array<int32_t, kUsedVideoSlots> countedFrames{};
     std::array<double, kUsedVideoSlots> frameRate{};  // frames per second, written by the video analysers
     uint32_t earliestFirstPts = kNoPts;

@@ -189,6 +189,7 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
         {"subtitleTexts", texts},
         {"log", logLines},
     };
+    if (!r.vtiError.empty()) report["vtiError"] = r.vtiError;
     if (!m.playlist.tags.empty()) report["playlist"] = playlistJson(m.playlist);
     if (!r.mkvPlan.empty()) report["mkv"] = Json::parse(r.mkvPlan, nullptr, false);
     return text(report);

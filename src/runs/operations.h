@@ -23,6 +23,9 @@ void makeMkv(Session& session, Host& host);
 void readPlaylist(Session& session, Host& host);
 // Read HVA00001.VTI beside the source.
 void readVti(Session& session, Host& host);
+// The same as the step after a Read: a file that cannot be read is a warning in the log and in
+// run.vtiError, not the run's error.
+void readVtiAfterRead(Session& session, Host& host);
 // Write the playlist's chapters as BASE.chapters.txt.
 void writeChapters(Session& session, Host& host);
 

@@ -142,7 +142,7 @@ void read(Session& session, Host& host) {
     if (!finished || session.run.cancel) return;
     if (session.options.autoProcess == AutoProcess::Demux) demux(session, host);
     if (session.options.autoProcess == AutoProcess::Rebuild) rebuild(session, host);
-    if (session.options.readVti) readVti(session, host);
+    if (session.options.readVti) readVtiAfterRead(session, host);
 }
 
 }  // namespace quarnel::runs

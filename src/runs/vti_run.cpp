@@ -42,10 +42,15 @@ void logOutOfRange(MessageLog& log, const std::vector<VtsEvobAtr>& attributes,
 
 }  // namespace
 
-void readVti(Session& session, Host& host) {
+namespace {
+
+// The VTI read; `afterRead`: the automatic step after a Read, whose failure is a warning (the
+// Read's results and any Demux that follows stand) kept in run.vtiError.
+void readVtiFile(Session& session, Host& host, bool afterRead) {
     if (!session.options.readVti || session.runActive) return;
     RunGuard guard(session.runActive);
     session.lastError.clear();
+    session.run.vtiError.clear();
     MessageLog log(host);
     InputFile input;
     VtiView& vti = session.vti;
@@ -91,8 +96,14 @@ void readVti(Session& session, Host& host) {
         input.close();
     } catch (const std::exception& e) {
         input.close();
-        session.lastError = e.what();
         statusReady(log);
+        if (afterRead) {
+            session.run.vtiError = e.what();
+            log.log("[re]" + session.run.vtiError +
+                    " The title set information is left out; the Read stands.[/re]");
+            return;
+        }
+        session.lastError = e.what();
         host.showError(session.lastError);
         return;
     }
@@ -100,6 +111,16 @@ void readVti(Session& session, Host& host) {
     vti.showSelectedEvob();
     logDone(log);
     statusReady(log);
+}
+
+}  // namespace
+
+void readVti(Session& session, Host& host) {
+    readVtiFile(session, host, false);
+}
+
+void readVtiAfterRead(Session& session, Host& host) {
+    readVtiFile(session, host, true);
 }
 
 }  // namespace quarnel::runs

@@ -8,7 +8,7 @@ _quarnel_cli() {
         cword=$COMP_CWORD
     }
     local commands="read demux rebuild mkv xpl chapters vti subs"
-    local options="-o --output-dir --streams --no-continue --full --fast-size --no-details --no-count-frames
+    local options="-o --output-dir --streams --no-continue --full --fast-size --no-details --no-count-frames --no-vti
         --video-ext --audio-ext --sub-ext --adv-pck --adjust-pts --keep-partial --subs --to --ocr-lang --canvas --fps
         --source --xpl --plan --keep-temp --lpcm-wav --split-tracks --markup -q --quiet --color --json --help --version"
     case $prev in
