@@ -174,6 +174,17 @@ TEST_F(SampleEndToEnd, JsonCarriesTheStreamsValuesTheNavigationAndThePlaylist) {
         if (s["stream"] == "a01") EXPECT_EQ(s["language"], "fr");
     EXPECT_EQ(mkv["playlist"]["title"], "Main Feature");
     EXPECT_EQ(mkv["playlist"]["chapters"][1]["seconds"], 1.5015);
+    // The option file names its files absolutely: run from another folder, mkvmerge makes the MKV.
+    const CommandResult planned = runCommand(
+        "cd '" + dir.path() + "' && " + QUARNEL_CLI + " mkv -q --plan -o rel " + kSampleDir + "FEATURE_1.EVO",
+        dir.file("stderr.txt"));
+    ASSERT_EQ(planned.status, 0) << planned.err;
+    if (std::system("command -v mkvmerge >/dev/null 2>&1") == 0) {
+        const CommandResult muxed = runCommand(
+            "cd / && mkvmerge -q @'" + dir.file("rel/FEATURE_1_MERGED.mkvmerge.json") + "'", dir.file("e"));
+        EXPECT_LE(muxed.status, 1) << muxed.out << muxed.err;
+        EXPECT_TRUE(std::filesystem::exists(dir.file("rel/FEATURE_1_MERGED.mkv")));
+    }
 
     const std::string playlist = std::string(QUARNEL_SOURCE_DIR) + "/sample/ADV_OBJ/VPLST000.XPL";
     const auto chapters = nlohmann::json::parse(

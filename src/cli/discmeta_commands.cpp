@@ -45,7 +45,7 @@ std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args) {
         const std::string path = m.sourceDir + "HVA00001.VTI";
         if (!fileExists(path)) return "HVA00001.VTI not found beside " + args.source;
         if (m.vti.evobs.empty()) return "no EVOB records read from " + path;
-        if (args.json) return "";
+        if (args.json || args.quiet) return "";  // -q: nothing but errors
         std::fflush(stdout);
         for (size_t j = 0; j < m.vti.evobs.size(); ++j) {
             m.vti.evobNames.selected = int(j);
@@ -61,7 +61,7 @@ std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args) {
     runs::readPlaylist(m, host);
     if (!m.lastError.empty()) return "";
     if (args.command == "xpl") {
-        if (args.json) return "";
+        if (args.json || args.quiet) return "";  // -q: nothing but errors
         std::fflush(stdout);
         print(playlistPageText(m.playlist));
         return "";

@@ -176,9 +176,13 @@ class MkvRun {
             mkvmerge_ = ExternalProgram::find(chosen && *chosen ? chosen : "mkvmerge");
             if (mkvmerge_.empty()) return fail(mkv_texts::kMkvmergeMissing);
         }
-        finalPath_ = s_.outputBase() + ".mkv";
+        // Absolute names: the option file works from any folder (`mkvmerge @BASE.mkvmerge.json`).
+        std::error_code absoluteFailed;
+        const fs::path base = fs::absolute(s_.outputBase(), absoluteFailed);
+        const std::string outputBase = absoluteFailed ? s_.outputBase() : base.lexically_normal().string();
+        finalPath_ = outputBase + ".mkv";
         refuseInput(finalPath_, inputsOf(s_));
-        const std::string wanted = s_.outputBase() + ".mkv-temp";
+        const std::string wanted = outputBase + ".mkv-temp";
         const std::string why = createScratch(wanted);
         if (!why.empty()) return fail(mkv_texts::cannotCreateFolder(wanted, why));
         log_.log(mkv_texts::scratchFolder(scratch_));
