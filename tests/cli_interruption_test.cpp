@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -31,12 +32,14 @@ namespace fs = std::filesystem;
 constexpr uint32_t kStart = 0x00200000;
 
 // The command line run with its output on a pipe; `signal` is sent once the log holds `marker`.
+// `slowed`: each step of the run stretched by the test delay, so that a signal finds it busy.
 struct Stopped {
     int status = -1;  // exit status, -1 when it did not exit by itself
     std::string out;
 };
 
-Stopped runUntil(const std::vector<std::string>& args, const std::string& marker, int signal) {
+Stopped runUntil(const std::vector<std::string>& args, const std::string& marker, int signal,
+                 bool slowed = true) {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) return {};
     posix_spawn_file_actions_t actions;
@@ -48,7 +51,8 @@ Stopped runUntil(const std::vector<std::string>& args, const std::string& marker
     std::vector<char*> argv;
     for (auto& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
-    std::vector<std::string> env = {"QUARNEL_TEST_PUMP_DELAY_MS=40"};
+    std::vector<std::string> env;
+    if (slowed) env.emplace_back("QUARNEL_TEST_PUMP_DELAY_MS=40");
     for (char** e = environ; *e; ++e) env.emplace_back(*e);
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
@@ -139,6 +143,42 @@ TEST_F(Interruption, PipesControlCharactersAndAStandardOutputThatCannotBeWritten
         r = runCommand(std::string(QUARNEL_CLI) + " read --json " + source + " > /dev/full", dir.file("err.txt"));
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("Cannot write the standard output."), std::string::npos) << r.err;
+    }
+}
+
+// A mkvmerge that misbehaves costs neither the MKV of an earlier run nor the memory nor the
+// time: one that exits 0 without writing, one that prints 100 MB without a line end, one that
+// ignores SIGTERM when the run is interrupted.
+TEST_F(Interruption, AMisbehavingMkvmergeLeavesTheEarlierMkvAndIsStopped) {
+    const std::string sample = std::string(QUARNEL_SOURCE_DIR) + "/sample/HVDVD_TS/FEATURE_1.EVO";
+    const std::string earlier = out + "/FEATURE_1_MERGED.mkv";
+    writeFile(earlier, {'o', 'l', 'd'});
+    struct Case {
+        const char* script;
+        int signal;
+        int status;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"exit 0", 0, 1, "mkvmerge ended without writing the MKV: its output is empty."},
+        {"head -c 100000000 /dev/zero | tr '\\0' x; exit 0", 0, 1, "its output is empty."},
+        {"trap '' TERM; exec sleep 30", SIGINT, 130, "Interrupted."},
+    };
+    for (const Case& c : cases) {
+        const std::string fake = dir.file("mkvmerge.sh");
+        const std::string text = std::string("#!/bin/sh\n") + c.script + "\n";
+        writeFile(fake, Bytes(text.begin(), text.end()));
+        fs::permissions(fake, fs::perms::owner_all);
+        ::setenv("QUARNEL_MKVMERGE", fake.c_str(), 1);
+        const auto started = std::chrono::steady_clock::now();
+        const Stopped r = runUntil({"mkv", "-o", out, sample}, "Running " + fake, c.signal, false);
+        const auto seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        ::unsetenv("QUARNEL_MKVMERGE");
+        EXPECT_EQ(r.status, c.status) << c.script << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.said), std::string::npos) << c.script << "\n" << r.out;
+        EXPECT_EQ(readFile(earlier), (Bytes{'o', 'l', 'd'})) << c.script;
+        EXPECT_LT(seconds, 8.0) << c.script;  // SIGKILL 3 s after SIGTERM, not the child's 30 s
     }
 }
 

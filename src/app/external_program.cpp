@@ -84,26 +84,70 @@ bool ExternalProgram::readLines(std::vector<std::string>& lines, int timeoutMs) 
         if (c == '\n' || c == '\r') {
             if (!partial_.empty()) lines.push_back(std::move(partial_));
             partial_.clear();
-        } else {
+            cutting_ = false;
+        } else if (cutting_) {
+            continue;  // the rest of a line that was cut
+        } else if (partial_.size() < kMaxLineBytes) {
             partial_ += c;
+        } else {
+            cutting_ = true;
+            lines.push_back(std::move(partial_));
+            partial_.clear();
         }
     }
     return true;
 }
 
 void ExternalProgram::stop() {
-    if (pid_ > 0) ::kill(pid_, SIGTERM);
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    stopping_ = true;
 }
 
 int ExternalProgram::wait() {
     if (pid_ <= 0) return -1;
     int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    if (stopping_) {
+        // A program that ignores SIGTERM is killed once its grace is over.
+        constexpr int kStepMs = 20;
+        int waited = 0;
+        pid_t ended = 0;
+        while ((ended = ::waitpid(pid_, &status, WNOHANG)) == 0 && waited < kStopGraceMs) {
+            ::usleep(kStepMs * 1000);
+            waited += kStepMs;
+        }
+        if (ended == 0) ::kill(pid_, SIGKILL);
+        if (ended <= 0)
+            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+            }
+    } else {
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
     }
     pid_ = -1;
+    stopping_ = false;
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return -1;
+}
+
+int runToEnd(const std::string& path, const std::vector<std::string>& args, std::vector<std::string>& lines) {
+    constexpr size_t kMaxOutputBytes = size_t(16)
+                                       << 20;  // kept of what it prints; the rest is read and dropped
+    ExternalProgram program;
+    program.start(path, args);
+    size_t kept = 0;
+    std::vector<std::string> more;
+    for (bool open = true; open;) {
+        more.clear();
+        open = program.readLines(more, 1000);
+        for (std::string& line : more) {
+            if (kept + line.size() > kMaxOutputBytes) continue;
+            kept += line.size();
+            lines.push_back(std::move(line));
+        }
+    }
+    return program.wait();
 }
 
 }  // namespace quarnel

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "app/external_program.h"
 #include "formats/title_time.h"
 #include "formats/xml_text.h"
@@ -187,6 +189,24 @@ class MkvRun {
         if (!why.empty()) return fail(mkv_texts::cannotCreateFolder(wanted, why));
         log_.log(mkv_texts::scratchFolder(scratch_));
         return true;
+    }
+
+    // What is wrong with the file mkvmerge wrote, by `mkvmerge -J`; "" when it holds every track
+    // of the plan.
+    std::string missingFromOutput(const std::string& path) const {
+        std::error_code ec;
+        if (fs::file_size(path, ec) == 0 || ec) return mkv_texts::kMkvEmpty;
+        std::vector<std::string> lines;
+        if (runToEnd(mkvmerge_, {"-J", path}, lines) > 1) return mkv_texts::kMkvUnreadable;
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        const nlohmann::json report = nlohmann::json::parse(text, nullptr, false);
+        if (report.is_discarded() || !report.is_object() || !report.contains("tracks") ||
+            !report["tracks"].is_array())
+            return mkv_texts::kMkvUnreadable;
+        const size_t found = report["tracks"].size();
+        if (found < plan_.tracks.size()) return mkv_texts::mkvTracksMissing(found, plan_.tracks.size());
+        return {};
     }
 
     // The ticked streams into the scratch folder, subpictures as PGS only, LPCM as WAV.
@@ -460,6 +480,14 @@ class MkvRun {
         if (status != 0 && status != 1) {
             mkv.discard();
             s_.lastError = mkv_texts::mkvmergeFailed(status, lastProblem);
+            log_.log("[re]" + s_.lastError + "[/re]");
+            return;
+        }
+        // An exit status alone does not say an MKV was written: the earlier one of the name
+        // stays unless mkvmerge's own reading finds every track in the new one.
+        if (const std::string why = missingFromOutput(mkv.temporaryPath()); !why.empty()) {
+            mkv.discard();
+            s_.lastError = mkv_texts::mkvmergeWroteNoMkv(why, lastProblem);
             log_.log("[re]" + s_.lastError + "[/re]");
             return;
         }

@@ -90,5 +90,16 @@ inline std::string mkvmergeFailed(int status, const std::string& problem) {
     return "mkvmerge failed (exit status " + std::to_string(status) + ")" + (problem.empty() ? "." : ": " + problem);
 }
 inline std::string written(const std::string& path) { return "Written " + path; }
+// mkvmerge ended well but what it wrote is not the MKV asked for.
+inline std::string mkvmergeWroteNoMkv(const std::string& why, const std::string& problem) {
+    return "mkvmerge ended without writing the MKV: " + why +
+           (problem.empty() ? "" : " (mkvmerge: " + problem + ")");
+}
+inline const std::string kMkvEmpty = "its output is empty.";
+inline const std::string kMkvUnreadable = "mkvmerge -J cannot read its output.";
+inline std::string mkvTracksMissing(size_t found, size_t asked) {
+    return "its output holds " + std::to_string(found) + " of the " + std::to_string(asked) +
+           " tracks asked for.";
+}
 
 }  // namespace quarnel::runs::mkv_texts
