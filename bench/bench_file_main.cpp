@@ -71,7 +71,8 @@ std::vector<Unit> timed(const std::vector<Bytes>& pieces, uint32_t start, uint32
     std::vector<Unit> units;
     for (size_t i = 0; i < count; ++i) {
         const uint32_t pts = start + uint32_t(i) * ticks;
-        units.push_back({pieces[i % pieces.size()], pts, withDts ? std::optional<uint32_t>(pts - ticks) : std::nullopt});
+        units.push_back(
+            {pieces[i % pieces.size()], pts, withDts ? std::optional<uint32_t>(pts - ticks) : std::nullopt});
     }
     return units;
 }
@@ -110,11 +111,27 @@ struct Clips {
     Bytes file(const std::string& name) const { return readFile(dir + "/" + name); }
 };
 
-// One segment of each kind: the bytes of segment `segment` whose navigation packs give the
-// whole file's span [kSegmentStart, endPtm); its duration in ticks.
+// A segment of the file: where its time stamps start, how long it lasts, where the file ends.
+struct Segment {
+    uint32_t start, ticks, endPtm;
+
+    // Frames of a constant duration, looped to fill the segment.
+    std::vector<Unit> looped(const std::vector<Bytes>& frames, uint32_t frameTicks) const {
+        return timed(frames, start, frameTicks, ticks / frameTicks, false);
+    }
+    // Every navigation pack tells the span of the whole file.
+    MuxOptions options() const {
+        MuxOptions o;
+        o.startPtm = kSegmentStart;
+        o.endPtm = endPtm;
+        return o;
+    }
+};
+
+// A kind of content: the duration of one segment, and the bytes of a segment.
 struct Kind {
     uint32_t segmentTicks;
-    std::function<Bytes(uint32_t segment, uint32_t endPtm)> build;
+    std::function<Bytes(const Segment&)> build;
 };
 
 Kind evoKind(const Clips& clips) {
@@ -123,22 +140,17 @@ Kind evoKind(const Clips& clips) {
     const auto eac3 = fixedFrames(clips.file("audio.eac3"), {0x0B, 0x77});
     const auto dts = fixedFrames(clips.file("audio.dts"), {0x7F, 0xFE, 0x80, 0x01});
     const uint32_t ticks = uint32_t(pictures.size()) * kFrameTicks;
-    return {ticks, [=](uint32_t segment, uint32_t endPtm) {
-                const uint32_t start = kSegmentStart + segment * ticks;
-                const auto looped = [&](const std::vector<Bytes>& frames, uint32_t frameTicks) {
-                    return timed(frames, start, frameTicks, ticks / frameTicks, false);
-                };
+    return {ticks, [=](const Segment& at) {
+                const uint32_t start = at.start;
                 std::vector<EsStream> streams;
                 streams.push_back(
                     es(EsKind::Mpeg2, 0xE0, timed(pictures, start, kFrameTicks, pictures.size(), true)));
-                streams.push_back(es(EsKind::Ac3, 0x80, looped(ac3, kAudioFrameTicks)));
-                streams.push_back(es(EsKind::Eac3, 0xC1, looped(eac3, kAudioFrameTicks)));
-                streams.push_back(es(EsKind::Dts, 0x8A, looped(dts, kDtsFrameTicks)));
+                streams.push_back(es(EsKind::Ac3, 0x80, at.looped(ac3, kAudioFrameTicks)));
+                streams.push_back(es(EsKind::Eac3, 0xC1, at.looped(eac3, kAudioFrameTicks)));
+                streams.push_back(es(EsKind::Dts, 0x8A, at.looped(dts, kDtsFrameTicks)));
                 streams.push_back(subtitles(0x20, start, ticks, 180000, 3000, 1));
                 streams.push_back(subtitles(0x21, start, ticks, 180000, 3000, 2));
-                MuxOptions o;
-                o.startPtm = kSegmentStart;
-                o.endPtm = endPtm;
+                MuxOptions o = at.options();
                 return buildProgramStream(streams, o);
             }};
 }
@@ -160,29 +172,24 @@ Kind entropyKind(const Clips& clips) {
             units.push_back(std::move(u));
         }
     const uint32_t ticks = uint32_t(kPictures) * kFilmFrameTicks;
-    return {
-        ticks, [=](uint32_t segment, uint32_t endPtm) {
-            const uint32_t start = kSegmentStart + segment * ticks;
-            const auto looped = [&](const std::vector<Bytes>& frames, uint32_t frameTicks) {
-                return timed(frames, start, frameTicks, ticks / frameTicks, false);
-            };
-            EsStream video{EsKind::Mpeg2, 0xE0, {}, {}, 0};
-            for (size_t i = 0; i < units.size(); ++i) {
-                const uint32_t pts = start + uint32_t(i / kPacksPerPicture) * kFilmFrameTicks;
-                const bool picture = i % kPacksPerPicture == 0;
-                video.units.push_back({units[i], picture ? std::optional(pts) : std::nullopt,
-                                       picture ? std::optional(pts - kFilmFrameTicks) : std::nullopt});
-            }
-            // An audio frame every 40 packs of video.
-            const uint32_t audioTicks = kFilmFrameTicks * 40 / kPacksPerPicture;
-            std::vector<EsStream> streams{std::move(video), es(EsKind::Ac3, 0x80, looped(ac3, audioTicks))};
-            MuxOptions o;
-            o.startPtm = kSegmentStart;
-            o.endPtm = endPtm;
-            o.frameTicks = kFilmFrameTicks;
-            o.vobuTicks = kFilmFrameTicks * 4;  // about 200 packs
-            return buildProgramStream(streams, o);
-        }};
+    return {ticks, [=](const Segment& at) {
+                const uint32_t start = at.start;
+                EsStream video{EsKind::Mpeg2, 0xE0, {}, {}, 0};
+                for (size_t i = 0; i < units.size(); ++i) {
+                    const uint32_t pts = start + uint32_t(i / kPacksPerPicture) * kFilmFrameTicks;
+                    const bool picture = i % kPacksPerPicture == 0;
+                    video.units.push_back({units[i], picture ? std::optional(pts) : std::nullopt,
+                                           picture ? std::optional(pts - kFilmFrameTicks) : std::nullopt});
+                }
+                // An audio frame every 40 packs of video.
+                const uint32_t audioTicks = kFilmFrameTicks * 40 / kPacksPerPicture;
+                std::vector<EsStream> streams{std::move(video),
+                                              es(EsKind::Ac3, 0x80, at.looped(ac3, audioTicks))};
+                MuxOptions o = at.options();
+                o.frameTicks = kFilmFrameTicks;
+                o.vobuTicks = kFilmFrameTicks * 4;  // about 200 packs
+                return buildProgramStream(streams, o);
+            }};
 }
 
 Kind vobKind(const Clips& clips) {
@@ -200,24 +207,19 @@ Kind vobKind(const Clips& clips) {
         }
     }
     const uint32_t ticks = uint32_t(pictures.size()) * kFrameTicks;
-    return {ticks, [=](uint32_t segment, uint32_t endPtm) {
-                const uint32_t start = kSegmentStart + segment * ticks;
-                const auto looped = [&](const std::vector<Bytes>& frames, uint32_t frameTicks) {
-                    return timed(frames, start, frameTicks, ticks / frameTicks, false);
-                };
+    return {ticks, [=](const Segment& at) {
+                const uint32_t start = at.start;
                 std::vector<EsStream> streams;
                 streams.push_back(
                     es(EsKind::Mpeg2, 0xE0, timed(pictures, start, kFrameTicks, pictures.size(), true)));
-                streams.push_back(es(EsKind::Lpcm, 0xA0, looped(pcm, kLpcmUnitTicks), {0x00, 0x01, 0x80}));
-                streams.push_back(es(EsKind::MpegAudio, 0xC0, looped(mpeg, kMpegAudioTicks)));
-                streams.push_back(es(EsKind::Ac3, 0x81, looped(ac3, kAudioFrameTicks)));
+                streams.push_back(es(EsKind::Lpcm, 0xA0, at.looped(pcm, kLpcmUnitTicks), {0x00, 0x01, 0x80}));
+                streams.push_back(es(EsKind::MpegAudio, 0xC0, at.looped(mpeg, kMpegAudioTicks)));
+                streams.push_back(es(EsKind::Ac3, 0x81, at.looped(ac3, kAudioFrameTicks)));
                 // Subtitles of a DVD: a unit of a few hundred bytes every 1.5 s.
                 streams.push_back(subtitles(0x20, start, ticks, 135000, 700, 1));
                 streams.push_back(subtitles(0x21, start + 45000, ticks, 135000, 500, 2));
-                MuxOptions o;
+                MuxOptions o = at.options();
                 o.layout = Layout::Vob;
-                o.startPtm = kSegmentStart;
-                o.endPtm = endPtm;
                 return buildProgramStream(streams, o);
             }};
 }
@@ -241,13 +243,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     // The first segment's size tells how many segments the file needs.
-    const uint64_t firstSize = kind.build(0, 0).size();
+    const uint64_t firstSize = kind.build({kSegmentStart, kind.segmentTicks, 0}).size();
     const uint32_t segments = uint32_t((target + firstSize - 1) / firstSize);
     const uint32_t endPtm = kSegmentStart + segments * kind.segmentTicks;
     std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
     uint64_t written = 0;
     for (uint32_t segment = 0; segment < segments; ++segment) {
-        const Bytes bytes = kind.build(segment, endPtm);
+        const Bytes bytes =
+            kind.build({kSegmentStart + segment * kind.segmentTicks, kind.segmentTicks, endPtm});
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         written += bytes.size();
     }
