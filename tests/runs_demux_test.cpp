@@ -94,6 +94,25 @@ TEST(DemuxRun, SubpicturesBecomeSupRecordsTimedFromTheEarliestPts) {
     }
 }
 
+// A second file whose time stamps restart gives records whose times fall: the subtitle that
+// ends before it starts is dropped, and the log and the run's values say so.
+TEST(DemuxRun, SubtitlesDroppedForFallingTimesAreLoggedAndCounted) {
+    DemuxFixture f;
+    EsStream sub{EsKind::Subpicture, 0x21, {}};
+    for (const uint32_t at : {9000u, 45000u})
+        sub.units.push_back({dvdSubpictureUnit(textBitmap("AGAIN", 2), 100, 300, 27000), kStart + at, {}});
+    const Bytes file = buildProgramStream({audio(EsKind::Ac3, 0x80, 5, 500, kStart, 1), sub}, {});
+    writeFile(f.dir.file("FEATURE_2.EVO"), file);
+    f.source("FEATURE_1.EVO", file);
+    f.model.options.subtitles = {.sup = true, .pgs = true};
+    f.demuxAll(f.out());
+    ASSERT_EQ(f.model.lastError, "");
+    EXPECT_TRUE(
+        f.logged("[re]Subtitle at 00:00:00.500 dropped: the record after it starts at the same time or "
+                 "earlier.[/re]"));
+    EXPECT_EQ(f.model.run.droppedSubtitleRecords[1], 1u);
+}
+
 TEST(DemuxRun, WithoutAFirstPtsReportTheRecordsCountFromAllOnes) {
     DemuxFixture f;
     EsStream sub = subpicture(0x20, 1, 100, 1000, 9);

@@ -34,6 +34,9 @@ struct RunValues {
     bool fastStop = false;  // the fast-check limit was passed
     bool fastCheckCut = false;  // a file of the last Read was read only up to the fast-check limit
     std::string vtiError;       // why the VTI read after the last Read failed; empty when it did not
+    // Per subpicture slot converted by the last Demux: the subtitles dropped because their
+    // records' times fall or repeat.
+    std::array<std::optional<size_t>, kSubSlots> droppedSubtitleRecords{};
     std::array<int32_t, kUsedVideoSlots> countedFrames{};
     std::array<double, kUsedVideoSlots> frameRate{};  // frames per second, written by the video analysers
     uint32_t earliestFirstPts = kNoPts;

@@ -138,7 +138,11 @@ void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t*
         stream["delayMs"] = delayOf(m.run, reading.firstPts);
         addFacts(stream, reading.facts);
         if (kind == StreamKind::Audio) addPlaylistFacts(stream, m.playlist.audioStreams[size_t(k)], false);
-        if (kind == StreamKind::Subpicture) addPlaylistFacts(stream, m.playlist.subStreams[size_t(k)], true);
+        if (kind == StreamKind::Subpicture) {
+            addPlaylistFacts(stream, m.playlist.subStreams[size_t(k)], true);
+            if (const auto dropped = m.run.droppedSubtitleRecords[size_t(k)])
+                stream["droppedSubtitleRecords"] = *dropped;
+        }
         streams.push_back(std::move(stream));
     }
 }

@@ -4,14 +4,13 @@
 #include <utility>
 
 namespace quarnel {
-namespace {
 
-std::optional<SubpictureEvent> shown(SubpictureEvent e) {
-    if (e.stop <= e.start) return std::nullopt;
-    return e;
+std::optional<SubpictureEvent> SubpictureTimeline::shown(SubpictureEvent e) {
+    if (e.stop > e.start) return e;
+    if (droppedStarts_.size() < kDroppedKept) droppedStarts_.push_back(e.start);
+    ++dropped_;
+    return std::nullopt;
 }
-
-}  // namespace
 
 std::optional<SubpictureEvent> SubpictureTimeline::push(SubpictureEvent next) {
     std::optional<SubpictureEvent> done;

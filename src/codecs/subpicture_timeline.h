@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "codecs/subpicture_event.h"
 
@@ -20,9 +21,18 @@ class SubpictureTimeline {
     std::optional<SubpictureEvent> push(SubpictureEvent next);
     // The last event, ended.
     std::optional<SubpictureEvent> finish();
+    // The events dropped so far (a record whose time falls to or below the one before it
+    // ends that one before it starts), and the starts of the first kDroppedKept of them.
+    size_t dropped() const { return dropped_; }
+    const std::vector<uint64_t>& droppedStarts() const { return droppedStarts_; }
+    static constexpr size_t kDroppedKept = 5;
 
   private:
+    std::optional<SubpictureEvent> shown(SubpictureEvent e);
+
     std::optional<SubpictureEvent> pending_;
+    size_t dropped_ = 0;
+    std::vector<uint64_t> droppedStarts_;
 };
 
 }  // namespace quarnel

@@ -29,6 +29,11 @@ SupEventCounts readSupEvents(SupReader& reader, const DvdPalette& palette, const
         onProblem(supProblemLine(*item));
     }
     handOn(timeline.finish());
+    counts.dropped = timeline.dropped();
+    for (const std::string& line : droppedSubtitleLines(timeline.dropped(), timeline.droppedStarts())) {
+        ++counts.problems;
+        onProblem(line);
+    }
     return counts;
 }
 

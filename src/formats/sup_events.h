@@ -17,6 +17,7 @@ struct SupEventCounts {
     size_t units = 0;     // whole units found
     size_t events = 0;    // events handed on
     size_t problems = 0;  // lines handed on
+    size_t dropped = 0;   // events dropped: their record's time falls to or below the one before
 };
 
 SupEventCounts readSupEvents(SupReader& reader, const DvdPalette& palette, const SubpictureLimits& limits,

@@ -108,6 +108,16 @@ SupReader::ReadBytes readerOf(InputFile& in) {
     return [&in](uint8_t* into, size_t count) { return in.read(into, count); };
 }
 
+std::vector<std::string> droppedSubtitleLines(size_t dropped, const std::vector<uint64_t>& firstStarts) {
+    std::vector<std::string> lines;
+    for (const uint64_t start : firstStarts)
+        lines.push_back("Subtitle at " + timeText(uint32_t(start)) +
+                        " dropped: the record after it starts at the same time or earlier.");
+    if (dropped > firstStarts.size())
+        lines.push_back(std::to_string(dropped - firstStarts.size()) + " more subtitles dropped likewise.");
+    return lines;
+}
+
 std::string supProblemLine(const SupItem& item) {
     if (item.number == 0)
         return std::to_string(item.skippedBytes) + " bytes at offset " + std::to_string(item.offset) +

@@ -56,6 +56,9 @@ class SupReader {
 SupReader::ReadBytes readerOf(InputFile& in);
 
 // "Subpicture unit 12 at 00:01:02.345 skipped: the unit is cut short."
+// The lines that say which subtitles were dropped for times that fall or repeat: the first
+// ones with their times, then how many more.
+std::vector<std::string> droppedSubtitleLines(size_t dropped, const std::vector<uint64_t>& firstStarts);
 std::string supProblemLine(const SupItem& item);
 
 }  // namespace quarnel

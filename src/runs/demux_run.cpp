@@ -40,6 +40,7 @@ class DemuxRun {
         s_.run.busy = true;
         s_.run.outputsWritten.clear();
         s_.run.subtitleTexts.clear();
+        s_.run.droppedSubtitleRecords = {};
         s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
 
         bool failed = false;
@@ -116,6 +117,7 @@ class DemuxRun {
             settings.ocrLanguage = ocrLanguageFor(s_.options.ocrLanguage, s_.playlist.subStreams[k].language);
             if (formats.converts()) {
                 ConversionCounts counts = convertSup(sup.temporaryPath(), base, formats, settings, log_);
+                s_.run.droppedSubtitleRecords[k] = counts.dropped;
                 converted_.insert(converted_.end(), counts.outputs.begin(), counts.outputs.end());
                 if (formats.srt)
                     s_.run.subtitleTexts.push_back(

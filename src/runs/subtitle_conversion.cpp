@@ -44,6 +44,7 @@ ConversionCounts eachEvent(const std::string& supPath, const DvdPalette& palette
         });
     counts.events = c.events;
     counts.problems = c.problems;
+    counts.dropped = c.dropped;
     return counts;
 }
 

@@ -33,6 +33,7 @@ struct ConversionSettings {
 struct ConversionCounts {
     size_t events = 0;
     size_t problems = 0;
+    size_t dropped = 0;                // subtitles dropped for times that fall or repeat
     std::vector<std::string> outputs;  // the files and folders put in place
     // srt: the numbers of the cues shown as forced, and of those whose text could not be read
     std::vector<size_t> forcedCues, emptyCues;
