@@ -89,6 +89,27 @@ TEST_F(SubsCli, ADemuxWritesTheChosenFormatsAndTheSubsCommandConvertsASup) {
 
 // The sample's subtitle read as text by a Demux: its cues in BASE.CAPTION.srt, listed among the
 // outputs of the JSON report with the numbers of its forced and empty cues.
+// No run writes over one of its inputs or one output over another: what the arguments show is
+// a usage error, an input named like another's output is refused before anything is written.
+TEST_F(SubsCli, OutputsThatWouldFallOnInputsOrOnEachOtherAreRefused) {
+    fs::create_directories(dir.file("a"));
+    fs::create_directories(dir.file("b"));
+    fs::create_directories(dir.file("o"));
+    for (const char* name : {"a/s00.sup", "b/s00.sup", "a.sup", "o/a.pgs.sup"})
+        writeFile(dir.file(name), {1, 2, 3});
+    CommandResult r =
+        run("subs --to pgs -o " + dir.file("o") + " " + dir.file("a/s00.sup") + " " + dir.file("b/s00.sup"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("would write the same outputs (s00.*)"), std::string::npos) << r.err;
+    r = run("subs --to pgs -o " + dir.file("o") + " " + dir.file("a.sup") + " " + dir.file("o/a.pgs.sup"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("it would replace a source file of this run"), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(dir.file("o/a.pgs.sup")), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(fs::exists(dir.file("o/a.pgs.pgs.sup")));
+    EXPECT_EQ(run("demux --sub-ext srt --subs sup,srt " + sample).status, 2);
+    EXPECT_EQ(run("demux --sub-ext idx --subs sup,vobsub " + sample).status, 2);
+}
+
 TEST_F(SubsCli, ADemuxWritesTheTextOfASubtitleStreamAsSrt) {
     if (!ocrAvailable()) GTEST_SKIP() << "this build has no character recognition (libtesseract-dev)";
     const std::string out = dir.file("out");

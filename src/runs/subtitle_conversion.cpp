@@ -76,6 +76,15 @@ void writeText(const std::string& path, const std::vector<OcrEventText>& texts, 
 
 }  // namespace
 
+std::vector<std::string> conversionOutputs(const std::string& base, const SubtitleFormats& formats) {
+    std::vector<std::string> names;
+    if (formats.pgs) names.push_back(base + ".pgs.sup");
+    if (formats.vobsub) names.insert(names.end(), {base + ".idx", base + ".sub"});
+    if (formats.bdn) names.push_back(base + ".bdn");
+    if (formats.srt) names.push_back(base + ".srt");
+    return names;
+}
+
 ConversionCounts convertSup(const std::string& supPath, const std::string& base, const SubtitleFormats& formats,
                             const ConversionSettings& settings, MessageLog& log) {
     const DvdPalette& palette = settings.palette ? *settings.palette : defaultDvdPalette();

@@ -42,6 +42,9 @@ struct ConversionCounts {
 // Converts the .sup at `supPath` into every chosen format but sup, with names from `base`.
 // Damaged units are reported and left out; raises QuarnelError when an output cannot be
 // written or the text cannot be read (no recogniser for the language).
+// The names convertSup() writes for `base` in `formats` (the .bdn folder as one).
+std::vector<std::string> conversionOutputs(const std::string& base, const SubtitleFormats& formats);
+
 ConversionCounts convertSup(const std::string& supPath, const std::string& base, const SubtitleFormats& formats,
                             const ConversionSettings& settings, MessageLog& log);
 
