@@ -181,6 +181,10 @@ TEST_F(Cli, MkvPlansWithoutMkvmergeAndSaysWhatToInstall) {
     r = runCommand("QUARNEL_MKVMERGE=/nonexistent " + std::string(QUARNEL_CLI) + " mkv -q -o " + out + " " + source,
                    dir.file("e"));
     EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "quarnel-cli: QUARNEL_MKVMERGE names /nonexistent, which is not a program that can be run\n");
+    r = runCommand("PATH=/nonexistent " + std::string(QUARNEL_CLI) + " mkv -q -o " + out + " " + source,
+                   dir.file("e"));
     EXPECT_EQ(r.err, "quarnel-cli: mkvmerge not found: install MKVToolNix (package mkvtoolnix)\n");
     EXPECT_FALSE(std::filesystem::exists(out + "/FEATURE_1.mkv-temp"));
 

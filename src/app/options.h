@@ -39,6 +39,9 @@ struct Options {
     // The language srt text is read in (a Tesseract or ISO 639-1 code); "" = the stream's
     // language from the playlist, else English.
     std::string ocrLanguage;
+    // Who asks: messages that tell the user what to change name the window's controls or the
+    // command line's flags.
+    bool commandLine = false;
 };
 
 constexpr int kMaxFastCheckMiB = 999;  // the size field takes three digits

@@ -98,6 +98,7 @@ int runCommand(const CliArgs& args) {
     host.attach(&m);
     installInterruptHandler();
     m.options = args.options;
+    m.options.commandLine = true;
     if (!m.options.outputDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(m.options.outputDir, ec);
@@ -155,7 +156,7 @@ int runCommand(const CliArgs& args) {
     if (args.command == "demux") {
         // The window's Demux button stays disabled without a ticked box; here that is an error.
         if (!m.boxes.anyTicked()) {
-            printError("No stream is ticked: there is nothing to demux.");
+            printError("No stream is chosen (--streams): there is nothing to demux.");
             return kExitFailed;
         }
         runs::demux(m, host);

@@ -176,7 +176,9 @@ class MkvRun {
         if (!s_.options.mkvPlanOnly) {
             const char* chosen = std::getenv("QUARNEL_MKVMERGE");
             mkvmerge_ = ExternalProgram::find(chosen && *chosen ? chosen : "mkvmerge");
-            if (mkvmerge_.empty()) return fail(mkv_texts::kMkvmergeMissing);
+            if (mkvmerge_.empty())
+                return fail(chosen && *chosen ? mkv_texts::chosenMkvmergeMissing(chosen)
+                                              : mkv_texts::kMkvmergeMissing);
         }
         // Absolute names: the option file works from any folder (`mkvmerge @BASE.mkvmerge.json`).
         std::error_code absoluteFailed;

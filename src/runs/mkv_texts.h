@@ -11,6 +11,10 @@
 namespace quarnel::runs::mkv_texts {
 
 inline const std::string kMkvmergeMissing = "mkvmerge not found: install MKVToolNix (package mkvtoolnix)";
+// QUARNEL_MKVMERGE names a program that is not there or cannot be run.
+inline std::string chosenMkvmergeMissing(const std::string& path) {
+    return "QUARNEL_MKVMERGE names " + path + ", which is not a program that can be run";
+}
 inline const std::string kNothingTicked = "No stream is ticked: there is nothing to put in the MKV.";
 inline const std::string kCancelled = "Cancelled.";
 inline const std::string kMuxingStatus = "Muxing";

@@ -427,8 +427,9 @@ void passOverFile(Pass pass, const PassInput& in) {
     if (pass == Pass::Analyse && run.fastStop) {
         run.fastCheckCut = true;
         in.log.log("Fast check: read " + std::to_string(std::min(in.input.position(), size) / kMiB) + " of " +
-                   std::to_string(size / kMiB) +
-                   " MiB; streams that start later are not listed. Untick Fast EVO checking to read it all.");
+                   std::to_string(size / kMiB) + " MiB; streams that start later are not listed. " +
+                   (session.options.commandLine ? "Give --full to read it all."
+                                                : "Untick Fast EVO checking to read it all."));
     }
 }
 
