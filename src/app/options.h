@@ -63,7 +63,7 @@ constexpr OptionFlag kOptionFlags[] = {
     {"--no-continue", nullptr, &Options::continueSequence, false,
      "do not go on with the next file of a split movie"},
     {"--full", nullptr, &Options::fastCheck, false, "read whole files (no fast check)"},
-    {"--fast-size", "MB", &Options::fastCheckMiB, false, "size read by a fast check"},
+    {"--fast-size", "MiB", &Options::fastCheckMiB, false, "size read by a fast check"},
     {"--no-details", nullptr, &Options::details, false, "no detailed stream report"},
     {"--no-vti", nullptr, &Options::readVti, false, "do not read HVA00001.VTI after a Read"},
     {"--no-count-frames", nullptr, &Options::countFrames, false, "do not count video frames"},

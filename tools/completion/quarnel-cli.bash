@@ -32,12 +32,16 @@ _quarnel_cli() {
     elif [[ -z $command ]]; then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
     else
-        local pattern='!*.@([eE][vV][oO]|[vV][oO][bB]|[aA][oO][bB])'
+        # One pattern a call: a pattern of alternatives would need extglob, which an
+        # interactive bash does not turn on.
+        local patterns=('!*.[eE][vV][oO]' '!*.[vV][oO][bB]' '!*.[aA][oO][bB]') pattern
         case $command in
-            xpl | chapters) pattern='!*.[xX][pP][lL]' ;;
-            subs) pattern='!*.sup' ;;
+            xpl | chapters) patterns=('!*.[xX][pP][lL]') ;;
+            subs) patterns=('!*.sup') ;;
         esac
-        COMPREPLY=($(compgen -f -X "$pattern" -- "$cur") $(compgen -d -- "$cur"))
+        COMPREPLY=()
+        for pattern in "${patterns[@]}"; do COMPREPLY+=($(compgen -f -X "$pattern" -- "$cur")); done
+        COMPREPLY+=($(compgen -d -- "$cur"))
     fi
 }
 complete -F _quarnel_cli quarnel-cli
