@@ -170,8 +170,11 @@ TEST_F(SampleEndToEnd, JsonCarriesTheStreamsValuesTheNavigationAndThePlaylist) {
     EXPECT_EQ(read["navigation"][0]["copyControl"]["encrypted"], false);
 
     const auto mkv = nlohmann::json::parse(cli("mkv -q --plan --json -o " + dir.file("out") + " " + kSampleDir + "FEATURE_1.EVO").out);
-    for (const auto& s : mkv["streams"])
-        if (s["stream"] == "a01") EXPECT_EQ(s["language"], "fr");
+    for (const auto& s : mkv["streams"]) {
+        if (s["stream"] == "a01") {
+            EXPECT_EQ(s["language"], "fr");
+        }
+    }
     EXPECT_EQ(mkv["playlist"]["title"], "Main Feature");
     EXPECT_EQ(mkv["playlist"]["chapters"][1]["seconds"], 1.5015);
     // The option file names its files absolutely: run from another folder, mkvmerge makes the MKV.

@@ -69,9 +69,9 @@ std::string xmlEscaped(const std::string& s) {
 }
 
 std::string pngName(size_t number) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "%04zu.png", number);
-    return buf;
+    std::string digits = std::to_string(number);
+    if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+    return digits + ".png";
 }
 
 void writeWhole(const std::string& path, const uint8_t* data, size_t size) {

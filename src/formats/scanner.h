@@ -358,7 +358,7 @@ private:
                 countHeaderData();
                 st_.stampBytes[at] = b;
                 const bool both = st_.phase == HeaderPhase::PtsDts;
-                if (at + 1 < (both ? 2 : 1) * kStampBytes) return;
+                if (size_t(at) + 1 < (both ? 2 : 1) * kStampBytes) return;
                 st_.currentPts = decodeStamp(st_.stampBytes.data());
                 if (both) {
                     st_.videoPts = *st_.currentPts;

@@ -3,7 +3,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cinttypes>
 #include <cstdio>
 
 #include "formats/xml_text.h"
@@ -15,10 +14,10 @@ using Json = nlohmann::ordered_json;
 
 // Matroska chapter times: HH:MM:SS.nnnnnnnnn.
 std::string chapterTimeText(uint64_t ns) {
-    const uint64_t seconds = ns / 1000000000ull;
-    char text[40];
-    std::snprintf(text, sizeof text, "%02" PRIu64 ":%02" PRIu64 ":%02" PRIu64 ".%09" PRIu64, seconds / 3600,
-                  seconds / 60 % 60, seconds % 60, ns % 1000000000ull);
+    const auto seconds = static_cast<unsigned long long>(ns / 1000000000ull);
+    char text[48];
+    std::snprintf(text, sizeof text, "%02llu:%02llu:%02llu.%09llu", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60, static_cast<unsigned long long>(ns % 1000000000ull));
     return text;
 }
 
