@@ -33,18 +33,38 @@ struct Cli : ::testing::Test {
 };
 
 TEST_F(Cli, UsageErrorsExitWithTwoAndAOneLineHint) {
-    for (const char* args :
-         {"", "frobnicate x", "read", "read a b", "read --bogus x", "read --fast-size abc x", "demux --video-ext toolong x",
-          "read --streams", "demux --streams a99 x", "demux --streams v2 x", "demux --streams s32 x",
-          "demux --streams foo x", "demux --streams all,a00 x", "demux --video-ext= x", "demux --video-ext '' x",
-          "chapters x.XPL", "read --full=1 x", "read --color=sometimes x"}) {
+    for (const char* args : {"",
+                             "frobnicate x",
+                             "read",
+                             "read a b",
+                             "read --bogus x",
+                             "read --fast-size abc x",
+                             "demux --video-ext toolong x",
+                             "read --streams",
+                             "demux --streams a99 x",
+                             "demux --streams v2 x",
+                             "demux --streams s32 x",
+                             "demux --streams foo x",
+                             "demux --streams all,a00 x",
+                             "demux --video-ext= x",
+                             "demux --video-ext '' x",
+                             "chapters x.XPL",
+                             "read --full=1 x",
+                             "read --color=sometimes x",
+                             "read --plan x",
+                             "demux --to pgs x",
+                             "rebuild --lpcm-wav x",
+                             "vti --adv-pck x"}) {
         const CommandResult r = run(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("\ntry 'quarnel-cli "), std::string::npos) << args << ": " << r.err;
         EXPECT_EQ(r.err.find("Usage:"), std::string::npos) << args;
     }
     EXPECT_EQ(run("--help").status, 0);
-    EXPECT_EQ(run("demux --help").out.rfind("Usage: quarnel-cli demux [options] SOURCE\n", 0), 0u);
+    const std::string demuxHelp = run("demux --help").out;
+    EXPECT_EQ(demuxHelp.rfind("Usage: quarnel-cli demux [options] SOURCE\n", 0), 0u);
+    EXPECT_NE(demuxHelp.find("--lpcm-wav"), std::string::npos);  // a command's help: its options only
+    EXPECT_EQ(demuxHelp.find("--plan"), std::string::npos);
     EXPECT_NE(run("--version").out.find("quarnel-cli 0.628"), std::string::npos);
 }
 

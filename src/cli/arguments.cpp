@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "formats/frame_rates.h"
 #include "formats/ocr_languages.h"
@@ -99,6 +100,74 @@ std::string commandLines(const CommandHelp& c) {
 }
 constexpr size_t kHelpColumn = 24;  // where the help text of an option line starts
 
+// The commands an option applies to, by its long name; an option not listed applies to every
+// command (--output-dir, --json, --quiet, --markup, --color, --help, --version).
+struct OptionScope {
+    std::string_view name;
+    std::string_view commands;  // blank separated
+};
+constexpr std::string_view kReadingCommands = "read demux rebuild mkv";
+constexpr OptionScope kOptionScopes[] = {
+    {"--streams", "demux rebuild mkv"},
+    {"--no-continue", kReadingCommands},
+    {"--full", kReadingCommands},
+    {"--fast-size", kReadingCommands},
+    {"--no-details", kReadingCommands},
+    {"--no-count-frames", kReadingCommands},
+    {"--no-vti", kReadingCommands},
+    {"--video-ext", "demux mkv"},
+    {"--audio-ext", "demux mkv"},
+    {"--sub-ext", "demux mkv"},
+    {"--adv-pck", "rebuild"},
+    {"--adjust-pts", "rebuild"},
+    {"--lpcm-wav", "demux"},
+    {"--split-tracks", "demux"},
+    {"--plan", "mkv"},
+    {"--keep-temp", "mkv"},
+    {"--keep-partial", "demux rebuild mkv subs"},
+    {"--subs", "demux"},
+    {"--to", "subs"},
+    {"--canvas", "subs"},
+    {"--fps", "subs"},
+    {"--ocr-lang", "demux subs"},
+    {"--source", "xpl chapters"},
+    {"--xpl", "mkv"},
+};
+
+bool appliesTo(std::string_view option, std::string_view command) {
+    for (const OptionScope& s : kOptionScopes) {
+        if (s.name != option) continue;
+        for (size_t at = 0; at < s.commands.size();) {
+            const size_t end = std::min(s.commands.find(' ', at), s.commands.size());
+            if (s.commands.substr(at, end - at) == command) return true;
+            at = end + 1;
+        }
+        return false;
+    }
+    return true;
+}
+
+// The option entries of the usage text that apply to `command`: an entry is a line that
+// begins "  -" and the indented lines after it, named by its first "--" word.
+std::string optionsOf(const std::string& options, const std::string& command) {
+    std::string out;
+    bool keep = true;
+    for (size_t at = 0; at < options.size();) {
+        const size_t end = std::min(options.find('\n', at), options.size());
+        const std::string line = options.substr(at, end - at);
+        if (line.rfind("  -", 0) == 0) {
+            const size_t name = line.find("--");
+            const size_t stop = line.find_first_of(" =,", name);
+            keep = name == std::string::npos || appliesTo(line.substr(name, stop - name), command);
+        } else if (line.rfind("   ", 0) != 0) {
+            keep = true;  // the text after the options
+        }
+        if (keep) out += line + "\n";
+        at = end + 1;
+    }
+    return out;
+}
+
 const OptionFlag* findFlag(const std::string& name) {
     for (const OptionFlag& f : kOptionFlags)
         if (name == f.name) return &f;
@@ -156,6 +225,7 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     ParsedArgs r;
     CliArgs& a = r.args;
     std::vector<std::string> positional;
+    std::vector<std::string> given;  // the options on the line, by their long names
     bool optionsEnded = false;  // after "--" every word is a file name or the command
     for (size_t i = 0; i < argv.size() && r.error.empty(); ++i) {
         if (optionsEnded || argv[i].size() < 2 || argv[i][0] != '-') {
@@ -169,6 +239,10 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
         // "--name=value" is "--name value".
         const size_t equals = argv[i].rfind("--", 0) == 0 ? argv[i].find('=') : std::string::npos;
         const std::string arg = argv[i].substr(0, equals);
+        given.push_back(arg == "-o"   ? "--output-dir"
+                        : arg == "-q" ? "--quiet"
+                        : arg == "-h" ? "--help"
+                                      : arg);
         std::optional<std::string> attached;
         if (equals != std::string::npos) attached = argv[i].substr(equals + 1);
         const auto value = [&](std::string& into) {
@@ -279,9 +353,16 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     }
     bool known = false;
     known = findCommand(a.command) != nullptr;
-    if (!known)
+    if (!known) {
         r.error = "unknown command " + a.command;
-    else if (a.command == "subs") {
+        return r;
+    }
+    for (const std::string& option : given)
+        if (!appliesTo(option, a.command)) {
+            r.error = "option " + option + " does not apply to the command " + a.command;
+            return r;
+        }
+    if (a.command == "subs") {
         a.supFiles.assign(positional.begin() + 1, positional.end());
         if (a.supFiles.empty()) r.error = "the command subs takes one or more .sup files";
         else if (!a.convertTo.converts()) r.error = "the command subs needs --to LIST (pgs, vobsub, bdn, srt)";
@@ -316,7 +397,7 @@ std::string commandHelpText(const std::string& command) {
     if (!c) return usageText();
     const std::string& all = usageText();
     return "Usage: quarnel-cli " + command + " [options] " + c->argument + "\n\n" + commandLines(*c) + "\n" +
-           all.substr(all.find("Options:\n"));
+           optionsOf(all.substr(all.find("Options:\n")), command);
 }
 
 std::string usageHint(const std::string& command) {
