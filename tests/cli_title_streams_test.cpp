@@ -28,13 +28,7 @@ constexpr FrameRate kRate{30000, 1001};
 TEST(TitleStreams, AStreamOfTheFirstFileOnlyIsListedDemuxedAndMuxed) {
     TempDir dir;
     std::filesystem::create_directory(dir.file("VIDEO_TS"));
-    const auto encode = [&](const std::string& args, const std::string& name) {
-        const CommandResult r = runCommand(
-            "cd '" + dir.path() + "' && ffmpeg -hide_banner -loglevel error -nostdin -y " + args + " " + name,
-            dir.file("stderr.txt"));
-        EXPECT_EQ(r.status, 0) << r.err;
-        return readFile(dir.file(name));
-    };
+    const auto encode = [&](const std::string& args, const std::string& name) { return ffmpegEncode(dir.path(), args, name); };
     const std::string tone = "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=2.1 -ac 2 ";
     const std::vector<Unit> video = mpeg2Pictures(
         encode("-f lavfi -i testsrc2=size=720x480:rate=30000/1001:duration=2.002 -c:v mpeg2video -g 30 -bf 0 "

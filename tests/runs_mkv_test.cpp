@@ -69,10 +69,7 @@ class MakeMkv : public ::testing::Test {
         EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
         return r.out;
     }
-    Bytes encode(const std::string& args, const std::string& name) {
-        run("cd '" + f.dir.path() + "' && ffmpeg -hide_banner -loglevel error -nostdin -y " + args + " " + name);
-        return readFile(f.dir.file(name));
-    }
+    Bytes encode(const std::string& args, const std::string& name) { return ffmpegEncode(f.dir.path(), args, name); }
     // Each packet's time of stream `index`, in seconds.
     std::vector<double> packetTimes(const std::string& mkv, int index) {
         const Json j = Json::parse(run("ffprobe -v error -select_streams " + std::to_string(index) +
