@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "cli/subs_command.h"
 #include "formats/frame_rates.h"
 #include "formats/ocr_languages.h"
 #include "formats/stream_kinds.h"
@@ -378,6 +379,7 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     if (r.error.empty() && playlistCommand && (ext == ".EVO" || ext == ".VOB" || ext == ".AOB"))
         r.error = "the command " + a.command + " takes the playlist (ADV_OBJ/VPLST000.XPL); give the " +
                   ext.substr(1) + " file with --source";
+    if (r.error.empty()) r.error = outputClash(a);
     return r;
 }
 

@@ -184,11 +184,9 @@ int main(int argc, char** argv) {
         std::printf("quarnel-cli %s\n", QUARNEL_VERSION);
         return kExitDone;
     }
-    const std::string usageError = parsed.error.empty() ? outputClash(parsed.args) : parsed.error;
-    if (!usageError.empty()) {
-        std::fprintf(stderr, "quarnel-cli: %s\n%s\n", usageError.c_str(),
-                     usageHint(parsed.args.command).c_str());
-        if (parsed.args.json) std::fputs(jsonErrorReport(usageError, kExitUsage).c_str(), stdout);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "quarnel-cli: %s\n%s\n", parsed.error.c_str(), usageHint(parsed.args.command).c_str());
+        if (parsed.args.json) std::fputs(jsonErrorReport(parsed.error, kExitUsage).c_str(), stdout);
         return kExitUsage;
     }
     const int status = runCommand(parsed.args);
