@@ -203,7 +203,8 @@ TEST(SubtitleText, ADemuxReadsTheStreamInThePlaylistsLanguage) {
     f.model.options.outputDir = f.dir.file("");
     f.model.options.subtitles = {.sup = false, .srt = true};
     f.read();
-    f.model.playlist.subStreams[0].language = "ja";
+    f.model.playlist.title.sub[0].language = "ja";
+    f.model.playlistSource = f.model.sourcePath;  // as a playlist read for this source leaves it
     runs::demux(f.model, f.host);
     EXPECT_TRUE(f.logged("Reading the text of 1 subtitles (OCR, language jpn)"));
     f.model.options.ocrLanguage = "en";

@@ -90,7 +90,7 @@ TEST(RebuildRun, SplitMovieKeepingASubsetDemuxesLikeTheSource) {
     EXPECT_EQ(f.host.status[0], " Ready");
     EXPECT_FALSE(f.model.run.busy);
     EXPECT_TRUE(f.model.buttons.rebuild && f.model.buttons.demux && f.model.buttons.readSource);
-    EXPECT_FALSE(f.model.buttons.cancel);
+    EXPECT_FALSE(f.model.cancelEnabled);
     const Bytes out = f.rebuilt();
     EXPECT_EQ(out.size() % kPackSize, 0u);
     EXPECT_EQ(std::filesystem::file_size(f.dir.file("FEATURE_2.EVO")) % kPackSize, 0u);
@@ -318,7 +318,7 @@ TEST(RebuildRun, FileErrorsStopTheRunAndRestoreTheButtons) {
     EXPECT_FALSE(std::filesystem::is_symlink(f.out + "/FEATURE_1_MERGED.rebuilt.EVO"));
     EXPECT_FALSE(f.model.run.busy);
     EXPECT_TRUE(f.model.buttons.rebuild);
-    EXPECT_FALSE(f.model.buttons.cancel);
+    EXPECT_FALSE(f.model.cancelEnabled);
 }
 
 // A source over several windows of the mapped input, packs written from where it is mapped and

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/session.h"
 
+#include "formats/title.h"
 #include "io/file_sequence.h"
 
 namespace quarnel {
@@ -62,9 +63,63 @@ void Session::updateRunButtons() {
 }
 
 std::string Session::outputBase() const {
-    if (options.outputDir.empty()) return baseName;
-    const bool hasSeparator = options.outputDir.back() == kPathSeparator;
-    return options.outputDir + (hasSeparator ? "" : std::string(1, kPathSeparator)) + baseName;
+    return outputBaseIn(options.outputDir, baseName);
+}
+
+bool Session::playlistOfSource() const {
+    return playlistSource == sourcePath;
+}
+
+Request Session::request() const {
+    Request r;
+    r.title = titleOfFiles(sourcePath, options.continueSequence);
+    r.options = options;
+    r.baseName = outputBaseName(sourcePath, options.continueSequence);
+    r.streamsFromPlaylist = tableFromPlaylist;
+    if (playlistOfSource()) {
+        r.playlistPath = playlistPath;
+        r.playlist = playlist.title;
+    }
+    const auto choose = [&](const auto& slots, const auto& ids, size_t count, StreamKind kind) {
+        for (size_t k = 0; k < count; ++k) {
+            if (!slots[k].ticked) continue;
+            StreamChoice c{.kind = kind, .slot = int(k), .name = slots[k].caption};
+            if (!tableFromPlaylist && ids[k] >= 0) c.id = ids[k];
+            r.streams.push_back(std::move(c));
+        }
+    };
+    choose(boxes.video, table.video, kUsedVideoBoxes, StreamKind::Video);
+    choose(boxes.audio, table.audio, kAudioBoxes, StreamKind::Audio);
+    choose(boxes.sub, table.sub, kSubBoxes, StreamKind::Subpicture);
+    return r;
+}
+
+bool Session::chooseStreams(const std::vector<std::string>& names, std::string& error) {
+    StreamBoxes chosen = boxes;
+    for (auto& b : chosen.video) b.ticked = false;
+    for (auto& b : chosen.audio) b.ticked = false;
+    for (auto& b : chosen.sub) b.ticked = false;
+    for (const std::string& name : names) {
+        StreamBox* box = nullptr;
+        if (name.size() >= 2 && name.find_first_not_of("0123456789", 1) == std::string::npos) {
+            const int k = std::stoi(name.substr(1));
+            if (name[0] == 'v' && name.size() == 2 && k < kUsedVideoBoxes) box = &chosen.video[size_t(k)];
+            if (name[0] == 'a' && name.size() == 3 && k < kAudioBoxes) box = &chosen.audio[size_t(k)];
+            if (name[0] == 's' && name.size() == 3 && k < kSubBoxes) box = &chosen.sub[size_t(k)];
+        }
+        if (!box) {
+            error = "unknown stream " + name + " (use v0 v1 a00..a15 s00..s31 or all)";
+            return false;
+        }
+        if (!box->enabled) {
+            error = "stream " + name + " is not in the source";
+            return false;
+        }
+        box->ticked = true;
+    }
+    boxes = std::move(chosen);
+    updateRunButtons();
+    return true;
 }
 
 }  // namespace quarnel

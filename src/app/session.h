@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The state that outlives a run: the options, the stream boxes and the controls whose state
-// follows from them, the source and playlist names, the stream table of the file read last,
-// the values a Read leaves for the runs after it, and what the playlist and VTI reads found.
-// The window, the command line and the tests hold one and hand it to the runs.
+// The state of whoever starts runs (the window, the command line, the tests): the options, the
+// stream boxes and the controls whose state follows from them, the source and playlist names,
+// what the playlist and VTI reads found, and the run state the runs leave. A run is asked
+// through the request this state makes.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/options.h"
-#include "app/run_values.h"
+#include "app/requests.h"
+#include "app/run_state.h"
 #include "app/stream_boxes.h"
 #include "formats/playlist_view.h"
-#include "formats/stream_table.h"
 #include "formats/vti_view.h"
 
 namespace quarnel {
@@ -19,7 +20,7 @@ namespace quarnel {
 // The playlist's name; the playlist path is this name alone until a folder is known for it.
 constexpr const char* kPlaylistName = "VPLST000.XPL";
 
-struct Session {
+struct Session : RunState {
     Options options;
     StreamBoxes boxes;
     Buttons buttons;
@@ -27,14 +28,13 @@ struct Session {
     std::string playlistPath;  // the playlist, VPLST000.XPL
     std::string sourceDir, sourceName, baseName;  // baseName: outputs are named after it
     std::string playlistDir, playlistName;
-    StreamTable table;
     // The table holds the playlist reader's slot markers, not stream ids, until a Read.
     bool tableFromPlaylist = false;
-    RunValues run;
     PlaylistView playlist;  // the "XPL" page
-    VtiView vti;            // the "VTI" page
-    bool runActive = false;
-    std::string lastError;  // the error that stopped the last run, empty when it ran to its end
+    // The source the playlist was read for: its title, names and chapters go with that source
+    // only.
+    std::string playlistSource;
+    VtiView vti;  // the "VTI" page
 
     Session() { resetBoxes(); }
 
@@ -48,6 +48,15 @@ struct Session {
     void updateRunButtons();
     // The output folder and the base name: where a run's outputs go and how they are named.
     std::string outputBase() const;
+    // Whether the playlist read last was read for the source: only then do its names, languages
+    // and chapters go with the source's outputs.
+    bool playlistOfSource() const;
+    // The request for the choices made: the source's title, the ticked streams, the options,
+    // the names, and the playlist's title when it was read for the source.
+    Request request() const;
+    // Ticks exactly the streams named ("v0", "a03", "s17"); each must have a box. False with
+    // `error` set when one is unknown or not there.
+    bool chooseStreams(const std::vector<std::string>& names, std::string& error);
 };
 
 }  // namespace quarnel

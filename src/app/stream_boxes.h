@@ -41,7 +41,6 @@ struct Buttons {
     bool demux = false;
     bool rebuild = false;
     bool makeMkv = false;  // EVO and VOB sources with a ticked stream
-    bool cancel = false;
     bool chooseSource = true;
     bool choosePlaylist = true;
     bool readVti = true;

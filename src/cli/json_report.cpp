@@ -67,19 +67,19 @@ std::string text(const Json& report) {
 
 // The title of a playlist read: its name, time base, chapters at their exact title times.
 Json playlistJson(const PlaylistView& v) {
-    std::string title;
-    if (!v.tree.empty())
-        for (const std::string& line : v.tree[kInfoNode].children)
-            if (line.rfind("Name: ", 0) == 0) title = decodeXmlText(line.substr(6));
-    const TimeBase base = timeBaseOf(v.timeBase).value_or(TimeBase{});
+    const PlaylistTitle& t = v.title;
+    const TimeBase base = timeBaseOf(t.timeBase).value_or(TimeBase{});
     Json chapters = Json::array();
-    for (const PlaylistChapter& c : v.chapterMarks) {
+    for (const PlaylistChapter& c : t.chapters) {
         const auto ns = titleTimeNs(c.begin, base);
         chapters.push_back({{"name", decodeXmlText(c.name)},
                             {"begin", c.begin},
                             {"seconds", ns ? Json(double(*ns) / 1e9) : Json(nullptr)}});
     }
-    return {{"title", title}, {"timeBase", v.timeBase}, {"titleDuration", v.titleDuration}, {"chapters", chapters}};
+    return {{"title", decodeXmlText(t.name)},
+            {"timeBase", t.timeBase},
+            {"titleDuration", t.duration},
+            {"chapters", chapters}};
 }
 
 // The values the analysers found, each only when found.
@@ -137,9 +137,9 @@ void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t*
         stream["firstPts"] = reading.firstPts ? Json(*reading.firstPts) : Json(nullptr);
         stream["delayMs"] = delayOf(m.run, reading.firstPts);
         addFacts(stream, reading.facts);
-        if (kind == StreamKind::Audio) addPlaylistFacts(stream, m.playlist.audioStreams[size_t(k)], false);
+        if (kind == StreamKind::Audio) addPlaylistFacts(stream, m.playlist.title.audio[size_t(k)], false);
         if (kind == StreamKind::Subpicture) {
-            addPlaylistFacts(stream, m.playlist.subStreams[size_t(k)], true);
+            addPlaylistFacts(stream, m.playlist.title.sub[size_t(k)], true);
             if (const auto dropped = m.run.droppedSubtitleRecords[size_t(k)])
                 stream["droppedSubtitleRecords"] = *dropped;
         }
@@ -218,8 +218,8 @@ std::string jsonCommandReport(const std::string& command, const Session& m, cons
                 streams.push_back(std::move(s));
             }
         };
-        add(m.playlist.audioStreams, 'a', "audio", false);
-        add(m.playlist.subStreams, 's', "subpicture", true);
+        add(m.playlist.title.audio, 'a', "audio", false);
+        add(m.playlist.title.sub, 's', "subpicture", true);
         report["streams"] = streams;
     }
     if (command == "vti") {

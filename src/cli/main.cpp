@@ -44,33 +44,6 @@ void printJson(const std::string& text) {
     outcome.jsonPrinted = true;
 }
 
-// Ticks exactly the listed streams ("v0", "a03", "s17"); each must have been found.
-bool selectStreams(Session& m, const std::vector<std::string>& list, std::string& error) {
-    for (auto& b : m.boxes.video) b.ticked = false;
-    for (auto& b : m.boxes.audio) b.ticked = false;
-    for (auto& b : m.boxes.sub) b.ticked = false;
-    for (const std::string& token : list) {
-        StreamBox* box = nullptr;
-        if (token.size() >= 2 && token.find_first_not_of("0123456789", 1) == std::string::npos) {
-            const int k = std::stoi(token.substr(1));
-            if (token[0] == 'v' && token.size() == 2 && k < kUsedVideoBoxes) box = &m.boxes.video[k];
-            if (token[0] == 'a' && token.size() == 3 && k < kAudioBoxes) box = &m.boxes.audio[k];
-            if (token[0] == 's' && token.size() == 3 && k < kSubBoxes) box = &m.boxes.sub[k];
-        }
-        if (!box) {
-            error = "unknown stream " + token + " (use v0 v1 a00..a15 s00..s31 or all)";
-            return false;
-        }
-        if (!box->enabled) {
-            error = "stream " + token + " is not in the source";
-            return false;
-        }
-        box->ticked = true;
-    }
-    m.updateRunButtons();
-    return true;
-}
-
 // The exit status of a command that ran: 128 + the signal that stopped it, 1 when an error
 // did (or the log could not be written), else 0.
 int finish(Session& m, TerminalHost& host) {
@@ -148,7 +121,7 @@ int runCommand(const CliArgs& args) {
 
     if (args.streams) {
         std::string error;
-        if (!selectStreams(m, *args.streams, error)) {
+        if (!m.chooseStreams(*args.streams, error)) {
             printError(error);
             return kExitFailed;
         }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the playlist reader leaves for the "XPL" page: the tag list (tags), the tree of the
-// current title (tree), the chapter list the chapter export writes (chapters), and the
+// What the playlist reader yields: the title that plays the source (typed: its name, duration,
+// time base, streams and chapters), and what the "XPL" page draws: the tag list (tags), the
+// tree of the title (tree), the chapter list the chapter export writes (chapters), and the
 // attribute tables that carry over from one playlist read to the next.
 #pragma once
 
@@ -24,7 +25,7 @@ struct XplTreeNode {
 constexpr const char* kXplTreeNodes[] = {"Info", "Video", "Audio", "Subtitle", "Chapter"};
 enum XplNode { kInfoNode, kVideoNode, kAudioNode, kSubtitleNode, kChapterNode };
 
-// What the playlist says of one audio or subtitle stream of the title, from the first element
+// What the playlist says of one video, audio or subtitle stream of the title, from the first element
 // naming it; each value comes from that element alone.
 struct PlaylistStream {
     bool listed = false;
@@ -32,6 +33,7 @@ struct PlaylistStream {
     std::string language;     // ISO 639-1 ("en"); empty when the element has none or "*"
     int codeExtension = 0;    // the hex number after the ":" of langcode (subtitles: 9 = forced)
     std::string description;  // as written, may be empty
+    std::string name;         // the stream's name in the tree, the log and the outputs' names
 };
 
 // A chapter of the title as the playlist writes it: its titleTimeBegin and displayName.
@@ -42,6 +44,19 @@ struct PlaylistChapter {
 
 // Subtitle streams whose langcode carries this code extension are forced captions.
 constexpr int kForcedCaptionExtension = 0x09;
+
+// The playlist's title that plays the source, as the last <Title element read describes it; its
+// streams and chapters from every element read.
+struct PlaylistTitle {
+    std::string name;      // displayName, as written (XML character references undone by readers)
+    std::string duration;  // titleDuration, as written
+    std::string timeBase;  // the TitleSet's timeBase ("60fps")
+    std::vector<PlaylistChapter> chapters;
+    // Per slot, from the first element naming the stream; cleared by the next read.
+    std::array<PlaylistStream, kVideoSlots> video;
+    std::array<PlaylistStream, kAudioSlots> audio;
+    std::array<PlaylistStream, kSubSlots> sub;
+};
 
 struct PlaylistView {
     // tags: one line per tag, indented two blanks per nesting level; after a read it holds the
@@ -54,12 +69,7 @@ struct PlaylistView {
     // Entry k holds attribute item k + 1 ("DD+.6ch", "VC-1", ...); never cleared, a read
     // overwrites only the entries its playlist defines.
     std::array<std::string, kAttributeEntries> videoAttr, audioAttr, subAttr;
-    // The title's chapters, time base ("60fps") and titleDuration, as written.
-    std::vector<PlaylistChapter> chapterMarks;
-    std::string timeBase, titleDuration;
-    // Per audio and subpicture slot, filled by a playlist read; cleared by the next one.
-    std::array<PlaylistStream, kAudioSlots> audioStreams;
-    std::array<PlaylistStream, kSubSlots> subStreams;
+    PlaylistTitle title;
 };
 
 }  // namespace quarnel

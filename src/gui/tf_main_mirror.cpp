@@ -67,7 +67,7 @@ void TfMain::pushState() {
     bDemux_->setEnabled(b.demux && idle);
     bRebuild_->setEnabled(b.rebuild && idle);
     bMakeMkv_->setEnabled(b.makeMkv && idle);
-    bCancel_->setEnabled(b.cancel);
+    bCancel_->setEnabled(model_.cancelEnabled);
     bbEVO_->setEnabled(b.chooseSource && idle);
     bbXPL_->setEnabled(b.choosePlaylist && idle);
     bWriteChaps_->setEnabled(b.writeChapters && idle);

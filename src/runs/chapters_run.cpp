@@ -21,7 +21,7 @@ void writeChapters(Session& session, Host& host) {
             throw QuarnelError(
                 "No EVO file is chosen: the chapter file is named after it. Choose the EVO file first.");
         const std::string name = session.outputBase() + ".chapters.txt";
-        refuseInput(name, inputsOf(session));
+        refuseInput(name, inputsOf(session.request()));
         out.create(name);
         for (const std::string& line : session.playlist.chapters) {
             out.write(std::span(reinterpret_cast<const uint8_t*>(line.data()), line.size()));

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Make MKV: the ticked streams demuxed into a scratch folder (subpictures as PGS, LPCM as WAV),
+// Make MKV: the streams asked for demuxed into a scratch folder (subpictures as PGS, LPCM as WAV),
 // each audio stream's frames placed on the title's time line, the playlist's names, languages
 // and chapters, then mkvmerge writing BASE.mkv.
 #include <sys/stat.h>
@@ -17,10 +17,9 @@
 #include "app/external_program.h"
 #include "formats/title_time.h"
 #include "formats/xml_text.h"
-#include "runs/demux_run.h"
 #include "runs/mkv_plan.h"
 #include "runs/mkv_texts.h"
-#include "runs/operations.h"
+#include "runs/request_runs.h"
 #include "runs/run_support.h"
 
 namespace quarnel::runs {
@@ -70,20 +69,28 @@ std::string slotName(char letter, size_t k) {
 
 class MkvRun {
   public:
-    MkvRun(Session& session, Host& host) : s_(session), host_(host), log_(host) {}
+    MkvRun(const Request& request, RunState& state, Host& host)
+        : req_(request), chosen_(request), s_(state), host_(host), log_(host) {}
 
-    void run() {
+    // True when the title was read again through every file (its streams came from a playlist).
+    bool run() {
+        work();
+        return readAgainThrough_;
+    }
+
+  private:
+    void work() {
         if (s_.runActive) return;
         s_.lastError.clear();
         s_.run.mkvPlan.clear();
         try {
-            if (s_.tableFromPlaylist && !readAgain()) return;
+            if (req_.streamsFromPlaylist && !readAgain()) return;
             if (!prepare()) return;
             if (!demux()) return finishFailed();
             RunGuard guard(s_.runActive);
             buildPlan();
             writePlanFiles();
-            if (s_.options.mkvPlanOnly) {
+            if (req_.options.mkvPlanOnly) {
                 log_.log(mkv_texts::planWritten(plan_.output));
                 s_.run.outputsWritten = {planPath_, optionPath_};
             } else {
@@ -99,13 +106,15 @@ class MkvRun {
         statusReady(log_);
     }
 
-  private:
-    Session& s_;
+    const Request& req_;
+    Request chosen_;  // the request with the streams the title holds, after a read again
+    RunState& s_;
     Host& host_;
     MessageLog log_;
     std::string mkvmerge_, scratch_, finalPath_, planPath_, optionPath_;
     DemuxTiming timing_;
     MkvPlan plan_;
+    bool readAgainThrough_ = false;
 
     bool fail(const std::string& why) {
         s_.lastError = why;
@@ -138,42 +147,38 @@ class MkvRun {
     }
 
     void removeScratch() {
-        if (scratch_.empty() || s_.options.keepTemp || s_.options.mkvPlanOnly) return;
+        if (scratch_.empty() || req_.options.keepTemp || req_.options.mkvPlanOnly) return;
         std::error_code ec;
         fs::remove_all(scratch_, ec);
     }
 
-    // After a playlist read the stream table holds what the playlist lists, not the streams'
-    // codings: the source is read again, and the boxes keep the playlist's names and the ticks.
+    // Streams chosen from a playlist's list have no ids yet: the title is read, and each stream
+    // asked for that it holds keeps its playlist name and takes the id found in its slot.
     bool readAgain() {
-        const StreamBoxes chosen = s_.boxes;
-        const Options saved = s_.options;
-        s_.options.autoProcess = AutoProcess::None;
-        s_.options.readVti = false;
-        read(s_, host_);
-        s_.options = saved;
-        if (!s_.lastError.empty() || s_.run.cancel) return false;
-        const auto keep = [](auto& boxes, const auto& before) {
-            for (size_t k = 0; k < boxes.size(); ++k) {
-                if (!before[k].enabled) boxes[k].ticked = false;
-                if (!boxes[k].enabled || !before[k].enabled) continue;
-                boxes[k].ticked = before[k].ticked;
-                boxes[k].caption = before[k].caption;
-            }
-        };
-        keep(s_.boxes.video, chosen.video);
-        keep(s_.boxes.audio, chosen.audio);
-        keep(s_.boxes.sub, chosen.sub);
-        s_.updateRunButtons();
+        const ReadOutcome outcome = readTitle(req_, s_, host_);
+        readAgainThrough_ = outcome.readEveryFile;
+        if (!outcome.finished || s_.run.cancel) return false;
+        chosen_.streams.clear();
+        chosen_.streamsFromPlaylist = false;
+        for (StreamChoice c : req_.streams) {
+            const int32_t id = c.kind == StreamKind::Video
+                                   ? (c.slot < kUsedVideoSlots ? s_.table.video[size_t(c.slot)] : -1)
+                               : c.kind == StreamKind::Audio ? s_.table.audio[size_t(c.slot)]
+                                                             : s_.table.sub[size_t(c.slot)];
+            if (id < 0) continue;
+            c.id = id;
+            chosen_.streams.push_back(std::move(c));
+        }
         return true;
     }
 
     // The source, mkvmerge and the names: what must hold before anything is written.
     bool prepare() {
-        const std::string ext = upperExtension(s_.sourcePath);
-        if (ext != ".EVO" && ext != ".VOB") return fail(mkv_texts::notEvoOrVob(nameOf(s_.sourcePath)));
-        if (!s_.boxes.anyTicked()) return fail(mkv_texts::kNothingTicked);
-        if (!s_.options.mkvPlanOnly) {
+        const std::string ext = req_.title.sourceExtension();
+        if (ext != ".EVO" && ext != ".VOB")
+            return fail(mkv_texts::notEvoOrVob(nameOf(req_.title.firstFile())));
+        if (chosen_.streams.empty()) return fail(mkv_texts::kNothingTicked);
+        if (!req_.options.mkvPlanOnly) {
             const char* chosen = std::getenv("QUARNEL_MKVMERGE");
             mkvmerge_ = ExternalProgram::find(chosen && *chosen ? chosen : "mkvmerge");
             if (mkvmerge_.empty())
@@ -182,10 +187,10 @@ class MkvRun {
         }
         // Absolute names: the option file works from any folder (`mkvmerge @BASE.mkvmerge.json`).
         std::error_code absoluteFailed;
-        const fs::path base = fs::absolute(s_.outputBase(), absoluteFailed);
-        const std::string outputBase = absoluteFailed ? s_.outputBase() : base.lexically_normal().string();
+        const fs::path base = fs::absolute(req_.outputBase(), absoluteFailed);
+        const std::string outputBase = absoluteFailed ? req_.outputBase() : base.lexically_normal().string();
         finalPath_ = outputBase + ".mkv";
-        refuseInput(finalPath_, inputsOf(s_));
+        refuseInput(finalPath_, inputsOf(req_));
         const std::string wanted = outputBase + ".mkv-temp";
         const std::string why = createScratch(wanted);
         if (!why.empty()) return fail(mkv_texts::cannotCreateFolder(wanted, why));
@@ -211,26 +216,18 @@ class MkvRun {
         return {};
     }
 
-    // The ticked streams into the scratch folder, subpictures as PGS only, LPCM as WAV.
+    // The streams asked for into the scratch folder, subpictures as PGS only, LPCM as WAV.
     bool demux() {
-        const Options saved = s_.options;
-        s_.options.outputDir = scratch_;
-        s_.options.subtitles = SubtitleFormats{.sup = false, .pgs = true};
-        s_.options.lpcmWav = true;
-        s_.options.splitTracks = false;
-        bool done = false;
-        try {
-            done = demuxNotingTimes(s_, host_, timing_);
-        } catch (...) {
-            s_.options = saved;
-            throw;
-        }
-        s_.options = saved;
-        return done;
+        Request demuxing = chosen_;
+        demuxing.options.outputDir = scratch_;
+        demuxing.options.subtitles = SubtitleFormats{.sup = false, .pgs = true};
+        demuxing.options.lpcmWav = true;
+        demuxing.options.splitTracks = false;
+        return demuxTitle(demuxing, s_, host_, &timing_);
     }
 
-    std::string demuxedPath(const StreamBox& box, const std::string& ext) const {
-        return scratch_ + "/" + s_.baseName + "." + box.caption + "." + ext;
+    std::string demuxedPath(const StreamChoice& stream, const std::string& ext) const {
+        return scratch_ + "/" + req_.baseName + "." + stream.name + "." + ext;
     }
 
     // The time origin: the earliest first PTS of the audio and video streams, as the Read found
@@ -253,11 +250,11 @@ class MkvRun {
 
     // Streams the playlist names that the source does not hold.
     void reportAbsentStreams() {
-        for (size_t k = 0; k < size_t(kAudioBoxes); ++k)
-            if (s_.playlist.audioStreams[k].listed && s_.table.audio[k] < 0)
+        for (size_t k = 0; k < size_t(kAudioSlots); ++k)
+            if (req_.playlist.audio[k].listed && s_.table.audio[k] < 0)
                 log_.log(mkv_texts::listedButAbsent(slotName('a', k)));
-        for (size_t k = 0; k < size_t(kSubBoxes); ++k)
-            if (s_.playlist.subStreams[k].listed && s_.table.sub[k] < 0)
+        for (size_t k = 0; k < size_t(kSubSlots); ++k)
+            if (req_.playlist.sub[k].listed && s_.table.sub[k] < 0)
                 log_.log(mkv_texts::listedButAbsent(slotName('s', k)));
     }
 
@@ -267,11 +264,7 @@ class MkvRun {
         const std::vector<int64_t> shifts = fileShifts();
         for (size_t k = 0; k < timing_.files.size(); ++k)
             plan_.files.push_back({timing_.files[k].name, double(shifts[k]) / kTicksPerMs});
-        const bool playlist = !s_.playlist.tags.empty();
-        if (playlist && !s_.playlist.tree.empty()) {
-            for (const std::string& line : s_.playlist.tree[kInfoNode].children)
-                if (line.rfind("Name: ", 0) == 0) plan_.title = decodeXmlText(line.substr(6));
-        }
+        plan_.title = decodeXmlText(req_.playlist.name);
         addVideo();
         addAudio(shifts);
         addSubtitles();
@@ -288,14 +281,16 @@ class MkvRun {
     // Video is placed by its first time stamp: mkvmerge times its frames from the frame rate.
     void addVideo() {
         bool firstVideo = true;
-        for (size_t k = 0; k < size_t(kUsedVideoBoxes); ++k) {
-            const StreamBox& box = s_.boxes.video[k];
-            if (!box.ticked) continue;
+        for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k) {
+            const StreamChoice* stream = chosen_.chosen(StreamKind::Video, int(k));
+            if (!stream) continue;
             const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[k]);
-            MkvTrack t{.stream = slotName('v', k), .type = "video", .codec = kind ? kind->codec : "",
-                       .file = demuxedPath(box, s_.options.videoExtension)};
+            MkvTrack t{.stream = slotName('v', k),
+                       .type = "video",
+                       .codec = kind ? kind->codec : "",
+                       .file = demuxedPath(*stream, req_.options.videoExtension)};
             if (!fileExists(t.file)) {
-                log_.log(mkv_texts::trackLeftOut(box.caption));
+                log_.log(mkv_texts::trackLeftOut(stream->name));
                 continue;
             }
             if (const auto pts = firstVideoPts(k)) {
@@ -310,38 +305,45 @@ class MkvRun {
 
     void addAudio(const std::vector<int64_t>& shifts) {
         bool firstAudio = true;
-        for (size_t k = 0; k < size_t(kAudioBoxes); ++k) {
-            const StreamBox& box = s_.boxes.audio[k];
-            if (!box.ticked) continue;
+        for (size_t k = 0; k < size_t(kAudioSlots); ++k) {
+            const StreamChoice* stream = chosen_.chosen(StreamKind::Audio, int(k));
+            if (!stream) continue;
             const StreamKindEntry* kind = streamKindIn(StreamKind::Audio, s_.table.audio[k]);
             if (!kind) continue;
             const std::optional<FramedAudio> framed = framedAudioOf(kind->coding);
             const bool wav = kind->coding == Coding::Lpcm;
-            MkvTrack t{.stream = slotName('a', k), .type = "audio", .codec = kind->codec,
-                       .file = demuxedPath(box, wav ? "wav" : s_.options.audioExtension)};
+            MkvTrack t{.stream = slotName('a', k),
+                       .type = "audio",
+                       .codec = kind->codec,
+                       .file = demuxedPath(*stream, wav ? "wav" : req_.options.audioExtension)};
             if (!fileExists(t.file)) {
-                log_.log(mkv_texts::trackLeftOut(box.caption));
+                log_.log(mkv_texts::trackLeftOut(stream->name));
                 continue;
             }
-            nameTrack(t, s_.playlist.audioStreams[k], kind->codec);
+            nameTrack(t, req_.playlist.audio[k], kind->codec);
             t.defaultTrack = firstAudio;
             firstAudio = false;
             const std::vector<PtsAnchor>& anchors = timing_.audio[k];
             if (framed) {
-                TimelineInput in{*framed, t.file, scratch_ + "/" + s_.baseName + "." + box.caption + ".kept",
-                                 scratch_ + "/" + s_.baseName + "." + box.caption + ".timestamps.txt", &anchors,
-                                 &timing_.files, shifts, origin()};
+                TimelineInput in{*framed,
+                                 t.file,
+                                 demuxedPath(*stream, "kept"),
+                                 demuxedPath(*stream, "timestamps.txt"),
+                                 &anchors,
+                                 &timing_.files,
+                                 shifts,
+                                 origin()};
                 const AudioTimeline line = followAudio(in);
                 t.file = line.streamPath;
                 t.timestamps = in.timestampsPath;
                 t.startMs = line.firstMs;
                 t.drops = line.drops;
                 t.gaps = line.gaps;
-                reportTimeline(box.caption, line);
+                reportTimeline(stream->name, line);
             } else if (!anchors.empty()) {
                 t.startMs = msFromOrigin(anchors.front().pts) + double(shifts[anchors.front().file]) / kTicksPerMs;
                 t.delayMs = std::llround(t.startMs);
-                if (timing_.files.size() > 1) log_.log(mkv_texts::lpcmJoinsNotFollowed(box.caption));
+                if (timing_.files.size() > 1) log_.log(mkv_texts::lpcmJoinsNotFollowed(stream->name));
             }
             plan_.tracks.push_back(std::move(t));
         }
@@ -362,17 +364,19 @@ class MkvRun {
     }
 
     void addSubtitles() {
-        for (size_t k = 0; k < size_t(kSubBoxes); ++k) {
-            const StreamBox& box = s_.boxes.sub[k];
-            if (!box.ticked) continue;
-            MkvTrack t{.stream = slotName('s', k), .type = "subtitles", .codec = "PGS",
-                       .file = scratch_ + "/" + s_.baseName + "." + box.caption + ".pgs.sup"};
+        for (size_t k = 0; k < size_t(kSubSlots); ++k) {
+            const StreamChoice* stream = chosen_.chosen(StreamKind::Subpicture, int(k));
+            if (!stream) continue;
+            MkvTrack t{.stream = slotName('s', k),
+                       .type = "subtitles",
+                       .codec = "PGS",
+                       .file = demuxedPath(*stream, "pgs.sup")};
             std::error_code ec;
             if (!fileExists(t.file) || fs::file_size(t.file, ec) == 0) {
-                log_.log(mkv_texts::noSubtitlesLeftOut(box.caption));
+                log_.log(mkv_texts::noSubtitlesLeftOut(stream->name));
                 continue;
             }
-            const PlaylistStream& p = s_.playlist.subStreams[k];
+            const PlaylistStream& p = req_.playlist.sub[k];
             nameTrack(t, p, "");
             t.forced = p.listed && p.codeExtension == kForcedCaptionExtension;
             t.defaultTrack = t.forced;
@@ -393,15 +397,15 @@ class MkvRun {
 
     // The playlist's chapters at their title times, moved by where the video starts.
     void addChapters() {
-        const PlaylistView& v = s_.playlist;
-        if (v.chapterMarks.empty()) return;
+        const PlaylistTitle& v = req_.playlist;
+        if (v.chapters.empty()) return;
         const std::optional<TimeBase> base = timeBaseOf(v.timeBase);
         if (!base) log_.log(mkv_texts::unknownTimeBase(v.timeBase));
         const TimeBase tb = base.value_or(TimeBase{});
-        const std::optional<uint64_t> end = titleTimeNs(v.titleDuration, tb);
+        const std::optional<uint64_t> end = titleTimeNs(v.duration, tb);
         const auto video = firstVideoPts();
         const int64_t offsetNs = video ? int64_t(std::llround(msFromOrigin(*video) * 1e6)) : 0;
-        for (const PlaylistChapter& c : v.chapterMarks) {
+        for (const PlaylistChapter& c : v.chapters) {
             const std::optional<uint64_t> at = titleTimeNs(c.begin, tb);
             const std::string name = decodeXmlText(c.name);
             if (!at) {
@@ -409,7 +413,7 @@ class MkvRun {
                 continue;
             }
             if (end && *at > *end) {
-                log_.log(mkv_texts::chapterPastEnd(name, c.begin, v.titleDuration));
+                log_.log(mkv_texts::chapterPastEnd(name, c.begin, v.duration));
                 continue;
             }
             plan_.chapters.push_back({uint64_t(std::max<int64_t>(0, int64_t(*at) + offsetNs)), name});
@@ -418,14 +422,14 @@ class MkvRun {
 
     void writePlanFiles() {
         if (!plan_.chapters.empty()) {
-            plan_.chaptersFile = scratch_ + "/" + s_.baseName + ".chapters.xml";
+            plan_.chaptersFile = scratch_ + "/" + req_.baseName + ".chapters.xml";
             writeText(plan_.chaptersFile, chapterXml(plan_.chapters));
         }
-        const bool keep = s_.options.mkvPlanOnly;
-        optionPath_ = (keep ? s_.outputBase() : scratch_ + "/" + s_.baseName) + ".mkvmerge.json";
-        planPath_ = (keep ? s_.outputBase() : scratch_ + "/" + s_.baseName) + ".plan.json";
-        refuseInput(optionPath_, inputsOf(s_));
-        refuseInput(planPath_, inputsOf(s_));
+        const bool keep = req_.options.mkvPlanOnly;
+        optionPath_ = (keep ? req_.outputBase() : scratch_ + "/" + req_.baseName) + ".mkvmerge.json";
+        planPath_ = (keep ? req_.outputBase() : scratch_ + "/" + req_.baseName) + ".plan.json";
+        refuseInput(optionPath_, inputsOf(req_));
+        refuseInput(planPath_, inputsOf(req_));
         writeText(optionPath_, optionFileText(mkvmergeArguments(plan_)));
         s_.run.mkvPlan = planText(plan_);
         writeText(planPath_, s_.run.mkvPlan);
@@ -439,12 +443,12 @@ class MkvRun {
         mkv.finish();
         std::vector<std::string> args = mkvmergeArguments(plan_);
         args[1] = mkv.temporaryPath();
-        const std::string options = scratch_ + "/" + s_.baseName + ".run.json";
+        const std::string options = scratch_ + "/" + req_.baseName + ".run.json";
         writeText(options, optionFileText(args));
         log_.log(mkv_texts::running(mkvmerge_));
         log_.slog(mkv_texts::kMuxingStatus, 0);
 
-        CancelEnabled cancelEnabled(s_.buttons.cancel);
+        CancelEnabled cancelEnabled(s_.cancelEnabled);
         s_.run.busy = true;
         s_.run.cancel = s_.run.interrupted;
         ExternalProgram program;
@@ -501,6 +505,8 @@ class MkvRun {
 
 }  // namespace
 
-void makeMkv(Session& session, Host& host) { MkvRun(session, host).run(); }
+bool makeMkvOfTitle(const Request& request, RunState& state, Host& host) {
+    return MkvRun(request, state, host).run();
+}
 
 }  // namespace quarnel::runs

@@ -2,6 +2,7 @@
 // The log lines and errors of Make MKV, in one place.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +25,12 @@ inline std::string notEvoOrVob(const std::string& name) {
 }
 inline std::string cannotCreateFolder(const std::string& path, const std::string& why) {
     return "Cannot create folder \"" + path + "\". " + why + ".";
+}
+// The playlist read last belongs to another source than the one made into an MKV.
+inline std::string playlistOfOtherSource(const std::string& playlistSource, const std::string& source) {
+    return "The playlist was read for " +
+           (playlistSource.empty() ? std::string("no source") : playlistSource) + ", not for " + source +
+           ": its title, names, languages and chapters are not used.";
 }
 inline std::string scratchFolder(const std::string& path) { return "Scratch folder: " + path; }
 inline std::string fileMoved(const std::string& file, double ms) {

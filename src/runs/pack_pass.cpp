@@ -36,8 +36,7 @@ void takeSystemHeaderCounts(const uint8_t* b, StreamCounts& counts, bool aob, Me
     log.log(line);
 }
 
-
-// What the scanner's findings mean for the session, in an Analyse or a Demux pass.
+// What the scanner's findings mean for the run, in an Analyse or a Demux pass.
 struct PassSink {
     const PassInput& in;
     const Pass pass;
@@ -48,12 +47,14 @@ struct PassSink {
     uint64_t chunkStart = 0;         // the file position of the chunk's first byte
     std::array<bool, 256> malformedLogged{};  // by sub-stream id
     // The streams of this file by slot, and whether each slot's first time stamp was reported;
-    // the session's table holds those of the whole title, each slot its first stream.
+    // the run state's table holds those of the whole title, each slot its first stream.
     StreamTable file;
     std::array<bool, kVideoSlots + kAudioSlots + kSubSlots> slotClashLogged{};
 
-    Session& session() const { return in.session; }
-    RunValues& run() const { return in.session.run; }
+    const ChosenSlots chosen = in.request.chosenSlots();
+
+    const Options& options() const { return in.request.options; }
+    RunValues& run() const { return in.state.run; }
     bool analysing() const { return pass == Pass::Analyse; }
 
     static int32_t& slotOf(StreamTable& table, StreamKind kind, int index) {
@@ -65,7 +66,7 @@ struct PassSink {
     // A slot keeps the first stream that claims it, in this file and across the title; another
     // id is logged (once a slot and file) and its packets are left out.
     void claimTitleSlot(StreamKind kind, int index, int id) {
-        int32_t& owner = slotOf(session().table, kind, index);
+        int32_t& owner = slotOf(in.state.table, kind, index);
         if (owner == -1) owner = id;
         if (owner != id) logClash(kind, index, owner, id);
     }
@@ -186,7 +187,7 @@ struct PassSink {
     }
 
     void analysePiece(ScanState& st, std::span<const uint8_t> piece) {
-        const Options& opt = session().options;
+        const Options& opt = options();
         StreamTable& table = file;
         switch (st.kind) {
             case PacketKind::Video: {
@@ -264,7 +265,7 @@ struct PassSink {
         std::string why;
         if (!wav.started() &&
             !wav.start(file, std::span(st.privateHeader.data(), st.privateHeaderKept()), aob, why)) {
-            in.log.log("[re]" + session().boxes.audio[i].caption + ": " + why +
+            in.log.log("[re]" + in.request.chosen(StreamKind::Audio, int(i))->name + ": " + why +
                        ", so it is not written as WAV.[/re]");
             out.audio[i].discard();
             for (const auto& track : out.trackAudio[i]) track->discard();
@@ -276,14 +277,13 @@ struct PassSink {
     // A piece goes to its slot's output only when the box is ticked, the output open and the
     // packet's own id is the one that owns the slot (two codings sharing a slot never mix).
     void writePiece(ScanState& st, std::span<const uint8_t> piece) {
-        const StreamBoxes& boxes = session().boxes;
-        const StreamTable& table = session().table;
+        const StreamTable& table = in.state.table;
         StreamOutputs& out = *in.outputs;
         switch (st.kind) {
             case PacketKind::Video: {
                 const size_t i = st.videoIndex;
-                const bool ticked = boxes.video[i].ticked;
-                const bool counted = session().options.countFrames && ticked;
+                const bool ticked = chosen.video[i];
+                const bool counted = options().countFrames && ticked;
                 if (!ticked || !out.video[i].isOpen() || table.video[i] != st.videoId) {
                     if (counted) in.frames.count(piece, int(i), st.videoCoding);
                     break;
@@ -299,7 +299,7 @@ struct PassSink {
             }
             case PacketKind::Audio: {
                 const size_t i = st.audioIndex;
-                if (!boxes.audio[i].ticked || table.audio[i] != st.audioId) break;
+                if (!chosen.audio[i] || table.audio[i] != st.audioId) break;
                 OutputFile* o = &out.audio[i];
                 LpcmWav* wav = &out.wav[i];
                 if (!out.tracks.empty()) {
@@ -320,7 +320,7 @@ struct PassSink {
             }
             case PacketKind::Subpicture: {
                 const size_t i = st.subIndex;
-                const bool write = boxes.sub[i].ticked && out.sub[i].isOpen() && table.sub[i] == st.subId;
+                const bool write = chosen.sub[i] && out.sub[i].isOpen() && table.sub[i] == st.subId;
                 if (write && st.currentPts) {
                     // A record of the .sup file: "SP", the time from the earliest first PTS
                     // (little-endian), four zero bytes.
@@ -381,9 +381,9 @@ std::vector<std::string> StreamOutputs::commit() {
 }
 
 void passOverFile(Pass pass, const PassInput& in) {
-    Session& session = in.session;
-    RunValues& run = session.run;
-    CancelEnabled cancelEnabled(session.buttons.cancel);
+    const Options& options = in.request.options;
+    RunValues& run = in.state.run;
+    CancelEnabled cancelEnabled(in.state.cancelEnabled);
     run.busy = pass == Pass::Demux;
     run.cancel = run.interrupted;
     run.fastStop = false;
@@ -397,7 +397,7 @@ void passOverFile(Pass pass, const PassInput& in) {
     Progress progress(in.log, in.host, "", in.input.size());
 
     const uint64_t size = in.input.size();
-    const uint64_t fastLimit = uint64_t(session.options.fastCheckMiB) * kMiB;
+    const uint64_t fastLimit = uint64_t(options.fastCheckMiB) * kMiB;
     std::weak_ptr<const MappedWindow> lastWindow;
     while (in.input.position() < size && !run.cancel && !run.fastStop) {
         const std::span<const uint8_t> chunk = in.input.view(kReadBufferSize);
@@ -409,7 +409,7 @@ void passOverFile(Pass pass, const PassInput& in) {
         const size_t n = chunk.size();
         const uint64_t pos = in.input.position();
         progress.at(pos);
-        if (pass == Pass::Analyse && session.options.fastCheck && pos > fastLimit) run.fastStop = true;
+        if (pass == Pass::Analyse && options.fastCheck && pos > fastLimit) run.fastStop = true;
         if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(chunk.data(), sink.counts, sink.aob, in.log);
         // A chunk is scanned a step at a time, the pack heads of a later step loaded before
         // each (in a Copied view they are in the cache already).
@@ -428,8 +428,8 @@ void passOverFile(Pass pass, const PassInput& in) {
         run.fastCheckCut = true;
         in.log.log("Fast check: read " + std::to_string(std::min(in.input.position(), size) / kMiB) + " of " +
                    std::to_string(size / kMiB) + " MiB; streams that start later are not listed. " +
-                   (session.options.commandLine ? "Give --full to read it all."
-                                                : "Untick Fast EVO checking to read it all."));
+                   (options.commandLine ? "Give --full to read it all."
+                                        : "Untick Fast EVO checking to read it all."));
     }
 }
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/session.h"
+#include "app/requests.h"
+#include "app/run_state.h"
 #include "formats/lpcm_wav.h"
 #include "formats/stream_kinds.h"
 #include "io/files.h"
@@ -64,7 +65,8 @@ struct StreamOutputs {
 
 // What one pass works with.
 struct PassInput {
-    Session& session;
+    const Request& request;
+    RunState& state;
     Host& host;
     MessageLog& log;
     InputFile& input;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The playlist reader: VPLST000.XPL as a tag list, the tree of the title that plays the
-// current EVO file, its chapter list, and stream boxes named after the playlist.
+// The playlist reader: VPLST000.XPL as a tag list, and the title that plays the current EVO
+// file typed (its name, duration, streams and chapters), with its tree and chapter list.
 #include <array>
 #include <memory>
 #include <string>
@@ -9,7 +9,7 @@
 #include "formats/xpl_attributes.h"
 #include "formats/xpl_tag_scan.h"
 #include "formats/xpl_title.h"
-#include "runs/operations.h"
+#include "runs/request_runs.h"
 #include "runs/run_support.h"
 
 namespace quarnel::runs {
@@ -46,7 +46,7 @@ struct Complaints {
 
 class PlaylistRead {
   public:
-    PlaylistRead(Session& session, MessageLog& log) : s_(session), log_(log) {}
+    PlaylistRead(PlaylistView& view, MessageLog& log) : v_(view), log_(log) {}
 
     // The attribute items that a completed tag line defines.
     void takeItems(const std::string& line) {
@@ -75,9 +75,9 @@ class PlaylistRead {
         }
     }
 
-    // The tree and the stream boxes from the tag list.
+    // The title and its tree from the tag list.
     void scanTitle() {
-        PlaylistView& v = s_.playlist;
+        PlaylistView& v = v_;
         v.tree.clear();
         for (const char* node : kXplTreeNodes) v.tree.push_back({node, {}});
         auto& info = v.tree[kInfoNode].children;
@@ -94,26 +94,26 @@ class PlaylistRead {
                 if (containsUpper(line, kStreamTags[kind])) takeStream(line, kind);
             if (containsUpper(line, "<CHAPTER ")) takeChapter(line, chapter);
         }
-        v.timeBase = d_.timeBase;
-        v.titleDuration = d_.titleDuration;
+        v.title.name = d_.titleName;
+        v.title.timeBase = d_.timeBase;
+        v.title.duration = d_.titleDuration;
         info.push_back("TimeBase: " + d_.timeBase);
         info.push_back("TickBase: " + d_.tickBase);
     }
 
   private:
-    Session& s_;
+    PlaylistView& v_;
     MessageLog& log_;
     Lookups d_;
     Complaints c_;
 
     std::array<std::string, kAttributeEntries>& table(int kind) {
-        return kind == kVideo ? s_.playlist.videoAttr : kind == kAudio ? s_.playlist.audioAttr : s_.playlist.subAttr;
+        return kind == kVideo ? v_.videoAttr : kind == kAudio ? v_.audioAttr : v_.subAttr;
     }
-    std::array<int32_t, kVideoSlots>& slotsOf16(int kind) {
-        return kind == kVideo ? s_.table.video : s_.table.audio;
-    }
-    int32_t& slot(int kind, int n) {
-        return kind == kSub ? s_.table.sub[size_t(n)] : slotsOf16(kind)[size_t(n)];
+    PlaylistStream& stream(int kind, int n) {
+        return kind == kVideo   ? v_.title.video[size_t(n)]
+               : kind == kAudio ? v_.title.audio[size_t(n)]
+                                : v_.title.sub[size_t(n)];
     }
 
     void complain(bool& said, const std::string& text) {
@@ -131,8 +131,8 @@ class PlaylistRead {
                                                 std::to_string(kSlots[kind]) + ".");
             return;
         }
-        if (slot(kind, n) != -1) return;  // only the first element naming a stream counts
-        slot(kind, n) = 1;
+        PlaylistStream& stream = this->stream(kind, n);
+        if (stream.listed) return;  // only the first element naming a stream counts
         const int media = getattrint(line, "mediaAttr");
         std::string codec;
         if (media >= 1 && media <= kAttributeEntries) {
@@ -142,8 +142,7 @@ class PlaylistRead {
                                              " names mediaAttr " + std::to_string(media) +
                                              ", outside 1 to 8: its coding is not named.");
         }
-        if (kind == kAudio) s_.playlist.audioStreams[size_t(n)] = playlistStreamOf(line);
-        if (kind == kSub) s_.playlist.subStreams[size_t(n)] = playlistStreamOf(line);
+        stream = kind == kVideo ? PlaylistStream{.listed = true} : playlistStreamOf(line);
         std::string name;
         if (kind == kVideo) {
             name = safeNamePart(codec + ".s" + std::to_string(n));
@@ -151,15 +150,9 @@ class PlaylistRead {
             getattr(line, "description", d_.description[kind]);
             name = safeNamePart(codec + ".s" + zeropad(n, 2) + "." + d_.description[kind]);
         }
-        s_.playlist.tree[size_t(kVideoNode + kind)].children.push_back(name);
+        stream.name = name;
+        v_.tree[size_t(kVideoNode + kind)].children.push_back(name);
         log_.log(name + " found!");
-        StreamBox* box = kind == kVideo   ? (n == 0 ? &s_.boxes.video[0] : nullptr)
-                         : kind == kAudio ? &s_.boxes.audio[size_t(n)]
-                                          : &s_.boxes.sub[size_t(n)];
-        if (!box) return;  // video streams after the first appear in the tree and the log only
-        box->enabled = box->ticked = true;
-        box->caption = name;
-        if (kind != kVideo) box->tooltip = name;
     }
 
     // A chapter takes only its own values: one without a start time cannot be placed and is
@@ -173,87 +166,70 @@ class PlaylistRead {
                        "\" has no titleTimeBegin: left out of the chapter list.[/re]");
             return;
         }
-        s_.playlist.tree[kChapterNode].children.push_back(begin + ": " + name);
-        s_.playlist.chapterMarks.push_back({begin, name});
+        v_.tree[kChapterNode].children.push_back(begin + ": " + name);
+        v_.title.chapters.push_back({begin, name});
         const std::string number = zeropad(chapter, 2);
-        s_.playlist.chapters.push_back("CHAPTER" + number + "=" + chapterTime(begin, d_.timeBase));
-        s_.playlist.chapters.push_back("CHAPTER" + number + "NAME=" + name);
+        v_.chapters.push_back("CHAPTER" + number + "=" + chapterTime(begin, d_.timeBase));
+        v_.chapters.push_back("CHAPTER" + number + "NAME=" + name);
         ++chapter;
     }
 };
 
 class PlaylistRun {
   public:
-    PlaylistRun(Session& session, Host& host) : s_(session), host_(host), log_(host) {}
+    PlaylistRun(const PlaylistRequest& request, PlaylistView& view, RunState& state, Host& host)
+        : req_(request), v_(view), s_(state), host_(host), log_(host) {}
 
-    void run() {
-        if (s_.runActive) return;
+    bool run() {
+        if (s_.runActive) return false;
         RunGuard guard(s_.runActive);
         s_.lastError.clear();
-        s_.resetBoxes();
-        Buttons& b = s_.buttons;
-        b.readPlaylist = b.chooseSource = b.choosePlaylist = false;
-        const bool readSourceWasEnabled = b.readSource;
-        b.readSource = false;
         host_.showPage(Page::Xpl);
 
-        const auto restoreButtons = [&] {
-            b.readPlaylist = b.chooseSource = b.choosePlaylist = true;
-            b.readSource = readSourceWasEnabled;
-            b.writeChapters = !s_.playlist.chapters.empty();
-            s_.updateRunButtons();
-        };
-        PlaylistRead reader(s_, log_);
+        PlaylistRead reader(v_, log_);
         try {
             readTags(reader);
         } catch (const std::exception& e) {
             input_.close();
             s_.lastError = e.what();
             statusReady(log_);
-            restoreButtons();
             host_.showError(s_.lastError);
-            return;
+            return false;
         }
         if (s_.run.interrupted) {
             s_.lastError = "Interrupted.";
             logInterrupted(log_);
             statusReady(log_);
-            restoreButtons();
-            return;
+            return false;
         }
-
-        // The id tables now mark the streams the playlist lists, until a Read run fills them again.
-        s_.table.video.fill(-1);
-        s_.table.audio.fill(-1);
-        s_.table.sub.fill(-1);
-        s_.tableFromPlaylist = true;
-        trimToTitle(s_.playlist.tags, withoutExtension(nameOf(s_.sourcePath)));
+        trimToTitle(v_.tags, withoutExtension(nameOf(req_.sourcePath)));
         reader.scanTitle();
 
         logDone(log_);
         statusReady(log_);
-        restoreButtons();
+        return true;
     }
 
   private:
-    Session& s_;
+    const PlaylistRequest& req_;
+    PlaylistView& v_;
+    RunState& s_;
     Host& host_;
     MessageLog log_;
     InputFile input_;
 
     // The playlist's tags into the tag list, and the attribute items they define.
     void readTags(PlaylistRead& reader) {
-        PlaylistView& v = s_.playlist;
-        input_.open(s_.playlistPath);
-        log_.log("Open " + s_.playlistName);
+        PlaylistView& v = v_;
+        const std::string& path = req_.playlistPath;
+        input_.open(path);
+        log_.log("Open " + nameOf(path));
         log_.log("Filesize: " + std::to_string(input_.size()) + " bytes");
         v.tags.clear();
         v.chapters.clear();
-        v.chapterMarks.clear();
-        v.audioStreams = {};
-        v.subStreams = {};
+        v.title = {};
         if (input_.size() > kMaxPlaylistSize)
-            throw QuarnelError("\"" + s_.playlistPath + "\" is " + std::to_string(input_.size()) +
+            throw QuarnelError("\"" + path + "\" is " + std::to_string(input_.size()) +
                                " bytes long, too long for a playlist.");
         const auto buffer = std::make_unique<uint8_t[]>(kReadBufferSize);
         TagScan scan;
@@ -264,7 +240,7 @@ class PlaylistRun {
             scanTags(scan, std::span<const uint8_t>(buffer.get(), got), v.tags);
             for (size_t k = before; k < v.tags.size(); ++k) reader.takeItems(v.tags[k]);
             if (v.tags.size() > kMaxTagLines || scan.listBytes + scan.line.size() > kMaxTagListBytes)
-                throw QuarnelError("\"" + s_.playlistPath + "\" nests its tags too deeply or holds too many of them " +
+                throw QuarnelError("\"" + path + "\" nests its tags too deeply or holds too many of them " +
                                    "to be a playlist: its tag list would pass " +
                                    std::to_string(kMaxTagListBytes >> 20) + " MiB.");
             log_.slog(std::to_string(input_.position()) + "/" + std::to_string(input_.size()) + " bytes", 1);
@@ -277,6 +253,8 @@ class PlaylistRun {
 
 }  // namespace
 
-void readPlaylist(Session& session, Host& host) { PlaylistRun(session, host).run(); }
+bool readPlaylistInto(const PlaylistRequest& request, PlaylistView& view, RunState& state, Host& host) {
+    return PlaylistRun(request, view, state, host).run();
+}
 
 }  // namespace quarnel::runs

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Rebuild run: one new EVO holding only the ticked streams, written from the source file
-// and, with "Continue with the next EVO", from the files that follow it.
+// The Rebuild run: one new EVO holding only the streams asked for, written from the parts of
+// the title in turn.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -9,7 +9,7 @@
 
 #include "formats/pack_rewriter.h"
 #include "io/write_queue.h"
-#include "runs/operations.h"
+#include "runs/request_runs.h"
 #include "runs/run_support.h"
 
 namespace quarnel::runs {
@@ -20,76 +20,73 @@ static_assert(kReadBufferSize % kPackBytes == 0, "reads hold whole packs");
 // The pack heads ahead are loaded this many bytes at a time.
 constexpr size_t kHeadsStep = size_t(16) << 10;
 
-// The stream table's streams with their boxes' ticks.
-RebuildSelection selectionOf(const StreamTable& table, const StreamBoxes& boxes, bool keepAdvanced) {
+// The stream table's streams, each marked when it is asked for.
+RebuildSelection selectionOf(const StreamTable& table, const ChosenSlots& chosen, bool keepAdvanced) {
     RebuildSelection s;
     for (size_t k = 0; k < s.video.size(); ++k) {
         s.video[k] = table.video[k];
-        s.videoTicked[k] = boxes.video[k].ticked;
+        s.videoTicked[k] = k < chosen.video.size() && chosen.video[k];
     }
     for (size_t k = 0; k < s.audio.size(); ++k) {
         s.audio[k] = table.audio[k];
-        s.audioTicked[k] = boxes.audio[k].ticked;
+        s.audioTicked[k] = chosen.audio[k];
     }
     for (size_t k = 0; k < s.sub.size(); ++k) {
         s.sub[k] = table.sub[k];
-        s.subTicked[k] = boxes.sub[k].ticked;
+        s.subTicked[k] = chosen.sub[k];
     }
     s.keepAdvanced = keepAdvanced;
     return s;
 }
 
 // Why a rebuild cannot start, or "" when it can.
-std::string refusal(const Session& s) {
-    if (s.tableFromPlaylist)
+std::string refusal(const Request& r) {
+    if (r.streamsFromPlaylist)
         return "The stream boxes come from the playlist, not from the source file. Read the EVO file "
                "before rebuilding it.";
-    if (upperExtension(s.sourcePath) != ".EVO") return "Only EVO files can be rebuilt.";
-    if (!s.boxes.anyTicked()) return "No stream is ticked: there is nothing to rebuild.";
+    if (r.title.sourceExtension() != ".EVO") return "Only EVO files can be rebuilt.";
+    if (r.streams.empty()) return "No stream is ticked: there is nothing to rebuild.";
     return {};
 }
 
 class RebuildRun {
   public:
-    RebuildRun(Session& session, Host& host) : s_(session), host_(host), log_(host) {}
+    RebuildRun(const Request& request, RunState& state, Host& host)
+        : req_(request), s_(state), host_(host), log_(host) {}
 
     void run() {
         if (s_.runActive) return;
         RunGuard guard(s_.runActive);
         s_.lastError.clear();
-        if (std::string why = refusal(s_); !why.empty()) {
+        if (std::string why = refusal(req_); !why.empty()) {
             s_.lastError = std::move(why);
             host_.showError(s_.lastError);
             return;
         }
 
-        s_.buttons.demux = s_.buttons.rebuild = false;
-        const Buttons before = s_.buttons;
-        Buttons& b = s_.buttons;
-        b.readSource = b.readPlaylist = b.readVti = b.chooseSource = b.choosePlaylist = false;
         host_.showPage(Page::Status);
         s_.run.busy = true;
         s_.run.outputsWritten.clear();
         savedEndPtmSum_ = s_.run.endPtmSum;
         s_.run.endPtmSum = 0;  // from here on: the time-stamp offset of the file in hand
-        s_.baseName = outputBaseName(s_.sourcePath, s_.options.continueSequence);
-        const std::string outName = s_.outputBase() + kRebuiltSuffix;
-        selection_ = selectionOf(s_.table, s_.boxes, s_.options.keepAdvancedPacks);
+        const std::string outName = req_.outputBase() + kRebuiltSuffix;
+        selection_ = selectionOf(s_.table, req_.chosenSlots(), req_.options.keepAdvancedPacks);
 
         WriteQueue queue;  // outlives the output written through it
         OutputFile out;
         bool failed = false;
         try {
-            refuseInput(outName, inputsOf(s_));
+            refuseInput(outName, inputsOf(req_));
             out.create(outName, &queue);
             log_.log("Creating " + outName);
-            forEachSourceFile(s_, log_, input_, s_.sourcePath, Opening{}, [&](const std::string& file) {
-                log_.log(fileSizeLine(input_.size()));
-                log_.log("Rebuilding...");
-                log_.slog("Rebuilding " + nameOf(file), 0);
-                rebuildFile(out, nameOf(file));
-                input_.close();
-            });
+            forEachSourceFile(req_.title, req_.options, s_.run, log_, input_, Opening{},
+                              [&](const std::string& file) {
+                                  log_.log(fileSizeLine(input_.size()));
+                                  log_.log("Rebuilding...");
+                                  log_.slog("Rebuilding " + nameOf(file), 0);
+                                  rebuildFile(out, nameOf(file));
+                                  input_.close();
+                              });
             if (!s_.run.interrupted) {
                 out.commit();
                 s_.run.outputsWritten = {outName};
@@ -100,7 +97,7 @@ class RebuildRun {
             input_.close();
         }
         OutputFile* const outputs[] = {&out};
-        settleOutputs(outputs, s_, failed);
+        settleOutputs(outputs, s_.run, req_.options, failed);
 
         if (s_.run.interrupted) {
             s_.lastError = "Interrupted.";
@@ -112,13 +109,13 @@ class RebuildRun {
         // whole, cancelled or of the first file only, starts from the same sum.
         s_.run.endPtmSum = savedEndPtmSum_;
         statusReady(log_);
-        restoreStartButtons(s_, before);
         s_.run.busy = false;
         if (failed) host_.showError(s_.lastError);
     }
 
   private:
-    Session& s_;
+    const Request& req_;
+    RunState& s_;
     Host& host_;
     MessageLog log_;
     InputFile input_;
@@ -130,11 +127,11 @@ class RebuildRun {
     // moves the end PTM sum on by the file's end PTM.
     void rebuildFile(OutputFile& out, const std::string& name) {
         RunValues& run = s_.run;
-        CancelEnabled cancelEnabled(s_.buttons.cancel);
+        CancelEnabled cancelEnabled(s_.cancelEnabled);
         run.cancel = run.interrupted;
         PackTimes times;
         times.firstPtm = run.firstPtm;
-        times.endPtm = s_.options.adjustPts ? savedEndPtmSum_ : run.lastEndPtm;
+        times.endPtm = req_.options.adjustPts ? savedEndPtmSum_ : run.lastEndPtm;
         // The file's own end PTM moves the files after it on; a file without a DSI in its first
         // pack falls back on the end PTM of the last file read.
         uint32_t fileEndPtm = run.lastEndPtm;
@@ -168,7 +165,7 @@ class RebuildRun {
                     fileEndPtm = dsi->endPtm;
                 }
                 const uint32_t offset = run.endPtmSum;
-                if (s_.options.adjustPts && offset > 0 && offset != fileStartPtm) times.ptsShift = offset;
+                if (req_.options.adjustPts && offset > 0 && offset != fileStartPtm) times.ptsShift = offset;
             }
             const PackHeadsAhead heads{chunk, input_.mappedAhead(PackHeadsAhead::kDistance)};
             for (size_t at = 0; at < n; at += kPackBytes) {
@@ -194,6 +191,8 @@ class RebuildRun {
 
 }  // namespace
 
-void rebuild(Session& session, Host& host) { RebuildRun(session, host).run(); }
+void rebuildTitle(const Request& request, RunState& state, Host& host) {
+    RebuildRun(request, state, host).run();
+}
 
 }  // namespace quarnel::runs

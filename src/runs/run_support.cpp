@@ -40,23 +40,15 @@ void statusReady(MessageLog& log) {
     log.slog("", 1);
 }
 
-void restoreStartButtons(Session& session, const Buttons& before) {
-    Buttons& b = session.buttons;
-    b.readSource = before.readSource;
-    b.readPlaylist = before.readPlaylist;
-    b.readVti = before.readVti;
-    b.chooseSource = before.chooseSource;
-    b.choosePlaylist = before.choosePlaylist;
-    session.updateRunButtons();
-}
-
 void logInterrupted(MessageLog& log) { log.log("Interrupted."); }
 
-std::vector<std::string> inputsOf(const Session& session) {
-    std::vector<std::string> inputs = sequenceFrom(session.sourcePath, true);
-    if (!session.playlistPath.empty()) inputs.push_back(session.playlistPath);
-    inputs.push_back(session.sourceDir + kVtiFileName);
-    if (std::string ifo = ifoBeside(session.sourcePath); !ifo.empty()) inputs.push_back(std::move(ifo));
+std::vector<std::string> inputsOf(const Request& request) {
+    const std::string& first = request.title.firstFile();
+    std::vector<std::string> inputs = sequenceFrom(first, true);
+    for (const TitlePart& part : request.title.parts) inputs.push_back(part.file);
+    if (!request.playlistPath.empty()) inputs.push_back(request.playlistPath);
+    inputs.push_back(folderOf(first) + kVtiFileName);
+    if (std::string ifo = ifoBeside(first); !ifo.empty()) inputs.push_back(std::move(ifo));
     return inputs;
 }
 
@@ -67,10 +59,13 @@ void refuseInput(const std::string& output, const std::vector<std::string>& inpu
                                input + "\"), which is left as it is. Choose another output folder.");
 }
 
-void settleOutputs(std::span<OutputFile* const> outputs, const Session& session, bool failed) {
+void settleOutputs(std::span<OutputFile* const> outputs, const RunValues& run, const Options& options,
+                   bool failed) {
     for (OutputFile* out : outputs) {
-        if (session.run.interrupted && session.options.keepPartial) out->keepPartial();
-        else if (failed || session.run.interrupted) out->discard();
+        if (run.interrupted && options.keepPartial)
+            out->keepPartial();
+        else if (failed || run.interrupted)
+            out->discard();
     }
 }
 

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/session.h"
+#include "app/requests.h"
+#include "app/run_state.h"
 #include "formats/ats_ifo.h"
 #include "formats/pack_layout.h"
 #include "io/file_sequence.h"
@@ -77,15 +78,13 @@ void logDone(MessageLog& log);
 std::optional<std::vector<AtsTitle>> readTracks(const std::string& source, MessageLog& log);
 // "Ready" in the status line's first panel, the second emptied.
 void statusReady(MessageLog& log);
-// The controls that start a run given back as they were before it.
-void restoreStartButtons(Session& session, const Buttons& before);
 
 // "Interrupted." in the log: a signal stopped the run; no "Done." follows.
 void logInterrupted(MessageLog& log);
 
 // The files a run reads: the source and the files that follow it, the playlist, the VTI file,
 // a DVD title set's IFO.
-std::vector<std::string> inputsOf(const Session& session);
+std::vector<std::string> inputsOf(const Request& request);
 // Raises when `output` is one of `inputs`: the same file, by device and inode, through a link
 // too.
 void refuseInput(const std::string& output, const std::vector<std::string>& inputs);
@@ -93,7 +92,8 @@ void refuseInput(const std::string& output, const std::vector<std::string>& inpu
 // The outputs of a run that did not commit them: removed when it failed or a signal stopped
 // it, or kept as NAME.partial when a signal stopped it and the options say so. (A run that ends
 // well or is cancelled commits its outputs: a Cancel keeps the data written so far.)
-void settleOutputs(std::span<OutputFile* const> outputs, const Session& session, bool failed);
+void settleOutputs(std::span<OutputFile* const> outputs, const RunValues& run, const Options& options,
+                   bool failed);
 
 // "File size: N Mbytes."
 std::string fileSizeLine(uint64_t bytes);
@@ -119,23 +119,25 @@ struct Opening {
     bool statusOpening = true;
 };
 
-// Opens `first` and each file that follows it, while the options go on with the sequence and
-// the run is not cancelled: "Opening file NAME" in the log, the file opened into `input`, then
-// `body(file)`. The next file is looked for only after `body` returned. Returns the name that
-// would have come next ("" at the end of the sequence). A failure to open raises QuarnelError.
+// Opens each part of the title in turn, while the options go on with the sequence and the run
+// is not cancelled: "Opening file NAME" in the log, the file opened into `input`, then
+// `body(file)`. Returns the name that would have come next ("" at the end of the title). A
+// failure to open raises QuarnelError.
 template <class Body>
-std::string forEachSourceFile(Session& session, MessageLog& log, InputFile& input, const std::string& first,
-                              Opening opening, Body&& body) {
-    std::string file = first;
-    for (;;) {
+std::string forEachSourceFile(const Title& title, const Options& options, const RunValues& run,
+                              MessageLog& log, InputFile& input, Opening opening, Body&& body) {
+    for (size_t k = 0; k < title.parts.size(); ++k) {
+        const std::string& file = title.parts[k].file;
         if (opening.dotFirst) log.log(".");
         log.log("Opening file [b]" + nameOf(file) + "[/b]");
         if (opening.statusOpening) log.slog("Opening", 0);
         input.open(file);
         body(file);
-        file = nextInSequence(file);
-        if (file.empty() || !session.options.continueSequence || session.run.cancel) return file;
+        const bool last = k + 1 == title.parts.size();
+        if (last || !options.continueSequence || run.cancel)
+            return !last ? title.parts[k + 1].file : options.continueSequence ? "" : nextInSequence(file);
     }
+    return {};
 }
 
 }  // namespace quarnel

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/title.h"
+
+#include "io/file_sequence.h"
+
+namespace quarnel {
+
+const std::string& Title::firstFile() const {
+    static const std::string kNone;
+    return parts.empty() ? kNone : parts.front().file;
+}
+
+std::string Title::sourceExtension() const {
+    return upperExtension(firstFile());
+}
+
+Title titleOfFiles(const std::string& first, bool follow) {
+    Title title;
+    title.name = outputBaseName(first, follow);
+    for (std::string& file : sequenceFrom(first, follow)) title.parts.push_back({.file = std::move(file)});
+    return title;
+}
+
+}  // namespace quarnel

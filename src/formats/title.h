@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A title: what a source resolves to and every operation works on. Its parts are read in play
+// order; each part says where its bytes are and how its time stamps land on the title's time
+// line. Its tracks and chapters are what the disc's navigation says of them, where it says so.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formats/stream_kinds.h"
+
+namespace quarnel {
+
+enum class TitleOrigin : uint8_t {
+    FileSequence,     // a file and the files named after it in its sequence
+    HdDvdPlaylist,    // a title of an HD DVD playlist, clips through time maps
+    DvdProgramChain,  // a DVD-Video program chain, cells in program order
+    DvdAudioTitle,    // a DVD-Audio title of an AOB set
+};
+
+// One stretch of the title. A part without a byte range is its whole file.
+struct TitlePart {
+    std::string file;
+    std::optional<uint64_t> firstByte, endByte;  // [firstByte, endByte)
+    int angle = 0;                               // 0: the part belongs to every angle
+    // The part's own first time stamp and where it starts on the title's time line (90 kHz);
+    // without a first time stamp the part goes on from the one before.
+    std::optional<uint64_t> firstPts;
+    uint64_t titleStart = 0;
+};
+
+struct TitleTrack {
+    StreamKind kind = StreamKind::Video;
+    uint8_t streamId = 0;
+    std::optional<uint8_t> subStreamId;
+    std::string coding, language, name;
+    bool forced = false, commentary = false, isDefault = false;
+};
+
+struct TitleChapter {
+    uint64_t time = 0;  // 90 kHz, on the title's time line
+    std::string name;
+};
+
+struct Title {
+    TitleOrigin origin = TitleOrigin::FileSequence;
+    std::string name;
+    std::optional<double> durationSeconds;
+    std::vector<TitlePart> parts;
+    std::vector<TitleTrack> tracks;
+    std::vector<TitleChapter> chapters;
+
+    // The file the title starts in; "" for a title without parts.
+    const std::string& firstFile() const;
+    // The first file's upper-cased extension with its dot (".EVO"); "" without parts.
+    std::string sourceExtension() const;
+};
+
+// `first` and, when `follow`, the files named after it in its sequence, each read whole: the
+// title of a source file given by name.
+Title titleOfFiles(const std::string& first, bool follow);
+
+}  // namespace quarnel
