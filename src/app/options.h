@@ -42,6 +42,8 @@ struct Options {
     // Who asks: messages that tell the user what to change name the window's controls or the
     // command line's flags.
     bool commandLine = false;
+
+    bool operator==(const Options&) const = default;
 };
 
 constexpr int kMaxFastCheckMiB = 999;  // the size field takes three digits

@@ -53,6 +53,8 @@ struct Request {
     ChosenSlots chosenSlots() const;
     // The output folder and the base name: where the outputs go and how they are named.
     std::string outputBase() const;
+
+    bool operator==(const Request&) const = default;
 };
 
 // The output folder joined with a base name.

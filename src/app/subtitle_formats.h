@@ -19,6 +19,8 @@ struct SubtitleFormats {
     bool converts() const { return pgs || vobsub || bdn || srt; }
     // "sup,pgs": the names of the formats chosen, in this order.
     std::string list() const;
+
+    bool operator==(const SubtitleFormats&) const = default;
 };
 
 // A comma (or blank) separated list of sup, pgs, vobsub, bdn, srt; "" when it is understood,

@@ -34,12 +34,16 @@ struct PlaylistStream {
     int codeExtension = 0;    // the hex number after the ":" of langcode (subtitles: 9 = forced)
     std::string description;  // as written, may be empty
     std::string name;         // the stream's name in the tree, the log and the outputs' names
+
+    bool operator==(const PlaylistStream&) const = default;
 };
 
 // A chapter of the title as the playlist writes it: its titleTimeBegin and displayName.
 struct PlaylistChapter {
     std::string begin;
     std::string name;
+
+    bool operator==(const PlaylistChapter&) const = default;
 };
 
 // Subtitle streams whose langcode carries this code extension are forced captions.
@@ -56,6 +60,8 @@ struct PlaylistTitle {
     std::array<PlaylistStream, kVideoSlots> video;
     std::array<PlaylistStream, kAudioSlots> audio;
     std::array<PlaylistStream, kSubSlots> sub;
+
+    bool operator==(const PlaylistTitle&) const = default;
 };
 
 struct PlaylistView {

@@ -29,6 +29,8 @@ struct TitlePart {
     // without a first time stamp the part goes on from the one before.
     std::optional<uint64_t> firstPts;
     uint64_t titleStart = 0;
+
+    bool operator==(const TitlePart&) const = default;
 };
 
 struct TitleTrack {
@@ -37,11 +39,15 @@ struct TitleTrack {
     std::optional<uint8_t> subStreamId;
     std::string coding, language, name;
     bool forced = false, commentary = false, isDefault = false;
+
+    bool operator==(const TitleTrack&) const = default;
 };
 
 struct TitleChapter {
     uint64_t time = 0;  // 90 kHz, on the title's time line
     std::string name;
+
+    bool operator==(const TitleChapter&) const = default;
 };
 
 struct Title {
@@ -56,6 +62,8 @@ struct Title {
     const std::string& firstFile() const;
     // The first file's upper-cased extension with its dot (".EVO"); "" without parts.
     std::string sourceExtension() const;
+
+    bool operator==(const Title&) const = default;
 };
 
 // `first` and, when `follow`, the files named after it in its sequence, each read whole: the
