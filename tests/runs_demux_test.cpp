@@ -113,15 +113,30 @@ TEST(DemuxRun, SubtitlesDroppedForFallingTimesAreLoggedAndCounted) {
     EXPECT_EQ(f.model.run.droppedSubtitleRecords[1], 1u);
 }
 
-TEST(DemuxRun, WithoutAFirstPtsReportTheRecordsCountFromAllOnes) {
+TEST(DemuxRun, WithoutAnAudioOrVideoStreamTheRecordsKeepTheirOwnTimes) {
     DemuxFixture f;
     EsStream sub = subpicture(0x20, 1, 100, 1000, 9);
     f.source("A.EVO", buildProgramStream({sub}, {}));
     f.model.options.outputDir = f.out();
     f.read();
-    f.model.run.earliestFirstPts = kNoPts;  // as left by a Read that reported nothing
+    EXPECT_FALSE(f.model.run.earliestFirstPts);
     runs::demux(f.model, f.host);
-    EXPECT_EQ(readFile(f.dir.file("out/A.Subpicture.00.sup")), supRecord(1001, sub.units[0].bytes));
+    EXPECT_EQ(readFile(f.dir.file("out/A.Subpicture.00.sup")), supRecord(1000, sub.units[0].bytes));
+}
+
+// A subpicture unit at PTS 0 is a unit at time 0 with a record of its own.
+TEST(DemuxRun, ATimeStampOfZeroIsATime) {
+    DemuxFixture f;
+    const EsStream sub = subpicture(0x20, 2, 100, 0, 9);
+    f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 2, 100, 0, 1), sub}, {}));
+    f.model.options.outputDir = f.out();
+    f.read();
+    EXPECT_EQ(f.model.run.earliestFirstPts, 0u);
+    runs::demux(f.model, f.host);
+    Bytes expected = supRecord(0, sub.units[0].bytes);
+    const Bytes second = supRecord(90000, sub.units[1].bytes);
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(readFile(f.dir.file("out/A.Subpicture.00.sup")), expected);
 }
 
 TEST(DemuxRun, TwoCodingsInOneSlotNeverMix) {

@@ -11,12 +11,11 @@
 
 #include "codecs/lpcm.h"
 #include "codecs/stream_facts.h"
+#include "codecs/time_stamp.h"
 #include "formats/navigation.h"
 #include "formats/stream_kinds.h"
 
 namespace quarnel {
-
-constexpr uint32_t kNoPts = 0xFFFFFFFF;
 
 // A subtitle stream of the last Demux written as text (srt): its cues, and the numbers of those
 // shown as forced and of those whose text could not be read.
@@ -39,7 +38,8 @@ struct RunValues {
     std::array<std::optional<size_t>, kSubSlots> droppedSubtitleRecords{};
     std::array<int32_t, kUsedVideoSlots> countedFrames{};
     std::array<double, kUsedVideoSlots> frameRate{};  // frames per second, written by the video analysers
-    uint32_t earliestFirstPts = kNoPts;
+    // The earliest first PTS of the audio and video streams: the time the outputs start at.
+    MaybeTimeStamp earliestFirstPts;
     uint32_t firstPtm = 0;
     uint32_t lastEndPtm = 0;
     uint32_t endPtmSum = 0;
@@ -50,7 +50,7 @@ struct RunValues {
     // Per stream of the last Read: its first PTS (of the first file that holds it) and what the
     // analysers found in its first headers (with details on).
     struct StreamReading {
-        std::optional<uint32_t> firstPts;
+        MaybeTimeStamp firstPts;
         StreamFacts facts;
     };
     std::array<StreamReading, kUsedVideoSlots> videoReading{};

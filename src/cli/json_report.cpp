@@ -99,10 +99,11 @@ void addFacts(Json& stream, const StreamFacts& f) {
 
 // The signed distance in milliseconds from the Read log's reference (the first PTM, else the
 // first video PTS), rounded toward minus infinity.
-Json delayOf(const RunValues& r, std::optional<uint32_t> pts) {
-    const std::optional<uint32_t> reference = r.firstPtm != 0 ? std::optional(r.firstPtm) : r.videoReading[0].firstPts;
+Json delayOf(const RunValues& r, MaybeTimeStamp pts) {
+    const MaybeTimeStamp reference =
+        r.firstPtm != 0 ? MaybeTimeStamp(r.firstPtm) : r.videoReading[0].firstPts;
     if (!pts || !reference) return nullptr;
-    const int64_t ticks = int32_t(*pts - *reference);
+    const int64_t ticks = stampDistance(*pts, *reference);
     return ticks >= 0 ? ticks / 90 : -((-ticks + 89) / 90);
 }
 
@@ -183,7 +184,7 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
         {"streams", streams},
         {"firstPtm", r.firstPtm},
         {"lastEndPtm", r.lastEndPtm},
-        {"earliestFirstPts", r.earliestFirstPts == kNoPts ? Json(nullptr) : Json(r.earliestFirstPts)},
+        {"earliestFirstPts", r.earliestFirstPts ? Json(*r.earliestFirstPts) : Json(nullptr)},
         {"fastCheckCut", r.fastCheckCut},
         {"videoDurationSeconds", r.videoDurationSum},
         {"countedFrames", r.countedFrames},

@@ -10,6 +10,7 @@
 #include <span>
 
 #include "codecs/stream_facts.h"
+#include "codecs/time_stamp.h"
 #include "report/message_log.h"
 
 namespace quarnel {
@@ -18,8 +19,7 @@ struct AnalyserInput {
     std::span<const uint8_t> payload;        // the first payload piece; nothing outside it is read
     std::span<const uint8_t> privateHeader;  // private stream 1 header, sub-stream id first (audio)
     int index = 0;                           // stream index of its kind
-    uint32_t videoPts = 0;
-    uint32_t videoDts = 0;
+    MaybeTimeStamp videoPts;                 // of the video packet in hand
     bool aobSource = false;  // the source file's extension is .AOB
     StreamFacts* facts = nullptr;  // filled with the values found, when given
 };

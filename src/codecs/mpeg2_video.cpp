@@ -235,7 +235,8 @@ std::optional<double> analyseMpeg2Video(const AnalyserInput& in, MessageLog& log
             // At its fourth byte after the identifier the picture is complete; the first PTS is
             // reported at the second picture after the first sequence header.
             if (--pictureCodingExtension == 1 && firstPts > 0 && --firstPts == 0)
-                log.log("   First Video PTS = " + hexUpper(in.videoPts, 8));
+                log.log("   First Video PTS = " +
+                        (in.videoPts ? hexUpper(*in.videoPts, 8) : std::string("none")));
         } else if (sequenceExtension) {
             sequenceExtension = false;
             const std::array<uint8_t, 2> extension = {sequenceExtensionFirst, b};

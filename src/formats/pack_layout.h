@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "codecs/time_stamp.h"
+
 namespace quarnel {
 
 // --- stream ids of the program stream
@@ -87,17 +89,18 @@ constexpr size_t kAudioBound = 23;
 constexpr size_t kVideoBound = 24;
 }  // namespace first_pack_at
 
-// The 33-bit time stamp of a PTS or DTS field, keeping the low 32 bits: '001x' or '0011'
-// prefix, bits 32-30, marker, bits 29-15, marker, bits 14-0, marker.
-constexpr uint32_t decodeStamp(const uint8_t* p) {
-    return uint32_t(p[0] & 0x06) << 29 | uint32_t(p[1]) << 22 | uint32_t(p[2] & 0xFE) << 14 | uint32_t(p[3]) << 7 |
-           uint32_t(p[4]) >> 1;
+// The 33-bit time stamp of a PTS or DTS field: '001x' or '0011' prefix, bits 32-30, marker,
+// bits 29-15, marker, bits 14-0, marker.
+constexpr TimeStamp decodeStamp(const uint8_t* p) {
+    return TimeStamp(p[0] & 0x0E) << 29 | TimeStamp(p[1]) << 22 | TimeStamp(p[2] & 0xFE) << 14 |
+           TimeStamp(p[3]) << 7 | TimeStamp(p[4]) >> 1;
 }
 
-// Writes the low 32 bits of a time stamp into a PTS or DTS field; bit 32 and the prefix bits
-// stay as they are, the markers are set.
-constexpr void encodeStamp(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t((p[0] & 0xF9) | ((v >> 29) & 0x06));
+// Writes a time stamp into a PTS or DTS field (its 33 bits: the clock wraps round); the prefix
+// bits and the first marker stay as they are, the other markers are set.
+constexpr void encodeStamp(uint8_t* p, TimeStamp v) {
+    v &= kTimeStampMask;
+    p[0] = uint8_t((p[0] & 0xF1) | ((v >> 29) & 0x0E));
     p[1] = uint8_t(v >> 22);
     p[2] = uint8_t(((v >> 15) & 0x7F) << 1 | 1);
     p[3] = uint8_t(v >> 7);

@@ -73,7 +73,11 @@ struct DsiTimes {
 std::optional<DsiTimes> dsiTimes(std::span<const uint8_t, kPackBytes> pack);
 
 // Moves a 5-byte PTS or DTS field on by `by` ticks in its low 32 bits; bit 32, the prefix
-// bits and the markers stay as they are.
-constexpr void moveStamp(uint8_t* field, uint32_t by) { encodeStamp(field, decodeStamp(field) + by); }
+// bits and the markers stay as they are. The navigation packs' times, moved by the same sums,
+// are 32-bit: the packets' stamps wrap with them.
+constexpr void moveStamp(uint8_t* field, uint32_t by) {
+    const TimeStamp v = decodeStamp(field);
+    encodeStamp(field, (v & ~TimeStamp(0xFFFFFFFF)) | uint32_t(v + by));
+}
 
 }  // namespace quarnel

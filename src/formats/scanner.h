@@ -88,11 +88,12 @@ struct ScanState {
 
     // The PTS of the packet in hand, while its payload has not been handed on; none when it has
     // none (a PTS of 0 is a time like any other).
-    std::optional<uint32_t> currentPts;
-    // The first time stamps of the slots found in the file (0 when the first packet had none).
-    uint32_t videoPts = 0, videoDts = 0, audioPts = 0, subPts = 0;
+    MaybeTimeStamp currentPts;
+    // The time stamps of the video packet in hand and the first ones of the audio and
+    // subpicture slots found in the file (none when the packet had none).
+    MaybeTimeStamp videoPts, audioPts, subPts;
     // The PTS of the audio packet whose payload is being handed on, until the sink takes it.
-    std::optional<uint32_t> audioPacketPts;
+    MaybeTimeStamp audioPacketPts;
 
     // The private stream 1 header of the packet in hand, sub-stream id first; kept so that
     // it is whole even when it straddled a chunk boundary. Its first kPrivateHeaderMax bytes
@@ -360,10 +361,7 @@ private:
                 const bool both = st_.phase == HeaderPhase::PtsDts;
                 if (size_t(at) + 1 < (both ? 2 : 1) * kStampBytes) return;
                 st_.currentPts = decodeStamp(st_.stampBytes.data());
-                if (both) {
-                    st_.videoPts = *st_.currentPts;
-                    st_.videoDts = decodeStamp(st_.stampBytes.data() + kStampBytes);
-                }
+                if (both) st_.videoPts = st_.currentPts;
                 if (st_.headerDataLength == 0) headerDone();
                 else if (st_.kind == PacketKind::Video && (st_.pesFlags & kPesHasExtension))
                     setPhase(HeaderPhase::ExtFlags);

@@ -9,9 +9,9 @@ namespace {
 constexpr int64_t kMsPerDay = 86400000;
 }
 
-std::string hexUpper(uint32_t value, int digits) {
+std::string hexUpper(uint64_t value, int digits) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*X", digits, value);
+    std::snprintf(buf, sizeof buf, "%0*llX", digits, static_cast<unsigned long long>(value));
     return buf;
 }
 

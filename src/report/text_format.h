@@ -9,7 +9,7 @@
 
 namespace quarnel {
 
-std::string hexUpper(uint32_t value, int digits);
+std::string hexUpper(uint64_t value, int digits);
 
 // The text with each control character (below 0x20, and 0x7F) shown as "\xNN", so that names
 // taken from files cannot steer a terminal.

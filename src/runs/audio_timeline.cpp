@@ -35,7 +35,7 @@ struct Walk {
             const PtsAnchor& a = anchors[anchor++];
             file = a.file;
             const int64_t shift = a.file < in.fileShift.size() ? in.fileShift[a.file] : 0;
-            t = double(int64_t(int32_t(a.pts - in.origin)) + shift);
+            t = double(stampDistance(a.pts, in.origin) + shift);
             found = true;
         }
         return found ? t : nominal;

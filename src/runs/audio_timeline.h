@@ -39,7 +39,7 @@ struct TimelineInput {
     const std::vector<PtsAnchor>* anchors = nullptr;
     const std::vector<FileTiming>* files = nullptr;
     std::vector<int64_t> fileShift;  // ticks added to each file's time stamps
-    uint32_t origin = 0;             // the PTS at title time 0
+    TimeStamp origin = 0;            // the PTS at title time 0
 };
 
 // Raises QuarnelError when a file cannot be read or written.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/time_stamp.h"
 #include "formats/stream_kinds.h"
 
 namespace quarnel {
@@ -18,14 +19,14 @@ namespace quarnel {
 // stream's output) begins at `pts`.
 struct PtsAnchor {
     uint64_t offset = 0;
-    uint32_t pts = 0;
+    TimeStamp pts = 0;
     uint32_t file = 0;  // index into DemuxTiming::files
 };
 
 struct FileTiming {
     std::string name;
     std::optional<uint32_t> startPtm, endPtm;  // of its first and last navigation pack
-    std::array<std::optional<uint32_t>, kUsedVideoSlots> firstVideoPts;  // per video slot written
+    std::array<MaybeTimeStamp, kUsedVideoSlots> firstVideoPts;  // per video slot written
 };
 
 // A later file whose navigation start lies further than this from where the file before it

@@ -232,9 +232,9 @@ class MkvRun {
 
     // The time origin: the earliest first PTS of the audio and video streams, as the Read found
     // it (the subpicture records are timed from it too).
-    uint32_t origin() const { return s_.run.earliestFirstPts == kNoPts ? 0 : s_.run.earliestFirstPts; }
+    TimeStamp origin() const { return s_.run.earliestFirstPts.value_or(0); }
 
-    double msFromOrigin(uint32_t pts) const { return double(int32_t(pts - origin())) / kTicksPerMs; }
+    double msFromOrigin(TimeStamp pts) const { return double(stampDistance(pts, origin())) / kTicksPerMs; }
 
     // Each later file whose time stamps restart or jump is moved to go on where the file
     // before it ended (the Demux moved its subpicture records already).
@@ -272,7 +272,7 @@ class MkvRun {
     }
 
     // The first PTS of a video slot, of the first file that holds it.
-    std::optional<uint32_t> firstVideoPts(size_t slot = 0) const {
+    MaybeTimeStamp firstVideoPts(size_t slot = 0) const {
         for (const FileTiming& f : timing_.files)
             if (f.firstVideoPts[slot]) return f.firstVideoPts[slot];
         return std::nullopt;

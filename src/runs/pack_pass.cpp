@@ -94,13 +94,13 @@ struct PassSink {
         claimTitleSlot(kind, index, id);
         switch (kind) {
             case StreamKind::Video:
-                if (st.videoCoding != Coding::H264) st.videoPts = st.currentPts.value_or(0);
+                if (st.videoCoding != Coding::H264) st.videoPts = st.currentPts;
                 break;
             case StreamKind::Audio:
-                st.audioPts = st.currentPts.value_or(0);
+                st.audioPts = st.currentPts;
                 break;
             case StreamKind::Subpicture:
-                if (analysing()) st.subPts = st.currentPts.value_or(0);
+                if (analysing()) st.subPts = st.currentPts;
                 break;
         }
         if (!analysing()) return;
@@ -157,32 +157,36 @@ struct PassSink {
 
     // First time stamp line, sub-stream id line; the earliest first PTS is kept even
     // without details, since the .sup records of a later Demux are timed from it.
-    void firstPts(uint32_t pts, uint8_t id, bool details, bool lowersEarliest) {
+    // A first packet without a PTS gives the stream no first time stamp.
+    void firstPts(MaybeTimeStamp pts, uint8_t id, bool details, bool lowersEarliest) {
         if (details) {
-            std::string line = "   First PTS = [re]" + hexUpper(pts, 8) + "[/re]";
-            if (pts != run().firstPtm) {
+            std::string line =
+                "   First PTS = [re]" + (pts ? hexUpper(*pts, 8) : std::string("none")) + "[/re]";
+            if (pts && *pts != run().firstPtm) {
                 // A stream that starts before the first PTM is shown early, not wrapped round
-                // the 32-bit clock; milliseconds rounded toward minus infinity.
-                const int64_t ticks = int32_t(pts - run().firstPtm);
+                // the clock; milliseconds rounded toward minus infinity.
+                const int64_t ticks = stampDistance(*pts, run().firstPtm);
                 const int64_t ms = ticks >= 0 ? ticks / 90 : -((-ticks + 89) / 90);
                 line += std::string("  ([re]") + (ms >= 0 ? "+" : "") + std::to_string(ms) + "[/re]ms)";
             }
             in.log.log(line);
             in.log.log("   Substream id = " + hexUpper(id, 2));
         }
-        if (lowersEarliest && pts < run().earliestFirstPts) run().earliestFirstPts = pts;
+        if (lowersEarliest && pts && (!run().earliestFirstPts || *pts < *run().earliestFirstPts))
+            run().earliestFirstPts = pts;
     }
 
     AnalyserInput analyserInput(const ScanState& st, std::span<const uint8_t> piece, int index,
                                 RunValues::StreamReading& reading) const {
         const bool audio = st.kind == PacketKind::Audio;
         const size_t header = audio ? st.privateHeaderKept() : 0;
-        return {piece, std::span<const uint8_t>(st.privateHeader.data(), header), index,
-                st.videoPts, st.videoDts, aob, reading.facts.sampleRate || reading.facts.width ? nullptr : &reading.facts};
+        return {piece, std::span<const uint8_t>(st.privateHeader.data(), header),
+                index, st.videoPts,
+                aob,   reading.facts.sampleRate || reading.facts.width ? nullptr : &reading.facts};
     }
 
     // The first PTS of a stream, kept from the first file that holds it.
-    static void keepFirstPts(RunValues::StreamReading& reading, uint32_t pts) {
+    static void keepFirstPts(RunValues::StreamReading& reading, MaybeTimeStamp pts) {
         if (!reading.firstPts) reading.firstPts = pts;
     }
 
@@ -325,8 +329,10 @@ struct PassSink {
                     // A record of the .sup file: "SP", the time from the earliest first PTS
                     // (little-endian), four zero bytes.
                     // A Make MKV moves a file whose time stamps restart to go on from the one before.
-                    const uint32_t shift = out.timing ? uint32_t(out.timing->shiftOf(out.timing->currentIndex())) : 0;
-                    const uint32_t t = *st.currentPts - run().earliestFirstPts + shift;
+                    // Its 32 bits hold the distance, wrapped as it is.
+                    const int64_t shift = out.timing ? out.timing->shiftOf(out.timing->currentIndex()) : 0;
+                    const uint32_t t =
+                        uint32_t(stampDistance(*st.currentPts, run().earliestFirstPts.value_or(0)) + shift);
                     const uint8_t header[kSupHeaderSize] = {'S', 'P', uint8_t(t), uint8_t(t >> 8), uint8_t(t >> 16),
                                                             uint8_t(t >> 24), 0, 0, 0, 0};
                     out.sub[i].write(header);

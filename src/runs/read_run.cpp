@@ -27,7 +27,7 @@ class ReadRun {
         s_.table.reset();  // the streams of every file of the source, each slot its first
         host_.showPage(Page::Status);
         frames_.reset();
-        s_.run.earliestFirstPts = kNoPts;
+        s_.run.earliestFirstPts.reset();
         s_.run.firstPtm = 0;
         s_.run.fastCheckCut = false;
         s_.run.aobLpcm = {};
