@@ -19,7 +19,7 @@ namespace {
 
 struct Event {
     int what;  // 0 reveal, 1 payload, 2 navigation, 3 malformed
-    std::tuple<int, int, int, std::optional<uint32_t>> key;
+    std::tuple<int, int, int, std::optional<uint64_t>> key;
     std::vector<uint8_t> bytes;
     bool operator==(const Event&) const = default;
 };
@@ -55,7 +55,7 @@ struct RecordingSink {
         const int index = st.kind == PacketKind::Video   ? st.videoIndex
                           : st.kind == PacketKind::Audio ? st.audioIndex
                                                          : st.subIndex;
-        const std::tuple<int, int, int, std::optional<uint32_t>> key{int(st.kind), index, int(st.privateHeaderLength),
+        const std::tuple<int, int, int, std::optional<uint64_t>> key{int(st.kind), index, int(st.privateHeaderLength),
                                                       st.currentPts};
         // Pieces of one packet cut by a chunk end join again.
         if (events.empty() || events.back().what != 1 || events.back().key != key || count == 0)
