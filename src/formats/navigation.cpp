@@ -38,6 +38,10 @@ void reportCopyControl(std::span<const uint8_t> packet, MessageLog& log) {
     if (c.dot) log.log("[b]DOT on, analog output not allowed[/b]");
 }
 
+VobuTimes decodeVobuTimes(std::span<const uint8_t> packet) {
+    return {field(packet, pci_at::kVobuStartPtm, 4), field(packet, pci_at::kVobuEndPtm, 4)};
+}
+
 DsiInfo decodeDsi(std::span<const uint8_t> packet, bool vobLayout) {
     const size_t asynca = vobLayout ? dsi_at::kASyncaVob : dsi_at::kASyncaEvo;
     const size_t spsynca = vobLayout ? dsi_at::kSpSyncaVob : dsi_at::kSpSyncaEvo;

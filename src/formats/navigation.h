@@ -44,6 +44,12 @@ struct DsiInfo {
     double seconds() const { return double(uint32_t(endPtm - startPtm)) / 90000.0; }
 };
 
+// A DVD VOBU's span, from its PCI packet.
+struct VobuTimes {
+    uint32_t startPtm = 0, endPtm = 0;  // VOBU_S_PTM, VOBU_E_PTM
+};
+VobuTimes decodeVobuTimes(std::span<const uint8_t> packet);
+
 // `vobLayout` selects the synchronous information offsets of a .VOB file.
 DsiInfo decodeDsi(std::span<const uint8_t> packet, bool vobLayout);
 

@@ -75,6 +75,12 @@ constexpr size_t kSpSyncaEvo = 0x223;
 constexpr int kASyncaEntries = 8;    // 2 bytes each
 constexpr int kSpSyncaEntries = 32;  // 4 bytes each
 
+// --- a DVD's PCI packet: offsets from its sub-stream id byte
+namespace pci_at {
+constexpr size_t kVobuStartPtm = 0x0D;  // VOBU_S_PTM: the VOBU's first video frame
+constexpr size_t kVobuEndPtm = 0x11;    // VOBU_E_PTM: the end of its last video frame
+}  // namespace pci_at
+
 // --- the copy-control packet: offsets from its sub-stream id byte
 namespace control_at {
 constexpr size_t kEncryption = 0x0D;

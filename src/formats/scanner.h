@@ -105,6 +105,8 @@ struct ScanState {
     size_t privateHeaderKept() const { return std::min<size_t>(privateHeaderLength, kPrivateHeaderMax); }
 
     bool firstDsi = true, firstControl = true;
+    // Every presentation-control packet (a DVD's PCI) is handed on, for its VOBU's times.
+    bool everyPci = false;
     // Navigation packet being gathered, sub-stream id at 0; bytes past the end of the file
     // stay zero.
     std::array<uint8_t, kNavPacketMax> nav{};
@@ -272,7 +274,8 @@ private:
         const uint32_t rest = uint32_t(st_.remaining);
         const bool dsi = b == kDsiSubstream && st_.firstDsi;
         const bool control = b == kCopyControlSubstream && st_.firstControl;
-        if (!dsi && !control) {
+        const bool pci = b == kPciSubstream && st_.everyPci;
+        if (!dsi && !control && !pci) {
             startBulk(BulkKind::Skip, rest);
             return;
         }

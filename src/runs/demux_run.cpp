@@ -20,7 +20,10 @@ class DemuxRun {
   public:
     DemuxRun(const Request& request, RunState& state, Host& host, DemuxTiming* timing)
         : req_(request), s_(state), host_(host), log_(host), frames_(state.run) {
-        outputs_.timing = timing;
+        // Every Demux follows the title's time line: the .sup records of a stretch whose time
+        // stamps restart go on from the stretch before.
+        ownTiming_.anchorsKept = false;
+        outputs_.timing = timing ? timing : &ownTiming_;
     }
 
     // True when every output was written and put in place.
@@ -88,6 +91,7 @@ class DemuxRun {
     MessageLog log_;
     FrameCounter frames_;
     InputFile input_;
+    DemuxTiming ownTiming_;
     StreamOutputs outputs_;
     std::vector<std::string> converted_;  // the subtitle conversions' outputs, in place
 

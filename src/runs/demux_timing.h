@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "codecs/time_stamp.h"
+#include "formats/navigation.h"
 #include "formats/stream_kinds.h"
 
 namespace quarnel {
@@ -23,10 +24,14 @@ struct PtsAnchor {
     uint32_t file = 0;  // index into DemuxTiming::files
 };
 
+// A stretch of the title whose time stamps run on: a file, or the part of a file from a VOBU
+// whose times do not go on from the VOBU before it.
 struct FileTiming {
     std::string name;
     std::optional<uint32_t> startPtm, endPtm;  // of its first and last navigation pack
     std::array<MaybeTimeStamp, kUsedVideoSlots> firstVideoPts;  // per video slot written
+    uint32_t fromVobu = 0;  // the VOBU of its file it begins with (0: the file's start)
+    uint32_t vobus = 0;     // the VOBUs whose times it took
 };
 
 // A later file whose navigation start lies further than this from where the file before it
@@ -36,10 +41,28 @@ constexpr int64_t kRestartTicks = 90000;
 struct DemuxTiming {
     std::vector<FileTiming> files;
     std::array<std::vector<PtsAnchor>, kAudioSlots> audio;
+    bool anchorsKept = true;  // the audio anchors are noted (a muxer needs them)
 
-    void beginFile(const std::string& name) { files.push_back({name, {}, {}, {}}); }
+    void beginFile(const std::string& name) {
+        files.push_back({name, {}, {}, {}, 0, 0});
+        vobusInFile_ = 0;
+    }
     FileTiming& current() { return files.back(); }
     uint32_t currentIndex() const { return uint32_t(files.size() - 1); }
+
+    // The times of the file's next DVD VOBU: one whose start lies further than kRestartTicks
+    // from the end of the VOBU before it begins a new stretch.
+    void vobu(VobuTimes times) {
+        if (current().vobus > 0 && current().endPtm) {
+            const int64_t jump = int32_t(times.startPtm - *current().endPtm);
+            if (jump > kRestartTicks || jump < -kRestartTicks)
+                files.push_back({current().name, {}, {}, {}, vobusInFile_, 0});
+        }
+        ++vobusInFile_;
+        FileTiming& t = current();
+        if (t.vobus++ == 0) t.startPtm = times.startPtm;
+        t.endPtm = times.endPtm;
+    }
 
     // Ticks added to file k's time stamps so that the title's time line stays continuous: a
     // file that restarts or jumps is moved to go on where the file before it ended.
@@ -54,6 +77,9 @@ struct DemuxTiming {
         }
         return shift;
     }
+
+  private:
+    uint32_t vobusInFile_ = 0;
 };
 
 }  // namespace quarnel

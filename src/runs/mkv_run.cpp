@@ -242,8 +242,11 @@ class MkvRun {
         std::vector<int64_t> shifts;
         for (size_t k = 0; k < timing_.files.size(); ++k) {
             shifts.push_back(timing_.shiftOf(k));
-            if (k > 0 && shifts[k] != shifts[k - 1])
-                log_.log(mkv_texts::fileMoved(timing_.files[k].name, double(shifts[k] - shifts[k - 1]) / kTicksPerMs));
+            if (k == 0 || shifts[k] == shifts[k - 1]) continue;
+            const FileTiming& t = timing_.files[k];
+            const double ms = double(shifts[k] - shifts[k - 1]) / kTicksPerMs;
+            log_.log(t.fromVobu == 0 ? mkv_texts::fileMoved(t.name, ms)
+                                     : mkv_texts::stretchMoved(t.name, t.fromVobu, ms));
         }
         return shifts;
     }

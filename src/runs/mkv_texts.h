@@ -37,6 +37,11 @@ inline std::string fileMoved(const std::string& file, double ms) {
     return "[re]" + file + ": its time stamps do not go on from the file before; moved by " +
            std::to_string(std::llround(ms)) + " ms.[/re]";
 }
+inline std::string stretchMoved(const std::string& file, uint32_t vobu, double ms) {
+    return "[re]" + file + " from its VOBU " + std::to_string(vobu + 1) +
+           ": its time stamps do not go on from those before; moved by " + std::to_string(std::llround(ms)) +
+           " ms.[/re]";
+}
 inline std::string trackLeftOut(const std::string& caption) {
     return "[re]" + caption + ": nothing was written for it; it is left out of the MKV.[/re]";
 }

@@ -126,6 +126,11 @@ struct PassSink {
     }
 
     void navigation(ScanState&, uint8_t subId, std::span<const uint8_t> packet) {
+        if (subId == kPciSubstream) {
+            if (DemuxTiming* timing = in.outputs ? in.outputs->timing : nullptr)
+                timing->vobu(decodeVobuTimes(packet));
+            return;
+        }
         if (subId != kDsiSubstream) {
             reportCopyControl(packet, in.log);
             if (analysing() && !run().navigation.empty()) run().navigation.back().copyControl = decodeCopyControl(packet);
@@ -138,11 +143,19 @@ struct PassSink {
             file.startPtm = dsi.startPtm;
             file.endPtm = dsi.endPtm;
         }
-        if (DemuxTiming* timing = in.outputs ? in.outputs->timing : nullptr) {
+        // A DVD's VOBUs time the stretches; a file without them is timed by its VOB.
+        if (DemuxTiming* timing = in.outputs ? in.outputs->timing : nullptr;
+            timing && timing->current().vobus == 0) {
             FileTiming& file = timing->current();
             if (!file.startPtm) file.startPtm = dsi.startPtm;
             file.endPtm = dsi.endPtm;
         }
+        // A VOB cut into files: each file's first DSI gives the same VOB, which counts once.
+        const bool sameVob = vobLayout && run().navigation.size() > 1 && [&] {
+            const RunValues::FileNavigation& before = run().navigation[run().navigation.size() - 2];
+            return before.vobNumber == dsi.vobNumber && before.startPtm == dsi.startPtm &&
+                   before.endPtm == dsi.endPtm;
+        }();
         if (counts.audio == 0) counts.audio = dsi.audioEntries;
         counts.sub = dsi.subpictureEntries;
         if (analysing()) reportDsi(dsi, counts, in.log);
@@ -151,7 +164,7 @@ struct PassSink {
         if (run().firstPtm == 0) run().firstPtm = dsi.startPtm;
         run().lastEndPtm = dsi.endPtm;
         run().endPtmSum += dsi.endPtm;
-        run().videoDurationSum += dsi.seconds();
+        if (!sameVob) run().videoDurationSum += dsi.seconds();
         run().fileDuration = dsi.seconds();
     }
 
@@ -314,7 +327,7 @@ struct PassSink {
                     wav = out.trackWav[i][t].get();
                 }
                 if (!o->isOpen()) break;
-                if (out.timing && st.audioPacketPts)
+                if (out.timing && out.timing->anchorsKept && st.audioPacketPts)
                     out.timing->audio[i].push_back(
                         {o->written(), *st.audioPacketPts, out.timing->currentIndex()});
                 st.audioPacketPts.reset();
@@ -399,6 +412,7 @@ void passOverFile(Pass pass, const PassInput& in) {
     const std::string ext = upperExtension(in.input.path());
     PassSink sink{in, pass, ext == ".AOB", ext == ".VOB"};
     scan.aob = sink.aob;
+    scan.everyPci = sink.vobLayout && in.outputs && in.outputs->timing;
     Scanner<PassSink> scanner(scan, sink, pass == Pass::Analyse);
     Progress progress(in.log, in.host, "", in.input.size());
 
