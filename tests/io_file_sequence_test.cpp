@@ -61,6 +61,13 @@ TEST(FileSequence, ADvdTitleSetGoesOnWithItsOwnNextPartOnly) {
     EXPECT_EQ(nextInSequence(audio), "");
     const std::string audio2 = d.touch("ATS_01_2.AOB");
     EXPECT_EQ(nextInSequence(audio), audio2);
+
+    // A disc copied with lower-case names is the same set, in its own case.
+    const std::string lower = d.touch("vts_03_1.vob");
+    d.touch("vts_04_1.vob");
+    EXPECT_EQ(nextInSequence(lower), "") << "vts_04_1.vob must not follow";
+    const std::string lower2 = d.touch("vts_03_2.vob");
+    EXPECT_EQ(nextInSequence(lower), lower2);
 }
 
 TEST(FileSequence, DigitBeforeTheUnderscoreWinsOverTheOthers) {

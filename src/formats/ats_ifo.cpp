@@ -129,10 +129,10 @@ std::optional<std::vector<AtsTitle>> readAtsIfo(const std::string& path, std::st
 std::string atsIfoBeside(const std::string& aob) {
     const std::string name = nameOf(aob);
     // ATS_nn_m.AOB
-    if (name.size() != 12 || name.compare(0, 4, "ATS_") != 0 || name[6] != '_' ||
+    if (name.size() != 12 || !startsInAnyCase(name, "ATS_") || name[6] != '_' ||
         upperExtension(name) != ".AOB")
         return {};
-    return folderOf(aob) + name.substr(0, 7) + "0.IFO";
+    return folderOf(aob) + name.substr(0, 7) + (name.back() == 'b' ? "0.ifo" : "0.IFO");
 }
 
 uint64_t atsBytesBefore(const std::string& aob) {

@@ -63,10 +63,11 @@ std::optional<DvdPalette> readIfoPalette(const std::string& path, std::string& w
 
 std::string ifoBeside(const std::string& vob) {
     const std::string name = nameOf(vob);
-    // VTS_nn_m.VOB
-    if (name.size() != 12 || name.compare(0, 4, "VTS_") != 0 || name[6] != '_' || upperExtension(name) != ".VOB")
+    // VTS_nn_m.VOB, in any case; the IFO is named in the case of the VOB's extension
+    if (name.size() != 12 || !startsInAnyCase(name, "VTS_") || name[6] != '_' ||
+        upperExtension(name) != ".VOB")
         return {};
-    return folderOf(vob) + name.substr(0, 7) + "0.IFO";
+    return folderOf(vob) + name.substr(0, 7) + (name.back() == 'b' ? "0.ifo" : "0.IFO");
 }
 
 }  // namespace quarnel

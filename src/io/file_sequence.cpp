@@ -35,16 +35,24 @@ constexpr DvdSetName kDvdSetNames[] = {{"VTS_", ".VOB"}, {"ATS_", ".AOB"}};
 constexpr size_t kSetPartAt = 7;
 constexpr size_t kSetNameLength = 12;
 
+// Names match in any case (vts_01_1.vob is a title set's file); the set keeps the case it has.
 bool isDvdSetName(const std::string& file) {
     const auto digit = [&](size_t at) { return std::isdigit(static_cast<unsigned char>(file[at])) != 0; };
     for (const DvdSetName& n : kDvdSetNames)
-        if (file.size() == kSetNameLength && file.compare(0, 4, n.prefix) == 0 && digit(4) && digit(5) &&
+        if (file.size() == kSetNameLength && startsInAnyCase(file, n.prefix) && digit(4) && digit(5) &&
             file[6] == '_' && digit(kSetPartAt) && upperExtension(file) == n.extension)
             return true;
     return false;
 }
 
 }  // namespace
+
+bool startsInAnyCase(const std::string& text, const std::string& prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t k = 0; k < prefix.size(); ++k)
+        if (std::toupper(static_cast<unsigned char>(text[k])) != prefix[k]) return false;
+    return true;
+}
 
 std::string withoutExtension(const std::string& name) {
     const size_t dot = name.find_last_of('.');

@@ -19,6 +19,9 @@ std::string nameOf(const std::string& path);
 // The upper-cased extension with its dot (".EVO"), "" when there is none.
 std::string upperExtension(const std::string& path);
 
+// Whether `text` begins with the upper-case `prefix` in any case.
+bool startsInAnyCase(const std::string& text, const std::string& prefix);
+
 // The full name of the file that follows `name` in its sequence, or "" when none exists.
 std::string nextInSequence(const std::string& name);
 

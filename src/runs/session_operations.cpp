@@ -109,7 +109,9 @@ void read(Session& session, Host& host) {
     if (!outcome.finished || session.run.cancel) return;
     if (session.options.autoProcess == AutoProcess::Demux) demux(session, host);
     if (session.options.autoProcess == AutoProcess::Rebuild) rebuild(session, host);
-    if (session.options.readVti) readVtiAfterRead(session, host);
+    // Only an HD DVD has a VTI file beside its video.
+    if (session.options.readVti && upperExtension(session.sourcePath) == ".EVO")
+        readVtiAfterRead(session, host);
 }
 
 void demux(Session& session, Host& host) {
