@@ -21,7 +21,7 @@ runs=${QUARNEL_BENCH_RUNS:-5}
 mkdir -p "$cache/compare"
 
 "$top/tools/install-packages.sh" bench/compare.sh cmake ninja-build g++ ffmpeg coreutils time bc libgtest-dev \
-    libpng-dev nlohmann-json3-dev libfreetype-dev
+    libpng-dev nlohmann-json3-dev libfreetype-dev libdvdread-dev pkg-config
 
 # The generator of the current tree makes the files for both.
 build="$top/build-release"

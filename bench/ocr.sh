@@ -8,7 +8,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-200}
-"$top/tools/install-packages.sh" bench/ocr.sh cmake ninja-build g++ libgtest-dev libpng-dev bc \
+"$top/tools/install-packages.sh" bench/ocr.sh cmake ninja-build g++ libgtest-dev libpng-dev libdvdread-dev pkg-config bc \
     libtesseract-dev tesseract-ocr-eng libfreetype-dev fonts-dejavu-core
 source "$top/bench/common.sh"
 bench_targets quarnel-cli quarnel-bench-sup

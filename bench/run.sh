@@ -20,7 +20,7 @@ runs=${QUARNEL_BENCH_RUNS:-7}
 pause=${QUARNEL_BENCH_PAUSE:-0.5}
 mkdir -p "$cache"
 
-"$top/tools/install-packages.sh" bench/run.sh cmake ninja-build g++ ffmpeg coreutils time bc libgtest-dev libpng-dev nlohmann-json3-dev \
+"$top/tools/install-packages.sh" bench/run.sh cmake ninja-build g++ ffmpeg coreutils time bc libgtest-dev libpng-dev libdvdread-dev pkg-config nlohmann-json3-dev \
     libfreetype-dev
 
 build="$top/build-release"

@@ -8,7 +8,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-1800}
-"$top/tools/install-packages.sh" bench/subs.sh cmake ninja-build g++ libgtest-dev libpng-dev bc libfreetype-dev
+"$top/tools/install-packages.sh" bench/subs.sh cmake ninja-build g++ libgtest-dev libpng-dev libdvdread-dev pkg-config bc libfreetype-dev
 source "$top/bench/common.sh"
 bench_targets quarnel-cli quarnel-bench-sup
 

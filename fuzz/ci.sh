@@ -22,6 +22,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_ASAN_BUILD:-$root/build-asan}
 seconds=${1:-20}
 packages=(clang libclang-rt-14-dev cmake ninja-build ccache libgtest-dev libpng-dev nlohmann-json3-dev libfreetype-dev
+    libdvdread-dev pkg-config
     fonts-dejavu-core)
 
 "$root/tools/install-packages.sh" fuzz/ci.sh "${packages[@]}"

@@ -10,7 +10,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_PACKAGE_BUILD:-$root/build-package}
 "$root/tools/install-packages.sh" package.sh cmake ninja-build ccache g++ dpkg-dev file libpng-dev \
-    nlohmann-json3-dev qt6-base-dev libtesseract-dev pkg-config
+    nlohmann-json3-dev qt6-base-dev libtesseract-dev pkg-config libdvdread-dev
 
 cmake --preset package -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --parallel

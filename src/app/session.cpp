@@ -72,9 +72,9 @@ bool Session::playlistOfSource() const {
 
 Request Session::request() const {
     Request r;
-    r.title = titleOfFiles(sourcePath, options.continueSequence);
+    r.title = title ? *title : titleOfFiles(sourcePath, options.continueSequence);
     r.options = options;
-    r.baseName = outputBaseName(sourcePath, options.continueSequence);
+    r.baseName = title ? title->name : outputBaseName(sourcePath, options.continueSequence);
     r.streamsFromPlaylist = tableFromPlaylist;
     if (playlistOfSource()) {
         r.playlistPath = playlistPath;

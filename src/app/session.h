@@ -5,6 +5,7 @@
 // through the request this state makes.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,9 @@ struct Session : RunState {
     Options options;
     StreamBoxes boxes;
     Buttons buttons;
-    std::string sourcePath;    // the EVO, VOB or AOB file
+    std::string sourcePath;  // the EVO, VOB or AOB file, or the disc
+    // The title of a disc chosen to be read; none: the source file and the files after it.
+    std::optional<Title> title;
     std::string playlistPath;  // the playlist, VPLST000.XPL
     std::string sourceDir, sourceName, baseName;  // baseName: outputs are named after it
     std::string playlistDir, playlistName;

@@ -36,6 +36,12 @@ const char* const kUsageTemplate =
     "  --fps RATE            subs: the video's frame rate: 23.976 24 25 29.97 50 59.94\n"
     "                        (default 23.976)\n"
     "  --source EVO          xpl, chapters: the EVO file whose title the playlist describes\n"
+    "  --title N             a disc's title N (default: the longest, the lowest number on a\n"
+    "                        tie); SOURCE is then the disc: its folder, VIDEO_TS, an IFO\n"
+    "                        file or an .iso image\n"
+    "  --angle K             a disc's angle K where a title has angles (default 1)\n"
+    "  --all-titles          mkv: one MKV per title of the disc (see --min-length)\n"
+    "  --min-length S        mkv --all-titles: only titles of at least S seconds (default 0)\n"
     "  --xpl FILE            mkv: the playlist that names the streams and holds the chapters\n"
     "                        (default ADV_OBJ/VPLST000.XPL beside HVDVD_TS, when there is one)\n"
     "  --markup              print each log line as logged, tags kept\n"
@@ -64,21 +70,29 @@ struct CommandHelp {
 };
 constexpr CommandHelp kCommands[] = {
     {"read", "SOURCE",
-     "read an EVO, VOB or AOB file (and the files that follow it) and report\nevery stream, its time stamps and "
+     "read an EVO, VOB or AOB file (and the files that follow it) and report\nevery stream, its time stamps "
+     "and "
      "frame counts"},
     {"demux", "SOURCE", "read, then write the selected streams to elementary-stream files"},
     {"rebuild", "SOURCE",
-     "read, then write a new EVO holding only the selected streams,\nrenumbered, as BASE.rebuilt.EVO (EVO sources "
+     "read, then write a new EVO holding only the selected streams,\nrenumbered, as BASE.rebuilt.EVO (EVO "
+     "sources "
      "only)"},
     {"mkv", "SOURCE",
-     "read (with the playlist), demux, convert subpictures to PGS and LPCM to\nWAV, place every track on the title's "
+     "read (with the playlist), demux, convert subpictures to PGS and LPCM to\nWAV, place every track on the "
+     "title's "
      "time line, and run mkvmerge:\nBASE.mkv with names, languages and chapters"},
+    {"titles", "DISC",
+     "list the titles of a DVD-Video disc (its folder, VIDEO_TS, an IFO file or\nan .iso image): duration, "
+     "chapters, angles, cells, audio and subpicture\nstreams with their languages"},
     {"xpl", "PLAYLIST", "read a VPLST000.XPL playlist: print its tags, titles, streams and chapters"},
     {"chapters", "PLAYLIST",
-     "read the playlist, then write the chapters of the source's title as\nBASE.chapters.txt (needs --source)"},
+     "read the playlist, then write the chapters of the source's title as\nBASE.chapters.txt (needs "
+     "--source)"},
     {"vti", "SOURCE", "read HVA00001.VTI beside SOURCE and print every EVOB record decoded"},
     {"subs", "FILE.sup...",
-     "convert the .sup files of a Demux (--to LIST) as FILEBASE.pgs.sup,\nFILEBASE.idx + .sub, FILEBASE.bdn/, "
+     "convert the .sup files of a Demux (--to LIST) as FILEBASE.pgs.sup,\nFILEBASE.idx + .sub, "
+     "FILEBASE.bdn/, "
      "FILEBASE.srt (in -o DIR or beside\neach file)"},
 };
 constexpr size_t kCommandHelpColumn = 21;
@@ -133,6 +147,10 @@ constexpr OptionScope kOptionScopes[] = {
     {"--ocr-lang", "demux subs"},
     {"--source", "xpl chapters"},
     {"--xpl", "mkv"},
+    {"--title", kReadingCommands},
+    {"--angle", "titles read demux rebuild mkv"},
+    {"--all-titles", "mkv"},
+    {"--min-length", "mkv"},
 };
 
 bool appliesTo(std::string_view option, std::string_view command) {
@@ -329,6 +347,26 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
             if (value(v)) {
                 if (!frameRateNamed(v)) r.error = "option --fps takes 23.976, 24, 25, 29.97, 50 or 59.94";
                 a.frameRate = v;
+            }
+        } else if (arg == "--title" || arg == "--angle") {
+            if (value(v)) {
+                char* end = nullptr;
+                const long n = std::strtol(v.c_str(), &end, 10);
+                if (v.empty() || *end != 0 || n < 1 || n > 99)
+                    r.error = "option " + arg + " takes a number from 1 to 99";
+                if (arg == "--title")
+                    a.title = int(n);
+                else
+                    a.angle = int(n);
+            }
+        } else if (arg == "--all-titles") {
+            a.allTitles = true;
+        } else if (arg == "--min-length") {
+            if (value(v)) {
+                char* end = nullptr;
+                a.minLength = std::strtod(v.c_str(), &end);
+                if (v.empty() || *end != 0 || !(a.minLength >= 0))
+                    r.error = "option --min-length takes seconds";
             }
         } else if (arg == "--source")
             value(a.playlistSource);

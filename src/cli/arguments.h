@@ -18,6 +18,12 @@ struct CliArgs {
     std::optional<std::vector<std::string>> streams;  // none: every stream found
     std::string playlistSource;                        // --source EVO (xpl, chapters)
     std::string playlist;                              // --xpl FILE (mkv)
+    // A disc's title: --title N (none: the longest), --angle K; mkv --all-titles of at least
+    // --min-length seconds.
+    std::optional<int> title;
+    int angle = 1;
+    bool allTitles = false;
+    double minLength = 0;
     // subs: the .sup files, the formats they become, and the picture they stand on.
     std::vector<std::string> supFiles;
     SubtitleFormats convertTo{.sup = false};

@@ -204,6 +204,13 @@ std::string jsonErrorReport(const std::string& error, int exitStatus) {
     return text(Json{{"schemaVersion", kSchemaVersion}, {"error", error}, {"exitStatus", exitStatus}});
 }
 
+std::string jsonTitlesReport(const Json& titles, const std::vector<std::string>& logLines) {
+    Json report{{"schemaVersion", kSchemaVersion}, {"command", "titles"}};
+    report.update(titles);
+    report["log"] = logLines;
+    return text(report);
+}
+
 std::string jsonCommandReport(const std::string& command, const Session& m, const std::vector<std::string>& logLines) {
     Json report{{"schemaVersion", kSchemaVersion}, {"command", command}};
     if (command == "xpl" || command == "chapters") {

@@ -6,17 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "app/session.h"
 #include "cli/arguments.h"
 #include "cli/discmeta_commands.h"
 #include "cli/json_report.h"
 #include "cli/subs_command.h"
 #include "cli/terminal_host.h"
+#include "cli/titles_command.h"
 #include "io/files.h"
+#include "quarnel_version.h"
 #include "report/message_log.h"
 #include "report/text_format.h"
-#include "app/session.h"
 #include "runs/operations.h"
-#include "quarnel_version.h"
 
 namespace quarnel {
 namespace {
@@ -65,6 +66,34 @@ int finish(Session& m, TerminalHost& host) {
     return kExitFailed;
 }
 
+// mkv --all-titles: one MKV per title of at least --min-length seconds, each read with the
+// streams asked for; every title is tried, and the first error is the command's.
+int allTitlesToMkv(Session& m, TerminalHost& host, const CliArgs& args, const DvdDisc& disc) {
+    std::string firstError;
+    size_t made = 0;
+    for (const DvdTitle& t : disc.titles) {
+        if (t.seconds < args.minLength || caughtSignal() != 0) continue;
+        CliArgs one = args;
+        one.title = t.number;
+        if (std::string error = chooseDiscTitle(m, one, disc); !error.empty()) {
+            if (firstError.empty()) firstError = error;
+            continue;
+        }
+        m.options.autoProcess = AutoProcess::None;
+        runs::read(m, host);
+        std::string error;
+        if (m.lastError.empty() && args.streams && !m.chooseStreams(*args.streams, error))
+            m.lastError = error;
+        if (m.lastError.empty()) runs::makeMkv(m, host);
+        if (!m.lastError.empty() && firstError.empty()) firstError = m.lastError;
+        if (m.lastError.empty()) ++made;
+    }
+    MessageLog(host).log(std::to_string(made) + " of " + std::to_string(disc.titles.size()) +
+                         " titles made into MKVs.");
+    m.lastError = firstError;
+    return finish(m, host);
+}
+
 int runCommand(const CliArgs& args) {
     TerminalHost host(args.markup, args.json, args.quiet, args.color);
     Session m;
@@ -96,9 +125,43 @@ int runCommand(const CliArgs& args) {
         printError(error);
         return kExitFailed;
     }
-    m.sourcePath = args.source;
-    m.sourceChanged();
-    if (args.command == "mkv") {
+    if (args.command == "titles") {
+        nlohmann::ordered_json titles;
+        const std::string error = runTitlesCommand(args, host, titles);
+        if (!error.empty()) {
+            printError(error);
+            return kExitFailed;
+        }
+        if (args.json && caughtSignal() == 0) printJson(jsonTitlesReport(titles, host.collected()));
+        return finish(m, host);
+    }
+    // A disc is read by title: the one asked for, or the longest.
+    std::optional<DvdDisc> disc;
+    if (isDvdSource(args.source)) {
+        if (args.command == "rebuild") {
+            printError("A DVD title cannot be rebuilt: Rebuild writes the EVO files of an HD DVD.");
+            return kExitFailed;
+        }
+        std::string error;
+        disc = openDisc(args.source, args.angle, error);
+        if (disc && args.command == "mkv" && args.allTitles) return allTitlesToMkv(m, host, args, *disc);
+        if (disc) error = chooseDiscTitle(m, args, *disc);
+        if (!error.empty()) {
+            printError(error);
+            return kExitFailed;
+        }
+    } else {
+        if (args.title || args.allTitles) {
+            printError(
+                "--title and --all-titles take a disc (its folder, VIDEO_TS, an IFO file or an .iso image), "
+                "not \"" +
+                args.source + "\".");
+            return kExitUsage;
+        }
+        m.sourcePath = args.source;
+        m.sourceChanged();
+    }
+    if (args.command == "mkv" && !disc) {
         // The playlist first: a Read leaves its stream names, languages and chapters alone.
         const bool chosen = !args.playlist.empty();
         if (chosen) {

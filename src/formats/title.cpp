@@ -11,7 +11,14 @@ const std::string& Title::firstFile() const {
 }
 
 std::string Title::sourceExtension() const {
+    if (origin == TitleOrigin::DvdProgramChain) return ".VOB";
     return upperExtension(firstFile());
+}
+
+bool Title::partsAreStretches() const {
+    for (const TitlePart& p : parts)
+        if (p.firstByte || p.endByte) return true;
+    return false;
 }
 
 Title titleOfFiles(const std::string& first, bool follow) {

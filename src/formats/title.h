@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/subpicture_event.h"
 #include "formats/stream_kinds.h"
 
 namespace quarnel {
@@ -38,6 +39,7 @@ struct TitleTrack {
     uint8_t streamId = 0;
     std::optional<uint8_t> subStreamId;
     std::string coding, language, name;
+    int channels = 0;  // audio; 0 when not known
     bool forced = false, commentary = false, isDefault = false;
 
     bool operator==(const TitleTrack&) const = default;
@@ -54,14 +56,19 @@ struct Title {
     TitleOrigin origin = TitleOrigin::FileSequence;
     std::string name;
     std::optional<double> durationSeconds;
+    int angles = 1;
+    std::optional<DvdPalette> palette;  // the colours of its 2-bit subpictures, when it names them
     std::vector<TitlePart> parts;
     std::vector<TitleTrack> tracks;
     std::vector<TitleChapter> chapters;
 
     // The file the title starts in; "" for a title without parts.
     const std::string& firstFile() const;
-    // The first file's upper-cased extension with its dot (".EVO"); "" without parts.
+    // The kind of file the title's video is, as an upper-cased extension with its dot: ".EVO",
+    // ".VOB" (also for a DVD title read from an image), ".AOB"; "" without parts.
     std::string sourceExtension() const;
+    // Whether the parts are stretches of files rather than whole files.
+    bool partsAreStretches() const;
 
     bool operator==(const Title&) const = default;
 };

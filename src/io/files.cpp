@@ -124,6 +124,11 @@ void InputFile::checkViewWhole() const {
 
 void InputFile::seek(uint64_t to) { position_ = to; }
 
+void InputFile::narrow(uint64_t first, uint64_t end) {
+    size_ = std::min(size_, end);
+    position_ = std::min(first, size_);
+}
+
 namespace {
 
 QuarnelError writeError(const std::string& path, int err) {

@@ -45,6 +45,9 @@ public:
 
     // Raises "Cannot open file "NAME". REASON" on failure.
     void open(const std::string& path);
+    // Narrows the open file to [first, end): it is read from `first`, and its size is `end`
+    // (or less, when the file is shorter). Called right after open().
+    void narrow(uint64_t first, uint64_t end);
     void close();
     // Chosen before the views are taken; stays as it is when another file is opened.
     void setViewAccess(ViewAccess access) { access_ = access; }

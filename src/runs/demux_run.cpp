@@ -142,6 +142,11 @@ class DemuxRun {
         }
         const std::string ifo = ifoBeside(req_.title.firstFile());
         std::string why = "there is no VTS_nn_0.IFO beside the source";
+        if (req_.title.palette) {
+            settings.palette = req_.title.palette;
+            log_.log("Subpicture colours from the title's program chain");
+            return settings;
+        }
         if (!ifo.empty() && fileExists(ifo)) settings.palette = readIfoPalette(ifo, why);
         if (settings.palette)
             log_.log("Subpicture colours from " + nameOf(ifo));

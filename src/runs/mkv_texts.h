@@ -34,7 +34,7 @@ inline std::string playlistOfOtherSource(const std::string& playlistSource, cons
 }
 inline std::string scratchFolder(const std::string& path) { return "Scratch folder: " + path; }
 inline std::string fileMoved(const std::string& file, double ms) {
-    return "[re]" + file + ": its time stamps do not go on from the file before; moved by " +
+    return "[re]" + file + ": its time stamps do not go on from what plays before it; moved by " +
            std::to_string(std::llround(ms)) + " ms.[/re]";
 }
 inline std::string stretchMoved(const std::string& file, uint32_t vobu, double ms) {

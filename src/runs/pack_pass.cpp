@@ -406,10 +406,14 @@ void passOverFile(Pass pass, const PassInput& in) {
     run.busy = pass == Pass::Demux;
     run.cancel = run.interrupted;
     run.fastStop = false;
-    if (in.outputs && in.outputs->timing) in.outputs->timing->beginFile(nameOf(in.input.path()));
+    if (in.outputs && in.outputs->timing) {
+        const uint64_t from = in.input.position();  // a stretch of a disc's file begins later
+        in.outputs->timing->beginFile(nameOf(in.input.path()) +
+                                      (from > 0 ? " from sector " + std::to_string(from / kPackBytes) : ""));
+    }
     if (pass == Pass::Analyse) run.navigation.push_back({nameOf(in.input.path()), {}, {}, {}, {}});
     ScanState scan;
-    const std::string ext = upperExtension(in.input.path());
+    const std::string ext = in.request.title.sourceExtension();
     PassSink sink{in, pass, ext == ".AOB", ext == ".VOB"};
     scan.aob = sink.aob;
     scan.everyPci = sink.vobLayout && in.outputs && in.outputs->timing;
@@ -417,7 +421,8 @@ void passOverFile(Pass pass, const PassInput& in) {
     Progress progress(in.log, in.host, "", in.input.size());
 
     const uint64_t size = in.input.size();
-    const uint64_t fastLimit = uint64_t(options.fastCheckMiB) * kMiB;
+    // The fast check counts from where the file's stretch begins.
+    const uint64_t fastLimit = in.input.position() + uint64_t(options.fastCheckMiB) * kMiB;
     std::weak_ptr<const MappedWindow> lastWindow;
     while (in.input.position() < size && !run.cancel && !run.fastStop) {
         const std::span<const uint8_t> chunk = in.input.view(kReadBufferSize);

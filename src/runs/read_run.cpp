@@ -13,6 +13,20 @@
 namespace quarnel::runs {
 namespace {
 
+// The streams the disc's navigation lists for the title take their slots too: a stream that
+// starts after what a fast check read, or that has no packet in the parts read, still gets its
+// box.
+void addListedTracks(const Title& title, StreamTable& table) {
+    for (const TitleTrack& t : title.tracks) {
+        if (!t.subStreamId) continue;
+        const StreamKindEntry* entry = streamKindOf(IdPlace::SubstreamId, *t.subStreamId);
+        if (!entry || entry->kind != t.kind) continue;
+        int32_t& slot = t.kind == StreamKind::Audio ? table.audio[entry->slotOf(*t.subStreamId)]
+                                                    : table.sub[entry->slotOf(*t.subStreamId)];
+        if (slot == -1) slot = *t.subStreamId;
+    }
+}
+
 class ReadRun {
   public:
     // The pass counts frames in every video byte: copied views put them in the cache first.
@@ -76,6 +90,7 @@ class ReadRun {
         }
 
         if (req_.title.sourceExtension() == ".AOB") readTracks(req_.title.firstFile(), log_);
+        addListedTracks(req_.title, s_.table);
 
         logDone(log_);
         statusReady(log_);

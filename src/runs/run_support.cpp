@@ -69,6 +69,13 @@ void settleOutputs(std::span<OutputFile* const> outputs, const RunValues& run, c
     }
 }
 
+std::string partText(const TitlePart& part) {
+    if (!part.firstByte && !part.endByte) return {};
+    std::string text = " from sector " + std::to_string(part.firstByte.value_or(0) / kPackBytes);
+    if (part.endByte) text += " to " + std::to_string(*part.endByte / kPackBytes - 1);
+    return text;
+}
+
 std::string fileSizeLine(uint64_t bytes) { return "File size: " + std::to_string(bytes / kMiB) + " Mbytes."; }
 
 Progress::Progress(MessageLog& log, Host& host, std::string prefix, uint64_t size)

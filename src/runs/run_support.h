@@ -119,6 +119,9 @@ struct Opening {
     bool statusOpening = true;
 };
 
+// " from sector A to B" for a part that is a stretch of its file, "" for a whole file.
+std::string partText(const TitlePart& part);
+
 // Opens each part of the title in turn, while the options go on with the sequence and the run
 // is not cancelled: "Opening file NAME" in the log, the file opened into `input`, then
 // `body(file)`. Returns the name that would have come next ("" at the end of the title). A
@@ -129,9 +132,12 @@ std::string forEachSourceFile(const Title& title, const Options& options, const 
     for (size_t k = 0; k < title.parts.size(); ++k) {
         const std::string& file = title.parts[k].file;
         if (opening.dotFirst) log.log(".");
-        log.log("Opening file [b]" + nameOf(file) + "[/b]");
+        const TitlePart& part = title.parts[k];
+        log.log("Opening file [b]" + nameOf(file) + "[/b]" + partText(part));
         if (opening.statusOpening) log.slog("Opening", 0);
         input.open(file);
+        if (part.firstByte || part.endByte)
+            input.narrow(part.firstByte.value_or(0), part.endByte.value_or(input.size()));
         body(file);
         const bool last = k + 1 == title.parts.size();
         if (last || !options.continueSequence || run.cancel)

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A DVD-Video disc as titles, read through libdvdread from a folder (the disc's, its VIDEO_TS
+// folder, or one of its IFO files) or an .iso image: each title's program chain with its cells
+// in program order, chapters, audio and subpicture streams. A damaged .IFO is read from its
+// .BUP.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formats/title.h"
+
+namespace quarnel {
+
+// One cell of a title's program chain: where its sectors lie in the title set's VOB, and how
+// long it plays.
+struct DvdCell {
+    int vobId = 0, cellId = 0;
+    uint32_t firstSector = 0, lastSector = 0;  // in the title set's VOB, both included
+    double seconds = 0;
+    int angle = 0;  // 0: not in an angle block; else its angle (1, 2, ...)
+    bool seamless = false;
+};
+
+// A title of the disc: its place in the navigation and the Title every operation reads.
+struct DvdTitle {
+    int number = 0;        // 1, 2, ... as the disc numbers its titles
+    int titleSet = 0;      // VTS_nn
+    int programChain = 0;  // its PGC in the title set
+    int angles = 1;
+    double seconds = 0;  // the program chain's playback time
+    std::vector<DvdCell> cells;
+    // The streams of the title set: kind, stream (and sub-stream) id, coding, language and
+    // content type, from the IFO; present in this program chain.
+    Title title;
+};
+
+struct DvdDisc {
+    std::string path;  // as given
+    std::string name;  // the volume identifier, else the folder's name, made safe for a file name
+    bool image = false;
+    std::vector<DvdTitle> titles;
+    int firstPlayTitle = 0;  // the title the disc plays first, 0 when it starts with a menu
+    // The longest title, the lowest number on a tie; 0 without titles.
+    int mainTitle() const;
+};
+
+// Whether `path` names a DVD-Video disc: a folder holding VIDEO_TS (or VIDEO_TS.IFO), a
+// VIDEO_TS folder, a VIDEO_TS.IFO or VTS_nn_0.IFO file, or an .iso file.
+bool isDvdSource(const std::string& path);
+
+// The disc's titles; empty with `why` set when it cannot be read. `angle` (1, 2, ...) chooses
+// the cells of an angle block that the titles' parts take.
+std::optional<DvdDisc> readDvdDisc(const std::string& path, std::string& why, int angle = 1);
+
+}  // namespace quarnel
