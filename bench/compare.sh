@@ -20,7 +20,7 @@ cache=${QUARNEL_BENCH_CACHE:-$HOME/.cache/quarnel-bench}
 runs=${QUARNEL_BENCH_RUNS:-5}
 mkdir -p "$cache/compare"
 
-"$top/tools/install-packages.sh" bench/compare.sh cmake ninja-build g++ ffmpeg coreutils time bc libgtest-dev \
+"$top/tools/install-packages.sh" bench/compare.sh cmake ninja-build g++ ffmpeg coreutils time python3 bc libgtest-dev \
     libpng-dev nlohmann-json3-dev libfreetype-dev libdvdread-dev pkg-config
 
 # The generator of the current tree makes the files for both.
@@ -52,11 +52,19 @@ cli_b=$(build_rev "$rev_b")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# measure CMD...: "wall user rss_kib" of one run.
+# measure CMD...: "wall user rss_kib" of one run, the times to the microsecond (time(1) prints
+# hundredths, too coarse for runs of a tenth of a second); the peak memory as time(1) sees it
+# (a child forked from python would carry python's own).
 measure() {
-    /usr/bin/time -f '%e %U %M' -o "$work/time" "$@" >/dev/null 2>&1 || true
-    tail -1 "$work/time"
+    python3 -c 'import resource, subprocess, sys, time
+start = time.monotonic()
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+wall = time.monotonic() - start
+print(f"{wall:.6f} {resource.getrusage(resource.RUSAGE_CHILDREN).ru_utime:.6f}", end=" ")' \
+        /usr/bin/time -f '%M' -o "$work/rss" "$@"
+    tail -1 "$work/rss"
 }
+
 # One run of an operation: run_op OP CLI FILE. A writing run starts with the outputs of the
 # run before deleted, without sync: their pages are dropped unwritten and the page cache takes
 # what it writes, so that the time is the programs' and the kernel's copies, not the disk's.

@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A DVD-Video disc by title, authored with dvdauthor and spumux (real authoring tools): a
+// title of two clips whose time stamps restart, a second title in the same title set, two
+// audio streams with languages (one a commentary) and a forced subpicture stream. What the
+// titles are is checked against lsdvd, what each title's MKV holds with ffprobe, and the disc
+// read from an .iso image and from a title set cut into two VOB files inside a VOBU.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "fixtures/build_paths.h"
+#include "fixtures/run_command.h"
+#include "fixtures/temp_dir.h"
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+using Json = nlohmann::json;
+namespace fs = std::filesystem;
+
+constexpr double kClipSeconds = 4;
+constexpr int kClipFrames = 120;     // 4 s at 29.97 fps
+constexpr int kClipAc3Frames = 125;  // 4 s of 1536-sample frames at 48 kHz
+constexpr double kFrameSeconds = 1001.0 / 30000;
+
+bool installed(const char* program) {
+    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+class DvdTitles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* program :
+             {"dvdauthor", "spumux", "lsdvd", "genisoimage", "ffmpeg", "ffprobe", "mkvmerge"})
+            if (!installed(program))
+                GTEST_SKIP() << program << " is not installed: tools/setup.sh installs dvdauthor, lsdvd, "
+                             << "genisoimage, ffmpeg and mkvtoolnix to author and check the DVDs";
+        author();
+    }
+
+    std::string run(const std::string& command) {
+        const CommandResult r = runCommand("(" + command + ")", dir.file("command.err"));
+        EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
+        return r.out;
+    }
+    std::string cli(const std::string& args) { return run(std::string(QUARNEL_CLI) + " " + args); }
+
+    // Three 4-second NTSC clips, each with its time stamps from the start, English AC-3 and a
+    // German commentary; the first carries a forced subtitle at 1-2 s and a normal one at 3 s.
+    void author() {
+        for (int k = 1; k <= 3; ++k)
+            run("cd '" + dir.path() +
+                "' && ffmpeg -v error -y -f lavfi -i testsrc2=size=720x480:rate=30000/1001 "
+                "-f lavfi -i sine=frequency=" +
+                std::to_string(300 * k) +
+                ":sample_rate=48000 -f lavfi -i "
+                "sine=frequency=1000:sample_rate=48000 -t 4 -map 0 -map 1 -map 2 -target ntsc-dvd -b:v 1500k "
+                "c" +
+                std::to_string(k) + ".mpg");
+        run("cd '" + dir.path() +
+            "' && ffmpeg -v error -y -f lavfi -i color=c=white:s=160x32 -frames:v 1 "
+            "-pix_fmt pal8 sub.png");
+        std::ofstream(dir.file("forced.xml"))
+            << "<subpictures><stream><spu start=\"00:00:01.00\" end=\"00:00:02.00\" image=\"sub.png\" "
+               "force=\"yes\"/></stream></subpictures>\n";
+        std::ofstream(dir.file("normal.xml"))
+            << "<subpictures><stream><spu start=\"00:00:03.00\" end=\"00:00:03.50\" image=\"sub.png\"/>"
+               "</stream></subpictures>\n";
+        run("cd '" + dir.path() +
+            "' && spumux -s 0 forced.xml < c1.mpg > c1a.mpg && spumux -s 1 normal.xml "
+            "< c1a.mpg > c1s.mpg");
+        std::ofstream(dir.file("dvd.xml"))
+            << "<dvdauthor dest=\"MYDISC\"><vmgm/><titleset><titles>"
+               "<audio lang=\"en\"/><audio lang=\"de\" content=\"comments1\"/>"
+               "<subpicture lang=\"en\" content=\"forced\"/><subpicture lang=\"de\"/>"
+               "<pgc><vob file=\"c1s.mpg\" chapters=\"0,0:02\"/><vob file=\"c2.mpg\"/></pgc>"
+               "<pgc><vob file=\"c3.mpg\"/></pgc></titles></titleset></dvdauthor>\n";
+        run("cd '" + dir.path() + "' && VIDEO_FORMAT=NTSC dvdauthor -x dvd.xml");
+    }
+
+    // Packets per stream of an MKV, by codec.
+    std::map<std::string, int> packets(const std::string& mkv) {
+        const Json j =
+            Json::parse(run("ffprobe -v error -count_packets -show_entries stream=codec_name,"
+                            "nb_read_packets -of json '" +
+                            mkv + "'"));
+        std::map<std::string, int> n;
+        for (const Json& s : j["streams"])
+            n[s["codec_name"].get<std::string>()] += std::stoi(s["nb_read_packets"].get<std::string>());
+        return n;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(DvdTitles, TitlesAgreeWithLsdvdFromAFolderAndAnImage) {
+    const Json titles = Json::parse(cli("titles --json '" + dir.file("MYDISC") + "'"));
+    const std::string lsdvd = run("lsdvd -x -Ox '" + dir.file("MYDISC") + "' 2>/dev/null");
+    std::vector<double> lengths;
+    const std::regex length("<track>\\s*<ix>\\d+</ix>\\s*<length>([0-9.]+)</length>");
+    for (std::sregex_iterator it(lsdvd.begin(), lsdvd.end(), length), end; it != end; ++it)
+        lengths.push_back(std::stod((*it)[1]));
+    ASSERT_EQ(titles["titles"].size(), 2u);
+    ASSERT_EQ(lengths.size(), 2u);
+    for (size_t k = 0; k < 2; ++k)
+        EXPECT_NEAR(titles["titles"][k]["durationSeconds"].get<double>(), lengths[k], kFrameSeconds) << k;
+    const Json& first = titles["titles"][0];
+    EXPECT_TRUE(first["main"]);
+    EXPECT_EQ(first["name"], "MYDISC_title01");
+    EXPECT_EQ(first["chapters"].size(), 2u);
+    EXPECT_EQ(first["parts"].size(), 3u) << "the chapter mark cuts the first clip into two cells";
+    ASSERT_EQ(first["tracks"].size(), 4u);
+    EXPECT_EQ(first["tracks"][0]["language"], "en");
+    EXPECT_EQ(first["tracks"][1]["language"], "de");
+    EXPECT_TRUE(first["tracks"][1]["commentary"]);
+    EXPECT_EQ(first["tracks"][2]["track"], "s00");
+    EXPECT_TRUE(first["tracks"][2]["forced"]);
+
+    run("genisoimage -quiet -dvd-video -V MYDISC -o '" + dir.file("my.iso") + "' '" + dir.file("MYDISC") +
+        "'");
+    Json fromImage = Json::parse(cli("titles --json '" + dir.file("my.iso") + "'"));
+    EXPECT_EQ(fromImage["disc"]["name"], "MYDISC");
+    EXPECT_EQ(fromImage["titles"], titles["titles"]);
+}
+
+// Every video frame, audio frame and subtitle of a title, across the restart between its two
+// clips, from the folder, from an image and from a title set cut into two files.
+TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
+    const std::string disc = dir.file("MYDISC");
+    cli("mkv --title 1 -q -o '" + dir.file("out") + "' '" + disc + "'");
+    std::map<std::string, int> n = packets(dir.file("out/MYDISC_title01.mkv"));
+    EXPECT_EQ(n["mpeg2video"], 2 * kClipFrames);
+    EXPECT_EQ(n["ac3"], 2 * 2 * kClipAc3Frames) << "both audio streams, nothing dropped or doubled";
+    EXPECT_EQ(n["hdmv_pgs_subtitle"] / 2, 2) << "two cues, each a display set and its clearing";
+    const Json mkv = Json::parse(run("mkvmerge -J '" + dir.file("out/MYDISC_title01.mkv") + "'"));
+    EXPECT_NEAR(mkv["container"]["properties"]["duration"].get<double>() / 1e9, 2 * kClipSeconds, 0.05);
+
+    cli("mkv --title 2 -q -o '" + dir.file("out") + "' '" + disc + "'");
+    EXPECT_EQ(packets(dir.file("out/MYDISC_title02.mkv"))["mpeg2video"], kClipFrames);
+
+    // The set's VOB cut in two files inside a VOBU: the IFO's sectors do not change.
+    const std::string vob = disc + "/VIDEO_TS/VTS_01_1.VOB";
+    const uintmax_t cut = (fs::file_size(vob) / 2048 / 2 + 7) * 2048;
+    run("cd '" + disc + "/VIDEO_TS' && tail -c +" + std::to_string(cut + 1) +
+        " VTS_01_1.VOB > VTS_01_2.VOB && "
+        "truncate -s " +
+        std::to_string(cut) + " VTS_01_1.VOB");
+    cli("mkv --title 1 -q -o '" + dir.file("cut") + "' '" + disc + "/VIDEO_TS'");
+    EXPECT_EQ(packets(dir.file("cut/MYDISC_title01.mkv")), n);
+    cli("mkv -q -o '" + dir.file("file") + "' '" + vob + "'");
+    n = packets(dir.file("file/VTS_01_1_MERGED.mkv"));
+    EXPECT_EQ(n["mpeg2video"], 3 * kClipFrames) << "the file behaviour: every clip of the set, once";
+    EXPECT_EQ(n["ac3"], 2 * 3 * kClipAc3Frames);
+}
+
+TEST_F(DvdTitles, ATitleThatIsNotThereAndARebuildAreRefused) {
+    const CommandResult none = runCommand(
+        std::string(QUARNEL_CLI) + " read --title 3 '" + dir.file("MYDISC") + "'", dir.file("err"));
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("has no title 3: its titles are 1 to 2"), std::string::npos) << none.err;
+    const CommandResult rebuild =
+        runCommand(std::string(QUARNEL_CLI) + " rebuild '" + dir.file("MYDISC") + "'", dir.file("err"));
+    EXPECT_EQ(rebuild.status, 1);
+    EXPECT_NE(rebuild.err.find("A DVD title cannot be rebuilt"), std::string::npos) << rebuild.err;
+}
+
+}  // namespace
+}  // namespace quarnel
