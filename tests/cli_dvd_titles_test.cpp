@@ -42,7 +42,7 @@ class DvdTitles : public ::testing::Test {
             if (!installed(program))
                 GTEST_SKIP() << program << " is not installed: tools/setup.sh installs dvdauthor, lsdvd, "
                              << "genisoimage, ffmpeg and mkvtoolnix to author and check the DVDs";
-        author();
+        author(false);
     }
 
     std::string run(const std::string& command) {
@@ -52,37 +52,36 @@ class DvdTitles : public ::testing::Test {
     }
     std::string cli(const std::string& args) { return run(std::string(QUARNEL_CLI) + " " + args); }
 
-    // Three 4-second NTSC clips, each with its time stamps from the start, English AC-3 and a
-    // German commentary; the first carries a forced subtitle at 1-2 s and a normal one at 3 s.
-    void author() {
-        for (int k = 1; k <= 3; ++k)
-            run("cd '" + dir.path() +
-                "' && ffmpeg -v error -y -f lavfi -i testsrc2=size=720x480:rate=30000/1001 "
-                "-f lavfi -i sine=frequency=" +
-                std::to_string(300 * k) +
-                ":sample_rate=48000 -f lavfi -i "
-                "sine=frequency=1000:sample_rate=48000 -t 4 -map 0 -map 1 -map 2 -target ntsc-dvd -b:v 1500k "
-                "c" +
-                std::to_string(k) + ".mpg");
-        run("cd '" + dir.path() +
-            "' && ffmpeg -v error -y -f lavfi -i color=c=white:s=160x32 -frames:v 1 "
-            "-pix_fmt pal8 sub.png");
+    // Three 4-second clips (NTSC or PAL), each with its time stamps from the start, English
+    // AC-3 and a German commentary; the first carries a forced subtitle at 1-2 s and a normal
+    // one at 3 s. The disc is MYDISC, made again over the one before.
+    void author(bool pal) {
+        const std::string format = pal ? "PAL" : "NTSC";
+        const std::string video =
+            pal ? "testsrc2=size=720x576:rate=25" : "testsrc2=size=720x480:rate=30000/1001";
+        const std::string in = "cd '" + dir.path() + "' && export VIDEO_FORMAT=" + format + " && ";
+        fs::remove_all(dir.file("MYDISC"));
+        for (int k = 1; k <= 3; ++k) {
+            const std::string tone = "sine=frequency=" + std::to_string(300 * k) + ":sample_rate=48000";
+            run(in + "ffmpeg -v error -y -f lavfi -i " + video + " -f lavfi -i " + tone +
+                " -f lavfi -i sine=frequency=1000:sample_rate=48000 -t 4 -map 0 -map 1 -map 2 -target " +
+                (pal ? "pal-dvd" : "ntsc-dvd") + " -b:v 1500k c" + std::to_string(k) + ".mpg");
+        }
+        run(in + "ffmpeg -v error -y -f lavfi -i color=c=white:s=160x32 -frames:v 1 -pix_fmt pal8 sub.png");
         std::ofstream(dir.file("forced.xml"))
             << "<subpictures><stream><spu start=\"00:00:01.00\" end=\"00:00:02.00\" image=\"sub.png\" "
                "force=\"yes\"/></stream></subpictures>\n";
         std::ofstream(dir.file("normal.xml"))
             << "<subpictures><stream><spu start=\"00:00:03.00\" end=\"00:00:03.50\" image=\"sub.png\"/>"
                "</stream></subpictures>\n";
-        run("cd '" + dir.path() +
-            "' && spumux -s 0 forced.xml < c1.mpg > c1a.mpg && spumux -s 1 normal.xml "
-            "< c1a.mpg > c1s.mpg");
+        run(in + "spumux -s 0 forced.xml < c1.mpg > c1a.mpg && spumux -s 1 normal.xml < c1a.mpg > c1s.mpg");
         std::ofstream(dir.file("dvd.xml"))
             << "<dvdauthor dest=\"MYDISC\"><vmgm/><titleset><titles>"
                "<audio lang=\"en\"/><audio lang=\"de\" content=\"comments1\"/>"
                "<subpicture lang=\"en\" content=\"forced\"/><subpicture lang=\"de\"/>"
                "<pgc><vob file=\"c1s.mpg\" chapters=\"0,0:02\"/><vob file=\"c2.mpg\"/></pgc>"
                "<pgc><vob file=\"c3.mpg\"/></pgc></titles></titleset></dvdauthor>\n";
-        run("cd '" + dir.path() + "' && VIDEO_FORMAT=NTSC dvdauthor -x dvd.xml");
+        run(in + "dvdauthor -x dvd.xml");
     }
 
     // Packets per stream of an MKV, by codec.
@@ -100,34 +99,40 @@ class DvdTitles : public ::testing::Test {
     TempDir dir;
 };
 
+// NTSC and PAL.
 TEST_F(DvdTitles, TitlesAgreeWithLsdvdFromAFolderAndAnImage) {
-    const Json titles = Json::parse(cli("titles --json '" + dir.file("MYDISC") + "'"));
-    const std::string lsdvd = run("lsdvd -x -Ox '" + dir.file("MYDISC") + "' 2>/dev/null");
-    std::vector<double> lengths;
-    const std::regex length("<track>\\s*<ix>\\d+</ix>\\s*<length>([0-9.]+)</length>");
-    for (std::sregex_iterator it(lsdvd.begin(), lsdvd.end(), length), end; it != end; ++it)
-        lengths.push_back(std::stod((*it)[1]));
-    ASSERT_EQ(titles["titles"].size(), 2u);
-    ASSERT_EQ(lengths.size(), 2u);
-    for (size_t k = 0; k < 2; ++k)
-        EXPECT_NEAR(titles["titles"][k]["durationSeconds"].get<double>(), lengths[k], kFrameSeconds) << k;
-    const Json& first = titles["titles"][0];
-    EXPECT_TRUE(first["main"]);
-    EXPECT_EQ(first["name"], "MYDISC_title01");
-    EXPECT_EQ(first["chapters"].size(), 2u);
-    EXPECT_EQ(first["parts"].size(), 3u) << "the chapter mark cuts the first clip into two cells";
-    ASSERT_EQ(first["tracks"].size(), 4u);
-    EXPECT_EQ(first["tracks"][0]["language"], "en");
-    EXPECT_EQ(first["tracks"][1]["language"], "de");
-    EXPECT_TRUE(first["tracks"][1]["commentary"]);
-    EXPECT_EQ(first["tracks"][2]["track"], "s00");
-    EXPECT_TRUE(first["tracks"][2]["forced"]);
+    for (const bool pal : {false, true}) {
+        SCOPED_TRACE(pal ? "PAL" : "NTSC");
+        if (pal) author(true);
+        const Json titles = Json::parse(cli("titles --json '" + dir.file("MYDISC") + "'"));
+        const std::string lsdvd = run("lsdvd -x -Ox '" + dir.file("MYDISC") + "' 2>/dev/null");
+        std::vector<double> lengths;
+        const std::regex length("<track>\\s*<ix>\\d+</ix>\\s*<length>([0-9.]+)</length>");
+        for (std::sregex_iterator it(lsdvd.begin(), lsdvd.end(), length), end; it != end; ++it)
+            lengths.push_back(std::stod((*it)[1]));
+        ASSERT_EQ(titles["titles"].size(), 2u);
+        ASSERT_EQ(lengths.size(), 2u);
+        for (size_t k = 0; k < 2; ++k)
+            EXPECT_NEAR(titles["titles"][k]["durationSeconds"].get<double>(), lengths[k], kFrameSeconds) << k;
+        const Json& first = titles["titles"][0];
+        EXPECT_TRUE(first["main"]);
+        EXPECT_EQ(first["name"], "MYDISC_title01");
+        EXPECT_EQ(first["chapters"].size(), 2u);
+        EXPECT_EQ(first["parts"].size(), 3u) << "the chapter mark cuts the first clip into two cells";
+        ASSERT_EQ(first["tracks"].size(), 4u);
+        EXPECT_EQ(first["tracks"][0]["language"], "en");
+        EXPECT_EQ(first["tracks"][1]["language"], "de");
+        EXPECT_TRUE(first["tracks"][1]["commentary"]);
+        EXPECT_EQ(first["tracks"][2]["track"], "s00");
+        EXPECT_TRUE(first["tracks"][2]["forced"]);
 
-    run("genisoimage -quiet -dvd-video -V MYDISC -o '" + dir.file("my.iso") + "' '" + dir.file("MYDISC") +
-        "'");
-    Json fromImage = Json::parse(cli("titles --json '" + dir.file("my.iso") + "'"));
-    EXPECT_EQ(fromImage["disc"]["name"], "MYDISC");
-    EXPECT_EQ(fromImage["titles"], titles["titles"]);
+        run("genisoimage -quiet -dvd-video -V MYDISC -o '" + dir.file("my.iso") + "' '" + dir.file("MYDISC") +
+            "'");
+        Json fromImage = Json::parse(cli("titles --json '" + dir.file("my.iso") + "'"));
+        EXPECT_EQ(fromImage["disc"]["name"], "MYDISC");
+        EXPECT_EQ(fromImage["titles"], titles["titles"]);
+        fs::remove(dir.file("my.iso"));
+    }
 }
 
 // Every video frame, audio frame and subtitle of a title, across the restart between its two
@@ -139,11 +144,43 @@ TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
     EXPECT_EQ(n["mpeg2video"], 2 * kClipFrames);
     EXPECT_EQ(n["ac3"], 2 * 2 * kClipAc3Frames) << "both audio streams, nothing dropped or doubled";
     EXPECT_EQ(n["hdmv_pgs_subtitle"] / 2, 2) << "two cues, each a display set and its clearing";
+    // Each audio track runs from the title's start to its end, the restart between the clips
+    // costing no time: its first and last packets lie within one frame of the source's.
+    for (const char* track : {"a:0", "a:1"}) {
+        const Json p = Json::parse(run(std::string("ffprobe -v error -select_streams ") + track +
+                                       " -show_entries packet=pts_time -of json '" +
+                                       dir.file("out/MYDISC_title01.mkv") + "'"));
+        const double first = std::stod(p["packets"].front()["pts_time"].get<std::string>());
+        const double last = std::stod(p["packets"].back()["pts_time"].get<std::string>());
+        constexpr double kAc3Frame = 0.032;
+        EXPECT_NEAR(first, 0, kAc3Frame) << track;
+        EXPECT_NEAR(last, 2 * kClipAc3Frames * kAc3Frame - kAc3Frame, kAc3Frame) << track;
+    }
     const Json mkv = Json::parse(run("mkvmerge -J '" + dir.file("out/MYDISC_title01.mkv") + "'"));
     EXPECT_NEAR(mkv["container"]["properties"]["duration"].get<double>() / 1e9, 2 * kClipSeconds, 0.05);
 
+    cli("mkv --all-titles --min-length 5 -q -o '" + dir.file("all") + "' '" + disc + "'");
+    EXPECT_TRUE(fs::exists(dir.file("all/MYDISC_title01.mkv")));
+    EXPECT_FALSE(fs::exists(dir.file("all/MYDISC_title02.mkv"))) << "4 s, shorter than --min-length";
     cli("mkv --title 2 -q -o '" + dir.file("out") + "' '" + disc + "'");
     EXPECT_EQ(packets(dir.file("out/MYDISC_title02.mkv"))["mpeg2video"], kClipFrames);
+
+    // The demuxed payloads are ffmpeg's stream copy of the title's cells, in program order.
+    const Json titles = Json::parse(cli("titles --json '" + disc + "'"));
+    for (const Json& cell : titles["titles"][0]["parts"])
+        run("dd status=none bs=2048 if='" + disc +
+            "/VIDEO_TS/VTS_01_1.VOB' skip=" + std::to_string(cell["firstSector"].get<int>()) +
+            " count=" + std::to_string(cell["lastSector"].get<int>() - cell["firstSector"].get<int>() + 1) +
+            " >> '" + dir.file("title1.vob") + "'");
+    cli("demux --title 1 -q --streams v0,a01 -o '" + dir.file("demux") + "' '" + disc + "'");
+    for (const auto& [output, map, format] : {std::tuple{"MPEG-2.stream.0.mpv", "0:v", "mpeg2video"},
+                                              std::tuple{"DD.stream.01.mpa", "0:a:1", "ac3"}}) {
+        const std::string copied = run(std::string("ffmpeg -v error -i '") + dir.file("title1.vob") +
+                                       "' -map " + map + " -c copy -f " + format + " -");
+        const std::string demuxed = run("cat '" + dir.file("demux/MYDISC_title01.") + output + "'");
+        EXPECT_TRUE(demuxed == copied)
+            << output << ": " << demuxed.size() << " bytes, ffmpeg " << copied.size();
+    }
 
     // The set's VOB cut in two files inside a VOBU: the IFO's sectors do not change.
     const std::string vob = disc + "/VIDEO_TS/VTS_01_1.VOB";
