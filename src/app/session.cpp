@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/session.h"
 
+#include <algorithm>
+
 #include "formats/title.h"
 #include "io/file_sequence.h"
 
@@ -22,6 +24,8 @@ std::string besideFolder(const std::string& folder, const std::string& name, con
 }  // namespace
 
 void Session::sourceChanged() {
+    disc.reset();
+    title.reset();
     buttons.readSource = !sourcePath.empty();
     sourceName = nameOf(sourcePath);
     baseName = withoutExtension(sourceName);
@@ -33,6 +37,48 @@ void Session::sourceChanged() {
         playlistPath = playlistDir + playlistName;
     }
     buttons.readPlaylist = !playlistName.empty();
+}
+
+std::string Session::openDisc(const std::string& path, int angle) {
+    std::string why;
+    std::optional<DvdDisc> read = readDvdDisc(path, why, angle);
+    if (!read) return "Cannot read the DVD \"" + path + "\": " + why + ".";
+    sourcePath = path;
+    sourceChanged();
+    disc = std::move(read);
+    chooseDiscTitle(disc->mainTitle());
+    return {};
+}
+
+bool Session::chooseDiscTitle(int number) {
+    if (!disc) return false;
+    const auto chosen =
+        std::ranges::find_if(disc->titles, [&](const DvdTitle& t) { return t.number == number; });
+    if (chosen == disc->titles.end()) return false;
+    title = chosen->title;
+    baseName = title->name;
+    resetBoxes();
+    table.reset();
+    tableFromPlaylist = false;
+    for (const TitleTrack& t : title->tracks) {
+        const int32_t id = t.subStreamId ? *t.subStreamId : t.streamId;
+        const StreamKindEntry* entry = streamKindIn(t.kind, id);
+        if (!entry) continue;
+        const size_t slot = entry->slotOf(uint8_t(id));
+        StreamBox* box = t.kind == StreamKind::Video
+                             ? (slot < size_t(kUsedVideoBoxes) ? &boxes.video[slot] : nullptr)
+                         : t.kind == StreamKind::Audio ? &boxes.audio[slot]
+                                                       : &boxes.sub[slot];
+        if (!box) continue;
+        box->enabled = box->ticked = true;
+        box->caption = boxCaption(t.kind, id, slot, false);
+        box->tooltip = t.language.empty() ? t.name : t.name.empty() ? t.language : t.language + ", " + t.name;
+        (t.kind == StreamKind::Video   ? table.video[slot]
+         : t.kind == StreamKind::Audio ? table.audio[slot]
+                                       : table.sub[slot]) = id;
+    }
+    updateRunButtons();
+    return true;
 }
 
 void Session::playlistChanged() {
@@ -58,8 +104,9 @@ void Session::resetBoxes() {
 
 void Session::updateRunButtons() {
     buttons.demux = boxes.anyTicked();
-    buttons.rebuild = buttons.demux && upperExtension(sourcePath) == ".EVO";
-    buttons.makeMkv = buttons.demux && (upperExtension(sourcePath) == ".EVO" || upperExtension(sourcePath) == ".VOB");
+    const std::string ext = title ? title->sourceExtension() : upperExtension(sourcePath);
+    buttons.rebuild = buttons.demux && ext == ".EVO";
+    buttons.makeMkv = buttons.demux && (ext == ".EVO" || ext == ".VOB");
 }
 
 std::string Session::outputBase() const {

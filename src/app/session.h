@@ -13,6 +13,7 @@
 #include "app/requests.h"
 #include "app/run_state.h"
 #include "app/stream_boxes.h"
+#include "formats/dvd_disc.h"
 #include "formats/playlist_view.h"
 #include "formats/vti_view.h"
 
@@ -26,7 +27,9 @@ struct Session : RunState {
     StreamBoxes boxes;
     Buttons buttons;
     std::string sourcePath;  // the EVO, VOB or AOB file, or the disc
-    // The title of a disc chosen to be read; none: the source file and the files after it.
+    // The disc chosen as the source (a DVD-Video folder or image) with its titles, and the
+    // title chosen to be read; none: the source file and the files after it.
+    std::optional<DvdDisc> disc;
     std::optional<Title> title;
     std::string playlistPath;  // the playlist, VPLST000.XPL
     std::string sourceDir, sourceName, baseName;  // baseName: outputs are named after it
@@ -41,8 +44,16 @@ struct Session : RunState {
 
     Session() { resetBoxes(); }
 
-    // The names that follow from the source's path, and the playlist beside it.
+    // The names that follow from the source's path, and the playlist beside it; a disc and its
+    // title chosen before are let go.
     void sourceChanged();
+    // Reads the disc at `path` (with `angle` chosen where its titles have angles) and makes it
+    // the source, its longest title chosen. Returns why it cannot be read, "" when it was.
+    std::string openDisc(const std::string& path, int angle = 1);
+    // Chooses title `number` of the disc: outputs are named after it, and its streams, as the
+    // disc lists them, fill the boxes and the stream table until a Read. False when the disc
+    // has no such title.
+    bool chooseDiscTitle(int number);
     // The names that follow from the playlist's path, and the source folder beside it.
     void playlistChanged();
     // Every box empty, unticked and disabled.

@@ -34,6 +34,10 @@ struct StreamBoxes {
     bool anyTicked() const;
 };
 
+// The caption of the box of slot `slot` holding stream `id`: the kind's caption and the slot
+// number (one digit for video, two for the others); "" for an id of no kind.
+std::string boxCaption(StreamKind kind, int32_t id, size_t slot, bool aob);
+
 // Whether each control that starts or stops something can be used now.
 struct Buttons {
     bool readSource = false;

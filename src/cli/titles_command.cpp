@@ -56,7 +56,8 @@ void logTitle(const DvdDisc& disc, const DvdTitle& t, MessageLog& log) {
         if (c.angle != 0) line += ", angle " + std::to_string(c.angle);
         log.log(line);
     }
-    for (const TitleTrack& track : t.title.tracks) log.log(trackLine(track));
+    for (const TitleTrack& track : t.title.tracks)
+        if (track.kind != StreamKind::Video) log.log(trackLine(track));
 }
 
 Json titleJson(const DvdDisc& disc, const DvdTitle& t) {
@@ -80,6 +81,7 @@ Json titleJson(const DvdDisc& disc, const DvdTitle& t) {
                             {"startSeconds", double(t.title.chapters[k].time) / kTicksPerSecond}});
     Json tracks = Json::array();
     for (const TitleTrack& track : t.title.tracks) {
+        if (track.kind == StreamKind::Video) continue;
         Json j{{"track", trackName(track)},
                {"type", track.kind == StreamKind::Audio ? "audio" : "subpicture"},
                {"streamId", track.streamId},
@@ -146,8 +148,8 @@ std::string chooseDiscTitle(Session& m, const CliArgs& args, const DvdDisc& disc
                std::to_string(args.angle) + ".";
     m.sourcePath = disc.path;
     m.sourceChanged();
-    m.title = it->title;
-    m.baseName = it->title.name;
+    m.disc = disc;
+    m.chooseDiscTitle(number);
     return {};
 }
 

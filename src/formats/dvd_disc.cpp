@@ -209,6 +209,10 @@ int firstPlayTitleOf(const ifo_handle_t* vmg) {
 }
 
 void addTracks(Title& title, const vtsi_mat_t& mat, const pgc_t& pgc) {
+    // The one video stream of a title set: MPEG-1 (mpeg_version 0) or MPEG-2, stream id 0xE0.
+    title.tracks.push_back({.kind = StreamKind::Video,
+                            .streamId = 0xE0,
+                            .coding = mat.vts_video_attr.mpeg_version == 0 ? "MPEG-1" : "MPEG-2"});
     for (int i = 0; i < 8 && i < mat.nr_of_vts_audio_streams; ++i) {
         if (!(pgc.audio_control[i] & 0x8000)) continue;
         const int n = (pgc.audio_control[i] >> 8) & 7;

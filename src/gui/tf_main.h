@@ -70,6 +70,12 @@ class TfMain : public QMainWindow, public Host {
     void bbEVOClick();
     void bbXPLClick();
     void bbWorkdirClick();
+    // "Open disc…": a DVD-Video folder chosen in a dialog; an .iso comes through the source
+    // dialog or a drop.
+    void openDiscClick();
+    // Makes the disc the source (its titles listed above the boxes, the longest chosen) and
+    // reads that title when the options say so; a disc that cannot be read is shown as an error.
+    void openDisc(const QString& path);
     void cbFastCheckClick();
     void FormResize();
     // "Check new version": asks the update server and offers the download.
@@ -111,6 +117,11 @@ class TfMain : public QMainWindow, public Host {
     // "Status"
     QTextEdit* reMessage_ = nullptr;
     QPushButton *bClear_ = nullptr, *bCheckNew_ = nullptr;
+    // "Video/Audio": the titles of a disc opened as the source, then the boxes.
+    QWidget* titleRow_ = nullptr;
+    QComboBox* cbTitle_ = nullptr;
+    std::vector<std::string> shownTitles_;
+    QAction* openDiscAction_ = nullptr;
     // "Video/Audio" and "Subpicture"
     std::array<QCheckBox*, kVideoBoxes> cbVideo_{};
     std::array<QCheckBox*, kAudioBoxes> cbAudio_{};
@@ -163,6 +174,7 @@ class TfMain : public QMainWindow, public Host {
     void pushOptions();  // model options -> option controls
     void pullOptions();  // option controls -> model options
     void pushXpl();
+    void pushTitles();
     void fitTree();
     void pullBoxTick(QCheckBox* box);
     // A format box changed: one format at least stays ticked, or the streams would go nowhere.

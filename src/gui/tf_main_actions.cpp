@@ -3,6 +3,7 @@
 // dialogs, dropped files and the option controls.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -13,6 +14,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include "formats/dvd_disc.h"
+#include "gui/page_control.h"
 #include "gui/status_line.h"
 #include "gui/tf_main.h"
 #include "gui/vti_page.h"
@@ -21,10 +24,11 @@ namespace quarnel {
 namespace {
 
 constexpr const char* kSourceFilters =
-    "All supported file (*.aob *.evo *.vob *.AOB *.EVO *.VOB);;"
+    "All supported file (*.aob *.evo *.vob *.iso *.AOB *.EVO *.VOB *.ISO);;"
     "EVOB files (HD DVD) (*.evo *.EVO);;"
     "AOB files (DVD Audio) (*.aob *.AOB);;"
-    "VOB files (DVD Video) (*.vob *.VOB)";
+    "VOB files (DVD Video) (*.vob *.VOB);;"
+    "DVD-Video disc images (*.iso *.ISO)";
 constexpr const char* kPlaylistFilter = "XPL (VPLST000.XPL)";
 
 QString qs(const std::string& s) {
@@ -39,12 +43,24 @@ bool isSourceFile(const QString& path) {
 bool isPlaylistFile(const QString& path) {
     return QFileInfo(path).suffix().toUpper() == QLatin1String("XPL");
 }
+// A DVD-Video disc: its folder, its VIDEO_TS folder, or an .iso image.
+bool isDisc(const QString& path) {
+    return isDvdSource(path.toStdString()) && QFileInfo(path).suffix().toUpper() != QLatin1String("IFO");
+}
 
 // Read, and when it fails, no page goes on showing what belonged to the file read before: the
 // VTI records, the playlist's tag list, tree and chapters, and "Write chapters" (which would
 // write that title's chapters under the new name). A Read that gets through its files marks the
 // stream table as its own (tableFromPlaylist false); one that fails leaves the mark alone.
 void readReplacing(Session& session, Host& host) {
+    // A disc named in the source field is opened first: its longest title is read.
+    if (!session.disc && !session.runActive && isDisc(qs(session.sourcePath))) {
+        if (const std::string error = session.openDisc(session.sourcePath); !error.empty()) {
+            session.lastError = error;
+            host.showError(error);
+            return;
+        }
+    }
     const bool tableFromPlaylist = session.tableFromPlaylist;
     session.tableFromPlaylist = true;
     runs::read(session, host);
@@ -78,6 +94,14 @@ void TfMain::connectControls() {
     connect(bbEVO_, &QPushButton::clicked, this, &TfMain::bbEVOClick);
     connect(bbXPL_, &QPushButton::clicked, this, &TfMain::bbXPLClick);
     connect(bbWorkdir_, &QPushButton::clicked, this, &TfMain::bbWorkdirClick);
+    // Choosing a disc's title fills the boxes from it, and reads it when the options say so.
+    connect(cbTitle_, &QComboBox::activated, this, [this](int index) {
+        if (model_.runActive || !model_.disc || index < 0 || size_t(index) >= model_.disc->titles.size())
+            return;
+        model_.chooseDiscTitle(model_.disc->titles[size_t(index)].number);
+        pushState();
+        if (cbAutoRead_->isChecked()) runOperation(&readReplacing);
+    });
     connect(xplSplitter_, &QSplitter::splitterMoved, this,
             [this] { stored_.treeWidth = xplSplitter_->sizes().value(0); });
     // A focused push button takes Enter, as it takes Space (see tf_main_keys.cpp).
@@ -151,6 +175,10 @@ void TfMain::bbEVOClick() {
     dialog.setNameFilter(QLatin1String(kSourceFilters));
     dialog.setNameFilters(QString::fromLatin1(kSourceFilters).split(QStringLiteral(";;")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    if (isDisc(dialog.selectedFiles().first())) {
+        openDisc(dialog.selectedFiles().first());
+        return;
+    }
     setSource(dialog.selectedFiles().first());
     if (bReadEVO_->isEnabled()) bReadEVO_->setFocus();
     model_.resetBoxes();
@@ -174,15 +202,37 @@ void TfMain::bbWorkdirClick() {
     if (!folder.isEmpty()) eWorkdir_->setText(folder);
 }
 
+void TfMain::openDiscClick() {
+    if (model_.runActive || closed_) return;
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Choose the DVD-Video folder (the disc's, or its VIDEO_TS)"),
+        qs(model_.sourceDir));
+    if (!folder.isEmpty()) openDisc(folder);
+}
+
+void TfMain::openDisc(const QString& path) {
+    if (model_.runActive || closed_) return;
+    const std::string error = model_.openDisc(path.toStdString());
+    pushState();
+    if (!error.empty()) {
+        showError(error);
+        return;
+    }
+    PageControl_->setCurrentIndex(int(Page::VideoAudio));
+    if (cbAutoRead_->isChecked()) runOperation(&readReplacing);
+}
+
 bool TfMain::acceptsDrop(const QStringList& files) const {
     return !files.isEmpty() && !model_.runActive && !closed_ &&
-           (isSourceFile(files.first()) || isPlaylistFile(files.first()));
+           (isSourceFile(files.first()) || isPlaylistFile(files.first()) || isDisc(files.first()));
 }
 
 void TfMain::WMDropFiles(const QStringList& files) {
     if (!acceptsDrop(files)) return;
     const QString& first = files.first();
-    if (isSourceFile(first)) {
+    if (isDisc(first)) {
+        openDisc(first);
+    } else if (isSourceFile(first)) {
         setSource(first);
         if (cbAutoRead_->isChecked()) runOperation(&readReplacing);
     } else {

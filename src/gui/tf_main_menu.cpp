@@ -23,6 +23,8 @@ void TfMain::buildMenuBar() {
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     entry(file, QStringLiteral("&Open source…"), bbEVO_, QKeySequence::Open);
+    openDiscAction_ = file->addAction(QStringLiteral("Open &disc…"), this, &TfMain::openDiscClick);
+    openDiscAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     entry(file, QStringLiteral("Open &playlist…"), bbXPL_, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     entry(file, QStringLiteral("O&utput folder…"), bbWorkdir_);
     file->addSeparator();

@@ -2,6 +2,7 @@
 // The one place where model state and widgets meet: pushState shows the model in the
 // widgets, pullOptions and pullBoxTick write the user's changes back.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,6 +11,8 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTreeWidget>
+
+#include "report/text_format.h"
 
 #include "gui/tf_main.h"
 #include "gui/vti_page.h"
@@ -76,8 +79,36 @@ void TfMain::pushState() {
     mirrorBoxes(cbAudio_, model_.boxes.audio, idle);
     mirrorBoxes(cbSub_, model_.boxes.sub, idle);
     pushXpl();
+    pushTitles();
+    cbTitle_->setEnabled(idle);
+    openDiscAction_->setEnabled(b.chooseSource && idle);
     vtiPage_->mirror(model_.vti);
     pushMenuState();
+}
+
+void TfMain::pushTitles() {
+    std::vector<std::string> titles;
+    int current = -1;
+    if (model_.disc) {
+        for (const DvdTitle& t : model_.disc->titles) {
+            std::string text = "Title " + std::to_string(t.number) + ": " + formatSpan(t.seconds) + ", " +
+                               std::to_string(t.title.chapters.size()) +
+                               (t.title.chapters.size() == 1 ? " chapter" : " chapters");
+            if (t.angles > 1) text += ", " + std::to_string(t.angles) + " angles";
+            if (t.number == model_.disc->mainTitle()) text += " (longest)";
+            if (model_.title && model_.title->name == t.title.name) current = int(titles.size());
+            titles.push_back(std::move(text));
+        }
+    }
+    titleRow_->setVisible(model_.disc.has_value());
+    if (titles != shownTitles_) {
+        const QSignalBlocker quiet(cbTitle_);
+        cbTitle_->clear();
+        for (const std::string& t : titles) cbTitle_->addItem(qs(t));
+        shownTitles_ = titles;
+    }
+    const QSignalBlocker quiet(cbTitle_);
+    cbTitle_->setCurrentIndex(current);
 }
 
 void TfMain::pushXpl() {

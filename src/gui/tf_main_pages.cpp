@@ -2,6 +2,7 @@
 // The window's widgets: the source and playlist rows above the pages, and one builder per
 // page. Every control carries the name the rest of the program knows it by.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -137,8 +138,19 @@ QCheckBox* TfMain::streamBox(const QString& name, QWidget* parent) {
 
 QWidget* TfMain::buildVideoPage() {
     auto* page = named(new QWidget, "tsVideo");
-    auto* h = new QHBoxLayout(page);
-    h->setContentsMargins(4, 4, 4, 4);
+    auto* outer = new QVBoxLayout(page);
+    outer->setContentsMargins(4, 4, 4, 4);
+    // The titles of a disc, shown only while a disc is the source.
+    titleRow_ = new QWidget(page);
+    auto* row = new QHBoxLayout(titleRow_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(QStringLiteral("Title:"), titleRow_));
+    cbTitle_ = named(new QComboBox(titleRow_), "cbTitle");
+    row->addWidget(cbTitle_, 1);
+    titleRow_->hide();
+    outer->addWidget(titleRow_);
+    auto* h = new QHBoxLayout;
+    outer->addLayout(h, 1);
     auto* video = new QGroupBox(QStringLiteral("Video"), page);
     auto* vv = new QVBoxLayout(video);
     vv->setSpacing(2);

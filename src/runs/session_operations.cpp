@@ -13,28 +13,25 @@ namespace quarnel::runs {
 namespace {
 
 // Each slot that holds a stream gets its box enabled and ticked, captioned with the stream's
-// kind and the slot number in `digits` digits.
+// kind and the slot number.
 template <size_t N>
 void offerStreams(std::array<StreamBox, N>& boxes, const int32_t* ids, size_t count, StreamKind kind,
-                  int digits, bool aob) {
+                  bool aob) {
     for (size_t k = 0; k < count; ++k) {
         StreamBox& box = boxes[k];
         box.enabled = ids[k] > -1;
         box.ticked = box.enabled;
         if (!box.ticked) continue;
-        const std::string name = captionOf(kind, ids[k], aob);
-        if (name.empty()) continue;
-        char suffix[8];
-        std::snprintf(suffix, sizeof suffix, ".%0*zu", digits, k);
-        box.caption = name + suffix;
+        if (std::string caption = boxCaption(kind, ids[k], k, aob); !caption.empty())
+            box.caption = std::move(caption);
     }
 }
 
 void offerTableStreams(Session& s) {
     const bool aob = upperExtension(s.sourcePath) == ".AOB";
-    offerStreams(s.boxes.video, s.table.video.data(), kUsedVideoBoxes, StreamKind::Video, 1, aob);
-    offerStreams(s.boxes.audio, s.table.audio.data(), kAudioBoxes, StreamKind::Audio, 2, aob);
-    offerStreams(s.boxes.sub, s.table.sub.data(), kSubBoxes, StreamKind::Subpicture, 2, aob);
+    offerStreams(s.boxes.video, s.table.video.data(), kUsedVideoBoxes, StreamKind::Video, aob);
+    offerStreams(s.boxes.audio, s.table.audio.data(), kAudioBoxes, StreamKind::Audio, aob);
+    offerStreams(s.boxes.sub, s.table.sub.data(), kSubBoxes, StreamKind::Subpicture, aob);
 }
 
 // The streams a playlist lists: their slots marked in the table, their boxes (video only the

@@ -2,6 +2,7 @@
 // Runs started from the real window: cancelling a Demux, an error box after a failed Read,
 // and the VTI page after a Read beside a title set information file.
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QPlainTextEdit>
@@ -10,6 +11,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <cstdlib>
 
 #include "fixtures/build_paths.h"
 #include "fixtures/sample_streams.h"
@@ -305,6 +307,43 @@ class WindowRuns : public QObject {
         QVERIFY(QFileInfo(dir_.filePath(QStringLiteral("mkv/FEATURE_1_MERGED.mkv"))).size() > 0);
         QVERIFY(!QFileInfo::exists(dir_.filePath(QStringLiteral("mkv/FEATURE_1_MERGED.mkv-temp"))));
         QVERIFY(make->isEnabled());
+    }
+
+    // A DVD folder dropped lists its titles above the boxes, the longest chosen and read;
+    // choosing another fills the boxes from it, and Demux writes that title under its name.
+    void aDroppedDiscListsItsTitlesAndDemuxesTheOneChosen() {
+        for (const char* program : {"dvdauthor", "ffmpeg"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
+                QSKIP("dvdauthor and ffmpeg make the disc (tools/setup.sh installs them)");
+        const QString folder = dir_.filePath(QStringLiteral("dvd"));
+        QDir().mkpath(folder);
+        const QString make =
+            QStringLiteral(
+                "cd '%1' && for k in 1 2; do ffmpeg -v error -y -f lavfi -i testsrc2=size=720x576:rate=25 -f "
+                "lavfi "
+                "-i sine=sample_rate=48000 -t $((k * 2)) -target pal-dvd c$k.mpg || exit 1; done && "
+                "printf '<dvdauthor dest=\"FILMS\"><vmgm/><titleset><titles><pgc><vob file=\"c1.mpg\"/></pgc>"
+                "<pgc><vob file=\"c2.mpg\"/></pgc></titles></titleset></dvdauthor>' > dvd.xml && "
+                "VIDEO_FORMAT=PAL dvdauthor -x dvd.xml >/dev/null 2>&1")
+                .arg(folder);
+        QCOMPARE(std::system(make.toLocal8Bit().constData()), 0);
+        auto w = startWindow();
+        QVERIFY(w);
+        child<QLineEdit>(*w, "eWorkdir")->setText(folder);
+        QVERIFY(dropFiles(*w, {folder + QStringLiteral("/FILMS")}));
+        auto* titles = child<QComboBox>(*w, "cbTitle");
+        QVERIFY(!titles->parentWidget()->isHidden());  // the row shows while a disc is the source
+        QCOMPARE(titles->count(), 2);
+        QCOMPARE(titles->currentIndex(), 1);  // the longest
+        QVERIFY(titles->itemText(1).endsWith(QStringLiteral("(longest)")));
+        QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Done.")));
+        titles->setCurrentIndex(0);
+        emit titles->activated(0);
+        QCOMPARE(w->model().baseName, std::string("FILMS_title01"));
+        QVERIFY(child<QCheckBox>(*w, "cbAudio00")->isChecked());
+        child<QPushButton>(*w, "bDemux")->click();
+        QVERIFY(QFileInfo(dir_.filePath(QStringLiteral("dvd/FILMS_title01.MPEG-2.stream.0.mpv"))).size() > 0);
+        QVERIFY(!QFileInfo::exists(dir_.filePath(QStringLiteral("dvd/FILMS_title02.MPEG-2.stream.0.mpv"))));
     }
 
     void aDroppedPlaylistFillsTheXplPage() {
