@@ -139,6 +139,7 @@ TEST_F(DvdTitles, TitlesAgreeWithLsdvdFromAFolderAndAnImage) {
 // clips, from the folder, from an image and from a title set cut into two files.
 TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
     const std::string disc = dir.file("MYDISC");
+    const Json titles = Json::parse(cli("titles --json '" + disc + "'"));
     cli("mkv --title 1 -q -o '" + dir.file("out") + "' '" + disc + "'");
     std::map<std::string, int> n = packets(dir.file("out/MYDISC_title01.mkv"));
     EXPECT_EQ(n["mpeg2video"], 2 * kClipFrames);
@@ -158,6 +159,24 @@ TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
     }
     const Json mkv = Json::parse(run("mkvmerge -J '" + dir.file("out/MYDISC_title01.mkv") + "'"));
     EXPECT_NEAR(mkv["container"]["properties"]["duration"].get<double>() / 1e9, 2 * kClipSeconds, 0.05);
+    // The IFO's languages, content types and flags name the tracks; its chapters are the cells'.
+    std::vector<std::string> tracks;
+    for (const Json& t : mkv["tracks"]) {
+        const Json& p = t["properties"];
+        tracks.push_back(p.value("language", "") + "|" + p.value("track_name", "") + "|" +
+                         (p.value("default_track", false) ? "default" : "") + "|" +
+                         (p.value("forced_track", false) ? "forced" : ""));
+    }
+    EXPECT_EQ(tracks,
+              (std::vector<std::string>{"und||default|", "eng|English|default|", "ger|German (Commentary)||",
+                                        "eng|English (Forced)|default|forced", "ger|German||"}));
+    const Json chapters = Json::parse(run("ffprobe -v error -show_chapters -of json '" +
+                                          dir.file("out/MYDISC_title01.mkv") + "'"))["chapters"];
+    ASSERT_EQ(chapters.size(), 2u);
+    const double cell = titles["titles"][0]["parts"][1]["startSeconds"].get<double>();
+    EXPECT_NEAR(std::stod(chapters[1]["start_time"].get<std::string>()) -
+                    std::stod(chapters[0]["start_time"].get<std::string>()),
+                cell, kFrameSeconds);
 
     cli("mkv --all-titles --min-length 5 -q -o '" + dir.file("all") + "' '" + disc + "'");
     EXPECT_TRUE(fs::exists(dir.file("all/MYDISC_title01.mkv")));
@@ -166,13 +185,16 @@ TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
     EXPECT_EQ(packets(dir.file("out/MYDISC_title02.mkv"))["mpeg2video"], kClipFrames);
 
     // The demuxed payloads are ffmpeg's stream copy of the title's cells, in program order.
-    const Json titles = Json::parse(cli("titles --json '" + disc + "'"));
     for (const Json& cell : titles["titles"][0]["parts"])
         run("dd status=none bs=2048 if='" + disc +
             "/VIDEO_TS/VTS_01_1.VOB' skip=" + std::to_string(cell["firstSector"].get<int>()) +
             " count=" + std::to_string(cell["lastSector"].get<int>() - cell["firstSector"].get<int>() + 1) +
             " >> '" + dir.file("title1.vob") + "'");
-    cli("demux --title 1 -q --streams v0,a01 -o '" + dir.file("demux") + "' '" + disc + "'");
+    cli("demux --title 1 -q --streams v0,a01,s01 --subs vobsub -o '" + dir.file("demux") + "' '" + disc +
+        "'");
+    const std::string idx = run("cat '" + dir.file("demux/MYDISC_title01.Subpicture.01.idx") + "'");
+    EXPECT_NE(idx.find("size: 720x480"), std::string::npos) << idx;
+    EXPECT_NE(idx.find("id: de, index: 0"), std::string::npos) << idx;
     for (const auto& [output, map, format] : {std::tuple{"MPEG-2.stream.0.mpv", "0:v", "mpeg2video"},
                                               std::tuple{"DD.stream.01.mpa", "0:a:1", "ac3"}}) {
         const std::string copied = run(std::string("ffmpeg -v error -i '") + dir.file("title1.vob") +

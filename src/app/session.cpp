@@ -120,6 +120,13 @@ bool Session::playlistOfSource() const {
 Request Session::request() const {
     Request r;
     r.title = title ? *title : titleOfFiles(sourcePath, options.continueSequence);
+    // A VOB of a disc folder: its streams' languages and flags and its picture size from the disc.
+    if (!title && upperExtension(sourcePath) == ".VOB")
+        if (const std::optional<Title> facts = titleSetFactsBeside(sourcePath)) {
+            r.title.tracks = facts->tracks;
+            r.title.pictureWidth = facts->pictureWidth;
+            r.title.pictureHeight = facts->pictureHeight;
+        }
     r.options = options;
     r.baseName = title ? title->name : outputBaseName(sourcePath, options.continueSequence);
     r.streamsFromPlaylist = tableFromPlaylist;

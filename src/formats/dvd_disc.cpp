@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -79,10 +80,14 @@ int bcd(uint8_t v) {
     return (v >> 4) * 10 + (v & 0x0F);
 }
 
+// A playback time counts frames: at 25 per second (PAL), or NTSC's at a nominal 30 per second,
+// so that 00:00:15.00 is 450 frames, 15.015 s.
 double secondsOf(const dvd_time_t& t) {
     const int rate = (t.frame_u >> 6) == 1 ? 25 : (t.frame_u >> 6) == 3 ? 30 : 0;
-    const double frames = rate == 0 ? 0 : double(bcd(t.frame_u & 0x3F)) / (rate == 30 ? 29.97 : 25.0);
-    return bcd(t.hour) * 3600.0 + bcd(t.minute) * 60.0 + bcd(t.second) + frames;
+    const double whole = bcd(t.hour) * 3600.0 + bcd(t.minute) * 60.0 + bcd(t.second);
+    if (rate == 0) return whole;
+    const double frames = whole * rate + bcd(t.frame_u & 0x3F);
+    return rate == 30 ? frames * 1001.0 / 30000.0 : frames / rate;
 }
 
 std::string languageOf(uint16_t code) {
@@ -263,6 +268,27 @@ bool isDvdSource(const std::string& path) {
     return placeOf(path).has_value();
 }
 
+std::optional<Title> titleSetFactsBeside(const std::string& vob) {
+    const std::string name = nameOf(vob);
+    if (name.size() != 12 || !startsInAnyCase(name, "VTS_") || upperExtension(name) != ".VOB")
+        return std::nullopt;
+    const int set = std::atoi(name.substr(4, 2).c_str());
+    const std::string folder = folderOf(vob);
+    if (findInAnyCase(folder.empty() ? "." : folder, "VIDEO_TS.IFO").empty()) return std::nullopt;
+    std::string why;
+    const std::optional<DvdDisc> disc = readDvdDisc(folder.empty() ? "." : folder, why);
+    if (!disc) return std::nullopt;
+    for (const DvdTitle& t : disc->titles)
+        if (t.titleSet == set) {
+            Title facts;
+            facts.tracks = t.title.tracks;
+            facts.pictureWidth = t.title.pictureWidth;
+            facts.pictureHeight = t.title.pictureHeight;
+            return facts;
+        }
+    return std::nullopt;
+}
+
 std::optional<DvdDisc> readDvdDisc(const std::string& path, std::string& why, int angle) {
     const std::optional<DiscPlace> place = placeOf(path);
     if (!place) {
@@ -376,6 +402,11 @@ std::optional<DvdDisc> readDvdDisc(const std::string& path, std::string& why, in
             palette[c] = toRgb(YCrCb{uint8_t(e >> 16), uint8_t(e >> 8), uint8_t(e)}, ColourMatrix::Bt601);
         }
         t.title.palette = palette;
+        if (vts->vtsi_mat) {
+            // video_format 0 is NTSC (525 lines), 1 PAL (625): the subpictures' full frame.
+            t.title.pictureWidth = 720;
+            t.title.pictureHeight = vts->vtsi_mat->vts_video_attr.video_format == 1 ? 576 : 480;
+        }
         disc.titles.push_back(std::move(t));
     }
     if (disc.titles.empty()) {

@@ -51,6 +51,11 @@ struct DvdDisc {
 // VIDEO_TS folder, a VIDEO_TS.IFO or VTS_nn_0.IFO file, or an .iso file.
 bool isDvdSource(const std::string& path);
 
+// What the disc beside a title set's VOB (VTS_nn_m.VOB in a disc folder) lists for the set's
+// first title: its tracks with their languages and flags, and its picture size; nullopt when
+// no disc can be read there. The VOB read as a file takes its streams' facts from it.
+std::optional<Title> titleSetFactsBeside(const std::string& vob);
+
 // The disc's titles; empty with `why` set when it cannot be read. `angle` (1, 2, ...) chooses
 // the cells of an angle block that the titles' parts take.
 std::optional<DvdDisc> readDvdDisc(const std::string& path, std::string& why, int angle = 1);

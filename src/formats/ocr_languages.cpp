@@ -7,12 +7,17 @@ namespace quarnel {
 namespace {
 
 const char* tesseractCodeOf(const std::string& iso639_1) {
-    for (const OcrLanguage& l : kOcrLanguages)
-        if (iso639_1 == l.iso639_1) return l.tesseract;
-    return nullptr;
+    const OcrLanguage* l = languageOf(iso639_1);
+    return l ? l->tesseract : nullptr;
 }
 
 }  // namespace
+
+const OcrLanguage* languageOf(const std::string& iso639_1) {
+    for (const OcrLanguage& l : kOcrLanguages)
+        if (iso639_1 == l.iso639_1) return &l;
+    return nullptr;
+}
 
 std::string ocrLanguageFor(const std::string& chosen, const std::string& streamLanguage) {
     if (!chosen.empty()) {

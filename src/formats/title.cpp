@@ -21,6 +21,17 @@ bool Title::partsAreStretches() const {
     return false;
 }
 
+const TitleTrack* titleTrack(const Title& title, StreamKind kind, size_t slot) {
+    for (const TitleTrack& t : title.tracks) {
+        if (t.kind != kind) continue;
+        const uint8_t id = t.subStreamId.value_or(t.streamId);
+        const StreamKindEntry* entry =
+            streamKindOf(t.subStreamId ? IdPlace::SubstreamId : IdPlace::StreamId, id);
+        if (entry && entry->kind == kind && entry->slotOf(id) == slot) return &t;
+    }
+    return nullptr;
+}
+
 Title titleOfFiles(const std::string& first, bool follow) {
     Title title;
     title.name = outputBaseName(first, follow);

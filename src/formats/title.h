@@ -58,6 +58,8 @@ struct Title {
     std::optional<double> durationSeconds;
     int angles = 1;
     std::optional<DvdPalette> palette;  // the colours of its 2-bit subpictures, when it names them
+    // The picture its subpictures are placed on (720x480 NTSC, 720x576 PAL); 0 when not known.
+    int pictureWidth = 0, pictureHeight = 0;
     std::vector<TitlePart> parts;
     std::vector<TitleTrack> tracks;
     std::vector<TitleChapter> chapters;
@@ -72,6 +74,9 @@ struct Title {
 
     bool operator==(const Title&) const = default;
 };
+
+// The track the title lists for slot `slot` of `kind` (by the slot its id takes), or nullptr.
+const TitleTrack* titleTrack(const Title& title, StreamKind kind, size_t slot);
 
 // `first` and, when `follow`, the files named after it in its sequence, each read whole: the
 // title of a source file given by name.

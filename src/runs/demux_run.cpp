@@ -113,8 +113,17 @@ class DemuxRun {
                 req_.outputBase() + "." + req_.chosen(StreamKind::Subpicture, int(k))->name;
             for (const char* ext : {".pgs.sup", ".idx", ".sub", ".bdn", ".srt"})
                 refuseInput(base + ext, inputsOf(req_));
-            // The text is read in the stream's language, as the playlist gives it.
-            settings.ocrLanguage = ocrLanguageFor(req_.options.ocrLanguage, req_.playlist.sub[k].language);
+            // The stream's language, as the playlist or the disc's navigation gives it: the text
+            // is read in it, and the VobSub and BDN files name it.
+            const TitleTrack* listed = titleTrack(req_.title, StreamKind::Subpicture, k);
+            const std::string& language = !req_.playlist.sub[k].language.empty()
+                                              ? req_.playlist.sub[k].language
+                                          : listed ? listed->language
+                                                   : req_.playlist.sub[k].language;
+            settings.ocrLanguage = ocrLanguageFor(req_.options.ocrLanguage, language);
+            const OcrLanguage* known = languageOf(language);
+            settings.language = known ? known->iso639_1 : "en";
+            settings.bdnLanguage = known ? known->iso639_2 : "eng";
             if (formats.converts()) {
                 ConversionCounts counts = convertSup(sup.temporaryPath(), base, formats, settings, log_);
                 s_.run.droppedSubtitleRecords[k] = counts.dropped;
@@ -135,10 +144,13 @@ class DemuxRun {
             if (fps > 0 && std::abs(fps - double(r.numerator) / r.denominator) < 0.01) settings.rate = r;
         // The picture the subtitles stand on: an HD DVD's, or a DVD's by its frame rate.
         const std::string ext = req_.title.sourceExtension();
-        if (ext == ".EVO") {
+        const bool pal = std::abs(fps - 25) < 0.01 || std::abs(fps - 50) < 0.01;
+        if (req_.title.pictureHeight > 0) {
+            settings.canvasWidth = req_.title.pictureWidth, settings.canvasHeight = req_.title.pictureHeight;
+        } else if (ext == ".EVO") {
             settings.canvasWidth = 1920, settings.canvasHeight = 1080;
         } else if (ext == ".VOB" && fps > 0) {
-            settings.canvasWidth = 720, settings.canvasHeight = settings.rate.numerator % 25 == 0 ? 576 : 480;
+            settings.canvasWidth = 720, settings.canvasHeight = pal ? 576 : 480;
         }
         const std::string ifo = ifoBeside(req_.title.firstFile());
         std::string why = "there is no VTS_nn_0.IFO beside the source";

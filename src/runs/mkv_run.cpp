@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/external_program.h"
+#include "formats/ocr_languages.h"
 #include "formats/title_time.h"
 #include "formats/xml_text.h"
 #include "runs/mkv_plan.h"
@@ -324,6 +325,8 @@ class MkvRun {
                 continue;
             }
             nameTrack(t, req_.playlist.audio[k], kind->codec);
+            if (const TitleTrack* listed = titleTrack(req_.title, StreamKind::Audio, k))
+                nameTrack(t, *listed, kind->codec);
             t.defaultTrack = firstAudio;
             firstAudio = false;
             const std::vector<PtsAnchor>& anchors = timing_.audio[k];
@@ -382,12 +385,26 @@ class MkvRun {
             const PlaylistStream& p = req_.playlist.sub[k];
             nameTrack(t, p, "");
             t.forced = p.listed && p.codeExtension == kForcedCaptionExtension;
+            if (const TitleTrack* listed = titleTrack(req_.title, StreamKind::Subpicture, k)) {
+                nameTrack(t, *listed, "");
+                t.forced = listed->forced;
+            }
             t.defaultTrack = t.forced;
             plan_.tracks.push_back(std::move(t));
         }
     }
 
     // Name and language from the playlist's element; the coding's name without one.
+    // Language and name as the disc's navigation lists the stream: "English", "German
+    // (Commentary)", "English (Forced)"; the coding's name without a language.
+    static void nameTrack(MkvTrack& t, const TitleTrack& listed, const std::string& codec) {
+        const OcrLanguage* language = languageOf(listed.language);
+        if (!listed.language.empty()) t.language = listed.language;
+        t.name = language ? language->name : codec;
+        if (listed.commentary) t.name += t.name.empty() ? "Commentary" : " (Commentary)";
+        if (listed.forced) t.name += t.name.empty() ? "Forced" : " (Forced)";
+    }
+
     void nameTrack(MkvTrack& t, const PlaylistStream& p, const std::string& codec) {
         if (!p.listed) {
             t.name = codec;
@@ -401,13 +418,19 @@ class MkvRun {
     // The playlist's chapters at their title times, moved by where the video starts.
     void addChapters() {
         const PlaylistTitle& v = req_.playlist;
-        if (v.chapters.empty()) return;
+        const auto video = firstVideoPts();
+        const int64_t offsetNs = video ? int64_t(std::llround(msFromOrigin(*video) * 1e6)) : 0;
+        // A disc title's chapters, from its start (its first video frame).
+        if (v.chapters.empty()) {
+            for (const TitleChapter& c : req_.title.chapters)
+                plan_.chapters.push_back(
+                    {uint64_t(std::max<int64_t>(0, int64_t(c.time * 100000 / 9) + offsetNs)), c.name});
+            return;
+        }
         const std::optional<TimeBase> base = timeBaseOf(v.timeBase);
         if (!base) log_.log(mkv_texts::unknownTimeBase(v.timeBase));
         const TimeBase tb = base.value_or(TimeBase{});
         const std::optional<uint64_t> end = titleTimeNs(v.duration, tb);
-        const auto video = firstVideoPts();
-        const int64_t offsetNs = video ? int64_t(std::llround(msFromOrigin(*video) * 1e6)) : 0;
         for (const PlaylistChapter& c : v.chapters) {
             const std::optional<uint64_t> at = titleTimeNs(c.begin, tb);
             const std::string name = decodeXmlText(c.name);

@@ -52,6 +52,10 @@ class ReadRun {
         s_.run.endPtmSum = 0;  // the sum of this run's end PTMs, which a Rebuild takes over
         s_.run.videoDurationSum = 0;
 
+        if (req_.title.origin == TitleOrigin::DvdProgramChain)
+            log_.log("[b]" + req_.title.name + "[/b]: " + std::to_string(req_.title.parts.size()) +
+                     (req_.title.parts.size() == 1 ? " part, " : " parts, ") +
+                     formatSpanMs(req_.title.durationSeconds.value_or(0)));
         std::string next;
         try {
             const PassInput in{req_, s_, host_, log_, input_, frames_, nullptr};
@@ -91,6 +95,10 @@ class ReadRun {
 
         if (req_.title.sourceExtension() == ".AOB") readTracks(req_.title.firstFile(), log_);
         addListedTracks(req_.title, s_.table);
+        // A disc's title knows its length: its frames are calculated from it, not from the VOBs
+        // its cells lie in.
+        if (req_.title.origin == TitleOrigin::DvdProgramChain && req_.title.durationSeconds)
+            s_.run.videoDurationSum = *req_.title.durationSeconds;
 
         logDone(log_);
         statusReady(log_);

@@ -113,8 +113,9 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
         vobsub = std::make_unique<VobSubWriter>(base + ".idx", base + ".sub", o);
     }
     if (formats.bdn)
-        bdn = std::make_unique<BdnWriter>(base + ".bdn", nameOf(base) + ".xml",
-                                          BdnOptions{width, height, settings.rate, nameOf(base), "eng"});
+        bdn = std::make_unique<BdnWriter>(
+            base + ".bdn", nameOf(base) + ".xml",
+            BdnOptions{width, height, settings.rate, nameOf(base), settings.bdnLanguage});
     std::unique_ptr<OcrPool> ocr;
     if (formats.srt) {
         log.log("Reading the text of " + std::to_string(extent.events) + " subtitles (OCR, language " +

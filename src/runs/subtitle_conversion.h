@@ -25,6 +25,7 @@ struct ConversionSettings {
     FrameRate rate = kFilmRate;
     std::optional<DvdPalette> palette;  // of 2-bit units; the default palette when none
     std::string language = "en";        // two letters
+    std::string bdnLanguage = "eng";    // ISO 639-2, as BDN XML names it
     std::string ocrLanguage = kDefaultOcrLanguage;  // the Tesseract language the text is read in
     OcrProgress ocrProgress;  // while the text is read; false stops it (no .srt is written)
 };
