@@ -92,7 +92,8 @@ class DvdTitles : public ::testing::Test {
                             mkv + "'"));
         std::map<std::string, int> n;
         for (const Json& s : j["streams"])
-            n[s["codec_name"].get<std::string>()] += std::stoi(s["nb_read_packets"].get<std::string>());
+            if (s.value("codec_name", Json()).is_string() && s.value("nb_read_packets", Json()).is_string())
+                n[s["codec_name"].get<std::string>()] += std::stoi(s["nb_read_packets"].get<std::string>());
         return n;
     }
 
@@ -217,6 +218,34 @@ TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
     n = packets(dir.file("file/VTS_01_1_MERGED.mkv"));
     EXPECT_EQ(n["mpeg2video"], 3 * kClipFrames) << "the file behaviour: every clip of the set, once";
     EXPECT_EQ(n["ac3"], 2 * 3 * kClipAc3Frames);
+}
+
+// MPEG-1 Layer II audio (stream id 0xC0, common on PAL discs) is listed, read, demuxed as
+// ffmpeg copies it and muxed with its language.
+TEST_F(DvdTitles, MpegAudioIsListedDemuxedAndMuxed) {
+    run("cd '" + dir.path() +
+        "' && ffmpeg -v error -y -f lavfi -i testsrc2=size=720x576:rate=25 -f lavfi -i "
+        "sine=sample_rate=48000 -t 4 -target pal-dvd -b:v 1500k -c:a mp2 -b:a 224k mp2.mpg && echo "
+        "'<dvdauthor "
+        "dest=\"MPA\"><vmgm/><titleset><titles><audio lang=\"fr\" format=\"mp2\"/><pgc><vob "
+        "file=\"mp2.mpg\"/></pgc></titles></titleset></dvdauthor>' > mp2.xml && VIDEO_FORMAT=PAL dvdauthor "
+        "-x "
+        "mp2.xml");
+    const std::string disc = dir.file("MPA");
+    const Json read = Json::parse(cli("read --json '" + disc + "'"));
+    ASSERT_EQ(read["streams"].size(), 2u);
+    EXPECT_EQ(read["streams"][1]["codec"], "MPEG-1 Layer II");
+    EXPECT_EQ(read["streams"][1]["streamId"], 0xC0);
+    cli("demux -q --streams a00 -o '" + dir.file("mpa") + "' '" + disc + "'");
+    EXPECT_TRUE(run("cat '" + dir.file("mpa/MPA_title01.MPA.stream.00.mpa") + "'") ==
+                run("ffmpeg -v error -i '" + dir.file("mp2.mpg") + "' -map 0:a -c copy -f mp2 -"));
+    cli("mkv -q -o '" + dir.file("mpa") + "' '" + disc + "'");
+    const Json mkv = Json::parse(run("mkvmerge -J '" + dir.file("mpa/MPA_title01.mkv") + "'"));
+    ASSERT_EQ(mkv["tracks"].size(), 2u);
+    EXPECT_EQ(mkv["tracks"][1]["codec"], "MP2");
+    EXPECT_EQ(mkv["tracks"][1]["properties"]["language"], "fre");
+    EXPECT_EQ(packets(dir.file("mpa/MPA_title01.mkv"))["mp2"], packets(dir.file("mp2.mpg"))["mp2"])
+        << "every frame of the source";
 }
 
 TEST_F(DvdTitles, ATitleThatIsNotThereAndARebuildAreRefused) {

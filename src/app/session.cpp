@@ -61,7 +61,7 @@ bool Session::chooseDiscTitle(int number) {
     table.reset();
     tableFromPlaylist = false;
     for (const TitleTrack& t : title->tracks) {
-        const int32_t id = t.subStreamId ? *t.subStreamId : t.streamId;
+        const int32_t id = tableIdOf(t);
         const StreamKindEntry* entry = streamKindIn(t.kind, id);
         if (!entry) continue;
         const size_t slot = entry->slotOf(uint8_t(id));

@@ -127,14 +127,21 @@ void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t*
         const IdPlace place = kind == StreamKind::Video && (id == 0x55 || id == 0x56) ? IdPlace::Extension
                               : kind == StreamKind::Video                             ? IdPlace::StreamId
                                                                                       : IdPlace::SubstreamId;
-        const StreamKindEntry* entry = streamKindOf(place, id, aob);
+        const StreamKindEntry* entry =
+            kind == StreamKind::Video ? streamKindOf(place, id, aob) : streamKindIn(kind, ids[k], aob);
         const StreamBox& box = video ? (*video)[size_t(k)] : boxes[k];
-        Json stream{{"stream", name},         {"type", kKindNames[int(kind)]}, {"codec", entry ? entry->codec : nullptr},
-                    {"id", ids[k]},          {"slot", k},                     {"caption", box.caption}};
-        if (kind == StreamKind::Audio && m.run.aobLpcm[size_t(k)]) stream["dvdAudio"] = dvdAudioFormat(*m.run.aobLpcm[size_t(k)]);
         const RunValues::StreamReading& reading = kind == StreamKind::Video   ? m.run.videoReading[size_t(k)]
                                                   : kind == StreamKind::Audio ? m.run.audioReading[size_t(k)]
                                                                               : m.run.subReading[size_t(k)];
+        // MPEG audio names its layer ("MPEG-1 Layer II") once its first frame has been read.
+        const bool layerNamed = entry && entry->coding == Coding::MpegAudio && !reading.facts.profile.empty();
+        Json codec = layerNamed ? Json(reading.facts.profile) : entry ? Json(entry->codec) : Json(nullptr);
+        Json stream{{"stream", name}, {"type", kKindNames[int(kind)]},
+                    {"codec", codec}, {"id", ids[k] & 0xFF},
+                    {"slot", k},      {"caption", box.caption}};
+        if (ids[k] & kStreamIdKey) stream["streamId"] = ids[k] & 0xFF;
+        if (kind == StreamKind::Audio && m.run.aobLpcm[size_t(k)])
+            stream["dvdAudio"] = dvdAudioFormat(*m.run.aobLpcm[size_t(k)]);
         stream["firstPts"] = reading.firstPts ? Json(*reading.firstPts) : Json(nullptr);
         stream["delayMs"] = delayOf(m.run, reading.firstPts);
         addFacts(stream, reading.facts);

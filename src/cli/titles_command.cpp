@@ -16,12 +16,12 @@ constexpr double kTicksPerSecond = 90000.0;
 
 // The slot name of a listed track ("a00", "s03"), "" when its id has no slot.
 std::string trackName(const TitleTrack& t) {
-    if (!t.subStreamId) return {};
-    const StreamKindEntry* entry = streamKindOf(IdPlace::SubstreamId, *t.subStreamId);
-    if (!entry || entry->kind != t.kind) return {};
+    const int32_t id = tableIdOf(t);
+    const StreamKindEntry* entry = streamKindIn(t.kind, id);
+    if (!entry) return {};
     char name[8];
     std::snprintf(name, sizeof name, "%c%02d", t.kind == StreamKind::Audio ? 'a' : 's',
-                  entry->slotOf(*t.subStreamId));
+                  entry->slotOf(uint8_t(id)));
     return name;
 }
 

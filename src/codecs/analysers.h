@@ -27,6 +27,7 @@ struct AnalyserInput {
 // Audio
 void analyseDolby(const AnalyserInput& in, MessageLog& log);  // AC-3 and E-AC-3
 void analyseDts(const AnalyserInput& in, MessageLog& log);
+void analyseMpegAudio(const AnalyserInput& in, MessageLog& log);  // Layers I to III
 void analyseLpcm(const AnalyserInput& in, MessageLog& log);
 void analyseMlp(const AnalyserInput& in, MessageLog& log);  // MLP and Dolby TrueHD
 

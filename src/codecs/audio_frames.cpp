@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "codecs/audio_frames.h"
 
+#include "codecs/mpeg_audio.h"
+
 #include <array>
 
 #include "codecs/bit_reader.h"
@@ -93,6 +95,12 @@ size_t AudioFrameWalker::frameAt(size_t at, double& ticks) {
             if (rate == 0 || size < kDtsHeaderBytes) return 0;
             ticks = 32.0 * blocks * kTicksPerSecond / rate;
             return size;
+        }
+        case FramedAudio::Mpeg: {
+            const std::optional<MpegAudioHeader> h = decodeMpegAudio(std::span(b, left));
+            if (!h || h->frameBytes < 4) return 0;
+            ticks = double(h->samples) * kTicksPerSecond / h->sampleRate;
+            return h->frameBytes;
         }
         case FramedAudio::Mlp: {
             if (left < 4) return 0;

@@ -11,7 +11,7 @@
 
 namespace quarnel {
 
-enum class FramedAudio : uint8_t { Dolby, Dts, Mlp };
+enum class FramedAudio : uint8_t { Dolby, Dts, Mlp, Mpeg };
 
 struct AudioFrame {
     size_t offset = 0;     // of its first byte in the bytes walked

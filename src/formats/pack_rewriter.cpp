@@ -20,7 +20,7 @@ bool isMpegAudio(uint8_t streamId) {
 
 // True when `id` sits in a slot of `ids` whose box is not ticked.
 template <size_t N>
-bool droppedIn(uint8_t id, const std::array<int32_t, N>& ids, const std::array<bool, N>& ticked) {
+bool droppedIn(int32_t id, const std::array<int32_t, N>& ids, const std::array<bool, N>& ticked) {
     for (size_t k = 0; k < N; ++k)
         if (ids[k] == id) return !ticked[k];
     return false;
@@ -105,7 +105,7 @@ int RebuildSelection::tickedSub() const {
 bool RebuildSelection::isDroppedVideo(uint8_t id) const {
     return droppedIn(id, video, videoTicked);
 }
-bool RebuildSelection::isDroppedAudio(uint8_t id) const {
+bool RebuildSelection::isDroppedAudio(int32_t id) const {
     return droppedIn(id, audio, audioTicked);
 }
 bool RebuildSelection::isDroppedSubpicture(uint8_t id) const {
@@ -176,7 +176,7 @@ bool rewritePack(std::span<uint8_t, kPackBytes> packSpan, const RebuildSelection
     else if (video)
         keep = !sel.isDroppedVideo(streamId);
     else if (isMpegAudio(streamId))
-        keep = !sel.isDroppedAudio(streamId);
+        keep = !sel.isDroppedAudio(kStreamIdKey | streamId);  // as the stream table holds it
     else if (streamId == kPrivateStream2Id && subId == kAdvancedSubstream)
         keep = sel.keepAdvanced;
     if (!keep) return false;

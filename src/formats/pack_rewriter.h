@@ -30,7 +30,7 @@ struct RebuildSelection {
     int tickedAudio() const;
     int tickedSub() const;
     bool isDroppedVideo(uint8_t id) const;
-    bool isDroppedAudio(uint8_t id) const;
+    bool isDroppedAudio(int32_t id) const;  // a sub-stream id, or kStreamIdKey | a stream id
     bool isDroppedSubpicture(uint8_t id) const;
 };
 

@@ -70,11 +70,13 @@ struct ScanState {
     PacketKind kind = PacketKind::None;
     Coding videoCoding = Coding::Mpeg2;
     Coding audioCoding = Coding::Ac3;
+    const StreamKindEntry* mpegAudio = nullptr;  // the kind of the MPEG audio packet in hand, if any
     bool aob = false;                // the file is an .AOB: its 0xA0-0xA7 headers carry their length
     uint32_t privateHeaderWant = 0;  // bytes of the private header of the packet in hand
     uint8_t streamId = 0;  // stream id of the packet in hand
     uint8_t videoIndex = 0, audioIndex = 0, subIndex = 0;
-    uint8_t videoId = 0, audioId = 0, subId = 0;
+    uint8_t videoId = 0, subId = 0;
+    int32_t audioId = 0;  // the sub-stream id, or kStreamIdKey | the stream id (MPEG audio)
 
     int32_t remaining = 0;  // bytes of the packet not yet consumed
     HeaderPhase phase = HeaderPhase::None;
@@ -231,14 +233,18 @@ private:
     }
 
     bool startCode(uint8_t id) {
-        if (const StreamKindEntry* video = streamKindOf(IdPlace::StreamId, id)) {
+        const StreamKindEntry* byId = streamKindOf(IdPlace::StreamId, id);
+        if (byId && byId->kind == StreamKind::Video) {
             st_.kind = PacketKind::Video;
-            st_.videoCoding = video->coding;
-            st_.videoIndex = video->slotOf(id);
+            st_.videoCoding = byId->coding;
+            st_.videoIndex = byId->slotOf(id);
             st_.videoId = id;
             sink_.reveal(st_, StreamKind::Video, st_.videoIndex, id);
         } else if (id >= kMpegAudioFirstId && id <= kMpegAudioLastId) {
+            // MPEG audio: revealed once its header has given its time stamp; the ids no
+            // stream kind takes are passed over.
             st_.kind = PacketKind::MpegAudio;
+            st_.mpegAudio = byId;
         } else {
             switch (id) {
                 case kExtendedStreamId:
@@ -298,6 +304,17 @@ private:
         if (st_.kind == PacketKind::Private1) {
             st_.privateHeaderLength = 0;
             setPhase(HeaderPhase::PrivHeader);
+        } else if (st_.kind == PacketKind::MpegAudio && st_.mpegAudio) {
+            const StreamKindEntry& audio = *st_.mpegAudio;
+            st_.kind = PacketKind::Audio;
+            st_.audioCoding = audio.coding;
+            st_.audioIndex = audio.slotOf(uint8_t(st_.streamId));
+            st_.audioId = kStreamIdKey | st_.streamId;
+            st_.privateHeaderLength = 0;
+            sink_.reveal(st_, StreamKind::Audio, st_.audioIndex, st_.audioId);
+            st_.audioPacketPts = st_.currentPts;
+            st_.currentPts.reset();
+            startPayload();
         } else {
             startPayload();
         }

@@ -10,8 +10,15 @@ const StreamKindEntry* streamKindOf(IdPlace place, uint8_t id, bool aob) {
 }
 
 const StreamKindEntry* streamKindIn(StreamKind kind, int32_t id, bool aob) {
-    for (const StreamKindEntry& e : kStreamKinds)
-        if (e.kind == kind && (aob || !e.aobOnly) && id >= e.first && id <= e.last) return &e;
+    // Audio is held by its sub-stream id, or by its stream id with kStreamIdKey.
+    const bool keyed = kind == StreamKind::Audio && (id & kStreamIdKey) != 0;
+    const int32_t plain = keyed ? id & 0xFF : id;
+    for (const StreamKindEntry& e : kStreamKinds) {
+        const bool byStreamId = kind == StreamKind::Audio && e.place == IdPlace::StreamId;
+        if (e.kind == kind && byStreamId == keyed && (aob || !e.aobOnly) && plain >= e.first &&
+            plain <= e.last)
+            return &e;
+    }
     return nullptr;
 }
 

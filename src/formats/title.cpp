@@ -21,13 +21,17 @@ bool Title::partsAreStretches() const {
     return false;
 }
 
+int32_t tableIdOf(const TitleTrack& track) {
+    if (track.subStreamId) return *track.subStreamId;
+    return track.kind == StreamKind::Audio ? kStreamIdKey | track.streamId : track.streamId;
+}
+
 const TitleTrack* titleTrack(const Title& title, StreamKind kind, size_t slot) {
     for (const TitleTrack& t : title.tracks) {
         if (t.kind != kind) continue;
-        const uint8_t id = t.subStreamId.value_or(t.streamId);
-        const StreamKindEntry* entry =
-            streamKindOf(t.subStreamId ? IdPlace::SubstreamId : IdPlace::StreamId, id);
-        if (entry && entry->kind == kind && entry->slotOf(id) == slot) return &t;
+        const int32_t id = tableIdOf(t);
+        const StreamKindEntry* entry = streamKindIn(kind, id);
+        if (entry && entry->slotOf(uint8_t(id)) == slot) return &t;
     }
     return nullptr;
 }

@@ -75,6 +75,10 @@ struct Title {
     bool operator==(const Title&) const = default;
 };
 
+// A track's id as the stream table holds it: its sub-stream id, else its stream id (an audio
+// stream's with kStreamIdKey).
+int32_t tableIdOf(const TitleTrack& track);
+
 // The track the title lists for slot `slot` of `kind` (by the slot its id takes), or nullptr.
 const TitleTrack* titleTrack(const Title& title, StreamKind kind, size_t slot);
 

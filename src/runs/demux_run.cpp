@@ -202,8 +202,7 @@ class DemuxRun {
         for (int k = 0; k < kAudioSlots; ++k) {
             const StreamChoice* choice = req_.chosen(StreamKind::Audio, k);
             const int32_t id = s_.table.audio[size_t(k)];
-            const StreamKindEntry* entry =
-                id >= 0 ? streamKindOf(IdPlace::SubstreamId, uint8_t(id), aob) : nullptr;
+            const StreamKindEntry* entry = id >= 0 ? streamKindIn(StreamKind::Audio, id, aob) : nullptr;
             outputs_.audioAsWav[size_t(k)] = o.lpcmWav && entry && entry->coding == Coding::Lpcm;
             const std::string& ext = outputs_.audioAsWav[size_t(k)] ? kWavExtension : o.audioExtension;
             if (outputs_.tracks.empty()) {

@@ -37,8 +37,10 @@ struct AudioHandling {
     std::optional<FramedAudio> framed;  // none: placed by its first time stamp only
 };
 constexpr AudioHandling kAudioHandling[] = {
-    {Coding::Ac3, FramedAudio::Dolby},    {Coding::Eac3, FramedAudio::Dolby}, {Coding::Dts, FramedAudio::Dts},
-    {Coding::TrueHd, FramedAudio::Mlp},   {Coding::AobMlp, FramedAudio::Mlp}, {Coding::Lpcm, std::nullopt},
+    {Coding::Ac3, FramedAudio::Dolby},      {Coding::Eac3, FramedAudio::Dolby},
+    {Coding::Dts, FramedAudio::Dts},        {Coding::TrueHd, FramedAudio::Mlp},
+    {Coding::AobMlp, FramedAudio::Mlp},     {Coding::Lpcm, std::nullopt},
+    {Coding::MpegAudio, FramedAudio::Mpeg},
 };
 
 std::optional<FramedAudio> framedAudioOf(Coding coding) {

@@ -107,8 +107,9 @@ struct PassSink {
         const IdPlace place = kind == StreamKind::Video && st.videoCoding == Coding::Vc1 ? IdPlace::Extension
                               : kind == StreamKind::Video                               ? IdPlace::StreamId
                                                                                         : IdPlace::SubstreamId;
-        if (const StreamKindEntry* entry = streamKindOf(place, uint8_t(id), aob))
-            in.log.log(foundLine(*entry, index));
+        const StreamKindEntry* entry =
+            kind == StreamKind::Video ? streamKindOf(place, uint8_t(id), aob) : streamKindIn(kind, id, aob);
+        if (entry) in.log.log(foundLine(*entry, index));
     }
 
     void payload(ScanState& st, size_t offset, size_t count) {
@@ -171,7 +172,7 @@ struct PassSink {
     // First time stamp line, sub-stream id line; the earliest first PTS is kept even
     // without details, since the .sup records of a later Demux are timed from it.
     // A first packet without a PTS gives the stream no first time stamp.
-    void firstPts(MaybeTimeStamp pts, uint8_t id, bool details, bool lowersEarliest) {
+    void firstPts(MaybeTimeStamp pts, int32_t id, bool details, bool lowersEarliest) {
         if (details) {
             std::string line =
                 "   First PTS = [re]" + (pts ? hexUpper(*pts, 8) : std::string("none")) + "[/re]";
@@ -183,7 +184,12 @@ struct PassSink {
                 line += std::string("  ([re]") + (ms >= 0 ? "+" : "") + std::to_string(ms) + "[/re]ms)";
             }
             in.log.log(line);
-            in.log.log("   Substream id = " + hexUpper(id, 2));
+            // MPEG audio is told by its stream id, every other audio and subpicture stream by its
+            // sub-stream id.
+            if (id & kStreamIdKey)
+                in.log.log("   Stream id = " + hexUpper(uint32_t(id) & 0xFF, 2));
+            else
+                in.log.log("   Substream id = " + hexUpper(uint32_t(id), 2));
         }
         if (lowersEarliest && pts && (!run().earliestFirstPts || *pts < *run().earliestFirstPts))
             run().earliestFirstPts = pts;
@@ -242,7 +248,7 @@ struct PassSink {
                 const AnalyserInput input = analyserInput(st, piece, i, reading);
                 if (aob && st.audioCoding == Coding::Lpcm) run().aobLpcm[size_t(i)] = decodeAobLpcm(input.privateHeader);
                 if (!opt.details) return;
-                const StreamKindEntry* entry = streamKindOf(IdPlace::SubstreamId, st.audioId, aob);
+                const StreamKindEntry* entry = streamKindIn(StreamKind::Audio, st.audioId, aob);
                 switch (entry ? entry->coding : st.audioCoding) {
                     case Coding::Ac3:
                     case Coding::Eac3:
@@ -250,6 +256,9 @@ struct PassSink {
                         break;
                     case Coding::Dts:
                         analyseDts(input, in.log);
+                        break;
+                    case Coding::MpegAudio:
+                        analyseMpegAudio(input, in.log);
                         break;
                     case Coding::Lpcm:
                         analyseLpcm(input, in.log);

@@ -18,12 +18,13 @@ namespace {
 // box.
 void addListedTracks(const Title& title, StreamTable& table) {
     for (const TitleTrack& t : title.tracks) {
-        if (!t.subStreamId) continue;
-        const StreamKindEntry* entry = streamKindOf(IdPlace::SubstreamId, *t.subStreamId);
-        if (!entry || entry->kind != t.kind) continue;
-        int32_t& slot = t.kind == StreamKind::Audio ? table.audio[entry->slotOf(*t.subStreamId)]
-                                                    : table.sub[entry->slotOf(*t.subStreamId)];
-        if (slot == -1) slot = *t.subStreamId;
+        if (t.kind == StreamKind::Video) continue;
+        const int32_t id = tableIdOf(t);
+        const StreamKindEntry* entry = streamKindIn(t.kind, id);
+        if (!entry) continue;
+        const uint8_t at = entry->slotOf(uint8_t(id));
+        int32_t& slot = t.kind == StreamKind::Audio ? table.audio[at] : table.sub[at];
+        if (slot == -1) slot = id;
     }
 }
 
