@@ -35,6 +35,9 @@ const char* const kUsageTemplate =
     "                        720x576 for 2-bit ones that fit it)\n"
     "  --fps RATE            subs: the video's frame rate: 23.976 24 25 29.97 50 59.94\n"
     "                        (default 23.976)\n"
+    "  --ifo FILE            subs: the VTS_nn_0.IFO of the .sup files' title set: their\n"
+    "                        colours, picture size and languages (default: the IFO beside a\n"
+    "                        .sup named VTS_nn_m.*, when there is one)\n"
     "  --source EVO          xpl, chapters: the EVO file whose title the playlist describes\n"
     "  --title N             a disc's title N (default: the longest, the lowest number on a\n"
     "                        tie); SOURCE is then the disc: its folder, VIDEO_TS, an IFO\n"
@@ -144,6 +147,7 @@ constexpr OptionScope kOptionScopes[] = {
     {"--to", "subs"},
     {"--canvas", "subs"},
     {"--fps", "subs"},
+    {"--ifo", "subs"},
     {"--ocr-lang", "demux subs"},
     {"--source", "xpl chapters"},
     {"--xpl", "mkv"},
@@ -368,6 +372,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
                 if (v.empty() || *end != 0 || !(a.minLength >= 0))
                     r.error = "option --min-length takes seconds";
             }
+        } else if (arg == "--ifo") {
+            value(a.ifo);
         } else if (arg == "--source")
             value(a.playlistSource);
         else if (arg == "--xpl")

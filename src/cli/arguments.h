@@ -29,6 +29,7 @@ struct CliArgs {
     SubtitleFormats convertTo{.sup = false};
     std::optional<int> canvasWidth, canvasHeight;
     std::string frameRate;  // a name of kFrameRates; "" for the default
+    std::string ifo;        // --ifo: the title set's IFO the .sup files come from
     bool markup = false;
     bool quiet = false;          // -q: errors only
     std::string color = "auto";  // --color: auto, always, never

@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <map>
 
+#include <cctype>
+
+#include "formats/dvd_ifo.h"
 #include "formats/frame_rates.h"
 #include "formats/ocr_languages.h"
 #include "io/file_sequence.h"
@@ -42,6 +45,65 @@ std::string outputClash(const CliArgs& args) {
     return "";
 }
 
+namespace {
+
+// The IFO a .sup's colours, picture and language come from: --ifo, else VTS_nn_0.IFO beside a
+// .sup named VTS_nn_m.* (as a Demux of that VOB names it); "" when there is none.
+std::string ifoFor(const CliArgs& args, const std::string& sup) {
+    if (!args.ifo.empty()) return args.ifo;
+    const std::string name = nameOf(sup);
+    if (name.size() < 9 || name[8] != '.') return {};
+    const std::string ifo = ifoBeside(folderOf(sup) + name.substr(0, 8) + ".VOB");
+    return !ifo.empty() && fileExists(ifo) ? ifo : std::string();
+}
+
+// The slot of a .sup named BASE.Subpicture.NN.sup (or Ext.Subpicture), or -1.
+int slotOfSup(const std::string& sup) {
+    const std::string stem = withoutExtension(nameOf(sup));
+    const size_t dot = stem.find_last_of('.');
+    if (dot == std::string::npos || stem.size() - dot != 3 || stem.find("Subpicture.") == std::string::npos)
+        return -1;
+    return std::isdigit(static_cast<unsigned char>(stem[dot + 1])) &&
+                   std::isdigit(static_cast<unsigned char>(stem[dot + 2]))
+               ? std::stoi(stem.substr(dot + 1))
+               : -1;
+}
+
+// Colours, picture size and language from the IFO, what the command line does not give; a log
+// line says where the colours come from.
+void takeIfo(const CliArgs& args, const std::string& sup, ConversionSettings& settings, MessageLog& log) {
+    settings.palette.reset();
+    settings.canvasWidth = args.canvasWidth;
+    settings.canvasHeight = args.canvasHeight;
+    settings.language = "en";
+    settings.bdnLanguage = "eng";
+    settings.ocrLanguage = ocrLanguageFor(args.options.ocrLanguage, "");
+    const std::string ifo = ifoFor(args, sup);
+    std::string why = "no IFO is given (--ifo FILE)";
+    if (!ifo.empty()) {
+        settings.palette = readIfoPalette(ifo, why);
+        if (const auto facts = readIfoSubpictureFacts(ifo, why)) {
+            if (!args.canvasWidth) settings.canvasWidth = facts->width, settings.canvasHeight = facts->height;
+            const int slot = slotOfSup(sup);
+            if (slot >= 0 && slot < int(facts->languages.size()))
+                if (const OcrLanguage* l = languageOf(facts->languages[size_t(slot)])) {
+                    settings.language = l->iso639_1;
+                    settings.bdnLanguage = l->iso639_2;
+                    settings.ocrLanguage = ocrLanguageFor(args.options.ocrLanguage, l->iso639_1);
+                }
+        }
+        if (!settings.palette) why = nameOf(ifo) + " cannot be read (" + why + ")";
+    }
+    if (settings.palette)
+        log.log("Subpicture colours from " + nameOf(ifo));
+    else
+        log.log("Subpicture colours: " + why +
+                "; 2-bit subpictures are shown in the default palette (16 greys), "
+                "8-bit ones in their own.");
+}
+
+}  // namespace
+
 bool runSubsCommand(const CliArgs& args, Host& host, RunValues& run) {
     MessageLog log(host);
     ConversionSettings settings;
@@ -72,6 +134,7 @@ bool runSubsCommand(const CliArgs& args, Host& host, RunValues& run) {
         try {
             if (!fileExists(file)) throw QuarnelError("Cannot open file \"" + file + "\". No such file.");
             log.log("Converting [b]" + nameOf(file) + "[/b]");
+            takeIfo(args, file, settings, log);
             const ConversionCounts counts = convertSup(file, base, args.convertTo, settings, log);
             run.outputsWritten.insert(run.outputsWritten.end(), counts.outputs.begin(), counts.outputs.end());
             if (args.convertTo.srt)

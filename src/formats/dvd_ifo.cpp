@@ -25,6 +25,37 @@ uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) <
 
 }  // namespace
 
+std::optional<IfoSubpictureFacts> readIfoSubpictureFacts(const std::string& path, std::string& why) {
+    try {
+        InputFile in;
+        in.open(path);
+        std::array<uint8_t, 12> id{};
+        std::array<uint8_t, 1> video{};
+        std::array<uint8_t, 32 * ifo_at::kSubpictureAttributeBytes> subpictures{};
+        if (!readAt(in, 0, id) || std::memcmp(id.data(), kIfoIdentifier, id.size()) != 0) {
+            why = "it is not a title set's information file";
+            return std::nullopt;
+        }
+        if (!readAt(in, ifo_at::kVideoAttributes, video) ||
+            !readAt(in, ifo_at::kSubpictureAttributes, subpictures)) {
+            why = "it is cut short";
+            return std::nullopt;
+        }
+        IfoSubpictureFacts facts;
+        facts.height = ((video[0] >> 4) & 3) == 1 ? 576 : 480;
+        for (size_t k = 0; k < facts.languages.size(); ++k) {
+            const uint8_t* a = subpictures.data() + k * ifo_at::kSubpictureAttributeBytes;
+            const char c0 = char(a[2]), c1 = char(a[3]);
+            if ((a[0] & 3) == 1 && c0 >= 'a' && c0 <= 'z' && c1 >= 'a' && c1 <= 'z')
+                facts.languages[k] = {c0, c1};
+        }
+        return facts;
+    } catch (const std::exception& e) {
+        why = e.what();
+        return std::nullopt;
+    }
+}
+
 std::optional<DvdPalette> readIfoPalette(const std::string& path, std::string& why) {
     try {
         InputFile in;
