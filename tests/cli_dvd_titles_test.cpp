@@ -191,11 +191,23 @@ TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
             "/VIDEO_TS/VTS_01_1.VOB' skip=" + std::to_string(cell["firstSector"].get<int>()) +
             " count=" + std::to_string(cell["lastSector"].get<int>() - cell["firstSector"].get<int>() + 1) +
             " >> '" + dir.file("title1.vob") + "'");
-    cli("demux --title 1 -q --streams v0,a01,s01 --subs vobsub -o '" + dir.file("demux") + "' '" + disc +
+    cli("demux --title 1 -q --streams v0,a01,s01 --subs sup,vobsub -o '" + dir.file("demux") + "' '" + disc +
         "'");
     const std::string idx = run("cat '" + dir.file("demux/MYDISC_title01.Subpicture.01.idx") + "'");
     EXPECT_NE(idx.find("size: 720x480"), std::string::npos) << idx;
     EXPECT_NE(idx.find("id: de, index: 0"), std::string::npos) << idx;
+    // The .sup converted later takes the same from the IFO named; without one the log says so.
+    const std::string sup = dir.file("demux/MYDISC_title01.Subpicture.01.sup");
+    EXPECT_NE(cli("subs --to vobsub --ifo '" + disc + "/VIDEO_TS/VTS_01_0.IFO' -o '" + dir.file("later") +
+                  "' '" + sup + "'")
+                  .find("Subpicture colours from VTS_01_0.IFO"),
+              std::string::npos);
+    EXPECT_EQ(run("cat '" + dir.file("later/MYDISC_title01.Subpicture.01.idx") + "'"), idx);
+    EXPECT_NE(
+        cli("subs --to pgs -o '" + dir.file("later") + "' '" + sup + "'")
+            .find("Subpicture colours: no IFO is given (--ifo FILE); 2-bit subpictures are shown in the "
+                  "default palette (16 greys)"),
+        std::string::npos);
     for (const auto& [output, map, format] : {std::tuple{"MPEG-2.stream.0.mpv", "0:v", "mpeg2video"},
                                               std::tuple{"DD.stream.01.mpa", "0:a:1", "ac3"}}) {
         const std::string copied = run(std::string("ffmpeg -v error -i '") + dir.file("title1.vob") +
