@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/xpl_reader.h"
+
+#include <array>
+
+#include "formats/safe_name.h"
+#include "formats/title_time.h"
+#include "formats/xpl_attributes.h"
+#include "report/text_format.h"
+
+namespace quarnel {
+namespace {
+
+enum Kind { kVideo, kAudio, kSub };
+constexpr const char* kItemTags[] = {"VideoAttributeItem", "AudioAttributeItem", "SubpictureAttributeItem"};
+constexpr const char* kStreamTags[] = {"<VIDEO ", "<AUDIO ", "<SUBTITLE "};
+constexpr const char* kStreamNumberNames[] = {"track", "streamNumber", "streamNumber"};
+constexpr const char* kKindNames[] = {"Video", "Audio", "Subtitle"};
+constexpr int kSlots[] = {kVideoSlots, kAudioSlots, kSubSlots};
+
+// The reading's lookup destinations: a lookup that finds nothing leaves the value found last.
+struct Lookups {
+    std::string playlistName, timeBase, tickBase;
+    std::array<std::string, 3> itemIndex, itemCodec;
+    std::string audioChannels;
+    std::string titleName, titleDuration;
+    std::array<std::string, 3> description;
+};
+
+// Problems with numbers from the playlist, each kind logged once per reading.
+struct Complaints {
+    std::array<bool, 3> itemIndex{}, streamNumber{}, mediaAttr{};
+};
+
+}  // namespace
+
+class PlaylistReader::Reading {
+  public:
+    Reading(PlaylistView& view, MessageLog& log) : v_(view), log_(log) {}
+
+    // The attribute items that a completed tag line defines.
+    void takeItems(const std::string& line) {
+        if (line.find("Playlist") != std::string::npos) getattr(line, "displayName", d_.playlistName);
+        if (line.find("TitleSet") != std::string::npos) {
+            getattr(line, "timeBase", d_.timeBase);
+            getattr(line, "tickBase", d_.tickBase);
+        }
+        for (int kind : {kVideo, kAudio, kSub}) {
+            if (line.find(kItemTags[kind]) == std::string::npos) continue;
+            getattr(line, "index", d_.itemIndex[kind]);
+            getattr(line, "codec", d_.itemCodec[kind]);
+            std::string entry = d_.itemCodec[kind];
+            if (kind == kAudio) {
+                getattr(line, "channels", d_.audioChannels);
+                if (!d_.audioChannels.empty()) entry += "." + d_.audioChannels + "ch";
+            }
+            const int index = lenientNumber(d_.itemIndex[kind]);
+            if (index < 1 || index > kAttributeEntries) {
+                complain(c_.itemIndex[kind], std::string(kItemTags[kind]) + " index " +
+                                                 std::to_string(index) +
+                                                 " ignored: items are numbered 1 to 8.");
+                continue;
+            }
+            table(kind)[size_t(index - 1)] = entry;
+        }
+    }
+
+    // The title and its tree from the tag list.
+    void scanTitle() {
+        PlaylistView& v = v_;
+        v.tree.clear();
+        for (const char* node : kXplTreeNodes) v.tree.push_back({node, {}});
+        auto& info = v.tree[kInfoNode].children;
+        if (!d_.playlistName.empty()) info.push_back("Title: " + d_.playlistName);
+        int chapter = 1;
+        for (const std::string& line : v.tags) {
+            if (containsUpper(line, "<TITLE ")) {
+                getattr(line, "displayName", d_.titleName);
+                getattr(line, "titleDuration", d_.titleDuration);
+                info.push_back("Name: " + d_.titleName);
+                info.push_back("Duration: " + d_.titleDuration);
+            }
+            for (int kind : {kVideo, kAudio, kSub})
+                if (containsUpper(line, kStreamTags[kind])) takeStream(line, kind);
+            if (containsUpper(line, "<CHAPTER ")) takeChapter(line, chapter);
+        }
+        v.title.name = d_.titleName;
+        v.title.timeBase = d_.timeBase;
+        v.title.duration = d_.titleDuration;
+        info.push_back("TimeBase: " + d_.timeBase);
+        info.push_back("TickBase: " + d_.tickBase);
+    }
+
+  private:
+    PlaylistView& v_;
+    MessageLog& log_;
+    Lookups d_;
+    Complaints c_;
+
+    std::array<std::string, kAttributeEntries>& table(int kind) {
+        return kind == kVideo ? v_.videoAttr : kind == kAudio ? v_.audioAttr : v_.subAttr;
+    }
+    PlaylistStream& stream(int kind, int n) {
+        return kind == kVideo   ? v_.title.video[size_t(n)]
+               : kind == kAudio ? v_.title.audio[size_t(n)]
+                                : v_.title.sub[size_t(n)];
+    }
+
+    void complain(bool& said, const std::string& text) {
+        if (said) return;
+        said = true;
+        log_.log("[re]" + text + "[/re]");
+    }
+
+    void takeStream(const std::string& line, int kind) {
+        const int n = getattrint(line, kStreamNumberNames[kind]) - 1;
+        if (n < 0 || n >= kSlots[kind]) {
+            complain(c_.streamNumber[kind], std::string(kKindNames[kind]) + " stream with " +
+                                                kStreamNumberNames[kind] + " " + std::to_string(n + 1) +
+                                                " ignored: streams are numbered 1 to " +
+                                                std::to_string(kSlots[kind]) + ".");
+            return;
+        }
+        PlaylistStream& stream = this->stream(kind, n);
+        if (stream.listed) return;  // only the first element naming a stream counts
+        const int media = getattrint(line, "mediaAttr");
+        std::string codec;
+        if (media >= 1 && media <= kAttributeEntries) {
+            codec = table(kind)[size_t(media - 1)];
+        } else {
+            complain(c_.mediaAttr[kind], std::string(kKindNames[kind]) + " stream " + std::to_string(n + 1) +
+                                             " names mediaAttr " + std::to_string(media) +
+                                             ", outside 1 to 8: its coding is not named.");
+        }
+        stream = kind == kVideo ? PlaylistStream{.listed = true} : playlistStreamOf(line);
+        std::string name;
+        if (kind == kVideo) {
+            name = safeNamePart(codec + ".s" + std::to_string(n));
+        } else {
+            getattr(line, "description", d_.description[kind]);
+            name = safeNamePart(codec + ".s" + zeropad(n, 2) + "." + d_.description[kind]);
+        }
+        stream.name = name;
+        v_.tree[size_t(kVideoNode + kind)].children.push_back(name);
+        log_.log(name + " found!");
+    }
+
+    // A chapter takes only its own values: one without a start time cannot be placed and is
+    // left out of the chapter list; one without a name gets an empty name.
+    void takeChapter(const std::string& line, int& chapter) {
+        std::string name, begin;
+        getattr(line, "displayName", name);
+        getattr(line, "titleTimeBegin", begin);
+        if (begin.empty()) {
+            log_.log("[re]Chapter \"" + name +
+                     "\" has no titleTimeBegin: left out of the chapter list.[/re]");
+            return;
+        }
+        v_.tree[kChapterNode].children.push_back(begin + ": " + name);
+        v_.title.chapters.push_back({begin, name});
+        const std::string number = zeropad(chapter, 2);
+        v_.chapters.push_back("CHAPTER" + number + "=" + chapterTime(begin, d_.timeBase));
+        v_.chapters.push_back("CHAPTER" + number + "NAME=" + name);
+        ++chapter;
+    }
+};
+
+PlaylistReader::PlaylistReader(PlaylistView& view, MessageLog& log)
+    : reading_(std::make_unique<Reading>(view, log)) {}
+PlaylistReader::~PlaylistReader() = default;
+void PlaylistReader::takeItems(const std::string& line) {
+    reading_->takeItems(line);
+}
+void PlaylistReader::scanTitle() {
+    reading_->scanTitle();
+}
+
+}  // namespace quarnel
