@@ -107,14 +107,34 @@ TEST_F(DvdTitles, TitlesAgreeWithLsdvdFromAFolderAndAnImage) {
         if (pal) author(true);
         const Json titles = Json::parse(cli("titles --json '" + dir.file("MYDISC") + "'"));
         const std::string lsdvd = run("lsdvd -x -Ox '" + dir.file("MYDISC") + "' 2>/dev/null");
-        std::vector<double> lengths;
-        const std::regex length("<track>\\s*<ix>\\d+</ix>\\s*<length>([0-9.]+)</length>");
-        for (std::sregex_iterator it(lsdvd.begin(), lsdvd.end(), length), end; it != end; ++it)
-            lengths.push_back(std::stod((*it)[1]));
+        // lsdvd's view of each title: its length, chapters, cells and stream languages.
+        const auto count = [](const std::string& text, const std::string& what) {
+            size_t n = 0;
+            for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+            return n;
+        };
+        std::vector<std::string> tracks;
+        for (size_t at = lsdvd.find("<track>"); at != std::string::npos;) {
+            const size_t end = lsdvd.find("</track>", at);
+            tracks.push_back(lsdvd.substr(at, end - at));
+            at = lsdvd.find("<track>", end);
+        }
         ASSERT_EQ(titles["titles"].size(), 2u);
-        ASSERT_EQ(lengths.size(), 2u);
-        for (size_t k = 0; k < 2; ++k)
-            EXPECT_NEAR(titles["titles"][k]["durationSeconds"].get<double>(), lengths[k], kFrameSeconds) << k;
+        ASSERT_EQ(tracks.size(), 2u);
+        for (size_t k = 0; k < 2; ++k) {
+            const Json& t = titles["titles"][k];
+            std::smatch length;
+            ASSERT_TRUE(std::regex_search(tracks[k], length, std::regex("<length>([0-9.]+)</length>")));
+            EXPECT_NEAR(t["durationSeconds"].get<double>(), std::stod(length[1]), kFrameSeconds) << k;
+            EXPECT_EQ(t["chapters"].size(), count(tracks[k], "<chapter>")) << k;
+            EXPECT_EQ(t["parts"].size(), count(tracks[k], "<cell>")) << k;
+            std::string languages, listed;
+            const std::regex langcode("<langcode>(\\w+)</langcode>");
+            for (std::sregex_iterator it(tracks[k].begin(), tracks[k].end(), langcode), e; it != e; ++it)
+                languages += (*it)[1].str() + " ";
+            for (const Json& track : t["tracks"]) listed += track["language"].get<std::string>() + " ";
+            EXPECT_EQ(listed, languages) << k;
+        }
         const Json& first = titles["titles"][0];
         EXPECT_TRUE(first["main"]);
         EXPECT_EQ(first["name"], "MYDISC_title01");
