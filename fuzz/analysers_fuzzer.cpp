@@ -14,7 +14,7 @@ using namespace quarnel::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
-    const int which = data[0] % 8;
+    const int which = data[0] % 9;
     const size_t headerLength = std::min<size_t>((data[1] >> 1) & 15, size - 2);
     const std::vector<uint8_t> header(data + 2, data + 2 + headerLength);
     const size_t payloadLength = size - 2 - headerLength;
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckingHost host;
     MessageLog log(host);
     const AnalyserInput in{
-        {payload.get(), payloadLength}, header, 0, 0x12345678, 0x12340000, bool(data[1] & 1)};
+        {payload.get(), payloadLength}, header, 0, 0x12345678, bool(data[1] & 1)};
     std::optional<double> rate;
     switch (which) {
         case 0:
@@ -47,6 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         case 6:
             rate = analyseVc1(in, log);
+            break;
+        case 7:
+            analyseMpegAudio(in, log);
             break;
         default:
             analyseSubpicture(in, log);
