@@ -222,6 +222,20 @@ TEST(ReadRun, SplitMovieIsReadAsOneSequence) {
     EXPECT_FALSE(g.logged("Opening file [b]FEATURE_2.EVO[/b]"));
 }
 
+// A file of a sequence whose first packet carries no time stamp gives its stream no first
+// time: the origin of the outputs stays the first file's.
+TEST(ReadRun, AFileStartingWithoutATimeStampLeavesTheOriginAlone) {
+    ModelFixture f;
+    f.source("VTS_01_1.VOB",
+             buildProgramStream({mpeg2Video(0xE0, 10, 2000, kStart)}, {.layout = Layout::Vob}));
+    EsStream audio2 = audio(EsKind::Ac3, 0x80, 5, 500, kStart + 30030, 1);
+    audio2.units.front().pts.reset();
+    writeFile(f.dir.file("VTS_01_2.VOB"), buildProgramStream({audio2}, {.layout = Layout::Vob}));
+    f.read();
+    EXPECT_TRUE(f.logged("   First PTS = [re]none[/re]"));
+    EXPECT_EQ(f.model.run.earliestFirstPts, kStart);
+}
+
 TEST(ReadRun, CancelEndsTheSequenceAndDiscardsTheCounts) {
     ModelFixture f;
     f.model.options.fastCheck = false;
