@@ -199,6 +199,13 @@ TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
                     std::stod(chapters[0]["start_time"].get<std::string>()),
                 cell, kFrameSeconds);
 
+    // The chapter file of the title: its chapters at their cells' times.
+    cli("chapters --title 1 -q -o '" + dir.file("out") + "' '" + disc + "'");
+    const std::string chapterFile = run("cat '" + dir.file("out/MYDISC_title01.chapters.txt") + "'");
+    const size_t second = chapterFile.find("CHAPTER02=");
+    ASSERT_NE(second, std::string::npos) << chapterFile;
+    EXPECT_NEAR(std::stod(chapterFile.substr(second + 16, 6)), cell, 0.001) << chapterFile;
+
     cli("mkv --all-titles --min-length 5 -q -o '" + dir.file("all") + "' '" + disc + "'");
     EXPECT_TRUE(fs::exists(dir.file("all/MYDISC_title01.mkv")));
     EXPECT_FALSE(fs::exists(dir.file("all/MYDISC_title02.mkv"))) << "4 s, shorter than --min-length";

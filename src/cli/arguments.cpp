@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cli/subs_command.h"
+#include "formats/dvd_disc.h"
 #include "formats/frame_rates.h"
 #include "formats/ocr_languages.h"
 #include "formats/stream_kinds.h"
@@ -91,7 +92,9 @@ constexpr CommandHelp kCommands[] = {
     {"xpl", "PLAYLIST", "read a VPLST000.XPL playlist: print its tags, titles, streams and chapters"},
     {"chapters", "PLAYLIST",
      "read the playlist, then write the chapters of the source's title as\nBASE.chapters.txt (needs "
-     "--source)"},
+     "--source); "
+     "of a DVD (its folder, VIDEO_TS,\nan IFO or an .iso): the chapters of title --title N as\n"
+     "DISC_titleNN.chapters.txt"},
     {"vti", "SOURCE", "read HVA00001.VTI beside SOURCE and print every EVOB record decoded"},
     {"subs", "FILE.sup...",
      "convert the .sup files of a Demux (--to LIST) as FILEBASE.pgs.sup,\nFILEBASE.idx + .sub, "
@@ -151,8 +154,8 @@ constexpr OptionScope kOptionScopes[] = {
     {"--ocr-lang", "demux subs"},
     {"--source", "xpl chapters"},
     {"--xpl", "mkv"},
-    {"--title", kReadingCommands},
-    {"--angle", "titles read demux rebuild mkv"},
+    {"--title", "read demux rebuild mkv chapters"},
+    {"--angle", "titles read demux rebuild mkv chapters"},
     {"--all-titles", "mkv"},
     {"--min-length", "mkv"},
 };
@@ -418,7 +421,7 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     // xpl and chapters read the playlist; a video file given in its place would be read as one.
     const std::string ext = upperExtension(a.source);
     const bool playlistCommand = a.command == "xpl" || a.command == "chapters";
-    if (r.error.empty() && a.command == "chapters" && a.playlistSource.empty())
+    if (r.error.empty() && a.command == "chapters" && a.playlistSource.empty() && !isDvdSource(a.source))
         r.error = "the command chapters needs --source EVO: the chapter file is named after it";
     if (r.error.empty() && playlistCommand && (ext == ".EVO" || ext == ".VOB" || ext == ".AOB"))
         r.error = "the command " + a.command + " takes the playlist (ADV_OBJ/VPLST000.XPL); give the " +

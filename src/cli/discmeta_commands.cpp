@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "cli/titles_command.h"
 #include "formats/page_text.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
@@ -56,6 +57,17 @@ std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args) {
         return "";
     }
 
+    // A disc's title has its chapters in its IFO: BASE is DISC_titleNN.
+    if (args.command == "chapters" && isDvdSource(args.source)) {
+        std::string error;
+        const std::optional<DvdDisc> disc = openDisc(args.source, args.angle, error);
+        if (disc) error = chooseDiscTitle(m, args, *disc);
+        if (!error.empty()) return error;
+        if (m.title->chapters.empty()) return "the title lists no chapters";
+        m.playlist.chapters = chapterFileLines(*m.title);
+        runs::writeChapters(m, host);
+        return "";
+    }
     chooseSource(m, args.playlistSource);
     choosePlaylist(m, args.source);
     runs::readPlaylist(m, host);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/title.h"
 
+#include "formats/xpl_attributes.h"
 #include "io/file_sequence.h"
 
 namespace quarnel {
@@ -34,6 +35,16 @@ const TitleTrack* titleTrack(const Title& title, StreamKind kind, size_t slot) {
         if (entry && entry->slotOf(uint8_t(id)) == slot) return &t;
     }
     return nullptr;
+}
+
+std::vector<std::string> chapterFileLines(const Title& title) {
+    std::vector<std::string> lines;
+    for (size_t k = 0; k < title.chapters.size(); ++k) {
+        const std::string number = zeropad(int(k + 1), 2);
+        lines.push_back("CHAPTER" + number + "=" + chapterTimeOfNs(title.chapters[k].time * 100000 / 9));
+        lines.push_back("CHAPTER" + number + "NAME=" + title.chapters[k].name);
+    }
+    return lines;
 }
 
 Title titleOfFiles(const std::string& first, bool follow) {

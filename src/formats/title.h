@@ -82,6 +82,10 @@ int32_t tableIdOf(const TitleTrack& track);
 // The track the title lists for slot `slot` of `kind` (by the slot its id takes), or nullptr.
 const TitleTrack* titleTrack(const Title& title, StreamKind kind, size_t slot);
 
+// The chapter file's lines of the title's chapters: "CHAPTERnn=HH:MM:SS.mmm" and
+// "CHAPTERnnNAME=name" each.
+std::vector<std::string> chapterFileLines(const Title& title);
+
 // `first` and, when `follow`, the files named after it in its sequence, each read whole: the
 // title of a source file given by name.
 Title titleOfFiles(const std::string& first, bool follow);

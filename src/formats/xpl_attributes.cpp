@@ -79,7 +79,11 @@ std::string chapterTime(const std::string& begin, std::string_view timeBase) {
             begin.size() > 9 ? std::max(0, lenientNumber(std::string_view(begin).substr(9, 2))) : 0;
         return begin.substr(0, 8) + "." + zeropad(frames * 1000 / 60, 3);
     }
-    const uint64_t ms = (*ns + 500000) / 1000000;
+    return chapterTimeOfNs(*ns);
+}
+
+std::string chapterTimeOfNs(uint64_t ns) {
+    const uint64_t ms = (ns + 500000) / 1000000;
     char text[32];
     std::snprintf(
         text, sizeof text, "%02llu:%02llu:%02llu.%03llu", static_cast<unsigned long long>(ms / 3600000),

@@ -24,6 +24,9 @@ std::string zeropad(int value, int width);
 // 1001/60000 s; "50fps"; none: 60fps), as the exact time HH:MM:SS.mmm rounded to the
 // millisecond. An expression that is no such time keeps its fields, the frames as sixtieths.
 std::string chapterTime(const std::string& begin, std::string_view timeBase);
+// A time from the title's start as the chapter file writes it: "HH:MM:SS.mmm", to the nearest
+// millisecond.
+std::string chapterTimeOfNs(uint64_t ns);
 // The langcode, language, code extension and description of a stream element, from its own
 // attributes only.
 PlaylistStream playlistStreamOf(std::string_view line);
