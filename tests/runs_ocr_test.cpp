@@ -4,6 +4,8 @@
 // text become empty cues with a note, never a crash or a hang.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "fixtures/temp_dir.h"
 #include "formats/ocr_engine.h"
 #include "formats/srt_writer.h"
+#include "formats/title.h"
 #include "io/files.h"
 #include "runs/operations.h"
 #include "runs/subtitle_conversion.h"
@@ -211,6 +214,55 @@ TEST(SubtitleText, ADemuxReadsTheStreamInThePlaylistsLanguage) {
     runs::demux(f.model, f.host);
     EXPECT_TRUE(f.logged("Reading the text of 1 subtitles (OCR, language eng)"));
     EXPECT_EQ(readSrt(f.dir.file("A.Subpicture.00.srt")).at(0).text, "Bonjour");
+}
+
+// A DVD's German stream, as the disc lists it, is read with the German data: umlauts and ß
+// come out as drawn.
+TEST(SubtitleText, ADiscsGermanStreamIsReadInGerman) {
+    if (!ocrAvailable()) GTEST_SKIP() << "this build has no character recognition (libtesseract-dev)";
+    if (std::system("ls /usr/share/tesseract-ocr/*/tessdata/deu.traineddata >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "the German data is not installed (tesseract-ocr-deu; tools/setup.sh installs it)";
+    // Drawn from Latin-1 bytes (FreeType takes each as its code point), read back as UTF-8.
+    const std::vector<std::pair<std::string, std::string>> kLines = {
+        {"Es ist sp\xe4t, wir m\xfc"
+         "ssen gehen.",
+         "Es ist sp\u00e4t, wir m\u00fcssen gehen."},
+        {"Bitte pr\xfc"
+         "fen Sie die Stra\xdf"
+         "e.",
+         "Bitte pr\u00fcfen Sie die Stra\u00dfe."},
+        {"Schlie\xdf"
+         "en Sie die T\xfcr.",
+         "Schlie\u00dfen Sie die T\u00fcr."},
+    };
+    ModelFixture f;
+    EsStream sub{EsKind::Subpicture, 0x20, {}};
+    uint32_t pts = kFirst;
+    for (const auto& [drawn, read] : kLines) {
+        const Bitmap text = twoBitText(renderText({drawn}, kFonts + "DejaVuSans.ttf", 30, 2));
+        sub.units.push_back({dvdSubpictureUnit(text, 60, 400, kDuration), pts, {}});
+        pts += kStep;
+    }
+    const std::string vob = f.source("VTS_01_1.VOB", buildProgramStream({sub}, {Layout::Vob}));
+    Title title = titleOfFiles(vob, false);
+    title.name = "FILM_title01";
+    title.tracks.push_back(
+        {.kind = StreamKind::Subpicture, .streamId = 0xBD, .subStreamId = 0x20, .language = "de"});
+    f.model.title = title;
+    f.model.options.outputDir = f.dir.file("");
+    f.model.options.subtitles = {.sup = false, .srt = true};
+    f.read();
+    runs::demux(f.model, f.host);
+    EXPECT_TRUE(f.logged("Reading the text of 3 subtitles (OCR, language deu)"));
+    const std::vector<Cue> cues = readSrt(f.dir.file("FILM_title01.Subpicture.00.srt"));
+    ASSERT_EQ(cues.size(), kLines.size());
+    size_t errors = 0, characters = 0;
+    for (size_t k = 0; k < cues.size(); ++k) {
+        errors += editDistance(cues[k].text, kLines[k].second);
+        characters += kLines[k].second.size();
+    }
+    EXPECT_LE(double(errors) / double(characters), 0.02)
+        << cues[0].text << " | " << cues[1].text << " | " << cues[2].text;
 }
 
 }  // namespace
