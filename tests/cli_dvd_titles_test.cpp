@@ -70,7 +70,7 @@ class DvdTitles : public ::testing::Test {
         run(in + "ffmpeg -v error -y -f lavfi -i color=c=white:s=160x32 -frames:v 1 -pix_fmt pal8 sub.png");
         std::ofstream(dir.file("forced.xml"))
             << "<subpictures><stream><spu start=\"00:00:01.00\" end=\"00:00:02.00\" image=\"sub.png\" "
-               "force=\"yes\"/></stream></subpictures>\n";
+               "force=\"yes\" xoffset=\"280\" yoffset=\"400\"/></stream></subpictures>\n";
         std::ofstream(dir.file("normal.xml"))
             << "<subpictures><stream><spu start=\"00:00:03.00\" end=\"00:00:03.50\" image=\"sub.png\"/>"
                "</stream></subpictures>\n";
@@ -166,6 +166,29 @@ TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
     EXPECT_EQ(n["mpeg2video"], 2 * kClipFrames);
     EXPECT_EQ(n["ac3"], 2 * 2 * kClipAc3Frames) << "both audio streams, nothing dropped or doubled";
     EXPECT_EQ(n["hdmv_pgs_subtitle"] / 2, 2) << "two cues, each a display set and its clearing";
+    // The forced subtitle lands on the rows where ffmpeg draws the DVD's own subpicture.
+    const auto subtitleRows = [&](const std::string& file) {
+        const std::string in = "ffmpeg -v error -i '" + file + "' ";
+        const std::string with =
+            run(in +
+                "-filter_complex '[0:v][0:s:0]overlay[v]' -map '[v]' -frames:v 75 -f rawvideo "
+                "-pix_fmt gray -");
+        const std::string without = run(in + "-map 0:v -frames:v 75 -f rawvideo -pix_fmt gray -");
+        constexpr size_t kWidth = 720;
+        std::pair<size_t, size_t> rows{SIZE_MAX, 0};
+        for (size_t at = 0; at < std::min(with.size(), without.size()); ++at)
+            if (std::abs(int(uint8_t(with[at])) - int(uint8_t(without[at]))) > 40) {
+                const size_t row = at / kWidth % 480;
+                rows = {std::min(rows.first, row), std::max(rows.second, row)};
+            }
+        return rows;
+    };
+    const auto dvdRows = subtitleRows(disc + "/VIDEO_TS/VTS_01_1.VOB");
+    const auto mkvRows = subtitleRows(dir.file("out/MYDISC_title01.mkv"));
+    EXPECT_EQ(dvdRows.first, 400u);
+    EXPECT_NEAR(double(mkvRows.first), double(dvdRows.first), 2);
+    EXPECT_NEAR(double(mkvRows.second), double(dvdRows.second), 2);
+
     // Each audio track runs from the title's start to its end, the restart between the clips
     // costing no time: its first and last packets lie within one frame of the source's.
     for (const char* track : {"a:0", "a:1"}) {
