@@ -241,11 +241,15 @@ TEST_F(DvdTitles, EachTitleBecomesAnMkvWithEveryFrameAndCue) {
             "/VIDEO_TS/VTS_01_1.VOB' skip=" + std::to_string(cell["firstSector"].get<int>()) +
             " count=" + std::to_string(cell["lastSector"].get<int>() - cell["firstSector"].get<int>() + 1) +
             " >> '" + dir.file("title1.vob") + "'");
-    cli("demux --title 1 -q --streams v0,a01,s01 --subs sup,vobsub -o '" + dir.file("demux") + "' '" + disc +
-        "'");
+    cli("demux --title 1 -q --streams v0,a01,s01 --subs sup,vobsub,bdn -o '" + dir.file("demux") + "' '" +
+        disc + "'");
     const std::string idx = run("cat '" + dir.file("demux/MYDISC_title01.Subpicture.01.idx") + "'");
     EXPECT_NE(idx.find("size: 720x480"), std::string::npos) << idx;
     EXPECT_NE(idx.find("id: de, index: 0"), std::string::npos) << idx;
+    const std::string bdn = run(
+        "cat '" + dir.file("demux/MYDISC_title01.Subpicture.01.bdn/MYDISC_title01.Subpicture.01.xml") + "'");
+    EXPECT_NE(bdn.find("<Language Code=\"deu\"/>"), std::string::npos) << bdn;
+    EXPECT_NE(bdn.find("VideoFormat=\"480i\""), std::string::npos) << bdn;
     // The .sup converted later takes the same from the IFO named; without one the log says so.
     const std::string sup = dir.file("demux/MYDISC_title01.Subpicture.01.sup");
     EXPECT_NE(cli("subs --to vobsub --ifo '" + disc + "/VIDEO_TS/VTS_01_0.IFO' -o '" + dir.file("later") +
@@ -308,6 +312,40 @@ TEST_F(DvdTitles, MpegAudioIsListedDemuxedAndMuxed) {
     EXPECT_EQ(mkv["tracks"][1]["properties"]["language"], "fre");
     EXPECT_EQ(packets(dir.file("mpa/MPA_title01.mkv"))["mp2"], packets(dir.file("mp2.mpg"))["mp2"])
         << "every frame of the source";
+}
+
+// A PAL disc with LPCM audio and a forced subtitle: its MKV carries the IFO's language and
+// flags on every track, its chapters, and subtitles on the 720x576 picture.
+TEST_F(DvdTitles, APalDiscWithLpcmKeepsItsLanguagesAndPicture) {
+    run("cd '" + dir.path() +
+        "' && export VIDEO_FORMAT=PAL && ffmpeg -v error -y -f lavfi -i "
+        "testsrc2=size=720x576:rate=25 -f lavfi -i sine=sample_rate=48000 -t 4 -target pal-dvd -b:v 1500k "
+        "-c:a "
+        "pcm_s16be pcm.mpg && spumux -s 0 forced.xml < pcm.mpg > pcms.mpg && echo '<dvdauthor "
+        "dest=\"PAL\"><vmgm/>"
+        "<titleset><titles><audio lang=\"it\" format=\"pcm\"/><subpicture lang=\"it\" content=\"forced\"/>"
+        "<pgc><vob file=\"pcms.mpg\" chapters=\"0,0:02\"/></pgc></titles></titleset></dvdauthor>' > pal.xml "
+        "&& "
+        "dvdauthor -x pal.xml");
+    const std::string log = cli("mkv -o '" + dir.file("pal") + "' '" + dir.file("PAL") + "'");
+    EXPECT_NE(log.find("Converted PAL_title01.Subpicture.00: 1 subtitles (pgs, 720x576)"), std::string::npos)
+        << log;
+    const Json mkv = Json::parse(run("mkvmerge -J '" + dir.file("pal/PAL_title01.mkv") + "'"));
+    ASSERT_EQ(mkv["tracks"].size(), 3u);
+    EXPECT_EQ(mkv["tracks"][1]["properties"]["language"], "ita");
+    EXPECT_EQ(mkv["tracks"][1]["properties"]["track_name"], "Italian");
+    EXPECT_EQ(mkv["tracks"][2]["properties"]["track_name"], "Italian (Forced)");
+    EXPECT_TRUE(mkv["tracks"][2]["properties"]["forced_track"]);
+    EXPECT_EQ(mkv["chapters"][0]["num_entries"], 2);
+    // Every sample: the LPCM track ends where the 4-second clip does.
+    const Json last =
+        Json::parse(run("ffprobe -v error -select_streams a:0 -show_entries packet=pts_time,duration_time "
+                        "-of json '" +
+                        dir.file("pal/PAL_title01.mkv") + "'"))["packets"]
+            .back();
+    EXPECT_NEAR(
+        std::stod(last["pts_time"].get<std::string>()) + std::stod(last["duration_time"].get<std::string>()),
+        kClipSeconds, 0.04);
 }
 
 TEST_F(DvdTitles, ATitleThatIsNotThereAndARebuildAreRefused) {
