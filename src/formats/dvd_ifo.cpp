@@ -23,19 +23,23 @@ bool readAt(InputFile& in, uint64_t at, std::array<uint8_t, N>& into) {
 
 uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
+// Opens `path` as a title set's information file: false with `why` when it is not one.
+bool openIfo(InputFile& in, const std::string& path, std::string& why) {
+    in.open(path);
+    std::array<uint8_t, 12> id{};
+    if (readAt(in, 0, id) && std::memcmp(id.data(), kIfoIdentifier, id.size()) == 0) return true;
+    why = "it is not a title set's information file";
+    return false;
+}
+
 }  // namespace
 
 std::optional<IfoSubpictureFacts> readIfoSubpictureFacts(const std::string& path, std::string& why) {
     try {
         InputFile in;
-        in.open(path);
-        std::array<uint8_t, 12> id{};
+        if (!openIfo(in, path, why)) return std::nullopt;
         std::array<uint8_t, 1> video{};
         std::array<uint8_t, 32 * ifo_at::kSubpictureAttributeBytes> subpictures{};
-        if (!readAt(in, 0, id) || std::memcmp(id.data(), kIfoIdentifier, id.size()) != 0) {
-            why = "it is not a title set's information file";
-            return std::nullopt;
-        }
         if (!readAt(in, ifo_at::kVideoAttributes, video) ||
             !readAt(in, ifo_at::kSubpictureAttributes, subpictures)) {
             why = "it is cut short";
@@ -59,13 +63,8 @@ std::optional<IfoSubpictureFacts> readIfoSubpictureFacts(const std::string& path
 std::optional<DvdPalette> readIfoPalette(const std::string& path, std::string& why) {
     try {
         InputFile in;
-        in.open(path);
-        std::array<uint8_t, 12> id{};
+        if (!openIfo(in, path, why)) return std::nullopt;
         std::array<uint8_t, 4> word{};
-        if (!readAt(in, 0, id) || std::memcmp(id.data(), kIfoIdentifier, id.size()) != 0) {
-            why = "it is not a title set's information file";
-            return std::nullopt;
-        }
         if (!readAt(in, ifo_at::kPgcitSector, word)) {
             why = "it is cut short";
             return std::nullopt;
