@@ -55,6 +55,7 @@ class CheckingHost : public Host {
     void setStatus(int, const std::string&) override {}
     void pumpEvents() override {}
     bool askYesNo(const std::string&) override { return true; }
+    size_t askChoice(const std::string&, const std::vector<std::string>&) override { return 0; }
     void showError(const std::string& text) override { errors.push_back(text); }
     void showPage(Page) override {}
 

@@ -2,7 +2,8 @@
 // The command line stopped by a signal, and the inputs it must not trust: SIGINT and SIGTERM in
 // the Read and in the writing of a Demux and a Rebuild (exit status, "Interrupted.", nothing
 // unfinished left, --keep-partial), a pipe as the source, names with control characters, a
-// standard output that cannot be written.
+// standard output that cannot be written; outputs that take their names together, after the
+// whole run, the leftovers of a killed run, and two runs on the same names.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,8 +13,12 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "fixtures/build_paths.h"
 #include "fixtures/program_stream_builder.h"
@@ -84,6 +89,7 @@ struct Interruption : ::testing::Test {
     TempDir dir;
     std::string out = dir.file("out");
     std::string source = dir.file("FEATURE_1.EVO");
+    const std::string sample = std::string(QUARNEL_SOURCE_DIR) + "/sample/HVDVD_TS/FEATURE_1.EVO";
 
     void SetUp() override {
         // About 24 MiB: six steps of a run, each stretched by the test delay.
@@ -124,6 +130,89 @@ TEST_F(Interruption, ASignalInAnyPhaseStopsTheRunAndLeavesNothingUnfinished) {
     EXPECT_FALSE(outputs().empty());
 }
 
+// Each file of the output folder (hidden ones too) with its bytes and modification time.
+std::map<std::string, std::pair<Bytes, fs::file_time_type>> folderState(const std::string& folder) {
+    std::map<std::string, std::pair<Bytes, fs::file_time_type>> state;
+    for (const auto& e : fs::directory_iterator(folder))
+        state[e.path().filename().string()] = {readFile(e.path().string()), e.last_write_time()};
+    return state;
+}
+
+// A signal while the text of the subtitles is read, in a Demux or in a conversion, comes
+// before any output takes its name: every file of the earlier run stays as it was.
+TEST_F(Interruption, ASignalBeforeTheOutputsTakeTheirNamesLeavesEveryEarlierOneAsItWas) {
+    const std::string cli = QUARNEL_CLI;
+    const CommandResult whole =
+        runCommand(cli + " demux -q --subs sup,pgs,srt -o " + out + " " + sample, dir.file("err.txt"));
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    const auto before = folderState(out);
+    ASSERT_EQ(before.size(), 13u);
+
+    const Stopped demux =
+        runUntil({"demux", "--subs", "sup,pgs,srt", "-o", out, sample}, "Reading the text", SIGINT);
+    EXPECT_EQ(demux.status, 130) << demux.out;
+    EXPECT_EQ(folderState(out), before);
+
+    const Stopped subs =
+        runUntil({"subs", "--to", "pgs,srt", "-o", out, out + "/FEATURE_1_MERGED.Subpicture.01.sup"},
+                 "Reading the text", SIGTERM);
+    EXPECT_EQ(subs.status, 143) << subs.out;
+    EXPECT_EQ(folderState(out), before);
+}
+
+// What a killed run leaves (hidden temporaries, a scratch folder) is removed by the next run on
+// those names, which says so.
+TEST_F(Interruption, AKilledRunsLeftoversGoWithTheNextRunOnThoseNames) {
+    for (const char* command : {"demux", "mkv"}) {
+        SCOPED_TRACE(command);
+        runUntil({command, "--full", "-o", out, command == std::string("mkv") ? sample : source}, "Demuxing",
+                 SIGKILL);
+        size_t left = 0;
+        for (const std::string& name : outputs())
+            left +=
+                name.find(".partial-") != std::string::npos || name.find(".mkv-temp") != std::string::npos;
+        EXPECT_GT(left, 0u);
+        const CommandResult r = runCommand(std::string(QUARNEL_CLI) + " " + command + " --full -o " + out +
+                                               " " + (command == std::string("mkv") ? sample : source),
+                                           dir.file("err.txt"));
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find(", left by a run that was stopped."), std::string::npos) << r.out;
+        for (const std::string& name : outputs()) {
+            EXPECT_FALSE(name.starts_with(".")) << name;
+            EXPECT_EQ(name.find("mkv-temp"), std::string::npos) << name;
+        }
+    }
+}
+
+// Two runs started together on the same names: one waits for nothing and fails at once, or
+// they follow each other; the MKV is always one run's whole file.
+TEST_F(Interruption, TwoRunsOnTheSameNamesNeverMixTheirFiles) {
+    const std::string command = std::string(QUARNEL_CLI) + " mkv -q -o " + out + " " + sample;
+    int refused = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        CommandResult first, second;
+        std::thread a([&] { first = runCommand(command, dir.file("a.txt")); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 90 / 19));
+        std::thread b([&] { second = runCommand(command, dir.file("b.txt")); });
+        a.join();
+        b.join();
+        for (const CommandResult* r : {&first, &second}) {
+            if (r->status == 0) continue;
+            ++refused;
+            EXPECT_EQ(r->status, 1);
+            EXPECT_EQ(r->err, "quarnel-cli: Another run is writing FEATURE_1_MERGED.\n");
+        }
+        EXPECT_TRUE(first.status == 0 || second.status == 0);
+        const CommandResult probe =
+            runCommand("mkvmerge -J " + out + "/FEATURE_1_MERGED.mkv", dir.file("probe.txt"));
+        const auto report = nlohmann::json::parse(probe.out);
+        EXPECT_EQ(report["tracks"].size(), 9u);
+        EXPECT_LT(report["container"]["properties"]["duration"].get<double>(), 4.5e9);  // not doubled
+        EXPECT_EQ(outputs(), std::vector<std::string>{"FEATURE_1_MERGED.mkv"});
+    }
+    EXPECT_GT(refused, 0);  // the runs did meet
+}
+
 TEST_F(Interruption, PipesControlCharactersAndAStandardOutputThatCannotBeWritten) {
     const std::string fifo = dir.file("pipe.EVO");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -150,7 +239,6 @@ TEST_F(Interruption, PipesControlCharactersAndAStandardOutputThatCannotBeWritten
 // time: one that exits 0 without writing, one that prints 100 MB without a line end, one that
 // ignores SIGTERM when the run is interrupted.
 TEST_F(Interruption, AMisbehavingMkvmergeLeavesTheEarlierMkvAndIsStopped) {
-    const std::string sample = std::string(QUARNEL_SOURCE_DIR) + "/sample/HVDVD_TS/FEATURE_1.EVO";
     const std::string earlier = out + "/FEATURE_1_MERGED.mkv";
     writeFile(earlier, {'o', 'l', 'd'});
     struct Case {

@@ -2,6 +2,7 @@
 // Damaged sources, damaged disc metadata and unusable output places, end to end: what the
 // user is told, that each run ends the way it always ends, and what is on disk afterwards.
 #include <gtest/gtest.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -514,6 +515,33 @@ TEST_F(BadInput, AFullDiskLeavesEarlierOutputsAsTheyWere) {
     EXPECT_NE(r.err.find("No space left on device."), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find("Done."), r.out.rfind("Done."));  // the Read's alone
     EXPECT_EQ(readFile(audioOut), earlier);
+
+    // A pair: where a new index fits but not its .sub, the earlier pair stays whole.
+    const std::string cli = QUARNEL_CLI;
+    const std::string subs = f.dir.file("subs"), other = f.dir.file("other");
+    const std::string sample = std::string(QUARNEL_SOURCE_DIR) + "/sample/HVDVD_TS/FEATURE_1.EVO";
+    ASSERT_EQ(runCommand(cli + " demux -q -o " + subs + " " + sample, f.dir.file("stderr.txt")).status, 0);
+    ASSERT_EQ(runCommand(cli + " subs -q --to vobsub -o " + small + " " + subs +
+                             "/FEATURE_1_MERGED.Subpicture.00.sup",
+                         f.dir.file("stderr.txt"))
+                  .status,
+              0);
+    const std::string idx = small + "/FEATURE_1_MERGED.Subpicture.00.idx",
+                      sub = small + "/FEATURE_1_MERGED.Subpicture.00.sub";
+    const Bytes oldIdx = readFile(idx), oldSub = readFile(sub);
+    fs::create_directories(other);  // the larger stream under the same name
+    fs::copy_file(subs + "/FEATURE_1_MERGED.Subpicture.01.sup",
+                  other + "/FEATURE_1_MERGED.Subpicture.00.sup");
+    struct statvfs disk {};
+    ASSERT_EQ(::statvfs(small.c_str(), &disk), 0);
+    writeFile(small + "/filler", Bytes(size_t(disk.f_bavail * disk.f_frsize) - 8192, 0));
+    const CommandResult pair = runCommand(
+        cli + " subs -q --to vobsub -o " + small + " " + other + "/FEATURE_1_MERGED.Subpicture.00.sup",
+        f.dir.file("stderr.txt"));
+    EXPECT_EQ(pair.status, 1);
+    EXPECT_NE(pair.err.find("No space left on device."), std::string::npos) << pair.err;
+    EXPECT_EQ(readFile(idx), oldIdx);
+    EXPECT_EQ(readFile(sub), oldSub);
 }
 
 TEST_F(BadInput, ASourceRemovedBetweenReadAndDemux) {
@@ -536,9 +564,10 @@ TEST_F(BadInput, ASourceRemovedBetweenReadAndDemux) {
     EXPECT_FALSE(fs::exists(source));
 }
 
-// A Cancel at the first 4 MiB of each run: the run ends as usual, the outputs hold the
-// beginning of what a whole run gives, and the source is as it was.
-TEST_F(BadInput, ACancelInTheMiddleOfEachRunKeepsWhatWasWritten) {
+// A Cancel at the first 4 MiB of each run that keeps what was written: the run ends without
+// "Done.", the .partial outputs hold the beginning of what a whole run gives, no final name
+// holds a truncated file, and the source is as it was.
+TEST_F(BadInput, ACancelInTheMiddleOfEachRunKeepsWhatWasWrittenAsPartialFiles) {
     f.model.options.fastCheck = false;
     const std::vector<EsStream> streams = {mpeg2Video(0xE0, 1000, 6000, kStart),
                                            audio(EsKind::Ac3, 0x80, 1000, 300, kStart, 1)};
@@ -559,19 +588,24 @@ TEST_F(BadInput, ACancelInTheMiddleOfEachRunKeepsWhatWasWritten) {
     EXPECT_EQ(f.model.run.countedFrames[0], 0);
     EXPECT_TRUE(f.model.boxes.video[0].ticked);
 
+    f.host.choice = 0;  // Stop and keep
+    fs::remove(output("FEATURE_1.rebuilt.EVO"));
     demux();
     EXPECT_TRUE(f.logged("Cancelled."));
-    EXPECT_GT(f.lineIndex("Done."), f.lineIndex("Cancelled."));
-    const Bytes video = readFile(output("FEATURE_1.MPEG-2.stream.0.mpv"));
+    EXPECT_FALSE(f.logged("Done."));
+    EXPECT_FALSE(fs::exists(output("FEATURE_1.MPEG-2.stream.0.mpv")));
+    const Bytes video = readFile(output("FEATURE_1.MPEG-2.stream.0.mpv.partial"));
     EXPECT_GT(video.size(), 2u << 20);
     EXPECT_LT(video.size(), elementaryBytes(streams[0]).size());
     EXPECT_TRUE(isPrefix(video, elementaryBytes(streams[0])));
-    EXPECT_TRUE(isPrefix(readFile(output("FEATURE_1.DD.stream.00.mpa")), elementaryBytes(streams[1])));
+    EXPECT_TRUE(
+        isPrefix(readFile(output("FEATURE_1.DD.stream.00.mpa.partial")), elementaryBytes(streams[1])));
 
     rebuild();
     EXPECT_TRUE(f.logged("Cancelled."));
-    EXPECT_TRUE(f.logged("Done."));
-    const Bytes rebuilt = readFile(output("FEATURE_1.rebuilt.EVO"));
+    EXPECT_FALSE(f.logged("Done."));
+    EXPECT_FALSE(fs::exists(output("FEATURE_1.rebuilt.EVO")));
+    const Bytes rebuilt = readFile(output("FEATURE_1.rebuilt.EVO.partial"));
     EXPECT_EQ(rebuilt.size() % kPackSize, 0u);
     EXPECT_LT(rebuilt.size(), wholeRebuild.size());
     EXPECT_TRUE(isPrefix(rebuilt, wholeRebuild));

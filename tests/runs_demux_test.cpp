@@ -297,6 +297,8 @@ TEST(DemuxRun, AnOutputThatCannotBeCreatedIsReported) {
     EXPECT_FALSE(f.model.run.busy);
 }
 
+// A Cancel asks; Continue goes on; Stop keeps what was written as .partial files or removes it,
+// and never leaves a truncated file under a final name or says "Done.".
 TEST(DemuxRun, CancelAsksAndStopsAfterTheChunkInHand) {
     DemuxFixture f;
     f.model.options.fastCheck = false;
@@ -305,36 +307,48 @@ TEST(DemuxRun, CancelAsksAndStopsAfterTheChunkInHand) {
     writeFile(f.dir.file("FEATURE_2.EVO"), big);
     f.model.options.outputDir = f.out();
     f.read();
-    f.host.answer = false;
+    f.host.choice = 2;  // Continue
     f.host.onPump = [&] { runs::cancel(f.model, f.host); };
     runs::demux(f.model, f.host);
     EXPECT_FALSE(f.logged("Cancelled."));
     EXPECT_TRUE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
-    f.host.markup.clear();
-    f.host.answer = true;
-    f.host.questions.clear();
-    runs::demux(f.model, f.host);
-    ASSERT_FALSE(f.host.questions.empty());
-    EXPECT_EQ(f.host.questions[0], "Are you sure to stop demuxing?");
-    const int cancelled = f.lineIndex("Cancelled.");
-    ASSERT_GE(cancelled, 0);
-    EXPECT_GT(f.lineIndex("Done."), cancelled);
-    EXPECT_FALSE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
-    EXPECT_EQ(f.model.run.countedFrames[0], 0);
-    // what was written so far stays: 4 MiB of input were read
-    EXPECT_GT(std::filesystem::file_size(f.dir.file("out/FEATURE_1_MERGED.MPEG-2.stream.0.mpv")), 4000000u);
+    const std::string video = f.dir.file("out/FEATURE_1_MERGED.MPEG-2.stream.0.mpv");
+    std::filesystem::remove(video);
+    for (const size_t choice : {0u, 1u}) {  // Stop and keep, Stop and remove
+        f.host.markup.clear();
+        f.host.choice = choice;
+        f.host.questions.clear();
+        runs::demux(f.model, f.host);
+        ASSERT_FALSE(f.host.questions.empty());
+        EXPECT_EQ(f.host.questions[0],
+                  "Stop the Demux? What was written so far can be kept as .partial files.");
+        EXPECT_GE(f.lineIndex("Cancelled."), 0);
+        EXPECT_FALSE(f.logged("Done."));
+        EXPECT_FALSE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
+        EXPECT_EQ(f.model.run.countedFrames[0], 0);
+        EXPECT_FALSE(std::filesystem::exists(video));
+        EXPECT_EQ(f.logged("Kept what was written as " + video + ".partial"), choice == 0);
+        // with "keep", what was written so far is there: 4 MiB of input were read
+        if (choice == 0) {
+            EXPECT_GT(std::filesystem::file_size(video + ".partial"), 4000000u);
+        }
+        std::filesystem::remove(video + ".partial");
+        EXPECT_TRUE(std::filesystem::is_empty(f.out())) << "no temporary or lock file is left";
+    }
 }
 
 TEST(DemuxRun, CloseDuringARunAsksAndReadsDoNot) {
     DemuxFixture f;
-    f.model.run.busy = false;
+    f.model.run.busy = nullptr;
     EXPECT_TRUE(runs::closeRequested(f.model, f.host));
     EXPECT_TRUE(f.host.questions.empty());
-    f.model.run.busy = true;
+    f.model.run.busy = "Rebuild";
     f.model.run.cancel = false;
-    f.host.answer = false;
+    f.host.choice = 2;  // Continue
     EXPECT_FALSE(runs::closeRequested(f.model, f.host));
-    f.host.answer = true;
+    EXPECT_EQ(f.host.questions.back(),
+              "Stop the Rebuild? What was written so far can be kept as .partial files.");
+    f.host.choice = 1;
     EXPECT_TRUE(runs::closeRequested(f.model, f.host));
 }
 

@@ -200,8 +200,9 @@ TEST_F(MakeMkv, InputsItCannotTakeAreRefusedWithNothingLeftBehind) {
     EXPECT_FALSE(std::filesystem::exists(f.dir.file("out")));
 }
 
-// A Cancel while mkvmerge runs stops it; neither the partial MKV nor the scratch folder stays.
-TEST_F(MakeMkv, ACancelStopsMkvmergeAndLeavesNothing) {
+// A Cancel while mkvmerge runs stops it; "remove" leaves neither the partial MKV nor the scratch
+// folder, "keep" leaves both, the MKV under a .partial name.
+TEST_F(MakeMkv, ACancelStopsMkvmergeAndKeepsOrRemovesWhatWasWritten) {
     const Bytes evo = buildProgramStream(
         {{EsKind::Ac3, 0x80,
           timedAudio(ac3Frames(encode("-f lavfi -i sine=duration=0.5 -c:a ac3 -f ac3", "a.ac3")), 90000, 48000)}},
@@ -217,10 +218,17 @@ TEST_F(MakeMkv, ACancelStopsMkvmergeAndLeavesNothing) {
         if (f.logged("Running " + fake)) runs::cancel(f.model, f.host);
     };
     setenv("QUARNEL_MKVMERGE", fake.c_str(), 1);
+    f.host.choice = 1;  // Stop and remove
+    runs::makeMkv(f.model, f.host);
+    EXPECT_EQ(f.model.lastError, "Cancelled.");
+    EXPECT_TRUE(std::filesystem::is_empty(f.dir.file("out")));
+    f.host.choice = 0;  // Stop and keep
     runs::makeMkv(f.model, f.host);
     unsetenv("QUARNEL_MKVMERGE");
     EXPECT_EQ(f.model.lastError, "Cancelled.");
-    EXPECT_TRUE(std::filesystem::is_empty(f.dir.file("out")));
+    EXPECT_TRUE(std::filesystem::exists(f.dir.file("out/movie.mkv.partial")));
+    EXPECT_FALSE(std::filesystem::exists(f.dir.file("out/movie.mkv")));
+    EXPECT_TRUE(f.logged("Kept what was written in " + f.dir.file("out/movie.mkv-temp")));
 }
 
 }  // namespace

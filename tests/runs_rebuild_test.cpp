@@ -234,7 +234,7 @@ TEST(RebuildRun, AdvancedPacksShortLastPackAndTheNameOfASingleFile) {
     EXPECT_EQ(out.size(), evo.size()) << "every stream kept";
 }
 
-TEST(RebuildRun, CancelKeepsTheWholePacksWrittenAndSkipsTheNextFile) {
+TEST(RebuildRun, CancelKeepsTheWholePacksWrittenAsPartialAndSkipsTheNextFile) {
     RebuildFixture f;
     f.source("FEATURE_1.EVO", buildProgramStream({mpeg2Video(0xE0, 60, 90000, kStart)}, {}));
     writeFile(f.dir.file("FEATURE_2.EVO"), buildProgramStream({mpeg2Video(0xE0, 5, 3000, kStart)}, {}));
@@ -245,11 +245,13 @@ TEST(RebuildRun, CancelKeepsTheWholePacksWrittenAndSkipsTheNextFile) {
     f.host.clearLog();
     runs::rebuild(f.model, f.host);
     EXPECT_TRUE(f.model.lastError.empty());
-    EXPECT_EQ(f.host.questions.back(), "Are you sure to stop demuxing?");
+    EXPECT_EQ(f.host.questions.back(),
+              "Stop the Rebuild? What was written so far can be kept as .partial files.");
     EXPECT_TRUE(f.logged("Cancelled."));
-    EXPECT_TRUE(f.logged("Done."));
+    EXPECT_FALSE(f.logged("Done."));
     EXPECT_FALSE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));
-    EXPECT_EQ(std::filesystem::file_size(f.out + "/FEATURE_1_MERGED.rebuilt.EVO"), 4u * 1048576);
+    EXPECT_FALSE(std::filesystem::exists(f.out + "/FEATURE_1_MERGED.rebuilt.EVO"));
+    EXPECT_EQ(std::filesystem::file_size(f.out + "/FEATURE_1_MERGED.rebuilt.EVO.partial"), 4u * 1048576);
     EXPECT_EQ(f.host.status[0], " Ready");
     EXPECT_FALSE(f.model.run.busy);
 }

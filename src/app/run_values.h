@@ -29,7 +29,11 @@ struct RunValues {
     bool cancel = false;
     // A signal stopped the run (the command line): unlike a Cancel, what it wrote is not kept.
     bool interrupted = false;
-    bool busy = false;      // a Demux or Rebuild run is active: a cancel must be confirmed
+    // The run that writes outputs ("Demux", "Rebuild", "Make MKV") while it works: a cancel
+    // must be confirmed, and the question names it.
+    const char* busy = nullptr;
+    // The Cancel of a run that writes chose to keep what was written, as NAME.partial files.
+    bool keepStopped = false;
     bool fastStop = false;  // the fast-check limit was passed
     bool fastCheckCut = false;  // a file of the last Read was read only up to the fast-check limit
     std::string vtiError;       // why the VTI read after the last Read failed; empty when it did not

@@ -117,26 +117,37 @@ bool runSubsCommand(const CliArgs& args, Host& host, RunValues& run) {
         host.pumpEvents();
         return !run.interrupted;
     };
-    // No output of the run may be one of its inputs: checked for all before anything is written.
+    // No output of the run may be one of its inputs: checked for all before anything is written,
+    // and no other run may write the same names meanwhile.
+    std::vector<OutputLock> locks;
     try {
-        for (const std::string& file : args.supFiles)
-            for (const std::string& output :
-                 conversionOutputs(subsOutputBase(file, args.options.outputDir), args.convertTo))
+        for (const std::string& file : args.supFiles) {
+            const std::string base = subsOutputBase(file, args.options.outputDir);
+            for (const std::string& output : conversionOutputs(base, args.convertTo))
                 refuseInput(output, args.supFiles);
+            locks.push_back(claimOutputs(base, log));
+        }
     } catch (const std::exception& e) {
         host.showError(e.what());
         return false;
     }
+    // The outputs of every file converted whole wait here, and take their final names together
+    // at the end: a signal on the way leaves every earlier file as it was.
+    PendingOutputs converted;
+    std::vector<std::string> written;
     bool allConverted = true;
     for (const std::string& file : args.supFiles) {
         if (run.interrupted) break;
         const std::string base = subsOutputBase(file, args.options.outputDir);
         try {
+            PendingOutputs ofThisFile;  // dropped when this file fails
             if (!fileExists(file)) throw QuarnelError("Cannot open file \"" + file + "\". No such file.");
             log.log("Converting [b]" + nameOf(file) + "[/b]");
             takeIfo(args, file, settings, log);
             const ConversionCounts counts = convertSup(file, base, args.convertTo, settings, log);
-            run.outputsWritten.insert(run.outputsWritten.end(), counts.outputs.begin(), counts.outputs.end());
+            if (run.interrupted) break;
+            ofThisFile.commit();
+            written.insert(written.end(), counts.outputs.begin(), counts.outputs.end());
             if (args.convertTo.srt)
                 run.subtitleTexts.push_back({base + ".srt", counts.events, counts.forcedCues, counts.emptyCues});
         } catch (const std::exception& e) {
@@ -145,9 +156,18 @@ bool runSubsCommand(const CliArgs& args, Host& host, RunValues& run) {
         }
     }
     if (run.interrupted) {
+        if (args.options.keepPartial)
+            for (const std::string& name : converted.keepPartial()) logKeptPartial(log, name);
         logInterrupted(log);
         return false;
     }
+    try {
+        converted.commit();
+    } catch (const std::exception& e) {
+        host.showError(e.what());
+        return false;
+    }
+    run.outputsWritten = std::move(written);
     if (allConverted) log.log("Done.");
     return allConverted;
 }

@@ -25,6 +25,9 @@ public:
     void setProgress(uint64_t done, uint64_t total) override;
     void pumpEvents() override;
     bool askYesNo(const std::string&) override { return true; }
+    size_t askChoice(const std::string&, const std::vector<std::string>& answers) override {
+        return answers.empty() ? 0 : answers.size() - 1;
+    }
     void showError(const std::string& text) override;
     void showPage(Page) override {}
 

@@ -105,8 +105,12 @@ std::vector<std::string> VobSubWriter::finish() {
     text += "id: " + validLanguage(options_.language) + ", index: 0\n";
     text += timestamps_;
     idx_.write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-    idx_.commit();
+    // Both written whole before either takes its name; the index, which names the other,
+    // takes its name last, so that a new index never stands beside an old .sub.
+    sub_.finish();
+    idx_.finish();
     sub_.commit();
+    idx_.commit();
 
     std::vector<std::string> notes;
     if (reduced_ > 0)

@@ -3,6 +3,8 @@
 // events (show, resize, drag and drop).
 #include "gui/tf_main.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -123,6 +125,21 @@ void TfMain::pumpEvents() {
 bool TfMain::askYesNo(const std::string& question) {
     return QMessageBox::question(this, QStringLiteral("Quarnel"), QString::fromStdString(question),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+size_t TfMain::askChoice(const std::string& question, const std::vector<std::string>& answers) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Quarnel"), QString::fromStdString(question),
+                    QMessageBox::NoButton, this);
+    std::vector<QAbstractButton*> buttons;
+    for (const std::string& answer : answers)
+        buttons.push_back(box.addButton(QString::fromStdString(answer), QMessageBox::AcceptRole));
+    if (buttons.empty()) return 0;
+    // The last answer changes nothing: it is the default and what Escape or closing gives.
+    box.setDefaultButton(static_cast<QPushButton*>(buttons.back()));
+    box.setEscapeButton(buttons.back());
+    box.exec();
+    const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return chosen == buttons.end() ? buttons.size() - 1 : size_t(chosen - buttons.begin());
 }
 
 void TfMain::showError(const std::string& text) {

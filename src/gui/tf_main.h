@@ -56,6 +56,7 @@ class TfMain : public QMainWindow, public Host {
     void setProgress(uint64_t done, uint64_t total) override;
     void pumpEvents() override;
     bool askYesNo(const std::string& question) override;
+    size_t askChoice(const std::string& question, const std::vector<std::string>& answers) override;
     void showError(const std::string& text) override;
     void showPage(Page page) override;
 

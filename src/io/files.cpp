@@ -13,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "io/pending_outputs.h"
+#include "io/run_owner.h"
 #include "io/write_queue.h"
 
 namespace quarnel {
@@ -135,14 +137,15 @@ QuarnelError writeError(const std::string& path, int err) {
     return QuarnelError("Cannot write file \"" + path + "\". " + systemReason(err));
 }
 
-constexpr const char* kPartialMark = ".partial";
-
+// ".NAME.partial-PID.START-XXXXXX" beside the final name: hidden, unique, and naming its owner,
+// so that a later run can remove it once its owner is gone.
 std::string temporaryPattern(const std::string& path) {
     const size_t sep = path.find_last_of('/');
     const std::string folder = sep == std::string::npos ? "" : path.substr(0, sep + 1);
+    const std::string tail = std::string(kPartialMark) + "-" + ownerMark() + "-XXXXXX";
     // The name is shortened so that the temporary name is no longer than the final one allows.
-    const std::string name = path.substr(folder.size()).substr(0, NAME_MAX - 16);
-    return folder + "." + name + kPartialMark + "-XXXXXX";
+    const std::string name = path.substr(folder.size()).substr(0, NAME_MAX - 1 - tail.size());
+    return folder + "." + name + tail;
 }
 
 mode_t creationMode() {
@@ -287,8 +290,10 @@ void OutputFile::finish() {
 void OutputFile::commit() {
     if (temporary_.empty()) return;
     finish();
-    if (::rename(temporary_.c_str(), path_.c_str()) != 0)
-        throw QuarnelError("Cannot create file \"" + path_ + "\". " + systemReason(errno));
+    if (PendingOutputs* pending = PendingOutputs::current())
+        pending->addFile(temporary_, path_);
+    else
+        putFileInPlace(temporary_, path_);
     temporary_.clear();
 }
 
@@ -298,7 +303,7 @@ void OutputFile::discard() noexcept {
     temporary_.clear();
 }
 
-void OutputFile::keepPartial() noexcept {
+bool OutputFile::keepPartial() noexcept {
     if (fd_ >= 0) {
         try {
             flush();
@@ -307,9 +312,13 @@ void OutputFile::keepPartial() noexcept {
         }
     }
     closeQuietly();
-    if (!temporary_.empty() && ::rename(temporary_.c_str(), (path_ + kPartialMark).c_str()) != 0)
-        ::unlink(temporary_.c_str());
+    bool kept = false;
+    if (!temporary_.empty()) {
+        kept = ::rename(temporary_.c_str(), (path_ + kPartialMark).c_str()) == 0;
+        if (!kept) ::unlink(temporary_.c_str());
+    }
     temporary_.clear();
+    return kept;
 }
 
 void OutputFile::closeQuietly() noexcept {
@@ -349,18 +358,10 @@ void OutputFolder::create(const std::string& path, const std::function<bool(std:
 
 void OutputFolder::commit() {
     if (temporary_.empty()) return;
-    // A folder of the final name is exchanged with the new one in one step, then removed.
-    const bool exchanged = ::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0;
-    if (!exchanged) {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-        if (::rename(temporary_.c_str(), path_.c_str()) != 0)
-            throw QuarnelError("Cannot create folder \"" + path_ + "\". " + systemReason(errno));
-        temporary_.clear();
-        return;
-    }
-    std::error_code ec;
-    std::filesystem::remove_all(temporary_, ec);  // now the earlier folder
+    if (PendingOutputs* pending = PendingOutputs::current())
+        pending->addFolder(temporary_, path_);
+    else
+        putFolderInPlace(temporary_, path_);
     temporary_.clear();
 }
 

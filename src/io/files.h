@@ -110,8 +110,8 @@ public:
     void commit();
     // Closes and removes the temporary file, if any.
     void discard() noexcept;
-    // Closes and keeps what was written as "NAME.partial".
-    void keepPartial() noexcept;
+    // Closes and keeps what was written as "NAME.partial"; false when nothing was kept.
+    bool keepPartial() noexcept;
     bool isOpen() const { return fd_ >= 0; }
     // True between create() and commit() or discard(): a temporary file exists.
     bool pending() const { return !temporary_.empty(); }

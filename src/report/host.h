@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/markup.h"
 
@@ -28,6 +29,9 @@ public:
     // Lets pending user events run (a Cancel click, a close request). Called every 4 MiB.
     virtual void pumpEvents() = 0;
     virtual bool askYesNo(const std::string& question) = 0;
+    // Asks `question` with a button per answer; returns the index of the answer chosen (the
+    // last one when the question is closed without an answer).
+    virtual size_t askChoice(const std::string& question, const std::vector<std::string>& answers) = 0;
     virtual void showError(const std::string& text) = 0;
     virtual void showPage(Page page) = 0;
 };

@@ -22,6 +22,7 @@ void writeChapters(Session& session, Host& host) {
                 "No EVO file is chosen: the chapter file is named after it. Choose the EVO file first.");
         const std::string name = session.outputBase() + ".chapters.txt";
         refuseInput(name, inputsOf(session.request()));
+        const OutputLock lock = claimOutputs(session.outputBase(), log);
         out.create(name);
         for (const std::string& line : session.playlist.chapters) {
             out.write(std::span(reinterpret_cast<const uint8_t*>(line.data()), line.size()));

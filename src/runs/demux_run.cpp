@@ -35,13 +35,19 @@ class DemuxRun {
         s_.run.endPtmSum = 0;
         frames_.reset();
         s_.run.videoDurationSum = 0;
-        s_.run.busy = true;
+        // Within Make MKV the Demux is a step of that run, which the Cancel question names.
+        const char* const busyBefore = s_.run.busy;
+        if (!busyBefore) s_.run.busy = "Demux";
         s_.run.outputsWritten.clear();
         s_.run.subtitleTexts.clear();
         s_.run.droppedSubtitleRecords = {};
 
         bool failed = false;
+        // Every output waits here once written; they take their final names together, when
+        // the whole run has gone well.
+        PendingOutputs pending;
         try {
+            const OutputLock lock = claimOutputs(req_.outputBase(), log_);
             if (req_.options.splitTracks && req_.title.sourceExtension() == ".AOB") takeTracks();
             createOutputs(inputsOf(req_));
             const PassInput in{req_, s_, host_, log_, input_, frames_, &outputs_};
@@ -54,14 +60,17 @@ class DemuxRun {
                                   passOverFile(Pass::Demux, in);
                                   outputs_.sequenceBase += input_.size();
                               });
-            if (!s_.run.interrupted) {
+            if (!stopped()) {
                 // Finishing writes what is still buffered: a full disk shows here too, before
                 // any output takes its final name.
                 outputs_.finish();
                 convertSubtitles();
-                s_.run.outputsWritten = outputs_.commit();
-                s_.run.outputsWritten.insert(s_.run.outputsWritten.end(), converted_.begin(),
-                                             converted_.end());
+                std::vector<std::string> written = outputs_.commit();
+                written.insert(written.end(), converted_.begin(), converted_.end());
+                if (!stopped()) {
+                    pending.commit();
+                    s_.run.outputsWritten = std::move(written);
+                }
             }
         } catch (const std::exception& e) {
             failed = true;
@@ -69,22 +78,24 @@ class DemuxRun {
             log_.log("[re]" + s_.lastError + "[/re]");
         }
         input_.close();
-        settleOutputs(outputs_.all(), s_.run, req_.options, failed);
+        settleOutputs(outputs_.all(), pending, s_.run, req_.options, failed, log_);
         frames_.takeWritten();
 
         if (s_.run.interrupted) {
             s_.lastError = "Interrupted.";
             logInterrupted(log_);
-        } else if (!failed) {
+        } else if (!failed && !s_.run.cancel) {
             logDone(log_);
         }
         statusReady(log_);
         reportFrames(s_.run, log_, false);
-        s_.run.busy = false;
+        s_.run.busy = busyBefore;
         return !failed && !s_.run.interrupted && !s_.run.cancel;
     }
 
   private:
+    bool stopped() const { return s_.run.interrupted || s_.run.cancel; }
+
     const Request& req_;
     RunState& s_;
     Host& host_;

@@ -18,6 +18,7 @@
 #include "formats/ocr_languages.h"
 #include "formats/title_time.h"
 #include "formats/xml_text.h"
+#include "io/run_owner.h"
 #include "runs/mkv_plan.h"
 #include "runs/mkv_texts.h"
 #include "runs/request_runs.h"
@@ -84,6 +85,11 @@ class MkvRun {
   private:
     void work() {
         if (s_.runActive) return;
+        s_.run.busy = "Make MKV";
+        const struct NotBusy {
+            RunValues& run;
+            ~NotBusy() { run.busy = nullptr; }
+        } notBusy{s_.run};
         s_.lastError.clear();
         s_.run.mkvPlan.clear();
         try {
@@ -118,6 +124,7 @@ class MkvRun {
     DemuxTiming timing_;
     MkvPlan plan_;
     bool readAgainThrough_ = false;
+    OutputLock lock_;  // the run's claim on BASE.mkv and its scratch folder
 
     bool fail(const std::string& why) {
         s_.lastError = why;
@@ -128,7 +135,13 @@ class MkvRun {
 
     void finishFailed() {
         if (s_.lastError.empty()) s_.lastError = s_.run.interrupted ? "Interrupted." : mkv_texts::kCancelled;
-        removeScratch();
+        // A Cancel that keeps what was written keeps the scratch folder with the streams.
+        if (!scratch_.empty() && !s_.run.interrupted && s_.run.cancel && s_.run.keepStopped) {
+            keepScratch();
+            log_.log(mkv_texts::scratchKept(scratch_));
+        } else {
+            removeScratch();
+        }
         statusReady(log_);
     }
 
@@ -140,20 +153,27 @@ class MkvRun {
         fs::create_directories(fs::path(wanted).parent_path(), ec);
         if (::mkdir(wanted.c_str(), 0777) == 0) {
             scratch_ = wanted;
-            return {};
+        } else {
+            if (errno != EEXIST) return std::error_code(errno, std::generic_category()).message();
+            std::string unique = wanted + "-XXXXXX";
+            if (!::mkdtemp(unique.data())) return std::error_code(errno, std::generic_category()).message();
+            scratch_ = unique;
         }
-        if (errno != EEXIST) return std::error_code(errno, std::generic_category()).message();
-        std::string unique = wanted + "-XXXXXX";
-        if (!::mkdtemp(unique.data())) return std::error_code(errno, std::generic_category()).message();
-        scratch_ = unique;
+        // Marked as this run's, so that a later run removes it should this one be killed.
+        markFolderOwner(scratch_);
         return {};
     }
 
     void removeScratch() {
-        if (scratch_.empty() || req_.options.keepTemp || req_.options.mkvPlanOnly) return;
+        if (scratch_.empty()) return;
+        if (req_.options.keepTemp || req_.options.mkvPlanOnly) return keepScratch();
         std::error_code ec;
         fs::remove_all(scratch_, ec);
     }
+
+    // A scratch folder kept for the user is no longer the run's: without its marker, no later
+    // run takes it for a killed run's leftovers.
+    void keepScratch() const { ::unlink((scratch_ + "/" + kOwnerFileName).c_str()); }
 
     // Streams chosen from a playlist's list have no ids yet: the title is read, and each stream
     // asked for that it holds keeps its playlist name and takes the id found in its slot.
@@ -194,6 +214,7 @@ class MkvRun {
         const std::string outputBase = absoluteFailed ? req_.outputBase() : base.lexically_normal().string();
         finalPath_ = outputBase + ".mkv";
         refuseInput(finalPath_, inputsOf(req_));
+        lock_ = claimOutputs(outputBase, log_);
         const std::string wanted = outputBase + ".mkv-temp";
         const std::string why = createScratch(wanted);
         if (!why.empty()) return fail(mkv_texts::cannotCreateFolder(wanted, why));
@@ -477,7 +498,6 @@ class MkvRun {
         log_.slog(mkv_texts::kMuxingStatus, 0);
 
         CancelEnabled cancelEnabled(s_.cancelEnabled);
-        s_.run.busy = true;
         s_.run.cancel = s_.run.interrupted;
         ExternalProgram program;
         program.start(mkvmerge_, {"--gui-mode", "@" + options});
@@ -503,9 +523,12 @@ class MkvRun {
             }
         }
         const int status = program.wait();
-        s_.run.busy = false;
         if (s_.run.cancel || s_.run.interrupted) {
-            mkv.discard();
+            const bool keep = s_.run.interrupted ? req_.options.keepPartial : s_.run.keepStopped;
+            if (keep && mkv.keepPartial())
+                logKeptPartial(log_, finalPath_ + kPartialMark);
+            else
+                mkv.discard();
             if (s_.run.interrupted) logInterrupted(log_);
             s_.lastError = s_.run.interrupted ? "Interrupted." : mkv_texts::kCancelled;
             return;

@@ -33,6 +33,9 @@ inline std::string playlistOfOtherSource(const std::string& playlistSource, cons
            ": its title, names, languages and chapters are not used.";
 }
 inline std::string scratchFolder(const std::string& path) { return "Scratch folder: " + path; }
+inline std::string scratchKept(const std::string& path) {
+    return "Kept what was written in " + path;
+}
 inline std::string fileMoved(const std::string& file, double ms) {
     return "[re]" + file + ": its time stamps do not go on from what plays before it; moved by " +
            std::to_string(std::llround(ms)) + " ms.[/re]";

@@ -412,7 +412,6 @@ void passOverFile(Pass pass, const PassInput& in) {
     const Options& options = in.request.options;
     RunValues& run = in.state.run;
     CancelEnabled cancelEnabled(in.state.cancelEnabled);
-    run.busy = pass == Pass::Demux;
     run.cancel = run.interrupted;
     run.fastStop = false;
     if (in.outputs && in.outputs->timing) {

@@ -65,7 +65,7 @@ class RebuildRun {
         }
 
         host_.showPage(Page::Status);
-        s_.run.busy = true;
+        s_.run.busy = "Rebuild";
         s_.run.outputsWritten.clear();
         savedEndPtmSum_ = s_.run.endPtmSum;
         s_.run.endPtmSum = 0;  // from here on: the time-stamp offset of the file in hand
@@ -74,8 +74,10 @@ class RebuildRun {
 
         WriteQueue queue;  // outlives the output written through it
         OutputFile out;
+        PendingOutputs pending;
         bool failed = false;
         try {
+            const OutputLock lock = claimOutputs(req_.outputBase(), log_);
             refuseInput(outName, inputsOf(req_));
             out.create(outName, &queue);
             log_.log("Creating " + outName);
@@ -87,8 +89,9 @@ class RebuildRun {
                                   rebuildFile(out, nameOf(file));
                                   input_.close();
                               });
-            if (!s_.run.interrupted) {
+            if (!s_.run.interrupted && !s_.run.cancel) {
                 out.commit();
+                pending.commit();
                 s_.run.outputsWritten = {outName};
             }
         } catch (const std::exception& e) {
@@ -97,19 +100,19 @@ class RebuildRun {
             input_.close();
         }
         OutputFile* const outputs[] = {&out};
-        settleOutputs(outputs, s_.run, req_.options, failed);
+        settleOutputs(outputs, pending, s_.run, req_.options, failed, log_);
 
         if (s_.run.interrupted) {
             s_.lastError = "Interrupted.";
             logInterrupted(log_);
-        } else if (!failed) {
+        } else if (!failed && !s_.run.cancel) {
             logDone(log_);
         }
         // The end PTM sum goes back to what the Read run left, so that every Rebuild after it,
         // whole, cancelled or of the first file only, starts from the same sum.
         s_.run.endPtmSum = savedEndPtmSum_;
         statusReady(log_);
-        s_.run.busy = false;
+        s_.run.busy = nullptr;
         if (failed) host_.showError(s_.lastError);
     }
 

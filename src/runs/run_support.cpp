@@ -3,6 +3,7 @@
 
 #include "formats/dvd_ifo.h"
 #include "formats/vti_file.h"
+#include "io/run_owner.h"
 #include "report/text_format.h"
 
 namespace quarnel {
@@ -59,14 +60,35 @@ void refuseInput(const std::string& output, const std::vector<std::string>& inpu
                                input + "\"), which is left as it is. Choose another output folder.");
 }
 
-void settleOutputs(std::span<OutputFile* const> outputs, const RunValues& run, const Options& options,
-                   bool failed) {
+void settleOutputs(std::span<OutputFile* const> outputs, PendingOutputs& pending, const RunValues& run,
+                   const Options& options, bool failed, MessageLog& log) {
+    const bool keep = run.interrupted ? options.keepPartial : run.cancel && run.keepStopped && !failed;
+    std::vector<std::string> kept;
+    if (keep)
+        kept = pending.keepPartial();
+    else
+        pending.discard();
     for (OutputFile* out : outputs) {
-        if (run.interrupted && options.keepPartial)
-            out->keepPartial();
-        else if (failed || run.interrupted)
+        if (!out->pending()) continue;
+        if (keep && out->keepPartial())
+            kept.push_back(out->path() + kPartialMark);
+        else
             out->discard();
     }
+    for (const std::string& name : kept) logKeptPartial(log, name);
+}
+
+void logKeptPartial(MessageLog& log, const std::string& name) {
+    log.log("Kept what was written as " + name);
+}
+
+OutputLock claimOutputs(const std::string& outputBase, MessageLog& log) {
+    const std::string folder = folderOf(outputBase);
+    const std::string base = nameOf(outputBase);
+    OutputLock lock(folder, base);
+    for (const std::string& name : removeStaleTemporaries(folder, base))
+        log.log("Removed " + name + ", left by a run that was stopped.");
+    return lock;
 }
 
 std::string partText(const TitlePart& part) {

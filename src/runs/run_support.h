@@ -16,6 +16,8 @@
 #include "formats/pack_layout.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
+#include "io/output_lock.h"
+#include "io/pending_outputs.h"
 #include "report/host.h"
 #include "report/message_log.h"
 
@@ -89,11 +91,22 @@ std::vector<std::string> inputsOf(const Request& request);
 // too.
 void refuseInput(const std::string& output, const std::vector<std::string>& inputs);
 
-// The outputs of a run that did not commit them: removed when it failed or a signal stopped
-// it, or kept as NAME.partial when a signal stopped it and the options say so. (A run that ends
-// well or is cancelled commits its outputs: a Cancel keeps the data written so far.)
-void settleOutputs(std::span<OutputFile* const> outputs, const RunValues& run, const Options& options,
-                   bool failed);
+// The outputs of a run that did not put them in place (those still open, and those finished
+// and waiting in `pending`): removed when it failed or was stopped, or kept as NAME.partial
+// when a signal stopped it and the options say so, or when its Cancel chose to keep them (the
+// log names each one kept). A run that ends well has put its outputs in place already; one
+// that did not never leaves a file under a final name.
+void settleOutputs(std::span<OutputFile* const> outputs, PendingOutputs& pending, const RunValues& run,
+                   const Options& options, bool failed, MessageLog& log);
+
+// "Kept what was written as NAME.partial"
+void logKeptPartial(MessageLog& log, const std::string& name);
+
+// The claim of a run on its output names (OUTPUT_BASE = folder/base): the lock that keeps
+// another run off them, taken before anything is written, then what runs that were killed
+// left under those names removed, with a log line for each. Raises "Another run is writing
+// BASE." when another run holds them.
+OutputLock claimOutputs(const std::string& outputBase, MessageLog& log);
 
 // "File size: N Mbytes."
 std::string fileSizeLine(uint64_t bytes);

@@ -80,7 +80,20 @@ inline bool dropFiles(TfMain& w, const QStringList& files) {
 // Answers every message box that opens while it lives, and keeps the texts it saw.
 class BoxAnswerer {
   public:
-    explicit BoxAnswerer(QMessageBox::StandardButton answer) : answer_(answer) {
+    explicit BoxAnswerer(QMessageBox::StandardButton answer) : answer_(answer) { start(); }
+    // Clicks the button of that text (a question with answers of its own).
+    explicit BoxAnswerer(QString buttonText) : answer_(QMessageBox::NoButton), text_(std::move(buttonText)) {
+        start();
+    }
+    QStringList texts, titles, defaultTexts;
+    QList<QMessageBox::StandardButton> defaults;
+
+  private:
+    QMessageBox::StandardButton answer_;
+    QString text_;
+    QTimer timer_;
+
+    void start() {
         timer_.setInterval(5);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -88,18 +101,15 @@ class BoxAnswerer {
             texts << box->text();
             titles << box->windowTitle();
             defaults << box->standardButton(box->defaultButton());
-            QAbstractButton* b = box->button(answer_);
+            defaultTexts << (box->defaultButton() ? box->defaultButton()->text() : QString());
+            QAbstractButton* b = text_.isEmpty() ? box->button(answer_) : nullptr;
+            for (QAbstractButton* named : box->buttons())
+                if (!text_.isEmpty() && named->text() == text_) b = named;
             if (!b) b = box->buttons().value(0);
             b->click();
         });
         timer_.start();
     }
-    QStringList texts, titles;
-    QList<QMessageBox::StandardButton> defaults;
-
-  private:
-    QMessageBox::StandardButton answer_;
-    QTimer timer_;
 };
 
 inline QString writeSource(const QString& path, const fixtures::Bytes& bytes) {

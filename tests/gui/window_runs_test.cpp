@@ -93,7 +93,9 @@ class WindowRuns : public QObject {
     void initTestCase() { useTestSettings(dir_.filePath(QStringLiteral("settings"))); }
     void init() { clearStore(); }
 
-    void cancellingADemuxAsksFirstAndEndsWithDone() {
+    // Continue changes nothing; Stop and keep leaves what was written as .partial files, Stop
+    // and remove leaves nothing; no truncated file takes a final name, and no "Done." follows.
+    void cancellingADemuxOrRebuildAsksAndNeverLeavesATruncatedFile() {
         // Larger than two progress steps of 4 MiB, so that the window serves events mid-run.
         const QString file = writeSource(
             dir_.filePath(QStringLiteral("big/FEATURE_1.EVO")),
@@ -110,7 +112,7 @@ class WindowRuns : public QObject {
         int pumps = 0;
         bool refusedDrop = false, readDisabled = false;
         QStringList questions;
-        QList<QMessageBox::StandardButton> defaults;
+        QStringList defaults;
         // Served at the run's first progress point, as a user's clicks would be.
         QTimer::singleShot(0, w.get(), [&] {
             ++pumps;
@@ -118,34 +120,58 @@ class WindowRuns : public QObject {
                            !child<QPushButton>(*w, "bbEVO")->isEnabled();
             refusedDrop = !dropFiles(*w, {file});
             {
-                BoxAnswerer no(QMessageBox::No);
+                BoxAnswerer goOn(QStringLiteral("Continue"));
                 child<QPushButton>(*w, "bCancel")->click();
-                questions += no.texts;
-                defaults += no.defaults;
+                questions += goOn.texts;
+                defaults += goOn.defaultTexts;
             }
-            QVERIFY(!w->model().run.cancel);  // "No" changes nothing
-            BoxAnswerer yes(QMessageBox::Yes);
+            QVERIFY(!w->model().run.cancel);  // "Continue" changes nothing
+            BoxAnswerer keep(QStringLiteral("Stop and keep"));
             child<QPushButton>(*w, "bCancel")->click();
-            questions += yes.texts;
+            questions += keep.texts;
         });
         demux->click();
         QCOMPARE(pumps, 1);
         QVERIFY(readDisabled);
         QVERIFY(refusedDrop);
-        QCOMPARE(questions, QStringList(2, QStringLiteral("Are you sure to stop demuxing?")));
-        QCOMPARE(defaults.value(0), QMessageBox::No);
+        QCOMPARE(
+            questions,
+            QStringList(
+                2, QStringLiteral("Stop the Demux? What was written so far can be kept as .partial files.")));
+        QCOMPARE(defaults.value(0), QStringLiteral("Continue"));
         const QStringList lines = logLines(*w);
         const qsizetype cancelled = lines.indexOf(QStringLiteral("Cancelled."));
         QVERIFY(cancelled > 0);
         QCOMPARE(lines.count(QStringLiteral("Cancelled.")), 1);
-        QVERIFY(lines.indexOf(QStringLiteral("Done."), cancelled) > cancelled);
+        QVERIFY(!lines.contains(QStringLiteral("Done.")));
         QVERIFY(!w->model().runActive);
         QVERIFY(demux->isEnabled());
         QVERIFY(child<QPushButton>(*w, "bReadEVO")->isEnabled());
         QVERIFY(!child<QPushButton>(*w, "bCancel")->isEnabled());
-        const qint64 written =
-            QFileInfo(dir_.filePath(QStringLiteral("big/FEATURE_1.MPEG-2.stream.0.mpv"))).size();
+        const QString video = dir_.filePath(QStringLiteral("big/FEATURE_1.MPEG-2.stream.0.mpv"));
+        QVERIFY(!QFileInfo::exists(video));
+        const qint64 written = QFileInfo(video + QStringLiteral(".partial")).size();
         QVERIFY(written > 0 && written < 300 * 32000);  // stopped part way, kept what it wrote
+        QVERIFY(
+            lines.contains(QStringLiteral("Kept what was written as ") + video + QStringLiteral(".partial")));
+
+        // A Rebuild stopped with "remove" leaves no file at all.
+        questions.clear();
+        QTimer::singleShot(0, w.get(), [&] {
+            BoxAnswerer remove(QStringLiteral("Stop and remove"));
+            child<QPushButton>(*w, "bCancel")->click();
+            questions += remove.texts;
+        });
+        child<QPushButton>(*w, "bRebuild")->click();
+        QCOMPARE(
+            questions,
+            QStringList(1, QStringLiteral(
+                               "Stop the Rebuild? What was written so far can be kept as .partial files.")));
+        const QStringList left =
+            QDir(dir_.filePath(QStringLiteral("big"))).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QCOMPARE(left, QStringList({QStringLiteral("FEATURE_1.DD.stream.00.mpa.partial"),
+                                    QStringLiteral("FEATURE_1.EVO"),
+                                    QStringLiteral("FEATURE_1.MPEG-2.stream.0.mpv.partial")}));
     }
 
     void aDemuxShowsItsProgressAndWritesTheTickedSubtitleFormats() {
@@ -240,18 +266,22 @@ class WindowRuns : public QObject {
         QStringList questions;
         QTimer::singleShot(0, w.get(), [&] {
             {
-                BoxAnswerer no(QMessageBox::No);
+                BoxAnswerer goOn(QStringLiteral("Continue"));
                 keptOpen = !w->close() && w->isVisible();
-                questions += no.texts;
+                questions += goOn.texts;
             }
-            BoxAnswerer yes(QMessageBox::Yes);
+            BoxAnswerer remove(QStringLiteral("Stop and remove"));
             closed = w->close();
-            questions += yes.texts;
+            questions += remove.texts;
         });
         child<QPushButton>(*w, "bDemux")->click();
         QVERIFY(keptOpen);
         QVERIFY(closed);
-        QCOMPARE(questions, QStringList(2, QStringLiteral("Are you sure to stop demuxing?")));
+        QCOMPARE(
+            questions,
+            QStringList(
+                2, QStringLiteral("Stop the Demux? What was written so far can be kept as .partial files.")));
+        QVERIFY(!QFileInfo::exists(dir_.filePath(QStringLiteral("close/FEATURE_1.MPEG-2.stream.0.mpv"))));
         QVERIFY(logLines(*w).contains(QStringLiteral("Cancelled.")));
         QVERIFY(!w->model().runActive);
         QCOMPARE(store().value(QLatin1String(settings::kAutoDemux)).toInt(), 1);
