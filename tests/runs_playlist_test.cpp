@@ -164,6 +164,10 @@ TEST(PlaylistRead, IndentFollowsNestingButNotEmptyElementsOrComments) {
         (std::vector<std::string>{"DTS.6ch.s02.Trailer", "DD+.6ch.s00.English", "DTS.6ch.s01.Director"}));
     EXPECT_EQ(f.model.playlist.chapters.size(), 6u);
     EXPECT_EQ(f.model.playlist.chapters[2], "CHAPTER02=01:02:07.474");
+    // The tree lists each title's chapters under its name.
+    EXPECT_EQ(children(f.model, kChapterNode),
+              (std::vector<std::string>{"Extras:", "  00:00:00:00: Extra", "Feature:", "  01:02:03:45: Opening",
+                                        "  01:10:00:59: Caf&#233; \xC3\xA9"}));
 }
 
 TEST(PlaylistRead, ChaptersAreNumberedPastNineAndNinetyNine) {

@@ -72,6 +72,9 @@ struct PlaylistView {
     std::vector<XplTreeNode> tree;
     // chapters: "CHAPTERnn=HH:MM:SS.mmm" and "CHAPTERnnNAME=name" per chapter, in order.
     std::vector<std::string> chapters;
+    // The <Title elements of the tag list: more than one when no source chose its title, and
+    // then the tree lists the chapters under their titles.
+    size_t titles = 0;
     // Entry k holds attribute item k + 1 ("DD+.6ch", "VC-1", ...); never cleared, a read
     // overwrites only the entries its playlist defines.
     std::array<std::string, kAttributeEntries> videoAttr, audioAttr, subAttr;

@@ -73,12 +73,15 @@ class PlaylistReader::Reading {
         auto& info = v.tree[kInfoNode].children;
         if (!d_.playlistName.empty()) info.push_back("Title: " + d_.playlistName);
         int chapter = 1;
+        v.titles = 0;
+        for (const std::string& line : v.tags) v.titles += containsUpper(line, "<TITLE ");
         for (const std::string& line : v.tags) {
             if (containsUpper(line, "<TITLE ")) {
                 getattr(line, "displayName", d_.titleName);
                 getattr(line, "titleDuration", d_.titleDuration);
                 info.push_back("Name: " + d_.titleName);
                 info.push_back("Duration: " + d_.titleDuration);
+                if (v.titles > 1) v.tree[kChapterNode].children.push_back(d_.titleName + ":");
             }
             for (int kind : {kVideo, kAudio, kSub})
                 if (containsUpper(line, kStreamTags[kind])) takeStream(line, kind);
@@ -156,7 +159,8 @@ class PlaylistReader::Reading {
                      "\" has no titleTimeBegin: left out of the chapter list.[/re]");
             return;
         }
-        v_.tree[kChapterNode].children.push_back(begin + ": " + name);
+        // Under their title's name when the playlist's titles are all listed.
+        v_.tree[kChapterNode].children.push_back((v_.titles > 1 ? "  " : "") + begin + ": " + name);
         v_.title.chapters.push_back({begin, name});
         const std::string number = zeropad(chapter, 2);
         v_.chapters.push_back("CHAPTER" + number + "=" + chapterTime(begin, d_.timeBase));
