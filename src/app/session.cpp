@@ -41,8 +41,8 @@ void Session::sourceChanged() {
 
 std::string Session::openDisc(const std::string& path, int angle) {
     std::string why;
-    std::optional<DvdDisc> read = readDvdDisc(path, why, angle);
-    if (!read) return "Cannot read the DVD \"" + path + "\": " + why + ".";
+    std::optional<DvdDisc> read = readDisc(path, why, angle);
+    if (!read) return "Cannot read the disc \"" + path + "\": " + why + ".";
     sourcePath = path;
     sourceChanged();
     disc = std::move(read);

@@ -14,6 +14,7 @@
 #include "app/run_state.h"
 #include "app/stream_boxes.h"
 #include "formats/dvd_disc.h"
+#include "formats/hddvd_disc.h"
 #include "formats/playlist_view.h"
 #include "formats/vti_view.h"
 

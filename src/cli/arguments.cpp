@@ -9,6 +9,7 @@
 #include "cli/subs_command.h"
 #include "formats/dvd_disc.h"
 #include "formats/frame_rates.h"
+#include "formats/hddvd_disc.h"
 #include "formats/ocr_languages.h"
 #include "formats/stream_kinds.h"
 #include "io/file_sequence.h"
@@ -42,7 +43,8 @@ const char* const kUsageTemplate =
     "  --source EVO          xpl, chapters: the EVO file whose title the playlist describes\n"
     "  --title N             a disc's title N (default: the longest, the lowest number on a\n"
     "                        tie); SOURCE is then the disc: its folder, VIDEO_TS, an IFO\n"
-    "                        file or an .iso image\n"
+    "                        file or an .iso image; an HD DVD's folder or HVDVD_TS (title 0:\n"
+    "                        the one it plays first)\n"
     "  --angle K             a disc's angle K where a title has angles (default 1)\n"
     "  --all-titles          mkv: one MKV per title of the disc (see --min-length)\n"
     "  --min-length S        mkv --all-titles: only titles of at least S seconds (default 0)\n"
@@ -87,8 +89,9 @@ constexpr CommandHelp kCommands[] = {
      "title's "
      "time line, and run mkvmerge:\nBASE.mkv with names, languages and chapters"},
     {"titles", "DISC",
-     "list the titles of a DVD-Video disc (its folder, VIDEO_TS, an IFO file or\nan .iso image): duration, "
-     "chapters, angles, cells, audio and subpicture\nstreams with their languages"},
+     "list the titles of a DVD-Video disc (its folder, VIDEO_TS, an IFO file or\nan .iso image) or of an HD "
+     "DVD (its folder, HVDVD_TS or its playlist):\nduration, chapters, angles, cells or clips, audio and "
+     "subpicture streams\nwith their languages"},
     {"xpl", "PLAYLIST", "read a VPLST000.XPL playlist: print its tags, titles, streams and chapters"},
     {"chapters", "PLAYLIST",
      "read the playlist, then write the chapters of the source's title as\nBASE.chapters.txt (needs "
@@ -421,7 +424,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     // xpl and chapters read the playlist; a video file given in its place would be read as one.
     const std::string ext = upperExtension(a.source);
     const bool playlistCommand = a.command == "xpl" || a.command == "chapters";
-    if (r.error.empty() && a.command == "chapters" && a.playlistSource.empty() && !isDvdSource(a.source))
+    if (r.error.empty() && a.command == "chapters" && a.playlistSource.empty() &&
+        !(isDiscSource(a.source) && upperExtension(a.source) != ".XPL"))
         r.error = "the command chapters needs --source EVO: the chapter file is named after it";
     if (r.error.empty() && playlistCommand && (ext == ".EVO" || ext == ".VOB" || ext == ".AOB"))
         r.error = "the command " + a.command + " takes the playlist (ADV_OBJ/VPLST000.XPL); give the " +

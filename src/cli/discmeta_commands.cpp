@@ -58,7 +58,7 @@ std::string runDiscmetaCommand(Session& m, Host& host, const CliArgs& args) {
     }
 
     // A disc's title has its chapters in its IFO: BASE is DISC_titleNN.
-    if (args.command == "chapters" && isDvdSource(args.source)) {
+    if (args.command == "chapters" && isDiscSource(args.source) && upperExtension(args.source) != ".XPL") {
         std::string error;
         const std::optional<DvdDisc> disc = openDisc(args.source, args.angle, error);
         if (disc) error = chooseDiscTitle(m, args, *disc);

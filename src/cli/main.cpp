@@ -137,13 +137,17 @@ int runCommand(const CliArgs& args) {
     }
     // A disc is read by title: the one asked for, or the longest.
     std::optional<DvdDisc> disc;
-    if (isDvdSource(args.source)) {
-        if (args.command == "rebuild") {
+    if (isDiscSource(args.source)) {
+        if (args.command == "rebuild" && !isHdDvdSource(args.source)) {
             printError("A DVD title cannot be rebuilt: Rebuild writes the EVO files of an HD DVD.");
             return kExitFailed;
         }
         std::string error;
         disc = openDisc(args.source, args.angle, error);
+        if (disc) {
+            MessageLog log(host);
+            logDiscNotes(*disc, log);
+        }
         if (disc && args.command == "mkv" && args.allTitles) return allTitlesToMkv(m, host, args, *disc);
         if (disc) error = chooseDiscTitle(m, args, *disc);
         if (!error.empty()) {

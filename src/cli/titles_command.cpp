@@ -35,12 +35,30 @@ std::string trackLine(const TitleTrack& t) {
     return line;
 }
 
+std::string partLine(const DvdDisc& disc, const DvdCell& c) {
+    std::string line = disc.kind == DiscKind::HdDvd
+                           ? "  Clip " + std::to_string(c.cellId) + ": " + c.file + ", sectors " +
+                                 std::to_string(c.firstSector) + "-" + std::to_string(c.lastSector)
+                           : "  Cell " + std::to_string(c.cellId) + " of VOB " + std::to_string(c.vobId) +
+                                 ": sectors " + std::to_string(c.firstSector) + "-" +
+                                 std::to_string(c.lastSector);
+    line += ", " + formatSpanMs(c.seconds);
+    if (c.angle != 0) line += ", angle " + std::to_string(c.angle);
+    if (disc.kind == DiscKind::HdDvd && c.seamless) line += ", seamless";
+    return line;
+}
+
 void logTitle(const DvdDisc& disc, const DvdTitle& t, MessageLog& log) {
     std::string head = "[b]Title " + std::to_string(t.number) + "[/b]: " + formatSpanMs(t.seconds) + ", " +
                        std::to_string(t.title.chapters.size()) +
                        (t.title.chapters.size() == 1 ? " chapter, " : " chapters, ") +
-                       std::to_string(t.angles) + (t.angles == 1 ? " angle" : " angles") + ", title set " +
-                       std::to_string(t.titleSet) + ", program chain " + std::to_string(t.programChain);
+                       std::to_string(t.angles) + (t.angles == 1 ? " angle" : " angles");
+    if (disc.kind == DiscKind::HdDvd)
+        head += ", " + std::to_string(t.cells.size()) + (t.cells.size() == 1 ? " clip" : " clips");
+    else
+        head +=
+            ", title set " + std::to_string(t.titleSet) + ", program chain " + std::to_string(t.programChain);
+    if (!t.name.empty()) head += ", \"" + t.name + "\"";
     if (t.number == disc.mainTitle()) head += " (longest)";
     if (t.number == disc.firstPlayTitle) head += " (first play)";
     log.log(head);
@@ -49,13 +67,7 @@ void logTitle(const DvdDisc& disc, const DvdTitle& t, MessageLog& log) {
         chapters += " " + std::to_string(k + 1) + " " +
                     formatSpanMs(double(t.title.chapters[k].time) / kTicksPerSecond);
     log.log(chapters);
-    for (const DvdCell& c : t.cells) {
-        std::string line = "  Cell " + std::to_string(c.cellId) + " of VOB " + std::to_string(c.vobId) +
-                           ": sectors " + std::to_string(c.firstSector) + "-" + std::to_string(c.lastSector) +
-                           ", " + formatSpanMs(c.seconds);
-        if (c.angle != 0) line += ", angle " + std::to_string(c.angle);
-        log.log(line);
-    }
+    for (const DvdCell& c : t.cells) log.log(partLine(disc, c));
     for (const TitleTrack& track : t.title.tracks)
         if (track.kind != StreamKind::Video) log.log(trackLine(track));
 }
@@ -64,6 +76,18 @@ Json titleJson(const DvdDisc& disc, const DvdTitle& t) {
     Json parts = Json::array();
     double start = 0;
     for (const DvdCell& c : t.cells) {
+        if (disc.kind == DiscKind::HdDvd) {
+            parts.push_back({{"clip", c.cellId},
+                             {"file", c.file},
+                             {"evobIndex", c.vobId},
+                             {"firstSector", c.firstSector},
+                             {"lastSector", c.lastSector},
+                             {"startSeconds", start},
+                             {"seconds", c.seconds},
+                             {"seamless", c.seamless}});
+            start += c.seconds;
+            continue;
+        }
         parts.push_back({{"vobId", c.vobId},
                          {"cellId", c.cellId},
                          {"firstSector", c.firstSector},
@@ -91,10 +115,21 @@ Json titleJson(const DvdDisc& disc, const DvdTitle& t) {
                {"name", track.name},
                {"commentary", track.commentary},
                {"forced", track.forced},
-               {"default", false}};
+               {"default", track.isDefault}};
         if (track.channels > 0) j["channels"] = track.channels;
         tracks.push_back(std::move(j));
     }
+    if (disc.kind == DiscKind::HdDvd)
+        return {{"number", t.number},
+                {"name", t.title.name},
+                {"displayName", t.name},
+                {"durationSeconds", t.seconds},
+                {"main", t.number == disc.mainTitle()},
+                {"firstPlay", t.number == 0},
+                {"angles", t.angles},
+                {"parts", parts},
+                {"chapters", chapters},
+                {"tracks", tracks}};
     return {{"number", t.number},
             {"name", t.title.name},
             {"durationSeconds", t.seconds},
@@ -110,10 +145,14 @@ Json titleJson(const DvdDisc& disc, const DvdTitle& t) {
 
 }  // namespace
 
+void logDiscNotes(const DvdDisc& disc, MessageLog& log) {
+    for (const std::string& note : disc.notes) log.log("[re]" + note + "[/re]");
+}
+
 std::optional<DvdDisc> openDisc(const std::string& path, int angle, std::string& error) {
     std::string why;
-    std::optional<DvdDisc> disc = readDvdDisc(path, why, angle);
-    if (!disc) error = "Cannot read the DVD \"" + path + "\": " + why + ".";
+    std::optional<DvdDisc> disc = readDisc(path, why, angle);
+    if (!disc) error = "Cannot read the disc \"" + path + "\": " + why + ".";
     return disc;
 }
 
@@ -122,15 +161,19 @@ std::string runTitlesCommand(const CliArgs& args, Host& host, Json& json) {
     const std::optional<DvdDisc> disc = openDisc(args.source, args.angle, error);
     if (!disc) return error;
     MessageLog log(host);
-    log.log("Disc [b]" + disc->name + "[/b] (DVD-Video, " + (disc->image ? "image" : "folder") + " " +
-            disc->path + "): " + std::to_string(disc->titles.size()) +
-            (disc->titles.size() == 1 ? " title" : " titles"));
+    log.log("Disc [b]" + disc->name + "[/b] (" + (disc->kind == DiscKind::HdDvd ? "HD DVD" : "DVD-Video") +
+            ", " + (disc->image ? "image" : "folder") + " " + disc->path +
+            "): " + std::to_string(disc->titles.size()) + (disc->titles.size() == 1 ? " title" : " titles"));
+    logDiscNotes(*disc, log);
     Json titles = Json::array();
     for (const DvdTitle& t : disc->titles) {
         logTitle(*disc, t, log);
         titles.push_back(titleJson(*disc, t));
     }
-    json = {{"disc", {{"kind", "dvd-video"}, {"name", disc->name}, {"path", disc->path}}},
+    json = {{"disc",
+             {{"kind", disc->kind == DiscKind::HdDvd ? "hd-dvd" : "dvd-video"},
+              {"name", disc->name},
+              {"path", disc->path}}},
             {"titles", titles}};
     return {};
 }
@@ -139,7 +182,7 @@ std::string chooseDiscTitle(Session& m, const CliArgs& args, const DvdDisc& disc
     const int number = args.title.value_or(disc.mainTitle());
     const auto it = std::ranges::find_if(disc.titles, [&](const DvdTitle& t) { return t.number == number; });
     if (it == disc.titles.end())
-        return "The DVD \"" + disc.path + "\" has no title " + std::to_string(number) +
+        return "The disc \"" + disc.path + "\" has no title " + std::to_string(number) +
                ": its titles are 1 to " + std::to_string(disc.titles.size()) +
                " (quarnel-cli titles lists them).";
     if (args.angle > it->angles)

@@ -10,7 +10,9 @@
 #include "app/session.h"
 #include "cli/arguments.h"
 #include "formats/dvd_disc.h"
+#include "formats/hddvd_disc.h"
 #include "report/host.h"
+#include "report/message_log.h"
 
 namespace quarnel {
 
@@ -21,6 +23,9 @@ std::string runTitlesCommand(const CliArgs& args, Host& host, nlohmann::ordered_
 // The disc's title the command line asks for (--title N, else the longest; --angle K) made the
 // session's source. Returns the error that stopped it, "" when there was none.
 std::string chooseDiscTitle(Session& m, const CliArgs& args, const DvdDisc& disc);
+
+// What of the disc's navigation could not be read, as red log lines.
+void logDiscNotes(const DvdDisc& disc, MessageLog& log);
 
 // The disc at `path`, or an error naming it.
 std::optional<DvdDisc> openDisc(const std::string& path, int angle, std::string& error);

@@ -17,6 +17,7 @@
 #include "codecs/colour_space.h"
 #include "formats/safe_name.h"
 #include "io/file_sequence.h"
+#include "io/files.h"
 
 namespace quarnel {
 namespace {
@@ -96,27 +97,6 @@ std::string languageOf(uint16_t code) {
     return std::string{a, b};
 }
 
-bool isDirectory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The name in `folder` that equals `name` in any case, or "".
-std::string findInAnyCase(const std::string& folder, const std::string& name) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return {};
-    std::string found;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string entry = e->d_name;
-        if (entry.size() == name.size() && startsInAnyCase(entry, name)) {
-            found = entry;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
-}
-
 // Where libdvdread is to look, and the VIDEO_TS folder of a disc folder ("" for an image).
 struct DiscPlace {
     std::string open;      // what DVDOpen takes
@@ -127,14 +107,14 @@ struct DiscPlace {
 
 std::optional<DiscPlace> placeOf(std::string path) {
     while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
-    if (upperExtension(path) == ".ISO" && !isDirectory(path))
+    if (upperExtension(path) == ".ISO" && !folderExists(path))
         return DiscPlace{path, "", withoutExtension(nameOf(path)), true};
-    if (upperExtension(path) == ".IFO" && !isDirectory(path))
+    if (upperExtension(path) == ".IFO" && !folderExists(path))
         path = folderOf(path).empty() ? "." : folderOf(path);
     while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
-    if (!isDirectory(path)) return std::nullopt;
+    if (!folderExists(path)) return std::nullopt;
     if (std::string inner = findInAnyCase(path, "VIDEO_TS");
-        !inner.empty() && isDirectory(path + "/" + inner))
+        !inner.empty() && folderExists(path + "/" + inner))
         return DiscPlace{path, path + "/" + inner + "/", nameOf(path), false};
     if (!findInAnyCase(path, "VIDEO_TS.IFO").empty()) {
         // A VIDEO_TS folder is named after the disc folder it lies in.
@@ -256,13 +236,13 @@ int DvdDisc::mainTitle() const {
     int best = 0;
     double longest = -1;
     for (const DvdTitle& t : titles)
-        if (t.seconds > longest) longest = t.seconds, best = t.number;
+        if (t.seconds > longest && (t.number > 0 || titles.size() == 1)) longest = t.seconds, best = t.number;
     return best;
 }
 
 bool isDvdSource(const std::string& path) {
     const std::string ext = upperExtension(path);
-    if (ext == ".ISO" && !isDirectory(path)) return true;
+    if (ext == ".ISO" && !folderExists(path)) return true;
     if (ext == ".IFO")
         return startsInAnyCase(nameOf(path), "VIDEO_TS") || startsInAnyCase(nameOf(path), "VTS_");
     return placeOf(path).has_value();
@@ -367,7 +347,8 @@ std::optional<DvdDisc> readDvdDisc(const std::string& path, std::string& why, in
         int inBlock = 0;
         for (int c = 0; c < pgc.nr_of_cells && pgc.cell_playback && pgc.cell_position; ++c) {
             const cell_playback_t& play = pgc.cell_playback[c];
-            DvdCell cell{pgc.cell_position[c].vob_id_nr,
+            DvdCell cell{{},
+                         pgc.cell_position[c].vob_id_nr,
                          pgc.cell_position[c].cell_nr,
                          play.first_sector,
                          play.last_sector,

@@ -17,7 +17,8 @@ namespace quarnel {
 // One cell of a title's program chain: where its sectors lie in the title set's VOB, and how
 // long it plays.
 struct DvdCell {
-    int vobId = 0, cellId = 0;
+    std::string file;                          // an HD DVD clip's EVO; empty for a DVD cell
+    int vobId = 0, cellId = 0;                 // an HD DVD clip: its EVOB_INDEX and its number in the title
     uint32_t firstSector = 0, lastSector = 0;  // in the title set's VOB, both included
     double seconds = 0;
     int angle = 0;  // 0: not in an angle block; else its angle (1, 2, ...)
@@ -29,6 +30,7 @@ struct DvdTitle {
     int number = 0;        // 1, 2, ... as the disc numbers its titles
     int titleSet = 0;      // VTS_nn
     int programChain = 0;  // its PGC in the title set
+    std::string name;      // the name the disc gives it (an HD DVD title's displayName)
     int angles = 1;
     double seconds = 0;  // the program chain's playback time
     std::vector<DvdCell> cells;
@@ -37,13 +39,20 @@ struct DvdTitle {
     Title title;
 };
 
+enum class DiscKind : uint8_t { DvdVideo, HdDvd };
+
+// A DVD-Video disc, or an HD DVD one: its playlist's titles, each clip a cell of its title
+// (number 0 is the title the HD DVD plays first).
 struct DvdDisc {
+    DiscKind kind = DiscKind::DvdVideo;
     std::string path;  // as given
     std::string name;  // the volume identifier, else the folder's name, made safe for a file name
     bool image = false;
     std::vector<DvdTitle> titles;
     int firstPlayTitle = 0;  // the title the disc plays first, 0 when it starts with a menu
-    // The longest title, the lowest number on a tie; 0 without titles.
+    std::vector<std::string> notes;  // what of its navigation could not be read, as log lines
+    // The longest title, the lowest number on a tie (an HD DVD's first-play title only when it
+    // is the only one); 0 without titles.
     int mainTitle() const;
 };
 

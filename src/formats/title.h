@@ -54,7 +54,8 @@ struct TitleChapter {
 
 struct Title {
     TitleOrigin origin = TitleOrigin::FileSequence;
-    std::string name;
+    std::string name;         // what its outputs are named after
+    std::string displayName;  // the name the disc gives it ("Main Feature"); empty when none
     std::optional<double> durationSeconds;
     int angles = 1;
     std::optional<DvdPalette> palette;  // the colours of its 2-bit subpictures, when it names them

@@ -27,7 +27,7 @@ std::optional<TimeBase> timeBaseOf(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<uint64_t> titleTimeNs(std::string_view expression, const TimeBase& base) {
+std::optional<uint64_t> titleTimeCounts(std::string_view expression, const TimeBase& base) {
     std::array<uint32_t, 4> fields{};
     size_t at = 0;
     for (size_t k = 0; k < fields.size(); ++k) {
@@ -39,10 +39,19 @@ std::optional<uint64_t> titleTimeNs(std::string_view expression, const TimeBase&
     }
     const auto [hours, minutes, seconds, frames] = fields;
     if (minutes >= 60 || seconds >= 60 || frames >= base.framesPerSecond) return std::nullopt;
-    const uint64_t counts = ((uint64_t(hours) * 60 + minutes) * 60 + seconds) * base.framesPerSecond + frames;
+    return ((uint64_t(hours) * 60 + minutes) * 60 + seconds) * base.framesPerSecond + frames;
+}
+
+std::optional<uint64_t> titleTimeNs(std::string_view expression, const TimeBase& base) {
+    const std::optional<uint64_t> counts = titleTimeCounts(expression, base);
+    if (!counts) return std::nullopt;
     // Rounded to the nearest nanosecond.
-    const uint64_t scaled = counts * base.countNumerator * 1000000000ull;
+    const uint64_t scaled = *counts * base.countNumerator * 1000000000ull;
     return (scaled + base.countDenominator / 2) / base.countDenominator;
+}
+
+uint64_t countTicks(uint64_t counts, const TimeBase& base) {
+    return counts * base.countNumerator * 90000 / base.countDenominator;
 }
 
 }  // namespace quarnel

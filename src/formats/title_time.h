@@ -19,5 +19,9 @@ std::optional<TimeBase> timeBaseOf(std::string_view text);
 // The expression in nanoseconds from the title's start; nullopt when it is not four fields of
 // digits or a field is out of range (minutes, seconds ≥ 60, frames ≥ the nominal rate).
 std::optional<uint64_t> titleTimeNs(std::string_view expression, const TimeBase& base);
+// The same expression as a count of the time base.
+std::optional<uint64_t> titleTimeCounts(std::string_view expression, const TimeBase& base);
+// `counts` of the time base in 90 kHz ticks, rounded down (at 60fps a count is 1501.5 ticks).
+uint64_t countTicks(uint64_t counts, const TimeBase& base);
 
 }  // namespace quarnel

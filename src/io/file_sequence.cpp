@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/file_sequence.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -110,6 +112,23 @@ std::vector<std::string> sequenceFrom(const std::string& first, bool follow) {
 std::string outputBaseName(const std::string& source, bool follow) {
     const std::string base = withoutExtension(nameOf(source));
     return follow && !nextInSequence(source).empty() ? base + kMergedSuffix : base;
+}
+
+std::string findInAnyCase(const std::string& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return {};
+    std::string upper = name;
+    for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+    std::string found;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string entry = e->d_name;
+        if (entry.size() == upper.size() && startsInAnyCase(entry, upper)) {
+            found = entry;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
 }
 
 }  // namespace quarnel

@@ -22,6 +22,9 @@ std::string upperExtension(const std::string& path);
 // Whether `text` begins with the upper-case `prefix` in any case.
 bool startsInAnyCase(const std::string& text, const std::string& prefix);
 
+// The name in `folder` that equals `name` in any case, or "".
+std::string findInAnyCase(const std::string& folder, const std::string& name);
+
 // The full name of the file that follows `name` in its sequence, or "" when none exists.
 std::string nextInSequence(const std::string& name);
 

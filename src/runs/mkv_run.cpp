@@ -291,7 +291,7 @@ class MkvRun {
         const std::vector<int64_t> shifts = fileShifts();
         for (size_t k = 0; k < timing_.files.size(); ++k)
             plan_.files.push_back({timing_.files[k].name, double(shifts[k]) / kTicksPerMs});
-        plan_.title = decodeXmlText(req_.playlist.name);
+        plan_.title = req_.playlist.name.empty() ? req_.title.displayName : decodeXmlText(req_.playlist.name);
         addVideo();
         addAudio(shifts);
         addSubtitles();
@@ -349,7 +349,7 @@ class MkvRun {
             }
             nameTrack(t, req_.playlist.audio[k], kind->codec);
             if (const TitleTrack* listed = titleTrack(req_.title, StreamKind::Audio, k))
-                nameTrack(t, *listed, kind->codec);
+                nameTrack(t, *listed, kind->codec, req_.title.origin);
             t.defaultTrack = firstAudio;
             firstAudio = false;
             const std::vector<PtsAnchor>& anchors = timing_.audio[k];
@@ -409,7 +409,7 @@ class MkvRun {
             nameTrack(t, p, "");
             t.forced = p.listed && p.codeExtension == kForcedCaptionExtension;
             if (const TitleTrack* listed = titleTrack(req_.title, StreamKind::Subpicture, k)) {
-                nameTrack(t, *listed, "");
+                nameTrack(t, *listed, "", req_.title.origin);
                 t.forced = listed->forced;
             }
             t.defaultTrack = t.forced;
@@ -420,9 +420,15 @@ class MkvRun {
     // Name and language from the playlist's element; the coding's name without one.
     // Language and name as the disc's navigation lists the stream: "English", "German
     // (Commentary)", "English (Forced)"; the coding's name without a language.
-    static void nameTrack(MkvTrack& t, const TitleTrack& listed, const std::string& codec) {
+    // An HD DVD track is named by its playlist's description, where it has one.
+    static void nameTrack(MkvTrack& t, const TitleTrack& listed, const std::string& codec,
+                          TitleOrigin origin) {
         const OcrLanguage* language = languageOf(listed.language);
         if (!listed.language.empty()) t.language = listed.language;
+        if (origin == TitleOrigin::HdDvdPlaylist && !listed.name.empty()) {
+            t.name = listed.name;
+            return;
+        }
         t.name = language ? language->name : codec;
         if (listed.commentary) t.name += t.name.empty() ? "Commentary" : " (Commentary)";
         if (listed.forced) t.name += t.name.empty() ? "Forced" : " (Forced)";

@@ -1,0 +1,410 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/hddvd_disc.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "formats/byte_readers.h"
+#include "formats/hddvd_map.h"
+#include "formats/hddvd_playlist.h"
+#include "formats/pack_layout.h"
+#include "formats/safe_name.h"
+#include "formats/vti_file.h"
+#include "io/file_sequence.h"
+#include "io/files.h"
+
+namespace quarnel {
+namespace {
+
+constexpr const char* kHdDvdFolder = "HVDVD_TS";
+constexpr const char* kPlaylistFolder = "ADV_OBJ";
+constexpr const char* kPlaylistPrefix = "VPLST";
+
+// The disc's folders and the playlist it boots.
+struct Layout {
+    std::string root, hvdvd, playlist;  // the folders end with their separator
+};
+
+std::string trimmed(std::string path) {
+    while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
+    return path;
+}
+
+bool isPlaylistName(const std::string& name) {
+    return name.size() == 12 && startsInAnyCase(name, kPlaylistPrefix) && upperExtension(name) == ".XPL";
+}
+
+// The playlist the disc boots: the highest-numbered VPLST$$$.XPL of ADV_OBJ.
+std::string bootPlaylist(const std::string& folder) {
+    std::string best;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return {};
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (isPlaylistName(name) && (best.empty() || name.substr(5, 3) > best.substr(5, 3))) best = name;
+    }
+    ::closedir(dir);
+    return best;
+}
+
+std::optional<Layout> layoutOf(const std::string& given) {
+    std::string path = trimmed(given);
+    Layout layout;
+    if (fileExists(path) && isPlaylistName(nameOf(path))) {
+        layout.playlist = path;
+        path = trimmed(folderOf(path).empty() ? "." : folderOf(path));  // ADV_OBJ
+        path = trimmed(folderOf(path).empty() ? "." : folderOf(path));  // the disc
+    } else if (folderExists(path) && startsInAnyCase(nameOf(path), kHdDvdFolder) &&
+               nameOf(path).size() == std::string(kHdDvdFolder).size()) {
+        path = trimmed(folderOf(path).empty() ? "." : folderOf(path));
+    }
+    const std::string hvdvd = findInAnyCase(path, kHdDvdFolder);
+    if (hvdvd.empty() || !folderExists(path + "/" + hvdvd)) return std::nullopt;
+    layout.root = path + "/";
+    layout.hvdvd = layout.root + hvdvd + "/";
+    if (layout.playlist.empty()) {
+        const std::string adv = findInAnyCase(path, kPlaylistFolder);
+        const std::string name = adv.empty() ? std::string() : bootPlaylist(layout.root + adv);
+        if (!name.empty()) layout.playlist = layout.root + adv + "/" + name;
+    }
+    return layout;
+}
+
+// The tables of the VTI that tie a time map to its EVO and its streams' codings.
+struct VtiTables {
+    std::vector<VtsEvobAtr> attributes;
+    std::map<uint16_t, VtsEvobi> evobs;  // by EVOB_INDEX, not by position
+};
+
+std::optional<VtiTables> readVtiTables(const std::string& path, std::string& why) {
+    try {
+        InputFile in;
+        in.open(path);
+        if (readstring(in, kVtiIdentifierSize) != kVtiIdentifier) {
+            why = "it does not begin with " + std::string(kVtiIdentifier);
+            return std::nullopt;
+        }
+        VtiTables tables;
+        const VtiTableSectors sectors = readVtiHeader(in);
+        const uint16_t n = readVtsEvobAtrTable(in, sectors.attributes);
+        for (unsigned k = 0; k < n; ++k) tables.attributes.push_back(readVtsEvobAtr(in));
+        const uint32_t m = readVtsEvobiTable(in, sectors.information);
+        for (uint32_t k = 0; k < m; ++k) {
+            VtsEvobi evob = readVtsEvobi(in);
+            tables.evobs.emplace(evob.index, std::move(evob));
+        }
+        return tables;
+    } catch (const QuarnelError& e) {
+        why = e.what();
+        return std::nullopt;
+    }
+}
+
+// How a coding of the disc is named: by the VTI's attribute code and by the playlist's names
+// (the schema's and those older authoring wrote), with the stream id it takes.
+struct AudioCodingRow {
+    uint8_t vtiCode;  // AMST_ATR bits 31-26
+    const char* names[2];
+    uint8_t base;  // the sub-stream id of decoding number 0
+    const char* coding;
+};
+constexpr AudioCodingRow kAudioCodings[] = {
+    {0x07, {"DD+", "E-AC-3"}, 0xC0, "E-AC-3"}, {0x06, {"DTS-HD", "DTS"}, 0x88, "DTS"},
+    {0x05, {"LPCM", "PCM"}, 0xA0, "LPCM"},     {0x01, {"MLP", "TrueHD"}, 0xB0, "TrueHD"},
+    {0x00, {"AC-3", "DD"}, 0x80, "AC-3"},
+};
+
+struct VideoCodingRow {
+    uint8_t vtiCode;  // VM_ATR bits 31-29
+    const char* names[2];
+    uint8_t streamId;
+    std::optional<uint8_t> extension;
+    const char* coding;
+};
+const VideoCodingRow kVideoCodings[] = {
+    {1, {"MPEG-2", "MPEG2"}, 0xE0, std::nullopt, "MPEG-2"},
+    {2, {"AVC", "H.264"}, 0xE2, std::nullopt, "H.264"},
+    {3, {"VC-1", "VC1"}, 0xFD, uint8_t(0x55), "VC-1"},
+};
+
+template <typename Row, size_t N>
+const Row* rowNamed(const Row (&rows)[N], const std::string& name) {
+    for (const Row& r : rows)
+        for (const char* n : r.names)
+            if (name == n) return &r;
+    return nullptr;
+}
+
+// "en:01" as the language ("en", "" for "*") and the code extension.
+std::pair<std::string, int> languageOf(const std::string& langcode) {
+    const size_t colon = langcode.find(':');
+    std::string language = langcode.substr(0, colon);
+    if (language.size() != 2 || !std::isalpha(uint8_t(language[0])) || !std::isalpha(uint8_t(language[1])))
+        language.clear();
+    for (char& c : language) c = char(std::tolower(uint8_t(c)));
+    int extension = 0;
+    if (colon != std::string::npos) std::sscanf(langcode.c_str() + colon + 1, "%x", &extension);
+    return {language, extension};
+}
+
+const PlaylistTrackNavigation* navigationOf(const std::vector<PlaylistTrackNavigation>& tracks, int track) {
+    for (const PlaylistTrackNavigation& t : tracks)
+        if (t.track == track) return &t;
+    return nullptr;
+}
+
+double secondsOf(uint64_t counts, const TimeBase& base) {
+    return double(counts) * base.countNumerator / base.countDenominator;
+}
+
+class DiscReading {
+  public:
+    DiscReading(const Layout& layout, const HdDvdPlaylist& playlist, const std::optional<VtiTables>& vti,
+                int angle)
+        : layout_(layout), playlist_(playlist), vti_(vti), angle_(angle) {}
+
+    DvdTitle titleOf(const HdDvdPlaylistTitle& pt, const std::string& discName,
+                     std::vector<std::string>& notes) {
+        DvdTitle t;
+        t.number = pt.number;
+        t.name = pt.name;
+        t.seconds = secondsOf(pt.duration, playlist_.timeBase);
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "_title%02d", pt.number);
+        t.title.origin = TitleOrigin::HdDvdPlaylist;
+        t.title.name = discName + (pt.number == 0 ? std::string("_firstplay") : suffix);
+        t.title.displayName = pt.name;
+        t.title.durationSeconds = t.seconds;
+        for (const PlaylistClip& clip : pt.clips)
+            for (const PlaylistClipStream& v : clip.video) t.angles = std::max(t.angles, v.angle);
+        t.title.angles = t.angles;
+        for (size_t k = 0; k < pt.clips.size(); ++k) takeClip(pt, k, t, notes);
+        for (const PlaylistChapterTime& c : pt.chapters)
+            t.title.chapters.push_back({countTicks(c.begin, playlist_.timeBase), c.name});
+        return t;
+    }
+
+  private:
+    const Layout& layout_;
+    const HdDvdPlaylist& playlist_;
+    const std::optional<VtiTables>& vti_;
+    int angle_;
+
+    void takeClip(const HdDvdPlaylistTitle& pt, size_t k, DvdTitle& t, std::vector<std::string>& notes) {
+        const PlaylistClip& clip = pt.clips[k];
+        const std::string title =
+            pt.number == 0 ? "the first-play title" : "title " + std::to_string(pt.number);
+        DvdCell cell;
+        cell.cellId = int(k + 1);
+        cell.seamless = clip.seamless;
+        cell.seconds =
+            secondsOf(clip.titleEnd - std::min(clip.titleEnd, clip.titleBegin), playlist_.timeBase);
+        TitlePart part;
+        part.titleStart = countTicks(clip.titleBegin, playlist_.timeBase);
+        const VtsEvobi* evob = nullptr;
+        std::string why;
+        const std::string mapName = findInAnyCase(layout_.hvdvd, clip.map);
+        std::optional<TimeMap> map;
+        if (mapName.empty())
+            why = "there is no time map " + clip.map;
+        else if (map = readTimeMap(layout_.hvdvd + mapName, why); !map)
+            why = clip.map + " cannot be read: " + why;
+        if (map) {
+            const TimeMapInfo& info = map->maps[size_t(std::min<int>(angle_, int(map->maps.size())) - 1)];
+            if (vti_) {
+                const auto found = vti_->evobs.find(info.evobIndex);
+                if (found != vti_->evobs.end()) evob = &found->second;
+            }
+            const std::string evoName = evob ? findInAnyCase(layout_.hvdvd, evob->name) : std::string();
+            if (!evoName.empty()) {
+                const uint64_t length = clip.titleEnd - std::min(clip.titleEnd, clip.titleBegin);
+                const std::optional<TimeMapRange> range =
+                    rangeOf(info, clip.clipBegin, clip.clipBegin + length);
+                part.file = layout_.hvdvd + evoName;
+                cell.file = evoName;
+                cell.vobId = info.evobIndex;
+                if (range) {
+                    cell.firstSector = uint32_t(range->firstPack);
+                    cell.lastSector = uint32_t(std::max<uint64_t>(range->endPack, 1) - 1);
+                    part.firstPts = evob->startPtm + countTicks(range->firstCounts, playlist_.timeBase);
+                    // The map's stretch starts at an EVOBU, up to one before the clip's own start.
+                    const uint64_t lead = countTicks(clip.clipBegin - range->firstCounts, playlist_.timeBase);
+                    part.titleStart -= std::min(part.titleStart, lead);
+                    const uint64_t packs =
+                        (uint64_t(std::max<int64_t>(0, int64_t(fileSize(part.file)))) / kPackBytes);
+                    if (range->firstPack != 0 || range->endPack < packs) {
+                        part.firstByte = range->firstPack * kPackBytes;
+                        part.endByte = range->endPack * kPackBytes;
+                    }
+                }
+            } else {
+                why = evob ? "its EVO " + evob->name + " is not there"
+                           : "no VTI record has the EVOB_INDEX " + std::to_string(info.evobIndex) + " of " +
+                                 clip.map;
+            }
+        }
+        if (part.file.empty()) {
+            // Without its map the clip is taken to be the whole EVO of the map's name.
+            const std::string evoName = findInAnyCase(layout_.hvdvd, withoutExtension(clip.map) + ".EVO");
+            notes.push_back(
+                "Clip " + std::to_string(k + 1) + " of " + title + ": " + why + "; " +
+                (evoName.empty() ? "the clip is left out." : "the whole of " + evoName + " is read."));
+            if (evoName.empty()) return;
+            part.file = layout_.hvdvd + evoName;
+            cell.file = evoName;
+            cell.lastSector = uint32_t(std::max<int64_t>(fileSize(part.file) / int64_t(kPackBytes), 1) - 1);
+        }
+        t.title.parts.push_back(std::move(part));
+        t.cells.push_back(std::move(cell));
+        takeTracks(pt, clip, evob, t.title);
+    }
+
+    const VtsEvobAtr* attributesOf(const VtsEvobi* evob) const {
+        if (!evob || !vti_ || evob->attributeNumber < 1 || evob->attributeNumber > vti_->attributes.size())
+            return nullptr;
+        return &vti_->attributes[evob->attributeNumber - 1];
+    }
+
+    static void add(Title& title, TitleTrack track) {
+        for (const TitleTrack& t : title.tracks)
+            if (t.kind == track.kind && tableIdOf(t) == tableIdOf(track)) return;
+        title.tracks.push_back(std::move(track));
+    }
+
+    // The clip's streams as tracks of the title (those of earlier clips kept): ids through the
+    // EVOB's attributes where the VTI has them, else the playlist's codec names; languages and
+    // flags from the title's TrackNavigationList by track number.
+    void takeTracks(const HdDvdPlaylistTitle& pt, const PlaylistClip& clip, const VtsEvobi* evob,
+                    Title& title) const {
+        const VtsEvobAtr* atr = attributesOf(evob);
+        for (const PlaylistClipStream& v : clip.video) {
+            if (v.angle != std::min(angle_, title.angles) && v.angle != 1) continue;
+            const VideoCodingRow* row = nullptr;
+            if (atr)
+                for (const VideoCodingRow& r : kVideoCodings)
+                    if (r.vtiCode == atr->mainVideo >> 29) row = &r;
+            if (!row) row = rowNamed(kVideoCodings, codecOf(playlist_.videoCodecs, v.mediaAttr));
+            if (!row) continue;
+            TitleTrack track{StreamKind::Video, row->streamId, row->extension, row->coding};
+            track.name = v.description;
+            track.isDefault = v.track == 1;
+            add(title, std::move(track));
+        }
+        const bool navigated = pt.trackNavigation && !pt.audioTracks.empty();
+        const int defaultAudio =
+            navigated ? pt.audioTracks.front().track : (clip.audio.empty() ? 0 : clip.audio.front().track);
+        for (const PlaylistClipStream& a : clip.audio) {
+            if (a.streamNumber < 1 || a.streamNumber > kVtiMainAudioEntries) continue;
+            const AudioCodingRow* row = nullptr;
+            if (atr && a.streamNumber <= atr->mainAudioCount)
+                for (const AudioCodingRow& r : kAudioCodings)
+                    if (r.vtiCode == atr->mainAudio[size_t(a.streamNumber - 1)][0] >> 2) row = &r;
+            if (!row) row = rowNamed(kAudioCodings, codecOf(playlist_.audioCodecs, a.mediaAttr));
+            if (!row) continue;
+            TitleTrack track{StreamKind::Audio, 0xBD, uint8_t(row->base | (a.streamNumber - 1)), row->coding};
+            track.name = a.description;
+            if (atr && a.streamNumber <= atr->mainAudioCount)
+                track.channels = ((atr->mainAudio[size_t(a.streamNumber - 1)][2] >> 2) & 0x0F) + 1;
+            if (const PlaylistTrackNavigation* nav = navigationOf(pt.audioTracks, a.track)) {
+                const auto [language, extension] = languageOf(nav->langcode);
+                track.language = language;
+                track.commentary = extension == 0x03 || extension == 0x04;
+            }
+            track.isDefault = a.track == defaultAudio;
+            add(title, std::move(track));
+        }
+        for (const PlaylistClipStream& s : clip.subtitles) {
+            if (s.streamNumber < 1 || s.streamNumber > kVtiSubpictureEntries) continue;
+            // The sub-stream id: 0x20 and the decoding number the EVOB's SP_ATR entry gives.
+            uint8_t number = uint8_t(s.streamNumber - 1);
+            if (atr && s.streamNumber <= atr->subpictureCount) {
+                const uint8_t flags = atr->subpicture[size_t(s.streamNumber - 1)][1];
+                if (flags & 0x20) number = flags & 0x1F;
+            }
+            const std::string codec = codecOf(playlist_.subtitleCodecs, s.mediaAttr);
+            TitleTrack track{StreamKind::Subpicture, 0xBD, uint8_t(0x20 | number),
+                             codec.empty() ? "8bitRLC" : codec};
+            track.name = s.description;
+            if (const PlaylistTrackNavigation* nav = navigationOf(pt.subtitleTracks, s.track)) {
+                const auto [language, extension] = languageOf(nav->langcode);
+                track.language = language;
+                track.forced = nav->forced || extension == 0x09;
+                track.commentary = extension == 0x0D;
+            }
+            add(title, std::move(track));
+        }
+    }
+
+    static int64_t fileSize(const std::string& path) {
+        InputFile in;
+        try {
+            in.open(path);
+            return int64_t(in.size());
+        } catch (const QuarnelError&) {
+            return 0;
+        }
+    }
+};
+
+}  // namespace
+
+bool isHdDvdSource(const std::string& path) {
+    return layoutOf(path).has_value();
+}
+
+std::optional<DvdDisc> readHdDvdDisc(const std::string& path, std::string& why, int angle) {
+    const std::optional<Layout> layout = layoutOf(path);
+    if (!layout) {
+        why = "there is no HVDVD_TS folder";
+        return std::nullopt;
+    }
+    if (layout->playlist.empty()) {
+        why = "there is no playlist (ADV_OBJ/VPLST000.XPL)";
+        return std::nullopt;
+    }
+    InputFile in;
+    std::string text;
+    try {
+        in.open(layout->playlist);
+        text.resize(size_t(std::min<uint64_t>(in.size(), 64u << 20)));
+        text.resize(in.read(reinterpret_cast<uint8_t*>(text.data()), text.size()));
+    } catch (const QuarnelError& e) {
+        why = e.what();
+        return std::nullopt;
+    }
+    std::string playlistWhy;
+    const std::optional<HdDvdPlaylist> playlist = readHdDvdPlaylist(text, playlistWhy);
+    if (!playlist) {
+        why = nameOf(layout->playlist) + " cannot be read: " + playlistWhy;
+        return std::nullopt;
+    }
+    DvdDisc disc;
+    disc.kind = DiscKind::HdDvd;
+    disc.path = path;
+    disc.name = safeNamePart(nameOf(trimmed(layout->root)) == "." ? "HDDVD" : nameOf(trimmed(layout->root)));
+    std::string vtiWhy;
+    const std::string vtiName = findInAnyCase(layout->hvdvd, kVtiFileName);
+    const std::optional<VtiTables> vti =
+        vtiName.empty() ? std::nullopt : readVtiTables(layout->hvdvd + vtiName, vtiWhy);
+    if (!vti)
+        disc.notes.push_back(std::string(kVtiFileName) + " cannot be read (" +
+                             (vtiName.empty() ? std::string("there is no such file") : vtiWhy) +
+                             "): the clips' EVOs are taken by their time maps' names.");
+    DiscReading reading(*layout, *playlist, vti, std::max(angle, 1));
+    for (const HdDvdPlaylistTitle& pt : playlist->titles)
+        disc.titles.push_back(reading.titleOf(pt, disc.name, disc.notes));
+    return disc;
+}
+
+bool isDiscSource(const std::string& path) {
+    return isHdDvdSource(path) || isDvdSource(path);
+}
+
+std::optional<DvdDisc> readDisc(const std::string& path, std::string& why, int angle) {
+    return isHdDvdSource(path) ? readHdDvdDisc(path, why, angle) : readDvdDisc(path, why, angle);
+}
+
+}  // namespace quarnel

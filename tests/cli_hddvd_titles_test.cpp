@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// An HD DVD disc by title, laid out as discs are (playlist with a TrackNavigationList, a time
+// map per EVO, the VTI's EVOB records): a feature of two seamless clips over two EVOs, a title
+// that plays a stretch of the first EVO, a title without a TrackNavigationList and the
+// first-play title. The playlist is checked with xmllint, the titles' MKVs with mkvmerge.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "fixtures/build_paths.h"
+#include "fixtures/es_units.h"
+#include "fixtures/hddvd_disc_builder.h"
+#include "fixtures/run_command.h"
+#include "fixtures/temp_dir.h"
+
+namespace quarnel {
+namespace {
+
+using namespace fixtures;
+using Json = nlohmann::json;
+
+constexpr uint32_t kVideoPts = 0x00200000;
+constexpr FrameRate kRate{30000, 1001};
+constexpr int kFirstFrames = 120;  // FEATURE_1: 4.004 s, FEATURE_2 the 60 frames after it
+
+// Title times in counts of 1001/60000 s: a 29.97 fps frame is two.
+const std::string kPlaylist = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Playlist xmlns="http://www.dvdforum.org/2005/HDDVDVideo/Playlist" majorVersion="1" minorVersion="0">
+  <Configuration><Aperture size="1920x1080"/></Configuration>
+  <MediaAttributeList>
+    <VideoAttributeItem index="1" codec="MPEG-2"/>
+    <AudioAttributeItem index="1" codec="AC-3" channels="2"/>
+    <SubpictureAttributeItem index="1" codec="8bitRLC"/>
+  </MediaAttributeList>
+  <TitleSet timeBase="60fps">
+    <FirstPlayTitle titleDuration="00:00:02:00">
+      <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/FEATURE_2.MAP" titleTimeBegin="00:00:00:00" titleTimeEnd="00:00:02:00" dataSource="Disc">
+        <Video track="1"/><Audio track="1" streamNumber="1"/>
+      </PrimaryAudioVideoClip>
+    </FirstPlayTitle>
+    <Title id="feature" titleNumber="1" displayName="Feature" titleDuration="00:00:06:00" onEnd="scene">
+      <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/FEATURE_1.MAP" titleTimeBegin="00:00:00:00" titleTimeEnd="00:00:04:00" dataSource="Disc">
+        <Video track="1" mediaAttr="1"/>
+        <Audio track="1" streamNumber="1" mediaAttr="1" description="English"/>
+        <Audio track="2" streamNumber="2" mediaAttr="1" description="Director's Commentary"/>
+        <Subtitle track="1" streamNumber="1" mediaAttr="1" description="Signs"/>
+      </PrimaryAudioVideoClip>
+      <!-- the second part of the feature, joined without a gap -->
+      <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/FEATURE_2.MAP" titleTimeBegin="00:00:04:00" titleTimeEnd="00:00:06:00" seamless="true" dataSource="Disc">
+        <Video track="1" mediaAttr="1"/>
+        <Audio track="1" streamNumber="1" mediaAttr="1" description="English"/>
+        <Audio track="2" streamNumber="2" mediaAttr="1" description="Director's Commentary"/>
+        <Subtitle track="1" streamNumber="1" mediaAttr="1" description="Signs"/>
+      </PrimaryAudioVideoClip>
+      <TrackNavigationList>
+        <VideoTrack track="1"/>
+        <AudioTrack track="1" langcode="en:01"/>
+        <AudioTrack track="2" langcode="de:03"/>
+        <SubtitleTrack track="1" langcode="en:09"/>
+      </TrackNavigationList>
+      <ChapterList>
+        <Chapter titleTimeBegin="00:00:00:00" displayName="Opening"/>
+        <Chapter titleTimeBegin="00:00:05:00" displayName="Across the join"/>
+      </ChapterList>
+    </Title>
+    <Title id="scene" titleNumber="2" displayName="Scene" titleDuration="00:00:01:00">
+      <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/FEATURE_1.MAP" titleTimeBegin="00:00:00:00" titleTimeEnd="00:00:01:00" clipTimeBegin="00:00:02:00" dataSource="Disc">
+        <Video track="1"/><Audio track="1" streamNumber="1"/>
+      </PrimaryAudioVideoClip>
+    </Title>
+    <Title id="plain" titleNumber="3" titleDuration="00:00:02:00">
+      <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/FEATURE_2.MAP" titleTimeBegin="00:00:00:00" titleTimeEnd="00:00:02:00" dataSource="Disc">
+        <Video track="1"/><Audio track="2" streamNumber="2"/><Audio track="1" streamNumber="1"/>
+      </PrimaryAudioVideoClip>
+    </Title>
+  </TitleSet>
+</Playlist>
+)";
+
+bool installed(const char* program) {
+    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+class HdDvdTitles : public ::testing::Test {
+  protected:
+    TempDir dir;
+    std::string disc = dir.file("MOVIE");
+
+    void SetUp() override {
+        for (const char* program : {"ffmpeg", "mkvmerge", "xmllint"})
+            if (!installed(program))
+                GTEST_SKIP() << program
+                             << " is not installed: tools/setup.sh installs ffmpeg, mkvtoolnix and "
+                             << "libxml2-utils to make and check the discs";
+        const std::string tone =
+            "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=6.2 -ac 2 -c:a ac3 -f ac3";
+        const std::vector<Unit> video = mpeg2Pictures(
+            ffmpegEncode(
+                dir.path(),
+                "-f lavfi -i testsrc2=size=720x480:rate=30000/1001:duration=6.006 -c:v mpeg2video -g 15 "
+                "-bf 0 -flags +cgop -sc_threshold 1000000000 -f mpeg2video",
+                "v.m2v"),
+            kVideoPts, kRate);
+        const std::vector<Unit> english =
+            timedAudio(ac3Frames(ffmpegEncode(dir.path(), tone, "a.ac3")), kVideoPts, 48000);
+        const std::vector<Unit> comments =
+            timedAudio(ac3Frames(ffmpegEncode(dir.path(),
+                                              "-f lavfi -i sine=frequency=880:sample_rate=48000:duration=6.2 "
+                                              "-ac 2 -c:a ac3 -f ac3",
+                                              "b.ac3")),
+                       kVideoPts, 48000);
+        const uint32_t cut = kVideoPts + frameTicks(kFirstFrames, kRate);
+        const uint32_t end = kVideoPts + frameTicks(video.size(), kRate);
+        std::vector<HdDvdEvo> evos;
+        for (int part = 0; part < 2; ++part) {
+            const auto half = [&](const std::vector<Unit>& all) {
+                const size_t at = cutIndex(all, cut);
+                return part == 0 ? std::vector<Unit>(all.begin(), all.begin() + long(at))
+                                 : std::vector<Unit>(all.begin() + long(at), all.end());
+            };
+            std::vector<EsStream> streams = {{EsKind::Mpeg2, 0xE0, half(video)},
+                                             {EsKind::Ac3, 0x80, half(english)},
+                                             {EsKind::Ac3, 0x81, half(comments)}};
+            for (EsStream& s : streams) s.packUnits = true;
+            MuxOptions o;
+            o.vobuTicks = 45045;  // an EVOBU every 30 counts
+            o.startPtm = part == 0 ? kVideoPts : cut;
+            o.endPtm = part == 0 ? cut : end;
+            evos.push_back({"FEATURE_" + std::to_string(part + 1) + ".EVO", buildProgramStream(streams, o),
+                            uint16_t(part + 1), *o.startPtm, *o.endPtm, 2, 1});
+        }
+        writeHdDvdDisc(disc, evos, kPlaylist);
+    }
+
+    CommandResult cli(const std::string& args) {
+        return runCommand(std::string(QUARNEL_CLI) + " " + args, dir.file("err.txt"));
+    }
+    Json mkvOf(const std::string& file) {
+        return Json::parse(runCommand("mkvmerge -J '" + file + "'", dir.file("probe.txt")).out);
+    }
+};
+
+// The titles as the playlist makes them: clips through the maps into the EVOs, tracks named and
+// with languages by track number, the forced subtitle by its code extension; then each title's
+// MKV as mkvmerge reads it.
+TEST_F(HdDvdTitles, EachTitleOfThePlaylistIsListedAndMadeIntoItsMkv) {
+    EXPECT_EQ(runCommand("xmllint --noout " + disc + "/ADV_OBJ/VPLST000.XPL", dir.file("xmllint.txt")).status,
+              0);
+
+    const CommandResult listed = cli("titles --json " + disc);
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    const Json titles = Json::parse(listed.out)["titles"];
+    ASSERT_EQ(titles.size(), 4u);
+    EXPECT_TRUE(titles[0]["firstPlay"]);
+    const Json& feature = titles[1];
+    EXPECT_EQ(feature["displayName"], "Feature");
+    EXPECT_TRUE(feature["main"]);
+    EXPECT_NEAR(feature["durationSeconds"].get<double>(), 6.006, 0.0005);
+    ASSERT_EQ(feature["parts"].size(), 2u);
+    EXPECT_EQ(feature["parts"][1]["file"], "FEATURE_2.EVO");
+    EXPECT_TRUE(feature["parts"][1]["seamless"]);
+    ASSERT_EQ(feature["tracks"].size(), 3u);
+    EXPECT_EQ(feature["tracks"][0]["language"], "en");
+    EXPECT_EQ(feature["tracks"][0]["name"], "English");
+    EXPECT_TRUE(feature["tracks"][0]["default"]);
+    EXPECT_EQ(feature["tracks"][1]["language"], "de");
+    EXPECT_TRUE(feature["tracks"][1]["commentary"]);
+    EXPECT_EQ(feature["tracks"][2]["track"], "s00");
+    EXPECT_TRUE(feature["tracks"][2]["forced"]);
+    EXPECT_NEAR(feature["chapters"][1]["startSeconds"].get<double>(), 5.005, 0.0005);
+    // The scene is a stretch in the middle of FEATURE_1, the EVOBUs that hold its second.
+    const Json& scene = titles[2]["parts"][0];
+    EXPECT_GT(scene["firstSector"].get<int>(), 0);
+    EXPECT_LT(scene["lastSector"].get<int>(), feature["parts"][0]["lastSector"].get<int>());
+    // Without a TrackNavigationList no language is guessed; the first mapped audio is the default.
+    const Json& plain = titles[3]["tracks"];
+    EXPECT_EQ(plain[0]["language"], "und");
+    EXPECT_EQ(plain[0]["track"], "a01");
+    EXPECT_TRUE(plain[0]["default"]);
+
+    const CommandResult made = cli("mkv -q --title 1 -o " + dir.file("out") + " " + disc);
+    ASSERT_EQ(made.status, 0) << made.err;
+    const Json mkv = mkvOf(dir.file("out/MOVIE_title01.mkv"));
+    EXPECT_EQ(mkv["container"]["properties"]["title"], "Feature");
+    EXPECT_NEAR(mkv["container"]["properties"]["duration"].get<double>() / 1e9, 6.006, 0.1);
+    EXPECT_EQ(mkv["chapters"][0]["num_entries"], 2);
+    ASSERT_EQ(mkv["tracks"].size(), 3u);  // the subtitle stream holds no unit
+    EXPECT_EQ(mkv["tracks"][1]["properties"]["track_name"], "English");
+    EXPECT_EQ(mkv["tracks"][1]["properties"]["language"], "eng");
+    EXPECT_EQ(mkv["tracks"][2]["properties"]["track_name"], "Director's Commentary");
+    EXPECT_EQ(mkv["tracks"][2]["properties"]["language"], "ger");
+
+    ASSERT_EQ(cli("mkv -q --title 2 -o " + dir.file("out") + " " + disc).status, 0);
+    const double scene_seconds =
+        mkvOf(dir.file("out/MOVIE_title02.mkv"))["container"]["properties"]["duration"].get<double>() / 1e9;
+    EXPECT_GT(scene_seconds, 1.0);  // the EVOBUs around its second, not the whole EVO
+    EXPECT_LT(scene_seconds, 2.5);
+}
+
+}  // namespace
+}  // namespace quarnel
