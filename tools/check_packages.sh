@@ -45,4 +45,4 @@ for package in quarnel-cli quarnel; do
     done
 done
 test -f "$scratch/usr/share/applications/quarnel.desktop"
-echo "check_packages.sh: the packages lint clean, unpack and run"
+echo "check_packages.sh: the packages unpack and run"
