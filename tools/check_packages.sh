@@ -36,7 +36,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY "$scratch/usr/bin/quarnel" --version
 for page in quarnel-cli quarnel; do
     file=$scratch/usr/share/man/man1/$page.1.gz
     test -f "$file" || { echo "check_packages.sh: no manual page $file" >&2; exit 1; }
-    MANPAGER=cat man -l "$file" >/dev/null || { echo "check_packages.sh: man cannot read $file" >&2; exit 1; }
+    man -l -P cat "$file" >/dev/null || { echo "check_packages.sh: man cannot read $file" >&2; exit 1; }
 done
 for package in quarnel-cli quarnel; do
     for file in copyright changelog.gz; do
