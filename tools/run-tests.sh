@@ -12,8 +12,8 @@ build=${QUARNEL_BUILD_DIR:-$root/build}
 "$root/tools/setup.sh"
 ctest --test-dir "$build" --output-on-failure "$@"
 
-# The Debian packages, built and tried without installing them. QUARNEL_SKIP_PACKAGE=1 leaves
-# them out.
+# The Debian packages, built by dpkg-buildpackage, linted and tried without installing them
+# (tools/package.sh, tools/check_packages.sh). QUARNEL_SKIP_PACKAGE=1 leaves them out.
 if [ "${QUARNEL_SKIP_PACKAGE:-0}" != 1 ]; then
     "$root/tools/package.sh"
 fi
