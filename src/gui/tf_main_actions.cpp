@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "formats/dvd_disc.h"
+#include "formats/hddvd_disc.h"
 #include "gui/page_control.h"
 #include "gui/status_line.h"
 #include "gui/tf_main.h"
@@ -43,9 +44,11 @@ bool isSourceFile(const QString& path) {
 bool isPlaylistFile(const QString& path) {
     return QFileInfo(path).suffix().toUpper() == QLatin1String("XPL");
 }
-// A DVD-Video disc: its folder, its VIDEO_TS folder, or an .iso image.
+// A DVD-Video disc (its folder, its VIDEO_TS folder, or an .iso image) or an HD DVD one (its
+// folder or its HVDVD_TS folder); a playlist or an IFO file dropped is taken as itself.
 bool isDisc(const QString& path) {
-    return isDvdSource(path.toStdString()) && QFileInfo(path).suffix().toUpper() != QLatin1String("IFO");
+    const QString ext = QFileInfo(path).suffix().toUpper();
+    return isDiscSource(path.toStdString()) && ext != QLatin1String("IFO") && ext != QLatin1String("XPL");
 }
 
 // Read, and when it fails, no page goes on showing what belonged to the file read before: the
@@ -205,7 +208,8 @@ void TfMain::bbWorkdirClick() {
 void TfMain::openDiscClick() {
     if (model_.runActive || closed_) return;
     const QString folder = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("Choose the DVD-Video folder (the disc's, or its VIDEO_TS)"),
+        this,
+        QStringLiteral("Choose the disc folder (a DVD-Video's or its VIDEO_TS, an HD DVD's or its HVDVD_TS)"),
         qs(model_.sourceDir));
     if (!folder.isEmpty()) openDisc(folder);
 }

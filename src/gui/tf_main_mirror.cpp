@@ -95,7 +95,9 @@ void TfMain::pushTitles() {
                                std::to_string(t.title.chapters.size()) +
                                (t.title.chapters.size() == 1 ? " chapter" : " chapters");
             if (t.angles > 1) text += ", " + std::to_string(t.angles) + " angles";
+            if (!t.name.empty()) text += ", \"" + t.name + "\"";  // an HD DVD title's displayName
             if (t.number == model_.disc->mainTitle()) text += " (longest)";
+            if (model_.disc->kind == DiscKind::HdDvd && t.number == 0) text += " (first play)";
             if (model_.title && model_.title->name == t.title.name) current = int(titles.size());
             titles.push_back(std::move(text));
         }
