@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <map>
 
-#include "fixtures/recording_host.h"
 #include "app/version_check.h"
+#include "fixtures/recording_host.h"
 
 namespace quarnel {
 namespace {

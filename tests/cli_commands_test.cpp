@@ -75,7 +75,8 @@ TEST_F(Cli, OptionValuesAfterAnEqualsSignAndFileNamesAfterTwoDashes) {
     CommandResult r = run("read --fast-size=1 --no-details -- " + source);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(run("read -x.EVO").status, 2);  // without "--" it is an option
-    r = runCommand("cd '" + dir.path() + "' && " + std::string(QUARNEL_CLI) + " read -q -- -x.EVO", dir.file("e"));
+    r = runCommand("cd '" + dir.path() + "' && " + std::string(QUARNEL_CLI) + " read -q -- -x.EVO",
+                   dir.file("e"));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");  // quiet
     r = runCommand("NO_COLOR=1 " + std::string(QUARNEL_CLI) + " read --no-details " + source, dir.file("e"));
@@ -105,8 +106,9 @@ TEST_F(Cli, ReadAndDemuxAsJson) {
     EXPECT_EQ(read["schemaVersion"], 1);
     EXPECT_EQ(read["source"], source);
     ASSERT_EQ(read["streams"].size(), 3u);
-    const nlohmann::json expected{{"stream", "a02"}, {"type", "audio"},    {"codec", "E-AC-3"},  {"id", 194},
-                                  {"slot", 2},       {"caption", "DD+.stream.02"}, {"firstPts", 90000}, {"delayMs", 0}};
+    const nlohmann::json expected{{"stream", "a02"},   {"type", "audio"}, {"codec", "E-AC-3"},
+                                  {"id", 194},         {"slot", 2},       {"caption", "DD+.stream.02"},
+                                  {"firstPts", 90000}, {"delayMs", 0}};
     for (const auto& [field, value] : expected.items()) EXPECT_EQ(read["streams"][2][field], value) << field;
     EXPECT_EQ(read["countedFrames"], (nlohmann::json{5, 0}));
     EXPECT_EQ(read["fastCheckCut"], false);
@@ -118,7 +120,8 @@ TEST_F(Cli, ReadAndDemuxAsJson) {
     const auto demux = nlohmann::json::parse(r.out);
     ASSERT_EQ(demux["outputs"].size(), 1u);
     EXPECT_EQ(demux["outputs"][0]["path"], dir.file("out") + "/FEATURE_1.DD.stream.00.mpa");
-    EXPECT_EQ(demux["outputs"][0]["bytes"], std::filesystem::file_size(dir.file("out/FEATURE_1.DD.stream.00.mpa")));
+    EXPECT_EQ(demux["outputs"][0]["bytes"],
+              std::filesystem::file_size(dir.file("out/FEATURE_1.DD.stream.00.mpa")));
 
     // A name that is not UTF-8 still gives valid JSON.
     const std::string odd = dir.file("B\xff.EVO");
@@ -200,8 +203,9 @@ TEST_F(Cli, MkvPlansWithoutMkvmergeAndSaysWhatToInstall) {
         EXPECT_EQ(r.status, 1);  // the synthetic frames are no AC-3 mkvmerge takes
     }
 
-    r = runCommand("QUARNEL_MKVMERGE=/nonexistent " + std::string(QUARNEL_CLI) + " mkv -q -o " + out + " " + source,
-                   dir.file("e"));
+    r = runCommand(
+        "QUARNEL_MKVMERGE=/nonexistent " + std::string(QUARNEL_CLI) + " mkv -q -o " + out + " " + source,
+        dir.file("e"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err,
               "quarnel-cli: QUARNEL_MKVMERGE names /nonexistent, which is not a program that can be run\n");
@@ -210,8 +214,8 @@ TEST_F(Cli, MkvPlansWithoutMkvmergeAndSaysWhatToInstall) {
     EXPECT_EQ(r.err, "quarnel-cli: mkvmerge not found: install MKVToolNix (package mkvtoolnix)\n");
     EXPECT_FALSE(std::filesystem::exists(out + "/FEATURE_1.mkv-temp"));
 
-    r = runCommand("QUARNEL_MKVMERGE=/nonexistent " + std::string(QUARNEL_CLI) + " mkv -q --plan -o " + out + " " +
-                       source,
+    r = runCommand("QUARNEL_MKVMERGE=/nonexistent " + std::string(QUARNEL_CLI) + " mkv -q --plan -o " + out +
+                       " " + source,
                    dir.file("e"));
     EXPECT_EQ(r.status, 0) << r.err;
     const auto plan = nlohmann::json::parse(readFile(out + "/FEATURE_1.plan.json"));

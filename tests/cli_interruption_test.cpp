@@ -114,13 +114,15 @@ TEST_F(Interruption, ASignalInAnyPhaseStopsTheRunAndLeavesNothingUnfinished) {
         int signal;
         int status;
     };
-    for (const Case& c : {Case{"demux", "Reading...", SIGINT, 130}, Case{"demux", "Demuxing", SIGTERM, 143},
-                          Case{"rebuild", "Rebuilding...", SIGINT, 130}, Case{"read", "Reading...", SIGTERM, 143}}) {
+    for (const Case& c :
+         {Case{"demux", "Reading...", SIGINT, 130}, Case{"demux", "Demuxing", SIGTERM, 143},
+          Case{"rebuild", "Rebuilding...", SIGINT, 130}, Case{"read", "Reading...", SIGTERM, 143}}) {
         SCOPED_TRACE(std::string(c.command) + " at " + c.marker);
         const Stopped r = runUntil({c.command, "--full", "-o", out, source}, c.marker, c.signal);
         EXPECT_EQ(r.status, c.status) << r.out;
         EXPECT_NE(r.out.find("\nInterrupted.\n"), std::string::npos) << r.out;
-        EXPECT_EQ(r.out.find("Demuxing", r.out.find("Interrupted.")), std::string::npos) << "no Demux after it";
+        EXPECT_EQ(r.out.find("Demuxing", r.out.find("Interrupted.")), std::string::npos)
+            << "no Demux after it";
         EXPECT_EQ(r.out.find("Done.", r.out.find("Interrupted.")), std::string::npos) << r.out;
         EXPECT_TRUE(outputs().empty());
     }
@@ -231,7 +233,8 @@ TEST_F(Interruption, PipesControlCharactersAndAStandardOutputThatCannotBeWritten
     EXPECT_NE(r.out.find("Opening file A\\x1B[31mB.EVO"), std::string::npos) << r.out;
 
     if (fs::exists("/dev/full")) {
-        r = runCommand(std::string(QUARNEL_CLI) + " read --json " + source + " > /dev/full", dir.file("err.txt"));
+        r = runCommand(std::string(QUARNEL_CLI) + " read --json " + source + " > /dev/full",
+                       dir.file("err.txt"));
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("Cannot write the standard output."), std::string::npos) << r.err;
     }

@@ -76,7 +76,8 @@ struct SampleEndToEnd : ::testing::Test {
     // The output files in `out`, by name.
     static std::vector<std::string> files(const std::string& out) {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(out)) names.push_back(e.path().filename().string());
+        for (const auto& e : std::filesystem::directory_iterator(out))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -114,27 +115,31 @@ TEST_F(SampleEndToEnd, ReadReportsEveryStreamTheNavigationDataAndTheFrames) {
         return size_t(it - log.begin());
     };
 
-    for (const char* found : {"[b]MPEG-2[/b] video stream 0 found!", "[b]H.264 (AVC)[/b] video stream 1 found!",
-                              "[b]Dolby Digital[/b] audio stream 0 found!", "[b]DTS HD (DTS)[/b] audio stream 1 found!",
-                              "[b]LPCM[/b] audio stream 2 found!", "[b]Dolby TrueHD[/b] audio stream 3 found!",
-                              "[b]Dolby Digital[/b] Plus audio stream 4 found!", "[b]Subpicture[/b] stream 0 found!",
-                              "[b]Subpicture[/b] stream 1 found!"})
+    for (const char* found :
+         {"[b]MPEG-2[/b] video stream 0 found!", "[b]H.264 (AVC)[/b] video stream 1 found!",
+          "[b]Dolby Digital[/b] audio stream 0 found!", "[b]DTS HD (DTS)[/b] audio stream 1 found!",
+          "[b]LPCM[/b] audio stream 2 found!", "[b]Dolby TrueHD[/b] audio stream 3 found!",
+          "[b]Dolby Digital[/b] Plus audio stream 4 found!", "[b]Subpicture[/b] stream 0 found!",
+          "[b]Subpicture[/b] stream 1 found!"})
         EXPECT_EQ(count(found), 2) << found;  // once in each file
 
     // Each file: its VOB line, the time span of its video, then its streams.
     const size_t first = at("Opening file [b]FEATURE_1.EVO[/b]");
-    const size_t vob1 = at("VOB number 1 contains [b]2[/b] video , [b]5[/b] audio and [b]2[/b] subpicture streams.", first);
+    const size_t vob1 =
+        at("VOB number 1 contains [b]2[/b] video , [b]5[/b] audio and [b]2[/b] subpicture streams.", first);
     EXPECT_EQ(log[vob1 + 1], "PTM of first video frame = [re]00015F90[/re]");
     EXPECT_EQ(log[vob1 + 2], "PTM of last video frame = 00041F64");
     EXPECT_EQ(log[vob1 + 3], "Duration = [b]0:00:02.002[/b]");
     // The copy-control pack (not encrypted, copy freely) adds no line.
     EXPECT_EQ(log[vob1 + 4], "[b]MPEG-2[/b] video stream 0 found!");
     const size_t second = at("Opening file [b]FEATURE_2.EVO[/b]", vob1);
-    const size_t vob2 = at("VOB number 2 contains [b]2[/b] video , [b]5[/b] audio and [b]2[/b] subpicture streams.", second);
+    const size_t vob2 =
+        at("VOB number 2 contains [b]2[/b] video , [b]5[/b] audio and [b]2[/b] subpicture streams.", second);
     EXPECT_EQ(log[vob2 + 1], "PTM of first video frame = [re]00041F64[/re]");
     EXPECT_EQ(log[vob2 + 2], "PTM of last video frame = 0006DF38");
     EXPECT_EQ(log[vob2 + 3], "Duration = [b]0:00:02.002[/b]");
-    EXPECT_EQ(count("   First PTS = [re]00015F90[/re]"), 7);  // every audio and video stream starts with the video
+    EXPECT_EQ(count("   First PTS = [re]00015F90[/re]"),
+              7);  // every audio and video stream starts with the video
     EXPECT_EQ(count("   First PTS = [re]0001A5E0[/re]  ([re]+200[/re]ms)"), 2);  // the first subtitles
 
     EXPECT_EQ(r.out.find("ENCRYPTED"), std::string::npos);
@@ -169,7 +174,8 @@ TEST_F(SampleEndToEnd, JsonCarriesTheStreamsValuesTheNavigationAndThePlaylist) {
     EXPECT_EQ(read["navigation"][1]["durationSeconds"], 2.002);
     EXPECT_EQ(read["navigation"][0]["copyControl"]["encrypted"], false);
 
-    const auto mkv = nlohmann::json::parse(cli("mkv -q --plan --json -o " + dir.file("out") + " " + kSampleDir + "FEATURE_1.EVO").out);
+    const auto mkv = nlohmann::json::parse(
+        cli("mkv -q --plan --json -o " + dir.file("out") + " " + kSampleDir + "FEATURE_1.EVO").out);
     for (const auto& s : mkv["streams"]) {
         if (s["stream"] == "a01") {
             EXPECT_EQ(s["language"], "fr");
@@ -191,7 +197,8 @@ TEST_F(SampleEndToEnd, JsonCarriesTheStreamsValuesTheNavigationAndThePlaylist) {
 
     const std::string playlist = std::string(QUARNEL_SOURCE_DIR) + "/sample/ADV_OBJ/VPLST000.XPL";
     const auto chapters = nlohmann::json::parse(
-        cli("chapters --json -o " + dir.file("out") + " --source " + kSampleDir + "FEATURE_1.EVO " + playlist).out);
+        cli("chapters --json -o " + dir.file("out") + " --source " + kSampleDir + "FEATURE_1.EVO " + playlist)
+            .out);
     EXPECT_EQ(chapters["outputs"][0]["path"], dir.file("out") + "/FEATURE_1_MERGED.chapters.txt");
     EXPECT_EQ(chapters["streams"][4]["name"], "Commentary");
     const auto vti = nlohmann::json::parse(cli("vti --json " + kSampleDir + "FEATURE_1.EVO").out);
@@ -205,7 +212,8 @@ TEST_F(SampleEndToEnd, ReadWithoutDetailsStillCountsFrames) {
     EXPECT_NE(r.out.find("\n[b]Dolby TrueHD[/b] audio stream 3 found!\n"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("First PTS"), std::string::npos);
     // No analyser ran, so no frame rate is known in this process.
-    EXPECT_NE(r.out.find("\n96 frames count in video stream 0.\n96 frames count in video stream 1.\n"), std::string::npos)
+    EXPECT_NE(r.out.find("\n96 frames count in video stream 0.\n96 frames count in video stream 1.\n"),
+              std::string::npos)
         << r.out;
 }
 
@@ -235,7 +243,8 @@ TEST_F(SampleEndToEnd, DemuxOfChosenStreamsWritesOnlyThose) {
     const std::string out = dir.file("chosen");
     const CommandResult r = cli("demux --streams v1,a03,s00 -o " + out + " " + kSampleDir + "FEATURE_1.EVO");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(files(out), (std::vector<std::string>{"FEATURE_1_MERGED.H.264.stream.1.mpv", "FEATURE_1_MERGED.MLP.stream.03.mpa",
+    EXPECT_EQ(files(out), (std::vector<std::string>{"FEATURE_1_MERGED.H.264.stream.1.mpv",
+                                                    "FEATURE_1_MERGED.MLP.stream.03.mpa",
                                                     "FEATURE_1_MERGED.Subpicture.00.sup"}));
     EXPECT_EQ(sha256Hex(readFile(out + "/FEATURE_1_MERGED.MLP.stream.03.mpa")),
               expected.at("MLP.stream.03.mpa").at("all").sha256);

@@ -38,13 +38,16 @@ TEST_F(SubsCli, ADemuxWritesTheChosenFormatsAndTheSubsCommandConvertsASup) {
         << r.out;
     const std::string base = out + "/FEATURE_1_MERGED.Subpicture.00";
     EXPECT_FALSE(fs::exists(base + ".sup"));  // not chosen
-    for (const std::string name : {".pgs.sup", ".idx", ".sub", ".bdn/0004.png", ".bdn/FEATURE_1_MERGED.Subpicture.00.xml"})
+    for (const std::string name :
+         {".pgs.sup", ".idx", ".sub", ".bdn/0004.png", ".bdn/FEATURE_1_MERGED.Subpicture.00.xml"})
         EXPECT_TRUE(fs::exists(base + name)) << name;
     for (const auto& e : fs::directory_iterator(out))
         EXPECT_EQ(e.path().filename().string().find(".partial"), std::string::npos) << e.path();
     if (mkvmergeInstalled()) {
-        EXPECT_NE(runCommand("mkvmerge -J " + base + ".pgs.sup", dir.file("e")).out.find("HDMV PGS"), std::string::npos);
-        EXPECT_NE(runCommand("mkvmerge -J " + base + ".idx", dir.file("e")).out.find("VobSub"), std::string::npos);
+        EXPECT_NE(runCommand("mkvmerge -J " + base + ".pgs.sup", dir.file("e")).out.find("HDMV PGS"),
+                  std::string::npos);
+        EXPECT_NE(runCommand("mkvmerge -J " + base + ".idx", dir.file("e")).out.find("VobSub"),
+                  std::string::npos);
     } else {
         std::printf("mkvmerge is not installed: the outputs are not checked with it\n");
     }
@@ -133,8 +136,8 @@ TEST(DvdIfo, ThePaletteOfTheFirstProgramChain) {
     Bytes ifo(3 * 2048, 0);
     const std::string id = "DVDVIDEO-VTS";
     std::copy(id.begin(), id.end(), ifo.begin());
-    ifo[0xCF] = 1;               // the program chain table in sector 1
-    ifo[2048 + 15] = 0x10;       // its first chain 16 bytes in
+    ifo[0xCF] = 1;          // the program chain table in sector 1
+    ifo[2048 + 15] = 0x10;  // its first chain 16 bytes in
     const size_t palette = 2048 + 0x10 + 0xA4;
     ifo[palette + 1] = 235, ifo[palette + 2] = 128, ifo[palette + 3] = 128;    // colour 0: white
     ifo[palette + 61] = 16, ifo[palette + 62] = 128, ifo[palette + 63] = 128;  // colour 15: black

@@ -28,7 +28,9 @@ constexpr FrameRate kRate{30000, 1001};
 TEST(TitleStreams, AStreamOfTheFirstFileOnlyIsListedDemuxedAndMuxed) {
     TempDir dir;
     std::filesystem::create_directory(dir.file("VIDEO_TS"));
-    const auto encode = [&](const std::string& args, const std::string& name) { return ffmpegEncode(dir.path(), args, name); };
+    const auto encode = [&](const std::string& args, const std::string& name) {
+        return ffmpegEncode(dir.path(), args, name);
+    };
     const std::string tone = "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=2.1 -ac 2 ";
     const std::vector<Unit> video = mpeg2Pictures(
         encode("-f lavfi -i testsrc2=size=720x480:rate=30000/1001:duration=2.002 -c:v mpeg2video -g 30 -bf 0 "

@@ -85,7 +85,8 @@ TEST(LpcmAnalyser, ReadsTheDvdAudioHeaderInAnAob) {
                      "   Group 2: unused", "   Channel assignment = [bl]1[/bl] (L + R)",
                      "   Number of audio channels = [bl]2[/bl]"}));
     // 5.1 in two groups: 20 bits / 88.2 kHz and 16 bits / 44.1 kHz
-    const std::optional<AobLpcmHeader> h = decodeAobLpcm(Bytes{0xA2, 3, 0, 10, 0, 0, 0, 0x10, 0x98, 0, 12, 0x80});
+    const std::optional<AobLpcmHeader> h =
+        decodeAobLpcm(Bytes{0xA2, 3, 0, 10, 0, 0, 0, 0x10, 0x98, 0, 12, 0x80});
     ASSERT_TRUE(h.has_value());
     EXPECT_EQ(lpcmBitsOf(h->group1Bits), 20);
     EXPECT_EQ(lpcmBitsOf(h->group2Bits), 16);

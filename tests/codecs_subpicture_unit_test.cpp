@@ -131,11 +131,13 @@ TEST(SubpictureDecoding, DamagedUnitsAreTurnedAwayWithTheirReason) {
              return with(bandedUnit(), 2, {0xFF, 0xFF, 0xFF, 0xFF});
          },
          UnitFault::AbsurdSize},
-        {"cut short", [] {
+        {"cut short",
+         [] {
              Bytes u = textUnit();
              u.pop_back();
              return u;
-         }, UnitFault::Cut},
+         },
+         UnitFault::Cut},
         {"only one byte", [] { return Bytes{0x12}; }, UnitFault::Cut},
         {"control offset past the end",
          [] {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/build_paths.h"
 #include "codecs/analysers.h"
+#include "fixtures/build_paths.h"
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/recording_host.h"
 

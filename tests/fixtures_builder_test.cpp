@@ -25,8 +25,8 @@ struct PrivatePacket {
 };
 
 uint32_t stamp(const uint8_t* p) {
-    return uint32_t(p[0] & 0x0E) << 29 | uint32_t(p[1]) << 22 | uint32_t(p[2] & 0xFE) << 14 | uint32_t(p[3]) << 7 |
-           p[4] >> 1;
+    return uint32_t(p[0] & 0x0E) << 29 | uint32_t(p[1]) << 22 | uint32_t(p[2] & 0xFE) << 14 |
+           uint32_t(p[3]) << 7 | p[4] >> 1;
 }
 
 // Every private stream 1 packet of `ps` (private headers of `privateBytes`), walking its packs
@@ -90,7 +90,11 @@ TEST(FixtureBuilder, PackedUnitsFillPacketsAndThePrivateHeaderPointsAtTheFirstTh
 }
 
 TEST(FixtureBuilder, MaxPayloadKeepsPackedPacketsToWholeSampleFrames) {
-    EsStream s{EsKind::Lpcm, 0xA0, timedAudio(lpcmBlocks(Bytes(32000, 0x11), 4, 80), 90000, 48000), {0x00, 0x01, 0x80}, 2012};
+    EsStream s{EsKind::Lpcm,
+               0xA0,
+               timedAudio(lpcmBlocks(Bytes(32000, 0x11), 4, 80), 90000, 48000),
+               {0x00, 0x01, 0x80},
+               2012};
     s.packUnits = true;
     Bytes joined;
     for (const PrivatePacket& p : privatePackets(buildProgramStream({s}, {}), 7)) {
@@ -109,7 +113,8 @@ Bytes mpeg2Header(uint8_t code, std::initializer_list<uint8_t> rest) {
 }
 
 Bytes picture(int temporalReference, uint8_t type) {
-    Bytes b = mpeg2Header(0x00, {uint8_t(temporalReference >> 2), uint8_t((temporalReference & 3) << 6 | type << 3), 0xFF});
+    Bytes b = mpeg2Header(
+        0x00, {uint8_t(temporalReference >> 2), uint8_t((temporalReference & 3) << 6 | type << 3), 0xFF});
     const Bytes slice = mpeg2Header(0x01, {0x12, 0x34, 0x56});
     b.insert(b.end(), slice.begin(), slice.end());
     return b;
@@ -124,8 +129,9 @@ TEST(EsUnits, Mpeg2PicturesCarryTheirHeadersAndTimesFromClosedGops) {
         return b;
     };
     // Two closed GOPs in coded order: I0 P3 B1 B2, then I0 P1.
-    const std::vector<Bytes> expected = {join({sequence, gop, picture(0, 1)}), picture(3, 2), picture(1, 3),
-                                         picture(2, 3), join({gop, picture(0, 1)}), picture(1, 2)};
+    const std::vector<Bytes> expected = {
+        join({sequence, gop, picture(0, 1)}), picture(3, 2), picture(1, 3), picture(2, 3),
+        join({gop, picture(0, 1)}),           picture(1, 2)};
     Bytes es;
     for (const Bytes& u : expected) es.insert(es.end(), u.begin(), u.end());
 
@@ -143,7 +149,8 @@ TEST(EsUnits, Ac3AndEac3FramesAreCutByTheirHeaders) {
     Bytes ac3(768, 0x55);  // 48 kHz, 192 kbit/s: 768 bytes
     ac3[0] = 0x0B, ac3[1] = 0x77, ac3[4] = 0x00 << 6 | 20, ac3[5] = 8 << 3;
     Bytes eac3(400, 0x66);  // frmsiz 199: 400 bytes; 48 kHz, 3 blocks of 256 samples
-    eac3[0] = 0x0B, eac3[1] = 0x77, eac3[2] = 0x00, eac3[3] = 199, eac3[4] = 0x00 << 6 | 2 << 4, eac3[5] = 16 << 3;
+    eac3[0] = 0x0B, eac3[1] = 0x77, eac3[2] = 0x00, eac3[3] = 199, eac3[4] = 0x00 << 6 | 2 << 4,
+    eac3[5] = 16 << 3;
     Bytes es = ac3;
     es.insert(es.end(), eac3.begin(), eac3.end());
     es.insert(es.end(), ac3.begin(), ac3.end());
@@ -168,7 +175,8 @@ TEST(EsUnits, DtsAndTrueHdUnitsAreCutByTheirHeaders) {
     EXPECT_EQ(d[0].samples, 512u);
 
     Bytes major(32, 0), minor(8, 0);  // lengths in 16-bit words; a major sync at 96 kHz
-    major[0] = 0x80, major[1] = 16, major[4] = 0xF8, major[5] = 0x72, major[6] = 0x6F, major[7] = 0xBA, major[8] = 0x10;
+    major[0] = 0x80, major[1] = 16, major[4] = 0xF8, major[5] = 0x72, major[6] = 0x6F, major[7] = 0xBA,
+    major[8] = 0x10;
     minor[0] = 0x70, minor[1] = 4;
     Bytes thd = major;
     thd.insert(thd.end(), minor.begin(), minor.end());
@@ -198,7 +206,8 @@ void decodeField(const Bytes& u, size_t at, int firstRow, Bitmap& out) {
     for (int y = firstRow; y < out.height; y += 2) {
         int x = 0;
         while (x < out.width) {
-            uint32_t v = get();  // 1 to 4 nibbles: a run of 1-3, 4-15, 16-63, 64-255 pixels or to the line's end
+            uint32_t v =
+                get();  // 1 to 4 nibbles: a run of 1-3, 4-15, 16-63, 64-255 pixels or to the line's end
             if (v < 0x4) {
                 v = v << 4 | get();
                 if (v < 0x10) {
@@ -208,7 +217,8 @@ void decodeField(const Bytes& u, size_t at, int firstRow, Bitmap& out) {
             }
             const int run = v >> 2 ? int(v >> 2) : out.width - x;
             ASSERT_LE(x + run, out.width) << "row " << y;
-            for (int k = 0; k < run; ++k) out.pixels[size_t(y) * size_t(out.width) + size_t(x + k)] = uint8_t(v & 3);
+            for (int k = 0; k < run; ++k)
+                out.pixels[size_t(y) * size_t(out.width) + size_t(x + k)] = uint8_t(v & 3);
             x += run;
         }
         nibble += nibble % 2;  // lines end on a byte
@@ -245,7 +255,8 @@ TEST(SubpictureUnit, DecodesBackToTheBitmapWithItsPlaceAndDuration) {
 TEST(Sha256, KnownDigests) {
     EXPECT_EQ(sha256Hex({}), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(sha256Hex({'a', 'b', 'c'}), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(sha256Hex(Bytes(1000000, 'a')), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    EXPECT_EQ(sha256Hex(Bytes(1000000, 'a')),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
 }  // namespace

@@ -64,11 +64,12 @@ Bytes mixedFile() {
     MuxOptions o;
     o.copyControl = CopyControl{0, 0x80, 0xA0};
     o.advancedPacksPerVobu = 1;
-    return buildProgramStream({mpeg2Video(0xE1, 6, 2500, 90000), vc1Video(0x55, 3, 1500, 90000),
-                               audio(EsKind::Lpcm, 0xA3, 6, 2100, 90000, 1), audio(EsKind::TrueHd, 0xB1, 4, 900, 90000, 2),
-                               audio(EsKind::Eac3, 0xCA, 4, 700, 90000, 3), subpicture(0x3E, 1, 2500, 90000, 4),
-                               subpicture(0x61, 1, 100, 90000, 5)},
-                              o);
+    return buildProgramStream(
+        {mpeg2Video(0xE1, 6, 2500, 90000), vc1Video(0x55, 3, 1500, 90000),
+         audio(EsKind::Lpcm, 0xA3, 6, 2100, 90000, 1), audio(EsKind::TrueHd, 0xB1, 4, 900, 90000, 2),
+         audio(EsKind::Eac3, 0xCA, 4, 700, 90000, 3), subpicture(0x3E, 1, 2500, 90000, 4),
+         subpicture(0x61, 1, 100, 90000, 5)},
+        o);
 }
 
 TEST(Scanner, EveryChunkSizeGivesTheSameResult) {
@@ -86,8 +87,8 @@ TEST(Scanner, EveryChunkSizeGivesTheSameResult) {
 
 TEST(Scanner, EveryIdRangeReachesItsSlot) {
     const RecordingSink s = scanInChunks(mixedFile(), 1000);
-    const std::vector<std::string> expected = {
-        "0:1:225", "0:0:85", "1:3:163", "1:1:177", "1:10:202", "2:30:62", "2:1:97"};
+    const std::vector<std::string> expected = {"0:1:225",  "0:0:85",  "1:3:163", "1:1:177",
+                                               "1:10:202", "2:30:62", "2:1:97"};
     for (const auto& r : expected)
         EXPECT_NE(std::find(s.reveals.begin(), s.reveals.end(), r), s.reveals.end()) << r;
 }
@@ -111,11 +112,28 @@ TEST(Scanner, NavigationPacketCutByTheEndOfTheFileReadsZeros) {
 }
 
 TEST(Scanner, MalformedLengthsResynchroniseOnTheNextStartCode) {
-    const Bytes good = buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 500, 90000, 1)}, {MuxOptions{.navPacks = false}});
+    const Bytes good =
+        buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 500, 90000, 1)}, {MuxOptions{.navPacks = false}});
     for (uint16_t length : {0, 1, 2, 5, 8}) {
         // a private stream 1 packet whose length is 0 or ends inside its own header
-        Bytes bad = {0x00, 0x00, 0x01, 0xBD, uint8_t(length >> 8), uint8_t(length), 0x81, 0x80, 0x05,
-                     0x21, 0x00, 0x01, 0x00, 0x01, 0x81, 0x01, 0x00, 0x01};
+        Bytes bad = {0x00,
+                     0x00,
+                     0x01,
+                     0xBD,
+                     uint8_t(length >> 8),
+                     uint8_t(length),
+                     0x81,
+                     0x80,
+                     0x05,
+                     0x21,
+                     0x00,
+                     0x01,
+                     0x00,
+                     0x01,
+                     0x81,
+                     0x01,
+                     0x00,
+                     0x01};
         bad.insert(bad.end(), good.begin(), good.end());
         const RecordingSink s = scanInChunks(bad, 4096);
         Bytes expected;
@@ -130,7 +148,8 @@ TEST(Scanner, AobHeadersOfChangingLengthAreStrippedWhereverAChunkEnds) {
     lpcm.aobHeaderLengths = {8, 13, 10, 2000};
     const EsStream mlp = audio(EsKind::AobMlp, 0xA1, 5, 1700, 90000, 40);
     const Bytes file = buildProgramStream({lpcm, mlp}, aobOptions());
-    for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(509), size_t(2048), size_t(1) << 20}) {
+    for (size_t chunk :
+         {size_t(1), size_t(2), size_t(3), size_t(7), size_t(509), size_t(2048), size_t(1) << 20}) {
         const RecordingSink s = scanInChunks(file, chunk, true);
         EXPECT_EQ(s.payloads.at({int(PacketKind::Audio), 0}), elementaryBytes(lpcm)) << chunk;
         EXPECT_EQ(s.payloads.at({int(PacketKind::Audio), 1}), elementaryBytes(mlp)) << chunk;

@@ -20,7 +20,8 @@ std::vector<uint8_t> patterned(size_t size) {
 
 std::string written(fixtures::TempDir& dir, const std::vector<uint8_t>& bytes) {
     const std::string path = dir.file("in.bin");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 
@@ -95,7 +96,8 @@ TEST(InputFile, AFileCutShortUnderAViewIsReportedNotACrash) {
                 in.checkViewWhole();
             } catch (const QuarnelError& e) {
                 EXPECT_STREQ(e.what(),
-                             ("Cannot read file \"" + path + "\". It became shorter while it was being read.").c_str());
+                             ("Cannot read file \"" + path + "\". It became shorter while it was being read.")
+                                 .c_str());
                 throw;
             }
         },

@@ -285,9 +285,10 @@ TEST_F(BadInput, OutputsThatAreInputsThroughLinksAreRefused) {
     fs::create_directories(root + "/HVDVD_TS");
     fs::create_directories(root + "/ADV_OBJ");
     const std::string playlist = root + "/ADV_OBJ/VPLST000.XPL";
-    const std::string text = "<Playlist><TitleSet><Title><ChapterList>"
-                             "<Chapter displayName=\"One\" titleTimeBegin=\"00:00:00:00\"/>"
-                             "</ChapterList></Title></TitleSet></Playlist>";
+    const std::string text =
+        "<Playlist><TitleSet><Title><ChapterList>"
+        "<Chapter displayName=\"One\" titleTimeBegin=\"00:00:00:00\"/>"
+        "</ChapterList></Title></TitleSet></Playlist>";
     writeFile(playlist, Bytes(text.begin(), text.end()));
     const std::string source = root + "/HVDVD_TS/FEATURE_1.EVO";
     writeFile(source, buildProgramStream(smallMovie(), {}));
@@ -347,8 +348,9 @@ TEST_F(BadInput, AFastCheckThatCutsAFileSaysSo) {
     f.source("FEATURE_1.EVO", bytes);
     f.model.options.fastCheckMiB = 0;
     f.read();
-    EXPECT_TRUE(f.logged("Fast check: read 0 of 1 MiB; streams that start later are not listed. "
-                         "Untick Fast EVO checking to read it all."));
+    EXPECT_TRUE(
+        f.logged("Fast check: read 0 of 1 MiB; streams that start later are not listed. "
+                 "Untick Fast EVO checking to read it all."));
     EXPECT_FALSE(f.model.boxes.audio[0].enabled);
     EXPECT_TRUE(f.model.run.fastCheckCut);
     f.model.options.fastCheck = false;
@@ -477,7 +479,8 @@ TEST_F(BadInput, AFullDiskLeavesEarlierOutputsAsTheyWere) {
     const std::string small = f.dir.file("small");
     fs::create_directories(small);
     if (std::system(("mount -t tmpfs -o size=256k tmpfs '" + small + "' 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "a small tmpfs cannot be mounted here (the tests need root for it): the full disk is not tried";
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here (the tests need root for it): the full disk is "
+                        "not tried";
     struct Unmount {
         std::string folder;
         ~Unmount() { (void)std::system(("umount '" + folder + "'").c_str()); }
@@ -499,7 +502,8 @@ TEST_F(BadInput, AFullDiskLeavesEarlierOutputsAsTheyWere) {
     EXPECT_FALSE(f.logged("Done."));
     EXPECT_EQ(readFile(audioOut), earlier);
     EXPECT_FALSE(fs::exists(small + "/FEATURE_1.MPEG-2.stream.0.mpv"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(small), fs::directory_iterator()), 1);  // no temporary left
+    EXPECT_EQ(std::distance(fs::directory_iterator(small), fs::directory_iterator()),
+              1);  // no temporary left
     EXPECT_FALSE(f.model.run.busy);
     EXPECT_TRUE(f.model.buttons.demux);
 

@@ -36,11 +36,14 @@ struct DemuxFixture : ModelFixture {
 
 TEST(DemuxRun, EveryStreamGetsItsPayloadWithoutHeaders) {
     DemuxFixture f;
-    const std::vector<EsStream> streams = {
-        mpeg2Video(0xE0, 20, 5000, kStart),  h264Video(0xE3, 5, 3000, kStart),
-        vc1Video(0x55, 0, 0, kStart),        audio(EsKind::Ac3, 0x80, 30, 1536, kStart, 1),
-        audio(EsKind::Lpcm, 0xA1, 10, 3000, kStart, 2), audio(EsKind::TrueHd, 0xB2, 10, 900, kStart, 3),
-        audio(EsKind::Eac3, 0xCF, 10, 700, kStart, 4),  audio(EsKind::Dts, 0x8C, 10, 1000, kStart, 5)};
+    const std::vector<EsStream> streams = {mpeg2Video(0xE0, 20, 5000, kStart),
+                                           h264Video(0xE3, 5, 3000, kStart),
+                                           vc1Video(0x55, 0, 0, kStart),
+                                           audio(EsKind::Ac3, 0x80, 30, 1536, kStart, 1),
+                                           audio(EsKind::Lpcm, 0xA1, 10, 3000, kStart, 2),
+                                           audio(EsKind::TrueHd, 0xB2, 10, 900, kStart, 3),
+                                           audio(EsKind::Eac3, 0xCF, 10, 700, kStart, 4),
+                                           audio(EsKind::Dts, 0x8C, 10, 1000, kStart, 5)};
     std::vector<EsStream> used = streams;
     used.erase(used.begin() + 2);  // no VC-1 here: it would share video slot 0
     f.source("FEATURE_1.EVO", buildProgramStream(used, {}));
@@ -154,8 +157,10 @@ TEST(DemuxRun, TwoCodingsInOneSlotNeverMix) {
 TEST(DemuxRun, SplitMovieGivesOneMergedFilePerStream) {
     DemuxFixture f;
     const EsStream v1 = mpeg2Video(0xE0, 10, 4000, kStart), v2 = mpeg2Video(0xE0, 8, 4000, kStart + 30030);
-    const EsStream a1 = audio(EsKind::Eac3, 0xC3, 10, 900, kStart, 1), a2 = audio(EsKind::Eac3, 0xC3, 10, 900, kStart, 50);
-    const EsStream s1 = subpicture(0x20, 1, 200, kStart + 9000, 1), s2 = subpicture(0x20, 1, 200, kStart + 99000, 2);
+    const EsStream a1 = audio(EsKind::Eac3, 0xC3, 10, 900, kStart, 1),
+                   a2 = audio(EsKind::Eac3, 0xC3, 10, 900, kStart, 50);
+    const EsStream s1 = subpicture(0x20, 1, 200, kStart + 9000, 1),
+                   s2 = subpicture(0x20, 1, 200, kStart + 99000, 2);
     f.source("FEATURE_1.EVO", buildProgramStream({v1, a1, s1}, {}));
     writeFile(f.dir.file("FEATURE_2.EVO"), buildProgramStream({v2, a2, s2}, {}));
     f.demuxAll(f.out() + "/");

@@ -16,7 +16,9 @@ namespace {
 
 using namespace fixtures;
 
-bool ffmpegInstalled() { return std::system("ffmpeg -hide_banner -version >/dev/null 2>&1") == 0; }
+bool ffmpegInstalled() {
+    return std::system("ffmpeg -hide_banner -version >/dev/null 2>&1") == 0;
+}
 
 // Three seconds of NTSC DVD video: 90 pictures of 720x480 at 30000/1001, about 1 MB, so the
 // Demux reads several 256 KiB chunks and packets straddle their ends.
@@ -25,7 +27,7 @@ const std::string kVideoCoding = "-c:v mpeg2video -b:v 2500k -g 15 -bf 2 ";
 constexpr int kPictures = 90;
 
 class FfmpegOracle : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!ffmpegInstalled())
             GTEST_SKIP() << "ffmpeg is not installed, so there is no oracle to compare our demux with: "
@@ -35,7 +37,8 @@ protected:
     // Runs ffmpeg with `args`; its messages go to a file, shown when it fails.
     void ffmpeg(const std::string& args) {
         const std::string log = f.dir.file("ffmpeg.log");
-        const CommandResult r = runCommand("cd '" + f.dir.path() + "' && ffmpeg -hide_banner -nostdin -y " + args, log);
+        const CommandResult r =
+            runCommand("cd '" + f.dir.path() + "' && ffmpeg -hide_banner -nostdin -y " + args, log);
         ASSERT_EQ(r.status, 0) << "ffmpeg " << args << "\n" << r.err;
     }
 
@@ -58,7 +61,8 @@ protected:
     // The pictures in an MPEG-2 elementary stream: its picture start codes.
     static int pictures(const Bytes& es) {
         int n = 0;
-        for (size_t i = 0; i + 3 < es.size(); ++i) n += es[i] == 0 && es[i + 1] == 0 && es[i + 2] == 1 && es[i + 3] == 0;
+        for (size_t i = 0; i + 3 < es.size(); ++i)
+            n += es[i] == 0 && es[i + 1] == 0 && es[i + 2] == 1 && es[i + 3] == 0;
         return n;
     }
 
@@ -67,8 +71,8 @@ protected:
 
 TEST_F(FfmpegOracle, Mpeg2VideoAndAc3AudioAreWhatFfmpegCopiesOut) {
     ASSERT_NO_FATAL_FAILURE(ffmpeg(kVideoInput +
-                                   "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 " + kVideoCoding +
-                                   "-c:a ac3 -b:a 192k -ac 2 -f dvd movie.vob"));
+                                   "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 " +
+                                   kVideoCoding + "-c:a ac3 -b:a 192k -ac 2 -f dvd movie.vob"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:v -c copy -f mpeg2video ffmpeg.m2v"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:a -c copy -f ac3 ffmpeg.ac3"));
 
@@ -76,10 +80,10 @@ TEST_F(FfmpegOracle, Mpeg2VideoAndAc3AudioAreWhatFfmpegCopiesOut) {
     const Bytes video = readFile(out + "movie.MPEG-2.stream.0.mpv");
     const Bytes audio = readFile(out + "movie.DD.stream.00.mpa");
     ASSERT_GT(video.size(), 3 * kReadBufferSize);
-    EXPECT_TRUE(video == file("ffmpeg.m2v")) << "video: ours " << video.size() << " bytes, ffmpeg's "
-                                             << file("ffmpeg.m2v").size();
-    EXPECT_TRUE(audio == file("ffmpeg.ac3")) << "audio: ours " << audio.size() << " bytes, ffmpeg's "
-                                             << file("ffmpeg.ac3").size();
+    EXPECT_TRUE(video == file("ffmpeg.m2v"))
+        << "video: ours " << video.size() << " bytes, ffmpeg's " << file("ffmpeg.m2v").size();
+    EXPECT_TRUE(audio == file("ffmpeg.ac3"))
+        << "audio: ours " << audio.size() << " bytes, ffmpeg's " << file("ffmpeg.ac3").size();
     EXPECT_TRUE(f.logged("[b]MPEG-2[/b] video stream 0 found!"));
     EXPECT_TRUE(f.logged("[b]Dolby Digital[/b] audio stream 0 found!"));
 }
@@ -89,8 +93,8 @@ TEST_F(FfmpegOracle, Mpeg2VideoAndAc3AudioAreWhatFfmpegCopiesOut) {
 // streams stay the same.
 TEST_F(FfmpegOracle, AVobShiftedAcrossTheChunkEndsGivesTheSameStreams) {
     ASSERT_NO_FATAL_FAILURE(ffmpeg(kVideoInput +
-                                   "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 " + kVideoCoding +
-                                   "-c:a ac3 -b:a 192k -ac 2 -f dvd movie.vob"));
+                                   "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 " +
+                                   kVideoCoding + "-c:a ac3 -b:a 192k -ac 2 -f dvd movie.vob"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:v -c copy -f mpeg2video ffmpeg.m2v"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:a -c copy -f ac3 ffmpeg.ac3"));
     const Bytes vob = file("movie.vob");
@@ -133,11 +137,11 @@ TEST_F(FfmpegOracle, LpcmAudioIsTheRawSamplesThatFfmpegMultiplexed) {
     const std::string out = demux("movie.vob");
     const Bytes video = readFile(out + "movie.MPEG-2.stream.0.mpv");
     const Bytes audio = readFile(out + "movie.LPCM.stream.00.mpa");
-    EXPECT_TRUE(video == file("ffmpeg.m2v")) << "video: ours " << video.size() << " bytes, ffmpeg's "
-                                             << file("ffmpeg.m2v").size();
+    EXPECT_TRUE(video == file("ffmpeg.m2v"))
+        << "video: ours " << video.size() << " bytes, ffmpeg's " << file("ffmpeg.m2v").size();
     EXPECT_EQ(audio.size(), 3u * 48000 * 2 * 2);
-    EXPECT_TRUE(audio == file("ffmpeg.pcm")) << "audio: ours " << audio.size() << " bytes, ffmpeg's "
-                                             << file("ffmpeg.pcm").size();
+    EXPECT_TRUE(audio == file("ffmpeg.pcm"))
+        << "audio: ours " << audio.size() << " bytes, ffmpeg's " << file("ffmpeg.pcm").size();
     EXPECT_TRUE(audio == file("source.pcm"));
     EXPECT_TRUE(f.logged("[b]LPCM[/b] audio stream 0 found!"));
     EXPECT_TRUE(f.logged("   Quantization length = [bl]16[/bl] bits"));
@@ -147,7 +151,8 @@ TEST_F(FfmpegOracle, LpcmAudioIsTheRawSamplesThatFfmpegMultiplexed) {
 TEST_F(FfmpegOracle, TwoAc3StreamsGoToTwoFiles) {
     ASSERT_NO_FATAL_FAILURE(ffmpeg(kVideoInput +
                                    "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 "
-                                   "-f lavfi -i sine=frequency=880:sample_rate=48000:duration=3 " + kVideoCoding +
+                                   "-f lavfi -i sine=frequency=880:sample_rate=48000:duration=3 " +
+                                   kVideoCoding +
                                    "-map 0 -map 1 -map 2 -c:a ac3 -b:a:0 192k -b:a:1 96k -f dvd movie.vob"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:a:0 -c copy -f ac3 first.ac3"));
     ASSERT_NO_FATAL_FAILURE(ffmpeg("-i movie.vob -map 0:a:1 -c copy -f ac3 second.ac3"));

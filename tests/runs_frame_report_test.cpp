@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "fixtures/recording_host.h"
-#include "codecs/start_code_count.h"
 #include "app/session.h"
+#include "codecs/start_code_count.h"
+#include "fixtures/recording_host.h"
 #include "report/text_format.h"
 #include "runs/frame_counter.h"
 

@@ -48,7 +48,8 @@ const std::string kPlaylist =
     "<Audio track=\"2\" streamNumber=\"2\" mediaAttr=\"1\" langcode=\"de:03\" description=\"Kommentar\"/>\n"
     "<Audio track=\"3\" streamNumber=\"3\" mediaAttr=\"1\" description=\"PCM\"/>\n"
     "<Subtitle track=\"1\" streamNumber=\"1\" mediaAttr=\"1\" langcode=\"en:01\" description=\"English\"/>\n"
-    "<Subtitle track=\"2\" streamNumber=\"2\" mediaAttr=\"1\" langcode=\"fr:09\" description=\"Forc&#233;s\"/>\n"
+    "<Subtitle track=\"2\" streamNumber=\"2\" mediaAttr=\"1\" langcode=\"fr:09\" "
+    "description=\"Forc&#233;s\"/>\n"
     "</PrimaryAudioVideoClip><ChapterList>\n"
     "<Chapter titleTimeBegin=\"00:00:00:00\" displayName=\"Start\"/>\n"
     "<Chapter titleTimeBegin=\"00:00:01:30\" displayName=\"Caf&#233; &amp; more\"/>\n"
@@ -60,7 +61,8 @@ class MakeMkv : public ::testing::Test {
     void SetUp() override {
         for (const char* program : {"ffmpeg", "ffprobe", "mkvmerge"})
             if (!installed(program))
-                GTEST_SKIP() << program << " is not installed: install ffmpeg and mkvtoolnix (tools/setup.sh does) "
+                GTEST_SKIP() << program
+                             << " is not installed: install ffmpeg and mkvtoolnix (tools/setup.sh does) "
                              << "to check the MKV that Make MKV writes";
     }
 
@@ -69,7 +71,9 @@ class MakeMkv : public ::testing::Test {
         EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
         return r.out;
     }
-    Bytes encode(const std::string& args, const std::string& name) { return ffmpegEncode(f.dir.path(), args, name); }
+    Bytes encode(const std::string& args, const std::string& name) {
+        return ffmpegEncode(f.dir.path(), args, name);
+    }
     // Each packet's time of stream `index`, in seconds.
     std::vector<double> packetTimes(const std::string& mkv, int index) {
         const Json j = Json::parse(run("ffprobe -v error -select_streams " + std::to_string(index) +
@@ -89,17 +93,19 @@ TEST_F(MakeMkv, ASplitDiscBecomesAnMkvWithEveryTrackInSyncNamedAndChaptered) {
                "-flags +cgop -sc_threshold 1000000000 -f mpeg2video",
                "v.m2v"),
         kVideoPts, kRate);
-    const std::vector<Unit> main = timedAudio(ac3Frames(encode(tone + "-c:a ac3 -f ac3", "a.ac3")), kEarlyPts, 48000);
+    const std::vector<Unit> main =
+        timedAudio(ac3Frames(encode(tone + "-c:a ac3 -f ac3", "a.ac3")), kEarlyPts, 48000);
     const std::vector<Unit> comment =
         timedAudio(ac3Frames(encode(tone + "-c:a eac3 -f eac3", "b.eac3")), kLatePts, 48000);
-    const std::vector<Unit> pcm = timedAudio(lpcmBlocks(encode(tone + "-c:a pcm_s16be -f s16be", "c.pcm"), 4, 80),
-                                             kVideoPts, 48000);
+    const std::vector<Unit> pcm =
+        timedAudio(lpcmBlocks(encode(tone + "-c:a pcm_s16be -f s16be", "c.pcm"), 4, 80), kVideoPts, 48000);
     // Two events per subtitle stream, each 0.5 s long.
     const auto subtitles = [](uint32_t first) {
         std::vector<Unit> units;
         for (uint32_t k = 0; k < 2; ++k)
             units.push_back({hdSubpictureUnit(bandedPicture(200, 40), bandedPalette(), 860, 900, 45000),
-                             first + k * 90000, {}});
+                             first + k * 90000,
+                             {}});
         return units;
     };
 
@@ -134,9 +140,11 @@ TEST_F(MakeMkv, ASplitDiscBecomesAnMkvWithEveryTrackInSyncNamedAndChaptered) {
     f.model.options.outputDir = f.dir.file("out");
     runs::makeMkv(f.model, f.host);
     ASSERT_EQ(f.model.lastError, "");
-    EXPECT_TRUE(f.logged("[re]DD+.stream.01: 1 frame (32 ms) at 0:00:01.028 in FEATURE_2.EVO dropped: they repeat "
-                         "time already covered.[/re]"));
-    EXPECT_TRUE(f.logged("[re]Chapter \"Too late\" at 00:00:05:00 lies past the title's end (00:00:02:00); left out.[/re]"));
+    EXPECT_TRUE(
+        f.logged("[re]DD+.stream.01: 1 frame (32 ms) at 0:00:01.028 in FEATURE_2.EVO dropped: they repeat "
+                 "time already covered.[/re]"));
+    EXPECT_TRUE(f.logged(
+        "[re]Chapter \"Too late\" at 00:00:05:00 lies past the title's end (00:00:02:00); left out.[/re]"));
     const std::string mkv = f.dir.file("out/FEATURE_1_MERGED.mkv");
     EXPECT_FALSE(std::filesystem::exists(f.dir.file("out/FEATURE_1_MERGED.mkv-temp")));
 
@@ -146,7 +154,8 @@ TEST_F(MakeMkv, ASplitDiscBecomesAnMkvWithEveryTrackInSyncNamedAndChaptered) {
     for (const Json& t : info["tracks"]) {
         const Json& p = t["properties"];
         seen.push_back(t["codec"].get<std::string>() + "|" + p.value("track_name", "") + "|" +
-                       p["language_ietf"].get<std::string>() + "|" + std::to_string(p["default_track"].get<bool>()) +
+                       p["language_ietf"].get<std::string>() + "|" +
+                       std::to_string(p["default_track"].get<bool>()) +
                        std::to_string(p["forced_track"].get<bool>()));
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"MPEG-1/2||und|10", "AC-3|Main|en|10", "E-AC-3|Kommentar|de|00",
@@ -176,19 +185,23 @@ TEST_F(MakeMkv, ASplitDiscBecomesAnMkvWithEveryTrackInSyncNamedAndChaptered) {
     ASSERT_EQ(chapters.size(), 2u);
     const double videoStart = 2880.0 / 90000.0;
     EXPECT_NEAR(std::stod(chapters[0]["start_time"].get<std::string>()), videoStart, 0.001);
-    EXPECT_NEAR(std::stod(chapters[1]["start_time"].get<std::string>()), videoStart + 90 * 1001 / 60000.0, 0.001);
+    EXPECT_NEAR(std::stod(chapters[1]["start_time"].get<std::string>()), videoStart + 90 * 1001 / 60000.0,
+                0.001);
     EXPECT_EQ(chapters[1]["tags"]["title"], "Caf\xC3\xA9 & more");
 }
 
 TEST_F(MakeMkv, InputsItCannotTakeAreRefusedWithNothingLeftBehind) {
     f.source("movie.aob", Bytes(4096, 0));
     runs::makeMkv(f.model, f.host);
-    EXPECT_EQ(f.model.lastError,
-              "\"movie.aob\" is not an EVO or VOB file: an MKV is made from the video files of an HD DVD or DVD.");
+    EXPECT_EQ(
+        f.model.lastError,
+        "\"movie.aob\" is not an EVO or VOB file: an MKV is made from the video files of an HD DVD or DVD.");
 
-    const Bytes evo = buildProgramStream({{EsKind::Ac3, 0x80, timedAudio(ac3Frames(encode(
-                                               "-f lavfi -i sine=duration=0.5 -c:a ac3 -f ac3", "a.ac3")), 90000, 48000)}},
-                                         MuxOptions{});
+    const Bytes evo = buildProgramStream(
+        {{EsKind::Ac3, 0x80,
+          timedAudio(ac3Frames(encode("-f lavfi -i sine=duration=0.5 -c:a ac3 -f ac3", "a.ac3")), 90000,
+                     48000)}},
+        MuxOptions{});
     f.source("movie.evo", evo);
     f.read();
     f.model.options.outputDir = f.dir.file("out");
@@ -205,7 +218,8 @@ TEST_F(MakeMkv, InputsItCannotTakeAreRefusedWithNothingLeftBehind) {
 TEST_F(MakeMkv, ACancelStopsMkvmergeAndKeepsOrRemovesWhatWasWritten) {
     const Bytes evo = buildProgramStream(
         {{EsKind::Ac3, 0x80,
-          timedAudio(ac3Frames(encode("-f lavfi -i sine=duration=0.5 -c:a ac3 -f ac3", "a.ac3")), 90000, 48000)}},
+          timedAudio(ac3Frames(encode("-f lavfi -i sine=duration=0.5 -c:a ac3 -f ac3", "a.ac3")), 90000,
+                     48000)}},
         MuxOptions{});
     f.source("movie.evo", evo);
     f.read();

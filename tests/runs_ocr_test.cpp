@@ -122,7 +122,8 @@ TEST(SubtitleText, DrawnLinesAreReadWithinTwoPercentAndTimedToTheMillisecond) {
     MessageLog log(host);
     const SubtitleFormats srt{.sup = false, .srt = true};
     // The forced flag is in the log and the counts (the JSON report's), never in the SRT.
-    EXPECT_EQ(convertSup(dir.file("two.sup"), dir.file("two"), srt, {}, log).forcedCues, std::vector<size_t>{2});
+    EXPECT_EQ(convertSup(dir.file("two.sup"), dir.file("two"), srt, {}, log).forcedCues,
+              std::vector<size_t>{2});
     EXPECT_TRUE(host.logged("Forced subtitles: 2"));
     const ConversionCounts eight = convertSup(dir.file("eight.sup"), dir.file("eight"), srt, {}, log);
     EXPECT_EQ(eight.emptyCues, std::vector<size_t>{6});
@@ -201,8 +202,10 @@ TEST(SubtitleText, ADemuxReadsTheStreamInThePlaylistsLanguage) {
     if (!ocrAvailable()) GTEST_SKIP() << "this build has no character recognition (libtesseract-dev)";
     ModelFixture f;
     const Bitmap text = twoBitText(renderText({"Bonjour"}, kFonts + "DejaVuSans.ttf", 30, 2));
-    f.source("A.VOB", buildProgramStream({{EsKind::Subpicture, 0x20, {{dvdSubpictureUnit(text, 60, 400, kDuration), kFirst}}}},
-                                         {Layout::Vob}));
+    f.source("A.VOB",
+             buildProgramStream(
+                 {{EsKind::Subpicture, 0x20, {{dvdSubpictureUnit(text, 60, 400, kDuration), kFirst}}}},
+                 {Layout::Vob}));
     f.model.options.outputDir = f.dir.file("");
     f.model.options.subtitles = {.sup = false, .srt = true};
     f.read();

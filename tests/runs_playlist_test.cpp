@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "fixtures/sample_streams.h"
 #include "formats/xpl_attributes.h"
 #include "runs_discmeta_support.h"
-#include "fixtures/sample_streams.h"
 
 namespace quarnel {
 namespace {
@@ -80,7 +80,8 @@ TEST(PlaylistLookups, AttributeValuesNumbersAndChapterTimes) {
     EXPECT_EQ(chapterTime("00:00:06:25", "50fps"), "00:00:06.500");
     EXPECT_EQ(chapterTime("00:00:06", "60fps"), "00:00:06.000");  // not a time: its fields as they stand
 
-    const PlaylistStream forced = playlistStreamOf("<Subtitle langcode=\"FR:09\" description=\"Forc\u00e9\"/>");
+    const PlaylistStream forced =
+        playlistStreamOf("<Subtitle langcode=\"FR:09\" description=\"Forc\u00e9\"/>");
     EXPECT_EQ(forced.language, "fr");
     EXPECT_EQ(forced.codeExtension, kForcedCaptionExtension);
     const PlaylistStream unnamed = playlistStreamOf("<Audio langcode=\"*\"/>");
@@ -166,8 +167,8 @@ TEST(PlaylistRead, IndentFollowsNestingButNotEmptyElementsOrComments) {
     EXPECT_EQ(f.model.playlist.chapters[2], "CHAPTER02=01:02:07.474");
     // The tree lists each title's chapters under its name.
     EXPECT_EQ(children(f.model, kChapterNode),
-              (std::vector<std::string>{"Extras:", "  00:00:00:00: Extra", "Feature:", "  01:02:03:45: Opening",
-                                        "  01:10:00:59: Caf&#233; \xC3\xA9"}));
+              (std::vector<std::string>{"Extras:", "  00:00:00:00: Extra", "Feature:",
+                                        "  01:02:03:45: Opening", "  01:10:00:59: Caf&#233; \xC3\xA9"}));
 }
 
 TEST(PlaylistRead, ChaptersAreNumberedPastNineAndNinetyNine) {
@@ -296,7 +297,8 @@ TEST(PlaylistRead, AFailedReadRestoresTheButtonsAndClosesTheFile) {
     ASSERT_EQ(f.host.errors.size(), 1u);
     EXPECT_NE(f.host.errors[0].find("missing.XPL"), std::string::npos);
     EXPECT_EQ(f.model.lastError, f.host.errors[0]);
-    EXPECT_TRUE(f.model.buttons.readPlaylist && f.model.buttons.chooseSource && f.model.buttons.choosePlaylist);
+    EXPECT_TRUE(f.model.buttons.readPlaylist && f.model.buttons.chooseSource &&
+                f.model.buttons.choosePlaylist);
     EXPECT_TRUE(f.model.buttons.readSource);
     EXPECT_FALSE(f.model.runActive);
     EXPECT_EQ(openFiles(), before);

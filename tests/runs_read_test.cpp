@@ -65,7 +65,8 @@ TEST(ReadRun, LinesComeInTheOrderOfTheFile) {
     f.source("A.EVO", buildProgramStream(movieStreams(), {}));
     f.read();
     const int opening = f.lineIndex("Opening file [b]A.EVO[/b]");
-    const int vob = f.lineIndex("VOB number 1 contains [b]1[/b] video , [b]5[/b] audio and [b]2[/b] subpicture streams.");
+    const int vob =
+        f.lineIndex("VOB number 1 contains [b]1[/b] video , [b]5[/b] audio and [b]2[/b] subpicture streams.");
     const int found = f.lineIndex("[b]MPEG-2[/b] video stream 0 found!");
     const int done = f.lineIndex("Done.");
     ASSERT_GE(opening, 0);
@@ -88,10 +89,11 @@ TEST(ReadRun, WithoutDetailsOnlyDiscoveryAndNavigationLinesButTheEarliestPtsIsKe
 
 TEST(ReadRun, SharedSlotKeepsTheFirstStreamSeen) {
     ModelFixture f;
-    f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 10, 1000, kStart, 1),
-                                          audio(EsKind::Dts, 0x88, 10, 1000, kStart + 10, 2),
-                                          subpicture(0x20, 1, 100, kStart, 3), subpicture(0x60, 1, 100, kStart + 5, 4)},
-                                         {}));
+    f.source("A.EVO", buildProgramStream(
+                          {audio(EsKind::Ac3, 0x80, 10, 1000, kStart, 1),
+                           audio(EsKind::Dts, 0x88, 10, 1000, kStart + 10, 2),
+                           subpicture(0x20, 1, 100, kStart, 3), subpicture(0x60, 1, 100, kStart + 5, 4)},
+                          {}));
     f.read();
     EXPECT_TRUE(f.logged("[b]Dolby Digital[/b] audio stream 0 found!"));
     EXPECT_FALSE(f.logged("[b]DTS HD (DTS)[/b] audio stream 0 found!"));
@@ -108,9 +110,10 @@ TEST(ReadRun, CopyControlLines) {
     o.copyControl = CopyControl{0x40, 0xF0, uint8_t(5 << 5 | 6 << 2 | 3)};
     f.source("A.EVO", buildProgramStream({mpeg2Video(0xE0, 3, 1000, kStart)}, o));
     f.read();
-    for (const char* line : {"[b]This file is ENCRYPTED![/b] Decrypt it before any process.", "[b]Copy Never[/b]",
-                             "[b]APS2 is ON[/b]", "[b]ICT on, constrained analog output[/b]",
-                             "[b]DOT on, analog output not allowed[/b]"})
+    for (const char* line :
+         {"[b]This file is ENCRYPTED![/b] Decrypt it before any process.", "[b]Copy Never[/b]",
+          "[b]APS2 is ON[/b]", "[b]ICT on, constrained analog output[/b]",
+          "[b]DOT on, analog output not allowed[/b]"})
         EXPECT_TRUE(f.logged(line)) << line;
 }
 
@@ -131,11 +134,13 @@ TEST(ReadRun, VobAndEvoLayoutsGiveTheSameCounts) {
         MuxOptions o;
         o.layout = layout;
         f.source(layout == Layout::Evo ? "A.EVO" : "VTS_01_1.VOB",
-                 buildProgramStream({mpeg2Video(0xE0, 3, 1000, kStart), audio(EsKind::Ac3, 0x80, 5, 500, kStart, 1),
-                                     audio(EsKind::Ac3, 0x81, 5, 500, kStart, 1), subpicture(0x20, 1, 100, kStart, 2)},
-                                    o));
+                 buildProgramStream(
+                     {mpeg2Video(0xE0, 3, 1000, kStart), audio(EsKind::Ac3, 0x80, 5, 500, kStart, 1),
+                      audio(EsKind::Ac3, 0x81, 5, 500, kStart, 1), subpicture(0x20, 1, 100, kStart, 2)},
+                     o));
         f.read();
-        EXPECT_TRUE(f.logged("VOB number 1 contains [b]0[/b] video , [b]2[/b] audio and [b]1[/b] subpicture streams."));
+        EXPECT_TRUE(f.logged(
+            "VOB number 1 contains [b]0[/b] video , [b]2[/b] audio and [b]1[/b] subpicture streams."));
     }
 }
 
@@ -199,10 +204,11 @@ TEST(ReadRun, AMissingSourceIsShownAsAnErrorAndTheButtonsComeBack) {
 
 TEST(ReadRun, SplitMovieIsReadAsOneSequence) {
     ModelFixture f;
-    const std::string first = f.source("FEATURE_1.EVO", buildProgramStream({mpeg2Video(0xE0, 10, 2000, kStart)}, {}));
+    const std::string first =
+        f.source("FEATURE_1.EVO", buildProgramStream({mpeg2Video(0xE0, 10, 2000, kStart)}, {}));
     writeFile(f.dir.file("FEATURE_2.EVO"), buildProgramStream({mpeg2Video(0xE0, 12, 2000, kStart + 30030),
-                                                                audio(EsKind::Ac3, 0x80, 5, 500, kStart, 1)},
-                                                               {}));
+                                                               audio(EsKind::Ac3, 0x80, 5, 500, kStart, 1)},
+                                                              {}));
     f.read();
     EXPECT_EQ(f.model.baseName, "FEATURE_1_MERGED");
     EXPECT_TRUE(f.logged("Opening file [b]FEATURE_2.EVO[/b]"));

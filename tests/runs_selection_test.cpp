@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "fixtures/recording_host.h"
 #include "app/session.h"
+#include "fixtures/recording_host.h"
 #include "runs/operations.h"
 
 namespace quarnel {

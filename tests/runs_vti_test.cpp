@@ -106,9 +106,9 @@ TEST_F(VtiRead, TheAttributeRecordIsDecodedAsThePageShowsIt) {
     EXPECT_FALSE(view.subCompression.enabled);
     EXPECT_EQ(view.subCompression.selected, -1);
     EXPECT_EQ(view.mainAudioGrid.rows, (std::vector<std::vector<std::string>>{
-                                         {"No.", "Coding", "Frequency", "Quantization", "Channels"},
-                                         {"0", "LPCM", "96 kHz", "20 bit", "6"},
-                                         {"1", "DD/DD+", "48 kHz", "", "6"}}));
+                                           {"No.", "Coding", "Frequency", "Quantization", "Channels"},
+                                           {"0", "LPCM", "96 kHz", "20 bit", "6"},
+                                           {"1", "DD/DD+", "48 kHz", "", "6"}}));
     EXPECT_EQ(view.subAudioGrid.rows.size(), 2u);
     EXPECT_EQ(view.subAudioGrid.rows[1], std::vector<std::string>(5));
     EXPECT_EQ(view.subpictureGrid.rows,
@@ -132,9 +132,9 @@ TEST_F(VtiRead, TheAttributeRecordIsDecodedAsThePageShowsIt) {
     EXPECT_EQ(view.mainAudioGrid.rows[1][1], "DD/DD+");
     EXPECT_EQ(view.mainAudioGrid.rows[1][3], "");  // also right after an LPCM first stream
     EXPECT_EQ(view.subAudioGrid.rows, (std::vector<std::vector<std::string>>{
-                                        {"No.", "Coding", "Frequency", "Quantization", "Channels"},
-                                        {"8", "DTS/DTS-HD", "192 kHz", "", "2"},
-                                        {"9", "MLP/True HD", "96 kHz", "24 bit", "8"}}));
+                                          {"No.", "Coding", "Frequency", "Quantization", "Channels"},
+                                          {"8", "DTS/DTS-HD", "192 kHz", "", "2"},
+                                          {"9", "MLP/True HD", "96 kHz", "24 bit", "8"}}));
     EXPECT_EQ(view.subpictureGrid.rows.size(), 2u);
     EXPECT_EQ(view.mainResolution.items.size(), listed);
     EXPECT_EQ(view.mainResolution.items.size(), 13u);

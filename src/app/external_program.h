@@ -3,8 +3,8 @@
 // error output read as lines while the run goes on, stopped on a cancel.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 namespace quarnel {

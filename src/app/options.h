@@ -29,13 +29,13 @@ struct Options {
     std::string videoExtension = "mpv";
     std::string audioExtension = "mpa";
     std::string subExtension = "sup";
-    std::string outputDir;  // "" = the current folder
-    bool keepPartial = false;  // outputs of a run stopped by a signal are kept as NAME.partial
-    bool lpcmWav = false;  // a Demux writes LPCM streams as WAV files instead of raw samples
-    bool splitTracks = false;  // a Demux of a DVD-Audio AOB writes one file per track
+    std::string outputDir;      // "" = the current folder
+    bool keepPartial = false;   // outputs of a run stopped by a signal are kept as NAME.partial
+    bool lpcmWav = false;       // a Demux writes LPCM streams as WAV files instead of raw samples
+    bool splitTracks = false;   // a Demux of a DVD-Audio AOB writes one file per track
     SubtitleFormats subtitles;  // what a Demux writes each subpicture stream as
-    bool mkvPlanOnly = false;  // Make MKV writes its plan and mkvmerge's option file, not the MKV
-    bool keepTemp = false;     // Make MKV keeps its scratch folder
+    bool mkvPlanOnly = false;   // Make MKV writes its plan and mkvmerge's option file, not the MKV
+    bool keepTemp = false;      // Make MKV keeps its scratch folder
     // The language srt text is read in (a Tesseract or ISO 639-1 code); "" = the stream's
     // language from the playlist, else English.
     std::string ocrLanguage;
@@ -58,7 +58,7 @@ struct OptionFlag {
     const char* argument;  // "MB"; nullptr for a switch
     OptionMember member;
     bool switchValue;
-    const char* help;      // the usage line's text; a default is added for flags with an argument
+    const char* help;  // the usage line's text; a default is added for flags with an argument
 };
 
 constexpr OptionFlag kOptionFlags[] = {

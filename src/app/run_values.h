@@ -34,7 +34,7 @@ struct RunValues {
     const char* busy = nullptr;
     // The Cancel of a run that writes chose to keep what was written, as NAME.partial files.
     bool keepStopped = false;
-    bool fastStop = false;  // the fast-check limit was passed
+    bool fastStop = false;      // the fast-check limit was passed
     bool fastCheckCut = false;  // a file of the last Read was read only up to the fast-check limit
     std::string vtiError;       // why the VTI read after the last Read failed; empty when it did not
     // Per subpicture slot converted by the last Demux: the subtitles dropped because their

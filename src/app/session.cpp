@@ -85,7 +85,8 @@ void Session::playlistChanged() {
     playlistName = nameOf(playlistPath);
     playlistDir = folderOf(playlistPath);
     buttons.readPlaylist = !playlistName.empty();
-    if (endsWith(playlistDir, kXplFolderName)) sourceDir = besideFolder(playlistDir, kXplFolderName, kEvoFolderName);
+    if (endsWith(playlistDir, kXplFolderName))
+        sourceDir = besideFolder(playlistDir, kXplFolderName, kEvoFolderName);
 }
 
 void Session::resetBoxes() {

@@ -32,7 +32,7 @@ struct Session : RunState {
     // title chosen to be read; none: the source file and the files after it.
     std::optional<DvdDisc> disc;
     std::optional<Title> title;
-    std::string playlistPath;  // the playlist, VPLST000.XPL
+    std::string playlistPath;                     // the playlist, VPLST000.XPL
     std::string sourceDir, sourceName, baseName;  // baseName: outputs are named after it
     std::string playlistDir, playlistName;
     // The table holds the playlist reader's slot markers, not stream ids, until a Read.

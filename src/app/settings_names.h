@@ -56,7 +56,7 @@ constexpr const char* kSubFormats = "SubFormats";  // the subtitle formats of a 
 constexpr const char* kLpcmWav = "LpcmWav";
 constexpr const char* kSplitTracks = "SplitTracks";
 constexpr const char* kOcrLanguage = "OcrLanguage";  // the language srt text is read in; "" = the stream's
-constexpr const char* kPage = "Page";              // the window's page at close, 0 "Status"
+constexpr const char* kPage = "Page";                // the window's page at close, 0 "Status"
 constexpr const char* kCounter = "Counter";
 constexpr const char* kVersion = "Version";
 constexpr const char* kInstall = "Install";
@@ -65,38 +65,22 @@ constexpr const char* kSerial = "Serial";
 
 // Every value of the store, in the order in which they are written at close.
 constexpr SettingName kSettingsTable[] = {
-    {settings::kWindowState, SettingKind::Integer},
-    {settings::kTop, SettingKind::Integer},
-    {settings::kLeft, SettingKind::Integer},
-    {settings::kWidth, SettingKind::Integer},
-    {settings::kHeight, SettingKind::Integer},
-    {settings::kTreeWidth, SettingKind::Integer},
-    {settings::kAudioExt, SettingKind::Text},
-    {settings::kVideoExt, SettingKind::Text},
-    {settings::kSubExt, SettingKind::Text},
-    {settings::kWorkdir, SettingKind::Text},
-    {settings::kEVOdir, SettingKind::Text},
-    {settings::kXPLdir, SettingKind::Text},
-    {settings::kContinue, SettingKind::Boolean},
-    {settings::kFastCheck, SettingKind::Boolean},
-    {settings::kCountFrames, SettingKind::Boolean},
-    {settings::kDetails, SettingKind::Boolean},
-    {settings::kAutoRead, SettingKind::Boolean},
-    {settings::kAutoDemux, SettingKind::Boolean},
-    {settings::kAutoRebuild, SettingKind::Boolean},
-    {settings::kAutoClear, SettingKind::Boolean},
-    {settings::kFastSize, SettingKind::Integer},
-    {settings::kAdvPck, SettingKind::Boolean},
-    {settings::kAdjustPTS, SettingKind::Boolean},
-    {settings::kReadVTI, SettingKind::Boolean},
-    {settings::kSubFormats, SettingKind::Text},
-    {settings::kLpcmWav, SettingKind::Boolean},
-    {settings::kSplitTracks, SettingKind::Boolean},
-    {settings::kOcrLanguage, SettingKind::Text},
-    {settings::kPage, SettingKind::Integer},
-    {settings::kCounter, SettingKind::Integer},
-    {settings::kVersion, SettingKind::Text},
-    {settings::kInstall, SettingKind::DateTime},
+    {settings::kWindowState, SettingKind::Integer}, {settings::kTop, SettingKind::Integer},
+    {settings::kLeft, SettingKind::Integer},        {settings::kWidth, SettingKind::Integer},
+    {settings::kHeight, SettingKind::Integer},      {settings::kTreeWidth, SettingKind::Integer},
+    {settings::kAudioExt, SettingKind::Text},       {settings::kVideoExt, SettingKind::Text},
+    {settings::kSubExt, SettingKind::Text},         {settings::kWorkdir, SettingKind::Text},
+    {settings::kEVOdir, SettingKind::Text},         {settings::kXPLdir, SettingKind::Text},
+    {settings::kContinue, SettingKind::Boolean},    {settings::kFastCheck, SettingKind::Boolean},
+    {settings::kCountFrames, SettingKind::Boolean}, {settings::kDetails, SettingKind::Boolean},
+    {settings::kAutoRead, SettingKind::Boolean},    {settings::kAutoDemux, SettingKind::Boolean},
+    {settings::kAutoRebuild, SettingKind::Boolean}, {settings::kAutoClear, SettingKind::Boolean},
+    {settings::kFastSize, SettingKind::Integer},    {settings::kAdvPck, SettingKind::Boolean},
+    {settings::kAdjustPTS, SettingKind::Boolean},   {settings::kReadVTI, SettingKind::Boolean},
+    {settings::kSubFormats, SettingKind::Text},     {settings::kLpcmWav, SettingKind::Boolean},
+    {settings::kSplitTracks, SettingKind::Boolean}, {settings::kOcrLanguage, SettingKind::Text},
+    {settings::kPage, SettingKind::Integer},        {settings::kCounter, SettingKind::Integer},
+    {settings::kVersion, SettingKind::Text},        {settings::kInstall, SettingKind::DateTime},
     {settings::kSerial, SettingKind::Text},
 };
 

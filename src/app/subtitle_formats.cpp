@@ -12,11 +12,8 @@ struct FormatName {
     bool SubtitleFormats::*chosen;
 };
 constexpr FormatName kFormatNames[] = {
-    {"sup", &SubtitleFormats::sup},
-    {"pgs", &SubtitleFormats::pgs},
-    {"vobsub", &SubtitleFormats::vobsub},
-    {"bdn", &SubtitleFormats::bdn},
-    {"srt", &SubtitleFormats::srt},
+    {"sup", &SubtitleFormats::sup}, {"pgs", &SubtitleFormats::pgs}, {"vobsub", &SubtitleFormats::vobsub},
+    {"bdn", &SubtitleFormats::bdn}, {"srt", &SubtitleFormats::srt},
 };
 constexpr const char* kFormatChoice = " (use sup, pgs, vobsub, bdn, srt)";
 

@@ -218,7 +218,8 @@ std::string optionLines() {
     for (const OptionFlag& f : kOptionFlags) {
         std::string line = std::string("  ") + f.name + (f.argument ? std::string(" ") + f.argument : "");
         line.resize(std::max(line.size() + 1, kHelpColumn), ' ');
-        for (const char c : std::string(f.help)) line += c == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, c);
+        for (const char c : std::string(f.help))
+            line += c == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, c);
         if (f.argument) line += " (default " + defaultText(f) + ")";
         out += line + "\n";
     }
@@ -255,7 +256,7 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
     CliArgs& a = r.args;
     std::vector<std::string> positional;
     std::vector<std::string> given;  // the options on the line, by their long names
-    bool optionsEnded = false;  // after "--" every word is a file name or the command
+    bool optionsEnded = false;       // after "--" every word is a file name or the command
     for (size_t i = 0; i < argv.size() && r.error.empty(); ++i) {
         if (optionsEnded || argv[i].size() < 2 || argv[i][0] != '-') {
             positional.push_back(argv[i]);
@@ -306,7 +307,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
                 std::string& text = a.options.*(*t);
                 if (!value(text)) return;
                 if (text.empty() || text.size() > kMaxExtensionLength)
-                    r.error = "option " + arg + " takes 1 to " + std::to_string(kMaxExtensionLength) + " characters";
+                    r.error = "option " + arg + " takes 1 to " + std::to_string(kMaxExtensionLength) +
+                              " characters";
             }
         };
         std::string v;
@@ -320,7 +322,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
                 else if (!(list.size() == 1 && list[0] == "all")) {
                     for (const std::string& token : list)
                         if (!isStreamName(token))
-                            r.error = "unknown stream " + token + " in --streams (use v0 v1 a00..a15 s00..s31 or all)";
+                            r.error = "unknown stream " + token +
+                                      " in --streams (use v0 v1 a00..a15 s00..s31 or all)";
                     a.streams = list;
                 }
             }
@@ -330,13 +333,15 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
             a.quiet = true;
         } else if (arg == "--color") {
             if (value(v)) {
-                if (v != "auto" && v != "always" && v != "never") r.error = "option --color takes auto, always or never";
+                if (v != "auto" && v != "always" && v != "never")
+                    r.error = "option --color takes auto, always or never";
                 a.color = v;
             }
         } else if (arg == "--subs" || arg == "--to") {
             SubtitleFormats& into = arg == "--subs" ? a.options.subtitles : a.convertTo;
             if (value(v))
-                if (std::string why = parseSubtitleFormats(v, into); !why.empty()) r.error = "option " + arg + ": " + why;
+                if (std::string why = parseSubtitleFormats(v, into); !why.empty())
+                    r.error = "option " + arg + ": " + why;
         } else if (arg == "--ocr-lang") {
             if (value(v)) {
                 if (!validOcrLanguage(v))
@@ -347,8 +352,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
             if (value(v)) {
                 int w = 0, h = 0;
                 char x = 0, rest = 0;
-                if (std::sscanf(v.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 || x != 'x' || w < 1 || h < 1 ||
-                    w > 4096 || h > 4096)
+                if (std::sscanf(v.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 || x != 'x' || w < 1 ||
+                    h < 1 || w > 4096 || h > 4096)
                     r.error = "option --canvas takes WIDTHxHEIGHT, e.g. 1920x1080";
                 else
                     a.canvasWidth = w, a.canvasHeight = h;
@@ -415,8 +420,10 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
         }
     if (a.command == "subs") {
         a.supFiles.assign(positional.begin() + 1, positional.end());
-        if (a.supFiles.empty()) r.error = "the command subs takes one or more .sup files";
-        else if (!a.convertTo.converts()) r.error = "the command subs needs --to LIST (pgs, vobsub, bdn, srt)";
+        if (a.supFiles.empty())
+            r.error = "the command subs takes one or more .sup files";
+        else if (!a.convertTo.converts())
+            r.error = "the command subs needs --to LIST (pgs, vobsub, bdn, srt)";
     } else if (positional.size() != 2)
         r.error = "the command " + a.command + " takes one file name";
     else

@@ -16,8 +16,8 @@ struct CliArgs {
     std::string source;
     Options options;
     std::optional<std::vector<std::string>> streams;  // none: every stream found
-    std::string playlistSource;                        // --source EVO (xpl, chapters)
-    std::string playlist;                              // --xpl FILE (mkv)
+    std::string playlistSource;                       // --source EVO (xpl, chapters)
+    std::string playlist;                             // --xpl FILE (mkv)
     // A disc's title: --title N (none: the longest), --angle K; mkv --all-titles of at least
     // --min-length seconds.
     std::optional<int> title;

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "cli/arguments.h"
 #include "app/session.h"
+#include "cli/arguments.h"
 #include "runs/operations.h"
 
 namespace quarnel {

@@ -55,7 +55,8 @@ Json outputsJson(const RunValues& r) {
 Json subtitleTextsJson(const RunValues& r) {
     Json texts = Json::array();
     for (const SubtitleTextOutput& t : r.subtitleTexts)
-        texts.push_back(Json{{"path", t.path}, {"cues", t.cues}, {"forcedCues", t.forcedCues}, {"emptyCues", t.emptyCues}});
+        texts.push_back(Json{
+            {"path", t.path}, {"cues", t.cues}, {"forcedCues", t.forcedCues}, {"emptyCues", t.emptyCues}});
     return texts;
 }
 
@@ -118,7 +119,8 @@ void addPlaylistFacts(Json& stream, const PlaylistStream& p, bool subtitle) {
 // One entry per slot that holds a stream: its name on the command line (v0, a03, s17), kind,
 // coding, stream id, slot and box caption.
 void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t* ids, int count,
-                const std::array<StreamBox, 8>* video, const StreamBox* boxes, char letter, int digits, bool aob) {
+                const std::array<StreamBox, 8>* video, const StreamBox* boxes, char letter, int digits,
+                bool aob) {
     for (int k = 0; k < count; ++k) {
         if (ids[k] < 0) continue;
         char name[8];
@@ -160,12 +162,12 @@ void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t*
 std::string jsonReport(const Session& m, const std::vector<std::string>& logLines) {
     const bool aob = upperExtension(m.sourcePath) == ".AOB";
     Json streams = Json::array();
-    addStreams(streams, m, StreamKind::Video, m.table.video.data(), kUsedVideoSlots, &m.boxes.video, nullptr, 'v', 1,
-               aob);
-    addStreams(streams, m, StreamKind::Audio, m.table.audio.data(), kAudioSlots, nullptr, m.boxes.audio.data(), 'a',
-               2, aob);
-    addStreams(streams, m, StreamKind::Subpicture, m.table.sub.data(), kSubSlots, nullptr, m.boxes.sub.data(), 's',
-               2, aob);
+    addStreams(streams, m, StreamKind::Video, m.table.video.data(), kUsedVideoSlots, &m.boxes.video, nullptr,
+               'v', 1, aob);
+    addStreams(streams, m, StreamKind::Audio, m.table.audio.data(), kAudioSlots, nullptr,
+               m.boxes.audio.data(), 'a', 2, aob);
+    addStreams(streams, m, StreamKind::Subpicture, m.table.sub.data(), kSubSlots, nullptr, m.boxes.sub.data(),
+               's', 2, aob);
     const Json outputs = outputsJson(m.run), texts = subtitleTextsJson(m.run);
     const RunValues& r = m.run;
     Json navigation = Json::array();
@@ -174,8 +176,9 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
                   {"vobNumber", n.vobNumber ? Json(*n.vobNumber) : Json(nullptr)},
                   {"firstPtm", n.startPtm ? Json(*n.startPtm) : Json(nullptr)},
                   {"lastPtm", n.endPtm ? Json(*n.endPtm) : Json(nullptr)},
-                  {"durationSeconds", n.startPtm && n.endPtm ? Json(double(uint32_t(*n.endPtm - *n.startPtm)) / 90000.0)
-                                                             : Json(nullptr)}};
+                  {"durationSeconds", n.startPtm && n.endPtm
+                                          ? Json(double(uint32_t(*n.endPtm - *n.startPtm)) / 90000.0)
+                                          : Json(nullptr)}};
         if (n.copyControl)
             file["copyControl"] = {{"encrypted", n.copyControl->encrypted},
                                    {"copyState", kCopyStateNames[n.copyControl->copyState]},
@@ -218,7 +221,8 @@ std::string jsonTitlesReport(const Json& titles, const std::vector<std::string>&
     return text(report);
 }
 
-std::string jsonCommandReport(const std::string& command, const Session& m, const std::vector<std::string>& logLines) {
+std::string jsonCommandReport(const std::string& command, const Session& m,
+                              const std::vector<std::string>& logLines) {
     Json report{{"schemaVersion", kSchemaVersion}, {"command", command}};
     if (command == "xpl" || command == "chapters") {
         report["playlist"] = playlistJson(m.playlist);

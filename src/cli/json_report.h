@@ -17,6 +17,7 @@ std::string jsonReport(const Session& m, const std::vector<std::string>& logLine
 std::string jsonErrorReport(const std::string& error, int exitStatus);
 // The report of quarnel-cli titles: the disc and its titles (as `titles` holds them) and the log.
 std::string jsonTitlesReport(const nlohmann::ordered_json& titles, const std::vector<std::string>& logLines);
-std::string jsonCommandReport(const std::string& command, const Session& m, const std::vector<std::string>& logLines);
+std::string jsonCommandReport(const std::string& command, const Session& m,
+                              const std::vector<std::string>& logLines);
 
 }  // namespace quarnel

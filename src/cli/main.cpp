@@ -57,7 +57,8 @@ int finish(Session& m, TerminalHost& host) {
     }
     host.endProgress();
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "quarnel-cli: Cannot write the standard output. %s\n", systemReason(errno).c_str());
+        std::fprintf(stderr, "quarnel-cli: Cannot write the standard output. %s\n",
+                     systemReason(errno).c_str());
         return kExitFailed;
     }
     if (m.lastError.empty()) return kExitDone;
@@ -225,7 +226,8 @@ int main(int argc, char** argv) {
         return kExitDone;
     }
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "quarnel-cli: %s\n%s\n", parsed.error.c_str(), usageHint(parsed.args.command).c_str());
+        std::fprintf(stderr, "quarnel-cli: %s\n%s\n", parsed.error.c_str(),
+                     usageHint(parsed.args.command).c_str());
         if (parsed.args.json) std::fputs(jsonErrorReport(parsed.error, kExitUsage).c_str(), stdout);
         return kExitUsage;
     }

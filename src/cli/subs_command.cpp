@@ -149,7 +149,8 @@ bool runSubsCommand(const CliArgs& args, Host& host, RunValues& run) {
             ofThisFile.commit();
             written.insert(written.end(), counts.outputs.begin(), counts.outputs.end());
             if (args.convertTo.srt)
-                run.subtitleTexts.push_back({base + ".srt", counts.events, counts.forcedCues, counts.emptyCues});
+                run.subtitleTexts.push_back(
+                    {base + ".srt", counts.events, counts.forcedCues, counts.emptyCues});
         } catch (const std::exception& e) {
             allConverted = false;
             host.showError(e.what());

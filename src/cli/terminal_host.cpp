@@ -75,7 +75,9 @@ void installInterruptHandler() {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-int caughtSignal() { return signalled; }
+int caughtSignal() {
+    return signalled;
+}
 
 TerminalHost::TerminalHost(bool markup, bool collect, bool quiet, const std::string& color)
     : markup_(markup),

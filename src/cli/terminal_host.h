@@ -13,7 +13,7 @@ namespace quarnel {
 struct Session;
 
 class TerminalHost : public Host {
-public:
+  public:
     // markup: lines as logged, tags kept; collect: lines kept for a JSON report, not printed;
     // quiet: nothing but errors; color: "auto", "always" or "never".
     TerminalHost(bool markup, bool collect, bool quiet = false, const std::string& color = "auto");
@@ -35,7 +35,7 @@ public:
     const std::vector<std::string>& collected() const { return collected_; }
     void endProgress();
 
-private:
+  private:
     bool markup_;
     bool collect_;
     bool quiet_;

@@ -20,8 +20,8 @@ struct AnalyserInput {
     std::span<const uint8_t> privateHeader;  // private stream 1 header, sub-stream id first (audio)
     int index = 0;                           // stream index of its kind
     MaybeTimeStamp videoPts;                 // of the video packet in hand
-    bool aobSource = false;  // the source file's extension is .AOB
-    StreamFacts* facts = nullptr;  // filled with the values found, when given
+    bool aobSource = false;                  // the source file's extension is .AOB
+    StreamFacts* facts = nullptr;            // filled with the values found, when given
 };
 
 // Audio

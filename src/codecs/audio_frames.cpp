@@ -14,7 +14,7 @@ namespace {
 constexpr double kTicksPerSecond = 90000.0;
 
 constexpr uint16_t kDolbySync = 0x0B77;
-constexpr uint8_t kLastAc3Bsid = 10;  // bsid 11 to 16 is E-AC-3
+constexpr uint8_t kLastAc3Bsid = 10;   // bsid 11 to 16 is E-AC-3
 constexpr uint8_t kEac3Dependent = 1;  // strmtyp of a dependent substream frame
 constexpr std::array<uint32_t, 3> kEac3HalfRates = {24000, 22050, 16000};  // by fscod2
 
@@ -29,8 +29,12 @@ constexpr uint32_t kMlpMajorSync = 0xF8726FBB;
 constexpr uint32_t kSamplesPerUnitAtBaseRate = 40;
 constexpr uint8_t kFamily441 = 0x08;  // rate codes 8 to 10: 44.1, 88.2, 176.4 kHz
 
-uint32_t be16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
-uint32_t be32(const uint8_t* p) { return be16(p) << 16 | be16(p + 2); }
+uint32_t be16(const uint8_t* p) {
+    return uint32_t(p[0]) << 8 | p[1];
+}
+uint32_t be32(const uint8_t* p) {
+    return be16(p) << 16 | be16(p + 2);
+}
 
 }  // namespace
 
@@ -45,7 +49,8 @@ bool AudioFrameWalker::next(AudioFrame& frame) {
             continue;
         }
         size_t end = pos_ + size;
-        for (size_t more = followersAt(end); more != 0 && end + more <= bytes_.size(); more = followersAt(end))
+        for (size_t more = followersAt(end); more != 0 && end + more <= bytes_.size();
+             more = followersAt(end))
             end += more;
         frame = {pos_, end - pos_, ticks};
         pos_ = end;
@@ -67,7 +72,8 @@ size_t AudioFrameWalker::frameAt(size_t at, double& ticks) {
                 if (rate == 0 || frmsizecod / 2u >= kAc3BitRates.size()) return 0;
                 // 1536 samples: words = 96 × bit rate / sample rate, one more for the odd codes
                 // of 44.1 kHz.
-                const uint32_t words = 96 * kAc3BitRates[frmsizecod / 2u] / rate + (fscod == 1 ? frmsizecod & 1u : 0u);
+                const uint32_t words =
+                    96 * kAc3BitRates[frmsizecod / 2u] / rate + (fscod == 1 ? frmsizecod & 1u : 0u);
                 ticks = 1536 * kTicksPerSecond / rate;
                 return words * 2;
             }

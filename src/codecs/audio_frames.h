@@ -14,9 +14,9 @@ namespace quarnel {
 enum class FramedAudio : uint8_t { Dolby, Dts, Mlp, Mpeg };
 
 struct AudioFrame {
-    size_t offset = 0;     // of its first byte in the bytes walked
-    size_t size = 0;       // bytes, dependent frames and extension substreams included
-    double ticks = 0;      // its length in 90 kHz ticks
+    size_t offset = 0;  // of its first byte in the bytes walked
+    size_t size = 0;    // bytes, dependent frames and extension substreams included
+    double ticks = 0;   // its length in 90 kHz ticks
 };
 
 // Walks the frames of `bytes` in order. Bytes that do not start a frame of the coding (the

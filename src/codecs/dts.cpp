@@ -150,9 +150,11 @@ void analyseDts(const AnalyserInput& in, MessageLog& log) {
             if (!h) return;
             reportDtsCore(*h, log);
             if (in.facts && !in.facts->sampleRate) {
-                if (kDtsSampleRates[h->sfreq & 0xF] != 0) in.facts->sampleRate = kDtsSampleRates[h->sfreq & 0xF];
+                if (kDtsSampleRates[h->sfreq & 0xF] != 0)
+                    in.facts->sampleRate = kDtsSampleRates[h->sfreq & 0xF];
                 if (kDtsBitRates[h->rate & 0x1F] != 0) in.facts->bitRate = kDtsBitRates[h->rate & 0x1F];
-                if (h->amode < kDtsAmodeChannels.size()) in.facts->channels = kDtsAmodeChannels[h->amode] + (h->lff ? 1 : 0);
+                if (h->amode < kDtsAmodeChannels.size())
+                    in.facts->channels = kDtsAmodeChannels[h->amode] + (h->lff ? 1 : 0);
             }
             pos += coreHeaderBytes(*h);
             reg = 0;

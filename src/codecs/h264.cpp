@@ -244,7 +244,8 @@ std::optional<double> analyseH264(const AnalyserInput& in, MessageLog& log) {
         StreamFacts& facts = *in.facts;
         if (sps->frame) {
             const FrameSize size = frameSize(*sps);
-            if (size.width > 0 && size.height > 0) facts.width = uint32_t(size.width), facts.height = uint32_t(size.height);
+            if (size.width > 0 && size.height > 0)
+                facts.width = uint32_t(size.width), facts.height = uint32_t(size.height);
         }
         facts.frameRate = h264FrameRate(*sps);
         std::string_view name = kUnknownProfile;

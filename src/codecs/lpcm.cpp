@@ -48,8 +48,10 @@ std::string groupText(uint8_t bitsCode, uint8_t rateCode) {
     if (bitsCode == kUnusedGroup && rateCode == kUnusedGroup) return "unused";
     const auto bits = lpcmBitsOf(bitsCode);
     const auto rate = lpcmRateOf(rateCode);
-    const std::string_view rateName = rateCode < kSamplingFrequencyNames.size() ? kSamplingFrequencyNames[rateCode] : "";
-    return (bits ? "[bl]" + std::to_string(*bits) + "[/bl] bits" : "bits code " + hexUpper(bitsCode, 1)) + ", " +
+    const std::string_view rateName =
+        rateCode < kSamplingFrequencyNames.size() ? kSamplingFrequencyNames[rateCode] : "";
+    return (bits ? "[bl]" + std::to_string(*bits) + "[/bl] bits" : "bits code " + hexUpper(bitsCode, 1)) +
+           ", " +
            (rate ? "[bl]" + std::string(rateName) + "[/bl] kHz" : "frequency code " + hexUpper(rateCode, 1));
 }
 

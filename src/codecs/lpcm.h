@@ -42,8 +42,9 @@ struct AobLpcmHeader {
     uint16_t firstAccessUnitPointer = 0;
     uint8_t downmixCode = 0;
     uint8_t group1Bits = 0, group2Bits = 0;  // 0: 16, 1: 20, 2: 24, 0xF: unused
-    uint8_t group1Rate = 0, group2Rate = 0;  // 0: 48 kHz, 1: 96, 2: 192, 8: 44.1, 9: 88.2, 0xA: 176.4, 0xF: unused
-    uint8_t channelAssignment = 0;           // 0-20
+    uint8_t group1Rate = 0,
+            group2Rate = 0;         // 0: 48 kHz, 1: 96, 2: 192, 8: 44.1, 9: 88.2, 0xA: 176.4, 0xF: unused
+    uint8_t channelAssignment = 0;  // 0-20
 };
 
 // The header from the private stream header, sub-stream id first; nothing when it is too short

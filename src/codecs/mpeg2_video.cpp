@@ -161,9 +161,10 @@ void reportMpeg2PictureHeader(const Mpeg2PictureHeader& p, MessageLog& log) {
 // the rate is the last one such a header gives.
 // "Main@High" from profile_and_level_indication (escape bit, 3 bits profile, 4 bits level).
 std::string mpeg2ProfileName(uint8_t indication) {
-    static constexpr std::array<const char*, 8> kProfileNames = {"", "High", "Spatial", "SNR", "Main", "Simple", "", ""};
-    static constexpr std::array<const char*, 16> kLevelNames = {"", "", "", "", "High", "", "High 1440", "",
-                                                                "Main", "", "Low", "", "", "", "", ""};
+    static constexpr std::array<const char*, 8> kProfileNames = {"",     "High",   "Spatial", "SNR",
+                                                                 "Main", "Simple", "",        ""};
+    static constexpr std::array<const char*, 16> kLevelNames = {
+        "", "", "", "", "High", "", "High 1440", "", "Main", "", "Low", "", "", "", "", ""};
     const char* profile = kProfileNames[indication >> 4 & 7];
     const char* level = kLevelNames[indication & 0x0F];
     if ((indication & 0x80) || !*profile || !*level) return "";

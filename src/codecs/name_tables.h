@@ -18,11 +18,11 @@ constexpr std::array<uint32_t, 19> kAc3BitRates = {
 };
 
 // DTS core sample rate in Hz by SFREQ; 0 = invalid.
-constexpr std::array<uint32_t, 16> kDtsSampleRates = {0, 8000, 16000, 32000, 0, 0, 11025, 22050,
-                                                      44100, 0, 0, 12000, 24000, 48000, 0, 0};
+constexpr std::array<uint32_t, 16> kDtsSampleRates = {0,     8000, 16000, 32000, 0,     0,     11025, 22050,
+                                                      44100, 0,    0,     12000, 24000, 48000, 0,     0};
 // DTS transmission bit rate in bit/s by RATE; 0 = open, variable or loss-less.
 constexpr std::array<uint32_t, 32> kDtsBitRates = {
-    32000,   56000,   64000,   96000,   112000,  128000,  192000,  224000,  256000,  320000, 384000,
+    32000,   56000,   64000,   96000,   112000,  128000,  192000,  224000,  256000,  320000,  384000,
     448000,  512000,  576000,  640000,  768000,  960000,  1024000, 1152000, 1280000, 1344000, 1408000,
     1411200, 1472000, 1536000, 1920000, 2048000, 3072000, 3840000, 0,       0,       0,
 };

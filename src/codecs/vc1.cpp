@@ -171,7 +171,8 @@ std::optional<double> analyseVc1(const AnalyserInput& in, MessageLog& log) {
         in.facts->width = (uint32_t(h->maxCodedWidth) + 1) * 2;
         in.facts->height = (uint32_t(h->maxCodedHeight) + 1) * 2;
         in.facts->frameRate = vc1FrameRate(*h);
-        in.facts->profile = h->profile == kVc1AdvancedProfile ? "Advanced@L" + std::to_string(h->level) : "Simple/Main";
+        in.facts->profile =
+            h->profile == kVc1AdvancedProfile ? "Advanced@L" + std::to_string(h->level) : "Simple/Main";
     }
     return vc1FrameRate(*h);
 }

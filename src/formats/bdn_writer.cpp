@@ -139,7 +139,8 @@ void BdnWriter::finish() {
         x += "    </Event>\n";
     }
     x += "  </Events>\n</BDN>\n";
-    writeWhole(folder_.temporaryPath() + "/" + xmlName_, reinterpret_cast<const uint8_t*>(x.data()), x.size());
+    writeWhole(folder_.temporaryPath() + "/" + xmlName_, reinterpret_cast<const uint8_t*>(x.data()),
+               x.size());
     folder_.commit();
 }
 

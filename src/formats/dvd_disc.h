@@ -49,7 +49,7 @@ struct DvdDisc {
     std::string name;  // the volume identifier, else the folder's name, made safe for a file name
     bool image = false;
     std::vector<DvdTitle> titles;
-    int firstPlayTitle = 0;  // the title the disc plays first, 0 when it starts with a menu
+    int firstPlayTitle = 0;          // the title the disc plays first, 0 when it starts with a menu
     std::vector<std::string> notes;  // what of its navigation could not be read, as log lines
     // The longest title, the lowest number on a tie (an HD DVD's first-play title only when it
     // is the only one); 0 without titles.

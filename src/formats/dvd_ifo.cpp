@@ -21,7 +21,9 @@ bool readAt(InputFile& in, uint64_t at, std::array<uint8_t, N>& into) {
     return in.read(into.data(), N) == N;
 }
 
-uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+uint32_t be32(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
 
 // Opens `path` as a title set's information file: false with `why` when it is not one.
 bool openIfo(InputFile& in, const std::string& path, std::string& why) {

@@ -13,9 +13,9 @@
 namespace quarnel {
 
 namespace ifo_at {
-constexpr size_t kPgcitSector = 0xCC;  // VTSI_MAT: sector of the program chain table (4 bytes)
-constexpr size_t kFirstPgcOffset = 12;  // program chain table: offset of the first chain (4 bytes)
-constexpr size_t kPalette = 0xA4;       // program chain: 16 entries of 0, Y, Cr, Cb
+constexpr size_t kPgcitSector = 0xCC;            // VTSI_MAT: sector of the program chain table (4 bytes)
+constexpr size_t kFirstPgcOffset = 12;           // program chain table: offset of the first chain (4 bytes)
+constexpr size_t kPalette = 0xA4;                // program chain: 16 entries of 0, Y, Cr, Cb
 constexpr size_t kVideoAttributes = 0x200;       // VTSI_MAT: bits 5-4 of its first byte, 0 NTSC, 1 PAL
 constexpr size_t kSubpictureAttributes = 0x256;  // VTSI_MAT: 32 entries of 6 bytes, the language at 2
 constexpr size_t kSubpictureAttributeBytes = 6;

@@ -59,8 +59,8 @@ DsiInfo decodeDsi(std::span<const uint8_t> packet, bool vobLayout) {
 void reportDsi(const DsiInfo& dsi, const StreamCounts& counts, MessageLog& log) {
     const int total = counts.video + counts.audio + counts.sub;
     std::string line = "VOB number " + std::to_string(dsi.vobNumber) + " contains [b]" +
-                       std::to_string(counts.video) + "[/b] video " + (counts.sub != 0 ? "," : "and") + " [b]" +
-                       std::to_string(counts.audio) + "[/b] audio ";
+                       std::to_string(counts.video) + "[/b] video " + (counts.sub != 0 ? "," : "and") +
+                       " [b]" + std::to_string(counts.audio) + "[/b] audio ";
     if (counts.sub != 0) line += "and [b]" + std::to_string(counts.sub) + "[/b] subpicture ";
     line += total > 1 ? "streams." : "stream.";
     log.log(line);

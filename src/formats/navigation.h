@@ -11,11 +11,16 @@
 
 namespace quarnel {
 
-constexpr const char* kCopyStateNames[8] = {
-    "Copy Freely", "", "No More Copies", "Encryption Plus Non-Assertion", "Copy One Generation", "Copy Never", "",
-    ""};
+constexpr const char* kCopyStateNames[8] = {"Copy Freely",
+                                            "",
+                                            "No More Copies",
+                                            "Encryption Plus Non-Assertion",
+                                            "Copy One Generation",
+                                            "Copy Never",
+                                            "",
+                                            ""};
 constexpr const char* kApsNames[8] = {
-    "off", "Type 1 of APS1 is ON", "Type 2 of APS1 is ON", "Type 3 of APS1 is ON", "", "", "APS2 is ON",
+    "off",       "Type 1 of APS1 is ON", "Type 2 of APS1 is ON", "Type 3 of APS1 is ON", "", "", "APS2 is ON",
     "APS2 is ON"};
 
 struct StreamCounts {

@@ -9,7 +9,9 @@ bool ocrAvailable() {
     return false;
 }
 
-const char* ocrUnavailableReason() { return kOcrUnavailable; }
+const char* ocrUnavailableReason() {
+    return kOcrUnavailable;
+}
 
 std::unique_ptr<OcrEngine> makeOcrEngine(const std::string&, std::string& why) {
     why = kOcrUnavailable;

@@ -50,8 +50,8 @@ constexpr size_t kHeaderDataLength = 22;
 constexpr size_t kPesHeaderData = 23;
 constexpr size_t kPts = 23;
 constexpr size_t kDts = 28;
-constexpr size_t kAudioBound = 23;  // system header: audio_bound (6 bits), fixed, CSPS
-constexpr size_t kVideoBound = 24;  // system header: locks, marker, video_bound (5 bits)
+constexpr size_t kAudioBound = 23;   // system header: audio_bound (6 bits), fixed, CSPS
+constexpr size_t kVideoBound = 24;   // system header: locks, marker, video_bound (5 bits)
 constexpr size_t kDsiCheck = 0x509;  // end of the DSI packet's start code, its id and length
 constexpr size_t kDsi = 0x50D;       // the DSI packet's sub-stream id in a navigation pack
 }  // namespace pack_at

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-
 namespace quarnel {
 namespace {
 
@@ -135,7 +134,8 @@ std::optional<DsiTimes> dsiTimes(std::span<const uint8_t, kPackBytes> pack) {
     const uint8_t* p = pack.data();
     if (!isEvoPack(p) || p[pack_at::kStreamId] != kSystemHeaderId) return std::nullopt;
     if (std::memcmp(p + pack_at::kDsiCheck, kDsiCheckBytes, sizeof kDsiCheckBytes) != 0) return std::nullopt;
-    return DsiTimes{get32(p + pack_at::kDsi + dsi_at::kVobVSPtm), get32(p + pack_at::kDsi + dsi_at::kVobVEPtm)};
+    return DsiTimes{get32(p + pack_at::kDsi + dsi_at::kVobVSPtm),
+                    get32(p + pack_at::kDsi + dsi_at::kVobVEPtm)};
 }
 
 bool rewritePack(std::span<uint8_t, kPackBytes> packSpan, const RebuildSelection& sel, Renumbering& numbers,

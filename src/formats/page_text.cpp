@@ -74,9 +74,10 @@ std::vector<std::string> vtiPageText(const VtiView& v) {
     out.push_back("  Attribute record: " + v.attributeNumbers.text());
     out.push_back("  Main video: " +
                   videoLine(v.mainCompression, v.mainTvSystem, v.mainAspect, v.mainScan, v.mainResolution));
-    out.push_back("  Sub video: " + (v.subCompression.enabled ? videoLine(v.subCompression, v.subTvSystem, v.subAspect,
-                                                                      v.subScan, v.subResolution)
-                                                          : std::string("none")));
+    out.push_back("  Sub video: " +
+                  (v.subCompression.enabled
+                       ? videoLine(v.subCompression, v.subTvSystem, v.subAspect, v.subScan, v.subResolution)
+                       : std::string("none")));
     addGrid(out, "Main audio", v.mainAudioGrid);
     addGrid(out, "Sub audio", v.subAudioGrid);
     addGrid(out, "Subpicture", v.subpictureGrid);

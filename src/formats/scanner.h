@@ -42,17 +42,17 @@ enum class PacketKind : uint8_t {
 
 enum class HeaderPhase : uint8_t {
     None,
-    Length,       // the two PES_packet_length bytes
-    Fixed,        // flags, flags, PES_header_data_length
-    Pts,          // 5 bytes
-    PtsDts,       // 10 bytes
-    ExtFlags,     // PES extension flags byte
-    Pstd,         // P-STD buffer field, 2 bytes
-    Ext2,         // marker + length, stream_id_extension
-    Stuffing,     // rest of PES_header_data_length
-    PrivHeader,   // private stream 1 sub-stream header, 4 bytes (1 for subpictures)
-    PrivRest,     // the private header bytes past the fourth (LPCM, TrueHD, the DVD-Audio header)
-    NavId,        // private stream 2 sub-stream id
+    Length,      // the two PES_packet_length bytes
+    Fixed,       // flags, flags, PES_header_data_length
+    Pts,         // 5 bytes
+    PtsDts,      // 10 bytes
+    ExtFlags,    // PES extension flags byte
+    Pstd,        // P-STD buffer field, 2 bytes
+    Ext2,        // marker + length, stream_id_extension
+    Stuffing,    // rest of PES_header_data_length
+    PrivHeader,  // private stream 1 sub-stream header, 4 bytes (1 for subpictures)
+    PrivRest,    // the private header bytes past the fourth (LPCM, TrueHD, the DVD-Audio header)
+    NavId,       // private stream 2 sub-stream id
 };
 
 enum class BulkKind : uint8_t { None, Payload, Skip, Navigation };
@@ -62,7 +62,8 @@ constexpr size_t kNavPacketMax = 2048;
 // DVD-Audio LPCM header up to its channel assignment and 0x80; longer headers are passed over.
 constexpr size_t kPrivateHeaderMax = 12;
 static_assert(std::ranges::all_of(kStreamKinds, [](const StreamKindEntry& e) {
-    return e.privateHeaderBytes <= kPrivateHeaderMax && (!e.headerLength.counted() || e.privateHeaderBytes == 4);
+    return e.privateHeaderBytes <= kPrivateHeaderMax &&
+           (!e.headerLength.counted() || e.privateHeaderBytes == 4);
 }));
 
 struct ScanState {
@@ -73,7 +74,7 @@ struct ScanState {
     const StreamKindEntry* mpegAudio = nullptr;  // the kind of the MPEG audio packet in hand, if any
     bool aob = false;                // the file is an .AOB: its 0xA0-0xA7 headers carry their length
     uint32_t privateHeaderWant = 0;  // bytes of the private header of the packet in hand
-    uint8_t streamId = 0;  // stream id of the packet in hand
+    uint8_t streamId = 0;            // stream id of the packet in hand
     uint8_t videoIndex = 0, audioIndex = 0, subIndex = 0;
     uint8_t videoId = 0, subId = 0;
     int32_t audioId = 0;  // the sub-stream id, or kStreamIdKey | the stream id (MPEG audio)
@@ -118,7 +119,7 @@ struct ScanState {
 
 template <class Sink>
 class Scanner {
-public:
+  public:
     // analysis: the Read run's mode, in which a subpicture packet's time stamp is taken at
     // discovery only; in the demux mode it is kept for the .sup record header.
     Scanner(ScanState& st, Sink& sink, bool analysis) : st_(st), sink_(sink), analysis_(analysis) {}
@@ -153,7 +154,7 @@ public:
         st_.bulkLeft = 0;
     }
 
-private:
+  private:
     ScanState& st_;
     Sink& sink_;
     bool analysis_;
@@ -322,8 +323,10 @@ private:
 
     // Optional fields done: stuffing (or unparsed fields) may remain in the header data.
     void fieldsDone() {
-        if (st_.headerDataLength > 0) setPhase(HeaderPhase::Stuffing);
-        else headerDone();
+        if (st_.headerDataLength > 0)
+            setPhase(HeaderPhase::Stuffing);
+        else
+            headerDone();
     }
 
     void startPayload() {
@@ -342,11 +345,13 @@ private:
         if (st_.phase == HeaderPhase::Length) {
             if (++st_.phaseAt < 2) return;
             st_.remaining = int32_t(st_.window & 0xFFFF);
-            if (st_.kind == PacketKind::Private2) setPhase(HeaderPhase::NavId);
+            if (st_.kind == PacketKind::Private2)
+                setPhase(HeaderPhase::NavId);
             else if (st_.kind == PacketKind::Skipped) {
                 st_.phase = HeaderPhase::None;
                 startBulk(BulkKind::Skip, uint32_t(st_.remaining));
-            } else setPhase(HeaderPhase::Fixed);
+            } else
+                setPhase(HeaderPhase::Fixed);
             return;
         }
         // A header that claims more bytes than its packet holds (a PES_packet_length of 0
@@ -370,8 +375,10 @@ private:
                         setPhase(HeaderPhase::PtsDts);
                         return;
                     default:
-                        if (st_.pesFlags & kPesHasExtension) setPhase(HeaderPhase::ExtFlags);
-                        else fieldsDone();
+                        if (st_.pesFlags & kPesHasExtension)
+                            setPhase(HeaderPhase::ExtFlags);
+                        else
+                            fieldsDone();
                         return;
                 }
             case HeaderPhase::Pts:
@@ -382,24 +389,31 @@ private:
                 if (size_t(at) + 1 < (both ? 2 : 1) * kStampBytes) return;
                 st_.currentPts = decodeStamp(st_.stampBytes.data());
                 if (both) st_.videoPts = st_.currentPts;
-                if (st_.headerDataLength == 0) headerDone();
+                if (st_.headerDataLength == 0)
+                    headerDone();
                 else if (st_.kind == PacketKind::Video && (st_.pesFlags & kPesHasExtension))
                     setPhase(HeaderPhase::ExtFlags);
-                else setPhase(HeaderPhase::Stuffing);
+                else
+                    setPhase(HeaderPhase::Stuffing);
                 return;
             }
             case HeaderPhase::ExtFlags:
                 countHeaderData();
                 st_.extFlags = b;
-                if (b & kExtensionHasPstd) setPhase(HeaderPhase::Pstd);
-                else if (b & kExtensionHasExtension2) setPhase(HeaderPhase::Ext2);
-                else fieldsDone();
+                if (b & kExtensionHasPstd)
+                    setPhase(HeaderPhase::Pstd);
+                else if (b & kExtensionHasExtension2)
+                    setPhase(HeaderPhase::Ext2);
+                else
+                    fieldsDone();
                 return;
             case HeaderPhase::Pstd:
                 countHeaderData();
                 if (at < 1) return;
-                if (st_.extFlags & kExtensionHasExtension2) setPhase(HeaderPhase::Ext2);
-                else fieldsDone();
+                if (st_.extFlags & kExtensionHasExtension2)
+                    setPhase(HeaderPhase::Ext2);
+                else
+                    fieldsDone();
                 return;
             case HeaderPhase::Ext2:
                 countHeaderData();
@@ -415,7 +429,8 @@ private:
                 privateHeaderByte(b);
                 return;
             case HeaderPhase::PrivRest:
-                if (st_.privateHeaderLength < kPrivateHeaderMax) st_.privateHeader[st_.privateHeaderLength] = b;
+                if (st_.privateHeaderLength < kPrivateHeaderMax)
+                    st_.privateHeader[st_.privateHeaderLength] = b;
                 if (++st_.privateHeaderLength < st_.privateHeaderWant) return;
                 st_.kind = PacketKind::Audio;
                 startPayload();

@@ -50,13 +50,14 @@ const TesseractCalls& tesseract() {
         void* const library = ::dlopen(QUARNEL_TESSERACT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
         if (!library) return;
         TesseractCalls c;
-        c.loaded = find(library, "TessBaseAPICreate", c.create) && find(library, "TessBaseAPIDelete", c.destroy) &&
-                   find(library, "TessBaseAPIInit4", c.init) && find(library, "TessBaseAPIEnd", c.end) &&
-                   find(library, "TessBaseAPISetPageSegMode", c.setPageSegMode) &&
-                   find(library, "TessBaseAPISetImage", c.setImage) &&
-                   find(library, "TessBaseAPISetSourceResolution", c.setSourceResolution) &&
-                   find(library, "TessBaseAPIGetUTF8Text", c.getText) && find(library, "TessDeleteText", c.deleteText) &&
-                   find(library, "TessBaseAPIClear", c.clear);
+        c.loaded =
+            find(library, "TessBaseAPICreate", c.create) && find(library, "TessBaseAPIDelete", c.destroy) &&
+            find(library, "TessBaseAPIInit4", c.init) && find(library, "TessBaseAPIEnd", c.end) &&
+            find(library, "TessBaseAPISetPageSegMode", c.setPageSegMode) &&
+            find(library, "TessBaseAPISetImage", c.setImage) &&
+            find(library, "TessBaseAPISetSourceResolution", c.setSourceResolution) &&
+            find(library, "TessBaseAPIGetUTF8Text", c.getText) &&
+            find(library, "TessDeleteText", c.deleteText) && find(library, "TessBaseAPIClear", c.clear);
         find(library, "omp_set_max_active_levels", c.ompSetMaxActiveLevels);
         calls = c;
     });
@@ -84,8 +85,8 @@ class TesseractEngine : public OcrEngine {
         if (saved >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
         char* names[] = {const_cast<char*>(kQuietName)};
         char* values[] = {const_cast<char*>(kQuietValue)};
-        const bool loaded = calls_.init(api_, nullptr, language.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0, names, values, 1,
-                                        false) == 0;
+        const bool loaded = calls_.init(api_, nullptr, language.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0,
+                                        names, values, 1, false) == 0;
         if (saved >= 0 && null >= 0) ::dup2(saved, STDERR_FILENO);
         if (null >= 0) ::close(null);
         if (saved >= 0) ::close(saved);
@@ -98,7 +99,8 @@ class TesseractEngine : public OcrEngine {
         // each would only make the threads wait for one another (four times slower on two
         // cores). The setting belongs to the calling thread.
         if (calls_.ompSetMaxActiveLevels) calls_.ompSetMaxActiveLevels(0);
-        calls_.setPageSegMode(api_, line.touchingLines ? tesseract::PSM_SINGLE_BLOCK : tesseract::PSM_SINGLE_LINE);
+        calls_.setPageSegMode(api_,
+                              line.touchingLines ? tesseract::PSM_SINGLE_BLOCK : tesseract::PSM_SINGLE_LINE);
         calls_.setImage(api_, line.pixels.data(), line.width, line.height, 1, line.width);
         calls_.setSourceResolution(api_, kLineResolution);
         char* const text = calls_.getText(api_);
@@ -120,7 +122,9 @@ bool ocrAvailable() {
     return tesseract().loaded;
 }
 
-const char* ocrUnavailableReason() { return kOcrLibraryMissing; }
+const char* ocrUnavailableReason() {
+    return kOcrLibraryMissing;
+}
 
 std::unique_ptr<OcrEngine> makeOcrEngine(const std::string& language, std::string& why) {
     if (!validOcrLanguage(language)) {

@@ -10,7 +10,7 @@
 namespace quarnel {
 
 struct TimeBase {
-    uint32_t framesPerSecond = 60;  // the nominal count of FF per second
+    uint32_t framesPerSecond = 60;                             // the nominal count of FF per second
     uint32_t countNumerator = 1001, countDenominator = 60000;  // seconds per count
 };
 

@@ -119,8 +119,8 @@ void VtiView::showSelectedEvob() {
     addressOffset = hex8(r.addressOffset);
     // A record number outside the records read selects nothing.
     attributeNumbers.selected = r.attributeNumber >= 1 && r.attributeNumber <= attributeNumbers.items.size()
-                            ? int(r.attributeNumber - 1)
-                            : -1;
+                                    ? int(r.attributeNumber - 1)
+                                    : -1;
     showSelectedAttributes();
     evobSize = r.size;
     evobIndex = r.index;
@@ -134,7 +134,8 @@ void VtiView::showSelectedAttributes() {
     mainVideo.list();
     subVideo.list();
     // The entry's text, read as a number, names the record.
-    const long number = attributeNumbers.text().empty() ? 0 : std::strtol(attributeNumbers.text().c_str(), nullptr, 10);
+    const long number =
+        attributeNumbers.text().empty() ? 0 : std::strtol(attributeNumbers.text().c_str(), nullptr, 10);
     if (number < 1 || size_t(number) > attributes.size()) {
         mainVideo.hide();
         subVideo.hide();
@@ -150,7 +151,7 @@ void VtiView::showSelectedAttributes() {
         subVideo.hide();
     mainAudioGrid = audioGrid(a.mainAudio, a.mainAudioCount, 0);
     subAudioGrid = ((a.flags >> 8) & 3) == 1 ? audioGrid(a.subAudio, a.subAudioCount, kVtiMainAudioEntries)
-                                           : emptyGrid(kAudioGridHeader);
+                                             : emptyGrid(kAudioGridHeader);
     subpictureGrid = emptyGrid(kSubpictureGridHeader);
     const unsigned pictures = std::min<unsigned>(a.subpictureCount, kVtiSubpictureEntries);
     if (pictures > 0) subpictureGrid.rows.resize(1);

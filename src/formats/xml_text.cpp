@@ -12,7 +12,8 @@ struct Entity {
     std::string_view name;
     char character;
 };
-constexpr std::array<Entity, 5> kEntities = {{{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}}};
+constexpr std::array<Entity, 5> kEntities = {
+    {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}}};
 
 constexpr uint32_t kLastCodePoint = 0x10FFFF;
 constexpr uint32_t kFirstSurrogate = 0xD800, kLastSurrogate = 0xDFFF;
@@ -41,7 +42,8 @@ bool appendReference(std::string& out, std::string_view name) {
         const bool hex = name[1] == 'x' || name[1] == 'X';
         const std::string_view digits = name.substr(hex ? 2 : 1);
         uint32_t c = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), c, hex ? 16 : 10);
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), c, hex ? 16 : 10);
         if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) return false;
         if (c == 0 || c > kLastCodePoint || (c >= kFirstSurrogate && c <= kLastSurrogate)) return false;
         appendUtf8(out, c);
@@ -63,7 +65,8 @@ std::string decodeXmlText(std::string_view text) {
     for (size_t k = 0; k < text.size(); ++k) {
         if (text[k] == '&') {
             const size_t semicolon = text.find(';', k);
-            if (semicolon != std::string_view::npos && appendReference(out, text.substr(k + 1, semicolon - k - 1))) {
+            if (semicolon != std::string_view::npos &&
+                appendReference(out, text.substr(k + 1, semicolon - k - 1))) {
                 k = semicolon;
                 continue;
             }
@@ -78,11 +81,21 @@ std::string escapeXmlText(std::string_view text) {
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
             default:
                 if (uint8_t(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') out += c;
         }

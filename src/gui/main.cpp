@@ -18,11 +18,12 @@ void nameApplication() {
 
 // The command line: an optional file, --help, --version.
 void parse(QCommandLineParser& parser, const QCoreApplication& app) {
-    parser.setApplicationDescription(
-        QStringLiteral("Reads, demultiplexes and rebuilds the EVO, VOB and AOB files of HD DVD and DVD discs."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads, demultiplexes and rebuilds the EVO, VOB and AOB files of HD DVD and DVD discs."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("An EVO, VOB or AOB file to read at once."),
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("An EVO, VOB or AOB file to read at once."),
                                  QStringLiteral("[file]"));
     parser.process(app);  // --help, --version and unknown options end the program here
 }

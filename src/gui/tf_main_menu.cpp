@@ -58,8 +58,8 @@ void TfMain::buildMenuBar() {
     }
 
     // Tab follows the rows: the source row, the playlist row, then the run buttons and the pages.
-    QWidget* const order[] = {eEVOfile_, bbEVO_,  bReadEVO_, eXPLfile_, bbXPL_,
-                              bReadXPL_, bDemux_, bRebuild_, bMakeMkv_, bCancel_,  PageControl_};
+    QWidget* const order[] = {eEVOfile_, bbEVO_,    bReadEVO_, eXPLfile_, bbXPL_,      bReadXPL_,
+                              bDemux_,   bRebuild_, bMakeMkv_, bCancel_,  PageControl_};
     for (size_t k = 0; k + 1 < std::size(order); ++k) setTabOrder(order[k], order[k + 1]);
 }
 

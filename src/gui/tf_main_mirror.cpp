@@ -131,10 +131,17 @@ void TfMain::pushXpl() {
 void TfMain::pushOptions() {
     const Options& o = model_.options;
     const std::pair<QCheckBox*, bool> flags[] = {
-        {cbContinue_, o.continueSequence},     {cbFastCheck_, o.fastCheck}, {cbCountFr_, o.countFrames},
-        {cbDetails_, o.details},       {cbAutoRead_, o.autoRead},   {cbAutoClear_, o.autoClear},
-        {cbRBAdvanced_, o.keepAdvancedPacks}, {cbAdjustPTS_, o.adjustPts}, {cbReadVTI_, o.readVti},
-        {cbLpcmWav_, o.lpcmWav},           {cbSplitTracks_, o.splitTracks},
+        {cbContinue_, o.continueSequence},
+        {cbFastCheck_, o.fastCheck},
+        {cbCountFr_, o.countFrames},
+        {cbDetails_, o.details},
+        {cbAutoRead_, o.autoRead},
+        {cbAutoClear_, o.autoClear},
+        {cbRBAdvanced_, o.keepAdvancedPacks},
+        {cbAdjustPTS_, o.adjustPts},
+        {cbReadVTI_, o.readVti},
+        {cbLpcmWav_, o.lpcmWav},
+        {cbSplitTracks_, o.splitTracks},
     };
     const std::pair<QCheckBox*, bool> formats[] = {{cbSubSup_, o.subtitles.sup},
                                                    {cbSubPGS_, o.subtitles.pgs},

@@ -85,8 +85,9 @@ QWidget* TfMain::buildSourceRows() {
     bRebuild_ = button("bRebuild", "Re&build", panel);
     bCancel_ = button("bCancel", "&Cancel", panel);
     bMakeMkv_ = button("bMakeMkv", "Make &MKV", panel);
-    bMakeMkv_->setToolTip(QStringLiteral("Demux the ticked streams and mux them with mkvmerge into one MKV, "
-                                         "named and timed from the playlist"));
+    bMakeMkv_->setToolTip(
+        QStringLiteral("Demux the ticked streams and mux them with mkvmerge into one MKV, "
+                       "named and timed from the playlist"));
     auto* evoLabel = new QLabel(QStringLiteral("EV&O file:"), panel);
     evoLabel->setBuddy(eEVOfile_);
     auto* xplLabel = new QLabel(QStringLiteral("X&PL file:"), panel);

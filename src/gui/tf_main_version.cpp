@@ -43,8 +43,7 @@ void TfMain::bCheckNewClick() {
     // second one.
     bCheckNew_->setEnabled(false);
     MessageLog log(*this);
-    checkNewVersion(log, *this, http_, chooseFile, updateServerBase(), stored_.serial,
-                    stored_.counter);
+    checkNewVersion(log, *this, http_, chooseFile, updateServerBase(), stored_.serial, stored_.counter);
     bCheckNew_->setEnabled(true);
 }
 

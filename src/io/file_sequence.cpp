@@ -62,16 +62,21 @@ std::string withoutExtension(const std::string& name) {
     return name.substr(0, dot);
 }
 
-std::string folderOf(const std::string& path) { return path.substr(0, nameStart(path)); }
+std::string folderOf(const std::string& path) {
+    return path.substr(0, nameStart(path));
+}
 
-std::string nameOf(const std::string& path) { return path.substr(nameStart(path)); }
+std::string nameOf(const std::string& path) {
+    return path.substr(nameStart(path));
+}
 
 std::string upperExtension(const std::string& path) {
     const std::string name = nameOf(path);
     const size_t dot = name.find_last_of('.');
     if (dot == std::string::npos) return {};
     std::string ext = name.substr(dot);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
     return ext;
 }
 

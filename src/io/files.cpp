@@ -30,7 +30,8 @@ void InputFile::open(const std::string& path) {
     // writer would wait for one.
     struct stat before {};
     if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode) && !S_ISDIR(before.st_mode))
-        throw QuarnelError("Cannot open file \"" + path + "\". It is not a regular file (a pipe, device or socket).");
+        throw QuarnelError("Cannot open file \"" + path +
+                           "\". It is not a regular file (a pipe, device or socket).");
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -71,7 +72,8 @@ size_t InputFile::read(uint8_t* into, size_t count) {
 
 std::span<const uint8_t> InputFile::view(size_t count) {
     const std::span<const uint8_t> mapped = window_ ? window_->bytes() : std::span<const uint8_t>();
-    if (mapped.empty() || position_ < window_->offset() || position_ - window_->offset() + count > mapped.size()) {
+    if (mapped.empty() || position_ < window_->offset() ||
+        position_ - window_->offset() + count > mapped.size()) {
         // A new window from the page that holds the position, as far as the file reaches now;
         // the one before stays mapped while outputs hold it.
         window_.reset();
@@ -83,7 +85,8 @@ std::span<const uint8_t> InputFile::view(size_t count) {
         if (access_ == ViewAccess::Copied) return copiedView(count, end);
         static const uint64_t page = uint64_t(::sysconf(_SC_PAGESIZE));
         const uint64_t from = position_ - position_ % page;
-        const size_t length = size_t(std::min<uint64_t>(std::max(kWindowBytes, position_ - from + count), end - from));
+        const size_t length =
+            size_t(std::min<uint64_t>(std::max(kWindowBytes, position_ - from + count), end - from));
         auto window = std::make_shared<MappedWindow>();
         if (const int err = window->map(fd_, from, length); err != 0)
             throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(err));
@@ -124,7 +127,9 @@ void InputFile::checkViewWhole() const {
         throw QuarnelError("Cannot read file \"" + path_ + "\". It became shorter while it was being read.");
 }
 
-void InputFile::seek(uint64_t to) { position_ = to; }
+void InputFile::seek(uint64_t to) {
+    position_ = to;
+}
 
 void InputFile::narrow(uint64_t first, uint64_t end) {
     size_ = std::min(size_, end);
@@ -158,7 +163,9 @@ mode_t creationMode() {
 
 void OutputFile::create(const std::string& path, WriteQueue* queue) {
     discard();
-    const auto fail = [&](int err) { throw QuarnelError("Cannot create file \"" + path + "\". " + systemReason(err)); };
+    const auto fail = [&](int err) {
+        throw QuarnelError("Cannot create file \"" + path + "\". " + systemReason(err));
+    };
     const size_t sep = path.find_last_of('/');
     if (path.size() - (sep == std::string::npos ? 0 : sep + 1) > NAME_MAX) fail(ENAMETOOLONG);
     struct stat st {};
@@ -220,7 +227,8 @@ void OutputFile::writeLarge(std::span<const uint8_t> bytes) {
     if (queue_) {
         batch_.add(bytes);
         accountHeld();
-        if (!batch_.holdsWindows() && (batch_.bytes >= WriteQueue::kBatchBytes || queue_->held() > WriteQueue::kHeldBytes))
+        if (!batch_.holdsWindows() &&
+            (batch_.bytes >= WriteQueue::kBatchBytes || queue_->held() > WriteQueue::kHeldBytes))
             flush();
         return;
     }
@@ -234,8 +242,10 @@ void OutputFile::writeLarge(std::span<const uint8_t> bytes) {
 }
 
 void OutputFile::write(std::span<const uint8_t> bytes, const std::shared_ptr<const MappedWindow>& window) {
-    if (queue_) batch_.add(bytes, window);
-    else write(bytes);
+    if (queue_)
+        batch_.add(bytes, window);
+    else
+        write(bytes);
 }
 
 void OutputFile::write(std::span<const uint8_t> bytes, const std::shared_ptr<const MappedWindow>& window,

@@ -17,7 +17,7 @@
 namespace quarnel {
 
 class QuarnelError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -37,7 +37,7 @@ enum class ViewAccess {
 };
 
 class InputFile {
-public:
+  public:
     InputFile() = default;
     ~InputFile() { close(); }
     InputFile(const InputFile&) = delete;
@@ -73,7 +73,7 @@ public:
     void seek(uint64_t to);
     const std::string& path() const { return path_; }
 
-private:
+  private:
     static constexpr size_t kWindowBytes = size_t(4) << 20;  // mapped at a time
 
     int fd_ = -1;
@@ -93,7 +93,7 @@ private:
 // removes its temporary file. Its bytes pass through a buffer of its own, or are collected as
 // batches that a WriteQueue writes.
 class OutputFile {
-public:
+  public:
     OutputFile() = default;
     ~OutputFile() { discard(); }
     OutputFile(const OutputFile&) = delete;
@@ -144,7 +144,7 @@ public:
     const std::string& temporaryPath() const { return temporary_; }
     uint64_t written() const { return written_ + used_ + batch_.bytes; }
 
-private:
+  private:
     friend class WriteQueue;
     static constexpr size_t kBufferSize = 512 * 1024;
     // The buffered bytes written, or handed to the queue as a batch.
@@ -165,7 +165,7 @@ private:
     size_t heldCounted_ = 0;  // the batch's copied bytes, as the queue counts them
     size_t queued_ = 0;       // batches handed to the queue, not yet written (under the queue's lock)
     bool writing_ = false;    // a thread is writing one of them (under the queue's lock)
-    int failed_ = 0;     // the queue's failed write of this file, an errno (under its lock)
+    int failed_ = 0;          // the queue's failed write of this file, an errno (under its lock)
     uint64_t written_ = 0;
     std::string path_;       // the final name
     std::string temporary_;  // the file written, until it is renamed or removed
@@ -177,7 +177,7 @@ private:
 // name from an earlier run stays as it was until then. Destroyed uncommitted, the temporary
 // folder is removed with what it holds.
 class OutputFolder {
-public:
+  public:
     OutputFolder() = default;
     ~OutputFolder() { discard(); }
     OutputFolder(const OutputFolder&) = delete;
@@ -193,7 +193,7 @@ public:
     void commit();
     void discard() noexcept;
 
-private:
+  private:
     std::string path_, temporary_;
 };
 

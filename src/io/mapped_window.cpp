@@ -136,6 +136,8 @@ void MappedWindow::unmap() noexcept {
     size_ = 0;
 }
 
-bool MappedWindow::shortened() const { return slot_ >= 0 && guarded[slot_].shortened.load(); }
+bool MappedWindow::shortened() const {
+    return slot_ >= 0 && guarded[slot_].shortened.load();
+}
 
 }  // namespace quarnel

@@ -15,7 +15,9 @@ namespace quarnel {
 namespace {
 
 WriteCall& currentWriteCall() {
-    static WriteCall call = [](int fd, const iovec* pieces, int count) { return ::writev(fd, pieces, count); };
+    static WriteCall call = [](int fd, const iovec* pieces, int count) {
+        return ::writev(fd, pieces, count);
+    };
     return call;
 }
 

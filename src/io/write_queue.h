@@ -81,7 +81,7 @@ struct WriteBatch {
 // at once by the run's own thread, still a whole batch a call.
 class WriteQueue {
   public:
-    static constexpr size_t kBatchBytes = size_t(1) << 20;   // an output's write, when it has that much
+    static constexpr size_t kBatchBytes = size_t(1) << 20;  // an output's write, when it has that much
     // As the input moves on, a batch of pieces in its window is handed over when it holds this
     // much (copying it would cost more than a smaller write), else copied and kept.
     static constexpr size_t kSmallBatchBytes = size_t(64) << 10;

@@ -15,7 +15,7 @@ namespace quarnel {
 enum class Page { Status, VideoAudio, Subpicture, Xpl, Vti, Options, About };
 
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // One log line: the message as logged (tags kept) and its parsed text and runs.

@@ -12,9 +12,12 @@ uint32_t colourTagToRgb(std::string_view digits) {
     uint32_t value = 0;
     for (char c : digits) {
         int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
         if (d >= 0) value = value * 16 + uint32_t(d);
     }
     const uint32_t red = value & 0xFF, green = (value >> 8) & 0xFF, blue = (value >> 16) & 0xFF;
@@ -29,14 +32,22 @@ void addRun(LogLine& line, size_t start, size_t length, const TextStyle& style) 
 
 TextStyle styleForTag(std::string_view name) {
     TextStyle s;
-    if (name == "b") s.bold = true;
-    else if (name == "i") s.italic = true;
-    else if (name == "u") s.underline = true;
-    else if (name == "s1") s.points = 10;
-    else if (name == "s2") s.points = 12;
-    else if (name == "bl") s.rgb = kBlue;
-    else if (name == "re") s.rgb = kRed;
-    else if (name.substr(0, 2) == "c:") s.rgb = colourTagToRgb(name.substr(2));
+    if (name == "b")
+        s.bold = true;
+    else if (name == "i")
+        s.italic = true;
+    else if (name == "u")
+        s.underline = true;
+    else if (name == "s1")
+        s.points = 10;
+    else if (name == "s2")
+        s.points = 12;
+    else if (name == "bl")
+        s.rgb = kBlue;
+    else if (name == "re")
+        s.rgb = kRed;
+    else if (name.substr(0, 2) == "c:")
+        s.rgb = colourTagToRgb(name.substr(2));
     return s;
 }
 

@@ -11,7 +11,7 @@
 namespace quarnel {
 
 class MessageLog {
-public:
+  public:
     explicit MessageLog(Host& host) : host_(host) {}
 
     // Control characters (from names in files) are shown escaped.
@@ -27,7 +27,7 @@ public:
     void slog(std::string_view text, int panel) { host_.setStatus(panel, " " + std::string(text)); }
     void clear() { host_.clearLog(); }
 
-private:
+  private:
     Host& host_;
 };
 

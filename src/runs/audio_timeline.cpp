@@ -18,12 +18,12 @@ constexpr double kJoinTolerance = 0.25;
 struct Walk {
     const TimelineInput& in;
     AudioTimeline out;
-    size_t anchor = 0;       // the next anchor not yet used
-    double nominal = 0;      // ticks: where the next frame begins if it takes no anchor
-    double coveredEnd = 0;   // ticks: the end of the last frame kept
-    bool any = false;        // a frame has been kept
-    bool dropping = false;   // the frame before was dropped
-    uint32_t file = 0;       // the source file of the frame at hand
+    size_t anchor = 0;      // the next anchor not yet used
+    double nominal = 0;     // ticks: where the next frame begins if it takes no anchor
+    double coveredEnd = 0;  // ticks: the end of the last frame kept
+    bool any = false;       // a frame has been kept
+    bool dropping = false;  // the frame before was dropped
+    uint32_t file = 0;      // the source file of the frame at hand
 
     // The title time of the frame at `offset`: the last anchor at or before it that no earlier
     // frame took, or else the end of the frame before.
@@ -84,7 +84,9 @@ class TimestampWriter {
 
   private:
     OutputFile file_;
-    void put(std::string_view text) { file_.write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())); }
+    void put(std::string_view text) {
+        file_.write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    }
 };
 
 }  // namespace
@@ -101,8 +103,10 @@ AudioTimeline followAudio(const TimelineInput& in) {
     bool anyDropped = false;
     while (frames.next(f)) {
         const double t = walk.timeOf(f.offset);
-        if (walk.place(t, f.ticks)) times.add(t);
-        else anyDropped = true;
+        if (walk.place(t, f.ticks))
+            times.add(t);
+        else
+            anyDropped = true;
     }
     times.done();
     AudioTimeline result = std::move(walk.out);

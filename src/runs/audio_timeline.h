@@ -24,10 +24,10 @@ struct TimelineEvent {
 };
 
 struct AudioTimeline {
-    std::string streamPath;  // the frames kept: the demuxed file, or a copy without the dropped ones
-    uint64_t frames = 0;     // kept
+    std::string streamPath;     // the frames kept: the demuxed file, or a copy without the dropped ones
+    uint64_t frames = 0;        // kept
     uint64_t skippedBytes = 0;  // that began no frame (a frame cut at the start, damage)
-    double firstMs = 0;      // time of the first frame kept
+    double firstMs = 0;         // time of the first frame kept
     std::vector<TimelineEvent> drops, gaps;
 };
 

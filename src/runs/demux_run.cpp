@@ -174,7 +174,8 @@ class DemuxRun {
         if (settings.palette)
             log_.log("Subpicture colours from " + nameOf(ifo));
         else
-            log_.log("Subpicture colours: " + why + "; 2-bit subpictures are shown in the default palette "
+            log_.log("Subpicture colours: " + why +
+                     "; 2-bit subpictures are shown in the default palette "
                      "(16 greys), 8-bit ones in their own.");
         return settings;
     }

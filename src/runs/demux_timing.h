@@ -28,7 +28,7 @@ struct PtsAnchor {
 // whose times do not go on from the VOBU before it.
 struct FileTiming {
     std::string name;
-    std::optional<uint32_t> startPtm, endPtm;  // of its first and last navigation pack
+    std::optional<uint32_t> startPtm, endPtm;                   // of its first and last navigation pack
     std::array<MaybeTimeStamp, kUsedVideoSlots> firstVideoPts;  // per video slot written
     uint32_t fromVobu = 0;  // the VOBU of its file it begins with (0: the file's start)
     uint32_t vobus = 0;     // the VOBUs whose times it took

@@ -44,8 +44,10 @@ std::vector<std::string> mkvmergeArguments(const MkvPlan& plan) {
                                  std::string("0:") + (t.defaultTrack ? "1" : "0")});
         if (!t.name.empty()) args.insert(args.end(), {"--track-name", "0:" + t.name});
         if (t.forced) args.insert(args.end(), {"--forced-display-flag", "0:1"});
-        if (!t.timestamps.empty()) args.insert(args.end(), {"--timestamps", "0:" + t.timestamps});
-        else if (t.delayMs != 0) args.insert(args.end(), {"--sync", "0:" + std::to_string(t.delayMs)});
+        if (!t.timestamps.empty())
+            args.insert(args.end(), {"--timestamps", "0:" + t.timestamps});
+        else if (t.delayMs != 0)
+            args.insert(args.end(), {"--sync", "0:" + std::to_string(t.delayMs)});
         if (t.type == "audio") args.push_back("--disable-lacing");
         args.push_back(t.file);
     }
@@ -77,8 +79,11 @@ std::string planText(const MkvPlan& plan) {
     Json chapters = Json::array();
     for (const MkvChapter& c : plan.chapters)
         chapters.push_back({{"startNs", c.startNs}, {"start", chapterTimeText(c.startNs)}, {"name", c.name}});
-    const Json j{{"output", plan.output}, {"title", plan.title}, {"files", files},
-                 {"tracks", tracks},      {"chapters", chapters}};
+    const Json j{{"output", plan.output},
+                 {"title", plan.title},
+                 {"files", files},
+                 {"tracks", tracks},
+                 {"chapters", chapters}};
     return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -13,10 +13,10 @@
 namespace quarnel {
 
 struct MkvTrack {
-    std::string stream;  // v0, a03, s17
-    std::string type;    // video, audio, subtitles
-    std::string codec;   // AC-3, E-AC-3, ...
-    std::string file;    // the file mkvmerge reads
+    std::string stream;      // v0, a03, s17
+    std::string type;        // video, audio, subtitles
+    std::string codec;       // AC-3, E-AC-3, ...
+    std::string file;        // the file mkvmerge reads
     std::string timestamps;  // a timestamp file placing each frame; empty: placed by `delayMs`
     std::string name;
     std::string language = "und";
@@ -38,9 +38,9 @@ struct MkvFile {
 };
 
 struct MkvPlan {
-    std::string output;       // the MKV mkvmerge writes
-    std::string title;        // the playlist's title name, if any
-    std::string chaptersFile; // Matroska chapter XML; empty without chapters
+    std::string output;        // the MKV mkvmerge writes
+    std::string title;         // the playlist's title name, if any
+    std::string chaptersFile;  // Matroska chapter XML; empty without chapters
     std::vector<MkvFile> files;
     std::vector<MkvTrack> tracks;
     std::vector<MkvChapter> chapters;

@@ -370,7 +370,8 @@ class MkvRun {
                 t.gaps = line.gaps;
                 reportTimeline(stream->name, line);
             } else if (!anchors.empty()) {
-                t.startMs = msFromOrigin(anchors.front().pts) + double(shifts[anchors.front().file]) / kTicksPerMs;
+                t.startMs =
+                    msFromOrigin(anchors.front().pts) + double(shifts[anchors.front().file]) / kTicksPerMs;
                 t.delayMs = std::llround(t.startMs);
                 if (timing_.files.size() > 1) log_.log(mkv_texts::lpcmJoinsNotFollowed(stream->name));
             }
@@ -440,8 +441,10 @@ class MkvRun {
             return;
         }
         t.name = decodeXmlText(p.description);
-        if (!p.language.empty()) t.language = p.language;
-        else if (!p.langcode.empty() && p.langcode != "*") log_.log(mkv_texts::notALanguage(t.stream, p.langcode));
+        if (!p.language.empty())
+            t.language = p.language;
+        else if (!p.langcode.empty() && p.langcode != "*")
+            log_.log(mkv_texts::notALanguage(t.stream, p.langcode));
     }
 
     // The playlist's chapters at their title times, moved by where the video starts.

@@ -43,8 +43,8 @@ struct PassSink {
     const bool aob;        // the source is an .AOB file
     const bool vobLayout;  // the source is a .VOB file
     StreamCounts counts{};
-    const uint8_t* chunk = nullptr;  // the bytes being scanned, where the input is mapped
-    uint64_t chunkStart = 0;         // the file position of the chunk's first byte
+    const uint8_t* chunk = nullptr;           // the bytes being scanned, where the input is mapped
+    uint64_t chunkStart = 0;                  // the file position of the chunk's first byte
     std::array<bool, 256> malformedLogged{};  // by sub-stream id
     // The streams of this file by slot, and whether each slot's first time stamp was reported;
     // the run state's table holds those of the whole title, each slot its first stream.
@@ -105,8 +105,8 @@ struct PassSink {
         }
         if (!analysing()) return;
         const IdPlace place = kind == StreamKind::Video && st.videoCoding == Coding::Vc1 ? IdPlace::Extension
-                              : kind == StreamKind::Video                               ? IdPlace::StreamId
-                                                                                        : IdPlace::SubstreamId;
+                              : kind == StreamKind::Video                                ? IdPlace::StreamId
+                                                          : IdPlace::SubstreamId;
         const StreamKindEntry* entry =
             kind == StreamKind::Video ? streamKindOf(place, uint8_t(id), aob) : streamKindIn(kind, id, aob);
         if (entry) in.log.log(foundLine(*entry, index));
@@ -114,8 +114,10 @@ struct PassSink {
 
     void payload(ScanState& st, size_t offset, size_t count) {
         const std::span<const uint8_t> piece(chunk + offset, count);
-        if (analysing()) analysePiece(st, piece);
-        else writePiece(st, piece);
+        if (analysing())
+            analysePiece(st, piece);
+        else
+            writePiece(st, piece);
     }
 
     // Each stream's first malformed packet is logged; the pass skips them all.
@@ -134,7 +136,8 @@ struct PassSink {
         }
         if (subId != kDsiSubstream) {
             reportCopyControl(packet, in.log);
-            if (analysing() && !run().navigation.empty()) run().navigation.back().copyControl = decodeCopyControl(packet);
+            if (analysing() && !run().navigation.empty())
+                run().navigation.back().copyControl = decodeCopyControl(packet);
             return;
         }
         const DsiInfo dsi = decodeDsi(packet, vobLayout);
@@ -246,7 +249,8 @@ struct PassSink {
                 RunValues::StreamReading& reading = run().audioReading[size_t(i)];
                 keepFirstPts(reading, st.audioPts);
                 const AnalyserInput input = analyserInput(st, piece, i, reading);
-                if (aob && st.audioCoding == Coding::Lpcm) run().aobLpcm[size_t(i)] = decodeAobLpcm(input.privateHeader);
+                if (aob && st.audioCoding == Coding::Lpcm)
+                    run().aobLpcm[size_t(i)] = decodeAobLpcm(input.privateHeader);
                 if (!opt.details) return;
                 const StreamKindEntry* entry = streamKindIn(StreamKind::Audio, st.audioId, aob);
                 switch (entry ? entry->coding : st.audioCoding) {
@@ -286,7 +290,8 @@ struct PassSink {
 
     // The first packet's private header gives the WAV file its format; a stream whose header
     // describes none that a WAV file holds is reported, and no file is written for it.
-    void writeWav(const ScanState& st, size_t i, OutputFile& file, LpcmWav& wav, std::span<const uint8_t> piece) {
+    void writeWav(const ScanState& st, size_t i, OutputFile& file, LpcmWav& wav,
+                  std::span<const uint8_t> piece) {
         StreamOutputs& out = *in.outputs;
         std::string why;
         if (!wav.started() &&
@@ -340,8 +345,10 @@ struct PassSink {
                     out.timing->audio[i].push_back(
                         {o->written(), *st.audioPacketPts, out.timing->currentIndex()});
                 st.audioPacketPts.reset();
-                if (out.audioAsWav[i]) writeWav(st, i, *o, *wav, piece);
-                else o->write(piece, in.input.window());
+                if (out.audioAsWav[i])
+                    writeWav(st, i, *o, *wav, piece);
+                else
+                    o->write(piece, in.input.window());
                 break;
             }
             case PacketKind::Subpicture: {
@@ -355,8 +362,9 @@ struct PassSink {
                     const int64_t shift = out.timing ? out.timing->shiftOf(out.timing->currentIndex()) : 0;
                     const uint32_t t =
                         uint32_t(stampDistance(*st.currentPts, run().earliestFirstPts.value_or(0)) + shift);
-                    const uint8_t header[kSupHeaderSize] = {'S', 'P', uint8_t(t), uint8_t(t >> 8), uint8_t(t >> 16),
-                                                            uint8_t(t >> 24), 0, 0, 0, 0};
+                    const uint8_t header[kSupHeaderSize] = {
+                        'S', 'P', uint8_t(t), uint8_t(t >> 8), uint8_t(t >> 16), uint8_t(t >> 24), 0,
+                        0,   0,   0};
                     out.sub[i].write(header);
                 }
                 if (write) out.sub[i].write(piece, in.input.window());
@@ -435,7 +443,8 @@ void passOverFile(Pass pass, const PassInput& in) {
     while (in.input.position() < size && !run.cancel && !run.fastStop) {
         const std::span<const uint8_t> chunk = in.input.view(kReadBufferSize);
         if (chunk.empty()) break;  // the file is shorter than when it was opened
-        if (in.outputs && (lastWindow.owner_before(in.input.window()) || in.input.window().owner_before(lastWindow))) {
+        if (in.outputs &&
+            (lastWindow.owner_before(in.input.window()) || in.input.window().owner_before(lastWindow))) {
             in.outputs->settle();  // no window before this one stays mapped for long
             lastWindow = in.input.window();
         }
@@ -443,7 +452,8 @@ void passOverFile(Pass pass, const PassInput& in) {
         const uint64_t pos = in.input.position();
         progress.at(pos);
         if (pass == Pass::Analyse && options.fastCheck && pos > fastLimit) run.fastStop = true;
-        if (pass == Pass::Analyse && pos == kReadBufferSize) takeSystemHeaderCounts(chunk.data(), sink.counts, sink.aob, in.log);
+        if (pass == Pass::Analyse && pos == kReadBufferSize)
+            takeSystemHeaderCounts(chunk.data(), sink.counts, sink.aob, in.log);
         // A chunk is scanned a step at a time, the pack heads of a later step loaded before
         // each (in a Copied view they are in the cache already).
         const PackHeadsAhead heads{chunk, in.input.mappedAhead(PackHeadsAhead::kDistance)};

@@ -41,7 +41,9 @@ void statusReady(MessageLog& log) {
     log.slog("", 1);
 }
 
-void logInterrupted(MessageLog& log) { log.log("Interrupted."); }
+void logInterrupted(MessageLog& log) {
+    log.log("Interrupted.");
+}
 
 std::vector<std::string> inputsOf(const Request& request) {
     const std::string& first = request.title.firstFile();
@@ -56,8 +58,9 @@ std::vector<std::string> inputsOf(const Request& request) {
 void refuseInput(const std::string& output, const std::vector<std::string>& inputs) {
     for (const std::string& input : inputs)
         if (fileExists(input) && sameFile(output, input))
-            throw QuarnelError("Cannot create file \"" + output + "\": it would replace a source file of this run (\"" +
-                               input + "\"), which is left as it is. Choose another output folder.");
+            throw QuarnelError("Cannot create file \"" + output +
+                               "\": it would replace a source file of this run (\"" + input +
+                               "\"), which is left as it is. Choose another output folder.");
 }
 
 void settleOutputs(std::span<OutputFile* const> outputs, PendingOutputs& pending, const RunValues& run,
@@ -98,7 +101,9 @@ std::string partText(const TitlePart& part) {
     return text;
 }
 
-std::string fileSizeLine(uint64_t bytes) { return "File size: " + std::to_string(bytes / kMiB) + " Mbytes."; }
+std::string fileSizeLine(uint64_t bytes) {
+    return "File size: " + std::to_string(bytes / kMiB) + " Mbytes.";
+}
 
 Progress::Progress(MessageLog& log, Host& host, std::string prefix, uint64_t size)
     : log_(log), host_(host), prefix_(std::move(prefix)), size_(size) {}

@@ -85,8 +85,9 @@ std::vector<std::string> conversionOutputs(const std::string& base, const Subtit
     return names;
 }
 
-ConversionCounts convertSup(const std::string& supPath, const std::string& base, const SubtitleFormats& formats,
-                            const ConversionSettings& settings, MessageLog& log) {
+ConversionCounts convertSup(const std::string& supPath, const std::string& base,
+                            const SubtitleFormats& formats, const ConversionSettings& settings,
+                            MessageLog& log) {
     const DvdPalette& palette = settings.palette ? *settings.palette : defaultDvdPalette();
     Extent extent;
     eachEvent(
@@ -106,7 +107,8 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
     std::unique_ptr<PgsWriter> pgs;
     std::unique_ptr<VobSubWriter> vobsub;
     std::unique_ptr<BdnWriter> bdn;
-    if (formats.pgs) pgs = std::make_unique<PgsWriter>(base + ".pgs.sup", PgsOptions{width, height, settings.rate});
+    if (formats.pgs)
+        pgs = std::make_unique<PgsWriter>(base + ".pgs.sup", PgsOptions{width, height, settings.rate});
     if (formats.vobsub) {
         VobSubOptions o{width, height, settings.language, std::nullopt};
         if (!extent.eightBit) o.palette = palette;
@@ -154,8 +156,8 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
     }
     SubtitleFormats written = formats;
     written.srt = ocr && !ocr->stopped();
-    log.log("Converted " + nameOf(base) + ": " + std::to_string(counts.events) + " subtitles (" + written.list() +
-            ", " + std::to_string(width) + "x" + std::to_string(height) + ")");
+    log.log("Converted " + nameOf(base) + ": " + std::to_string(counts.events) + " subtitles (" +
+            written.list() + ", " + std::to_string(width) + "x" + std::to_string(height) + ")");
     return counts;
 }
 

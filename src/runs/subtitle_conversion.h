@@ -23,9 +23,9 @@ struct ConversionSettings {
     // for 2-bit units whose areas fit it (else 1920x1080).
     std::optional<int> canvasWidth, canvasHeight;
     FrameRate rate = kFilmRate;
-    std::optional<DvdPalette> palette;  // of 2-bit units; the default palette when none
-    std::string language = "en";        // two letters
-    std::string bdnLanguage = "eng";    // ISO 639-2, as BDN XML names it
+    std::optional<DvdPalette> palette;              // of 2-bit units; the default palette when none
+    std::string language = "en";                    // two letters
+    std::string bdnLanguage = "eng";                // ISO 639-2, as BDN XML names it
     std::string ocrLanguage = kDefaultOcrLanguage;  // the Tesseract language the text is read in
     OcrProgress ocrProgress;  // while the text is read; false stops it (no .srt is written)
 };
@@ -46,7 +46,8 @@ struct ConversionCounts {
 // The names convertSup() writes for `base` in `formats` (the .bdn folder as one).
 std::vector<std::string> conversionOutputs(const std::string& base, const SubtitleFormats& formats);
 
-ConversionCounts convertSup(const std::string& supPath, const std::string& base, const SubtitleFormats& formats,
-                            const ConversionSettings& settings, MessageLog& log);
+ConversionCounts convertSup(const std::string& supPath, const std::string& base,
+                            const SubtitleFormats& formats, const ConversionSettings& settings,
+                            MessageLog& log);
 
 }  // namespace quarnel

@@ -21,9 +21,9 @@
 #include <QUrl>
 #include <memory>
 
+#include "app/settings_names.h"
 #include "fixtures/program_stream_builder.h"
 #include "gui/tf_main.h"
-#include "app/settings_names.h"
 
 namespace quarnel::guitest {
 
