@@ -29,8 +29,8 @@ const Bytes& bandedUnit() {
 // A 2-bit unit of `width` × `height` pixels whose fields start at `top` and `bottom`, with the
 // picture bytes `lines` right after the header.
 Bytes tinyUnit(int width, int height, const Bytes& lines, size_t top = 4, size_t bottom = 4) {
-    Bytes u = {0, 0, 0, 0};
-    u.insert(u.end(), lines.begin(), lines.end());
+    Bytes u(4 + lines.size(), 0);  // the unit's size and control offset, then the lines
+    std::copy(lines.begin(), lines.end(), u.begin() + 4);
     const size_t control = u.size();
     const int x2 = width - 1, y2 = height - 1;
     u.insert(u.end(), {0, 0, uint8_t(control >> 8), uint8_t(control), 0x01, 0x05, 0, uint8_t(x2 >> 8),

@@ -9,7 +9,9 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_BUILD_DIR:-$root/build}
 
-"$root/tools/setup.sh"
+# The layout first (a second), then the build in which a compiler warning is an error.
+"$root/tools/check_format.sh"
+QUARNEL_PRESET=ci "$root/tools/setup.sh"
 ctest --test-dir "$build" --output-on-failure "$@"
 
 # The Debian packages, built by dpkg-buildpackage, linted and tried without installing them
