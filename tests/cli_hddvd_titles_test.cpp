@@ -2,7 +2,8 @@
 // An HD DVD disc by title, laid out as discs are (playlist with a TrackNavigationList, a time
 // map per EVO, the VTI's EVOB records): a feature of two seamless clips over two EVOs, a title
 // that plays a stretch of the first EVO, a title without a TrackNavigationList and the
-// first-play title. The playlist is checked with xmllint, the titles' MKVs with mkvmerge.
+// first-play title; the same disc as a UDF image. The playlist is checked with xmllint, the
+// titles' MKVs with mkvmerge.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -192,6 +193,20 @@ TEST_F(HdDvdTitles, EachTitleOfThePlaylistIsListedAndMadeIntoItsMkv) {
     EXPECT_EQ(mkv["tracks"][1]["properties"]["language"], "eng");
     EXPECT_EQ(mkv["tracks"][2]["properties"]["track_name"], "Director's Commentary");
     EXPECT_EQ(mkv["tracks"][2]["properties"]["language"], "ger");
+
+    // The same disc as an image (UDF, as genisoimage writes it): the same titles, and the
+    // feature's MKV read from the image.
+    if (installed("genisoimage")) {
+        const std::string image = dir.file("movie.iso");
+        ASSERT_EQ(runCommand("genisoimage -quiet -udf -V MOVIE -o " + image + " " + disc, dir.file("iso.txt"))
+                      .status,
+                  0);
+        const CommandResult fromImage = cli("titles --json " + image);
+        ASSERT_EQ(fromImage.status, 0) << fromImage.err;
+        EXPECT_EQ(Json::parse(fromImage.out)["titles"], titles);
+        ASSERT_EQ(cli("mkv -q --title 1 -o " + dir.file("image") + " " + image).status, 0);
+        EXPECT_EQ(mkvOf(dir.file("image/MOVIE_title01.mkv"))["tracks"].size(), 3u);
+    }
 
     ASSERT_EQ(cli("mkv -q --title 2 -o " + dir.file("out") + " " + disc).status, 0);
     const double scene_seconds =

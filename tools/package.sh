@@ -15,7 +15,7 @@ build=${QUARNEL_PACKAGE_BUILD:-$root/build-package}
 # The build dependencies of debian/control (dpkg-buildpackage checks them again), the tools
 # that build, lint and try the packages, and ccache, which the CMake build uses when present.
 "$root/tools/install-packages.sh" package.sh cmake ninja-build ccache g++ dpkg-dev debhelper lintian \
-    man-db libdvdread-dev libpng-dev libtesseract-dev nlohmann-json3-dev pkg-config qt6-base-dev
+    man-db libdvdread-dev libudfread-dev libpng-dev libtesseract-dev nlohmann-json3-dev pkg-config qt6-base-dev
 
 # The release number lives in CMakeLists.txt (project VERSION) and in debian/changelog, which
 # names the packages' version: a release changes both.

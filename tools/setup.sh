@@ -12,14 +12,15 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_BUILD_DIR:-$root/build}
 # libtesseract-dev and its English and German data read subtitles as text (srt); the tests draw their text
-# with FreeType in the DejaVu fonts. libdvdread-dev reads DVD-Video discs (folders and images);
+# with FreeType in the DejaVu fonts. libdvdread-dev reads DVD-Video discs (folders and images),
+# libudfread-dev HD DVD images;
 # dvdauthor, spumux, lsdvd and genisoimage make and check the DVDs of the tests; xmllint
 # (libxml2-utils) checks the HD DVD playlists they write. debhelper builds the Debian packages
 # (dpkg-buildpackage -us -uc -b, tools/package.sh), lintian and man-db check them; clang-format
 # keeps the layout (tools/check_format.sh).
 packages=(cmake ninja-build ccache g++ libgtest-dev libpng-dev nlohmann-json3-dev ffmpeg mkvtoolnix qt6-base-dev xvfb xauth
     libtesseract-dev tesseract-ocr-eng tesseract-ocr-deu pkg-config libfreetype-dev fonts-dejavu-core libdvdread-dev
-    dvdauthor lsdvd genisoimage libxml2-utils debhelper lintian man-db clang-format)
+    libudfread-dev dvdauthor lsdvd genisoimage libxml2-utils debhelper lintian man-db clang-format)
 
 "$root/tools/install-packages.sh" setup "${packages[@]}"
 

@@ -43,8 +43,8 @@ const char* const kUsageTemplate =
     "  --source EVO          xpl, chapters: the EVO file whose title the playlist describes\n"
     "  --title N             a disc's title N (default: the longest, the lowest number on a\n"
     "                        tie); SOURCE is then the disc: its folder, VIDEO_TS, an IFO\n"
-    "                        file or an .iso image; an HD DVD's folder or HVDVD_TS (title 0:\n"
-    "                        the one it plays first)\n"
+    "                        file or an .iso image; an HD DVD's folder, HVDVD_TS or .iso\n"
+    "                        image (title 0: the one it plays first)\n"
     "  --angle K             a disc's angle K where a title has angles (default 1)\n"
     "  --all-titles          mkv: one MKV per title of the disc (see --min-length)\n"
     "  --min-length S        mkv --all-titles: only titles of at least S seconds (default 0)\n"
@@ -90,7 +90,7 @@ constexpr CommandHelp kCommands[] = {
      "time line, and run mkvmerge:\nBASE.mkv with names, languages and chapters"},
     {"titles", "DISC",
      "list the titles of a DVD-Video disc (its folder, VIDEO_TS, an IFO file or\nan .iso image) or of an HD "
-     "DVD (its folder, HVDVD_TS or its playlist):\nduration, chapters, angles, cells or clips, audio and "
+     "DVD (its folder, HVDVD_TS, playlist or image):\nduration, chapters, angles, cells or clips, audio and "
      "subpicture streams\nwith their languages"},
     {"xpl", "PLAYLIST", "read a VPLST000.XPL playlist: print its tags, titles, streams and chapters"},
     {"chapters", "PLAYLIST",

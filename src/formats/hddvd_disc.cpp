@@ -2,9 +2,12 @@
 #include "formats/hddvd_disc.h"
 
 #include <dirent.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "formats/byte_readers.h"
@@ -12,6 +15,7 @@
 #include "formats/hddvd_playlist.h"
 #include "formats/pack_layout.h"
 #include "formats/safe_name.h"
+#include "formats/udf_image.h"
 #include "formats/vti_file.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
@@ -23,9 +27,35 @@ constexpr const char* kHdDvdFolder = "HVDVD_TS";
 constexpr const char* kPlaylistFolder = "ADV_OBJ";
 constexpr const char* kPlaylistPrefix = "VPLST";
 
-// The disc's folders and the playlist it boots.
+// Where an EVO's bytes are: a file, or a stretch of a disc image.
+struct EvoPlace {
+    std::string name, path;  // the name as recorded, the file the bytes are read from
+    uint64_t offset = 0, size = 0;
+    bool inImage = false;
+};
+
+// The disc's folders and the playlist it boots. From an image, the small files (playlist, time
+// maps, VTI) are copied into a private folder that stands for the disc's, and the EVOs are
+// read from the image where they lie.
 struct Layout {
     std::string root, hvdvd, playlist;  // the folders end with their separator
+    std::string image;
+    std::map<std::string, UdfImage::Extent> imageEvos;  // by upper-cased name
+
+    std::optional<EvoPlace> evo(const std::string& name) const {
+        if (image.empty()) {
+            const std::string found = findInAnyCase(hvdvd, name);
+            if (found.empty()) return std::nullopt;
+            InputFile in;
+            in.open(hvdvd + found);
+            return EvoPlace{found, hvdvd + found, 0, in.size(), false};
+        }
+        std::string upper = name;
+        for (char& c : upper) c = char(std::toupper(uint8_t(c)));
+        const auto it = imageEvos.find(upper);
+        if (it == imageEvos.end()) return std::nullopt;
+        return EvoPlace{it->first, image, it->second.offset, it->second.size, true};
+    }
 };
 
 std::string trimmed(std::string path) {
@@ -218,13 +248,12 @@ class DiscReading {
                 const auto found = vti_->evobs.find(info.evobIndex);
                 if (found != vti_->evobs.end()) evob = &found->second;
             }
-            const std::string evoName = evob ? findInAnyCase(layout_.hvdvd, evob->name) : std::string();
-            if (!evoName.empty()) {
+            const std::optional<EvoPlace> place = evob ? layout_.evo(evob->name) : std::nullopt;
+            if (place) {
                 const uint64_t length = clip.titleEnd - std::min(clip.titleEnd, clip.titleBegin);
                 const std::optional<TimeMapRange> range =
                     rangeOf(info, clip.clipBegin, clip.clipBegin + length);
-                part.file = layout_.hvdvd + evoName;
-                cell.file = evoName;
+                takePlace(*place, part, cell);
                 cell.vobId = info.evobIndex;
                 if (range) {
                     cell.firstSector = uint32_t(range->firstPack);
@@ -233,11 +262,10 @@ class DiscReading {
                     // The map's stretch starts at an EVOBU, up to one before the clip's own start.
                     const uint64_t lead = countTicks(clip.clipBegin - range->firstCounts, playlist_.timeBase);
                     part.titleStart -= std::min(part.titleStart, lead);
-                    const uint64_t packs =
-                        (uint64_t(std::max<int64_t>(0, int64_t(fileSize(part.file)))) / kPackBytes);
-                    if (range->firstPack != 0 || range->endPack < packs) {
-                        part.firstByte = range->firstPack * kPackBytes;
-                        part.endByte = range->endPack * kPackBytes;
+                    if (range->firstPack != 0 || range->endPack < place->size / kPackBytes ||
+                        place->inImage) {
+                        part.firstByte = place->offset + range->firstPack * kPackBytes;
+                        part.endByte = place->offset + std::min(range->endPack * kPackBytes, place->size);
                     }
                 }
             } else {
@@ -248,18 +276,27 @@ class DiscReading {
         }
         if (part.file.empty()) {
             // Without its map the clip is taken to be the whole EVO of the map's name.
-            const std::string evoName = findInAnyCase(layout_.hvdvd, withoutExtension(clip.map) + ".EVO");
-            notes.push_back(
-                "Clip " + std::to_string(k + 1) + " of " + title + ": " + why + "; " +
-                (evoName.empty() ? "the clip is left out." : "the whole of " + evoName + " is read."));
-            if (evoName.empty()) return;
-            part.file = layout_.hvdvd + evoName;
-            cell.file = evoName;
-            cell.lastSector = uint32_t(std::max<int64_t>(fileSize(part.file) / int64_t(kPackBytes), 1) - 1);
+            const std::optional<EvoPlace> place = layout_.evo(withoutExtension(clip.map) + ".EVO");
+            notes.push_back("Clip " + std::to_string(k + 1) + " of " + title + ": " + why + "; " +
+                            (place ? "the whole of " + place->name + " is read." : "the clip is left out."));
+            if (!place) return;
+            takePlace(*place, part, cell);
         }
         t.title.parts.push_back(std::move(part));
         t.cells.push_back(std::move(cell));
         takeTracks(pt, clip, evob, t.title);
+    }
+
+    // The clip reads its EVO whole (a stretch of an image, where it lies there), until its map
+    // narrows it.
+    static void takePlace(const EvoPlace& place, TitlePart& part, DvdCell& cell) {
+        part.file = place.path;
+        cell.file = place.name;
+        cell.lastSector = uint32_t(std::max<uint64_t>(place.size / kPackBytes, 1) - 1);
+        if (place.inImage) {
+            part.firstByte = place.offset;
+            part.endByte = place.offset + place.size;
+        }
     }
 
     const VtsEvobAtr* attributesOf(const VtsEvobi* evob) const {
@@ -337,26 +374,96 @@ class DiscReading {
             add(title, std::move(track));
         }
     }
+};
 
-    static int64_t fileSize(const std::string& path) {
-        InputFile in;
-        try {
-            in.open(path);
-            return int64_t(in.size());
-        } catch (const QuarnelError&) {
-            return 0;
+// A private folder that stands for an image's disc folder while it is read; removed after.
+class ImageCopy {
+  public:
+    ImageCopy() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quarnel-disc-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) folder_ = pattern;
+    }
+    ~ImageCopy() {
+        std::error_code ec;
+        if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+    }
+    ImageCopy(const ImageCopy&) = delete;
+    ImageCopy& operator=(const ImageCopy&) = delete;
+    const std::string& folder() const { return folder_; }
+
+  private:
+    std::string folder_;
+};
+
+constexpr uint64_t kSmallFileLimit = 64u << 20;  // a playlist, a time map, the VTI
+
+// The image's playlist, time maps and VTI copied into `copy`, its EVOs found where they lie.
+std::optional<Layout> imageLayout(const UdfImage& image, const ImageCopy& copy, std::string& why) {
+    const auto named = [&](const std::string& folder, const char* wanted) {
+        for (const std::string& name : image.names(folder))
+            if (name.size() == std::string(wanted).size() && startsInAnyCase(name, wanted)) return name;
+        return std::string();
+    };
+    const std::string hvdvd = named("/", kHdDvdFolder), adv = named("/", kPlaylistFolder);
+    if (copy.folder().empty() || hvdvd.empty()) {
+        why = copy.folder().empty() ? "no scratch folder can be made" : "there is no HVDVD_TS folder";
+        return std::nullopt;
+    }
+    Layout layout;
+    layout.root = copy.folder() + "/";
+    layout.hvdvd = layout.root + kHdDvdFolder + "/";
+    layout.image = image.path();
+    std::filesystem::create_directories(layout.hvdvd);
+    std::filesystem::create_directories(layout.root + kPlaylistFolder);
+    const auto copied = [&](const std::string& from, const std::string& to) {
+        const std::optional<std::string> bytes = image.read(from, kSmallFileLimit);
+        if (!bytes) return false;
+        std::ofstream out(to, std::ios::binary);
+        out.write(bytes->data(), std::streamsize(bytes->size()));
+        return bool(out);
+    };
+    for (const std::string& name : image.names("/" + hvdvd)) {
+        const std::string upper = upperExtension(name);
+        if (upper == ".MAP" || startsInAnyCase(name, "HVA00001.VTI")) {
+            copied("/" + hvdvd + "/" + name, layout.hvdvd + name);
+        } else if (upper == ".EVO") {
+            if (const std::optional<UdfImage::Extent> extent = image.extentOf("/" + hvdvd + "/" + name)) {
+                std::string key = name;
+                for (char& c : key) c = char(std::toupper(uint8_t(c)));
+                layout.imageEvos[key] = *extent;
+            }
         }
     }
-};
+    std::string boot;
+    for (const std::string& name : adv.empty() ? std::vector<std::string>() : image.names("/" + adv))
+        if (isPlaylistName(name) && (boot.empty() || name.substr(5, 3) > boot.substr(5, 3))) boot = name;
+    if (!boot.empty() && copied("/" + adv + "/" + boot, layout.root + kPlaylistFolder + "/" + boot))
+        layout.playlist = layout.root + kPlaylistFolder + "/" + boot;
+    return layout;
+}
 
 }  // namespace
 
 bool isHdDvdSource(const std::string& path) {
-    return layoutOf(path).has_value();
+    return layoutOf(path).has_value() || isHdDvdImage(path);
 }
 
 std::optional<DvdDisc> readHdDvdDisc(const std::string& path, std::string& why, int angle) {
-    const std::optional<Layout> layout = layoutOf(path);
+    const ImageCopy copy;  // for an image only
+    std::optional<UdfImage> image;
+    std::optional<Layout> layout;
+    try {
+        if (isHdDvdImage(path)) {
+            image.emplace(path);
+            layout = imageLayout(*image, copy, why);
+            if (!layout) return std::nullopt;
+        } else {
+            layout = layoutOf(path);
+        }
+    } catch (const std::exception& e) {
+        why = e.what();
+        return std::nullopt;
+    }
     if (!layout) {
         why = "there is no HVDVD_TS folder";
         return std::nullopt;
@@ -384,7 +491,11 @@ std::optional<DvdDisc> readHdDvdDisc(const std::string& path, std::string& why, 
     DvdDisc disc;
     disc.kind = DiscKind::HdDvd;
     disc.path = path;
-    disc.name = safeNamePart(nameOf(trimmed(layout->root)) == "." ? "HDDVD" : nameOf(trimmed(layout->root)));
+    disc.image = image.has_value();
+    const std::string named = image                                  ? image->volumeId()
+                              : nameOf(trimmed(layout->root)) == "." ? std::string()
+                                                                     : nameOf(trimmed(layout->root));
+    disc.name = safeNamePart(named.empty() ? (image ? withoutExtension(nameOf(path)) : "HDDVD") : named);
     std::string vtiWhy;
     const std::string vtiName = findInAnyCase(layout->hvdvd, kVtiFileName);
     const std::optional<VtiTables> vti =

@@ -13,6 +13,7 @@ const std::string& Title::firstFile() const {
 
 std::string Title::sourceExtension() const {
     if (origin == TitleOrigin::DvdProgramChain) return ".VOB";
+    if (origin == TitleOrigin::HdDvdPlaylist) return ".EVO";  // also when read from an image
     return upperExtension(firstFile());
 }
 
