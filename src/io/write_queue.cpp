@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
+#include <system_error>
 
 #include "io/cores.h"
 #include "io/files.h"
@@ -84,14 +86,16 @@ WriteQueue::~WriteQueue() {
     if (thread_.joinable()) thread_.join();
 }
 
-void WriteQueue::fail(OutputFile& file, int err) {
+void WriteQueue::fail(OutputFile& file, int err, std::string why) {
     file.failed_ = err;
     if (failedErrno_ != 0) return;
     failedErrno_ = err;
     failedPath_ = file.path();
+    failedWhy_ = std::move(why);
 }
 
 void WriteQueue::raiseFailure() const {
+    if (!failedWhy_.empty()) throw QuarnelError("Cannot write file \"" + failedPath_ + "\": " + failedWhy_);
     throw QuarnelError("Cannot write file \"" + failedPath_ + "\". " + systemReason(failedErrno_));
 }
 
@@ -152,7 +156,15 @@ void WriteQueue::submit(OutputFile& file, WriteBatch&& batch) {
         queuedBytes_ += batch.bytes;
         jobs_.push_back({&file, file.fd_, std::move(batch)});
         ++file.queued_;
-        if (!thread_.joinable()) thread_ = std::thread([this] { work(); });
+        if (!thread_.joinable()) {
+            try {
+                thread_ = std::thread([this] { work(); });
+            } catch (const std::system_error&) {
+                // No second thread to be had: the run's thread writes what is queued itself.
+                while (writeOne(hold)) {
+                }
+            }
+        }
         changed_.notify_all();
     }
     // Rather than wait while too much is queued, the run's thread writes a batch itself (of
@@ -197,11 +209,23 @@ bool WriteQueue::writeOne(std::unique_lock<std::mutex>& hold) {
     job.file->writing_ = true;
     const bool skip = job.file->failed_ != 0;
     hold.unlock();
-    const int err = skip ? 0 : write(job.fd, job.batch, job.file->watch_);
+    int err = 0;
+    std::string why;
+    // What the watch raises on the writer's thread ends the run with an error, as a failed
+    // write does, rather than the program.
+    try {
+        if (!skip) err = write(job.fd, job.batch, job.file->watch_);
+    } catch (const std::exception& e) {
+        err = EIO;
+        why = e.what();
+    } catch (...) {
+        err = EIO;
+        why = "the check of the written bytes failed";
+    }
     const size_t bytes = job.batch.bytes;
     job.batch = {};  // its windows let go of before the file may be closed
     hold.lock();
-    if (err != 0) fail(*job.file, err);
+    if (err != 0) fail(*job.file, err, std::move(why));
     job.file->writing_ = false;
     queuedBytes_ -= bytes;
     --job.file->queued_;

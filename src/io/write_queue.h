@@ -118,8 +118,9 @@ class WriteQueue {
     // Takes the next batch that may be written now and writes it, the lock let go of meanwhile;
     // false when there is none.
     bool writeOne(std::unique_lock<std::mutex>& hold);
-    void fail(OutputFile& file, int err);  // with the lock held
-    void raiseFailure() const;             // with the lock held
+    // With the lock held; `why`: what failed instead of the write itself (the watch raised it).
+    void fail(OutputFile& file, int err, std::string why = {});
+    void raiseFailure() const;  // with the lock held
     int write(int fd, const WriteBatch& batch, const WrittenWatch& watch) const;
     void work();
 
@@ -131,7 +132,7 @@ class WriteQueue {
     size_t queuedBytes_ = 0;
     size_t held_ = 0;  // touched by the run's thread only
     int failedErrno_ = 0;
-    std::string failedPath_;
+    std::string failedPath_, failedWhy_;
     bool stopping_ = false;
     std::thread thread_;  // started by the first batch handed over
 };

@@ -2,6 +2,7 @@
 #include "runs/subtitle_ocr.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "formats/ocr_cleanup.h"
 #include "formats/ocr_picture.h"
@@ -38,8 +39,14 @@ OcrPool::OcrPool(const std::string& language, size_t total, MessageLog& log, Ocr
     if (!first) throw QuarnelError(why);
     const size_t workers = std::max(1u, std::thread::hardware_concurrency());
     queueLimit_ = workers * kJobsPerWorker;
-    workers_.emplace_back(&OcrPool::work, this, std::move(first));
-    for (size_t k = 1; k < workers; ++k) workers_.emplace_back(&OcrPool::work, this, nullptr);
+    // A thread that cannot be started leaves the work to those that were; without any, the
+    // reading of text fails with the reason.
+    try {
+        workers_.emplace_back(&OcrPool::work, this, std::move(first));
+        for (size_t k = 1; k < workers; ++k) workers_.emplace_back(&OcrPool::work, this, nullptr);
+    } catch (const std::system_error& e) {
+        if (workers_.empty()) throw QuarnelError(std::string("Cannot start reading the text: ") + e.what());
+    }
 }
 
 OcrPool::~OcrPool() {
