@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <cstdlib>
+#include <filesystem>
 
 #include "fixtures/build_paths.h"
 #include "fixtures/sample_streams.h"
@@ -374,6 +375,25 @@ class WindowRuns : public QObject {
         child<QPushButton>(*w, "bDemux")->click();
         QVERIFY(QFileInfo(dir_.filePath(QStringLiteral("dvd/FILMS_title01.MPEG-2.stream.0.mpv"))).size() > 0);
         QVERIFY(!QFileInfo::exists(dir_.filePath(QStringLiteral("dvd/FILMS_title02.MPEG-2.stream.0.mpv"))));
+    }
+
+    // The shipped sample is an HD DVD folder: dropped, its playlist's titles are listed and the
+    // longest is read.
+    void aDroppedHdDvdFolderListsItsPlaylistsTitles() {
+        const QString folder = dir_.filePath(QStringLiteral("MOVIE"));
+        std::filesystem::copy(std::string(QUARNEL_SOURCE_DIR) + "/sample", folder.toStdString(),
+                              std::filesystem::copy_options::recursive);
+        auto w = startWindow();
+        QVERIFY(w);
+        child<QLineEdit>(*w, "eWorkdir")->setText(dir_.path());
+        QVERIFY(dropFiles(*w, {folder}));
+        auto* titles = child<QComboBox>(*w, "cbTitle");
+        QCOMPARE(titles->count(), 3);
+        QVERIFY(titles->itemText(0).endsWith(QStringLiteral("(first play)")));
+        QCOMPARE(titles->currentIndex(), 2);
+        QVERIFY(titles->itemText(2).contains(QStringLiteral("\"Main Feature\" (longest)")));
+        QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Done.")));
+        QCOMPARE(w->model().baseName, std::string("MOVIE_title02"));
     }
 
     void aDroppedPlaylistFillsTheXplPage() {
