@@ -367,8 +367,10 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
             if (value(v)) {
                 char* end = nullptr;
                 const long n = std::strtol(v.c_str(), &end, 10);
-                if (v.empty() || *end != 0 || n < 1 || n > 99)
-                    r.error = "option " + arg + " takes a number from 1 to 99";
+                // Title 0 is the one an HD DVD plays first; angles count from 1.
+                const long lowest = arg == "--title" ? 0 : 1;
+                if (v.empty() || *end != 0 || n < lowest || n > 99)
+                    r.error = "option " + arg + " takes a number from " + std::to_string(lowest) + " to 99";
                 if (arg == "--title")
                     a.title = int(n);
                 else
