@@ -20,6 +20,12 @@ if [ "${QUARNEL_SKIP_PACKAGE:-0}" != 1 ]; then
     "$root/tools/package.sh"
 fi
 
+# The writer thread's tests under ThreadSanitizer (tools/check_threads.sh).
+# QUARNEL_SKIP_TSAN=1 leaves them out.
+if [ "${QUARNEL_SKIP_TSAN:-0}" != 1 ]; then
+    "$root/tools/check_threads.sh"
+fi
+
 # The checked build: the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then
 # every fuzz target for a short time (fuzz/ci.sh). QUARNEL_SKIP_SANITIZE=1 leaves it out.
 if [ "${QUARNEL_SKIP_SANITIZE:-0}" != 1 ]; then
