@@ -182,6 +182,12 @@ TEST_F(HdDvdTitles, EachTitleOfThePlaylistIsListedAndMadeIntoItsMkv) {
     EXPECT_EQ(plain[0]["track"], "a01");
     EXPECT_TRUE(plain[0]["default"]);
 
+    // The first-play title lists one audio stream of the two its EVO carries: only that one is
+    // demuxed unless asked for.
+    ASSERT_EQ(cli("demux -q --title 0 -o " + dir.file("first") + " " + disc).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("first/MOVIE_firstplay.DD.stream.00.mpa")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("first/MOVIE_firstplay.DD.stream.01.mpa")));
+
     const CommandResult made = cli("mkv -q --title 1 -o " + dir.file("out") + " " + disc);
     ASSERT_EQ(made.status, 0) << made.err;
     const Json mkv = mkvOf(dir.file("out/MOVIE_title01.mkv"));

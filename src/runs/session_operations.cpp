@@ -32,6 +32,13 @@ void offerTableStreams(Session& s) {
     offerStreams(s.boxes.video, s.table.video.data(), kUsedVideoBoxes, StreamKind::Video, aob);
     offerStreams(s.boxes.audio, s.table.audio.data(), kAudioBoxes, StreamKind::Audio, aob);
     offerStreams(s.boxes.sub, s.table.sub.data(), kSubBoxes, StreamKind::Subpicture, aob);
+    // An HD DVD title plays only the audio and subtitle streams its clips list: the others its
+    // EVOs carry are offered, not ticked.
+    if (!s.title || s.title->origin != TitleOrigin::HdDvdPlaylist || s.title->tracks.empty()) return;
+    for (size_t k = 0; k < size_t(kAudioBoxes); ++k)
+        if (!titleTrack(*s.title, StreamKind::Audio, k)) s.boxes.audio[k].ticked = false;
+    for (size_t k = 0; k < size_t(kSubBoxes); ++k)
+        if (!titleTrack(*s.title, StreamKind::Subpicture, k)) s.boxes.sub[k].ticked = false;
 }
 
 // The streams a playlist lists: their slots marked in the table, their boxes (video only the
