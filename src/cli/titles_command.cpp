@@ -123,6 +123,7 @@ Json titleJson(const DvdDisc& disc, const DvdTitle& t) {
         return {{"number", t.number},
                 {"name", t.title.name},
                 {"displayName", t.name},
+                {"onEnd", t.onEnd},
                 {"durationSeconds", t.seconds},
                 {"main", t.number == disc.mainTitle()},
                 {"firstPlay", t.number == 0},
@@ -185,6 +186,10 @@ std::string chooseDiscTitle(Session& m, const CliArgs& args, const DvdDisc& disc
         return "The disc \"" + disc.path + "\" has no title " + std::to_string(number) +
                ": its titles are 1 to " + std::to_string(disc.titles.size()) +
                " (quarnel-cli titles lists them).";
+    if (it->title.parts.empty())
+        return "Title " + std::to_string(number) +
+               " has no clip that can be read (the log says why, or the disc runs it by its own program): "
+               "choose another one.";
     if (args.angle > it->angles)
         return "Title " + std::to_string(number) + " has " + std::to_string(it->angles) +
                (it->angles == 1 ? " angle" : " angles") + ": there is no angle " +

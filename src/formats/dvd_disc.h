@@ -31,6 +31,7 @@ struct DvdTitle {
     int titleSet = 0;      // VTS_nn
     int programChain = 0;  // its PGC in the title set
     std::string name;      // the name the disc gives it (an HD DVD title's displayName)
+    std::string onEnd;     // an HD DVD title: the id of the title played after it; empty: it stops
     int angles = 1;
     double seconds = 0;  // the program chain's playback time
     std::vector<DvdCell> cells;

@@ -201,6 +201,7 @@ class DiscReading {
         DvdTitle t;
         t.number = pt.number;
         t.name = pt.name;
+        t.onEnd = pt.onEnd;
         t.seconds = secondsOf(pt.duration, playlist_.timeBase);
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "_title%02d", pt.number);
@@ -224,7 +225,10 @@ class DiscReading {
     int angle_;
 
     void takeClip(const HdDvdPlaylistTitle& pt, size_t k, DvdTitle& t, std::vector<std::string>& notes) {
-        const PlaylistClip& clip = pt.clips[k];
+        // A clip plays up to the title's end at most: a title stops at its titleDuration.
+        PlaylistClip clip = pt.clips[k];
+        if (pt.duration > 0) clip.titleEnd = std::min(clip.titleEnd, pt.duration);
+        if (clip.titleEnd <= clip.titleBegin) return;
         const std::string title =
             pt.number == 0 ? "the first-play title" : "title " + std::to_string(pt.number);
         DvdCell cell;
