@@ -54,7 +54,7 @@ class DemuxRun {
             outputs_.sequenceBase = atsBytesBefore(req_.title.firstFile());
             forEachSourceFile(req_.title, req_.options, s_.run, log_, input_, Opening{},
                               [&](const std::string& file) {
-                                  log_.log(fileSizeLine(input_.size()));
+                                  log_.log(fileSizeLine(input_));
                                   log_.log("Demuxing " + nameOf(file));
                                   log_.slog("Demuxing " + nameOf(file), 0);
                                   passOverFile(Pass::Demux, in);

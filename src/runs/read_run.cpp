@@ -65,7 +65,7 @@ class ReadRun {
                                      [&](const std::string& file) {
                                          log_.log("Reading...");
                                          log_.slog("Reading " + nameOf(file) + " ", 0);
-                                         log_.log(fileSizeLine(input_.size()));
+                                         log_.log(fileSizeLine(input_));
                                          passOverFile(Pass::Analyse, in);
                                      });
         } catch (const std::exception& e) {

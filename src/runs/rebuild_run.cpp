@@ -83,7 +83,7 @@ class RebuildRun {
             log_.log("Creating " + outName);
             forEachSourceFile(req_.title, req_.options, s_.run, log_, input_, Opening{},
                               [&](const std::string& file) {
-                                  log_.log(fileSizeLine(input_.size()));
+                                  log_.log(fileSizeLine(input_));
                                   log_.log("Rebuilding...");
                                   log_.slog("Rebuilding " + nameOf(file), 0);
                                   rebuildFile(out, nameOf(file));

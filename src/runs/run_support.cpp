@@ -101,8 +101,9 @@ std::string partText(const TitlePart& part) {
     return text;
 }
 
-std::string fileSizeLine(uint64_t bytes) {
-    return "File size: " + std::to_string(bytes / kMiB) + " Mbytes.";
+std::string fileSizeLine(const InputFile& input) {
+    return "File size: " + std::to_string((input.size() - std::min(input.position(), input.size())) / kMiB) +
+           " Mbytes.";
 }
 
 Progress::Progress(MessageLog& log, Host& host, std::string prefix, uint64_t size)

@@ -108,8 +108,9 @@ void logKeptPartial(MessageLog& log, const std::string& name);
 // BASE." when another run holds them.
 OutputLock claimOutputs(const std::string& outputBase, MessageLog& log);
 
-// "File size: N Mbytes."
-std::string fileSizeLine(uint64_t bytes);
+// "File size: N Mbytes." of the input just opened: the bytes from where it is read to its end
+// (a stretch of a disc's file counts its own bytes).
+std::string fileSizeLine(const InputFile& input);
 
 // The second status panel every 4 MiB of a file: "PREFIXn/m Mbytes, Remaining time: h:mm:ss";
 // then the host's pending events run (a Cancel click).
