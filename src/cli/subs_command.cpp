@@ -94,12 +94,7 @@ void takeIfo(const CliArgs& args, const std::string& sup, ConversionSettings& se
         }
         if (!settings.palette) why = nameOf(ifo) + " cannot be read (" + why + ")";
     }
-    if (settings.palette)
-        log.log("Subpicture colours from " + nameOf(ifo));
-    else
-        log.log("Subpicture colours: " + why +
-                "; 2-bit subpictures are shown in the default palette (16 greys), "
-                "8-bit ones in their own.");
+    log.log(paletteLine(settings.palette.has_value(), nameOf(ifo), why));
 }
 
 }  // namespace

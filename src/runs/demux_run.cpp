@@ -171,12 +171,7 @@ class DemuxRun {
             return settings;
         }
         if (!ifo.empty() && fileExists(ifo)) settings.palette = readIfoPalette(ifo, why);
-        if (settings.palette)
-            log_.log("Subpicture colours from " + nameOf(ifo));
-        else
-            log_.log("Subpicture colours: " + why +
-                     "; 2-bit subpictures are shown in the default palette "
-                     "(16 greys), 8-bit ones in their own.");
+        log_.log(paletteLine(settings.palette.has_value(), nameOf(ifo), why));
         return settings;
     }
 

@@ -161,4 +161,10 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
     return counts;
 }
 
+std::string paletteLine(bool found, const std::string& ifoName, const std::string& why) {
+    if (found) return "Subpicture colours from " + ifoName;
+    return "Subpicture colours: " + why +
+           "; 2-bit subpictures are shown in the default palette (16 greys), 8-bit ones in their own.";
+}
+
 }  // namespace quarnel

@@ -46,6 +46,10 @@ struct ConversionCounts {
 // The names convertSup() writes for `base` in `formats` (the .bdn folder as one).
 std::vector<std::string> conversionOutputs(const std::string& base, const SubtitleFormats& formats);
 
+// The log line on where the 2-bit subpictures' colours come from: the IFO named `ifoName` when
+// it gave them (`found`), else why the default palette is used.
+std::string paletteLine(bool found, const std::string& ifoName, const std::string& why);
+
 ConversionCounts convertSup(const std::string& supPath, const std::string& base,
                             const SubtitleFormats& formats, const ConversionSettings& settings,
                             MessageLog& log);
