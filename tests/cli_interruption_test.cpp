@@ -38,7 +38,8 @@ namespace fs = std::filesystem;
 constexpr uint32_t kStart = 0x00200000;
 
 // The command line run with its output on a pipe; `signal` is sent once the log holds `marker`.
-// `slowed`: each step of the run stretched by the test delay, so that a signal finds it busy.
+// `slowed`: the run waits for the signal at its first step after the marker, and each step is
+// stretched by the test delay, so that a signal finds it busy however loaded the machine is.
 struct Stopped {
     int status = -1;  // exit status, -1 when it did not exit by itself
     std::string out;
@@ -58,7 +59,10 @@ Stopped runUntil(const std::vector<std::string>& args, const std::string& marker
     for (auto& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
     std::vector<std::string> env;
-    if (slowed) env.emplace_back("QUARNEL_TEST_PUMP_DELAY_MS=40");
+    if (slowed) {
+        env.emplace_back("QUARNEL_TEST_PUMP_DELAY_MS=40");
+        env.emplace_back("QUARNEL_TEST_PAUSE_AT=" + marker);
+    }
     for (char** e = environ; *e; ++e) env.emplace_back(*e);
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());

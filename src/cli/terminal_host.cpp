@@ -65,6 +65,14 @@ bool wantsColour(const std::string& when) {
     return ::isatty(STDOUT_FILENO) == 1 && !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
+// QUARNEL_TEST_PAUSE_AT=TEXT: once a log line holding TEXT is written, the next pump waits
+// (at most 30 s) for a signal, so that a test can stop a run in a chosen step whatever the
+// machine's load.
+const char* testPauseText() {
+    static const char* text = std::getenv("QUARNEL_TEST_PAUSE_AT");
+    return text && *text ? text : nullptr;
+}
+
 }  // namespace
 
 void installInterruptHandler() {
@@ -88,6 +96,8 @@ TerminalHost::TerminalHost(bool markup, bool collect, bool quiet, const std::str
 
 void TerminalHost::appendLog(std::string_view markup, const LogLine& line) {
     endProgress();
+    if (const char* pause = testPauseText(); pause && line.text.find(pause) != std::string::npos)
+        pauseArmed_ = true;
     if (collect_) {
         collected_.push_back(markup_ ? std::string(markup) : line.text);
         return;
@@ -139,6 +149,8 @@ void TerminalHost::pumpEvents() {
         return v ? std::strtol(v, nullptr, 10) : 0L;
     }();
     if (delayMs > 0 && signalled == 0) ::usleep(useconds_t(delayMs * 1000));
+    for (int waited = 0; pauseArmed_ && signalled == 0 && waited < 3000; ++waited) ::usleep(10000);
+    pauseArmed_ = false;
     if (signalled != 0 && model_) {
         model_->run.cancel = true;
         model_->run.interrupted = true;

@@ -45,7 +45,8 @@ class TerminalHost : public Host {
     bool errorShown_ = false;
     bool progressShown_ = false;
     std::string panels_[2];
-    int percent_ = -1;  // of the file in hand, -1 before the first progress
+    int percent_ = -1;         // of the file in hand, -1 before the first progress
+    bool pauseArmed_ = false;  // the test pause's line was logged: the next pump waits
     Session* model_ = nullptr;
 };
 
