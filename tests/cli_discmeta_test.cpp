@@ -34,14 +34,17 @@ struct DiscCli : ::testing::Test {
 TEST_F(DiscCli, XplPrintsTheLogTheTagListAndTheTreeOfTheSourcesTitle) {
     const CommandResult r = run("xpl --source " + kFeature1 + " " + kPlaylist);
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* line : {"MPEG-2.s0 found!", "DD+.6ch.s04.Commentary found!",
-                             "2bitRLE.s00.English found!", "Done.", "Tag list:",
-                             "    <Title id=\"MainTitle\" displayName=\"Main Feature\" titleNumber=\"2\" "
-                             "titleDuration=\"00:00:04:00\">",
-                             "Tree:", "Info", "  Name: Main Feature", "  TimeBase: 60fps", "Audio",
-                             "  LPCM.2ch.s02.German", "Chapter", "  00:00:01:30: The Bridge"})
+    for (const char* line :
+         {"MPEG-2.s0 found!", "DD+.6ch.s04.Commentary found!", "2bitRLC.s00.English found!",
+          "8bitRLC.s01.English HD found!", "Done.", "Tag list:",
+          "    <Title id=\"MainTitle\" displayName=\"Main Feature\" titleNumber=\"1\" "
+          "titleDuration=\"00:00:04:00\" onEnd=\"HighlightTitle\">",
+          "Tree:", "Info", "  Name: Main Feature", "  TimeBase: 60fps", "Audio", "  LPCM.2ch.s02.German",
+          "Chapter", "  00:00:01:30: The Bridge"})
         EXPECT_TRUE(has(r.out, line)) << line << "\n" << r.out;
-    EXPECT_EQ(r.out.find("Trailer"), std::string::npos);  // the other title is trimmed away
+    // The first-play title that plays the same EVO and the other title are trimmed away.
+    EXPECT_EQ(r.out.find("FirstPlayTitle"), std::string::npos);
+    EXPECT_EQ(r.out.find("Highlight\""), std::string::npos);
 }
 
 TEST_F(DiscCli, ChaptersLandBesideTheDemuxedStreamsOfTheSplitMovie) {
@@ -84,9 +87,10 @@ TEST_F(DiscCli, VtiPrintsEveryEvobWithItsAttributes) {
          {"1 VTS_EVOB_ATRs found.", "2 VTS_EVOBIs found.", "EVOB 1 of 2: FEATURE_1.EVO",
           "EVOB 2 of 2: FEATURE_2.EVO", "  Application type: Advanced VTS", "  Start PTM: 00015F90",
           "  Attribute record: 1", "  Main video: MPEG-2, Enhanced 60Hz, 16:9, progressive, 1920x1080",
-          "    No. Coding      Frequency Quantization Channels",
-          "    2   LPCM        48 kHz    16 bit       2", "    4   DD/DD+      48 kHz                 6",
-          "  Sub audio: none", "    0   2 bit RLE"})
+          "    No. Coding        Frequency Quantization Channels",
+          "    0   AC-3 - IO VTS 48 kHz                 2", "    2   LPCM          48 kHz    16 bit       2",
+          "    4   DD/DD+        48 kHz                 6", "  Sub audio: none", "    0   2 bit RLE",
+          "    1   8 bit RLE"})
         EXPECT_TRUE(has(r.out, line)) << line << "\n" << r.out;
 
     r = run("vti " + dir.file("FEATURE_1.EVO"));

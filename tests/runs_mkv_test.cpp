@@ -33,24 +33,27 @@ bool installed(const char* program) {
     return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// English main audio, a German commentary, LPCM without a language, English subtitles and
-// French forced ones, and chapters at 60fps, one of them past the title's end.
+// English main audio, a German commentary, LPCM without a language (the langcode on its clip
+// element is not where discs put one), English subtitles and French forced ones, and chapters
+// at 60fps, one of them past the title's end.
 const std::string kPlaylist =
     "<Playlist displayName=\"Disc\"><MediaAttributeList>\n"
     "<VideoAttributeItem index=\"1\" codec=\"MPEG-2\"/>\n"
-    "<AudioAttributeItem index=\"1\" codec=\"DD\" channels=\"2\"/>\n"
-    "<SubpictureAttributeItem index=\"1\" codec=\"8bitRLE\"/>\n"
+    "<AudioAttributeItem index=\"1\" codec=\"AC-3\" channels=\"2\"/>\n"
+    "<SubpictureAttributeItem index=\"1\" codec=\"8bitRLC\"/>\n"
     "</MediaAttributeList><TitleSet timeBase=\"60fps\" tickBase=\"24fps\">\n"
     "<Title displayName=\"Caf&#233; Feature\" titleDuration=\"00:00:02:00\">\n"
     "<PrimaryAudioVideoClip src=\"file:///dvddisc/HVDVD_TS/FEATURE_1.MAP\">\n"
     "<Video track=\"1\" mediaAttr=\"1\"/>\n"
-    "<Audio track=\"1\" streamNumber=\"1\" mediaAttr=\"1\" langcode=\"en:01\" description=\"Main\"/>\n"
-    "<Audio track=\"2\" streamNumber=\"2\" mediaAttr=\"1\" langcode=\"de:03\" description=\"Kommentar\"/>\n"
-    "<Audio track=\"3\" streamNumber=\"3\" mediaAttr=\"1\" description=\"PCM\"/>\n"
-    "<Subtitle track=\"1\" streamNumber=\"1\" mediaAttr=\"1\" langcode=\"en:01\" description=\"English\"/>\n"
-    "<Subtitle track=\"2\" streamNumber=\"2\" mediaAttr=\"1\" langcode=\"fr:09\" "
-    "description=\"Forc&#233;s\"/>\n"
-    "</PrimaryAudioVideoClip><ChapterList>\n"
+    "<Audio track=\"1\" streamNumber=\"1\" mediaAttr=\"1\" description=\"Main\"/>\n"
+    "<Audio track=\"2\" streamNumber=\"2\" mediaAttr=\"1\" description=\"Kommentar\"/>\n"
+    "<Audio track=\"3\" streamNumber=\"3\" mediaAttr=\"1\" langcode=\"ja:01\" description=\"PCM\"/>\n"
+    "<Subtitle track=\"1\" streamNumber=\"1\" mediaAttr=\"1\" description=\"English\"/>\n"
+    "<Subtitle track=\"2\" streamNumber=\"2\" mediaAttr=\"1\" description=\"Forc&#233;s\"/>\n"
+    "</PrimaryAudioVideoClip><TrackNavigationList>\n"
+    "<AudioTrack track=\"1\" langcode=\"en:01\"/><AudioTrack track=\"2\" langcode=\"de:03\"/>\n"
+    "<SubtitleTrack track=\"1\" langcode=\"en:01\"/><SubtitleTrack track=\"2\" langcode=\"fr:09\"/>\n"
+    "</TrackNavigationList><ChapterList>\n"
     "<Chapter titleTimeBegin=\"00:00:00:00\" displayName=\"Start\"/>\n"
     "<Chapter titleTimeBegin=\"00:00:01:30\" displayName=\"Caf&#233; &amp; more\"/>\n"
     "<Chapter titleTimeBegin=\"00:00:05:00\" displayName=\"Too late\"/>\n"

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
+#include "fixtures/build_paths.h"
 #include "fixtures/model_fixture.h"
 #include "fixtures/recording_host.h"
 #include "fixtures/rendered_text.h"
@@ -266,6 +268,41 @@ TEST(SubtitleText, ADiscsGermanStreamIsReadInGerman) {
     }
     EXPECT_LE(double(errors) / double(characters), 0.02)
         << cues[0].text << " | " << cues[1].text << " | " << cues[2].text;
+}
+
+// The shipped sample's two subtitle streams (2-bit and 8-bit) read as the README says they read.
+TEST(SubtitleText, TheSamplesStreamsReadAsTheReadmeSays) {
+    if (!ocrAvailable()) GTEST_SKIP() << "this build has no character recognition (libtesseract-dev)";
+    std::ifstream readme(std::string(QUARNEL_SOURCE_DIR) + "/README.md");
+    const std::string text((std::istreambuf_iterator<char>(readme)), std::istreambuf_iterator<char>());
+    const size_t said = text.find("the SRT reads");
+    ASSERT_NE(said, std::string::npos);
+    const std::string sentence = text.substr(said, text.find(')', said) - said);
+    std::vector<std::string> lines;
+    const std::regex quoted("\"([^\"]+)\"");
+    for (auto it = std::sregex_iterator(sentence.begin(), sentence.end(), quoted);
+         it != std::sregex_iterator(); ++it)
+        lines.push_back((*it)[1]);
+    ASSERT_EQ(lines.size(), 4u) << sentence;
+
+    ModelFixture f;
+    f.model.sourcePath = std::string(QUARNEL_SOURCE_DIR) + "/sample/HVDVD_TS/FEATURE_1.EVO";
+    f.model.sourceChanged();
+    f.model.options.outputDir = f.dir.file("");
+    f.model.options.subtitles = {.sup = false, .srt = true};
+    f.read();
+    runs::demux(f.model, f.host);
+    for (const char* stream : {"00", "01"}) {
+        const std::vector<Cue> cues =
+            readSrt(f.dir.file("FEATURE_1_MERGED.Subpicture." + std::string(stream) + ".srt"));
+        ASSERT_EQ(cues.size(), lines.size()) << stream;
+        size_t errors = 0, characters = 0;
+        for (size_t k = 0; k < cues.size(); ++k) {
+            errors += editDistance(cues[k].text, lines[k]);
+            characters += lines[k].size();
+        }
+        EXPECT_LE(double(errors) / double(characters), 0.02) << stream << ": " << cues[0].text;
+    }
 }
 
 }  // namespace

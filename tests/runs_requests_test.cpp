@@ -22,8 +22,9 @@ const std::string kPlaylist =
     "<Title displayName=\"Feature\" titleDuration=\"00:00:10:00\">\n"
     "<PrimaryAudioVideoClip src=\"file:///dvddisc/HVDVD_TS/FEATURE_1.MAP\">\n"
     "<Video track=\"1\" mediaAttr=\"1\"/>\n"
-    "<Audio track=\"1\" streamNumber=\"1\" mediaAttr=\"1\" langcode=\"en:01\" description=\"Main\"/>\n"
-    "</PrimaryAudioVideoClip><ChapterList>\n"
+    "<Audio track=\"1\" streamNumber=\"1\" mediaAttr=\"1\" description=\"Main\"/>\n"
+    "</PrimaryAudioVideoClip><TrackNavigationList><AudioTrack track=\"1\" langcode=\"en:01\"/>"
+    "</TrackNavigationList><ChapterList>\n"
     "<Chapter titleTimeBegin=\"00:00:00:00\" displayName=\"Start\"/>\n"
     "</ChapterList></Title></TitleSet></Playlist>\n";
 

@@ -113,7 +113,7 @@ void addPlaylistFacts(Json& stream, const PlaylistStream& p, bool subtitle) {
     if (!p.listed) return;
     stream["name"] = decodeXmlText(p.description);
     stream["language"] = p.language.empty() ? "und" : p.language;
-    if (subtitle) stream["forced"] = p.codeExtension == kForcedCaptionExtension;
+    if (subtitle) stream["forced"] = p.forced;
 }
 
 // One entry per slot that holds a stream: its name on the command line (v0, a03, s17), kind,

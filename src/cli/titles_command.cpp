@@ -66,7 +66,7 @@ void logTitle(const DvdDisc& disc, const DvdTitle& t, MessageLog& log) {
     for (size_t k = 0; k < t.title.chapters.size(); ++k)
         chapters += " " + std::to_string(k + 1) + " " +
                     formatSpanMs(double(t.title.chapters[k].time) / kTicksPerSecond);
-    log.log(chapters);
+    if (!t.title.chapters.empty()) log.log(chapters);
     for (const DvdCell& c : t.cells) log.log(partLine(disc, c));
     for (const TitleTrack& track : t.title.tracks)
         if (track.kind != StreamKind::Video) log.log(trackLine(track));

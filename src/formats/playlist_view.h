@@ -33,6 +33,7 @@ struct PlaylistStream {
     std::string language;     // ISO 639-1 ("en"); empty when the element has none or "*"
     int codeExtension = 0;    // the hex number after the ":" of langcode (subtitles: 9 = forced)
     std::string description;  // as written, may be empty
+    bool forced = false;      // a subtitle shown with subtitles off: forced="true" or extension 9
     std::string name;         // the stream's name in the tree, the log and the outputs' names
 
     bool operator==(const PlaylistStream&) const = default;

@@ -2,6 +2,8 @@
 #include "formats/xpl_reader.h"
 
 #include <array>
+#include <map>
+#include <vector>
 
 #include "formats/safe_name.h"
 #include "formats/title_time.h"
@@ -17,6 +19,24 @@ constexpr const char* kStreamTags[] = {"<VIDEO ", "<AUDIO ", "<SUBTITLE "};
 constexpr const char* kStreamNumberNames[] = {"track", "streamNumber", "streamNumber"};
 constexpr const char* kKindNames[] = {"Video", "Audio", "Subtitle"};
 constexpr int kSlots[] = {kVideoSlots, kAudioSlots, kSubSlots};
+// A title's TrackNavigationList entries, which alone carry a track's language and forced flag.
+constexpr const char* kNavigationTags[] = {"", "<AUDIOTRACK ", "<SUBTITLETRACK "};
+
+// The TrackNavigationList lines of one title by kind and track number.
+using TrackNavigation = std::array<std::map<int, std::string>, 3>;
+
+// Per title of the tag list, in document order, its TrackNavigationList lines.
+std::vector<TrackNavigation> trackNavigations(const std::vector<std::string>& tags) {
+    std::vector<TrackNavigation> titles;
+    for (const std::string& line : tags) {
+        if (containsUpper(line, "<TITLE ")) titles.emplace_back();
+        if (titles.empty()) continue;
+        for (int kind : {kAudio, kSub})
+            if (containsUpper(line, kNavigationTags[kind]))
+                titles.back()[size_t(kind)].emplace(getattrint(line, "track"), line);
+    }
+    return titles;
+}
 
 // The reading's lookup destinations: a lookup that finds nothing leaves the value found last.
 struct Lookups {
@@ -75,8 +95,11 @@ class PlaylistReader::Reading {
         int chapter = 1;
         v.titles = 0;
         for (const std::string& line : v.tags) v.titles += containsUpper(line, "<TITLE ");
+        const std::vector<TrackNavigation> navigations = trackNavigations(v.tags);
+        size_t title = 0;
         for (const std::string& line : v.tags) {
             if (containsUpper(line, "<TITLE ")) {
+                navigation_ = &navigations[title++];
                 getattr(line, "displayName", d_.titleName);
                 getattr(line, "titleDuration", d_.titleDuration);
                 info.push_back("Name: " + d_.titleName);
@@ -87,6 +110,7 @@ class PlaylistReader::Reading {
                 if (containsUpper(line, kStreamTags[kind])) takeStream(line, kind);
             if (containsUpper(line, "<CHAPTER ")) takeChapter(line, chapter);
         }
+        navigation_ = nullptr;
         v.title.name = d_.titleName;
         v.title.timeBase = d_.timeBase;
         v.title.duration = d_.titleDuration;
@@ -99,6 +123,7 @@ class PlaylistReader::Reading {
     MessageLog& log_;
     Lookups d_;
     Complaints c_;
+    const TrackNavigation* navigation_ = nullptr;  // the title in hand's, while scanTitle runs
 
     std::array<std::string, kAttributeEntries>& table(int kind) {
         return kind == kVideo ? v_.videoAttr : kind == kAudio ? v_.audioAttr : v_.subAttr;
@@ -135,7 +160,7 @@ class PlaylistReader::Reading {
                                              " names mediaAttr " + std::to_string(media) +
                                              ", outside 1 to 8: its coding is not named.");
         }
-        stream = kind == kVideo ? PlaylistStream{.listed = true} : playlistStreamOf(line);
+        stream = kind == kVideo ? PlaylistStream{.listed = true} : navigatedStream(line, kind);
         std::string name;
         if (kind == kVideo) {
             name = safeNamePart(codec + ".s" + std::to_string(n));
@@ -146,6 +171,25 @@ class PlaylistReader::Reading {
         stream.name = name;
         v_.tree[size_t(kVideoNode + kind)].children.push_back(name);
         log_.log(name + " found!");
+    }
+
+    // An audio or subtitle element with the language, code extension and forced flag of its
+    // track in the title's TrackNavigationList (none there: unknown), and its own description.
+    PlaylistStream navigatedStream(const std::string& line, int kind) const {
+        PlaylistStream stream{.listed = true};
+        if (navigation_) {
+            const auto& tracks = (*navigation_)[size_t(kind)];
+            if (const auto it = tracks.find(getattrint(line, "track")); it != tracks.end()) {
+                stream = playlistStreamOf(it->second);
+                std::string forced;
+                getattr(it->second, "forced", forced);
+                stream.forced = forced == "true";
+            }
+        }
+        stream.description.clear();
+        getattr(line, "description", stream.description);
+        if (kind == kSub) stream.forced = stream.forced || stream.codeExtension == kForcedCaptionExtension;
+        return stream;
     }
 
     // A chapter takes only its own values: one without a start time cannot be placed and is

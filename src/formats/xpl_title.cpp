@@ -7,15 +7,19 @@ namespace quarnel {
 
 void trimToTitle(std::vector<std::string>& tags, const std::string& evoKey) {
     if (evoKey.empty()) return;
-    size_t keyLine = 0;
-    while (keyLine < tags.size() && tags[keyLine].find(evoKey) == std::string::npos) ++keyLine;
-    if (keyLine == 0 || keyLine == tags.size()) return;
-    for (size_t k = keyLine; k-- > 0;) {
-        if (containsUpper(tags[k], "<TITLE ")) {
-            tags.erase(tags.begin(), tags.begin() + std::ptrdiff_t(k));
-            break;
-        }
+    // The title open at each line: the last "<Title " line above it, unless a FirstPlayTitle
+    // began after that.
+    size_t keyLine = 0, titleLine = tags.size();
+    bool inFirstPlay = false;
+    for (; keyLine < tags.size(); ++keyLine) {
+        const std::string& line = tags[keyLine];
+        if (containsUpper(line, "<TITLE ")) titleLine = keyLine, inFirstPlay = false;
+        if (containsUpper(line, "<FIRSTPLAYTITLE")) inFirstPlay = true;
+        if (containsUpper(line, "</FIRSTPLAYTITLE")) inFirstPlay = false;
+        if (line.find(evoKey) != std::string::npos && !inFirstPlay) break;
     }
+    if (keyLine == 0 || keyLine == tags.size()) return;
+    if (titleLine < keyLine) tags.erase(tags.begin(), tags.begin() + std::ptrdiff_t(titleLine));
     for (size_t k = 0; k < tags.size(); ++k) {
         if (containsUpper(tags[k], "</TITLE")) {
             tags.erase(tags.begin() + std::ptrdiff_t(k) + 1, tags.end());

@@ -7,9 +7,10 @@
 
 namespace quarnel {
 
-// Keeps the lines from the "<Title " line above the first line naming `evoKey` down to the
-// first "</Title" line after it. With an empty key, or the key on the first line, or no such
-// line at all, the whole list stays.
+// Keeps the lines from the "<Title " line above the first line naming `evoKey` inside a title
+// (a FirstPlayTitle that plays the same EVO is passed over) down to the first "</Title" line
+// after it. With an empty key, or the key on the first line, or no such line at all, the whole
+// list stays.
 void trimToTitle(std::vector<std::string>& tags, const std::string& evoKey);
 
 }  // namespace quarnel

@@ -408,7 +408,7 @@ class MkvRun {
             }
             const PlaylistStream& p = req_.playlist.sub[k];
             nameTrack(t, p, "");
-            t.forced = p.listed && p.codeExtension == kForcedCaptionExtension;
+            t.forced = p.listed && p.forced;
             if (const TitleTrack* listed = titleTrack(req_.title, StreamKind::Subpicture, k)) {
                 nameTrack(t, *listed, "", req_.title.origin);
                 t.forced = listed->forced;
