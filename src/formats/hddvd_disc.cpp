@@ -265,6 +265,7 @@ class DiscReading {
                     part.firstPts = evob->startPtm + countTicks(range->firstCounts, playlist_.timeBase);
                     // The map's stretch starts at an EVOBU, up to one before the clip's own start.
                     const uint64_t lead = countTicks(clip.clipBegin - range->firstCounts, playlist_.timeBase);
+                    if (t.title.parts.empty()) t.title.leadIn = lead;
                     part.titleStart -= std::min(part.titleStart, lead);
                     if (range->firstPack != 0 || range->endPack < place->size / kPackBytes ||
                         place->inImage) {

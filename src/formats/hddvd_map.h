@@ -44,7 +44,8 @@ struct TimeMapRange {
 // The time map in `path`; nullopt with `why` set when it cannot be read or is not one.
 std::optional<TimeMap> readTimeMap(const std::string& path, std::string& why);
 
-// The EVOBUs of `map` that cover [from, to); nullopt when `from` lies past its end.
+// The EVOBUs of `map` that cover [from, to), with any that play no time right after the last
+// (they hold its tail); nullopt when `from` lies past its end.
 std::optional<TimeMapRange> rangeOf(const TimeMapInfo& map, uint64_t from, uint64_t to);
 
 }  // namespace quarnel

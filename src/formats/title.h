@@ -57,6 +57,9 @@ struct Title {
     std::string name;         // what its outputs are named after
     std::string displayName;  // the name the disc gives it ("Main Feature"); empty when none
     std::optional<double> durationSeconds;
+    // 90 kHz: how far the first part's data starts before the title does (a clip that begins
+    // inside an EVOBU is read from that EVOBU's start).
+    uint64_t leadIn = 0;
     int angles = 1;
     std::optional<DvdPalette> palette;  // the colours of its 2-bit subpictures, when it names them
     // The picture its subpictures are placed on (720x480 NTSC, 720x576 PAL); 0 when not known.

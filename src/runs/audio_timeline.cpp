@@ -47,6 +47,12 @@ struct Walk {
     bool place(double t, double ticks) {
         const double tolerance = ticks * kJoinTolerance;
         nominal = t + ticks;
+        if (in.endTicks && t >= *in.endTicks) {
+            if (out.pastEnd.frames == 0) out.pastEnd = {t / kTicksPerMs, 0, 0, fileName()};
+            out.pastEnd.lengthMs += ticks / kTicksPerMs;
+            ++out.pastEnd.frames;
+            return false;
+        }
         if (any && t < coveredEnd - tolerance) {
             if (!dropping) out.drops.push_back({t / kTicksPerMs, 0, 0, fileName()});
             out.drops.back().lengthMs += ticks / kTicksPerMs;

@@ -3,10 +3,12 @@
 // time of the packet it begins in (or follows the frame before it), frames that repeat time
 // already covered (a split title's join) are dropped, and a hole in the time stamps stays a
 // hole. The frames kept go to a file of their own when any were dropped, and their times to
-// a timestamp file (one time in milliseconds per frame).
+// a timestamp file (one time in milliseconds per frame). A title that ends where the disc says
+// keeps no frame that starts at or after its end.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,7 @@ struct AudioTimeline {
     uint64_t skippedBytes = 0;  // that began no frame (a frame cut at the start, damage)
     double firstMs = 0;         // time of the first frame kept
     std::vector<TimelineEvent> drops, gaps;
+    TimelineEvent pastEnd;  // the frames left out after the title's end (frames 0: none)
 };
 
 struct TimelineInput {
@@ -40,6 +43,7 @@ struct TimelineInput {
     const std::vector<FileTiming>* files = nullptr;
     std::vector<int64_t> fileShift;  // ticks added to each file's time stamps
     TimeStamp origin = 0;            // the PTS at title time 0
+    std::optional<double> endTicks;  // title time at which the title ends, when the disc says
 };
 
 // Raises QuarnelError when a file cannot be read or written.

@@ -361,7 +361,8 @@ class MkvRun {
                                  &anchors,
                                  &timing_.files,
                                  shifts,
-                                 origin()};
+                                 origin(),
+                                 titleEndTicks()};
                 const AudioTimeline line = followAudio(in);
                 t.file = line.streamPath;
                 t.timestamps = in.timestampsPath;
@@ -379,6 +380,18 @@ class MkvRun {
         }
     }
 
+    // Title time at which an HD DVD title ends: its duration after its start (its first picture
+    // and the lead-in before a first clip's in-point). Audio that a clip's last EVOBU carries
+    // beyond it is not the title's.
+    std::optional<double> titleEndTicks() const {
+        if (req_.title.origin != TitleOrigin::HdDvdPlaylist || !req_.title.durationSeconds)
+            return std::nullopt;
+        const MaybeTimeStamp video = firstVideoPts();
+        const double start =
+            (video ? double(stampDistance(*video, origin())) : 0.0) + double(req_.title.leadIn);
+        return start + *req_.title.durationSeconds * 1000.0 * kTicksPerMs;
+    }
+
     // The first few drops and gaps of a stream in lines of their own, the rest counted: a
     // damaged stream could have thousands (the plan lists them all).
     void reportTimeline(const std::string& caption, const AudioTimeline& line) {
@@ -391,6 +404,7 @@ class MkvRun {
                             std::min(line.drops.size(), mkv_texts::kEventsLogged) -
                             std::min(line.gaps.size(), mkv_texts::kEventsLogged);
         if (more > 0) log_.log(mkv_texts::moreEvents(caption, more));
+        if (line.pastEnd.frames > 0) log_.log(mkv_texts::pastTitleEnd(caption, line.pastEnd));
     }
 
     void addSubtitles() {
@@ -452,11 +466,14 @@ class MkvRun {
         const PlaylistTitle& v = req_.playlist;
         const auto video = firstVideoPts();
         const int64_t offsetNs = video ? int64_t(std::llround(msFromOrigin(*video) * 1e6)) : 0;
-        // A disc title's chapters, from its start (its first video frame).
+        // A disc title's chapters, from its start (its first video frame, and the lead-in of a
+        // first clip that begins inside an EVOBU).
         if (v.chapters.empty()) {
             for (const TitleChapter& c : req_.title.chapters)
                 plan_.chapters.push_back(
-                    {uint64_t(std::max<int64_t>(0, int64_t(c.time * 100000 / 9) + offsetNs)), c.name});
+                    {uint64_t(
+                         std::max<int64_t>(0, int64_t((c.time + req_.title.leadIn) * 100000 / 9) + offsetNs)),
+                     c.name});
             return;
         }
         const std::optional<TimeBase> base = timeBaseOf(v.timeBase);

@@ -70,6 +70,11 @@ inline std::string framesDropped(const std::string& caption, const TimelineEvent
            " (" + std::to_string(std::llround(e.lengthMs)) + " ms) at " + at(e.atMs) + " in " + e.file +
            " dropped: they repeat time already covered.[/re]";
 }
+inline std::string pastTitleEnd(const std::string& caption, const TimelineEvent& e) {
+    return caption + ": " + std::to_string(e.frames) + (e.frames == 1 ? " frame" : " frames") + " (" +
+           std::to_string(std::llround(e.lengthMs)) + " ms) from " + at(e.atMs) +
+           " left out: the title ends there.";
+}
 inline std::string gapLeft(const std::string& caption, const TimelineEvent& e) {
     return "[re]" + caption + ": no audio for " + std::to_string(std::llround(e.lengthMs)) + " ms at " +
            at(e.atMs) + " (" + e.file + "); the gap is kept so that sync after it stays.[/re]";
