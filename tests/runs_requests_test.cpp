@@ -55,7 +55,7 @@ TEST(Requests, TheCommandLineAndTheWindowAskTheSameForTheSameChoices) {
     EXPECT_EQ(error, "stream a02 is not in the source");
 }
 
-// The plan of a Make MKV of EXTRA_1.EVO after the buttons were pressed in the order given.
+// The plan of a Make MKV of the EVO chosen last after the buttons were pressed in the order given.
 struct PlanAfter : DiscFixture {
     explicit PlanAfter(const std::vector<std::string>& presses) {
         writeFile(evoPath("FEATURE_1.EVO"), twoStreams());
@@ -82,21 +82,27 @@ struct PlanAfter : DiscFixture {
 };
 
 TEST(Requests, MakeMkvTakesOnlyThePlaylistOfItsSourceWhateverTheOrderOfTheButtons) {
+    // The playlist names FEATURE_1: its Make MKV has the playlist's title, chapters and
+    // languages whether the playlist was read, before or after the source, or not at all (it
+    // lies beside the source, as the command line finds it).
+    const std::vector<std::vector<std::string>> orders = {
+        {"read"}, {"playlist", "read"}, {"read", "playlist"}, {"playlist"}};
+    for (const auto& order : orders) {
+        std::vector<std::string> presses = {"FEATURE_1.EVO"};
+        presses.insert(presses.end(), order.begin(), order.end());
+        const PlanAfter p(presses);
+        EXPECT_EQ(p.plan["title"], "Feature");
+        EXPECT_EQ(p.plan["chapters"].size(), 1u);
+        EXPECT_EQ(p.plan["tracks"][1]["language"], "en");
+    }
+    // It names no clip of EXTRA_1: not used, whatever was read before, and said so.
     const PlanAfter earlier({"FEATURE_1.EVO", "playlist", "read", "EXTRA_1.EVO", "read"});
     EXPECT_TRUE(
-        earlier.logged("The playlist was read for FEATURE_1.EVO, not for EXTRA_1.EVO: its title, names, "
-                       "languages and chapters are not used."));
-    const PlanAfter none({"EXTRA_1.EVO", "read"});
-    EXPECT_EQ(earlier.plan, none.plan);
-    EXPECT_EQ(none.plan.value("title", ""), "");
-
-    const PlanAfter playlistFirst({"EXTRA_1.EVO", "playlist", "read"});
-    const PlanAfter playlistLast({"EXTRA_1.EVO", "read", "playlist"});
-    for (const PlanAfter* p : {&playlistFirst, &playlistLast}) {
-        EXPECT_EQ(p->plan["title"], "Feature");
-        EXPECT_EQ(p->plan["chapters"].size(), 1u);
-        EXPECT_EQ(p->plan["tracks"][1]["language"], "en");
-    }
+        earlier.logged("The playlist names no clip of EXTRA_1.EVO: its title, names, languages and "
+                       "chapters are not used."));
+    const PlanAfter alone({"EXTRA_1.EVO", "read"});
+    EXPECT_EQ(earlier.plan, alone.plan);
+    EXPECT_EQ(alone.plan.value("title", ""), "");
 }
 
 }  // namespace

@@ -37,6 +37,13 @@ void Session::sourceChanged() {
         playlistPath = playlistDir + playlistName;
     }
     buttons.readPlaylist = !playlistName.empty();
+    // The pages that described another source describe nothing now.
+    if (sourcePath == pagesSource) return;
+    pagesSource = sourcePath;
+    playlist = PlaylistView{};
+    playlistSource.clear();
+    vti = VtiView{};
+    buttons.writeChapters = false;
 }
 
 std::string Session::openDisc(const std::string& path, int angle) {
@@ -131,8 +138,8 @@ Request Session::request() const {
     r.options = options;
     r.baseName = title ? title->name : outputBaseName(sourcePath, options.continueSequence);
     r.streamsFromPlaylist = tableFromPlaylist;
-    if (playlistOfSource()) {
-        r.playlistPath = playlistPath;
+    if (playlistOfSource()) r.playlistPath = playlistPath;  // an input of the run all the same
+    if (playlistOfSource() && playlist.namesSource) {
         r.playlist = playlist.title;
     }
     const auto choose = [&](const auto& slots, const auto& ids, size_t count, StreamKind kind) {

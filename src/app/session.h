@@ -41,7 +41,8 @@ struct Session : RunState {
     // The source the playlist was read for: its title, names and chapters go with that source
     // only.
     std::string playlistSource;
-    VtiView vti;  // the "VTI" page
+    VtiView vti;              // the "VTI" page
+    std::string pagesSource;  // the source the "XPL" and "VTI" pages were last cleared for
 
     Session() { resetBoxes(); }
 

@@ -76,6 +76,9 @@ struct PlaylistView {
     // The <Title elements of the tag list: more than one when no source chose its title, and
     // then the tree lists the chapters under their titles.
     size_t titles = 0;
+    // Whether a title of the playlist plays the source it was read for (a clip names its file);
+    // a playlist that names no clip of it says nothing of its streams.
+    bool namesSource = true;
     // Entry k holds attribute item k + 1 ("DD+.6ch", "VC-1", ...); never cleared, a read
     // overwrites only the entries its playlist defines.
     std::array<std::string, kAttributeEntries> videoAttr, audioAttr, subAttr;

@@ -5,8 +5,8 @@
 
 namespace quarnel {
 
-void trimToTitle(std::vector<std::string>& tags, const std::string& evoKey) {
-    if (evoKey.empty()) return;
+bool trimToTitle(std::vector<std::string>& tags, const std::string& evoKey) {
+    if (evoKey.empty()) return true;
     // The title open at each line: the last "<Title " line above it, unless a FirstPlayTitle
     // began after that.
     size_t keyLine = 0, titleLine = tags.size();
@@ -18,14 +18,16 @@ void trimToTitle(std::vector<std::string>& tags, const std::string& evoKey) {
         if (containsUpper(line, "</FIRSTPLAYTITLE")) inFirstPlay = false;
         if (line.find(evoKey) != std::string::npos && !inFirstPlay) break;
     }
-    if (keyLine == 0 || keyLine == tags.size()) return;
-    if (titleLine < keyLine) tags.erase(tags.begin(), tags.begin() + std::ptrdiff_t(titleLine));
+    if (keyLine == tags.size() || keyLine == 0) return false;
+    if (titleLine == tags.size()) return false;  // named before any title: not by a clip
+    tags.erase(tags.begin(), tags.begin() + std::ptrdiff_t(titleLine));
     for (size_t k = 0; k < tags.size(); ++k) {
         if (containsUpper(tags[k], "</TITLE")) {
             tags.erase(tags.begin() + std::ptrdiff_t(k) + 1, tags.end());
             break;
         }
     }
+    return true;
 }
 
 }  // namespace quarnel

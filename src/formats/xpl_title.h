@@ -9,8 +9,8 @@ namespace quarnel {
 
 // Keeps the lines from the "<Title " line above the first line naming `evoKey` inside a title
 // (a FirstPlayTitle that plays the same EVO is passed over) down to the first "</Title" line
-// after it. With an empty key, or the key on the first line, or no such line at all, the whole
-// list stays.
-void trimToTitle(std::vector<std::string>& tags, const std::string& evoKey);
+// after it, and returns true. With an empty key the whole list stays and the result is true;
+// when no line inside a title names the key, the whole list stays and the result is false.
+bool trimToTitle(std::vector<std::string>& tags, const std::string& evoKey);
 
 }  // namespace quarnel

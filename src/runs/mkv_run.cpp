@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/external_program.h"
+#include "app/stream_boxes.h"
 #include "formats/ocr_languages.h"
 #include "formats/title_time.h"
 #include "formats/xml_text.h"
@@ -192,7 +193,28 @@ class MkvRun {
             c.id = id;
             chosen_.streams.push_back(std::move(c));
         }
+        addStreamsThePlaylistDoesNotList();
         return true;
+    }
+
+    // A stream the playlist does not list had no box to untick: it is muxed as a Read ticks it
+    // (an HD DVD title's, only where the title lists it), so that Make MKV after the playlist
+    // alone makes what it makes after a Read.
+    void addStreamsThePlaylistDoesNotList() {
+        const bool aob = req_.title.sourceExtension() == ".AOB";
+        const bool discTitle = req_.title.origin == TitleOrigin::HdDvdPlaylist && !req_.title.tracks.empty();
+        const auto add = [&](StreamKind kind, const auto& ids, const auto& listed, size_t count,
+                             size_t boxes) {
+            for (size_t k = 0; k < count; ++k) {
+                if (ids[k] < 0 || (k < boxes && listed[k].listed)) continue;
+                if (discTitle && kind != StreamKind::Video && !titleTrack(req_.title, kind, k)) continue;
+                chosen_.streams.push_back(
+                    {.kind = kind, .slot = int(k), .id = ids[k], .name = boxCaption(kind, ids[k], k, aob)});
+            }
+        };
+        add(StreamKind::Video, s_.table.video, req_.playlist.video, size_t(kUsedVideoSlots), 1);
+        add(StreamKind::Audio, s_.table.audio, req_.playlist.audio, size_t(kAudioSlots), size_t(kAudioSlots));
+        add(StreamKind::Subpicture, s_.table.sub, req_.playlist.sub, size_t(kSubSlots), size_t(kSubSlots));
     }
 
     // The source, mkvmerge and the names: what must hold before anything is written.

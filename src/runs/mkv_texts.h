@@ -28,6 +28,10 @@ inline std::string cannotCreateFolder(const std::string& path, const std::string
     return "Cannot create folder \"" + path + "\". " + why + ".";
 }
 // The playlist read last belongs to another source than the one made into an MKV.
+inline std::string playlistNamesNoClipOf(const std::string& source) {
+    return "The playlist names no clip of " + source +
+           ": its title, names, languages and chapters are not used.";
+}
 inline std::string playlistOfOtherSource(const std::string& playlistSource, const std::string& source) {
     return "The playlist was read for " +
            (playlistSource.empty() ? std::string("no source") : playlistSource) + ", not for " + source +

@@ -49,7 +49,7 @@ class PlaylistRun {
             statusReady(log_);
             return false;
         }
-        trimToTitle(v_.tags, withoutExtension(nameOf(req_.sourcePath)));
+        v_.namesSource = trimToTitle(v_.tags, withoutExtension(nameOf(req_.sourcePath)));
         reader.scanTitle();
 
         logDone(log_);

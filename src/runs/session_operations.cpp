@@ -135,10 +135,21 @@ void rebuild(Session& session, Host& host) {
 
 void makeMkv(Session& session, Host& host) {
     if (session.runActive) return;
+    // As the command line does: the playlist the field names is read for a source given by
+    // name when none was; the boxes stay as they are.
+    if (!session.title && !session.playlistOfSource() && session.playlistPath != kPlaylistName &&
+        fileExists(session.playlistPath)) {
+        if (!readPlaylistInto({session.playlistPath, session.sourcePath}, session.playlist, session, host))
+            return;
+        session.playlistSource = session.sourcePath;
+        session.buttons.writeChapters = !session.playlist.chapters.empty();
+    }
     const Request request = session.request();
     if (!session.playlistOfSource() && !session.playlist.tags.empty())
         MessageLog(host).log(
             mkv_texts::playlistOfOtherSource(nameOf(session.playlistSource), nameOf(session.sourcePath)));
+    else if (session.playlistOfSource() && !session.playlist.namesSource)
+        MessageLog(host).log(mkv_texts::playlistNamesNoClipOf(nameOf(session.sourcePath)));
     session.baseName = request.baseName;
     const StreamBoxes chosen = session.boxes;
     bool readAgain = false;
@@ -168,11 +179,12 @@ void makeMkv(Session& session, Host& host) {
 
 void readPlaylist(Session& session, Host& host) {
     if (session.runActive) return;
-    session.resetBoxes();
     Buttons& b = session.buttons;
     const bool readSourceWasEnabled = b.readSource;
     b.readPlaylist = b.chooseSource = b.choosePlaylist = b.readSource = false;
+    // A playlist that cannot be read leaves the boxes as they were.
     if (readPlaylistInto({session.playlistPath, session.sourcePath}, session.playlist, session, host)) {
+        session.resetBoxes();
         offerPlaylistStreams(session);
         session.playlistSource = session.sourcePath;
     }
