@@ -37,6 +37,7 @@
 #include "gui/vti_page.h"
 #include "gui/window_geometry.h"
 #include "quarnel_version.h"
+#include "report/message_log.h"
 
 namespace quarnel {
 namespace {
@@ -95,7 +96,10 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     pushState();
 }
 
-TfMain::~TfMain() = default;
+TfMain::~TfMain() {
+    // The fields lose the focus as the widgets go, after the model: nothing may take their text.
+    for (QLineEdit* field : {eEVOfile_, eXPLfile_}) field->disconnect(this);
+}
 
 // --- Host ---
 
@@ -187,10 +191,13 @@ void TfMain::FormActivate() {
     model_.resetBoxes();
     pushState();
     if (!settingsError_.empty()) showError(settingsError_);
-    if (arguments_.size() == 1 && QFileInfo(arguments_[0]).isFile()) {
-        model_.sourcePath = arguments_[0].toStdString();
-        model_.sourceChanged();
-        readSource();
+    // A disc, a source file or a playlist named on the command line is opened and read; a path
+    // that does not exist is passed over.
+    if (!arguments_.isEmpty() && QFileInfo::exists(arguments_.first())) {
+        if (arguments_.size() > 1)
+            MessageLog(*this).log("Only the first of the " + std::to_string(arguments_.size()) +
+                                  " paths given is opened: " + arguments_.first().toStdString() + ".");
+        openPath(arguments_.first(), true);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QMargins>
+#include <QMenu>
 #include <QStringList>
 #include <array>
 #include <string>
@@ -62,10 +63,14 @@ class TfMain : public QMainWindow, public Host {
 
     // --- workflow ---
     void FormActivate();
-    // Dropped files: only the first counts; .EVO, .VOB and .AOB become the source, .XPL the
-    // playlist; anything else is refused, and so is any drop while a run is active.
+    // Dropped files: only the first counts (the log says so when there were more); .EVO, .VOB
+    // and .AOB become the source, .XPL the playlist, a disc folder or image the disc; anything
+    // else is refused, and so is any drop while a run is active.
     bool acceptsDrop(const QStringList& files) const;
     void WMDropFiles(const QStringList& files);
+    // A path the user names (typed, on the command line, dropped, from the recent list): a disc,
+    // a source file or a playlist, read when `read` is set; anything else is an error.
+    void openPath(const QString& path, bool read);
     // Reads the source; a failed Read clears the pages that showed the file read before.
     void readSource();
     void bbEVOClick();
@@ -123,6 +128,7 @@ class TfMain : public QMainWindow, public Host {
     QComboBox* cbTitle_ = nullptr;
     std::vector<std::string> shownTitles_;
     QAction* openDiscAction_ = nullptr;
+    QMenu* recentMenu_ = nullptr;  // File > Open recent, filled as it opens
     // "Video/Audio" and "Subpicture"
     std::array<QCheckBox*, kVideoBoxes> cbVideo_{};
     std::array<QCheckBox*, kAudioBoxes> cbAudio_{};
@@ -188,6 +194,14 @@ class TfMain : public QMainWindow, public Host {
     void runAfterDialog(void (*operation)(Session&, Host&));
     void setSource(const QString& path);
     void setPlaylist(const QString& path);
+    // Adds a source opened to File > Open recent.
+    void rememberOpened(const QString& path);
+    void fillRecentMenu();
+    // The source and playlist fields take typed paths (completed from the file system): a path
+    // typed is taken when the field is left, and Enter reads it.
+    void connectPathFields();
+    void takeTypedSource(bool read);
+    void takeTypedPlaylist(bool read);
     // Enter presses "Read EVO" while the focus is on neither a push button nor a field.
     static bool enterPressesRead(const QWidget* focus);
     void followFocus(QWidget* now);

@@ -4,8 +4,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,9 +20,11 @@
 #include "formats/dvd_disc.h"
 #include "formats/hddvd_disc.h"
 #include "gui/page_control.h"
+#include "gui/recent_sources.h"
 #include "gui/status_line.h"
 #include "gui/tf_main.h"
 #include "gui/vti_page.h"
+#include "report/message_log.h"
 
 namespace quarnel {
 namespace {
@@ -80,6 +85,7 @@ void readReplacing(Session& session, Host& host) {
 }  // namespace
 
 void TfMain::connectControls() {
+    connectPathFields();
     const auto operation = [this](QPushButton* b, void (*op)(Session&, Host&)) {
         connect(b, &QPushButton::clicked, this, [this, op] { runOperation(op); });
     };
@@ -183,6 +189,7 @@ void TfMain::bbEVOClick() {
         return;
     }
     setSource(dialog.selectedFiles().first());
+    rememberOpened(dialog.selectedFiles().first());
     if (bReadEVO_->isEnabled()) bReadEVO_->setFocus();
     model_.resetBoxes();
     pushState();
@@ -222,6 +229,7 @@ void TfMain::openDisc(const QString& path) {
         showError(error);
         return;
     }
+    rememberOpened(path);
     PageControl_->setCurrentIndex(int(Page::VideoAudio));
     if (cbAutoRead_->isChecked()) runOperation(&readReplacing);
 }
@@ -233,16 +241,73 @@ bool TfMain::acceptsDrop(const QStringList& files) const {
 
 void TfMain::WMDropFiles(const QStringList& files) {
     if (!acceptsDrop(files)) return;
-    const QString& first = files.first();
-    if (isDisc(first)) {
-        openDisc(first);
-    } else if (isSourceFile(first)) {
-        setSource(first);
-        if (cbAutoRead_->isChecked()) runOperation(&readReplacing);
+    if (files.size() > 1)
+        MessageLog(*this).log(
+            "Only the first of the " + std::to_string(files.size()) +
+            " files dropped is opened: " + QFileInfo(files.first()).fileName().toStdString() + ".");
+    openPath(files.first(), cbAutoRead_->isChecked());
+}
+
+void TfMain::openPath(const QString& path, bool read) {
+    if (model_.runActive || closed_) return;
+    if (isDisc(path)) {
+        const bool autoRead = cbAutoRead_->isChecked();
+        cbAutoRead_->setChecked(read);  // openDisc reads the main title when the box is ticked
+        openDisc(path);
+        cbAutoRead_->setChecked(autoRead);
+    } else if (isSourceFile(path) && QFileInfo(path).isFile()) {
+        setSource(path);
+        rememberOpened(path);
+        if (read) runOperation(&readReplacing);
+    } else if (isPlaylistFile(path) && QFileInfo(path).isFile()) {
+        setPlaylist(path);
+        if (read) runOperation(&runs::readPlaylist);
     } else {
-        setPlaylist(first);
-        if (cbAutoRead_->isChecked()) runOperation(&runs::readPlaylist);
+        showError("Cannot open \"" + path.toStdString() +
+                  "\": it is not a disc (its folder, VIDEO_TS, HVDVD_TS or an .iso image), an EVO, VOB or "
+                  "AOB file or a playlist (.XPL).");
     }
+}
+
+void TfMain::rememberOpened(const QString& path) {
+    QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
+    rememberSource(store, path);
+}
+
+void TfMain::connectPathFields() {
+    for (QLineEdit* field : {eEVOfile_, eXPLfile_, eWorkdir_}) {
+        auto* model = new QFileSystemModel(field);  // lists a folder only when asked for it
+        if (field == eWorkdir_) model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+        auto* completer = new QCompleter(model, field);
+        completer->setCaseSensitivity(Qt::CaseSensitive);
+        field->setCompleter(completer);
+    }
+    connect(eEVOfile_, &QLineEdit::editingFinished, this, [this] { takeTypedSource(false); });
+    connect(eEVOfile_, &QLineEdit::returnPressed, this, [this] { takeTypedSource(true); });
+    connect(eXPLfile_, &QLineEdit::editingFinished, this, [this] { takeTypedPlaylist(false); });
+    connect(eXPLfile_, &QLineEdit::returnPressed, this, [this] { takeTypedPlaylist(true); });
+}
+
+void TfMain::takeTypedSource(bool read) {
+    const QString typed = eEVOfile_->text().trimmed();
+    const bool changed = typed != qs(model_.sourcePath);
+    eEVOfile_->setModified(false);
+    if (typed.isEmpty() || model_.runActive || (!changed && !read)) return;
+    if (!changed) {
+        if (bReadEVO_->isEnabled()) readSource();
+        return;
+    }
+    openPath(typed, read);
+    if (qs(model_.sourcePath) != typed) eEVOfile_->setText(qs(model_.sourcePath));  // refused
+}
+
+void TfMain::takeTypedPlaylist(bool read) {
+    const QString typed = eXPLfile_->text().trimmed();
+    const bool changed = typed != qs(model_.playlistPath);
+    eXPLfile_->setModified(false);
+    if (typed.isEmpty() || model_.runActive || (!changed && !read)) return;
+    if (changed) setPlaylist(typed);
+    if (read && bReadXPL_->isEnabled()) runOperation(&runs::readPlaylist);
 }
 
 void TfMain::readSource() {

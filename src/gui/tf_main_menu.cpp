@@ -2,13 +2,16 @@
 // The menu bar and the keys that work from anywhere in the window: every menu entry presses the
 // button it stands for, so it does what the button does and is usable exactly when the button is.
 #include <QAction>
+#include <QCheckBox>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 
 #include "gui/page_control.h"
+#include "gui/recent_sources.h"
 #include "gui/tf_main.h"
 
 namespace quarnel {
@@ -25,6 +28,8 @@ void TfMain::buildMenuBar() {
     entry(file, QStringLiteral("&Open source…"), bbEVO_, QKeySequence::Open);
     openDiscAction_ = file->addAction(QStringLiteral("Open &disc…"), this, &TfMain::openDiscClick);
     openDiscAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    recentMenu_ = file->addMenu(QStringLiteral("Open &recent"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &TfMain::fillRecentMenu);
     entry(file, QStringLiteral("Open &playlist…"), bbXPL_, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     entry(file, QStringLiteral("O&utput folder…"), bbWorkdir_);
     file->addSeparator();
@@ -65,6 +70,19 @@ void TfMain::buildMenuBar() {
 
 void TfMain::pushMenuState() {
     for (const auto& [action, button] : menuButtons_) action->setEnabled(button->isEnabled());
+}
+
+void TfMain::fillRecentMenu() {
+    recentMenu_->clear();
+    const QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
+    const QStringList recent = recentSources(store);
+    for (int k = 0; k < recent.size(); ++k) {
+        const QString path = recent[k];
+        QAction* action = recentMenu_->addAction(QStringLiteral("&%1 %2").arg((k + 1) % 10).arg(path), this,
+                                                 [this, path] { openPath(path, cbAutoRead_->isChecked()); });
+        action->setEnabled(!model_.runActive);
+    }
+    if (recent.isEmpty()) recentMenu_->addAction(QStringLiteral("(none yet)"))->setEnabled(false);
 }
 
 }  // namespace quarnel

@@ -3,6 +3,7 @@
 // widgets, pullOptions and pullBoxTick write the user's changes back.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 
 #include "gui/tf_main.h"
 #include "gui/vti_page.h"
+#include "quarnel_version.h"
 
 namespace quarnel {
 namespace {
@@ -63,8 +65,16 @@ void TfMain::pushState() {
     // While a run is active nothing that would start another one can be used.
     const bool idle = !model_.runActive;
     const Buttons& b = model_.buttons;
-    eEVOfile_->setText(qs(model_.sourcePath));
-    eXPLfile_->setText(qs(model_.playlistPath));
+    // A path being typed stays as typed until the field is left.
+    if (!eEVOfile_->isModified()) eEVOfile_->setText(qs(model_.sourcePath));
+    if (!eXPLfile_->isModified()) eXPLfile_->setText(qs(model_.playlistPath));
+    eEVOfile_->setReadOnly(!idle);
+    eXPLfile_->setReadOnly(!idle);
+    // The file in hand in the title bar.
+    setWindowTitle(
+        model_.sourcePath.empty()
+            ? QStringLiteral("Quarnel v%1").arg(QLatin1String(QUARNEL_VERSION))
+            : QStringLiteral("%1 \u2014 Quarnel").arg(QFileInfo(qs(model_.sourcePath)).fileName()));
     bReadEVO_->setEnabled(b.readSource && idle);
     bReadXPL_->setEnabled(b.readPlaylist && idle);
     bDemux_->setEnabled(b.demux && idle);

@@ -3,6 +3,7 @@
 // page. Every control carries the name the rest of the program knows it by.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -69,10 +70,8 @@ QWidget* TfMain::buildSourceRows() {
     g->setHorizontalSpacing(4);
     g->setVerticalSpacing(3);
     eEVOfile_ = named(new QLineEdit(panel), "eEVOfile");
-    eEVOfile_->setReadOnly(true);
-    eEVOfile_->setPlaceholderText(QStringLiteral("Select or drop an EVO file"));
+    eEVOfile_->setPlaceholderText(QStringLiteral("Type, select or drop an EVO, VOB or AOB file or a disc"));
     eXPLfile_ = named(new QLineEdit(panel), "eXPLfile");
-    eXPLfile_->setReadOnly(true);
     bbEVO_ = button("bbEVO", "...", panel);
     bbXPL_ = button("bbXPL", "...", panel);
     for (QPushButton* b : {bbEVO_, bbXPL_}) b->setFixedWidth(28);
@@ -307,7 +306,8 @@ QWidget* TfMain::buildOptionsPage() {
     eAudioExt_ = extension("eAudioExt", output);
     eSubExt_ = extension("eSubExt", output);
     eWorkdir_ = named(new QLineEdit(output), "eWorkdir");
-    eWorkdir_->setPlaceholderText(QStringLiteral("the current folder"));
+    // Empty stands for the folder the window was started in: the placeholder shows which.
+    eWorkdir_->setPlaceholderText(QStringLiteral("the current folder, %1").arg(QDir::currentPath()));
     bbWorkdir_ = button("bbWorkdir", "...", output);
     bbWorkdir_->setFixedWidth(28);
     bbWorkdir_->setToolTip(QStringLiteral("Select a directory"));

@@ -449,6 +449,40 @@ class WindowRuns : public QObject {
         QVERIFY(child<QPushButton>(*w, "bbEVO")->isEnabled());
     }
 
+    // The playlist named on the command line fills the XPL page; a source typed into its field
+    // is read on Enter and named in the title bar; another source typed clears the XPL and VTI
+    // pages that described the first.
+    void typedPathsAndAPlaylistOnTheCommandLine() {
+        const QString sample = QString::fromUtf8(QUARNEL_SOURCE_DIR) + QStringLiteral("/sample");
+        auto w = startWindow({sample + QStringLiteral("/ADV_OBJ/VPLST000.XPL")});
+        QVERIFY(w);
+        auto* tree = child<QTreeWidget>(*w, "tvXPL");
+        QCOMPARE(tree->topLevelItemCount(), 5);
+        QVERIFY(child<QLineEdit>(*w, "eEVOfile")->text().isEmpty());
+
+        const auto typeSource = [&](const QString& path) {
+            auto* field = child<QLineEdit>(*w, "eEVOfile");
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, path);
+            QTest::keyClick(field, Qt::Key_Return);
+        };
+        typeSource(sample + QStringLiteral("/HVDVD_TS/FEATURE_1.EVO"));
+        QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Opening file FEATURE_1.EVO")));
+        QCOMPARE(w->windowTitle(), QStringLiteral("FEATURE_1.EVO \u2014 Quarnel"));
+        QVERIFY(child<QComboBox>(*w, "cbEVOname")->count() > 0);  // the VTI beside it, read
+        child<QPushButton>(*w, "bReadXPL")->click();
+        QCOMPARE(tree->topLevelItemCount(), 5);
+
+        const QString other = dir_.filePath(QStringLiteral("OTHER.EVO"));
+        QVERIFY(QFile::copy(sample + QStringLiteral("/HVDVD_TS/FEATURE_2.EVO"), other));
+        typeSource(other);
+        QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Opening file OTHER.EVO")));
+        QCOMPARE(tree->topLevelItemCount(), 0);
+        QCOMPARE(child<QComboBox>(*w, "cbEVOname")->count(), 0);
+        QVERIFY(child<QPushButton>(*w, "bDemux")->isEnabled());
+    }
+
     void theVtiPageShowsTheRecordOfTheFileRead() {
         const QString folder = dir_.filePath(QStringLiteral("DISC/HVDVD_TS/"));
         const QString evo = writeSource(folder + QStringLiteral("FEATURE_2.EVO"),

@@ -38,7 +38,7 @@ class WindowStartup : public QObject {
         const QString file = evo(QStringLiteral("FEATURE_1.EVO"));
         auto w = startWindow({file});
         QVERIFY(w);
-        QCOMPARE(w->windowTitle(), QStringLiteral("Quarnel v0.628"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("FEATURE_1.EVO \u2014 Quarnel"));
         QCOMPARE(child<QLineEdit>(*w, "eEVOfile")->text(), file);
         QVERIFY(logLines(*w).contains(QStringLiteral("Opening file FEATURE_1.EVO")));
         QVERIFY(logLines(*w).contains(QStringLiteral("Done.")));
