@@ -417,8 +417,7 @@ TEST_F(BadInput, AnOutputFolderThatDoesNotExistOrIsAFile) {
     struct Case {
         std::string folder, reason;
     };
-    for (const Case& c : {Case{f.dir.file("no/such/folder"), "No such file or directory."},
-                          Case{aFile, "Not a directory."}}) {
+    for (const Case& c : {Case{aFile + "/below", "Not a directory."}, Case{aFile, "Not a directory."}}) {
         SCOPED_TRACE(c.folder);
         f.model.options.outputDir = c.folder;
         demux();
@@ -436,6 +435,11 @@ TEST_F(BadInput, AnOutputFolderThatDoesNotExistOrIsAFile) {
         EXPECT_TRUE(f.model.buttons.rebuild);
     }
     EXPECT_EQ(readFile(aFile), (Bytes{1, 2, 3}));
+    // A folder that is missing is made, as the command line makes it.
+    f.model.options.outputDir = f.dir.file("no/such/folder");
+    demux();
+    EXPECT_EQ(f.model.lastError, "");
+    EXPECT_TRUE(std::filesystem::exists(f.dir.file("no/such/folder/FEATURE_1.DD.stream.00.mpa")));
     EXPECT_EQ(readFile(output("FEATURE_1.DD.stream.00.mpa")), earlier);
 
     // An output name taken by a folder: the run fails before it touches any output.

@@ -74,7 +74,8 @@ TEST_F(ChapterExport, WithoutAnEvoFileItIsRefused) {
 
 TEST_F(ChapterExport, AFileThatCannotBeCreatedIsReportedAndTheButtonComesBack) {
     readPlaylist();
-    f.model.options.outputDir = f.dir.file("no/such/folder");
+    writeFile(f.dir.file("a-file"), {1});
+    f.model.options.outputDir = f.dir.file("a-file/below");  // a folder that cannot be made
     runs::writeChapters(f.model, f.host);
     ASSERT_EQ(f.host.errors.size(), 1u);
     EXPECT_NE(f.host.errors[0].find("Cannot create file"), std::string::npos);

@@ -293,7 +293,8 @@ TEST(DemuxRun, AFailedWriteIsReportedAndRemovesEveryOutput) {
 TEST(DemuxRun, AnOutputThatCannotBeCreatedIsReported) {
     DemuxFixture f;
     f.source("A.EVO", buildProgramStream({audio(EsKind::Ac3, 0x80, 3, 100, kStart, 1)}, {}));
-    f.demuxAll(f.dir.file("no/such/folder"));
+    writeFile(f.dir.file("a-file"), {1});
+    f.demuxAll(f.dir.file("a-file/below"));  // a folder that cannot be made
     ASSERT_FALSE(f.model.lastError.empty());
     EXPECT_TRUE(f.logged("[re]" + f.model.lastError + "[/re]"));
     EXPECT_EQ(f.model.lastError.rfind("Cannot create file \"", 0), 0u);

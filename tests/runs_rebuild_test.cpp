@@ -297,11 +297,13 @@ TEST(RebuildRun, FileErrorsStopTheRunAndRestoreTheButtons) {
     f.splitMovie();
     f.read();
     f.host.clearLog();
-    f.model.options.outputDir = f.dir.file("missing");
+    writeFile(f.dir.file("a-file"), {1});
+    f.model.options.outputDir = f.dir.file("a-file/below");  // a folder that cannot be made
     runs::rebuild(f.model, f.host);
-    EXPECT_EQ(f.model.lastError.rfind(
-                  "Cannot create file \"" + f.dir.file("missing") + "/FEATURE_1_MERGED.rebuilt.EVO\".", 0),
-              0u)
+    EXPECT_EQ(
+        f.model.lastError.rfind(
+            "Cannot create file \"" + f.dir.file("a-file/below") + "/FEATURE_1_MERGED.rebuilt.EVO\".", 0),
+        0u)
         << f.model.lastError;
     EXPECT_EQ(f.host.errors.back(), f.model.lastError);
     EXPECT_FALSE(f.logged("Done."));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,8 +26,18 @@ struct SubtitleTextOutput {
     std::vector<size_t> forcedCues, emptyCues;
 };
 
+// One progress bar over a whole run: the title's parts read one after another, and the phases
+// of a run that has several (Make MKV), each filling its share of the bar.
+struct ProgressSpan {
+    uint64_t before = 0;      // bytes of the parts done before the one in hand
+    uint64_t total = 0;       // bytes of all the parts; 0: the file in hand is the whole
+    double from = 0, to = 1;  // the share of the bar the pass in hand fills
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+};
+
 struct RunValues {
     bool cancel = false;
+    ProgressSpan progress;
     // A signal stopped the run (the command line): unlike a Cancel, what it wrote is not kept.
     bool interrupted = false;
     // The run that writes outputs ("Demux", "Rebuild", "Make MKV") while it works: a cancel

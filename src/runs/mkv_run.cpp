@@ -31,6 +31,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kTicksPerMs = 90.0;
+// Shares of the progress bar: a Read of the title when the streams came from the playlist,
+// the demux up to half, mkvmerge the rest.
+constexpr double kReadAgainShare = 0.1;
+constexpr double kDemuxShare = 0.5;
 constexpr int kPollMs = 100;  // how long mkvmerge's output is waited for between user events
 
 // What the audio of each coding needs on the time line.
@@ -89,7 +93,11 @@ class MkvRun {
         s_.run.busy = "Make MKV";
         const struct NotBusy {
             RunValues& run;
-            ~NotBusy() { run.busy = nullptr; }
+            ~NotBusy() {
+                run.busy = nullptr;
+                run.progress.from = 0;  // the next run's bar is its own
+                run.progress.to = 1;
+            }
         } notBusy{s_.run};
         s_.lastError.clear();
         s_.run.mkvPlan.clear();
@@ -124,6 +132,7 @@ class MkvRun {
     std::string mkvmerge_, scratch_, finalPath_, planPath_, optionPath_;
     DemuxTiming timing_;
     MkvPlan plan_;
+    double readAgainShare_ = 0;  // of the bar, taken by a Read of the title first
     bool readAgainThrough_ = false;
     OutputLock lock_;  // the run's claim on BASE.mkv and its scratch folder
 
@@ -179,6 +188,8 @@ class MkvRun {
     // Streams chosen from a playlist's list have no ids yet: the title is read, and each stream
     // asked for that it holds keeps its playlist name and takes the id found in its slot.
     bool readAgain() {
+        s_.run.progress.from = 0;
+        s_.run.progress.to = readAgainShare_ = kReadAgainShare;
         const ReadOutcome outcome = readTitle(req_, s_, host_);
         readAgainThrough_ = outcome.readEveryFile;
         if (!outcome.finished || s_.run.cancel) return false;
@@ -269,7 +280,16 @@ class MkvRun {
         demuxing.options.subtitles = SubtitleFormats{.sup = false, .pgs = true};
         demuxing.options.lpcmWav = true;
         demuxing.options.splitTracks = false;
-        return demuxTitle(demuxing, s_, host_, &timing_);
+        // The demux fills the first half of the bar; mkvmerge, which reads about as many bytes
+        // again, the second.
+        s_.run.progress.from = readAgainShare_;
+        s_.run.progress.to = kDemuxShare;
+        const bool done = demuxTitle(demuxing, s_, host_, &timing_);
+        s_.run.progress.from = kDemuxShare;
+        s_.run.progress.to = 1;
+        host_.setProgress(uint64_t(kDemuxShare * 100), 100);
+        host_.pumpEvents();  // the window keeps drawing while the plan is built
+        return done;
     }
 
     std::string demuxedPath(const StreamChoice& stream, const std::string& ext) const {
@@ -315,7 +335,9 @@ class MkvRun {
             plan_.files.push_back({timing_.files[k].name, double(shifts[k]) / kTicksPerMs});
         plan_.title = req_.playlist.name.empty() ? req_.title.displayName : decodeXmlText(req_.playlist.name);
         addVideo();
+        host_.pumpEvents();
         addAudio(shifts);
+        host_.pumpEvents();
         addSubtitles();
         addChapters();
     }
@@ -557,7 +579,7 @@ class MkvRun {
             open = program.readLines(lines, kPollMs);
             for (const std::string& line : lines) {
                 if (const auto percent = progressOf(line)) {
-                    host_.setProgress(uint64_t(*percent), 100);
+                    host_.setProgress(uint64_t(kDemuxShare * 100 + (1 - kDemuxShare) * *percent), 100);
                     log_.slog(mkv_texts::muxingProgress(*percent), 1);
                 } else if (mkv_texts::isProblemLine(line)) {
                     lastProblem = mkv_texts::problemText(line);

@@ -434,7 +434,7 @@ void passOverFile(Pass pass, const PassInput& in) {
     scan.aob = sink.aob;
     scan.everyPci = sink.vobLayout && in.outputs && in.outputs->timing;
     Scanner<PassSink> scanner(scan, sink, pass == Pass::Analyse);
-    Progress progress(in.log, in.host, "", in.input.size());
+    Progress progress(in.log, in.host, "", in.input.size(), run.progress, in.input.position());
 
     const uint64_t size = in.input.size();
     // The fast check counts from where the file's stretch begins.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/run_support.h"
 
+#include <filesystem>
+
 #include "formats/dvd_ifo.h"
 #include "formats/vti_file.h"
 #include "io/run_owner.h"
@@ -87,6 +89,10 @@ void logKeptPartial(MessageLog& log, const std::string& name) {
 
 OutputLock claimOutputs(const std::string& outputBase, MessageLog& log) {
     const std::string folder = folderOf(outputBase);
+    // A missing output folder is made, as the command line makes it; one that cannot be made
+    // shows in the run's error on its first output.
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
     const std::string base = nameOf(outputBase);
     OutputLock lock(folder, base);
     for (const std::string& name : removeStaleTemporaries(folder, base))
@@ -106,18 +112,36 @@ std::string fileSizeLine(const InputFile& input) {
            " Mbytes.";
 }
 
-Progress::Progress(MessageLog& log, Host& host, std::string prefix, uint64_t size)
-    : log_(log), host_(host), prefix_(std::move(prefix)), size_(size) {}
+Progress::Progress(MessageLog& log, Host& host, std::string prefix, uint64_t size, const ProgressSpan& span,
+                   uint64_t start)
+    : log_(log), host_(host), prefix_(std::move(prefix)), size_(size), span_(span), start_(start) {
+    if (span_.total == 0) span_.started = std::chrono::steady_clock::now();
+}
 
 void Progress::at(uint64_t position) {
     if (position % kProgressStep != 0) return;
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-    const double remaining = elapsed * (double(size_) / double(position) - 1.0) + 1.0;
-    log_.slog(prefix_ + std::to_string(position / kMiB) + "/" + std::to_string(size_ / kMiB) +
+    const uint64_t inFile = position - std::min(position, start_);
+    const uint64_t done = span_.total > 0 ? span_.before + inFile : position;
+    const uint64_t total = span_.total > 0 ? std::max(span_.total, done) : size_;
+    const double share = total > 0 ? double(done) / double(total) : 0.0;
+    const double bar = span_.from + (span_.to - span_.from) * share;
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - span_.started).count();
+    const double remaining = bar > 0 ? elapsed * (1.0 / bar - 1.0) + 1.0 : 0.0;
+    log_.slog(prefix_ + std::to_string(done / kMiB) + "/" + std::to_string(total / kMiB) +
                   " Mbytes, Remaining time: " + formatSpan(remaining),
               1);
-    host_.setProgress(position, size_);
+    host_.setProgress(uint64_t(bar * 10000.0), 10000);
     host_.pumpEvents();
+}
+
+uint64_t partBytes(const TitlePart& part) {
+    if (part.firstByte && part.endByte) return *part.endByte - std::min(*part.endByte, *part.firstByte);
+    std::error_code ec;
+    const uint64_t size = std::filesystem::file_size(part.file, ec);
+    if (ec) return 0;
+    return part.endByte ? std::min(size, *part.endByte) - std::min(size, part.firstByte.value_or(0))
+                        : size - std::min(size, part.firstByte.value_or(0));
 }
 
 }  // namespace quarnel

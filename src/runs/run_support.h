@@ -103,9 +103,9 @@ void settleOutputs(std::span<OutputFile* const> outputs, PendingOutputs& pending
 void logKeptPartial(MessageLog& log, const std::string& name);
 
 // The claim of a run on its output names (OUTPUT_BASE = folder/base): the lock that keeps
-// another run off them, taken before anything is written, then what runs that were killed
-// left under those names removed, with a log line for each. Raises "Another run is writing
-// BASE." when another run holds them.
+// another run off them, taken before anything is written (the output folder made when it is
+// missing), then what runs that were killed left under those names removed, with a log line
+// for each. Raises "Another run is writing BASE." when another run holds them.
 OutputLock claimOutputs(const std::string& outputBase, MessageLog& log);
 
 // "File size: N Mbytes." of the input just opened: the bytes from where it is read to its end
@@ -114,9 +114,12 @@ std::string fileSizeLine(const InputFile& input);
 
 // The second status panel every 4 MiB of a file: "PREFIXn/m Mbytes, Remaining time: h:mm:ss";
 // then the host's pending events run (a Cancel click).
+// With the run's span the figures are the whole run's: the parts before the file in hand
+// counted, the bar filling the share of the pass in hand, the time left the run's.
 class Progress {
   public:
-    Progress(MessageLog& log, Host& host, std::string prefix, uint64_t size);
+    Progress(MessageLog& log, Host& host, std::string prefix, uint64_t size, const ProgressSpan& span = {},
+             uint64_t start = 0);
     void at(uint64_t position);
 
   private:
@@ -124,8 +127,12 @@ class Progress {
     Host& host_;
     std::string prefix_;
     uint64_t size_;
-    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    ProgressSpan span_;
+    uint64_t start_;  // where the file's stretch begins
 };
+
+// The bytes of each part of the title: its stretch, or its whole file.
+uint64_t partBytes(const TitlePart& part);
 
 // How a run opens each file: a "." line first (a detailed Read), "Opening" in the status line.
 struct Opening {
@@ -141,8 +148,13 @@ std::string partText(const TitlePart& part);
 // `body(file)`. Returns the name that would have come next ("" at the end of the title). A
 // failure to open raises QuarnelError.
 template <class Body>
-std::string forEachSourceFile(const Title& title, const Options& options, const RunValues& run,
-                              MessageLog& log, InputFile& input, Opening opening, Body&& body) {
+std::string forEachSourceFile(const Title& title, const Options& options, RunValues& run, MessageLog& log,
+                              InputFile& input, Opening opening, Body&& body) {
+    // The bar runs once over every part, not once per file.
+    run.progress.total = 0;
+    for (const TitlePart& part : title.parts) run.progress.total += partBytes(part);
+    run.progress.before = 0;
+    if (run.progress.from == 0) run.progress.started = std::chrono::steady_clock::now();
     for (size_t k = 0; k < title.parts.size(); ++k) {
         const std::string& file = title.parts[k].file;
         if (opening.dotFirst) log.log(".");
@@ -153,6 +165,7 @@ std::string forEachSourceFile(const Title& title, const Options& options, const 
         if (part.firstByte || part.endByte)
             input.narrow(part.firstByte.value_or(0), part.endByte.value_or(input.size()));
         body(file);
+        run.progress.before += partBytes(part);
         const bool last = k + 1 == title.parts.size();
         if (last || !options.continueSequence || run.cancel)
             return !last ? title.parts[k + 1].file : options.continueSequence ? "" : nextInSequence(file);

@@ -483,6 +483,42 @@ class WindowRuns : public QObject {
         QVERIFY(child<QPushButton>(*w, "bDemux")->isEnabled());
     }
 
+    // One bar over the whole run: over the two files of a split movie a Demux's bar only goes
+    // forward, and Make MKV's demux and mkvmerge phases follow each other on one bar.
+    void progressRunsOnceOverTheWholeRun() {
+        const std::vector<EsStream> streams = {mpeg2Video(0xE0, 300, 32000, 0x200000),
+                                               audio(EsKind::Ac3, 0x80, 200, 1536, 0x200000, 1)};
+        const QString first = writeSource(dir_.filePath(QStringLiteral("split/HVDVD_TS/FEATURE_1.EVO")),
+                                          buildProgramStream(streams, {}));
+        writeSource(dir_.filePath(QStringLiteral("split/HVDVD_TS/FEATURE_2.EVO")),
+                    buildProgramStream(streams, {}));
+        auto w = startWindow({first});
+        QVERIFY(w);
+        child<QLineEdit>(*w, "eWorkdir")->setText(dir_.filePath(QStringLiteral("split/out")));
+        auto* bar = child<QProgressBar>(*w, "ProgressBar");
+        QVERIFY(bar);
+        QList<double> seen;
+        connect(bar, &QProgressBar::valueChanged, w.get(),
+                [&](int value) { seen << double(value) / std::max(1, bar->maximum()); });
+        const auto forwardOnly = [&] {
+            for (qsizetype k = 1; k < seen.size(); ++k)
+                if (seen[k] + 1e-9 < seen[k - 1] && seen[k] != 0) return false;
+            return true;
+        };
+        child<QPushButton>(*w, "bDemux")->click();
+        QVERIFY(seen.size() >= 4);  // two files of 9 MiB
+        QVERIFY(forwardOnly());
+        QVERIFY(seen.last() > 0.9);
+
+        if (QStandardPaths::findExecutable(QStringLiteral("mkvmerge")).isEmpty())
+            QSKIP("mkvmerge is not installed (package mkvtoolnix): Make MKV cannot run");
+        seen.clear();
+        child<QPushButton>(*w, "bMakeMkv")->click();
+        QVERIFY(forwardOnly());
+        QVERIFY(std::any_of(seen.begin(), seen.end(), [](double v) { return v > 0.1 && v < 0.5; }));
+        QVERIFY(std::any_of(seen.begin(), seen.end(), [](double v) { return v >= 0.5; }));
+    }
+
     void theVtiPageShowsTheRecordOfTheFileRead() {
         const QString folder = dir_.filePath(QStringLiteral("DISC/HVDVD_TS/"));
         const QString evo = writeSource(folder + QStringLiteral("FEATURE_2.EVO"),
