@@ -104,6 +104,8 @@ void TfMain::pushTitles() {
             std::string text = "Title " + std::to_string(t.number) + ": " + formatSpan(t.seconds) + ", " +
                                std::to_string(t.title.chapters.size()) +
                                (t.title.chapters.size() == 1 ? " chapter" : " chapters");
+            const size_t tracks = t.title.tracks.size();
+            text += ", " + std::to_string(tracks) + (tracks == 1 ? " track" : " tracks");
             if (t.angles > 1) text += ", " + std::to_string(t.angles) + " angles";
             if (!t.name.empty()) text += ", \"" + t.name + "\"";  // an HD DVD title's displayName
             if (t.number == model_.disc->mainTitle()) text += " (longest)";
