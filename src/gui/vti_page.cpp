@@ -34,6 +34,15 @@ QComboBox* combo(const char* name, QWidget* parent) {
     return c;
 }
 
+// A combo box that shows a record's value: it takes neither the mouse nor the focus, so no
+// value can be changed where nothing would be written (the fields are read-only alike).
+QComboBox* shown(const char* name, QWidget* parent) {
+    QComboBox* c = combo(name, parent);
+    c->setFocusPolicy(Qt::NoFocus);
+    c->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return c;
+}
+
 QLineEdit* field(const char* name, QWidget* parent) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
@@ -110,9 +119,9 @@ VtiPage::VtiPage(QWidget* parent) : QWidget(parent) {
     e->setVerticalSpacing(2);
     cbEVOname_ = combo("cbEVOname", evob);
     cbAttrNo_ = combo("cbAttrNo", evob);
-    cbAppType_ = combo("cbAppType", evob);
-    cbA0gap_ = combo("cbA0gap", evob);
-    cbA1gap_ = combo("cbA1gap", evob);
+    cbAppType_ = shown("cbAppType", evob);
+    cbA0gap_ = shown("cbA0gap", evob);
+    cbA1gap_ = shown("cbA1gap", evob);
     eEVOBname_ = field("eEVOBname", evob);
     eAddrOffs_ = field("eAddrOffs", evob);
     ieEVOsize_ = field("ieEVOsize", evob);
@@ -144,16 +153,16 @@ VtiPage::VtiPage(QWidget* parent) : QWidget(parent) {
     v->setVerticalSpacing(2);
     v->addWidget(new QLabel(QStringLiteral("Main"), video), 0, 1);
     v->addWidget(new QLabel(QStringLiteral("Sub"), video), 0, 2);
-    cbMainCompr_ = combo("cbMainCompr", video);
-    cbMainRes_ = combo("cbMainRes", video);
-    cbMainTV_ = combo("cbMainTV", video);
-    cbMainProgInt_ = combo("cbMainProgInt", video);
-    cbMainAspect_ = combo("cbMainAspect", video);
-    cbSubCompr_ = combo("cbSubCompr", video);
-    cbSubRes_ = combo("cbSubRes", video);
-    cbSubTV_ = combo("cbSubTV", video);
-    cbSubProgInt_ = combo("cbSubProgInt", video);
-    cbSubAspect_ = combo("cbSubAspect", video);
+    cbMainCompr_ = shown("cbMainCompr", video);
+    cbMainRes_ = shown("cbMainRes", video);
+    cbMainTV_ = shown("cbMainTV", video);
+    cbMainProgInt_ = shown("cbMainProgInt", video);
+    cbMainAspect_ = shown("cbMainAspect", video);
+    cbSubCompr_ = shown("cbSubCompr", video);
+    cbSubRes_ = shown("cbSubRes", video);
+    cbSubTV_ = shown("cbSubTV", video);
+    cbSubProgInt_ = shown("cbSubProgInt", video);
+    cbSubAspect_ = shown("cbSubAspect", video);
     const std::tuple<const char*, QComboBox*, QComboBox*> videoRows[] = {
         {"Coding", cbMainCompr_, cbSubCompr_},
         {"Resolution", cbMainRes_, cbSubRes_},
