@@ -1,7 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A disc's title read and demuxed against the same bytes read as a file (sourced by dvd.sh and
-# hddvd.sh after they set `cli`, `work` and `runs`): user CPU per MiB to the microsecond and
-# peak memory, the median of the rounds, the file and the title by turns.
+# hddvd.sh after they set `cli` and `runs`): user CPU per MiB to the microsecond and peak
+# memory, the median of the rounds, the file and the title by turns.
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 # measure CMD...: "user_seconds rss_kib" of one run.
 measure() {
@@ -13,10 +16,14 @@ print(f"{resource.getrusage(resource.RUSAGE_CHILDREN).ru_utime:.6f}", end=" ")' 
 }
 median() { sort -g | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]}'; }
 
-# compare_title_with_file FILE MIB TITLE_ARGUMENT...: the table, one row per operation.
+# compare_title_with_file WHAT FILE TITLE_ARGUMENT...: a heading naming WHAT, then the table,
+# one row per operation, FILE held in the page cache.
 compare_title_with_file() {
-    local file=$1 mib=$2
+    local what=$1 file=$2
     shift 2
+    local mib=$(( $(stat -c %s "$file") >> 20 ))
+    cat "$file" >/dev/null
+    echo "$what, $mib MiB, $(nproc) cores, median of $runs rounds (goal: within 10 %)"
     printf '\n| operation | file: user ms/MiB | title: user ms/MiB | title/file | file: peak RSS | title: peak RSS |\n'
     printf '|---|---:|---:|---:|---:|---:|\n'
     local op file_runs title_runs uf ut rf rt

@@ -32,6 +32,8 @@ struct ProgressSpan {
     uint64_t before = 0;      // bytes of the parts done before the one in hand
     uint64_t total = 0;       // bytes of all the parts; 0: the file in hand is the whole
     double from = 0, to = 1;  // the share of the bar the pass in hand fills
+    // Where the bar stands (0 ... 1) when the pass in hand has done `share` (0 ... 1) of its work.
+    double bar(double share) const { return from + (to - from) * share; }
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
 

@@ -17,6 +17,7 @@
 #include "formats/safe_name.h"
 #include "formats/udf_image.h"
 #include "formats/vti_file.h"
+#include "formats/xpl_attributes.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
 
@@ -166,18 +167,6 @@ const Row* rowNamed(const Row (&rows)[N], const std::string& name) {
         for (const char* n : r.names)
             if (name == n) return &r;
     return nullptr;
-}
-
-// "en:01" as the language ("en", "" for "*") and the code extension.
-std::pair<std::string, int> languageOf(const std::string& langcode) {
-    const size_t colon = langcode.find(':');
-    std::string language = langcode.substr(0, colon);
-    if (language.size() != 2 || !std::isalpha(uint8_t(language[0])) || !std::isalpha(uint8_t(language[1])))
-        language.clear();
-    for (char& c : language) c = char(std::tolower(uint8_t(c)));
-    int extension = 0;
-    if (colon != std::string::npos) std::sscanf(langcode.c_str() + colon + 1, "%x", &extension);
-    return {language, extension};
 }
 
 const PlaylistTrackNavigation* navigationOf(const std::vector<PlaylistTrackNavigation>& tracks, int track) {
@@ -351,7 +340,7 @@ class DiscReading {
             if (atr && a.streamNumber <= atr->mainAudioCount)
                 track.channels = ((atr->mainAudio[size_t(a.streamNumber - 1)][2] >> 2) & 0x0F) + 1;
             if (const PlaylistTrackNavigation* nav = navigationOf(pt.audioTracks, a.track)) {
-                const auto [language, extension] = languageOf(nav->langcode);
+                const auto [language, extension] = langcodeOf(nav->langcode);
                 track.language = language;
                 track.commentary = extension == 0x03 || extension == 0x04;
             }
@@ -371,7 +360,7 @@ class DiscReading {
                              codec.empty() ? "8bitRLC" : codec};
             track.name = s.description;
             if (const PlaylistTrackNavigation* nav = navigationOf(pt.subtitleTracks, s.track)) {
-                const auto [language, extension] = languageOf(nav->langcode);
+                const auto [language, extension] = langcodeOf(nav->langcode);
                 track.language = language;
                 track.forced = nav->forced || extension == 0x09;
                 track.commentary = extension == 0x0D;

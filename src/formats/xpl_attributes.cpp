@@ -96,24 +96,30 @@ bool containsUpper(std::string_view line, std::string_view upperText) {
     return findNoCase(line, upperText) != std::string_view::npos;
 }
 
-PlaylistStream playlistStreamOf(std::string_view line) {
-    PlaylistStream stream;
-    stream.listed = true;
-    getattr(line, "langcode", stream.langcode);
-    getattr(line, "description", stream.description);
-    // "xx:NN": two letters of ISO 639-1, then the code extension in hexadecimal.
-    const std::string_view code = stream.langcode;
+Langcode langcodeOf(std::string_view code) {
+    Langcode parsed;
     const size_t colon = code.find(':');
     const std::string_view letters = code.substr(0, colon);
     if (letters.size() == 2 && std::isalpha(uint8_t(letters[0])) && std::isalpha(uint8_t(letters[1]))) {
-        for (const char c : letters) stream.language += char(std::tolower(uint8_t(c)));
+        for (const char c : letters) parsed.language += char(std::tolower(uint8_t(c)));
     }
     if (colon != std::string_view::npos) {
         const std::string_view hex = code.substr(colon + 1);
         int value = 0;
         const auto [end, error] = std::from_chars(hex.data(), hex.data() + hex.size(), value, 16);
-        if (error == std::errc() && end == hex.data() + hex.size()) stream.codeExtension = value;
+        if (error == std::errc() && end == hex.data() + hex.size()) parsed.extension = value;
     }
+    return parsed;
+}
+
+PlaylistStream playlistStreamOf(std::string_view line) {
+    PlaylistStream stream;
+    stream.listed = true;
+    getattr(line, "langcode", stream.langcode);
+    getattr(line, "description", stream.description);
+    const Langcode parsed = langcodeOf(stream.langcode);
+    stream.language = parsed.language;
+    stream.codeExtension = parsed.extension;
     return stream;
 }
 

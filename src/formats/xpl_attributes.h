@@ -27,6 +27,13 @@ std::string chapterTime(const std::string& begin, std::string_view timeBase);
 // A time from the title's start as the chapter file writes it: "HH:MM:SS.mmm", to the nearest
 // millisecond.
 std::string chapterTimeOfNs(uint64_t ns);
+// A langcode "xx:NN": the two letters of ISO 639-1 lower-cased ("" for "*" or anything else)
+// and the code extension in hexadecimal (0 when there is none or it is not a number).
+struct Langcode {
+    std::string language;
+    int extension = 0;
+};
+Langcode langcodeOf(std::string_view code);
 // The langcode, language, code extension and description of a stream element, from its own
 // attributes only.
 PlaylistStream playlistStreamOf(std::string_view line);

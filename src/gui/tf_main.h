@@ -80,8 +80,8 @@ class TfMain : public QMainWindow, public Host {
     // dialog or a drop.
     void openDiscClick();
     // Makes the disc the source (its titles listed above the boxes, the longest chosen) and
-    // reads that title when the options say so; a disc that cannot be read is shown as an error.
-    void openDisc(const QString& path);
+    // reads that title when `read` is set; a disc that cannot be read is shown as an error.
+    void openDisc(const QString& path, bool read);
     void cbFastCheckClick();
     void FormResize();
     // "Check new version": asks the update server and offers the download.

@@ -185,7 +185,7 @@ void TfMain::bbEVOClick() {
     dialog.setNameFilters(QString::fromLatin1(kSourceFilters).split(QStringLiteral(";;")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     if (isDisc(dialog.selectedFiles().first())) {
-        openDisc(dialog.selectedFiles().first());
+        openDisc(dialog.selectedFiles().first(), cbAutoRead_->isChecked());
         return;
     }
     setSource(dialog.selectedFiles().first());
@@ -218,10 +218,10 @@ void TfMain::openDiscClick() {
         this,
         QStringLiteral("Choose the disc folder (a DVD-Video's or its VIDEO_TS, an HD DVD's or its HVDVD_TS)"),
         qs(model_.sourceDir));
-    if (!folder.isEmpty()) openDisc(folder);
+    if (!folder.isEmpty()) openDisc(folder, cbAutoRead_->isChecked());
 }
 
-void TfMain::openDisc(const QString& path) {
+void TfMain::openDisc(const QString& path, bool read) {
     if (model_.runActive || closed_) return;
     const std::string error = model_.openDisc(path.toStdString());
     pushState();
@@ -231,7 +231,7 @@ void TfMain::openDisc(const QString& path) {
     }
     rememberOpened(path);
     PageControl_->setCurrentIndex(int(Page::VideoAudio));
-    if (cbAutoRead_->isChecked()) runOperation(&readReplacing);
+    if (read) runOperation(&readReplacing);
 }
 
 bool TfMain::acceptsDrop(const QStringList& files) const {
@@ -251,10 +251,7 @@ void TfMain::WMDropFiles(const QStringList& files) {
 void TfMain::openPath(const QString& path, bool read) {
     if (model_.runActive || closed_) return;
     if (isDisc(path)) {
-        const bool autoRead = cbAutoRead_->isChecked();
-        cbAutoRead_->setChecked(read);  // openDisc reads the main title when the box is ticked
-        openDisc(path);
-        cbAutoRead_->setChecked(autoRead);
+        openDisc(path, read);
     } else if (isSourceFile(path) && QFileInfo(path).isFile()) {
         setSource(path);
         rememberOpened(path);

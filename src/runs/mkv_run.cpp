@@ -287,7 +287,7 @@ class MkvRun {
         const bool done = demuxTitle(demuxing, s_, host_, &timing_);
         s_.run.progress.from = kDemuxShare;
         s_.run.progress.to = 1;
-        host_.setProgress(uint64_t(kDemuxShare * 100), 100);
+        host_.setProgress(uint64_t(s_.run.progress.bar(0) * 100), 100);
         host_.pumpEvents();  // the window keeps drawing while the plan is built
         return done;
     }
@@ -579,7 +579,7 @@ class MkvRun {
             open = program.readLines(lines, kPollMs);
             for (const std::string& line : lines) {
                 if (const auto percent = progressOf(line)) {
-                    host_.setProgress(uint64_t(kDemuxShare * 100 + (1 - kDemuxShare) * *percent), 100);
+                    host_.setProgress(uint64_t(s_.run.progress.bar(*percent / 100.0) * 100), 100);
                     log_.slog(mkv_texts::muxingProgress(*percent), 1);
                 } else if (mkv_texts::isProblemLine(line)) {
                     lastProblem = mkv_texts::problemText(line);

@@ -124,7 +124,7 @@ void Progress::at(uint64_t position) {
     const uint64_t done = span_.total > 0 ? span_.before + inFile : position;
     const uint64_t total = span_.total > 0 ? std::max(span_.total, done) : size_;
     const double share = total > 0 ? double(done) / double(total) : 0.0;
-    const double bar = span_.from + (span_.to - span_.from) * share;
+    const double bar = span_.bar(share);
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - span_.started).count();
     const double remaining = bar > 0 ? elapsed * (1.0 / bar - 1.0) + 1.0 : 0.0;
