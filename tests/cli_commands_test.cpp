@@ -54,7 +54,12 @@ TEST_F(Cli, UsageErrorsExitWithTwoAndAOneLineHint) {
                              "read --plan x",
                              "demux --to pgs x",
                              "rebuild --lpcm-wav x",
-                             "vti --adv-pck x"}) {
+                             "vti --adv-pck x",
+                             "mkv --language a01=French x",
+                             "mkv --track-name a01 x",
+                             "mkv --default a01=maybe x",
+                             "mkv --forced q1 x",
+                             "demux --forced s01 x"}) {
         const CommandResult r = run(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("\ntry 'quarnel-cli "), std::string::npos) << args << ": " << r.err;

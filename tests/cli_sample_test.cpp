@@ -206,6 +206,31 @@ TEST_F(SampleEndToEnd, JsonCarriesTheStreamsValuesTheNavigationAndThePlaylist) {
     EXPECT_EQ(vti["attributes"][0]["mainAudioStreams"], 5);
 }
 
+// What mkvmerge reads back of each track: name, language, default and forced.
+TEST_F(SampleEndToEnd, TrackNamesLanguagesAndFlagsGivenOnTheCommandLineReachTheMkv) {
+    if (std::system("command -v mkvmerge >/dev/null 2>&1") != 0) GTEST_SKIP() << "mkvmerge is not installed";
+    const CommandResult r = cli("mkv --markup -o " + dir.file("out") +
+                                " --track-name 'a01=Director = Narrator' --language a01=fr --default a01"
+                                " --forced s00 --language s00=pt-BR --track-name a09=X " +
+                                kSampleDir + "FEATURE_1.EVO");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Track a09 is not in the MKV"), std::string::npos) << r.out;
+    const auto mkv = nlohmann::json::parse(
+        runCommand("mkvmerge -J " + dir.file("out/FEATURE_1_MERGED.mkv"), dir.file("e")).out);
+    std::map<std::string, nlohmann::json> byName;
+    for (const auto& t : mkv["tracks"])
+        byName[t["type"].get<std::string>() + " " + t["properties"].value("track_name", "")] =
+            t["properties"];
+    ASSERT_TRUE(byName.contains("audio Director = Narrator"));
+    const auto& edited = byName["audio Director = Narrator"];
+    EXPECT_EQ(edited["language_ietf"], "fr");
+    EXPECT_TRUE(edited["default_track"]);
+    EXPECT_FALSE(byName["audio English"]["default_track"]);  // a00 gives up the audio default
+    // s00 keeps its name from the playlist.
+    EXPECT_EQ(byName["subtitles English"]["language_ietf"], "pt-BR");
+    EXPECT_TRUE(byName["subtitles English"]["forced_track"]);
+}
+
 TEST_F(SampleEndToEnd, ReadWithoutDetailsStillCountsFrames) {
     const CommandResult r = cli("read --markup --no-details " + kSampleDir + "FEATURE_1.EVO");
     ASSERT_EQ(r.status, 0) << r.err;

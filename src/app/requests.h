@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "app/track_metadata.h"
 #include "formats/playlist_view.h"
 #include "formats/stream_kinds.h"
 #include "formats/title.h"
@@ -47,6 +48,8 @@ struct Request {
     PlaylistTitle playlist;
     // The streams were chosen from a playlist's list, before any Read found their ids.
     bool streamsFromPlaylist = false;
+    // The user's names, languages and flags for the MKV's tracks.
+    TrackEdits trackEdits;
 
     // The stream asked for in a slot, or nullptr.
     const StreamChoice* chosen(StreamKind kind, int slot) const;

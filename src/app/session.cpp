@@ -40,6 +40,7 @@ void Session::sourceChanged() {
     // The pages that described another source describe nothing now.
     if (sourcePath == pagesSource) return;
     pagesSource = sourcePath;
+    trackEdits.clear();
     playlist = PlaylistView{};
     playlistSource.clear();
     vti = VtiView{};
@@ -64,6 +65,7 @@ bool Session::chooseDiscTitle(int number) {
     if (chosen == disc->titles.end()) return false;
     title = chosen->title;
     baseName = title->name;
+    trackEdits.clear();
     resetBoxes();
     table.reset();
     tableFromPlaylist = false;
@@ -138,6 +140,7 @@ Request Session::request() const {
     r.options = options;
     r.baseName = title ? title->name : outputBaseName(sourcePath, options.continueSequence);
     r.streamsFromPlaylist = tableFromPlaylist;
+    r.trackEdits = trackEdits;
     if (playlistOfSource()) r.playlistPath = playlistPath;  // an input of the run all the same
     if (playlistOfSource() && playlist.namesSource) {
         r.playlist = playlist.title;

@@ -43,6 +43,8 @@ struct Session : RunState {
     std::string playlistSource;
     VtiView vti;              // the "VTI" page
     std::string pagesSource;  // the source the "XPL" and "VTI" pages were last cleared for
+    // The user's names, languages and flags for the MKV's tracks, of the source and title chosen.
+    TrackEdits trackEdits;
 
     Session() { resetBoxes(); }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "app/track_metadata.h"
 #include "cli/subs_command.h"
 #include "formats/dvd_disc.h"
 #include "formats/frame_rates.h"
@@ -50,6 +51,14 @@ const char* const kUsageTemplate =
     "  --min-length S        mkv --all-titles: only titles of at least S seconds (default 0)\n"
     "  --xpl FILE            mkv: the playlist that names the streams and holds the chapters\n"
     "                        (default ADV_OBJ/VPLST000.XPL beside HVDVD_TS, when there is one)\n"
+    "  --track-name TRACK=NAME\n"
+    "                        mkv: the name of track TRACK (v0, a01, s02...) in the MKV\n"
+    "                        (default: its playlist's description or its language's name)\n"
+    "  --language TRACK=LANG mkv: the language of track TRACK: an ISO 639 code (eng, fre,\n"
+    "                        de, pt-BR...; default: the playlist's or the disc's, else und)\n"
+    "  --default TRACK[=no]  mkv: mark TRACK as its kind's default track (default: the first\n"
+    "                        video and audio track, and forced subtitles)\n"
+    "  --forced TRACK[=no]   mkv: mark TRACK as forced (default: as the disc marks it)\n"
     "  --markup              print each log line as logged, tags kept\n"
     "  -q, --quiet           print nothing but errors (and the JSON asked for)\n"
     "  --color WHEN          colour the log on a terminal: auto, always, never (default\n"
@@ -160,6 +169,10 @@ constexpr OptionScope kOptionScopes[] = {
     {"--title", "read demux rebuild mkv chapters"},
     {"--angle", "titles read demux rebuild mkv chapters"},
     {"--all-titles", "mkv"},
+    {"--track-name", "mkv"},
+    {"--language", "mkv"},
+    {"--default", "mkv"},
+    {"--forced", "mkv"},
     {"--min-length", "mkv"},
 };
 
@@ -224,15 +237,6 @@ std::string optionLines() {
         out += line + "\n";
     }
     return out;
-}
-
-// v0 v1, a00..a15, s00..s31.
-bool isStreamName(const std::string& token) {
-    if (token.size() < 2 || token.find_first_not_of("0123456789", 1) != std::string::npos) return false;
-    const int k = std::atoi(token.c_str() + 1);
-    return (token[0] == 'v' && token.size() == 2 && k < kUsedVideoSlots) ||
-           (token[0] == 'a' && token.size() == 3 && k < kAudioSlots) ||
-           (token[0] == 's' && token.size() == 3 && k < kSubSlots);
 }
 
 bool splitInto(const std::string& list, std::vector<std::string>& into) {
@@ -376,6 +380,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
                 else
                     a.angle = int(n);
             }
+        } else if (arg == "--track-name" || arg == "--language" || arg == "--default" || arg == "--forced") {
+            if (value(v)) r.error = addTrackEdit(arg, v, a.trackEdits);
         } else if (arg == "--all-titles") {
             a.allTitles = true;
         } else if (arg == "--min-length") {

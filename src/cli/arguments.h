@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "app/track_metadata.h"
 
 namespace quarnel {
 
@@ -24,6 +25,7 @@ struct CliArgs {
     int angle = 1;
     bool allTitles = false;
     double minLength = 0;
+    TrackEdits trackEdits;  // mkv: --track-name, --language, --default, --forced
     // subs: the .sup files, the formats they become, and the picture they stand on.
     std::vector<std::string> supFiles;
     SubtitleFormats convertTo{.sup = false};

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/session.h"
+#include "app/track_rows.h"
 #include "codecs/channel_assignments.h"
 #include "codecs/lpcm.h"
 #include "formats/stream_kinds.h"
@@ -98,16 +99,6 @@ void addFacts(Json& stream, const StreamFacts& f) {
     if (!f.profile.empty()) stream["profile"] = f.profile;
 }
 
-// The signed distance in milliseconds from the Read log's reference (the first PTM, else the
-// first video PTS), rounded toward minus infinity.
-Json delayOf(const RunValues& r, MaybeTimeStamp pts) {
-    const MaybeTimeStamp reference =
-        r.firstPtm != 0 ? MaybeTimeStamp(r.firstPtm) : r.videoReading[0].firstPts;
-    if (!pts || !reference) return nullptr;
-    const int64_t ticks = stampDistance(*pts, *reference);
-    return ticks >= 0 ? ticks / 90 : -((-ticks + 89) / 90);
-}
-
 // What the playlist says of a stream, when a playlist was read.
 void addPlaylistFacts(Json& stream, const PlaylistStream& p, bool subtitle) {
     if (!p.listed) return;
@@ -116,58 +107,38 @@ void addPlaylistFacts(Json& stream, const PlaylistStream& p, bool subtitle) {
     if (subtitle) stream["forced"] = p.forced;
 }
 
-// One entry per slot that holds a stream: its name on the command line (v0, a03, s17), kind,
-// coding, stream id, slot and box caption.
-void addStreams(Json& streams, const Session& m, StreamKind kind, const int32_t* ids, int count,
-                const std::array<StreamBox, 8>* video, const StreamBox* boxes, char letter, int digits,
-                bool aob) {
-    for (int k = 0; k < count; ++k) {
-        if (ids[k] < 0) continue;
-        char name[8];
-        std::snprintf(name, sizeof name, "%c%0*d", letter, digits, k);
-        const auto id = uint8_t(ids[k]);
-        const IdPlace place = kind == StreamKind::Video && (id == 0x55 || id == 0x56) ? IdPlace::Extension
-                              : kind == StreamKind::Video                             ? IdPlace::StreamId
-                                                                                      : IdPlace::SubstreamId;
-        const StreamKindEntry* entry =
-            kind == StreamKind::Video ? streamKindOf(place, id, aob) : streamKindIn(kind, ids[k], aob);
-        const StreamBox& box = video ? (*video)[size_t(k)] : boxes[k];
-        const RunValues::StreamReading& reading = kind == StreamKind::Video   ? m.run.videoReading[size_t(k)]
-                                                  : kind == StreamKind::Audio ? m.run.audioReading[size_t(k)]
-                                                                              : m.run.subReading[size_t(k)];
-        // MPEG audio names its layer ("MPEG-1 Layer II") once its first frame has been read.
-        const bool layerNamed = entry && entry->coding == Coding::MpegAudio && !reading.facts.profile.empty();
-        Json codec = layerNamed ? Json(reading.facts.profile) : entry ? Json(entry->codec) : Json(nullptr);
-        Json stream{{"stream", name}, {"type", kKindNames[int(kind)]},
-                    {"codec", codec}, {"id", ids[k] & 0xFF},
-                    {"slot", k},      {"caption", box.caption}};
-        if (ids[k] & kStreamIdKey) stream["streamId"] = ids[k] & 0xFF;
-        if (kind == StreamKind::Audio && m.run.aobLpcm[size_t(k)])
-            stream["dvdAudio"] = dvdAudioFormat(*m.run.aobLpcm[size_t(k)]);
-        stream["firstPts"] = reading.firstPts ? Json(*reading.firstPts) : Json(nullptr);
-        stream["delayMs"] = delayOf(m.run, reading.firstPts);
-        addFacts(stream, reading.facts);
-        if (kind == StreamKind::Audio) addPlaylistFacts(stream, m.playlist.title.audio[size_t(k)], false);
-        if (kind == StreamKind::Subpicture) {
-            addPlaylistFacts(stream, m.playlist.title.sub[size_t(k)], true);
-            if (const auto dropped = m.run.droppedSubtitleRecords[size_t(k)])
+// One entry per stream: its name on the command line (v0, a03, s17), kind, coding, stream id,
+// slot and box caption, time stamps, what the analysers found and what the playlist says.
+Json streamsJson(const Session& m) {
+    Json streams = Json::array();
+    for (const TrackRow& row : trackRowsOf(m)) {
+        Json stream{{"stream", row.stream},
+                    {"type", kKindNames[int(row.kind)]},
+                    {"codec", row.codec.empty() ? Json(nullptr) : Json(row.codec)},
+                    {"id", row.id & 0xFF},
+                    {"slot", row.slot},
+                    {"caption", row.caption}};
+        if (row.id & kStreamIdKey) stream["streamId"] = row.id & 0xFF;
+        if (row.kind == StreamKind::Audio && m.run.aobLpcm[row.slot])
+            stream["dvdAudio"] = dvdAudioFormat(*m.run.aobLpcm[row.slot]);
+        stream["firstPts"] = row.firstPts ? Json(*row.firstPts) : Json(nullptr);
+        stream["delayMs"] = row.delayMs ? Json(*row.delayMs) : Json(nullptr);
+        addFacts(stream, row.facts);
+        if (row.kind == StreamKind::Audio) addPlaylistFacts(stream, m.playlist.title.audio[row.slot], false);
+        if (row.kind == StreamKind::Subpicture) {
+            addPlaylistFacts(stream, m.playlist.title.sub[row.slot], true);
+            if (const auto dropped = m.run.droppedSubtitleRecords[row.slot])
                 stream["droppedSubtitleRecords"] = *dropped;
         }
         streams.push_back(std::move(stream));
     }
+    return streams;
 }
 
 }  // namespace
 
 std::string jsonReport(const Session& m, const std::vector<std::string>& logLines) {
-    const bool aob = upperExtension(m.sourcePath) == ".AOB";
-    Json streams = Json::array();
-    addStreams(streams, m, StreamKind::Video, m.table.video.data(), kUsedVideoSlots, &m.boxes.video, nullptr,
-               'v', 1, aob);
-    addStreams(streams, m, StreamKind::Audio, m.table.audio.data(), kAudioSlots, nullptr,
-               m.boxes.audio.data(), 'a', 2, aob);
-    addStreams(streams, m, StreamKind::Subpicture, m.table.sub.data(), kSubSlots, nullptr, m.boxes.sub.data(),
-               's', 2, aob);
+    const Json streams = streamsJson(m);
     const Json outputs = outputsJson(m.run), texts = subtitleTextsJson(m.run);
     const RunValues& r = m.run;
     Json navigation = Json::array();

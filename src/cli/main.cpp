@@ -85,6 +85,7 @@ int allTitlesToMkv(Session& m, TerminalHost& host, const CliArgs& args, const Dv
         std::string error;
         if (m.lastError.empty() && args.streams && !m.chooseStreams(*args.streams, error))
             m.lastError = error;
+        m.trackEdits = args.trackEdits;
         if (m.lastError.empty()) runs::makeMkv(m, host);
         if (!m.lastError.empty() && firstError.empty()) firstError = m.lastError;
         if (m.lastError.empty()) ++made;
@@ -204,6 +205,7 @@ int runCommand(const CliArgs& args) {
     } else if (args.command == "rebuild") {
         runs::rebuild(m, host);
     } else if (args.command == "mkv") {
+        m.trackEdits = args.trackEdits;
         runs::makeMkv(m, host);
     }
     if (args.json && m.lastError.empty() && caughtSignal() == 0) printJson(jsonReport(m, host.collected()));

@@ -16,7 +16,6 @@
 
 #include "app/external_program.h"
 #include "app/stream_boxes.h"
-#include "formats/ocr_languages.h"
 #include "formats/title_time.h"
 #include "formats/xml_text.h"
 #include "io/run_owner.h"
@@ -68,12 +67,6 @@ std::optional<int> progressOf(const std::string& line) {
     static const std::string prefix = "#GUI#progress ";
     if (line.rfind(prefix, 0) != 0) return std::nullopt;
     return std::atoi(line.c_str() + prefix.size());
-}
-
-std::string slotName(char letter, size_t k) {
-    char name[8];
-    std::snprintf(name, sizeof name, letter == 'v' ? "%c%zu" : "%c%02zu", letter, k);
-    return name;
 }
 
 class MkvRun {
@@ -321,10 +314,10 @@ class MkvRun {
     void reportAbsentStreams() {
         for (size_t k = 0; k < size_t(kAudioSlots); ++k)
             if (req_.playlist.audio[k].listed && s_.table.audio[k] < 0)
-                log_.log(mkv_texts::listedButAbsent(slotName('a', k)));
+                log_.log(mkv_texts::listedButAbsent(streamName(StreamKind::Audio, k)));
         for (size_t k = 0; k < size_t(kSubSlots); ++k)
             if (req_.playlist.sub[k].listed && s_.table.sub[k] < 0)
-                log_.log(mkv_texts::listedButAbsent(slotName('s', k)));
+                log_.log(mkv_texts::listedButAbsent(streamName(StreamKind::Subpicture, k)));
     }
 
     void buildPlan() {
@@ -339,6 +332,7 @@ class MkvRun {
         addAudio(shifts);
         host_.pumpEvents();
         addSubtitles();
+        applyTrackEdits();
         addChapters();
     }
 
@@ -356,7 +350,7 @@ class MkvRun {
             const StreamChoice* stream = chosen_.chosen(StreamKind::Video, int(k));
             if (!stream) continue;
             const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[k]);
-            MkvTrack t{.stream = slotName('v', k),
+            MkvTrack t{.stream = streamName(StreamKind::Video, k),
                        .type = "video",
                        .codec = kind ? kind->codec : "",
                        .file = demuxedPath(*stream, req_.options.videoExtension)};
@@ -383,7 +377,7 @@ class MkvRun {
             if (!kind) continue;
             const std::optional<FramedAudio> framed = framedAudioOf(kind->coding);
             const bool wav = kind->coding == Coding::Lpcm;
-            MkvTrack t{.stream = slotName('a', k),
+            MkvTrack t{.stream = streamName(StreamKind::Audio, k),
                        .type = "audio",
                        .codec = kind->codec,
                        .file = demuxedPath(*stream, wav ? "wav" : req_.options.audioExtension)};
@@ -391,9 +385,7 @@ class MkvRun {
                 log_.log(mkv_texts::trackLeftOut(stream->name));
                 continue;
             }
-            nameTrack(t, req_.playlist.audio[k], kind->codec);
-            if (const TitleTrack* listed = titleTrack(req_.title, StreamKind::Audio, k))
-                nameTrack(t, *listed, kind->codec, req_.title.origin);
+            takeListedMetadata(t, StreamKind::Audio, k, kind->codec);
             t.defaultTrack = firstAudio;
             firstAudio = false;
             const std::vector<PtsAnchor>& anchors = timing_.audio[k];
@@ -455,7 +447,7 @@ class MkvRun {
         for (size_t k = 0; k < size_t(kSubSlots); ++k) {
             const StreamChoice* stream = chosen_.chosen(StreamKind::Subpicture, int(k));
             if (!stream) continue;
-            MkvTrack t{.stream = slotName('s', k),
+            MkvTrack t{.stream = streamName(StreamKind::Subpicture, k),
                        .type = "subtitles",
                        .codec = "PGS",
                        .file = demuxedPath(*stream, "pgs.sup")};
@@ -464,45 +456,38 @@ class MkvRun {
                 log_.log(mkv_texts::noSubtitlesLeftOut(stream->name));
                 continue;
             }
-            const PlaylistStream& p = req_.playlist.sub[k];
-            nameTrack(t, p, "");
-            t.forced = p.listed && p.forced;
-            if (const TitleTrack* listed = titleTrack(req_.title, StreamKind::Subpicture, k)) {
-                nameTrack(t, *listed, "", req_.title.origin);
-                t.forced = listed->forced;
-            }
+            takeListedMetadata(t, StreamKind::Subpicture, k, "");
             t.defaultTrack = t.forced;
             plan_.tracks.push_back(std::move(t));
         }
     }
 
-    // Name and language from the playlist's element; the coding's name without one.
-    // Language and name as the disc's navigation lists the stream: "English", "German
-    // (Commentary)", "English (Forced)"; the coding's name without a language.
-    // An HD DVD track is named by its playlist's description, where it has one.
-    static void nameTrack(MkvTrack& t, const TitleTrack& listed, const std::string& codec,
-                          TitleOrigin origin) {
-        const OcrLanguage* language = languageOf(listed.language);
-        if (!listed.language.empty()) t.language = listed.language;
-        if (origin == TitleOrigin::HdDvdPlaylist && !listed.name.empty()) {
-            t.name = listed.name;
-            return;
-        }
-        t.name = language ? language->name : codec;
-        if (listed.commentary) t.name += t.name.empty() ? "Commentary" : " (Commentary)";
-        if (listed.forced) t.name += t.name.empty() ? "Forced" : " (Forced)";
+    // The name, language and forced flag the playlist and the disc's title give the stream.
+    void takeListedMetadata(MkvTrack& t, StreamKind kind, size_t slot, const std::string& codec) {
+        std::string unread;
+        const TrackMetadata m = listedMetadata(req_.playlist, req_.title, kind, slot, codec, &unread);
+        if (!unread.empty()) log_.log(mkv_texts::notALanguage(t.stream, unread));
+        t.name = m.name;
+        t.language = m.language;
+        t.forced = m.forced;
     }
 
-    void nameTrack(MkvTrack& t, const PlaylistStream& p, const std::string& codec) {
-        if (!p.listed) {
-            t.name = codec;
-            return;
+    // The user's names, languages and flags over the navigation's; a default named for a kind
+    // takes the flag from the other tracks of that kind.
+    void applyTrackEdits() {
+        for (const auto& [stream, edit] : req_.trackEdits)
+            if (std::ranges::none_of(plan_.tracks, [&](const MkvTrack& t) { return t.stream == stream; }))
+                log_.log(mkv_texts::editedTrackAbsent(stream));
+        for (MkvTrack& t : plan_.tracks) {
+            const auto edit = req_.trackEdits.find(t.stream);
+            TrackMetadata m{t.name, t.language,
+                            t.defaultTrack && !editsNameDefaultOfKind(req_.trackEdits, t.stream), t.forced};
+            m = edited(std::move(m), edit == req_.trackEdits.end() ? nullptr : &edit->second);
+            t.name = m.name;
+            t.language = m.language;
+            t.defaultTrack = m.defaultTrack;
+            t.forced = m.forced;
         }
-        t.name = decodeXmlText(p.description);
-        if (!p.language.empty())
-            t.language = p.language;
-        else if (!p.langcode.empty() && p.langcode != "*")
-            log_.log(mkv_texts::notALanguage(t.stream, p.langcode));
     }
 
     // The playlist's chapters at their title times, moved by where the video starts.

@@ -91,6 +91,10 @@ inline std::string moreEvents(const std::string& caption, size_t more) {
     return "[re]" + caption + ": " + std::to_string(more) +
            " more dropped frames or gaps; the plan lists them all.[/re]";
 }
+inline std::string editedTrackAbsent(const std::string& stream) {
+    return "[re]Track " + stream +
+           " is not in the MKV: its name, language and flags given are not used.[/re]";
+}
 inline std::string notALanguage(const std::string& stream, const std::string& langcode) {
     return "[re]" + stream + ": langcode \"" + langcode + "\" is not an ISO 639-1 code; language und.[/re]";
 }

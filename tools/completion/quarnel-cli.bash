@@ -10,7 +10,7 @@ _quarnel_cli() {
     local commands="read demux rebuild mkv titles xpl chapters vti subs"
     local options="-o --output-dir --streams --no-continue --full --fast-size --no-details --no-count-frames --no-vti
         --video-ext --audio-ext --sub-ext --adv-pck --adjust-pts --keep-partial --subs --to --ocr-lang --canvas --fps
-        --source --xpl --ifo --title --angle --all-titles --min-length --plan --keep-temp --lpcm-wav --split-tracks --markup -q --quiet --color --json --help --version"
+        --source --xpl --ifo --title --angle --all-titles --min-length --track-name --language --default --forced --plan --keep-temp --lpcm-wav --split-tracks --markup -q --quiet --color --json --help --version"
     case $prev in
         -o | --output-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
         --xpl) COMPREPLY=($(compgen -f -X '!*.[xX][pP][lL]' -- "$cur") $(compgen -d -- "$cur")); return ;;
@@ -22,6 +22,8 @@ _quarnel_cli() {
             COMPREPLY=($(compgen -W "$installed" -- "$cur")); return ;;
         --fps) COMPREPLY=($(compgen -W "23.976 24 25 29.97 50 59.94" -- "$cur")); return ;;
         --color) COMPREPLY=($(compgen -W "auto always never" -- "$cur")); return ;;
+        --track-name | --language | --default | --forced)
+            COMPREPLY=($(compgen -W "v0 v1 a00 a01 a02 a03 a04 a05 a06 a07 s00 s01 s02 s03 s04 s05" -- "$cur")); return ;;
         --streams | --fast-size | --video-ext | --audio-ext | --sub-ext | --canvas | --title | --angle | --min-length) return ;;
     esac
     local i command=
