@@ -25,7 +25,7 @@ config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
 large="$build/screenshots/2x"
 mkdir -p "$root/docs" "$large"
-pages=(window window-video window-subpicture window-xpl window-vti window-options window-about)
+pages=(window window-video window-subpicture window-tracks window-xpl window-vti window-options window-about)
 shot() {  # SCALE SCREEN OUTPUT PAGE
     rm -rf "${config:?}"/*
     XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$1 \

@@ -68,19 +68,18 @@ TrackMetadata listedMetadata(const PlaylistTitle& playlist, const Title& title, 
     return m;
 }
 
-TrackMetadata edited(TrackMetadata metadata, const TrackEdit* edit) {
-    if (!edit) return metadata;
-    if (edit->name) metadata.name = *edit->name;
-    if (edit->language) metadata.language = *edit->language;
-    if (edit->defaultTrack) metadata.defaultTrack = *edit->defaultTrack;
-    if (edit->forced) metadata.forced = *edit->forced;
-    return metadata;
-}
-
-bool editsNameDefaultOfKind(const TrackEdits& edits, std::string_view stream) {
+TrackMetadata effectiveMetadata(TrackMetadata m, const TrackEdits& edits, const std::string& stream) {
     for (const auto& [named, edit] : edits)
-        if (!stream.empty() && named[0] == stream[0] && edit.defaultTrack.value_or(false)) return true;
-    return false;
+        if (!stream.empty() && named[0] == stream[0] && edit.defaultTrack.value_or(false))
+            m.defaultTrack = false;
+    const auto found = edits.find(stream);
+    if (found == edits.end()) return m;
+    const TrackEdit& edit = found->second;
+    if (edit.name) m.name = *edit.name;
+    if (edit.language) m.language = *edit.language;
+    if (edit.defaultTrack) m.defaultTrack = *edit.defaultTrack;
+    if (edit.forced) m.forced = *edit.forced;
+    return m;
 }
 
 bool validTrackLanguage(std::string_view code) {

@@ -22,6 +22,8 @@ struct TrackMetadata {
     std::string language = "und";
     bool defaultTrack = false;
     bool forced = false;
+
+    bool operator==(const TrackMetadata&) const = default;
 };
 
 // A user's changes to one track; what is not set keeps the navigation's value.
@@ -48,12 +50,10 @@ bool isStreamName(std::string_view name);
 TrackMetadata listedMetadata(const PlaylistTitle& playlist, const Title& title, StreamKind kind, size_t slot,
                              const std::string& codec, std::string* unreadLangcode = nullptr);
 
-// The metadata with the edit over it.
-TrackMetadata edited(TrackMetadata metadata, const TrackEdit* edit);
-
-// Whether an edit marks a track of the same kind as `stream` default: then the tracks of the
-// kind that no edit marks default are not.
-bool editsNameDefaultOfKind(const TrackEdits& edits, std::string_view stream);
+// The metadata of track `stream` as the MKV gets it: the navigation's `listed` values with the
+// user's edit over them. An edit that marks a track default takes the flag from the other
+// tracks of its kind that no edit marks default.
+TrackMetadata effectiveMetadata(TrackMetadata listed, const TrackEdits& edits, const std::string& stream);
 
 // A language as Matroska takes it: an ISO 639-2 or 639-1 code ("fre", "fr"), or a BCP 47 tag
 // ("pt-BR"); "und" for none.

@@ -32,6 +32,8 @@ struct TrackRow {
     std::optional<int64_t> delayMs;  // from the Read log's reference
     StreamFacts facts;
     TrackMetadata listed;  // what the disc's navigation names it, before the user's edits
+
+    bool operator==(const TrackRow&) const = default;
 };
 
 std::vector<TrackRow> trackRowsOf(const Session& session);

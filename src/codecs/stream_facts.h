@@ -17,6 +17,8 @@ struct StreamFacts {
     std::optional<uint32_t> bitRate;        // bit/s, nominal
     std::optional<uint32_t> bitDepth;       // bits per sample
     std::string profile;                    // "Main@High", "Advanced@L3", "High@4.1"
+
+    bool operator==(const StreamFacts&) const = default;
 };
 
 }  // namespace quarnel

@@ -34,6 +34,7 @@
 #include "gui/page_control.h"
 #include "gui/settings_store.h"
 #include "gui/status_line.h"
+#include "gui/tracks_page.h"
 #include "gui/vti_page.h"
 #include "gui/window_geometry.h"
 #include "quarnel_version.h"
@@ -69,6 +70,8 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     PageControl_->addTab(buildStatusPage(), QStringLiteral("Status"));
     PageControl_->addTab(buildVideoPage(), QStringLiteral("Video/Audio"));
     PageControl_->addTab(buildSubpicturePage(), QStringLiteral("Subpicture"));
+    tracksPage_ = new TracksPage(PageControl_);
+    PageControl_->addTab(tracksPage_, QStringLiteral("Tracks"));
     PageControl_->addTab(buildXplPage(), QStringLiteral("XPL"));
     vtiPage_ = new VtiPage(PageControl_);
     PageControl_->addTab(vtiPage_, QStringLiteral("VTI"));

@@ -37,6 +37,7 @@ namespace quarnel {
 
 class PageControl;
 class StatusLine;
+class TracksPage;
 class VtiPage;
 
 class TfMain : public QMainWindow, public Host {
@@ -137,6 +138,8 @@ class TfMain : public QMainWindow, public Host {
     QCheckBox *cbSubSup_ = nullptr, *cbSubPGS_ = nullptr, *cbSubVobSub_ = nullptr, *cbSubBDN_ = nullptr,
               *cbSubSRT_ = nullptr;
     QLineEdit* eOcrLang_ = nullptr;  // the language SRT text is read in; empty: the stream's
+    // "Tracks"
+    TracksPage* tracksPage_ = nullptr;
     // "XPL"
     QSplitter* xplSplitter_ = nullptr;
     QTreeWidget* tvXPL_ = nullptr;

@@ -23,6 +23,7 @@
 #include "gui/recent_sources.h"
 #include "gui/status_line.h"
 #include "gui/tf_main.h"
+#include "gui/tracks_page.h"
 #include "gui/vti_page.h"
 #include "report/message_log.h"
 
@@ -137,6 +138,19 @@ void TfMain::connectControls() {
     for (QLineEdit* e : {eVideoExt_, eAudioExt_, eSubExt_, eWorkdir_, eOcrLang_})
         connect(e, &QLineEdit::textChanged, this, &TfMain::pullOptions);
 
+    // A tick on the Tracks page is the tick of the stream's box; its edits go into Make MKV.
+    tracksPage_->onTick = [this](StreamKind kind, size_t slot, bool ticked) {
+        StreamBox& box = kind == StreamKind::Video   ? model_.boxes.video[slot]
+                         : kind == StreamKind::Audio ? model_.boxes.audio[slot]
+                                                     : model_.boxes.sub[slot];
+        if (box.enabled) box.ticked = ticked;
+        model_.updateRunButtons();
+        pushState();
+    };
+    tracksPage_->onEdit = [this](const TrackEdits& edits) {
+        model_.trackEdits = edits;
+        pushState();
+    };
     vtiPage_->onEVOnameChosen = [this](int index) {
         model_.vti.evobNames.selected = index;
         model_.vti.showSelectedEvob();

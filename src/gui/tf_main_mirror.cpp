@@ -15,8 +15,11 @@
 
 #include "report/text_format.h"
 
+#include "app/track_rows.h"
 #include "gui/tf_main.h"
+#include "gui/tracks_page.h"
 #include "gui/vti_page.h"
+#include "io/files.h"
 #include "quarnel_version.h"
 
 namespace quarnel {
@@ -93,6 +96,9 @@ void TfMain::pushState() {
     cbTitle_->setEnabled(idle);
     openDiscAction_->setEnabled(b.chooseSource && idle);
     vtiPage_->mirror(model_.vti);
+    tracksPage_->mirror(trackRowsOf(model_), model_.trackEdits, idle,
+                        !model_.playlistOfSource() && model_.playlistPath != kPlaylistName &&
+                            fileExists(model_.playlistPath));
     pushMenuState();
 }
 

@@ -12,7 +12,7 @@
 
 namespace quarnel {
 
-enum class Page { Status, VideoAudio, Subpicture, Xpl, Vti, Options, About };
+enum class Page { Status, VideoAudio, Subpicture, Tracks, Xpl, Vti, Options, About };
 
 class Host {
   public:

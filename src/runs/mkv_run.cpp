@@ -479,10 +479,8 @@ class MkvRun {
             if (std::ranges::none_of(plan_.tracks, [&](const MkvTrack& t) { return t.stream == stream; }))
                 log_.log(mkv_texts::editedTrackAbsent(stream));
         for (MkvTrack& t : plan_.tracks) {
-            const auto edit = req_.trackEdits.find(t.stream);
-            TrackMetadata m{t.name, t.language,
-                            t.defaultTrack && !editsNameDefaultOfKind(req_.trackEdits, t.stream), t.forced};
-            m = edited(std::move(m), edit == req_.trackEdits.end() ? nullptr : &edit->second);
+            const TrackMetadata m =
+                effectiveMetadata({t.name, t.language, t.defaultTrack, t.forced}, req_.trackEdits, t.stream);
             t.name = m.name;
             t.language = m.language;
             t.defaultTrack = m.defaultTrack;

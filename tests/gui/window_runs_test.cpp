@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
@@ -85,6 +87,39 @@ constexpr uint32_t kMpeg2Interlaced576 = 1u << 29 | 1u << 26 | 0u << 24 | 0u << 
 QString cell(TfMain& w, const char* grid, int row, int column) {
     const QTableWidgetItem* item = child<QTableWidget>(w, grid)->item(row, column);
     return item ? item->text() : QString();
+}
+
+// What mkvmerge -J says of each track of an MKV (codec, name, language, default, forced), and
+// the number of its chapters.
+QStringList tracksOf(const QString& mkv) {
+    QProcess probe;
+    probe.start(QStringLiteral("mkvmerge"), {QStringLiteral("-J"), mkv});
+    probe.waitForFinished(30000);
+    const QJsonObject report = QJsonDocument::fromJson(probe.readAllStandardOutput()).object();
+    QStringList tracks;
+    for (const QJsonValue& t : report[QStringLiteral("tracks")].toArray()) {
+        const QJsonObject p = t[QStringLiteral("properties")].toObject();
+        tracks << QStringList{t[QStringLiteral("codec")].toString(),
+                              p[QStringLiteral("track_name")].toString(),
+                              p[QStringLiteral("language_ietf")].toString(),
+                              p[QStringLiteral("default_track")].toBool() ? QStringLiteral("default")
+                                                                          : QString(),
+                              p[QStringLiteral("forced_track")].toBool() ? QStringLiteral("forced")
+                                                                         : QString()}
+                      .join(QLatin1Char('|'));
+    }
+    tracks << QString::number(report[QStringLiteral("chapters")].toArray().size());
+    return tracks;
+}
+
+// quarnel-cli mkv of `source` into `out` with `options`, as mkvmerge -J reads its MKV.
+QStringList cliTracks(const QString& source, const QString& out, QStringList options) {
+    QProcess cli;
+    cli.start(QString::fromUtf8(QUARNEL_CLI),
+              QStringList{QStringLiteral("mkv"), QStringLiteral("-q"), QStringLiteral("-o"), out} + options +
+                  QStringList{source});
+    cli.waitForFinished(60000);
+    return tracksOf(out + QStringLiteral("/FEATURE_1_MERGED.mkv"));
 }
 
 }  // namespace
@@ -333,27 +368,7 @@ class WindowRuns : public QObject {
             QSKIP("mkvmerge is not installed (package mkvtoolnix): Make MKV cannot run");
         const QString evo =
             QString::fromUtf8(QUARNEL_SOURCE_DIR) + QStringLiteral("/sample/HVDVD_TS/FEATURE_1.EVO");
-        const auto tracksOf = [](const QString& mkv) {
-            QProcess probe;
-            probe.start(QStringLiteral("mkvmerge"), {QStringLiteral("-J"), mkv});
-            probe.waitForFinished(30000);
-            const QJsonObject report = QJsonDocument::fromJson(probe.readAllStandardOutput()).object();
-            QStringList tracks;
-            for (const QJsonValue& t : report[QStringLiteral("tracks")].toArray()) {
-                const QJsonObject p = t[QStringLiteral("properties")].toObject();
-                tracks << t[QStringLiteral("codec")].toString() + QLatin1Char('|') +
-                              p[QStringLiteral("track_name")].toString() + QLatin1Char('|') +
-                              p[QStringLiteral("language_ietf")].toString();
-            }
-            tracks << QString::number(report[QStringLiteral("chapters")].toArray().size());
-            return tracks;
-        };
-        const QString cliOut = dir_.filePath(QStringLiteral("cli"));
-        QProcess cli;
-        cli.start(QString::fromUtf8(QUARNEL_CLI),
-                  {QStringLiteral("mkv"), QStringLiteral("-q"), QStringLiteral("-o"), cliOut, evo});
-        QVERIFY(cli.waitForFinished(60000));
-        const QStringList expected = tracksOf(cliOut + QStringLiteral("/FEATURE_1_MERGED.mkv"));
+        const QStringList expected = cliTracks(evo, dir_.filePath(QStringLiteral("cli")), {});
         QCOMPARE(expected.size(), 10);  // nine tracks and the chapter list
 
         const std::vector<std::vector<const char*>> orders = {{"bMakeMkv"},
@@ -372,6 +387,69 @@ class WindowRuns : public QObject {
             QVERIFY(!QFileInfo::exists(out + QStringLiteral("/FEATURE_1_MERGED.mkv-temp")));
             QVERIFY(child<QPushButton>(*w, "bMakeMkv")->isEnabled());
         }
+    }
+
+    // The Tracks page lists every stream of the sample; a tick there is the box's tick; a name,
+    // language and flags edited there (F2, Space) reach the MKV as the command line's options do.
+    void theTracksPageEditsWhatMakeMkvWritesAsTheCommandLineDoes() {
+        const QString evo =
+            QString::fromUtf8(QUARNEL_SOURCE_DIR) + QStringLiteral("/sample/HVDVD_TS/FEATURE_1.EVO");
+        auto w = startWindow({evo});
+        QVERIFY(w);
+        child<QPushButton>(*w, "bReadEVO")->click();
+        QVERIFY(!child<QLabel>(*w, "lTracksPlaylistUnread")->isHidden());
+        child<QPushButton>(*w, "bReadXPL")->click();
+        QVERIFY(child<QLabel>(*w, "lTracksPlaylistUnread")->isHidden());
+        child<QPushButton>(*w, "bReadEVO")->click();  // the playlist's boxes become the streams found
+        auto* table = child<QTableWidget>(*w, "tvTracks");
+        QCOMPARE(table->rowCount(), 9);
+        const auto column = [&](const char* header) {
+            for (int c = 0; c < table->columnCount(); ++c)
+                if (table->horizontalHeaderItem(c)->text() == QLatin1String(header)) return c;
+            return -1;
+        };
+        QCOMPARE(cell(*w, "tvTracks", 2, column("Codec")), QStringLiteral("AC-3"));
+        QCOMPARE(cell(*w, "tvTracks", 6, column("Channels")), QStringLiteral("6"));
+        QCOMPARE(cell(*w, "tvTracks", 3, column("Language")), QStringLiteral("fr"));
+        QCOMPARE(cell(*w, "tvTracks", 0, column("Picture")), QStringLiteral("1920x1080"));
+
+        // One tick, two places.
+        table->item(6, 0)->setCheckState(Qt::Unchecked);
+        QVERIFY(!child<QCheckBox>(*w, "cbAudio04")->isChecked());
+        child<QCheckBox>(*w, "cbAudio04")->click();
+        QCOMPARE(table->item(6, 0)->checkState(), Qt::Checked);
+
+        const auto type = [&](int row, const char* header, const QString& text) {
+            table->setFocus();
+            table->setCurrentCell(row, column(header));
+            QTest::keyClick(table, Qt::Key_F2);
+            auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QVERIFY(editor);
+            editor->selectAll();
+            QTest::keyClicks(editor, text);
+            QTest::keyClick(editor, Qt::Key_Return);
+        };
+        type(3, "Name", QStringLiteral("Director = Narrator"));
+        type(3, "Language", QStringLiteral("fr-CA"));
+        type(2, "Language", QStringLiteral("e"));  // not a code: the language stays
+        QCOMPARE(cell(*w, "tvTracks", 2, column("Language")), QStringLiteral("en"));
+        table->setCurrentCell(7, column("Forced"));
+        QTest::keyClick(table, Qt::Key_Space);
+        table->item(3, column("Default"))->setCheckState(Qt::Checked);
+        QCOMPARE(table->item(2, column("Default"))->checkState(), Qt::Unchecked);
+
+        if (QStandardPaths::findExecutable(QStringLiteral("mkvmerge")).isEmpty())
+            QSKIP("mkvmerge is not installed (package mkvtoolnix): Make MKV cannot run");
+        const QString out = dir_.filePath(QStringLiteral("tracks"));
+        child<QLineEdit>(*w, "eWorkdir")->setText(out);
+        child<QPushButton>(*w, "bMakeMkv")->click();
+        const QStringList made = tracksOf(out + QStringLiteral("/FEATURE_1_MERGED.mkv"));
+        QCOMPARE(made, cliTracks(evo, dir_.filePath(QStringLiteral("tracks-cli")),
+                                 {QStringLiteral("--track-name=a01=Director = Narrator"),
+                                  QStringLiteral("--language=a01=fr-CA"), QStringLiteral("--default=a01"),
+                                  QStringLiteral("--forced=s00")}));
+        QCOMPARE(made.value(3), QStringLiteral("DTS|Director = Narrator|fr-CA|default|"));
+        QCOMPARE(made.value(7), QStringLiteral("HDMV PGS|English|en||forced"));
     }
 
     // A DVD folder dropped lists its titles above the boxes, the longest chosen and read;
