@@ -169,6 +169,9 @@ TEST_F(SampleEndToEnd, JsonCarriesTheStreamsValuesTheNavigationAndThePlaylist) {
     EXPECT_EQ(streams["a03"]["sampleRate"], 48000);
     EXPECT_EQ(streams["a04"]["channels"], 6);
     EXPECT_EQ(streams["s00"]["delayMs"], 200);
+    // What the Read went through of each stream is what a Demux writes of it.
+    EXPECT_EQ(streams["v0"]["bytesRead"], expected.at("MPEG-2.stream.0.mpv").at("all").size);
+    EXPECT_EQ(streams["a02"]["bytesRead"], expected.at("LPCM.stream.02.mpa").at("all").size);
     ASSERT_EQ(read["navigation"].size(), 2u);
     EXPECT_EQ(read["navigation"][1]["vobNumber"], 2);
     EXPECT_EQ(read["navigation"][1]["durationSeconds"], 2.002);

@@ -69,6 +69,7 @@ struct RunValues {
     struct StreamReading {
         MaybeTimeStamp firstPts;
         StreamFacts facts;
+        uint64_t bytes = 0;  // the stream's payload the Read went through (a fast check: its part)
     };
     std::array<StreamReading, kUsedVideoSlots> videoReading{};
     std::array<StreamReading, kAudioSlots> audioReading{};

@@ -39,7 +39,8 @@ std::vector<TrackRow> trackRowsOf(const Session& m) {
                          .ticked = boxes[k].ticked,
                          .firstPts = reading.firstPts,
                          .delayMs = delayOf(m.run, reading.firstPts),
-                         .facts = reading.facts};
+                         .facts = reading.facts,
+                         .bytes = reading.bytes};
             // MPEG audio names its layer ("MPEG-1 Layer II") once its first frame has been read.
             const bool layerNamed =
                 entry && entry->coding == Coding::MpegAudio && !reading.facts.profile.empty();

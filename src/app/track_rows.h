@@ -31,6 +31,7 @@ struct TrackRow {
     MaybeTimeStamp firstPts;
     std::optional<int64_t> delayMs;  // from the Read log's reference
     StreamFacts facts;
+    uint64_t bytes = 0;    // of the stream's payload the last Read went through
     TrackMetadata listed;  // what the disc's navigation names it, before the user's edits
 
     bool operator==(const TrackRow&) const = default;

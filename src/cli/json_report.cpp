@@ -123,6 +123,7 @@ Json streamsJson(const Session& m) {
             stream["dvdAudio"] = dvdAudioFormat(*m.run.aobLpcm[row.slot]);
         stream["firstPts"] = row.firstPts ? Json(*row.firstPts) : Json(nullptr);
         stream["delayMs"] = row.delayMs ? Json(*row.delayMs) : Json(nullptr);
+        stream["bytesRead"] = row.bytes;
         addFacts(stream, row.facts);
         if (row.kind == StreamKind::Audio) addPlaylistFacts(stream, m.playlist.title.audio[row.slot], false);
         if (row.kind == StreamKind::Subpicture) {

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -31,11 +32,12 @@ enum Column {
     FrameRate,
     FirstPts,
     Delay,
+    SizeRead,
     kColumns
 };
 constexpr const char* kHeaders[kColumns] = {"Stream",     "Codec",     "Language",      "Name",     "Default",
                                             "Forced",     "Channels",  "Sampling rate", "Bit rate", "Picture",
-                                            "Frame rate", "First PTS", "Delay"};
+                                            "Frame rate", "First PTS", "Delay",         "Size read"};
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -159,6 +161,7 @@ void TracksPage::fill() {
         putText(t, r, FrameRate, f.frameRate ? QString::number(*f.frameRate, 'f', 3) : QString());
         putText(t, r, FirstPts, valueOr(row.firstPts, {}));
         putText(t, r, Delay, valueOr(row.delayMs, QStringLiteral(" ms")));
+        putText(t, r, SizeRead, QLocale().formattedDataSize(qint64(row.bytes)));
     }
 }
 

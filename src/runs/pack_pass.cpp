@@ -219,6 +219,7 @@ struct PassSink {
             case PacketKind::Video: {
                 const int i = st.videoIndex;
                 if (opt.countFrames) in.frames.count(piece, i, st.videoCoding);
+                if (table.video[size_t(i)] == st.videoId) run().videoReading[size_t(i)].bytes += piece.size();
                 if (table.videoFirstPts[size_t(i)] || table.video[size_t(i)] != st.videoId) return;
                 table.videoFirstPts[size_t(i)] = true;
                 firstPts(st.videoPts, st.videoId, opt.details, true);
@@ -243,6 +244,7 @@ struct PassSink {
             }
             case PacketKind::Audio: {
                 const int i = st.audioIndex;
+                if (table.audio[size_t(i)] == st.audioId) run().audioReading[size_t(i)].bytes += piece.size();
                 if (table.audioFirstPts[size_t(i)] || table.audio[size_t(i)] != st.audioId) return;
                 table.audioFirstPts[size_t(i)] = true;
                 firstPts(st.audioPts, st.audioId, opt.details, true);
@@ -275,6 +277,7 @@ struct PassSink {
             }
             case PacketKind::Subpicture: {
                 const int i = st.subIndex;
+                if (table.sub[size_t(i)] == st.subId) run().subReading[size_t(i)].bytes += piece.size();
                 if (table.subFirstPts[size_t(i)] || table.sub[size_t(i)] != st.subId) return;
                 table.subFirstPts[size_t(i)] = true;
                 firstPts(st.subPts, st.subId, opt.details, false);
