@@ -81,7 +81,7 @@ struct BadInput : ::testing::Test {
         runs::rebuild(f.model, f.host);
     }
     // The one line the Demux run logs in red for the error that stopped it.
-    std::string redLine() const { return "[re]" + f.model.lastError + "[/re]"; }
+    std::string redLine() const { return "[er]" + f.model.lastError + "[/er]"; }
 };
 
 // A source without a stream is an error, never "Done.".

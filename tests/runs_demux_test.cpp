@@ -286,7 +286,7 @@ TEST(DemuxRun, AFailedWriteIsReportedAndRemovesEveryOutput) {
     f.demuxAll(out);
     EXPECT_EQ(f.model.lastError.rfind("Cannot write file \"" + out + "/A.", 0), 0u) << f.model.lastError;
     EXPECT_NE(f.model.lastError.find("\". No space left on device."), std::string::npos) << f.model.lastError;
-    EXPECT_TRUE(f.logged("[re]" + f.model.lastError + "[/re]"));
+    EXPECT_TRUE(f.logged("[er]" + f.model.lastError + "[/er]"));
     EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
@@ -296,7 +296,7 @@ TEST(DemuxRun, AnOutputThatCannotBeCreatedIsReported) {
     writeFile(f.dir.file("a-file"), {1});
     f.demuxAll(f.dir.file("a-file/below"));  // a folder that cannot be made
     ASSERT_FALSE(f.model.lastError.empty());
-    EXPECT_TRUE(f.logged("[re]" + f.model.lastError + "[/re]"));
+    EXPECT_TRUE(f.logged("[er]" + f.model.lastError + "[/er]"));
     EXPECT_EQ(f.model.lastError.rfind("Cannot create file \"", 0), 0u);
     EXPECT_TRUE(f.logged("Done."));
     EXPECT_TRUE(f.model.buttons.demux);

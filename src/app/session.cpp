@@ -37,6 +37,10 @@ void Session::sourceChanged() {
         playlistPath = playlistDir + playlistName;
     }
     buttons.readPlaylist = !playlistName.empty();
+    if (factsSource != sourcePath) {
+        factsSource = sourcePath;
+        vobFacts = upperExtension(sourcePath) == ".VOB" ? titleSetFactsBeside(sourcePath) : std::nullopt;
+    }
     // The pages that described another source describe nothing now.
     if (sourcePath == pagesSource) return;
     pagesSource = sourcePath;
@@ -127,12 +131,17 @@ bool Session::playlistOfSource() const {
     return playlistSource == sourcePath;
 }
 
+std::optional<Title> Session::factsOfVob() const {
+    if (upperExtension(sourcePath) != ".VOB") return std::nullopt;
+    return factsSource == sourcePath ? vobFacts : titleSetFactsBeside(sourcePath);
+}
+
 Request Session::request() const {
     Request r;
     r.title = title ? *title : titleOfFiles(sourcePath, options.continueSequence);
     // A VOB of a disc folder: its streams' languages and flags and its picture size from the disc.
-    if (!title && upperExtension(sourcePath) == ".VOB")
-        if (const std::optional<Title> facts = titleSetFactsBeside(sourcePath)) {
+    if (!title)
+        if (const std::optional<Title> facts = factsOfVob()) {
             r.title.tracks = facts->tracks;
             r.title.pictureWidth = facts->pictureWidth;
             r.title.pictureHeight = facts->pictureHeight;

@@ -45,6 +45,10 @@ struct Session : RunState {
     std::string pagesSource;  // the source the "XPL" and "VTI" pages were last cleared for
     // The user's names, languages and flags for the MKV's tracks, of the source and title chosen.
     TrackEdits trackEdits;
+    // A VOB given by name: its streams' languages and flags and its picture size from the IFO
+    // files beside it, read when it became the source (for `factsSource`).
+    std::optional<Title> vobFacts;
+    std::string factsSource;
 
     Session() { resetBoxes(); }
 
@@ -72,6 +76,8 @@ struct Session : RunState {
     // The request for the choices made: the source's title, the ticked streams, the options,
     // the names, and the playlist's title when it was read for the source.
     Request request() const;
+    // The IFO facts of the source when it is a VOB of a disc folder given by name.
+    std::optional<Title> factsOfVob() const;
     // Ticks exactly the streams named ("v0", "a03", "s17"); each must have a box. False with
     // `error` set when one is unknown or not there.
     bool chooseStreams(const std::vector<std::string>& names, std::string& error);

@@ -19,7 +19,10 @@ std::vector<TrackRow> trackRowsOf(const Session& m) {
     // The playlist's names go with the source it was read for only.
     const PlaylistTitle none;
     const PlaylistTitle& playlist = m.playlistOfSource() && m.playlist.namesSource ? m.playlist.title : none;
-    const Title title = m.title.value_or(Title{});
+    // A disc's title, or the IFO beside a VOB read when it became the source.
+    const Title title = m.title                         ? *m.title
+                        : m.factsSource == m.sourcePath ? m.vobFacts.value_or(Title{})
+                                                        : Title{};
     std::vector<TrackRow> rows;
     const auto add = [&](StreamKind kind, const auto& ids, size_t count, const auto& boxes,
                          const auto& readings) {

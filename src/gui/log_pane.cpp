@@ -5,6 +5,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include "gui/log_colours.h"
+
 namespace quarnel {
 namespace {
 
@@ -16,8 +18,7 @@ QTextCharFormat formatFor(const TextStyle& style, const QTextEdit& pane) {
     f.setFontItalic(style.italic);
     f.setFontUnderline(style.underline);
     if (style.rgb) {
-        const uint32_t rgb = *style.rgb;
-        f.setForeground(QColor(int(rgb >> 16 & 0xFF), int(rgb >> 8 & 0xFF), int(rgb & 0xFF)));
+        f.setForeground(logColourOn(*style.rgb, pane.palette().color(QPalette::Base)));
     } else {
         f.setForeground(pane.palette().color(QPalette::Text));
     }

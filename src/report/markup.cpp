@@ -46,6 +46,8 @@ TextStyle styleForTag(std::string_view name) {
         s.rgb = kBlue;
     else if (name == "re")
         s.rgb = kRed;
+    else if (name == "er")
+        s.rgb = kRed, s.bold = true;
     else if (name.substr(0, 2) == "c:")
         s.rgb = colourTagToRgb(name.substr(2));
     return s;

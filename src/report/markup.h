@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The log's inline mark-up: "[b]bold[/b]", "[bl]blue[/bl]", "[re]red[/re]" and friends,
-// turned into a plain line text plus styled runs over it.
+// The log's inline mark-up: "[b]bold[/b]", "[bl]blue[/bl]" (values), "[re]red[/re]" (time
+// stamps and warnings), "[er]bold red[/er]" (the error that stopped a run) and friends, turned
+// into a plain line text plus styled runs over it.
 #pragma once
 
 #include <cstdint>

@@ -75,7 +75,7 @@ class DemuxRun {
         } catch (const std::exception& e) {
             failed = true;
             s_.lastError = e.what();
-            log_.log("[re]" + s_.lastError + "[/re]");
+            logError(log_, s_.lastError);
         }
         input_.close();
         settleOutputs(outputs_.all(), pending, s_.run, req_.options, failed, log_);

@@ -109,7 +109,7 @@ class MkvRun {
             }
         } catch (const std::exception& e) {
             s_.lastError = e.what();
-            log_.log("[re]" + s_.lastError + "[/re]");
+            logError(log_, s_.lastError);
         }
         if (!s_.lastError.empty()) return finishFailed();
         removeScratch();
@@ -131,7 +131,7 @@ class MkvRun {
 
     bool fail(const std::string& why) {
         s_.lastError = why;
-        log_.log("[re]" + why + "[/re]");
+        logError(log_, why);
         statusReady(log_);
         return false;
     }
@@ -590,7 +590,7 @@ class MkvRun {
         if (status != 0 && status != 1) {
             mkv.discard();
             s_.lastError = mkv_texts::mkvmergeFailed(status, lastProblem);
-            log_.log("[re]" + s_.lastError + "[/re]");
+            logError(log_, s_.lastError);
             return;
         }
         // An exit status alone does not say an MKV was written: the earlier one of the name
@@ -598,7 +598,7 @@ class MkvRun {
         if (const std::string why = missingFromOutput(mkv.temporaryPath()); !why.empty()) {
             mkv.discard();
             s_.lastError = mkv_texts::mkvmergeWroteNoMkv(why, lastProblem);
-            log_.log("[re]" + s_.lastError + "[/re]");
+            logError(log_, s_.lastError);
             return;
         }
         mkv.commit();

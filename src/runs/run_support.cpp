@@ -43,6 +43,18 @@ void statusReady(MessageLog& log) {
     log.slog("", 1);
 }
 
+void logError(MessageLog& log, const std::string& error) {
+    log.log("[er]" + error + "[/er]");
+}
+
+void reportFailure(const RunState& state, Host& host) {
+    if (state.lastError.empty() || state.run.interrupted || state.run.cancel) return;
+    MessageLog log(host);
+    log.slog("Failed", 0);
+    log.slog(state.lastError, 1);
+    host.showError(state.lastError);
+}
+
 void logInterrupted(MessageLog& log) {
     log.log("Interrupted.");
 }

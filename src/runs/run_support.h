@@ -81,6 +81,12 @@ std::optional<std::vector<AtsTitle>> readTracks(const std::string& source, Messa
 // "Ready" in the status line's first panel, the second emptied.
 void statusReady(MessageLog& log);
 
+// The error that stopped a run, in the log as an error.
+void logError(MessageLog& log, const std::string& error);
+// A run that failed (not one a Cancel or a signal stopped) says so in the status line and
+// shows its error.
+void reportFailure(const RunState& state, Host& host);
+
 // "Interrupted." in the log: a signal stopped the run; no "Done." follows.
 void logInterrupted(MessageLog& log);
 

@@ -124,6 +124,7 @@ void demux(Session& session, Host& host) {
     session.baseName = request.baseName;
     const WritingButtons buttons(session);
     demuxTitle(request, session, host);
+    reportFailure(session, host);
 }
 
 void rebuild(Session& session, Host& host) {
@@ -157,6 +158,7 @@ void makeMkv(Session& session, Host& host) {
         const WritingButtons buttons(session);
         readAgain = makeMkvOfTitle(request, session, host);
     }
+    reportFailure(session, host);
     if (!readAgain) return;
     // The title was read again: its boxes as a Read leaves them, with the playlist's names and
     // the ticks made before.

@@ -22,6 +22,7 @@
 
 #include "fixtures/build_paths.h"
 #include "fixtures/sample_streams.h"
+#include "gui/status_line.h"
 #include "window_harness.h"
 
 namespace quarnel::guitest {
@@ -591,7 +592,13 @@ class WindowRuns : public QObject {
         if (QStandardPaths::findExecutable(QStringLiteral("mkvmerge")).isEmpty())
             QSKIP("mkvmerge is not installed (package mkvtoolnix): Make MKV cannot run");
         seen.clear();
+        // The fixture's video is no stream mkvmerge takes: the run fails in its last phase and
+        // says so in a box and the status line, not only in the log.
+        const BoxAnswerer errors(QMessageBox::Ok);
         child<QPushButton>(*w, "bMakeMkv")->click();
+        QCOMPARE(errors.texts.size(), 1);
+        QVERIFY(errors.texts[0].startsWith(QStringLiteral("mkvmerge failed")));
+        QCOMPARE(w->findChild<StatusLine*>()->panelText(0), QStringLiteral(" Failed"));
         QVERIFY(forwardOnly());
         QVERIFY(std::any_of(seen.begin(), seen.end(), [](double v) { return v > 0.1 && v < 0.5; }));
         QVERIFY(std::any_of(seen.begin(), seen.end(), [](double v) { return v >= 0.5; }));

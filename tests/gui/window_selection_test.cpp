@@ -5,8 +5,13 @@
 #include <QMenuBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
 
 #include "fixtures/sample_streams.h"
+#include "gui/log_colours.h"
+#include "gui/log_pane.h"
 #include "window_harness.h"
 
 namespace quarnel::guitest {
@@ -188,6 +193,40 @@ class WindowSelection : public QObject {
             QVERIFY(w->model().boxes.audio[0].ticked);
             QVERIFY(demux->isEnabled());
             QCOMPARE(rebuildButton->isEnabled(), rebuild);
+        }
+    }
+
+    // On a light pane the log keeps its blue and red; on a dark one every coloured role (value,
+    // time, warning, error) reads at 4.5:1 at least, and an error is bold where a time is not.
+    void theLogsColoursFollowThePalette() {
+        const LogLine line = parseMarkup("[b]Video[/b] [bl]1920[/bl] [re]00:00:01[/re] [er]Failed[/er]");
+        for (const QColor& base : {QColor(Qt::white), QColor(0x1E, 0x1E, 0x1E), QColor(0x2B, 0x2B, 0x4A)}) {
+            QTextEdit pane;
+            QPalette palette = pane.palette();
+            palette.setColor(QPalette::Base, base);
+            palette.setColor(QPalette::Text, base.lightnessF() < 0.5 ? Qt::white : Qt::black);
+            pane.setPalette(palette);
+            appendStyledLine(pane, line);
+            QTextCursor at(pane.document());
+            const auto formatOf = [&](const char* word) {
+                at = pane.document()->find(QLatin1String(word));
+                return at.charFormat();
+            };
+            const QColor value = formatOf("1920").foreground().color();
+            const QColor time = formatOf("00:00:01").foreground().color();
+            const QTextCharFormat error = formatOf("Failed");
+            QVERIFY(error.fontWeight() == QFont::Bold && formatOf("00:00:01").fontWeight() != QFont::Bold);
+            if (base == Qt::white) {
+                QCOMPARE(value, QColor(0x00, 0x00, 0xFF));
+                QCOMPARE(time, QColor(0xFF, 0x00, 0x00));
+                continue;
+            }
+            for (const QColor& c : {value, time, error.foreground().color()}) {
+                QVERIFY2(contrastRatio(c, base) >= 4.5,
+                         qPrintable(c.name() + QStringLiteral(" on ") + base.name()));
+                QVERIFY(c != Qt::white);  // a tint of its hue, not plain white
+            }
+            QVERIFY(value.hsvHue() > 200 && value.hsvHue() < 260);
         }
     }
 
