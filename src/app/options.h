@@ -36,6 +36,9 @@ struct Options {
     SubtitleFormats subtitles;  // what a Demux writes each subpicture stream as
     bool mkvPlanOnly = false;   // Make MKV writes its plan and mkvmerge's option file, not the MKV
     bool keepTemp = false;      // Make MKV keeps its scratch folder
+    // The window asks before its outputs replace files of their names: replace, keep both or
+    // cancel. The command line always replaces.
+    bool askBeforeReplacing = false;
     // The language srt text is read in (a Tesseract or ISO 639-1 code); "" = the stream's
     // language from the playlist, else English.
     std::string ocrLanguage;

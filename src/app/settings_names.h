@@ -55,6 +55,7 @@ constexpr const char* kReadVTI = "ReadVTI";
 constexpr const char* kSubFormats = "SubFormats";  // the subtitle formats of a Demux: "sup,pgs"
 constexpr const char* kLpcmWav = "LpcmWav";
 constexpr const char* kSplitTracks = "SplitTracks";
+constexpr const char* kAskReplace = "AskBeforeReplacing";
 constexpr const char* kOcrLanguage = "OcrLanguage";  // the language srt text is read in; "" = the stream's
 constexpr const char* kPage = "Page";                // the window's page at close, 0 "Status"
 constexpr const char* kCounter = "Counter";

@@ -120,6 +120,7 @@ std::string RegRead(QSettings& store, StoredWindow& window, Options& options) {
     r.text(kSubFormats, subFormats);
     r.boolean(kLpcmWav, options.lpcmWav);
     r.boolean(kSplitTracks, options.splitTracks);
+    r.boolean(kAskReplace, options.askBeforeReplacing);
     r.text(kOcrLanguage, options.ocrLanguage);
     if (!options.ocrLanguage.empty() && !validOcrLanguage(options.ocrLanguage)) options.ocrLanguage.clear();
     // A list that names no format this build writes keeps the default.
@@ -170,6 +171,7 @@ void RegWrite(QSettings& store, const StoredWindow& window, const Options& optio
     store.setValue(kSubFormats, QString::fromStdString(options.subtitles.list()));
     store.setValue(kLpcmWav, flag(options.lpcmWav));
     store.setValue(kSplitTracks, flag(options.splitTracks));
+    store.setValue(kAskReplace, flag(options.askBeforeReplacing));
     store.setValue(kOcrLanguage, QString::fromStdString(options.ocrLanguage));
     store.setValue(kPage, window.page);
     store.setValue(kCounter, window.counter);

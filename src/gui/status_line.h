@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class QProgressBar;
+class QPushButton;
 
 namespace quarnel {
 
@@ -23,10 +24,15 @@ class StatusLine : public QStatusBar {
     // while a run reports progress and is hidden again when the run ends.
     void setProgress(uint64_t done, uint64_t total);
     void endProgress();
+    // "Open folder" at the right end, opening `folder` in the desktop's file manager; an empty
+    // folder hides it.
+    void offerFolder(const QString& folder);
 
   private:
     QLabel* panels_[2];
     QProgressBar* progress_;
+    QPushButton* openFolder_;
+    QString folder_;
 };
 
 }  // namespace quarnel

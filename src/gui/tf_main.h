@@ -152,6 +152,7 @@ class TfMain : public QMainWindow, public Host {
     QCheckBox *cbAutoRead_ = nullptr, *cbAutoClear_ = nullptr, *cbRBAdvanced_ = nullptr;
     QCheckBox *cbAdjustPTS_ = nullptr, *cbReadVTI_ = nullptr;
     QCheckBox *cbLpcmWav_ = nullptr, *cbSplitTracks_ = nullptr;  // Demux: LPCM as WAV, a file per track
+    QCheckBox* cbAskReplace_ = nullptr;                          // ask before replacing outputs
     QSpinBox* ieFastSize_ = nullptr;
     QRadioButton *rbNoAuto_ = nullptr, *rbAutoDemux_ = nullptr, *rbAutoRebuild_ = nullptr;
     QLineEdit *eVideoExt_ = nullptr, *eAudioExt_ = nullptr, *eSubExt_ = nullptr, *eWorkdir_ = nullptr;

@@ -19,6 +19,7 @@
 
 #include "formats/dvd_disc.h"
 #include "formats/hddvd_disc.h"
+#include "gui/desktop_notice.h"
 #include "gui/page_control.h"
 #include "gui/recent_sources.h"
 #include "gui/status_line.h"
@@ -127,7 +128,7 @@ void TfMain::connectControls() {
 
     // Options take effect at once: each change goes straight to the model.
     for (QCheckBox* b : {cbContinue_, cbCountFr_, cbDetails_, cbAutoRead_, cbAutoClear_, cbRBAdvanced_,
-                         cbAdjustPTS_, cbReadVTI_, cbLpcmWav_, cbSplitTracks_})
+                         cbAdjustPTS_, cbReadVTI_, cbLpcmWav_, cbSplitTracks_, cbAskReplace_})
         connect(b, &QCheckBox::toggled, this, &TfMain::pullOptions);
     for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_, cbSubSRT_})
         connect(b, &QCheckBox::toggled, this, [this, b] { pullSubtitleFormat(b); });
@@ -168,10 +169,19 @@ void TfMain::runOperation(void (*operation)(Session&, Host&)) {
     pullOptions();
     // The log shows the busy cursor while the run works; the window stays usable (Cancel).
     reMessage_->viewport()->setCursor(Qt::BusyCursor);
+    StatusBar_->offerFolder({});
     operation(model_, *this);
     reMessage_->viewport()->unsetCursor();
     StatusBar_->endProgress();
     taskbar_.clear();
+    // What the run wrote can be opened from the status line; a user in another window hears
+    // that it has ended.
+    const std::vector<std::string>& written = model_.run.outputsWritten;
+    if (!written.empty()) StatusBar_->offerFolder(QFileInfo(qs(written.front())).absolutePath());
+    if (!isActiveWindow() && (!written.empty() || !model_.lastError.empty()))
+        notifyDesktop(
+            model_.lastError.empty() ? QStringLiteral("Quarnel: done") : QStringLiteral("Quarnel: failed"),
+            model_.lastError.empty() ? QFileInfo(qs(written.front())).absolutePath() : qs(model_.lastError));
     pushState();
 }
 

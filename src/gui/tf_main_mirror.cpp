@@ -160,6 +160,7 @@ void TfMain::pushOptions() {
         {cbReadVTI_, o.readVti},
         {cbLpcmWav_, o.lpcmWav},
         {cbSplitTracks_, o.splitTracks},
+        {cbAskReplace_, o.askBeforeReplacing},
     };
     const std::pair<QCheckBox*, bool> formats[] = {{cbSubSup_, o.subtitles.sup},
                                                    {cbSubPGS_, o.subtitles.pgs},
@@ -211,6 +212,7 @@ void TfMain::pullOptions() {
     o.readVti = cbReadVTI_->isChecked();
     o.lpcmWav = cbLpcmWav_->isChecked();
     o.splitTracks = cbSplitTracks_->isChecked();
+    o.askBeforeReplacing = cbAskReplace_->isChecked();
     o.videoExtension = eVideoExt_->text().toStdString();
     o.audioExtension = eAudioExt_->text().toStdString();
     o.subExtension = eSubExt_->text().toStdString();

@@ -334,6 +334,11 @@ QWidget* TfMain::buildOptionsPage() {
     extensions->addWidget(cbLpcmWav_);
     extensions->addWidget(cbSplitTracks_);
     og->addLayout(extensions, 1, 0, 1, 3);
+    cbAskReplace_ = option("cbAskReplace", "Ask before replacing outputs", output);
+    cbAskReplace_->setToolTip(
+        QStringLiteral("When files of the outputs' names are there: replace them, keep both (the new ones "
+                       "numbered NAME (2).EXT) or write nothing"));
+    og->addWidget(cbAskReplace_, 2, 0, 1, 3);
     og->setColumnStretch(1, 1);
 
     // The groups never shrink below their rows, so that no two options overlap.

@@ -74,6 +74,41 @@ PendingOutputs* PendingOutputs::current() {
     return innermost;
 }
 
+std::string numberedName(const std::string& path, int n) {
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > (slash == std::string::npos ? 0 : slash + 1);
+    const size_t at = hasExtension ? dot : path.size();
+    return path.substr(0, at) + " (" + std::to_string(n) + ")" + path.substr(at);
+}
+
+std::vector<std::string> PendingOutputs::existingFinals() const {
+    std::vector<std::string> there;
+    for (const Entry& e : entries_) {
+        std::error_code ec;
+        if (std::filesystem::exists(e.final, ec)) there.push_back(e.final);
+    }
+    return there;
+}
+
+std::vector<std::pair<std::string, std::string>> PendingOutputs::keepBoth() {
+    const auto free = [this](int n) {
+        for (const Entry& e : entries_) {
+            std::error_code ec;
+            if (std::filesystem::exists(numberedName(e.final, n), ec)) return false;
+        }
+        return true;
+    };
+    int n = 2;
+    while (!free(n)) ++n;
+    std::vector<std::pair<std::string, std::string>> renamed;
+    for (Entry& e : entries_) {
+        renamed.emplace_back(e.final, numberedName(e.final, n));
+        e.final = renamed.back().second;
+    }
+    return renamed;
+}
+
 void PendingOutputs::addFile(std::string temporary, std::string final) {
     entries_.push_back({std::move(temporary), std::move(final), false});
 }

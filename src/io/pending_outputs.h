@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quarnel {
@@ -39,6 +40,12 @@ class PendingOutputs {
     std::vector<std::string> keepPartial() noexcept;
     void discard() noexcept;
     bool empty() const { return entries_.empty(); }
+    // The final names held that name a file or folder already there.
+    std::vector<std::string> existingFinals() const;
+    // Gives every output held the name "NAME (n).EXT" (n from 2, one n for all of them, the
+    // first that names nothing there), so that what is there stays beside the new ones: a
+    // VobSub pair or a set of streams keeps one name. Returns each final name before and after.
+    std::vector<std::pair<std::string, std::string>> keepBoth();
 
   private:
     struct Entry {
@@ -48,6 +55,9 @@ class PendingOutputs {
     std::vector<Entry> entries_;
     PendingOutputs* outer_;
 };
+
+// "NAME (n).EXT" of a path NAME.EXT: the number before the last extension.
+std::string numberedName(const std::string& path, int n);
 
 // The renames themselves, also used by outputs outside any set.
 void putFileInPlace(const std::string& temporary, const std::string& final);

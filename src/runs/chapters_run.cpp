@@ -28,9 +28,14 @@ void writeChapters(Session& session, Host& host) {
             out.write(std::span(reinterpret_cast<const uint8_t*>(line.data()), line.size()));
             out.write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("\r\n"), 2));
         }
+        PendingOutputs pending;
         out.commit();
-        session.run.outputsWritten = {name};
-        log.log("Chapters info writed to " + name);
+        std::vector<std::string> written{name};
+        if (settleExisting(pending, written, session, host, session.options)) {
+            pending.commit();
+            session.run.outputsWritten = written;
+            log.log("Chapters info writed to " + written.front());
+        }
     } catch (const std::exception& e) {
         out.discard();
         session.lastError = e.what();

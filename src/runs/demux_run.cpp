@@ -67,7 +67,7 @@ class DemuxRun {
                 convertSubtitles();
                 std::vector<std::string> written = outputs_.commit();
                 written.insert(written.end(), converted_.begin(), converted_.end());
-                if (!stopped()) {
+                if (!stopped() && settleExisting(pending, written, s_, host_, req_.options)) {
                     pending.commit();
                     s_.run.outputsWritten = std::move(written);
                 }

@@ -601,9 +601,16 @@ class MkvRun {
             logError(log_, s_.lastError);
             return;
         }
+        PendingOutputs pending;
         mkv.commit();
-        s_.run.outputsWritten = {finalPath_};
-        log_.log(mkv_texts::written(finalPath_));
+        std::vector<std::string> written{finalPath_};
+        if (!settleExisting(pending, written, s_, host_, req_.options)) {
+            s_.lastError = mkv_texts::kCancelled;
+            return;
+        }
+        pending.commit();
+        s_.run.outputsWritten = written;
+        log_.log(mkv_texts::written(written.front()));
     }
 };
 

@@ -91,8 +91,11 @@ class RebuildRun {
                               });
             if (!s_.run.interrupted && !s_.run.cancel) {
                 out.commit();
-                pending.commit();
-                s_.run.outputsWritten = {outName};
+                std::vector<std::string> written{outName};
+                if (settleExisting(pending, written, s_, host_, req_.options)) {
+                    pending.commit();
+                    s_.run.outputsWritten = written;
+                }
             }
         } catch (const std::exception& e) {
             failed = true;

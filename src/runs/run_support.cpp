@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/run_support.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "formats/dvd_ifo.h"
@@ -53,6 +54,31 @@ void reportFailure(const RunState& state, Host& host) {
     log.slog("Failed", 0);
     log.slog(state.lastError, 1);
     host.showError(state.lastError);
+}
+
+bool settleExisting(PendingOutputs& pending, std::vector<std::string>& written, RunState& state, Host& host,
+                    const Options& options) {
+    if (!options.askBeforeReplacing) return true;
+    const std::vector<std::string> there = pending.existingFinals();
+    if (there.empty()) return true;
+    const std::string others = there.size() == 1 ? "" : " and " + std::to_string(there.size() - 1) + " more";
+    const size_t answer =
+        host.askChoice(nameOf(there.front()) + others + " already there in " + folderOf(there.front()) +
+                           ". Replace what is there, keep both (the new ones numbered), or write nothing?",
+                       {"Replace", "Keep both", "Cancel"});
+    MessageLog log(host);
+    if (answer == 1) {
+        for (const auto& [before, after] : pending.keepBoth()) {
+            std::replace(written.begin(), written.end(), before, after);
+            log.log("Written as " + nameOf(after) + " beside " + nameOf(before));
+        }
+    } else if (answer != 0) {
+        pending.discard();
+        state.run.cancel = true;
+        log.log("Nothing written: the outputs already there are kept.");
+        return false;
+    }
+    return true;
 }
 
 void logInterrupted(MessageLog& log) {

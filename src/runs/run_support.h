@@ -105,6 +105,13 @@ void refuseInput(const std::string& output, const std::vector<std::string>& inpu
 void settleOutputs(std::span<OutputFile* const> outputs, PendingOutputs& pending, const RunValues& run,
                    const Options& options, bool failed, MessageLog& log);
 
+// Before a run puts what it wrote in place: when outputs of those names are there already and
+// the user asked to be asked, "Replace", "Keep both" (the new ones as NAME (2).EXT, `written`
+// renamed to match) or "Cancel" (returns false: nothing is put in place, and the run counts
+// as cancelled).
+bool settleExisting(PendingOutputs& pending, std::vector<std::string>& written, RunState& state, Host& host,
+                    const Options& options);
+
 // "Kept what was written as NAME.partial"
 void logKeptPartial(MessageLog& log, const std::string& name);
 

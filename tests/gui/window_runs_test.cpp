@@ -23,6 +23,7 @@
 #include "fixtures/build_paths.h"
 #include "fixtures/sample_streams.h"
 #include "gui/status_line.h"
+#include "io/pending_outputs.h"
 #include "window_harness.h"
 
 namespace quarnel::guitest {
@@ -213,6 +214,41 @@ class WindowRuns : public QObject {
         QCOMPARE(left, QStringList({QStringLiteral("FEATURE_1.DD.stream.00.mpa.partial"),
                                     QStringLiteral("FEATURE_1.EVO"),
                                     QStringLiteral("FEATURE_1.MPEG-2.stream.0.mpv.partial")}));
+    }
+
+    // With "Ask before replacing outputs" on, a second Demux into the same folder asks: "Keep
+    // both" writes NAME (2).EXT beside the first outputs, "Cancel" writes nothing; off, it replaces.
+    void askingBeforeReplacingKeepsBothOrWritesNothing() {
+        const QString file = writeSource(
+            dir_.filePath(QStringLiteral("again/FEATURE_1.EVO")),
+            buildProgramStream({mpeg2Video(0xE0, 20, 2000, 90000), subpicture(0x21, 2, 900, 90000, 2)}, {}));
+        auto w = startWindow({file});
+        QVERIFY(w);
+        const QString out = dir_.filePath(QStringLiteral("again/out"));
+        child<QLineEdit>(*w, "eWorkdir")->setText(out);
+        child<QPushButton>(*w, "bDemux")->click();
+        const QDir folder(out);
+        const QStringList first = folder.entryList(QDir::Files, QDir::Name);
+        QCOMPARE(first.size(), 2);
+        QVERIFY(!child<QPushButton>(*w, "bOpenFolder")->isHidden());  // the outputs' folder, one click away
+        child<QCheckBox>(*w, "cbAskReplace")->click();
+        {
+            const BoxAnswerer answer(QStringLiteral("Keep both"));
+            child<QPushButton>(*w, "bDemux")->click();
+            QCOMPARE(answer.texts.size(), 1);
+            QVERIFY(answer.texts[0].contains(QStringLiteral("1 more already there")));
+        }
+        QStringList both = first;
+        for (const QString& name : first) both << QString::fromStdString(numberedName(name.toStdString(), 2));
+        both.sort();
+        QCOMPARE(folder.entryList(QDir::Files, QDir::Name), both);
+        {
+            const BoxAnswerer answer(QStringLiteral("Cancel"));
+            child<QPushButton>(*w, "bDemux")->click();
+        }
+        QCOMPARE(folder.entryList(QDir::Files, QDir::Name), both);
+        QVERIFY(
+            logLines(*w).contains(QStringLiteral("Nothing written: the outputs already there are kept.")));
     }
 
     void aDemuxShowsItsProgressAndWritesTheTickedSubtitleFormats() {

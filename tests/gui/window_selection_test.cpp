@@ -2,7 +2,9 @@
 // Choosing the source and the streams in the real window: drops, the disc's folder rule,
 // the buttons that follow the ticks, and the fast-check field.
 #include <QAction>
+#include <QMainWindow>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextCursor>
@@ -12,6 +14,7 @@
 #include "fixtures/sample_streams.h"
 #include "gui/log_colours.h"
 #include "gui/log_pane.h"
+#include "gui/status_line.h"
 #include "window_harness.h"
 
 namespace quarnel::guitest {
@@ -228,6 +231,22 @@ class WindowSelection : public QObject {
             }
             QVERIFY(value.hsvHue() > 200 && value.hsvHue() < 260);
         }
+    }
+
+    // However long the detail a run shows, the progress bar keeps its place in the status line.
+    void theProgressBarStaysInViewBesideALongStatus() {
+        QMainWindow w;
+        auto* line = new StatusLine(&w);
+        w.setStatusBar(line);
+        w.resize(661, 375);
+        w.show();
+        line->setPanel(0, QStringLiteral(" Rebuilding FEATURE_1.EVO"));
+        line->setPanel(1, QStringLiteral(" Remaining time: 0:00:07, ") + QString(200, QLatin1Char('x')));
+        line->setProgress(1, 2);
+        QCoreApplication::processEvents();
+        auto* bar = line->findChild<QProgressBar*>(QStringLiteral("ProgressBar"));
+        QVERIFY(bar->isVisible());
+        QVERIFY(bar->width() > 0 && bar->geometry().right() <= line->width());
     }
 
     void untickingFastCheckDisablesItsSize() {
