@@ -267,6 +267,18 @@ void TfMain::settleFrame(int triesLeft) {
         QTimer::singleShot(kFrameWaitMs, this, [this, triesLeft] { settleFrame(triesLeft - 1); });
 }
 
+void TfMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    // A window that opened maximised was placed before the desktop had framed it: back to
+    // normal, it takes the stored outer bounds within the frame it has now (else each restart
+    // and un-maximise would grow it by its frame).
+    const auto* change = static_cast<const QWindowStateChangeEvent*>(event);
+    if ((change->oldState() & Qt::WindowMaximized) && !isMaximized() && !isMinimized() &&
+        placedFrame_.isNull())
+        QTimer::singleShot(kFrameWaitMs, this, [this] { settleFrame(kFrameTries); });
+}
+
 void TfMain::storeGeometry() {
     stored_.windowState = isMaximized()   ? int(WindowShow::Maximised)
                           : isMinimized() ? int(WindowShow::Minimised)

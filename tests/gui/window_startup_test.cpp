@@ -189,6 +189,33 @@ class WindowStartup : public QObject {
         QCOMPARE(w->frameGeometry().height(), 500);
     }
 
+    // Maximise, restart (the window opens maximised), un-maximise: five times over, the normal
+    // window keeps the size it had (under a real window manager too: geometry_under_openbox.sh).
+    void unMaximisingAfterARestartKeepsTheSize() {
+        QSize normal;
+        for (const bool maximise : {false, true}) {  // the bounds stored, then a close maximised
+            auto w = startWindow();
+            QVERIFY(w);
+            QTest::qWait(200);
+            normal = w->frameGeometry().size();
+            if (maximise) w->showMaximized();
+            QTest::qWait(200);
+            QVERIFY(w->close());
+        }
+        for (int k = 0; k < 5; ++k) {
+            auto w = startWindow();
+            QVERIFY(w);
+            QTRY_VERIFY_WITH_TIMEOUT(w->isMaximized(), 2000);
+            w->showNormal();
+            QTRY_VERIFY_WITH_TIMEOUT(!w->isMaximized(), 2000);
+            QTest::qWait(300);
+            QCOMPARE(w->frameGeometry().size(), normal);
+            w->showMaximized();
+            QTest::qWait(200);
+            QVERIFY(w->close());
+        }
+    }
+
     void theTreeKeepsItsWidthUntilTheUserDragsIt() {
         store().setValue(QLatin1String(settings::kTreeWidth), 96);
         {

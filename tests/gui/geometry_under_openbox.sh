@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The window's geometry under a real window manager, which frames the window only once it
+# shows: openbox on a virtual X display, where the offscreen platform of the other window tests
+# has no frame to get wrong. Runs the startup test that maximises, restarts and un-maximises
+# the window five times.
+#
+#     tests/gui/geometry_under_openbox.sh WINDOW_STARTUP_TEST
+#
+# Exits with 77 (skipped) when Xvfb or openbox is not installed (apt-get install xvfb openbox).
+set -euo pipefail
+
+test_binary=$1
+for program in Xvfb openbox; do
+    if ! command -v "$program" >/dev/null; then
+        echo "skipped: $program is not installed (apt-get install xvfb openbox)"
+        exit 77
+    fi
+done
+scratch=$(mktemp -d)
+cleanup() {
+    kill "${wm:-}" "${server:-}" 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+# A display number no other server holds: Xvfb writes the one it took.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+server=$!
+for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$scratch/display")"
+openbox --config-file /dev/null >/dev/null 2>&1 &
+wm=$!
+sleep 1
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$scratch "$test_binary" unMaximisingAfterARestartKeepsTheSize
