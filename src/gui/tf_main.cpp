@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
@@ -42,6 +43,16 @@
 
 namespace quarnel {
 namespace {
+
+// A page whose controls keep their size: on a window smaller than they need it scrolls.
+QScrollArea* scrolling(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setObjectName(page->objectName() + QStringLiteral("Scroll"));
+    area->setWidget(page);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    return area;
+}
 
 constexpr const char* kReadyText = " Ready";
 constexpr const char* kStartHint = " Select or drop an EVO file to demux";
@@ -68,15 +79,15 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     v->addWidget(buildSourceRows());
     PageControl_ = new PageControl(central);
     PageControl_->addTab(buildStatusPage(), QStringLiteral("Status"));
-    PageControl_->addTab(buildVideoPage(), QStringLiteral("Video/Audio"));
-    PageControl_->addTab(buildSubpicturePage(), QStringLiteral("Subpicture"));
+    PageControl_->addTab(scrolling(buildVideoPage()), QStringLiteral("Video/Audio"));
+    PageControl_->addTab(scrolling(buildSubpicturePage()), QStringLiteral("Subpicture"));
     tracksPage_ = new TracksPage(PageControl_);
     PageControl_->addTab(tracksPage_, QStringLiteral("Tracks"));
     PageControl_->addTab(buildXplPage(), QStringLiteral("XPL"));
     vtiPage_ = new VtiPage(PageControl_);
-    PageControl_->addTab(vtiPage_, QStringLiteral("VTI"));
-    PageControl_->addTab(buildOptionsPage(), QStringLiteral("Options"));
-    PageControl_->addTab(buildAboutPage(), QStringLiteral("About"));
+    PageControl_->addTab(scrolling(vtiPage_), QStringLiteral("VTI"));
+    PageControl_->addTab(scrolling(buildOptionsPage()), QStringLiteral("Options"));
+    PageControl_->addTab(scrolling(buildAboutPage()), QStringLiteral("About"));
     auto* pages = new QWidget(central);
     auto* pv = new QVBoxLayout(pages);
     pv->setContentsMargins(4, 2, 4, 2);
@@ -92,7 +103,7 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     buildMenuBar();
     // The smallest outer size (661 x 375) is the default client area within a window frame; the
     // menu bar comes on top of it, so that the pages keep their room.
-    setMinimumSize(defaultClientSize());
+    fitMinimumToScreen();
     resize(defaultClientSize());
     model_.sourceChanged();  // no source yet: the playlist field shows the playlist's usual name
     pushOptions();
@@ -206,6 +217,7 @@ void TfMain::FormActivate() {
 
 void TfMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    fitMinimumToScreen();
     setAcceptDrops(true);  // FormShow
     if (started_ || activationQueued_) return;
     // Start-up runs from the event loop, once the window is on the screen.
@@ -248,6 +260,16 @@ void TfMain::placeWindow(const QMargins& frame) {
     // move() places the outer top-left corner; resize() sizes the client area.
     move(outer.topLeft());
     resize(clientWithin(outer, frame).size());
+}
+
+void TfMain::fitMinimumToScreen() {
+    // The default client area, or less on a screen too small for it (a small screen at twice
+    // the scale): the pages then scroll.
+    constexpr QSize kFrameAllowance(16, 48);
+    QSize least = defaultClientSize();
+    if (const QScreen* on = screen())
+        least = least.boundedTo(on->availableGeometry().size() - kFrameAllowance);
+    setMinimumSize(least);
 }
 
 QSize TfMain::defaultClientSize() const {

@@ -215,6 +215,8 @@ class TfMain : public QMainWindow, public Host {
     // within a frame of these margins, wholly on a screen.
     void placeWindow(const QMargins& frame);
     QSize defaultClientSize() const;
+    // The smallest size: the default client area, bounded by the screen the window is on.
+    void fitMinimumToScreen();
     // The desktop frames the window only after it shows: once the frame is known, the window is
     // placed again so that its outer bounds are the stored ones.
     void settleFrame(int triesLeft);

@@ -3,7 +3,7 @@
 # The window's geometry under a real window manager, which frames the window only once it
 # shows: openbox on a virtual X display, where the offscreen platform of the other window tests
 # has no frame to get wrong. Runs the startup test that maximises, restarts and un-maximises
-# the window five times.
+# the window five times, and the one that fits it on a small screen at twice the scale.
 #
 #     tests/gui/geometry_under_openbox.sh WINDOW_STARTUP_TEST
 #
@@ -23,12 +23,24 @@ cleanup() {
     rm -rf "$scratch"
 }
 trap cleanup EXIT
-# A display number no other server holds: Xvfb writes the one it took.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
-server=$!
-for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$scratch/display")"
-openbox --config-file /dev/null >/dev/null 2>&1 &
-wm=$!
-sleep 1
-QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$scratch "$test_binary" unMaximisingAfterARestartKeepsTheSize
+# On a virtual display of SCREEN with the scale factor SCALE, runs the tests named.
+under_openbox() {
+    local screen=$1 scale=$2
+    shift 2
+    rm -f "$scratch/display"
+    # A display number no other server holds: Xvfb writes the one it took.
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+    server=$!
+    for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+    DISPLAY=":$(cat "$scratch/display")" openbox --config-file /dev/null >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
+    local status=0
+    DISPLAY=":$(cat "$scratch/display")" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale XDG_RUNTIME_DIR=$scratch \
+        "$test_binary" "$@" || status=$?
+    kill "$wm" "$server" 2>/dev/null || true
+    wait "$wm" "$server" 2>/dev/null || true
+    return $status
+}
+under_openbox 1280x800 1 unMaximisingAfterARestartKeepsTheSize theWindowFitsTheScreenWithItsButtonsInView
+under_openbox 1024x768 2 theWindowFitsTheScreenWithItsButtonsInView

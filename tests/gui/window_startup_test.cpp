@@ -216,6 +216,25 @@ class WindowStartup : public QObject {
         }
     }
 
+    // On a small screen at twice the scale (1024x768 at 2x: geometry_under_openbox.sh) the
+    // window fits, and the buttons above and below the pages stay within it.
+    void theWindowFitsTheScreenWithItsButtonsInView() {
+        auto w = startWindow();
+        QVERIFY(w);
+        QTest::qWait(300);
+        const QRect screen = w->screen()->availableGeometry();
+        QVERIFY2(screen.contains(w->frameGeometry()), qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                                                     .arg(w->frameGeometry().width())
+                                                                     .arg(w->frameGeometry().height())
+                                                                     .arg(screen.width())
+                                                                     .arg(screen.height())));
+        for (const char* name : {"bDemux", "bCancel", "bMakeMkv", "bClear"}) {
+            const QWidget* button = child<QWidget>(*w, name);
+            const QRect at(button->mapTo(w.get(), QPoint(0, 0)), button->size());
+            QVERIFY2(w->rect().contains(at), name);
+        }
+    }
+
     void theTreeKeepsItsWidthUntilTheUserDragsIt() {
         store().setValue(QLatin1String(settings::kTreeWidth), 96);
         {
