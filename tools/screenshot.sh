@@ -3,7 +3,7 @@
 # Renders every page of the main window on a virtual X display after it has read the shipped
 # sample and its playlist:
 #   docs/window.png (the "Status" page), docs/window-PAGE.png for the other pages, at the
-#   default window size; and the same pictures at twice the scale in build/screenshots/2x/,
+#   default window size; docs/window-dark.png and docs/window-tracks-dark.png in a dark palette; and the same pictures at twice the scale in build/screenshots/2x/,
 #   to check that nothing is clipped on a high-density screen.
 #
 #     tools/screenshot.sh
@@ -28,11 +28,14 @@ mkdir -p "$root/docs" "$large"
 pages=(window window-video window-subpicture window-tracks window-xpl window-vti window-options window-about)
 shot() {  # SCALE SCREEN OUTPUT PAGE
     rm -rf "${config:?}"/*
-    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$1 \
+    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$1 QUARNEL_SHOT_DARK=${dark:-0} \
         xvfb-run -a -s "-screen 0 $2x24 -dpi 96" "$build/bin/window_shot" "$sample" "$3" "$4" 2>/dev/null
 }
 for page in "${!pages[@]}"; do
     shot 1 1280x800 "$root/docs/${pages[$page]}.png" "$page"
     shot 2 2560x1600 "$large/${pages[$page]}.png" "$page"
 done
+# The log and the track table on a dark desktop palette.
+dark=1 shot 1 1280x800 "$root/docs/window-dark.png" 0
+dark=1 shot 1 1280x800 "$root/docs/window-tracks-dark.png" 3
 echo "docs/window*.png written; twice the scale in ${large#"$root"/}/"

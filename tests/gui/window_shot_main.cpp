@@ -3,8 +3,10 @@
 // "XPL" page has something to show) and saves the picture:
 //   window_shot SOURCE OUTPUT.png [PAGE [WIDTHxHEIGHT]]
 // PAGE is the index of the page to show (0 "Status" by default); the window keeps its
-// default size unless one is given.
+// default size unless one is given. QUARNEL_SHOT_DARK=1 draws it in a dark palette, as a
+// desktop with a dark theme would.
 #include <QApplication>
+#include <QPalette>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -15,6 +17,24 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quarnel"));
+    if (qEnvironmentVariableIntValue("QUARNEL_SHOT_DARK") == 1) {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QPalette dark;
+        const QColor window(0x2D, 0x2D, 0x30), base(0x1E, 0x1E, 0x1E), text(0xE8, 0xE8, 0xE8);
+        dark.setColor(QPalette::Window, window);
+        dark.setColor(QPalette::WindowText, text);
+        dark.setColor(QPalette::Base, base);
+        dark.setColor(QPalette::AlternateBase, window);
+        dark.setColor(QPalette::Text, text);
+        dark.setColor(QPalette::Button, window);
+        dark.setColor(QPalette::ButtonText, text);
+        dark.setColor(QPalette::Highlight, QColor(0x3A, 0x6E, 0xA5));
+        dark.setColor(QPalette::HighlightedText, Qt::white);
+        dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+        dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+        dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+        QApplication::setPalette(dark);
+    }
     const QStringList args = QApplication::arguments();
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: window_shot SOURCE OUTPUT.png [PAGE [WIDTHxHEIGHT]]\n");
