@@ -132,6 +132,11 @@ OutputLock claimOutputs(const std::string& outputBase, MessageLog& log) {
     std::error_code ec;
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
     const std::string base = nameOf(outputBase);
+    // Where the outputs go, by its full path: an empty folder stands for the current one.
+    std::string shown =
+        std::filesystem::absolute(folder.empty() ? "." : folder, ec).lexically_normal().string();
+    while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+    log.log("Output folder: " + shown);
     OutputLock lock(folder, base);
     for (const std::string& name : removeStaleTemporaries(folder, base))
         log.log("Removed " + name + ", left by a run that was stopped.");

@@ -118,7 +118,8 @@ void logKeptPartial(MessageLog& log, const std::string& name);
 // The claim of a run on its output names (OUTPUT_BASE = folder/base): the lock that keeps
 // another run off them, taken before anything is written (the output folder made when it is
 // missing), then what runs that were killed left under those names removed, with a log line
-// for each. Raises "Another run is writing BASE." when another run holds them.
+// for each. Raises "Another run is writing BASE." when another run holds them. The log names
+// the folder by its full path.
 OutputLock claimOutputs(const std::string& outputBase, MessageLog& log);
 
 // "File size: N Mbytes." of the input just opened: the bytes from where it is read to its end

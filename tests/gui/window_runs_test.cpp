@@ -224,9 +224,11 @@ class WindowRuns : public QObject {
             buildProgramStream({mpeg2Video(0xE0, 20, 2000, 90000), subpicture(0x21, 2, 900, 90000, 2)}, {}));
         auto w = startWindow({file});
         QVERIFY(w);
-        const QString out = dir_.filePath(QStringLiteral("again/out"));
+        QVERIFY(child<QLineEdit>(*w, "eWorkdir")->placeholderText().endsWith(QDir::currentPath()));
+        const QString out = dir_.filePath(QStringLiteral("again/out"));  // made by the first run
         child<QLineEdit>(*w, "eWorkdir")->setText(out);
         child<QPushButton>(*w, "bDemux")->click();
+        QVERIFY(logLines(*w).contains(QStringLiteral("Output folder: ") + QDir::cleanPath(out)));
         const QDir folder(out);
         const QStringList first = folder.entryList(QDir::Files, QDir::Name);
         QCOMPARE(first.size(), 2);
