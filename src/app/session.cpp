@@ -68,7 +68,16 @@ bool Session::chooseDiscTitle(int number) {
         std::ranges::find_if(disc->titles, [&](const DvdTitle& t) { return t.number == number; });
     if (chosen == disc->titles.end()) return false;
     title = chosen->title;
+    titleNumber = number;
     baseName = title->name;
+    // An HD DVD folder's title: the XPL page reads the disc's playlist for it, the VTI page the
+    // HVDVD_TS folder's VTI with the title's first EVO chosen.
+    if (disc->kind == DiscKind::HdDvd && !disc->playlist.empty()) {
+        playlistPath = disc->playlist;
+        playlistChanged();
+        sourceDir = disc->navigationFolder;
+        sourceName = nameOf(title->firstFile());
+    }
     trackEdits.clear();
     resetBoxes();
     table.reset();
@@ -136,6 +145,10 @@ std::optional<Title> Session::factsOfVob() const {
     return factsSource == sourcePath ? vobFacts : titleSetFactsBeside(sourcePath);
 }
 
+bool Session::playlistNamesSource() const {
+    return playlistOfSource() && playlist.namesSource && !title;
+}
+
 Request Session::request() const {
     Request r;
     r.title = title ? *title : titleOfFiles(sourcePath, options.continueSequence);
@@ -151,7 +164,7 @@ Request Session::request() const {
     r.streamsFromPlaylist = tableFromPlaylist;
     r.trackEdits = trackEdits;
     if (playlistOfSource()) r.playlistPath = playlistPath;  // an input of the run all the same
-    if (playlistOfSource() && playlist.namesSource) {
+    if (playlistNamesSource()) {
         r.playlist = playlist.title;
     }
     const auto choose = [&](const auto& slots, const auto& ids, size_t count, StreamKind kind) {

@@ -32,6 +32,7 @@ struct Session : RunState {
     // title chosen to be read; none: the source file and the files after it.
     std::optional<DvdDisc> disc;
     std::optional<Title> title;
+    int titleNumber = 0;                          // the disc's number of the title chosen
     std::string playlistPath;                     // the playlist, VPLST000.XPL
     std::string sourceDir, sourceName, baseName;  // baseName: outputs are named after it
     std::string playlistDir, playlistName;
@@ -73,6 +74,9 @@ struct Session : RunState {
     // Whether the playlist read last was read for the source: only then do its names, languages
     // and chapters go with the source's outputs.
     bool playlistOfSource() const;
+    // Whether the playlist's names, languages and chapters go with the source's outputs: read
+    // for the source, naming it, and the source no disc title (whose navigation names its own).
+    bool playlistNamesSource() const;
     // The request for the choices made: the source's title, the ticked streams, the options,
     // the names, and the playlist's title when it was read for the source.
     Request request() const;

@@ -18,7 +18,7 @@ std::vector<TrackRow> trackRowsOf(const Session& m) {
     const bool aob = upperExtension(m.sourcePath) == ".AOB";
     // The playlist's names go with the source it was read for only.
     const PlaylistTitle none;
-    const PlaylistTitle& playlist = m.playlistOfSource() && m.playlist.namesSource ? m.playlist.title : none;
+    const PlaylistTitle& playlist = m.playlistNamesSource() ? m.playlist.title : none;
     // A disc's title, or the IFO beside a VOB read when it became the source.
     const Title title = m.title                         ? *m.title
                         : m.factsSource == m.sourcePath ? m.vobFacts.value_or(Title{})

@@ -52,6 +52,9 @@ struct DvdDisc {
     std::vector<DvdTitle> titles;
     int firstPlayTitle = 0;          // the title the disc plays first, 0 when it starts with a menu
     std::vector<std::string> notes;  // what of its navigation could not be read, as log lines
+    // An HD DVD folder: the playlist its titles come from and its HVDVD_TS folder (with its
+    // separator), where the VTI lies; empty for an image, whose files are not on the disk.
+    std::string playlist, navigationFolder;
     // The longest title, the lowest number on a tie (an HD DVD's first-play title only when it
     // is the only one); 0 without titles.
     int mainTitle() const;

@@ -486,6 +486,7 @@ std::optional<DvdDisc> readHdDvdDisc(const std::string& path, std::string& why, 
     disc.kind = DiscKind::HdDvd;
     disc.path = path;
     disc.image = image.has_value();
+    if (!image) disc.playlist = layout->playlist, disc.navigationFolder = layout->hvdvd;
     const std::string named = image                                  ? image->volumeId()
                               : nameOf(trimmed(layout->root)) == "." ? std::string()
                                                                      : nameOf(trimmed(layout->root));

@@ -30,4 +30,21 @@ bool trimToTitle(std::vector<std::string>& tags, const std::string& evoKey) {
     return true;
 }
 
+bool trimToTitleNumber(std::vector<std::string>& tags, int number) {
+    const char* open = number == 0 ? "<FIRSTPLAYTITLE" : "<TITLE ";
+    const char* close = number == 0 ? "</FIRSTPLAYTITLE" : "</TITLE";
+    int seen = 0;
+    size_t begin = 0;
+    while (begin < tags.size() && !(containsUpper(tags[begin], open) && (number == 0 || ++seen == number)))
+        ++begin;
+    if (begin == tags.size()) return false;
+    tags.erase(tags.begin(), tags.begin() + std::ptrdiff_t(begin));
+    for (size_t k = 0; k < tags.size(); ++k)
+        if (containsUpper(tags[k], close)) {
+            tags.erase(tags.begin() + std::ptrdiff_t(k) + 1, tags.end());
+            break;
+        }
+    return true;
+}
+
 }  // namespace quarnel

@@ -83,6 +83,8 @@ class TfMain : public QMainWindow, public Host {
     // Makes the disc the source (its titles listed above the boxes, the longest chosen) and
     // reads that title when `read` is set; a disc that cannot be read is shown as an error.
     void openDisc(const QString& path, bool read);
+    // An HD DVD folder's title chosen: the XPL page shows the playlist's part for it.
+    void showDiscTitlePlaylist();
     void cbFastCheckClick();
     void FormResize();
     // "Check new version": asks the update server and offers the download.

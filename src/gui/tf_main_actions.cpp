@@ -111,6 +111,7 @@ void TfMain::connectControls() {
             return;
         model_.chooseDiscTitle(model_.disc->titles[size_t(index)].number);
         pushState();
+        showDiscTitlePlaylist();
         if (cbAutoRead_->isChecked()) runOperation(&readReplacing);
     });
     connect(xplSplitter_, &QSplitter::splitterMoved, this,
@@ -245,6 +246,13 @@ void TfMain::openDiscClick() {
     if (!folder.isEmpty()) openDisc(folder, cbAutoRead_->isChecked());
 }
 
+void TfMain::showDiscTitlePlaylist() {
+    if (!model_.disc || model_.disc->playlist.empty()) return;
+    const int page = PageControl_->currentIndex();
+    runOperation(&runs::readPlaylist);
+    PageControl_->setCurrentIndex(page);  // the playlist read turns to its page; the user stays
+}
+
 void TfMain::openDisc(const QString& path, bool read) {
     if (model_.runActive || closed_) return;
     const std::string error = model_.openDisc(path.toStdString());
@@ -254,6 +262,7 @@ void TfMain::openDisc(const QString& path, bool read) {
         return;
     }
     rememberOpened(path);
+    showDiscTitlePlaylist();
     PageControl_->setCurrentIndex(int(Page::VideoAudio));
     if (read) runOperation(&readReplacing);
 }

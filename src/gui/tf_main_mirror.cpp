@@ -97,7 +97,7 @@ void TfMain::pushState() {
     openDiscAction_->setEnabled(b.chooseSource && idle);
     vtiPage_->mirror(model_.vti);
     tracksPage_->mirror(trackRowsOf(model_), model_.trackEdits, idle,
-                        !model_.playlistOfSource() && model_.playlistPath != kPlaylistName &&
+                        !model_.title && !model_.playlistOfSource() && model_.playlistPath != kPlaylistName &&
                             fileExists(model_.playlistPath));
     pushMenuState();
 }

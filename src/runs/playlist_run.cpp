@@ -49,7 +49,8 @@ class PlaylistRun {
             statusReady(log_);
             return false;
         }
-        v_.namesSource = trimToTitle(v_.tags, withoutExtension(nameOf(req_.sourcePath)));
+        v_.namesSource = req_.titleNumber ? trimToTitleNumber(v_.tags, *req_.titleNumber)
+                                          : trimToTitle(v_.tags, withoutExtension(nameOf(req_.sourcePath)));
         reader.scanTitle();
 
         logDone(log_);

@@ -37,6 +37,7 @@ bool makeMkvOfTitle(const Request& request, RunState& state, Host& host);
 struct PlaylistRequest {
     std::string playlistPath;
     std::string sourcePath;
+    std::optional<int> titleNumber;  // a disc's title: that title of the playlist, not the source's
 };
 // Read the playlist into `view`: its tag list, the title of the source, its chapters and
 // streams. True when the playlist was read to its end.

@@ -113,8 +113,9 @@ void read(Session& session, Host& host) {
     if (!outcome.finished || session.run.cancel) return;
     if (session.options.autoProcess == AutoProcess::Demux) demux(session, host);
     if (session.options.autoProcess == AutoProcess::Rebuild) rebuild(session, host);
-    // Only an HD DVD has a VTI file beside its video.
-    if (session.options.readVti && upperExtension(session.sourcePath) == ".EVO")
+    // Only an HD DVD has a VTI file beside its video (a folder disc's in its HVDVD_TS).
+    const bool hdDvdFolder = session.disc && session.disc->kind == DiscKind::HdDvd && !session.disc->image;
+    if (session.options.readVti && (upperExtension(session.sourcePath) == ".EVO" || hdDvdFolder))
         readVtiAfterRead(session, host);
 }
 
@@ -184,10 +185,17 @@ void readPlaylist(Session& session, Host& host) {
     Buttons& b = session.buttons;
     const bool readSourceWasEnabled = b.readSource;
     b.readPlaylist = b.chooseSource = b.choosePlaylist = b.readSource = false;
+    // A disc's title: the playlist's part for that title, the boxes left as the disc's
+    // navigation filled them.
+    const bool discTitle = session.disc && session.title;
+    const std::optional<int> number = discTitle ? std::optional(session.titleNumber) : std::nullopt;
     // A playlist that cannot be read leaves the boxes as they were.
-    if (readPlaylistInto({session.playlistPath, session.sourcePath}, session.playlist, session, host)) {
-        session.resetBoxes();
-        offerPlaylistStreams(session);
+    if (readPlaylistInto({session.playlistPath, session.sourcePath, number}, session.playlist, session,
+                         host)) {
+        if (!discTitle) {
+            session.resetBoxes();
+            offerPlaylistStreams(session);
+        }
         session.playlistSource = session.sourcePath;
     }
     b.readPlaylist = b.chooseSource = b.choosePlaylist = true;

@@ -115,13 +115,14 @@ QStringList tracksOf(const QString& mkv) {
 }
 
 // quarnel-cli mkv of `source` into `out` with `options`, as mkvmerge -J reads its MKV.
-QStringList cliTracks(const QString& source, const QString& out, QStringList options) {
+QStringList cliTracks(const QString& source, const QString& out, QStringList options,
+                      const QString& mkv = QStringLiteral("FEATURE_1_MERGED.mkv")) {
     QProcess cli;
     cli.start(QString::fromUtf8(QUARNEL_CLI),
               QStringList{QStringLiteral("mkv"), QStringLiteral("-q"), QStringLiteral("-o"), out} + options +
                   QStringList{source});
     cli.waitForFinished(60000);
-    return tracksOf(out + QStringLiteral("/FEATURE_1_MERGED.mkv"));
+    return tracksOf(out + QLatin1Char('/') + mkv);
 }
 
 }  // namespace
@@ -545,6 +546,25 @@ class WindowRuns : public QObject {
         QVERIFY(titles->itemText(1).contains(QStringLiteral("\"Main Feature\" (longest)")));
         QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Done.")));
         QCOMPARE(w->model().baseName, std::string("MOVIE_title01"));
+        // The XPL page shows the playlist's part for the title, the VTI page its first EVO;
+        // another title chosen shows its own.
+        const auto xpl = [&] { return child<QPlainTextEdit>(*w, "mXPL")->toPlainText(); };
+        QVERIFY(xpl().contains(QStringLiteral("displayName=\"Main Feature\"")));
+        QCOMPARE(child<QComboBox>(*w, "cbEVOname")->currentText(), QStringLiteral("FEATURE_1.EVO"));
+        titles->setCurrentIndex(2);
+        emit titles->activated(2);
+        QTRY_VERIFY(xpl().contains(QStringLiteral("displayName=\"Highlight\"")));
+        QVERIFY(!xpl().contains(QStringLiteral("Main Feature")));
+        QTRY_COMPARE(child<QComboBox>(*w, "cbEVOname")->currentText(), QStringLiteral("FEATURE_2.EVO"));
+        if (QStandardPaths::findExecutable(QStringLiteral("mkvmerge")).isEmpty()) return;
+        // The playlist page shown changes nothing of the title's MKV: the command line's.
+        child<QLineEdit>(*w, "eWorkdir")->setText(dir_.filePath(QStringLiteral("disc-mkv")));
+        child<QPushButton>(*w, "bMakeMkv")->click();
+        const QString mkv = QStringLiteral("MOVIE_title02.mkv");
+        const QStringList made = tracksOf(dir_.filePath(QStringLiteral("disc-mkv/")) + mkv);
+        QVERIFY(made.size() > 3);
+        QCOMPARE(made, cliTracks(folder, dir_.filePath(QStringLiteral("disc-cli")),
+                                 {QStringLiteral("--title=2")}, mkv));
     }
 
     void aDroppedPlaylistFillsTheXplPage() {
