@@ -129,8 +129,9 @@ class TfMain : public QMainWindow, public Host {
     QPushButton *bClear_ = nullptr, *bCheckNew_ = nullptr;
     // "Video/Audio": the titles of a disc opened as the source, then the boxes.
     QWidget* titleRow_ = nullptr;
-    QComboBox* cbTitle_ = nullptr;
-    std::vector<std::string> shownTitles_;
+    QTreeWidget* tvTitles_ = nullptr;
+    std::vector<std::vector<std::string>> shownTitles_;
+    int shownTitle_ = -1;  // the row chosen when the list was last shown
     QAction* openDiscAction_ = nullptr;
     QMenu* recentMenu_ = nullptr;  // File > Open recent, filled as it opens
     // "Video/Audio" and "Subpicture"

@@ -16,6 +16,7 @@
 #include <QSplitter>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "formats/dvd_disc.h"
 #include "formats/hddvd_disc.h"
@@ -106,13 +107,19 @@ void TfMain::connectControls() {
     connect(bbXPL_, &QPushButton::clicked, this, &TfMain::bbXPLClick);
     connect(bbWorkdir_, &QPushButton::clicked, this, &TfMain::bbWorkdirClick);
     // Choosing a disc's title fills the boxes from it, and reads it when the options say so.
-    connect(cbTitle_, &QComboBox::activated, this, [this](int index) {
+    const auto chooseTitle = [this](int index) {
         if (model_.runActive || !model_.disc || index < 0 || size_t(index) >= model_.disc->titles.size())
             return;
         model_.chooseDiscTitle(model_.disc->titles[size_t(index)].number);
         pushState();
         showDiscTitlePlaylist();
         if (cbAutoRead_->isChecked()) runOperation(&readReplacing);
+    };
+    connect(tvTitles_, &QTreeWidget::itemClicked, this, [this, chooseTitle](QTreeWidgetItem* item) {
+        chooseTitle(tvTitles_->indexOfTopLevelItem(item));
+    });
+    connect(tvTitles_, &QTreeWidget::itemActivated, this, [this, chooseTitle](QTreeWidgetItem* item) {
+        chooseTitle(tvTitles_->indexOfTopLevelItem(item));
     });
     connect(xplSplitter_, &QSplitter::splitterMoved, this,
             [this] { stored_.treeWidth = xplSplitter_->sizes().value(0); });

@@ -93,7 +93,7 @@ void TfMain::pushState() {
     mirrorBoxes(cbSub_, model_.boxes.sub, idle);
     pushXpl();
     pushTitles();
-    cbTitle_->setEnabled(idle);
+    tvTitles_->setEnabled(idle);
     openDiscAction_->setEnabled(b.chooseSource && idle);
     vtiPage_->mirror(model_.vti);
     tracksPage_->mirror(trackRowsOf(model_), model_.trackEdits, idle,
@@ -103,32 +103,39 @@ void TfMain::pushState() {
 }
 
 void TfMain::pushTitles() {
-    std::vector<std::string> titles;
+    std::vector<std::vector<std::string>> titles;
     int current = -1;
     if (model_.disc) {
         for (const DvdTitle& t : model_.disc->titles) {
-            std::string text = "Title " + std::to_string(t.number) + ": " + formatSpan(t.seconds) + ", " +
-                               std::to_string(t.title.chapters.size()) +
-                               (t.title.chapters.size() == 1 ? " chapter" : " chapters");
-            const size_t tracks = t.title.tracks.size();
-            text += ", " + std::to_string(tracks) + (tracks == 1 ? " track" : " tracks");
-            if (t.angles > 1) text += ", " + std::to_string(t.angles) + " angles";
-            if (!t.name.empty()) text += ", \"" + t.name + "\"";  // an HD DVD title's displayName
-            if (t.number == model_.disc->mainTitle()) text += " (longest)";
-            if (model_.disc->kind == DiscKind::HdDvd && t.number == 0) text += " (first play)";
+            std::string note;
+            if (t.number == model_.disc->mainTitle()) note = "longest";
+            if (model_.disc->kind == DiscKind::HdDvd && t.number == 0) note = "first play";
             if (model_.title && model_.title->name == t.title.name) current = int(titles.size());
-            titles.push_back(std::move(text));
+            titles.push_back({std::to_string(t.number), t.name, formatSpan(t.seconds),
+                              std::to_string(t.title.chapters.size()), std::to_string(t.title.tracks.size()),
+                              std::to_string(t.angles), note});
         }
     }
     titleRow_->setVisible(model_.disc.has_value());
+    const QSignalBlocker quiet(tvTitles_);
     if (titles != shownTitles_) {
-        const QSignalBlocker quiet(cbTitle_);
-        cbTitle_->clear();
-        for (const std::string& t : titles) cbTitle_->addItem(qs(t));
+        tvTitles_->clear();
+        for (const std::vector<std::string>& t : titles) {
+            QStringList columns;
+            for (const std::string& c : t) columns << qs(c);
+            auto* item = new QTreeWidgetItem(tvTitles_, columns);
+            for (int c = 0; c < 6; ++c)
+                if (c != 1) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        }
         shownTitles_ = titles;
+        shownTitle_ = -2;
     }
-    const QSignalBlocker quiet(cbTitle_);
-    cbTitle_->setCurrentIndex(current);
+    // The chosen title is the current row; the user's own moves through the list stay until
+    // another title is chosen.
+    if (current != shownTitle_) {
+        tvTitles_->setCurrentItem(current < 0 ? nullptr : tvTitles_->topLevelItem(current));
+        shownTitle_ = current;
+    }
 }
 
 void TfMain::pushXpl() {

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -140,13 +141,23 @@ QWidget* TfMain::buildVideoPage() {
     auto* page = named(new QWidget, "tsVideo");
     auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(4, 4, 4, 4);
-    // The titles of a disc, shown only while a disc is the source.
+    // The titles of a disc, shown only while a disc is the source: a click or Enter chooses one.
     titleRow_ = new QWidget(page);
-    auto* row = new QHBoxLayout(titleRow_);
+    auto* row = new QVBoxLayout(titleRow_);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(new QLabel(QStringLiteral("Title:"), titleRow_));
-    cbTitle_ = named(new QComboBox(titleRow_), "cbTitle");
-    row->addWidget(cbTitle_, 1);
+    row->setSpacing(2);
+    auto* label = new QLabel(QStringLiteral("&Titles of the disc:"), titleRow_);
+    tvTitles_ = named(new QTreeWidget(titleRow_), "tvTitles");
+    label->setBuddy(tvTitles_);
+    tvTitles_->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Name"), QStringLiteral("Duration"),
+                                QStringLiteral("Chapters"), QStringLiteral("Tracks"),
+                                QStringLiteral("Angles"), QString()});
+    tvTitles_->setRootIsDecorated(false);
+    tvTitles_->setUniformRowHeights(true);
+    tvTitles_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tvTitles_->setMaximumHeight(6 * tvTitles_->fontMetrics().height() + 24);
+    row->addWidget(label);
+    row->addWidget(tvTitles_);
     titleRow_->hide();
     outer->addWidget(titleRow_);
     auto* h = new QHBoxLayout;

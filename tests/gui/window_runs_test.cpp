@@ -514,14 +514,13 @@ class WindowRuns : public QObject {
         QVERIFY(w);
         child<QLineEdit>(*w, "eWorkdir")->setText(folder);
         QVERIFY(dropFiles(*w, {folder + QStringLiteral("/FILMS")}));
-        auto* titles = child<QComboBox>(*w, "cbTitle");
-        QVERIFY(!titles->parentWidget()->isHidden());  // the row shows while a disc is the source
-        QCOMPARE(titles->count(), 2);
-        QCOMPARE(titles->currentIndex(), 1);  // the longest
-        QVERIFY(titles->itemText(1).endsWith(QStringLiteral("(longest)")));
+        auto* titles = child<QTreeWidget>(*w, "tvTitles");
+        QVERIFY(!titles->parentWidget()->isHidden());  // the list shows while a disc is the source
+        QCOMPARE(titles->topLevelItemCount(), 2);
+        QCOMPARE(titles->indexOfTopLevelItem(titles->currentItem()), 1);  // the longest
+        QCOMPARE(titles->topLevelItem(1)->text(6), QStringLiteral("longest"));
         QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Done.")));
-        titles->setCurrentIndex(0);
-        emit titles->activated(0);
+        emit titles->itemClicked(titles->topLevelItem(0), 0);
         QCOMPARE(w->model().baseName, std::string("FILMS_title01"));
         QVERIFY(child<QCheckBox>(*w, "cbAudio00")->isChecked());
         child<QPushButton>(*w, "bDemux")->click();
@@ -539,11 +538,12 @@ class WindowRuns : public QObject {
         QVERIFY(w);
         child<QLineEdit>(*w, "eWorkdir")->setText(dir_.path());
         QVERIFY(dropFiles(*w, {folder}));
-        auto* titles = child<QComboBox>(*w, "cbTitle");
-        QCOMPARE(titles->count(), 3);
-        QVERIFY(titles->itemText(0).endsWith(QStringLiteral("(first play)")));
-        QCOMPARE(titles->currentIndex(), 1);
-        QVERIFY(titles->itemText(1).contains(QStringLiteral("\"Main Feature\" (longest)")));
+        auto* titles = child<QTreeWidget>(*w, "tvTitles");
+        QCOMPARE(titles->topLevelItemCount(), 3);
+        QCOMPARE(titles->topLevelItem(0)->text(6), QStringLiteral("first play"));
+        QCOMPARE(titles->indexOfTopLevelItem(titles->currentItem()), 1);
+        QCOMPARE(titles->topLevelItem(1)->text(1), QStringLiteral("Main Feature"));
+        QCOMPARE(titles->topLevelItem(1)->text(6), QStringLiteral("longest"));
         QTRY_VERIFY(logLines(*w).contains(QStringLiteral("Done.")));
         QCOMPARE(w->model().baseName, std::string("MOVIE_title01"));
         // The XPL page shows the playlist's part for the title, the VTI page its first EVO;
@@ -551,8 +551,7 @@ class WindowRuns : public QObject {
         const auto xpl = [&] { return child<QPlainTextEdit>(*w, "mXPL")->toPlainText(); };
         QVERIFY(xpl().contains(QStringLiteral("displayName=\"Main Feature\"")));
         QCOMPARE(child<QComboBox>(*w, "cbEVOname")->currentText(), QStringLiteral("FEATURE_1.EVO"));
-        titles->setCurrentIndex(2);
-        emit titles->activated(2);
+        emit titles->itemActivated(titles->topLevelItem(2), 0);  // Enter on the third row
         QTRY_VERIFY(xpl().contains(QStringLiteral("displayName=\"Highlight\"")));
         QVERIFY(!xpl().contains(QStringLiteral("Main Feature")));
         QTRY_COMPARE(child<QComboBox>(*w, "cbEVOname")->currentText(), QStringLiteral("FEATURE_2.EVO"));
