@@ -3,6 +3,7 @@
 // and the VTI page after a Read beside a title set information file.
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QJsonArray>
@@ -646,13 +647,32 @@ class WindowRuns : public QObject {
         QVERIFY(forwardOnly());
         QVERIFY(seen.last() > 0.9);
 
-        if (QStandardPaths::findExecutable(QStringLiteral("mkvmerge")).isEmpty())
-            QSKIP("mkvmerge is not installed (package mkvtoolnix): Make MKV cannot run");
         seen.clear();
-        // The fixture's video is no stream mkvmerge takes: the run fails in its last phase and
-        // says so in a box and the status line, not only in the log.
+        // A slow mkvmerge that reports half its work and then fails: the window keeps serving
+        // its events through every phase (a timer never waits long), and the failure shows in
+        // a box and the status line, not only in the log.
+        const QString fake = dir_.filePath(QStringLiteral("slow-mkvmerge"));
+        const std::string script =
+            "#!/bin/sh\necho '#GUI#progress 50%'\nsleep 2\necho 'Error: this mkvmerge makes nothing'\nexit "
+            "2\n";
+        writeSource(fake, fixtures::Bytes(script.begin(), script.end()));
+        QFile::setPermissions(fake, QFile::permissions(fake) | QFileDevice::ExeOwner);
+        qputenv("QUARNEL_MKVMERGE", fake.toLocal8Bit());
+        QElapsedTimer clock;
+        qint64 last = 0, longestWait = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, w.get(), [&] {
+            longestWait = std::max(longestWait, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        clock.start();
+        tick.start(20);
         const BoxAnswerer errors(QMessageBox::Ok);
         child<QPushButton>(*w, "bMakeMkv")->click();
+        tick.stop();
+        qunsetenv("QUARNEL_MKVMERGE");
+        QVERIFY2(longestWait < 1000, qPrintable(QString::number(longestWait)));
+        QVERIFY(clock.elapsed() >= 2000);  // the timer ran through mkvmerge's two seconds
         QCOMPARE(errors.texts.size(), 1);
         QVERIFY(errors.texts[0].startsWith(QStringLiteral("mkvmerge failed")));
         QCOMPARE(w->findChild<StatusLine*>()->panelText(0), QStringLiteral(" Failed"));
