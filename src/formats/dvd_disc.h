@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,9 +53,11 @@ struct DvdDisc {
     std::vector<DvdTitle> titles;
     int firstPlayTitle = 0;          // the title the disc plays first, 0 when it starts with a menu
     std::vector<std::string> notes;  // what of its navigation could not be read, as log lines
-    // An HD DVD folder: the playlist its titles come from and its HVDVD_TS folder (with its
-    // separator), where the VTI lies; empty for an image, whose files are not on the disk.
+    // An HD DVD: the playlist its titles come from and its HVDVD_TS folder (with its
+    // separator), where the VTI lies. An image's are copies in a private folder that lives as
+    // long as a copy of the disc does (`copies`).
     std::string playlist, navigationFolder;
+    std::shared_ptr<const void> copies;
     // The longest title, the lowest number on a tie (an HD DVD's first-play title only when it
     // is the only one); 0 without titles.
     int mainTitle() const;

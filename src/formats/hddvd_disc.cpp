@@ -370,7 +370,8 @@ class DiscReading {
     }
 };
 
-// A private folder that stands for an image's disc folder while it is read; removed after.
+// A private folder that stands for an image's disc folder: removed with the last disc read
+// from it (the window reads its playlist and VTI again).
 class ImageCopy {
   public:
     ImageCopy() {
@@ -443,13 +444,14 @@ bool isHdDvdSource(const std::string& path) {
 }
 
 std::optional<DvdDisc> readHdDvdDisc(const std::string& path, std::string& why, int angle) {
-    const ImageCopy copy;  // for an image only
+    std::shared_ptr<const ImageCopy> copy;  // for an image only
     std::optional<UdfImage> image;
     std::optional<Layout> layout;
     try {
         if (isHdDvdImage(path)) {
             image.emplace(path);
-            layout = imageLayout(*image, copy, why);
+            copy = std::make_shared<const ImageCopy>();
+            layout = imageLayout(*image, *copy, why);
             if (!layout) return std::nullopt;
         } else {
             layout = layoutOf(path);
@@ -486,7 +488,9 @@ std::optional<DvdDisc> readHdDvdDisc(const std::string& path, std::string& why, 
     disc.kind = DiscKind::HdDvd;
     disc.path = path;
     disc.image = image.has_value();
-    if (!image) disc.playlist = layout->playlist, disc.navigationFolder = layout->hvdvd;
+    disc.playlist = layout->playlist;
+    disc.navigationFolder = layout->hvdvd;
+    disc.copies = copy;
     const std::string named = image                                  ? image->volumeId()
                               : nameOf(trimmed(layout->root)) == "." ? std::string()
                                                                      : nameOf(trimmed(layout->root));

@@ -114,7 +114,7 @@ void read(Session& session, Host& host) {
     if (session.options.autoProcess == AutoProcess::Demux) demux(session, host);
     if (session.options.autoProcess == AutoProcess::Rebuild) rebuild(session, host);
     // Only an HD DVD has a VTI file beside its video (a folder disc's in its HVDVD_TS).
-    const bool hdDvdFolder = session.disc && session.disc->kind == DiscKind::HdDvd && !session.disc->image;
+    const bool hdDvdFolder = session.disc && !session.disc->navigationFolder.empty();
     if (session.options.readVti && (upperExtension(session.sourcePath) == ".EVO" || hdDvdFolder))
         readVtiAfterRead(session, host);
 }
