@@ -18,9 +18,21 @@ uint8_t frameCodeOf(Coding coding) {
             return 0x00;
         case Coding::H264:
             return 0x09;
-        default:
+        case Coding::Vc1:
             return 0x0D;
+        // Not video: no frames are counted in them.
+        case Coding::Ac3:
+        case Coding::Dts:
+        case Coding::Lpcm:
+        case Coding::AobMlp:
+        case Coding::TrueHd:
+        case Coding::Eac3:
+        case Coding::MpegAudio:
+        case Coding::Subpicture:
+        case Coding::ExtSubpicture:
+            break;
     }
+    return 0x0D;
 }
 
 // Codes 00 00 01 `last` in a piece, those that began in the piece before included (`window`

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "codecs/analysers.h"
+#include "formats/coding_behaviour.h"
 #include "formats/navigation.h"
 #include "formats/pack_layout.h"
 #include "formats/scanner.h"
@@ -227,19 +228,8 @@ struct PassSink {
                 keepFirstPts(reading, st.videoPts);
                 if (!opt.details) return;
                 const AnalyserInput input = analyserInput(st, piece, i, reading);
-                std::optional<double> rate;
-                switch (st.videoCoding) {
-                    case Coding::Mpeg2:
-                        rate = analyseMpeg2Video(input, in.log);
-                        break;
-                    case Coding::H264:
-                        rate = analyseH264(input, in.log);
-                        break;
-                    default:
-                        rate = analyseVc1(input, in.log);
-                        break;
-                }
-                if (rate) run().frameRate[size_t(i)] = *rate;
+                if (const std::optional<double> rate = analyserOf(st.videoCoding)(input, in.log))
+                    run().frameRate[size_t(i)] = *rate;
                 return;
             }
             case PacketKind::Audio: {
@@ -255,24 +245,7 @@ struct PassSink {
                     run().aobLpcm[size_t(i)] = decodeAobLpcm(input.privateHeader);
                 if (!opt.details) return;
                 const StreamKindEntry* entry = streamKindIn(StreamKind::Audio, st.audioId, aob);
-                switch (entry ? entry->coding : st.audioCoding) {
-                    case Coding::Ac3:
-                    case Coding::Eac3:
-                        analyseDolby(input, in.log);
-                        break;
-                    case Coding::Dts:
-                        analyseDts(input, in.log);
-                        break;
-                    case Coding::MpegAudio:
-                        analyseMpegAudio(input, in.log);
-                        break;
-                    case Coding::Lpcm:
-                        analyseLpcm(input, in.log);
-                        break;
-                    default:  // TrueHD, and MLP in an AOB
-                        analyseMlp(input, in.log);
-                        break;
-                }
+                analyserOf(entry ? entry->coding : st.audioCoding)(input, in.log);
                 return;
             }
             case PacketKind::Subpicture: {
@@ -283,7 +256,7 @@ struct PassSink {
                 firstPts(st.subPts, st.subId, opt.details, false);
                 RunValues::StreamReading& reading = run().subReading[size_t(i)];
                 keepFirstPts(reading, st.subPts);
-                if (opt.details) analyseSubpicture(analyserInput(st, piece, i, reading), in.log);
+                if (opt.details) analyserOf(Coding::Subpicture)(analyserInput(st, piece, i, reading), in.log);
                 return;
             }
             default:
