@@ -268,18 +268,18 @@ TEST(VtiReaders, BigEndianValuesAndTheEndOfTheFile) {
     InputFile in;
     in.open(path);
     EXPECT_EQ(readbyte(in), 0x12);
-    EXPECT_EQ(readword(in), 0x3456);
+    EXPECT_EQ(readU16(in), 0x3456);
     EXPECT_EQ(read3byte(in), 0x789ABCu);
-    EXPECT_EQ(readlword(in), 0xDEF00102u);
-    EXPECT_EQ(readstring(in, 4), "ab");
+    EXPECT_EQ(readU32(in), 0xDEF00102u);
+    EXPECT_EQ(readChars(in, 4), "ab");
     EXPECT_EQ(in.position(), 14u);
     EXPECT_THROW(readbyte(in), QuarnelError);
     in.seek(12);
-    EXPECT_THROW(readlword(in), QuarnelError);
+    EXPECT_THROW(readU32(in), QuarnelError);
     EXPECT_THROW(skipbytes(in, 3), QuarnelError);
     EXPECT_THROW(seekwithin(in, 15), QuarnelError);
     in.seek(10);
-    EXPECT_EQ(readstring(in, 2), "ab");  // no NUL: every byte read
+    EXPECT_EQ(readChars(in, 2), "ab");  // no NUL: every byte read
 }
 
 }  // namespace

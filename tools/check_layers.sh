@@ -53,7 +53,7 @@ if [ "${1:-}" = --self-test ]; then
     fi
     grep -q 'formats/ may not include runs/' "$scratch/said"
     rm "$scratch/src/formats/scratch_upward.cpp"
-    printf '#include "gui/tf_main.h"\n' >"$scratch/src/cli/scratch_sideways.cpp"
+    printf '#include "gui/main_window.h"\n' >"$scratch/src/cli/scratch_sideways.cpp"
     if check "$scratch/src" 2>/dev/null; then
         echo "self-test: an include from cli/ of gui/ went unnoticed" >&2
         exit 1

@@ -33,7 +33,7 @@ uint8_t readbyte(InputFile& in) {
     return take<1>(in)[0];
 }
 
-uint16_t readword(InputFile& in) {
+uint16_t readU16(InputFile& in) {
     const auto b = take<2>(in);
     return uint16_t(b[0] << 8 | b[1]);
 }
@@ -43,12 +43,12 @@ uint32_t read3byte(InputFile& in) {
     return uint32_t(b[0]) << 16 | uint32_t(b[1]) << 8 | b[2];
 }
 
-uint32_t readlword(InputFile& in) {
+uint32_t readU32(InputFile& in) {
     const auto b = take<4>(in);
     return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
 }
 
-std::string readstring(InputFile& in, size_t count) {
+std::string readChars(InputFile& in, size_t count) {
     std::vector<uint8_t> b(count);
     readbytes(in, b.data(), count);
     size_t end = 0;

@@ -12,11 +12,11 @@
 namespace quarnel {
 
 uint8_t readbyte(InputFile& in);
-uint16_t readword(InputFile& in);
+uint16_t readU16(InputFile& in);
 uint32_t read3byte(InputFile& in);
-uint32_t readlword(InputFile& in);
+uint32_t readU32(InputFile& in);
 // Reads `count` bytes; the text is the bytes up to the first NUL, or all of them without one.
-std::string readstring(InputFile& in, size_t count);
+std::string readChars(InputFile& in, size_t count);
 // Reads `count` bytes into `into` (a kept, uninterpreted stretch).
 void readbytes(InputFile& in, uint8_t* into, size_t count);
 // Passes over `count` bytes that are not interpreted.

@@ -114,7 +114,7 @@ std::optional<VtiTables> readVtiTables(const std::string& path, std::string& why
     try {
         InputFile in;
         in.open(path);
-        if (readstring(in, kVtiIdentifierSize) != kVtiIdentifier) {
+        if (readChars(in, kVtiIdentifierSize) != kVtiIdentifier) {
             why = "it does not begin with " + std::string(kVtiIdentifier);
             return std::nullopt;
         }

@@ -20,15 +20,15 @@ std::optional<TimeMap> readTimeMap(const std::string& path, std::string& why) {
     try {
         InputFile in;
         in.open(path);
-        if (!fits(in, kTimeMapInfoPointersAt) || readstring(in, 12) != kTimeMapIdentifier) {
+        if (!fits(in, kTimeMapInfoPointersAt) || readChars(in, 12) != kTimeMapIdentifier) {
             why = "it is not a time map (no " + std::string(kTimeMapIdentifier) + " at its start)";
             return std::nullopt;
         }
         TimeMap map;
         seekwithin(in, kTypeAt);
-        map.type = readword(in);
+        map.type = readU16(in);
         seekwithin(in, kTimeMapCountAt);
-        const uint16_t count = readword(in);
+        const uint16_t count = readU16(in);
         if (count == 0 || count > kMaxMaps) {
             why = "it announces " + std::to_string(count) + " maps";
             return std::nullopt;
@@ -37,10 +37,10 @@ std::optional<TimeMap> readTimeMap(const std::string& path, std::string& why) {
             // The map's search pointer: where its entries start (a byte offset), its EVOB's
             // index and its entry count.
             seekwithin(in, kTimeMapInfoPointersAt + kTimeMapPointerSize * k);
-            const uint32_t at = readlword(in);
+            const uint32_t at = readU32(in);
             TimeMapInfo info;
-            info.evobIndex = readword(in);
-            const uint16_t entries = readword(in);
+            info.evobIndex = readU16(in);
+            const uint16_t entries = readU16(in);
             seekwithin(in, at);
             if (!fits(in, 4ull * entries)) {
                 why = "map " + std::to_string(k + 1) + " announces " + std::to_string(entries) +
@@ -48,7 +48,7 @@ std::optional<TimeMap> readTimeMap(const std::string& path, std::string& why) {
                 return std::nullopt;
             }
             info.entries.reserve(entries);
-            for (uint16_t e = 0; e < entries; ++e) info.entries.push_back(entryOf(readlword(in)));
+            for (uint16_t e = 0; e < entries; ++e) info.entries.push_back(entryOf(readU32(in)));
             map.maps.push_back(std::move(info));
         }
         return map;

@@ -23,18 +23,18 @@ void checkRecordsFit(const InputFile& in, uint64_t count, uint64_t recordBytes, 
 VtiTableSectors readVtiHeader(InputFile& in) {
     skipbytes(in, kVtiTableSectorsAt - kVtiIdentifierSize);
     VtiTableSectors s;
-    s.attributes = readlword(in);
-    s.information = readlword(in);
+    s.attributes = readU32(in);
+    s.information = readU32(in);
     return s;
 }
 
 uint16_t readVtsEvobAtrTable(InputFile& in, uint32_t sector) {
     const uint64_t start = uint64_t(sector) * kVtiSector;
     seekwithin(in, start);
-    const uint16_t n = readword(in);
-    readword(in);
-    readlword(in);
-    const uint32_t firstRecord = readlword(in);
+    const uint16_t n = readU16(in);
+    readU16(in);
+    readU32(in);
+    const uint32_t firstRecord = readU32(in);
     seekwithin(in, start + firstRecord);
     checkRecordsFit(in, n, kVtsEvobAtrSize, "VTS_EVOB_ATRs");
     return n;
@@ -42,8 +42,8 @@ uint16_t readVtsEvobAtrTable(InputFile& in, uint32_t sector) {
 
 uint32_t readVtsEvobiTable(InputFile& in, uint32_t sector) {
     seekwithin(in, uint64_t(sector) * kVtiSector);
-    const uint32_t m = readlword(in);
-    readlword(in);
+    const uint32_t m = readU32(in);
+    readU32(in);
     checkRecordsFit(in, m, 4 + kVtsEvobiSize, "VTS_EVOBIs");
     skipbytes(in, uint64_t(m) * 4);
     return m;
@@ -51,18 +51,18 @@ uint32_t readVtsEvobiTable(InputFile& in, uint32_t sector) {
 
 VtsEvobAtr readVtsEvobAtr(InputFile& in) {
     VtsEvobAtr a;
-    a.flags = readword(in);
-    a.mainVideo = readlword(in);
-    a.subVideo = readlword(in);
-    a.field0A = readword(in);
-    a.field0C = readword(in);
-    a.mainAudioCount = readword(in);
+    a.flags = readU16(in);
+    a.mainVideo = readU32(in);
+    a.subVideo = readU32(in);
+    a.field0A = readU16(in);
+    a.field0C = readU16(in);
+    a.mainAudioCount = readU16(in);
     for (auto& e : a.mainAudio) readInto(in, e);
     readInto(in, a.kept030);
-    a.subAudioCount = readword(in);
+    a.subAudioCount = readU16(in);
     for (auto& e : a.subAudio) readInto(in, e);
-    a.kept0E2 = readword(in);
-    a.subpictureCount = readword(in);
+    a.kept0E2 = readU16(in);
+    a.subpictureCount = readU16(in);
     for (auto& e : a.subpicture) readInto(in, e);
     readInto(in, a.kept186);
     readInto(in, a.kept1C6);
@@ -72,18 +72,18 @@ VtsEvobAtr readVtsEvobAtr(InputFile& in) {
 
 VtsEvobi readVtsEvobi(InputFile& in) {
     VtsEvobi r;
-    r.type = readword(in);
-    r.name = readstring(in, 255);
+    r.type = readU16(in);
+    r.name = readChars(in, 255);
     skipbytes(in, 1);
-    r.addressOffset = readlword(in);
-    r.attributeNumber = readlword(in);
-    r.startPtm = readlword(in);
-    r.endPtm = readlword(in);
-    r.size = readlword(in);
-    r.index = readword(in);
+    r.addressOffset = readU32(in);
+    r.attributeNumber = readU32(in);
+    r.startPtm = readU32(in);
+    r.endPtm = readU32(in);
+    r.size = readU32(in);
+    r.index = readU16(in);
     skipbytes(in, 2);
-    for (auto& v : r.kept11A) v = readlword(in);
-    for (auto& v : r.kept12A) v = readword(in);
+    for (auto& v : r.kept11A) v = readU32(in);
+    for (auto& v : r.kept12A) v = readU16(in);
     skipbytes(in, 18);
     return r;
 }

@@ -5,7 +5,7 @@
 #include <QCommandLineParser>
 #include <cstring>
 
-#include "gui/tf_main.h"
+#include "gui/main_window.h"
 #include "io/files.h"
 #include "quarnel_version.h"
 
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("quarnel"));
     QCommandLineParser parser;
     parse(parser, app);
-    quarnel::TfMain window(parser.positionalArguments());
+    quarnel::MainWindow window(parser.positionalArguments());
     window.show();
     return app.exec();
 }

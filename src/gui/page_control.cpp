@@ -29,10 +29,10 @@ QSize PageTabBar::tabSizeHint(int index) const {
 
 void PageTabBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    for (int i = 0; i < count(); ++i) PageControlDrawTab(painter, i, i == currentIndex());
+    for (int i = 0; i < count(); ++i) drawTab(painter, i, i == currentIndex());
 }
 
-void PageTabBar::PageControlDrawTab(QPainter& painter, int index, bool active) const {
+void PageTabBar::drawTab(QPainter& painter, int index, bool active) const {
     const QRect tab = tabRect(index);
     const QColor face = palette().color(QPalette::Button);
     painter.fillRect(tab, face);

@@ -17,7 +17,7 @@ class PageTabBar : public QTabBar {
     QSize tabSizeHint(int index) const override;
 
   private:
-    void PageControlDrawTab(QPainter& painter, int index, bool active) const;
+    void drawTab(QPainter& painter, int index, bool active) const;
 };
 
 class PageControl : public QTabWidget {

@@ -82,7 +82,7 @@ double dayCountNow() {
     return double(days) + double(now.time().msecsSinceStartOfDay()) / 86400000.0;
 }
 
-std::string RegRead(QSettings& store, StoredWindow& window, Options& options) {
+std::string loadSettings(QSettings& store, StoredWindow& window, Options& options) {
     if (store.allKeys().isEmpty()) return {};  // the first run: every default holds
     using namespace settings;
     Reader r(store);
@@ -139,7 +139,7 @@ std::string RegRead(QSettings& store, StoredWindow& window, Options& options) {
     return r.error();
 }
 
-void RegWrite(QSettings& store, const StoredWindow& window, const Options& options) {
+void saveSettings(QSettings& store, const StoredWindow& window, const Options& options) {
     using namespace settings;
     const auto flag = [](bool b) { return b ? 1 : 0; };
     store.setValue(kWindowState, window.windowState);

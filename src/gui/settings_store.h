@@ -15,11 +15,11 @@ namespace quarnel {
 // absent values keep their defaults. Then counts this run and writes the counter at once.
 // A value of the wrong kind stops the reading there (the values after it keep their
 // defaults, the counter is left alone) and its error text is returned; "" otherwise.
-std::string RegRead(QSettings& store, StoredWindow& window, Options& options);
+std::string loadSettings(QSettings& store, StoredWindow& window, Options& options);
 
 // Writes every value; a maximised window keeps the bounds stored earlier. "Install" is
 // written only when it is absent.
-void RegWrite(QSettings& store, const StoredWindow& window, const Options& options);
+void saveSettings(QSettings& store, const StoredWindow& window, const Options& options);
 
 // The local date and time as a day count since 30 December 1899.
 double dayCountNow();

@@ -62,7 +62,7 @@ void readVtiFile(Session& session, Host& host, bool afterRead) {
     log.log("Reading [b]" + std::string(kVtiFileName) + "[/b]");
     try {
         input.open(path);
-        if (readstring(input, kVtiIdentifierSize) == kVtiIdentifier) {
+        if (readChars(input, kVtiIdentifierSize) == kVtiIdentifier) {
             const VtiTableSectors sectors = readVtiHeader(input);
             const uint16_t n = readVtsEvobAtrTable(input, sectors.attributes);
             log.log(std::to_string(n) + " VTS_EVOB_ATRs found.");

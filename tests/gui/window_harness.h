@@ -23,7 +23,7 @@
 
 #include "app/settings_names.h"
 #include "fixtures/program_stream_builder.h"
-#include "gui/tf_main.h"
+#include "gui/main_window.h"
 
 namespace quarnel::guitest {
 
@@ -42,27 +42,27 @@ inline void clearStore() {
 }
 
 // A window shown and through its start-up steps.
-inline std::unique_ptr<TfMain> startWindow(const QStringList& arguments = {}) {
-    auto w = std::make_unique<TfMain>(arguments);
+inline std::unique_ptr<MainWindow> startWindow(const QStringList& arguments = {}) {
+    auto w = std::make_unique<MainWindow>(arguments);
     w->show();
     if (!QTest::qWaitFor([&] { return w->started(); }, 5000)) return nullptr;
     return w;
 }
 
 template <class T>
-T* child(TfMain& w, const char* name) {
+T* child(MainWindow& w, const char* name) {
     return w.findChild<T*>(QLatin1String(name));
 }
 
-inline QString logText(TfMain& w) {
+inline QString logText(MainWindow& w) {
     return child<QTextEdit>(w, "reMessage")->toPlainText();
 }
-inline QStringList logLines(TfMain& w) {
+inline QStringList logLines(MainWindow& w) {
     return logText(w).split(QLatin1Char('\n'));
 }
 
 // Drops the files on the window as the desktop would, then lets the window act on them.
-inline bool dropFiles(TfMain& w, const QStringList& files) {
+inline bool dropFiles(MainWindow& w, const QStringList& files) {
     QMimeData mime;
     QList<QUrl> urls;
     for (const QString& f : files) urls << QUrl::fromLocalFile(f);

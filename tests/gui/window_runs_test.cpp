@@ -87,7 +87,7 @@ Bytes vtiFile(const std::vector<VtiAttr>& attrs, const std::vector<std::pair<std
 constexpr uint32_t kVc1Progressive1080 = 3u << 29 | 3u << 24 | 1u << 20 | 12u << 12;
 constexpr uint32_t kMpeg2Interlaced576 = 1u << 29 | 1u << 26 | 0u << 24 | 0u << 20 | 5u << 12;
 
-QString cell(TfMain& w, const char* grid, int row, int column) {
+QString cell(MainWindow& w, const char* grid, int row, int column) {
     const QTableWidgetItem* item = child<QTableWidget>(w, grid)->item(row, column);
     return item ? item->text() : QString();
 }

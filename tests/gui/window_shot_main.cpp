@@ -12,7 +12,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "gui/tf_main.h"
+#include "gui/main_window.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: window_shot SOURCE OUTPUT.png [PAGE [WIDTHxHEIGHT]]\n");
         return 2;
     }
-    quarnel::TfMain window({args[1]});
+    quarnel::MainWindow window({args[1]});
     window.show();
     if (!QTest::qWaitFor([&] { return window.started(); }, 10000)) return 1;
     // The playlist first: a Read after it gives the stream boxes back their read names.

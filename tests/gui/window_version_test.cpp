@@ -44,7 +44,7 @@ class WindowVersion : public QObject {
     QTemporaryDir dir_;
     UpdateServer server_;
 
-    static QPushButton* checkNew(TfMain& w) { return child<QPushButton>(w, "bCheckNew"); }
+    static QPushButton* checkNew(MainWindow& w) { return child<QPushButton>(w, "bCheckNew"); }
 
     // A store as an earlier run left it.
     static void storeEarlierRun(const char* serial, int counter) {
@@ -62,7 +62,7 @@ class WindowVersion : public QObject {
     }
     // Clicks "Check new version" with the server giving `reply`; the log lines it
     // wrote.
-    QStringList check(TfMain& w, const QByteArray& reply) {
+    QStringList check(MainWindow& w, const QByteArray& reply) {
         server_.answers["chkver.php"] = {200, reply};
         child<QPushButton>(w, "bClear")->click();
         checkNew(w)->click();
@@ -73,7 +73,7 @@ class WindowVersion : public QObject {
         for (const char* t : texts) out << QString::fromUtf8(t);
         return out;
     }
-    static QTextCharFormat formatAt(TfMain& w, const QString& text, int offset) {
+    static QTextCharFormat formatAt(MainWindow& w, const QString& text, int offset) {
         QTextDocument* doc = child<QTextEdit>(w, "reMessage")->document();
         QTextCursor found = doc->find(text);
         QTextCursor at(doc);

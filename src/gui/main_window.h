@@ -40,11 +40,11 @@ class StatusLine;
 class TracksPage;
 class VtiPage;
 
-class TfMain : public QMainWindow, public Host {
+class MainWindow : public QMainWindow, public Host {
   public:
     // arguments: the command line without the program name.
-    explicit TfMain(QStringList arguments, QWidget* parent = nullptr);
-    ~TfMain() override;
+    explicit MainWindow(QStringList arguments, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     Session& model() { return model_; }
     const StoredWindow& stored() const { return stored_; }
@@ -63,32 +63,32 @@ class TfMain : public QMainWindow, public Host {
     void showPage(Page page) override;
 
     // --- workflow ---
-    void FormActivate();
+    void startUp();
     // Dropped files: only the first counts (the log says so when there were more); .EVO, .VOB
     // and .AOB become the source, .XPL the playlist, a disc folder or image the disc; anything
     // else is refused, and so is any drop while a run is active.
     bool acceptsDrop(const QStringList& files) const;
-    void WMDropFiles(const QStringList& files);
+    void openDropped(const QStringList& files);
     // A path the user names (typed, on the command line, dropped, from the recent list): a disc,
     // a source file or a playlist, read when `read` is set; anything else is an error.
     void openPath(const QString& path, bool read);
     // Reads the source; a failed Read clears the pages that showed the file read before.
     void readSource();
-    void bbEVOClick();
-    void bbXPLClick();
-    void bbWorkdirClick();
+    void chooseSourceFile();
+    void choosePlaylistFile();
+    void chooseOutputFolder();
     // "Open disc…": a DVD-Video folder chosen in a dialog; an .iso comes through the source
     // dialog or a drop.
-    void openDiscClick();
+    void chooseDisc();
     // Makes the disc the source (its titles listed above the boxes, the longest chosen) and
     // reads that title when `read` is set; a disc that cannot be read is shown as an error.
     void openDisc(const QString& path, bool read);
     // An HD DVD folder's title chosen: the XPL page shows the playlist's part for it.
     void showDiscTitlePlaylist();
-    void cbFastCheckClick();
-    void FormResize();
+    void followFastCheck();
+    void placeLogo();
     // "Check new version": asks the update server and offers the download.
-    void bCheckNewClick();
+    void askForNewVersion();
 
     // The first showing reads the settings first, so that the window opens where it was left.
     void setVisible(bool visible) override;

@@ -24,7 +24,7 @@
 #include "formats/ocr_languages.h"
 #include "gui/log_pane.h"
 #include "gui/logo.h"
-#include "gui/tf_main.h"
+#include "gui/main_window.h"
 
 namespace quarnel {
 namespace {
@@ -64,7 +64,7 @@ QLineEdit* extension(const char* name, QWidget* parent) {
 
 }  // namespace
 
-QWidget* TfMain::buildSourceRows() {
+QWidget* MainWindow::buildSourceRows() {
     auto* panel = new QWidget(this);
     auto* g = new QGridLayout(panel);
     g->setContentsMargins(6, 6, 6, 2);
@@ -108,7 +108,7 @@ QWidget* TfMain::buildSourceRows() {
     return panel;
 }
 
-QWidget* TfMain::buildStatusPage() {
+QWidget* MainWindow::buildStatusPage() {
     auto* page = named(new QWidget, "tsStatus");
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(4, 4, 4, 4);
@@ -131,13 +131,13 @@ QWidget* TfMain::buildStatusPage() {
     return page;
 }
 
-QCheckBox* TfMain::streamBox(const QString& name, QWidget* parent) {
+QCheckBox* MainWindow::streamBox(const QString& name, QWidget* parent) {
     auto* box = new QCheckBox(parent);
     box->setObjectName(name);
     return box;
 }
 
-QWidget* TfMain::buildVideoPage() {
+QWidget* MainWindow::buildVideoPage() {
     auto* page = named(new QWidget, "tsVideo");
     auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(4, 4, 4, 4);
@@ -185,7 +185,7 @@ QWidget* TfMain::buildVideoPage() {
     return page;
 }
 
-QWidget* TfMain::buildSubpicturePage() {
+QWidget* MainWindow::buildSubpicturePage() {
     auto* page = named(new QWidget, "tsSubpicture");
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(8, 6, 8, 6);
@@ -234,7 +234,7 @@ QWidget* TfMain::buildSubpicturePage() {
     return page;
 }
 
-QWidget* TfMain::buildXplPage() {
+QWidget* MainWindow::buildXplPage() {
     auto* page = named(new QWidget, "tsXPL");
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(4, 4, 4, 4);
@@ -262,7 +262,7 @@ QWidget* TfMain::buildXplPage() {
     return page;
 }
 
-QWidget* TfMain::buildOptionsPage() {
+QWidget* MainWindow::buildOptionsPage() {
     auto* page = named(new QWidget, "tsOption");
     auto* g = new QGridLayout(page);
     g->setContentsMargins(4, 4, 4, 4);
@@ -365,7 +365,7 @@ QWidget* TfMain::buildOptionsPage() {
     return page;
 }
 
-QWidget* TfMain::buildAboutPage() {
+QWidget* MainWindow::buildAboutPage() {
     tsAbout_ = named(new QWidget, "tsAbout");
     auto* v = new QVBoxLayout(tsAbout_);
     v->setContentsMargins(8, kAboutLogoTop + kLogoHeight + 8, 8, 8);

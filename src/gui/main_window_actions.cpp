@@ -21,10 +21,10 @@
 #include "formats/dvd_disc.h"
 #include "formats/hddvd_disc.h"
 #include "gui/desktop_notice.h"
+#include "gui/main_window.h"
 #include "gui/page_control.h"
 #include "gui/recent_sources.h"
 #include "gui/status_line.h"
-#include "gui/tf_main.h"
 #include "gui/tracks_page.h"
 #include "gui/vti_page.h"
 #include "report/message_log.h"
@@ -87,7 +87,7 @@ void readReplacing(Session& session, Host& host) {
 
 }  // namespace
 
-void TfMain::connectControls() {
+void MainWindow::connectControls() {
     connectPathFields();
     const auto operation = [this](QPushButton* b, void (*op)(Session&, Host&)) {
         connect(b, &QPushButton::clicked, this, [this, op] { runOperation(op); });
@@ -102,10 +102,10 @@ void TfMain::connectControls() {
     // Cancel is served while a run waits for events; it starts nothing itself.
     connect(bCancel_, &QPushButton::clicked, this, [this] { runs::cancel(model_, *this); });
     connect(bClear_, &QPushButton::clicked, this, [this] { clearLog(); });
-    connect(bCheckNew_, &QPushButton::clicked, this, &TfMain::bCheckNewClick);
-    connect(bbEVO_, &QPushButton::clicked, this, &TfMain::bbEVOClick);
-    connect(bbXPL_, &QPushButton::clicked, this, &TfMain::bbXPLClick);
-    connect(bbWorkdir_, &QPushButton::clicked, this, &TfMain::bbWorkdirClick);
+    connect(bCheckNew_, &QPushButton::clicked, this, &MainWindow::askForNewVersion);
+    connect(bbEVO_, &QPushButton::clicked, this, &MainWindow::chooseSourceFile);
+    connect(bbXPL_, &QPushButton::clicked, this, &MainWindow::choosePlaylistFile);
+    connect(bbWorkdir_, &QPushButton::clicked, this, &MainWindow::chooseOutputFolder);
     // Choosing a disc's title fills the boxes from it, and reads it when the options say so.
     const auto chooseTitle = [this](int index) {
         if (model_.runActive || !model_.disc || index < 0 || size_t(index) >= model_.disc->titles.size())
@@ -123,7 +123,7 @@ void TfMain::connectControls() {
     });
     connect(xplSplitter_, &QSplitter::splitterMoved, this,
             [this] { stored_.treeWidth = xplSplitter_->sizes().value(0); });
-    // A focused push button takes Enter, as it takes Space (see tf_main_keys.cpp).
+    // A focused push button takes Enter, as it takes Space (see main_window_keys.cpp).
     for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(true);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { followFocus(now); });
 
@@ -137,15 +137,15 @@ void TfMain::connectControls() {
     // Options take effect at once: each change goes straight to the model.
     for (QCheckBox* b : {cbContinue_, cbCountFr_, cbDetails_, cbAutoRead_, cbAutoClear_, cbRBAdvanced_,
                          cbAdjustPTS_, cbReadVTI_, cbLpcmWav_, cbSplitTracks_, cbAskReplace_})
-        connect(b, &QCheckBox::toggled, this, &TfMain::pullOptions);
+        connect(b, &QCheckBox::toggled, this, &MainWindow::pullOptions);
     for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_, cbSubSRT_})
         connect(b, &QCheckBox::toggled, this, [this, b] { pullSubtitleFormat(b); });
-    connect(cbFastCheck_, &QCheckBox::toggled, this, &TfMain::cbFastCheckClick);
-    connect(ieFastSize_, &QSpinBox::valueChanged, this, &TfMain::pullOptions);
+    connect(cbFastCheck_, &QCheckBox::toggled, this, &MainWindow::followFastCheck);
+    connect(ieFastSize_, &QSpinBox::valueChanged, this, &MainWindow::pullOptions);
     for (QRadioButton* r : {rbNoAuto_, rbAutoDemux_, rbAutoRebuild_})
-        connect(r, &QRadioButton::toggled, this, &TfMain::pullOptions);
+        connect(r, &QRadioButton::toggled, this, &MainWindow::pullOptions);
     for (QLineEdit* e : {eVideoExt_, eAudioExt_, eSubExt_, eWorkdir_, eOcrLang_})
-        connect(e, &QLineEdit::textChanged, this, &TfMain::pullOptions);
+        connect(e, &QLineEdit::textChanged, this, &MainWindow::pullOptions);
 
     // A tick on the Tracks page is the tick of the stream's box; its edits go into Make MKV.
     tracksPage_->onTick = [this](StreamKind kind, size_t slot, bool ticked) {
@@ -172,7 +172,7 @@ void TfMain::connectControls() {
     };
 }
 
-void TfMain::runOperation(void (*operation)(Session&, Host&)) {
+void MainWindow::runOperation(void (*operation)(Session&, Host&)) {
     if (model_.runActive || closed_) return;
     pullOptions();
     // The log shows the busy cursor while the run works; the window stays usable (Cancel).
@@ -193,24 +193,24 @@ void TfMain::runOperation(void (*operation)(Session&, Host&)) {
     pushState();
 }
 
-void TfMain::cbFastCheckClick() {
+void MainWindow::followFastCheck() {
     ieFastSize_->setEnabled(cbFastCheck_->isChecked());
     pullOptions();
 }
 
-void TfMain::setSource(const QString& path) {
+void MainWindow::setSource(const QString& path) {
     model_.sourcePath = path.toStdString();
     model_.sourceChanged();
     pushState();
 }
 
-void TfMain::setPlaylist(const QString& path) {
+void MainWindow::setPlaylist(const QString& path) {
     model_.playlistPath = path.toStdString();
     model_.playlistChanged();
     pushState();
 }
 
-void TfMain::bbEVOClick() {
+void MainWindow::chooseSourceFile() {
     QFileDialog dialog(this, QStringLiteral("Choose the EVO file to demux"), qs(model_.sourceDir));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QLatin1String(kSourceFilters));
@@ -228,7 +228,7 @@ void TfMain::bbEVOClick() {
     if (cbAutoRead_->isChecked()) runAfterDialog(&readReplacing);
 }
 
-void TfMain::bbXPLClick() {
+void MainWindow::choosePlaylistFile() {
     QFileDialog dialog(this, QStringLiteral("Choose the playlist file"), qs(model_.playlistDir));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QLatin1String(kPlaylistFilter));
@@ -238,13 +238,13 @@ void TfMain::bbXPLClick() {
     if (cbAutoRead_->isChecked()) runAfterDialog(&runs::readPlaylist);
 }
 
-void TfMain::bbWorkdirClick() {
+void MainWindow::chooseOutputFolder() {
     const QString folder =
         QFileDialog::getExistingDirectory(this, QStringLiteral("Select a directory"), eWorkdir_->text());
     if (!folder.isEmpty()) eWorkdir_->setText(folder);
 }
 
-void TfMain::openDiscClick() {
+void MainWindow::chooseDisc() {
     if (model_.runActive || closed_) return;
     const QString folder = QFileDialog::getExistingDirectory(
         this,
@@ -253,14 +253,14 @@ void TfMain::openDiscClick() {
     if (!folder.isEmpty()) openDisc(folder, cbAutoRead_->isChecked());
 }
 
-void TfMain::showDiscTitlePlaylist() {
+void MainWindow::showDiscTitlePlaylist() {
     if (!model_.disc || model_.disc->playlist.empty()) return;
     const int page = PageControl_->currentIndex();
     runOperation(&runs::readPlaylist);
     PageControl_->setCurrentIndex(page);  // the playlist read turns to its page; the user stays
 }
 
-void TfMain::openDisc(const QString& path, bool read) {
+void MainWindow::openDisc(const QString& path, bool read) {
     if (model_.runActive || closed_) return;
     const std::string error = model_.openDisc(path.toStdString());
     pushState();
@@ -274,12 +274,12 @@ void TfMain::openDisc(const QString& path, bool read) {
     if (read) runOperation(&readReplacing);
 }
 
-bool TfMain::acceptsDrop(const QStringList& files) const {
+bool MainWindow::acceptsDrop(const QStringList& files) const {
     return !files.isEmpty() && !model_.runActive && !closed_ &&
            (isSourceFile(files.first()) || isPlaylistFile(files.first()) || isDisc(files.first()));
 }
 
-void TfMain::WMDropFiles(const QStringList& files) {
+void MainWindow::openDropped(const QStringList& files) {
     if (!acceptsDrop(files)) return;
     if (files.size() > 1)
         MessageLog(*this).log(
@@ -288,7 +288,7 @@ void TfMain::WMDropFiles(const QStringList& files) {
     openPath(files.first(), cbAutoRead_->isChecked());
 }
 
-void TfMain::openPath(const QString& path, bool read) {
+void MainWindow::openPath(const QString& path, bool read) {
     if (model_.runActive || closed_) return;
     if (isDisc(path)) {
         openDisc(path, read);
@@ -306,12 +306,12 @@ void TfMain::openPath(const QString& path, bool read) {
     }
 }
 
-void TfMain::rememberOpened(const QString& path) {
+void MainWindow::rememberOpened(const QString& path) {
     QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
     rememberSource(store, path);
 }
 
-void TfMain::connectPathFields() {
+void MainWindow::connectPathFields() {
     for (QLineEdit* field : {eEVOfile_, eXPLfile_, eWorkdir_}) {
         auto* model = new QFileSystemModel(field);  // lists a folder only when asked for it
         if (field == eWorkdir_) model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
@@ -325,7 +325,7 @@ void TfMain::connectPathFields() {
     connect(eXPLfile_, &QLineEdit::returnPressed, this, [this] { takeTypedPlaylist(true); });
 }
 
-void TfMain::takeTypedSource(bool read) {
+void MainWindow::takeTypedSource(bool read) {
     const QString typed = eEVOfile_->text().trimmed();
     const bool changed = typed != qs(model_.sourcePath);
     eEVOfile_->setModified(false);
@@ -338,7 +338,7 @@ void TfMain::takeTypedSource(bool read) {
     if (qs(model_.sourcePath) != typed) eEVOfile_->setText(qs(model_.sourcePath));  // refused
 }
 
-void TfMain::takeTypedPlaylist(bool read) {
+void MainWindow::takeTypedPlaylist(bool read) {
     const QString typed = eXPLfile_->text().trimmed();
     const bool changed = typed != qs(model_.playlistPath);
     eXPLfile_->setModified(false);
@@ -347,11 +347,11 @@ void TfMain::takeTypedPlaylist(bool read) {
     if (read && bReadXPL_->isEnabled()) runOperation(&runs::readPlaylist);
 }
 
-void TfMain::readSource() {
+void MainWindow::readSource() {
     runOperation(&readReplacing);
 }
 
-void TfMain::runAfterDialog(void (*operation)(Session&, Host&)) {
+void MainWindow::runAfterDialog(void (*operation)(Session&, Host&)) {
     // The run starts once the dialog has gone and the window has drawn itself again where the
     // dialog was; a run started at once would leave the dialog's picture over the log.
     QTimer::singleShot(0, this, [this, operation] {

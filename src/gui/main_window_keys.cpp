@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 
-#include "gui/tf_main.h"
+#include "gui/main_window.h"
 
 namespace quarnel {
 namespace {
@@ -32,12 +32,12 @@ const QWidget* keyOwner(const QWidget* focus) {
 
 }  // namespace
 
-bool TfMain::enterPressesRead(const QWidget* focus) {
+bool MainWindow::enterPressesRead(const QWidget* focus) {
     const QWidget* owner = keyOwner(focus);
     return !owner || (!qobject_cast<const QPushButton*>(owner) && !isField(owner));
 }
 
-void TfMain::keyPressEvent(QKeyEvent* event) {
+void MainWindow::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && event->modifiers() == Qt::NoModifier && enterPressesRead(QApplication::focusWidget())) {
         if (bReadEVO_->isEnabled()) bReadEVO_->click();
@@ -47,7 +47,7 @@ void TfMain::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
-void TfMain::followFocus(QWidget* now) {
+void MainWindow::followFocus(QWidget* now) {
     // The default button's frame shows which button Enter presses.
     if (now && window() == now->window()) bReadEVO_->setDefault(enterPressesRead(now));
 }

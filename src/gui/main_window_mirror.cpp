@@ -16,7 +16,7 @@
 #include "report/text_format.h"
 
 #include "app/track_rows.h"
-#include "gui/tf_main.h"
+#include "gui/main_window.h"
 #include "gui/tracks_page.h"
 #include "gui/vti_page.h"
 #include "io/files.h"
@@ -64,7 +64,7 @@ std::vector<std::string> flatTree(const std::vector<XplTreeNode>& tree) {
 
 }  // namespace
 
-void TfMain::pushState() {
+void MainWindow::pushState() {
     // While a run is active nothing that would start another one can be used.
     const bool idle = !model_.runActive;
     const Buttons& b = model_.buttons;
@@ -102,7 +102,7 @@ void TfMain::pushState() {
     pushMenuState();
 }
 
-void TfMain::pushTitles() {
+void MainWindow::pushTitles() {
     std::vector<std::vector<std::string>> titles;
     int current = -1;
     if (model_.disc) {
@@ -138,7 +138,7 @@ void TfMain::pushTitles() {
     }
 }
 
-void TfMain::pushXpl() {
+void MainWindow::pushXpl() {
     mirrorLines(mXPL_, model_.playlist.tags, shownXpl_);
     mirrorLines(mChapter_, model_.playlist.chapters, shownChapters_);
     std::vector<std::string> tree = flatTree(model_.playlist.tree);
@@ -153,7 +153,7 @@ void TfMain::pushXpl() {
     if (xplSplitter_->isVisible()) fitTree();
 }
 
-void TfMain::pushOptions() {
+void MainWindow::pushOptions() {
     const Options& o = model_.options;
     const std::pair<QCheckBox*, bool> flags[] = {
         {cbContinue_, o.continueSequence},
@@ -198,11 +198,11 @@ void TfMain::pushOptions() {
         const QSignalBlocker block(edit);
         edit->setText(qs(*value));
     }
-    cbFastCheckClick();
+    followFastCheck();
     pullOptions();  // the edits may have cut a stored text to their length
 }
 
-void TfMain::pullOptions() {
+void MainWindow::pullOptions() {
     Options& o = model_.options;
     o.continueSequence = cbContinue_->isChecked();
     o.fastCheck = cbFastCheck_->isChecked();
@@ -232,7 +232,7 @@ void TfMain::pullOptions() {
     o.ocrLanguage = eOcrLang_->text().toStdString();
 }
 
-void TfMain::pullSubtitleFormat(QCheckBox* box) {
+void MainWindow::pullSubtitleFormat(QCheckBox* box) {
     const bool any = cbSubSup_->isChecked() || cbSubPGS_->isChecked() || cbSubVobSub_->isChecked() ||
                      cbSubBDN_->isChecked() || cbSubSRT_->isChecked();
     if (!any) {
@@ -242,7 +242,7 @@ void TfMain::pullSubtitleFormat(QCheckBox* box) {
     pullOptions();
 }
 
-void TfMain::pullBoxTick(QCheckBox* box) {
+void MainWindow::pullBoxTick(QCheckBox* box) {
     const auto find = [box](auto& widgets, auto& boxes) {
         for (size_t k = 0; k < widgets.size(); ++k)
             if (widgets[k] == box) boxes[k].ticked = box->isChecked();

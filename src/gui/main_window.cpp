@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's frame: construction, the engine's Host, start-up, closing and the window
 // events (show, resize, drag and drop).
-#include "gui/tf_main.h"
+#include "gui/main_window.h"
 
 #include <algorithm>
 
@@ -65,9 +65,9 @@ constexpr int kFrameWaitMs = 50;
 
 }  // namespace
 
-TfMain::TfMain(QStringList arguments, QWidget* parent)
+MainWindow::MainWindow(QStringList arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(std::move(arguments)) {
-    setObjectName(QStringLiteral("TfMain"));
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Quarnel"));
     setWindowIcon(paintIcon());
     // The window uses the desktop's font; only the log pane has its own small one.
@@ -110,42 +110,42 @@ TfMain::TfMain(QStringList arguments, QWidget* parent)
     pushState();
 }
 
-TfMain::~TfMain() {
+MainWindow::~MainWindow() {
     // The fields lose the focus as the widgets go, after the model: nothing may take their text.
     for (QLineEdit* field : {eEVOfile_, eXPLfile_}) field->disconnect(this);
 }
 
 // --- Host ---
 
-void TfMain::appendLog(std::string_view, const LogLine& line) {
+void MainWindow::appendLog(std::string_view, const LogLine& line) {
     appendStyledLine(*reMessage_, line);
 }
 
-void TfMain::clearLog() {
+void MainWindow::clearLog() {
     reMessage_->clear();
 }
 
-void TfMain::setStatus(int panel, const std::string& text) {
+void MainWindow::setStatus(int panel, const std::string& text) {
     StatusBar_->setPanel(panel, QString::fromStdString(text));
 }
 
-void TfMain::setProgress(uint64_t done, uint64_t total) {
+void MainWindow::setProgress(uint64_t done, uint64_t total) {
     StatusBar_->setProgress(done, total);
     taskbar_.set(done, total);
 }
 
-void TfMain::pumpEvents() {
+void MainWindow::pumpEvents() {
     pushState();  // the run's own button changes (Cancel enabled) show before events are served
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (closed_) model_.run.cancel = true;
 }
 
-bool TfMain::askYesNo(const std::string& question) {
+bool MainWindow::askYesNo(const std::string& question) {
     return QMessageBox::question(this, QStringLiteral("Quarnel"), QString::fromStdString(question),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
-size_t TfMain::askChoice(const std::string& question, const std::vector<std::string>& answers) {
+size_t MainWindow::askChoice(const std::string& question, const std::vector<std::string>& answers) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Quarnel"), QString::fromStdString(question),
                     QMessageBox::NoButton, this);
     std::vector<QAbstractButton*> buttons;
@@ -160,28 +160,28 @@ size_t TfMain::askChoice(const std::string& question, const std::vector<std::str
     return chosen == buttons.end() ? buttons.size() - 1 : size_t(chosen - buttons.begin());
 }
 
-void TfMain::showError(const std::string& text) {
+void MainWindow::showError(const std::string& text) {
     pushState();  // the controls the failed run disabled are usable again behind the box
     QMessageBox::critical(this, QStringLiteral("Quarnel"), QString::fromStdString(text));
 }
 
-void TfMain::showPage(Page page) {
+void MainWindow::showPage(Page page) {
     PageControl_->setCurrentIndex(int(page));
     pushState();
 }
 
 // --- start-up and closing ---
 
-void TfMain::setVisible(bool visible) {
+void MainWindow::setVisible(bool visible) {
     if (visible && !settingsRead_) readSettings();
     QMainWindow::setVisible(visible);
 }
 
-void TfMain::readSettings() {
+void MainWindow::readSettings() {
     settingsRead_ = true;
     stored_ = StoredWindow{};
     QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
-    settingsError_ = RegRead(store, stored_, model_.options);
+    settingsError_ = loadSettings(store, stored_, model_.options);
     model_.sourceDir = stored_.evoDir;
     model_.playlistDir = stored_.xplDir;
     pushOptions();
@@ -193,7 +193,7 @@ void TfMain::readSettings() {
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void TfMain::FormActivate() {
+void MainWindow::startUp() {
     if (started_) return;
     started_ = true;
     setWindowTitle(QStringLiteral("Quarnel v%1").arg(QLatin1String(QUARNEL_VERSION)));
@@ -215,17 +215,17 @@ void TfMain::FormActivate() {
     }
 }
 
-void TfMain::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     fitMinimumToScreen();
     setAcceptDrops(true);  // FormShow
     if (started_ || activationQueued_) return;
     // Start-up runs from the event loop, once the window is on the screen.
     activationQueued_ = true;
-    QTimer::singleShot(0, this, [this] { FormActivate(); });
+    QTimer::singleShot(0, this, [this] { startUp(); });
 }
 
-void TfMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     pullOptions();
     if (!runs::closeRequested(model_, *this)) {
         event->ignore();
@@ -243,11 +243,11 @@ void TfMain::closeEvent(QCloseEvent* event) {
     written.evoDir = model_.sourceDir;
     written.xplDir = model_.playlistDir;
     QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
-    RegWrite(store, written, userOptions);
+    saveSettings(store, written, userOptions);
     event->accept();
 }
 
-void TfMain::placeWindow(const QMargins& frame) {
+void MainWindow::placeWindow(const QMargins& frame) {
     placedFrame_ = frame;
     const bool sizeStored = stored_.width > 0 && stored_.height > 0;
     const QSize client =
@@ -262,7 +262,7 @@ void TfMain::placeWindow(const QMargins& frame) {
     resize(clientWithin(outer, frame).size());
 }
 
-void TfMain::fitMinimumToScreen() {
+void MainWindow::fitMinimumToScreen() {
     // The default client area, or less on a screen too small for it (a small screen at twice
     // the scale): the pages then scroll.
     constexpr QSize kFrameAllowance(16, 48);
@@ -272,11 +272,11 @@ void TfMain::fitMinimumToScreen() {
     setMinimumSize(least);
 }
 
-QSize TfMain::defaultClientSize() const {
+QSize MainWindow::defaultClientSize() const {
     return {kDefaultClientWidth, kDefaultClientHeight + menuBar()->sizeHint().height()};
 }
 
-void TfMain::settleFrame(int triesLeft) {
+void MainWindow::settleFrame(int triesLeft) {
     if (isMaximized() || isFullScreen()) return;
     const QRect outer = frameGeometry(), inner = geometry();
     const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
@@ -289,7 +289,7 @@ void TfMain::settleFrame(int triesLeft) {
         QTimer::singleShot(kFrameWaitMs, this, [this, triesLeft] { settleFrame(triesLeft - 1); });
 }
 
-void TfMain::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) return;
     // A window that opened maximised was placed before the desktop had framed it: back to
@@ -301,7 +301,7 @@ void TfMain::changeEvent(QEvent* event) {
         QTimer::singleShot(kFrameWaitMs, this, [this] { settleFrame(kFrameTries); });
 }
 
-void TfMain::storeGeometry() {
+void MainWindow::storeGeometry() {
     stored_.windowState = isMaximized()   ? int(WindowShow::Maximised)
                           : isMinimized() ? int(WindowShow::Minimised)
                                           : int(WindowShow::Normal);
@@ -315,13 +315,13 @@ void TfMain::storeGeometry() {
     // The tree width is the one the user last dragged the splitter to (stored_.treeWidth).
 }
 
-bool TfMain::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // The splitter has its real width only when its page first shows.
     if (watched == xplSplitter_ && event->type() == QEvent::Show) fitTree();
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TfMain::fitTree() {
+void MainWindow::fitTree() {
     // The tree has the width the user last dragged it to, or more when its entries need more
     // (up to half the page); it keeps that width while the window is resized.
     const int entries = static_cast<const QAbstractItemView*>(tvXPL_)->sizeHintForColumn(0) +
@@ -333,12 +333,12 @@ void TfMain::fitTree() {
 
 // --- resize and drops ---
 
-void TfMain::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    FormResize();
+    placeLogo();
 }
 
-void TfMain::FormResize() {
+void MainWindow::placeLogo() {
     const int left = width() <= kNarrowWindow ? kNarrowLogoLeft : width() / 2 - kHalfLogo;
     imLogo_->move(left, imLogo_->y());
 }
@@ -356,21 +356,21 @@ QStringList localFiles(const QMimeData* mime) {
 
 // A drop the window would not act on is refused while it is dragged over the window, so the
 // desktop shows the no-drop cursor and tells the source that nothing was taken.
-void TfMain::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (acceptsDrop(localFiles(event->mimeData())))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
-void TfMain::dragMoveEvent(QDragMoveEvent* event) {
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
     if (acceptsDrop(localFiles(event->mimeData())))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
-void TfMain::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     // A drop never starts a run inside a running one: it is refused until the run ends.
     const QStringList files = localFiles(event->mimeData());
     if (!acceptsDrop(files)) {
@@ -379,7 +379,7 @@ void TfMain::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     // The Read starts from the event loop, so that the dragging program is answered first.
-    QTimer::singleShot(0, this, [this, files] { WMDropFiles(files); });
+    QTimer::singleShot(0, this, [this, files] { openDropped(files); });
 }
 
 }  // namespace quarnel

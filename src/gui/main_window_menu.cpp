@@ -10,13 +10,13 @@
 #include <QSettings>
 #include <QShortcut>
 
+#include "gui/main_window.h"
 #include "gui/page_control.h"
 #include "gui/recent_sources.h"
-#include "gui/tf_main.h"
 
 namespace quarnel {
 
-void TfMain::buildMenuBar() {
+void MainWindow::buildMenuBar() {
     const auto entry = [this](QMenu* menu, const QString& text, QPushButton* button,
                               const QKeySequence& key = {}) {
         QAction* action = menu->addAction(text, button, &QPushButton::click);
@@ -26,10 +26,10 @@ void TfMain::buildMenuBar() {
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     entry(file, QStringLiteral("&Open source…"), bbEVO_, QKeySequence::Open);
-    openDiscAction_ = file->addAction(QStringLiteral("Open &disc…"), this, &TfMain::openDiscClick);
+    openDiscAction_ = file->addAction(QStringLiteral("Open &disc…"), this, &MainWindow::chooseDisc);
     openDiscAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     recentMenu_ = file->addMenu(QStringLiteral("Open &recent"));
-    connect(recentMenu_, &QMenu::aboutToShow, this, &TfMain::fillRecentMenu);
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
     entry(file, QStringLiteral("Open &playlist…"), bbXPL_, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     entry(file, QStringLiteral("O&utput folder…"), bbWorkdir_);
     file->addSeparator();
@@ -68,11 +68,11 @@ void TfMain::buildMenuBar() {
     for (size_t k = 0; k + 1 < std::size(order); ++k) setTabOrder(order[k], order[k + 1]);
 }
 
-void TfMain::pushMenuState() {
+void MainWindow::pushMenuState() {
     for (const auto& [action, button] : menuButtons_) action->setEnabled(button->isEnabled());
 }
 
-void TfMain::fillRecentMenu() {
+void MainWindow::fillRecentMenu() {
     recentMenu_->clear();
     const QSettings store{QLatin1String(kSettingsOrganization), QLatin1String(kSettingsApplication)};
     const QStringList recent = recentSources(store);

@@ -7,11 +7,11 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "gui/tf_main.h"
+#include "gui/main_window.h"
 
 namespace quarnel {
 
-void TfMain::versionStartup(QSettings& store, bool storeRead) {
+void MainWindow::versionStartup(QSettings& store, bool storeRead) {
     const std::string base = updateServerBase();
     if (storeRead) {
         const auto known = [](const std::string& v) { return v.empty() ? std::nullopt : std::optional(v); };
@@ -26,7 +26,7 @@ void TfMain::versionStartup(QSettings& store, bool storeRead) {
     bCheckNew_->setVisible(checkNewVisible(stored_.serial, base));
 }
 
-void TfMain::bCheckNewClick() {
+void MainWindow::askForNewVersion() {
     if (model_.runActive || closed_) return;
     const auto chooseFile = [this](const std::string& name,
                                    const std::string& title) -> std::optional<std::string> {
