@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "codecs/audio_frames.h"
 
+#include "codecs/dolby.h"
+#include "codecs/dts.h"
 #include "codecs/mpeg_audio.h"
 
 #include <array>
@@ -13,12 +15,8 @@ namespace {
 
 constexpr double kTicksPerSecond = 90000.0;
 
-constexpr uint16_t kDolbySync = 0x0B77;
-constexpr uint8_t kLastAc3Bsid = 10;   // bsid 11 to 16 is E-AC-3
 constexpr uint8_t kEac3Dependent = 1;  // strmtyp of a dependent substream frame
-constexpr std::array<uint32_t, 3> kEac3HalfRates = {24000, 22050, 16000};  // by fscod2
 
-constexpr uint32_t kDtsCoreSync = 0x7FFE8001;
 constexpr uint32_t kDtsHdSync = 0x64582025;
 constexpr size_t kDtsHeaderBytes = 11;
 
@@ -64,43 +62,25 @@ size_t AudioFrameWalker::frameAt(size_t at, double& ticks) {
     const uint8_t* b = bytes_.data() + at;
     switch (coding_) {
         case FramedAudio::Dolby: {
-            if (left < 6 || be16(b) != kDolbySync) return 0;
-            const uint8_t bsid = b[5] >> 3;
-            if (bsid <= kLastAc3Bsid) {
-                const uint8_t fscod = b[4] >> 6, frmsizecod = b[4] & 0x3F;
-                const uint32_t rate = kAc3SampleRates[fscod];
-                if (rate == 0 || frmsizecod / 2u >= kAc3BitRates.size()) return 0;
-                // 1536 samples: words = 96 × bit rate / sample rate, one more for the odd codes
-                // of 44.1 kHz.
-                const uint32_t words =
-                    96 * kAc3BitRates[frmsizecod / 2u] / rate + (fscod == 1 ? frmsizecod & 1u : 0u);
-                ticks = 1536 * kTicksPerSecond / rate;
-                return words * 2;
+            const std::span<const uint8_t> frame(b, left);
+            std::optional<DolbyFrameSize> size;
+            if (const std::optional<Ac3Header> ac3 = decodeAc3(frame)) {
+                size = frameSizeOf(*ac3);
+            } else if (const std::optional<Eac3Header> eac3 = decodeEac3(frame)) {
+                if (eac3->strmtyp == kEac3Dependent) return 0;  // a dependent frame needs its independent one
+                size = frameSizeOf(*eac3);
             }
-            if ((b[2] >> 6) == kEac3Dependent) return 0;  // a dependent frame needs its independent one
-            const uint32_t words = (uint32_t(b[2] & 7) << 8 | b[3]) + 1;
-            const uint8_t fscod = b[4] >> 6;
-            uint32_t rate = 0, blocks = 6;
-            if (fscod == 3) {
-                const uint8_t fscod2 = (b[4] >> 4) & 3;
-                if (fscod2 < kEac3HalfRates.size()) rate = kEac3HalfRates[fscod2];
-            } else {
-                rate = kAc3SampleRates[fscod];
-                constexpr std::array<uint32_t, 4> kBlocks = {1, 2, 3, 6};
-                blocks = kBlocks[(b[4] >> 4) & 3];
-            }
-            if (rate == 0) return 0;
-            ticks = 256.0 * blocks * kTicksPerSecond / rate;
-            return words * 2;
+            if (!size) return 0;
+            ticks = double(size->samples) * kTicksPerSecond / size->sampleRate;
+            return size->bytes;
         }
         case FramedAudio::Dts: {
-            if (left < kDtsHeaderBytes || be32(b) != kDtsCoreSync) return 0;
-            const uint32_t blocks = ((uint32_t(b[4]) & 1) << 6 | b[5] >> 2) + 1;
-            const size_t size = ((size_t(b[5]) & 3) << 12 | size_t(b[6]) << 4 | b[7] >> 4) + 1;
-            const uint32_t rate = kDtsSampleRates[(b[8] >> 2) & 0xF];
-            if (rate == 0 || size < kDtsHeaderBytes) return 0;
-            ticks = 32.0 * blocks * kTicksPerSecond / rate;
-            return size;
+            if (left < kDtsHeaderBytes) return 0;
+            const std::optional<DtsCoreHeader> core = decodeDtsCore(std::span(b, left));
+            const std::optional<DtsFrameSize> size = core ? frameSizeOf(*core) : std::nullopt;
+            if (!size) return 0;
+            ticks = double(size->samples) * kTicksPerSecond / size->sampleRate;
+            return size->bytes;
         }
         case FramedAudio::Mpeg: {
             const std::optional<MpegAudioHeader> h = decodeMpegAudio(std::span(b, left));
@@ -138,11 +118,9 @@ size_t AudioFrameWalker::followersAt(size_t at) const {
     if (coding_ == FramedAudio::Dolby) {
         // A dependent frame, or an independent one of a further substream, belongs to the
         // program of the frame before it.
-        if (left < 6 || be16(b) != kDolbySync || (b[5] >> 3) <= kLastAc3Bsid) return 0;
-        const bool dependent = (b[2] >> 6) == kEac3Dependent;
-        const bool laterSubstream = ((b[2] >> 3) & 7) != 0;
-        if (!dependent && !laterSubstream) return 0;
-        return ((size_t(b[2] & 7) << 8 | b[3]) + 1) * 2;
+        const std::optional<Eac3Header> h = decodeEac3(std::span(b, left));
+        if (!h || (h->strmtyp != kEac3Dependent && h->substreamid == 0)) return 0;
+        return (size_t(h->frmsiz) + 1) * 2;
     }
     if (coding_ == FramedAudio::Dts) {
         if (left < 10 || be32(b) != kDtsHdSync) return 0;

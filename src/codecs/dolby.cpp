@@ -110,6 +110,20 @@ StreamFacts factsOf(const Eac3Header& h) {
 
 }  // namespace
 
+std::optional<DolbyFrameSize> frameSizeOf(const Ac3Header& h) {
+    const uint32_t rate = sampleRate(h.fscod), bitRate = ac3BitRate(h.frmsizecod);
+    if (rate == 0 || bitRate == 0) return std::nullopt;
+    // 1536 samples: words = 96 × bit rate / sample rate, one more for the odd codes of 44.1 kHz.
+    const uint32_t words = 96 * bitRate / rate + (h.fscod == 1 ? h.frmsizecod & 1u : 0u);
+    return DolbyFrameSize{words * 2u, 1536, rate};
+}
+
+std::optional<DolbyFrameSize> frameSizeOf(const Eac3Header& h) {
+    const uint32_t rate = sampleRate(h);
+    if (rate == 0) return std::nullopt;
+    return DolbyFrameSize{(h.frmsiz + 1u) * 2u, 256 * blocksPerFrame(h), rate};
+}
+
 std::optional<Ac3Header> decodeAc3(std::span<const uint8_t> frame) {
     const auto b = headerBytes(frame);
     if (!b || isDolbyDigitalPlus((*b)[5] >> 3)) return std::nullopt;

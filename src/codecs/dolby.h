@@ -3,6 +3,7 @@
 // its fields and worded into report lines.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -39,6 +40,16 @@ struct Eac3Header {
 // seven bytes it reads.
 std::optional<Ac3Header> decodeAc3(std::span<const uint8_t> frame);
 std::optional<Eac3Header> decodeEac3(std::span<const uint8_t> frame);
+
+// How far a syncframe reaches and how long it plays: its bytes, and its samples at its sample
+// rate; nothing for a reserved rate or frame size. Frame walkers step from frame to frame by it.
+struct DolbyFrameSize {
+    size_t bytes = 0;
+    uint32_t samples = 0;
+    uint32_t sampleRate = 0;
+};
+std::optional<DolbyFrameSize> frameSizeOf(const Ac3Header& h);
+std::optional<DolbyFrameSize> frameSizeOf(const Eac3Header& h);
 
 // streamIndex: the stream index of its kind, which the first line names.
 void reportAc3(const Ac3Header& h, int streamIndex, MessageLog& log);

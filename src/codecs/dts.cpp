@@ -96,6 +96,14 @@ size_t coreHeaderBytes(const DtsCoreHeader& h) {
 
 }  // namespace
 
+std::optional<DtsFrameSize> frameSizeOf(const DtsCoreHeader& h) {
+    constexpr size_t kCoreHeaderBytes = 11;
+    const uint32_t rate = kDtsSampleRates[h.sfreq & 0xF];
+    const size_t bytes = size_t(h.fsize) + 1;
+    if (rate == 0 || bytes < kCoreHeaderBytes) return std::nullopt;
+    return DtsFrameSize{bytes, 32 * (h.nblks + 1), rate};
+}
+
 std::optional<DtsCoreHeader> decodeDtsCore(std::span<const uint8_t> frame) {
     BitReader r(frame);
     if (r.getbits(32) != kCoreSync) return std::nullopt;

@@ -2,6 +2,7 @@
 // DTS: the core frame header, decoded into its fields and worded into report lines.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -33,5 +34,14 @@ struct DtsCoreHeader {
 // frame does not begin with it or ends inside the header.
 std::optional<DtsCoreHeader> decodeDtsCore(std::span<const uint8_t> frame);
 void reportDtsCore(const DtsCoreHeader& h, MessageLog& log);
+
+// How far a core frame reaches and how long it plays (32 samples a block); nothing for a
+// reserved sample rate or a size shorter than the header.
+struct DtsFrameSize {
+    size_t bytes = 0;
+    uint32_t samples = 0;
+    uint32_t sampleRate = 0;
+};
+std::optional<DtsFrameSize> frameSizeOf(const DtsCoreHeader& h);
 
 }  // namespace quarnel
