@@ -475,9 +475,11 @@ class MkvRun {
     // The user's names, languages and flags over the navigation's; a default named for a kind
     // takes the flag from the other tracks of that kind.
     void applyTrackEdits() {
-        for (const auto& [stream, edit] : req_.trackEdits)
+        for (const auto& edit : req_.trackEdits) {
+            const std::string& stream = edit.first;
             if (std::ranges::none_of(plan_.tracks, [&](const MkvTrack& t) { return t.stream == stream; }))
                 log_.log(mkv_texts::editedTrackAbsent(stream));
+        }
         for (MkvTrack& t : plan_.tracks) {
             const TrackMetadata m =
                 effectiveMetadata({t.name, t.language, t.defaultTrack, t.forced}, req_.trackEdits, t.stream);
