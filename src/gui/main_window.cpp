@@ -85,7 +85,7 @@ MainWindow::MainWindow(QStringList arguments, QWidget* parent)
     PageControl_->addTab(tracksPage_, QStringLiteral("Tracks"));
     PageControl_->addTab(buildXplPage(), QStringLiteral("XPL"));
     vtiPage_ = new VtiPage(PageControl_);
-    PageControl_->addTab(scrolling(vtiPage_), QStringLiteral("VTI"));
+    PageControl_->addTab(vtiPage_, QStringLiteral("VTI"));  // it scrolls its own grids
     PageControl_->addTab(scrolling(buildOptionsPage()), QStringLiteral("Options"));
     PageControl_->addTab(scrolling(buildAboutPage()), QStringLiteral("About"));
     auto* pages = new QWidget(central);
