@@ -105,7 +105,7 @@ void WriteQueue::raiseFailure() const {
 int WriteQueue::write(int fd, const WriteBatch& batch, const WrittenWatch& watch) const {
     std::vector<iovec> pieces;
     pieces.reserve(std::min(batch.pieces.size(), size_t(kPiecesPerCall)));
-    const size_t callBytes = watch ? kWatchedCallBytes : SIZE_MAX;
+    const size_t callBytes = watch ? kWatchedCallBytes : kCallBytes;
     size_t next = 0;
     while (next < batch.pieces.size()) {
         pieces.clear();

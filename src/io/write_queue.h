@@ -91,6 +91,11 @@ class WriteQueue {
     // A watched output's write call carries at most this much, so that its bytes are still in
     // the cache when the watch is shown them.
     static constexpr size_t kWatchedCallBytes = size_t(256) << 10;
+    // Any other write call carries at most this much: larger calls (a whole batch of mapped
+    // pieces, several MiB) make the kernel take large page-cache folios for the file, and
+    // finding them now and then costs several times the copy itself (a Rebuild of 250 MiB
+    // went from 0.12 s to 0.4 s in about one run of three).
+    static constexpr size_t kCallBytes = size_t(512) << 10;
 
     WriteQueue();
     ~WriteQueue();  // writes what is queued, then ends the thread
