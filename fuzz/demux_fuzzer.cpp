@@ -3,8 +3,8 @@
 // ones byte 3 leaves ticked) and demuxed into an output folder, LPCM as WAV files when bit 7
 // of byte 0 is set. It must end with "Done." and
 // no error, leave the sources as they were and write no more than the sources hold.
-#include "formats/stream_kinds.h"
-#include "formats/wav_writer.h"
+#include "formats/audio/wav_writer.h"
+#include "formats/ps/stream_kinds.h"
 #include "fuzz_support.h"
 
 using namespace quarnel;

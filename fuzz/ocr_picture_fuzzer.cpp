@@ -5,7 +5,7 @@
 // Every prepared line must be a whole grey picture within the preparation's limits.
 #include <algorithm>
 
-#include "formats/ocr_picture.h"
+#include "formats/ocr/ocr_picture.h"
 #include "fuzz_support.h"
 
 using namespace quarnel;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist reader over arbitrary bytes as ADV_OBJ/VPLST000.XPL, then the chapter export
-// and, for some inputs, a Demux run of the stream boxes it named (over an empty EVO). It must end with "Done."
-// or a shown error, give boxes names that stay file names, and create files only in the
-// output folder.
-#include "formats/page_text.h"
+// and, for some inputs, a Demux run of the stream boxes it named (over an empty EVO). It must end with
+// "Done." or a shown error, give boxes names that stay file names, and create files only in the output
+// folder.
+#include "formats/disc/page_text.h"
 #include "fuzz_support.h"
 
 using namespace quarnel;

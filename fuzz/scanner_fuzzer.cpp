@@ -9,8 +9,8 @@
 #include <optional>
 #include <tuple>
 
+#include "formats/ps/scanner.h"
 #include "fuzz_support.h"
-#include "formats/scanner.h"
 
 using namespace quarnel;
 using namespace quarnel::fuzz;
@@ -55,8 +55,8 @@ struct RecordingSink {
         const int index = st.kind == PacketKind::Video   ? st.videoIndex
                           : st.kind == PacketKind::Audio ? st.audioIndex
                                                          : st.subIndex;
-        const std::tuple<int, int, int, std::optional<uint64_t>> key{int(st.kind), index, int(st.privateHeaderLength),
-                                                      st.currentPts};
+        const std::tuple<int, int, int, std::optional<uint64_t>> key{
+            int(st.kind), index, int(st.privateHeaderLength), st.currentPts};
         // Pieces of one packet cut by a chunk end join again.
         if (events.empty() || events.back().what != 1 || events.back().key != key || count == 0)
             events.push_back({1, key, {}});

@@ -6,10 +6,10 @@
 #include <span>
 
 #include "codecs/subpicture_unit.h"
-#include "formats/bdn_writer.h"
-#include "formats/pgs_writer.h"
-#include "formats/sup_events.h"
-#include "formats/vobsub_writer.h"
+#include "formats/subtitles/bdn_writer.h"
+#include "formats/subtitles/pgs_writer.h"
+#include "formats/subtitles/sup_events.h"
+#include "formats/subtitles/vobsub_writer.h"
 #include "fuzz_support.h"
 
 using namespace quarnel;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The VTI reader over arbitrary bytes as HVDVD_TS/HVA00001.VTI, then the "VTI" page showing
 // every EVOB and every attribute record it read. It must end with "Done." or a shown error.
-#include "formats/page_text.h"
+#include "formats/disc/page_text.h"
 #include "fuzz_support.h"
 
 using namespace quarnel;

@@ -25,7 +25,7 @@
 #include "fixtures/run_command.h"
 #include "fixtures/sample_streams.h"
 #include "fixtures/temp_dir.h"
-#include "formats/ocr_engine.h"
+#include "formats/ocr/ocr_engine.h"
 
 extern char** environ;
 

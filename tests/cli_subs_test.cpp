@@ -11,8 +11,8 @@
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/run_command.h"
 #include "fixtures/temp_dir.h"
-#include "formats/dvd_ifo.h"
-#include "formats/ocr_engine.h"
+#include "formats/disc/dvd_ifo.h"
+#include "formats/ocr/ocr_engine.h"
 
 namespace quarnel {
 namespace {

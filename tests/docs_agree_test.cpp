@@ -17,7 +17,8 @@
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/run_command.h"
 #include "fixtures/temp_dir.h"
-#include "formats/ocr_engine.h"
+#include "formats/ocr/ocr_engine.h"
+#include "runs/subtitle_outputs.h"
 
 namespace quarnel {
 namespace {
@@ -77,6 +78,18 @@ TEST(Docs, EveryOptionAgreesInTheHelpManualPageCompletionAndReadme) {
     agree("docs/man/quarnel-cli.1", true);
     agree("tools/completion/quarnel-cli.bash", true);
     agree("README.md", false);
+
+    // Every subtitle format of the table, in the completion's list and the manual page's.
+    const std::string completion = document("tools/completion/quarnel-cli.bash");
+    const std::string man = document("docs/man/quarnel-cli.1");
+    for (const SubtitleOutput& row : kSubtitleOutputs) {
+        const std::string name(row.name);
+        EXPECT_TRUE(
+            std::regex_search(completion, std::regex("--to\\).*compgen -W \"[^\"]*\\b" + name + "\\b")))
+            << name << " is not offered by the completion";
+        EXPECT_NE(man.find(".B " + name + "\n"), std::string::npos) << name << " is not in the manual page";
+        EXPECT_NE(help.out.find(name), std::string::npos) << name << " is not in --help";
+    }
 }
 
 // An example's command line as run: the program by its path in this build.

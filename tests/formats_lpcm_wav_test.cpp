@@ -3,7 +3,7 @@
 
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/temp_dir.h"
-#include "formats/lpcm_wav.h"
+#include "formats/audio/lpcm_wav.h"
 
 namespace quarnel {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/sample_streams.h"
-#include "formats/pack_rewriter.h"
+#include "formats/ps/pack_rewriter.h"
 
 namespace quarnel {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/sample_streams.h"
-#include "formats/scanner.h"
+#include "formats/ps/scanner.h"
 
 namespace quarnel {
 namespace {

@@ -3,9 +3,9 @@
 // (and correct text left alone), and the .srt layout with times rounded to the millisecond.
 #include <gtest/gtest.h>
 
-#include "formats/ocr_cleanup.h"
-#include "formats/ocr_languages.h"
-#include "formats/srt_writer.h"
+#include "formats/ocr/ocr_cleanup.h"
+#include "formats/ocr/ocr_languages.h"
+#include "formats/subtitles/srt_writer.h"
 
 namespace quarnel {
 namespace {

@@ -9,7 +9,7 @@
 #include "fixtures/hd_subpicture_unit.h"
 #include "fixtures/model_fixture.h"
 #include "fixtures/subpicture_unit.h"
-#include "formats/sup_events.h"
+#include "formats/subtitles/sup_events.h"
 
 namespace quarnel {
 namespace {

@@ -7,7 +7,7 @@
 #include "fixtures/hd_subpicture_unit.h"
 #include "fixtures/subpicture_unit.h"
 #include "fixtures/temp_dir.h"
-#include "formats/vobsub_writer.h"
+#include "formats/subtitles/vobsub_writer.h"
 #include "subtitle_oracle.h"
 
 namespace quarnel {

@@ -16,13 +16,13 @@
 #include "fixtures/recording_host.h"
 #include "fixtures/rendered_text.h"
 #include "fixtures/temp_dir.h"
-#include "formats/ocr_engine.h"
-#include "formats/srt_writer.h"
-#include "formats/title.h"
+#include "formats/disc/title.h"
+#include "formats/ocr/ocr_engine.h"
+#include "formats/ocr/ocr_pool.h"
+#include "formats/subtitles/srt_writer.h"
 #include "io/files.h"
 #include "runs/operations.h"
 #include "runs/subtitle_conversion.h"
-#include "runs/subtitle_ocr.h"
 
 namespace quarnel {
 namespace {

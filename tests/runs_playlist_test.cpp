@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "fixtures/sample_streams.h"
-#include "formats/xpl_attributes.h"
+#include "formats/disc/xpl_attributes.h"
 #include "runs_discmeta_support.h"
 
 namespace quarnel {

@@ -3,7 +3,7 @@
 
 #include "fixtures/sample_streams.h"
 #include "fixtures/vti_builder.h"
-#include "formats/byte_readers.h"
+#include "formats/disc/byte_readers.h"
 #include "runs_discmeta_support.h"
 
 namespace quarnel {

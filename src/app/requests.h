@@ -11,9 +11,9 @@
 
 #include "app/options.h"
 #include "app/track_metadata.h"
-#include "formats/playlist_view.h"
-#include "formats/stream_kinds.h"
-#include "formats/title.h"
+#include "formats/disc/playlist_view.h"
+#include "formats/disc/title.h"
+#include "formats/ps/stream_kinds.h"
 
 namespace quarnel {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/run_values.h"
-#include "formats/stream_table.h"
+#include "formats/ps/stream_table.h"
 
 namespace quarnel {
 

@@ -13,8 +13,8 @@
 #include "codecs/lpcm.h"
 #include "codecs/stream_facts.h"
 #include "codecs/time_stamp.h"
-#include "formats/navigation.h"
-#include "formats/stream_kinds.h"
+#include "formats/ps/navigation.h"
+#include "formats/ps/stream_kinds.h"
 
 namespace quarnel {
 

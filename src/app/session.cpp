@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "formats/title.h"
+#include "formats/disc/title.h"
 #include "io/file_sequence.h"
 
 namespace quarnel {

@@ -13,10 +13,10 @@
 #include "app/requests.h"
 #include "app/run_state.h"
 #include "app/stream_boxes.h"
-#include "formats/dvd_disc.h"
-#include "formats/hddvd_disc.h"
-#include "formats/playlist_view.h"
-#include "formats/vti_view.h"
+#include "formats/disc/dvd_disc.h"
+#include "formats/disc/hddvd_disc.h"
+#include "formats/disc/playlist_view.h"
+#include "formats/disc/vti_view.h"
 
 namespace quarnel {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "formats/stream_table.h"
+#include "formats/ps/stream_table.h"
 
 namespace quarnel {
 

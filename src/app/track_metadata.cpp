@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "formats/ocr_languages.h"
-#include "formats/playlist_view.h"
-#include "formats/title.h"
-#include "formats/xml_text.h"
+#include "formats/disc/playlist_view.h"
+#include "formats/disc/title.h"
+#include "formats/disc/xml_text.h"
+#include "formats/ocr/ocr_languages.h"
 
 namespace quarnel {
 

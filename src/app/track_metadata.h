@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "formats/stream_kinds.h"
+#include "formats/ps/stream_kinds.h"
 
 namespace quarnel {
 

@@ -13,7 +13,7 @@
 #include "app/track_metadata.h"
 #include "codecs/stream_facts.h"
 #include "codecs/time_stamp.h"
-#include "formats/stream_kinds.h"
+#include "formats/ps/stream_kinds.h"
 
 namespace quarnel {
 

@@ -8,12 +8,13 @@
 
 #include "app/track_metadata.h"
 #include "cli/subs_command.h"
-#include "formats/dvd_disc.h"
-#include "formats/frame_rates.h"
-#include "formats/hddvd_disc.h"
-#include "formats/ocr_languages.h"
-#include "formats/stream_kinds.h"
+#include "formats/disc/dvd_disc.h"
+#include "formats/disc/hddvd_disc.h"
+#include "formats/ocr/ocr_languages.h"
+#include "formats/ps/stream_kinds.h"
+#include "formats/subtitles/frame_rates.h"
 #include "io/file_sequence.h"
+#include "runs/subtitle_outputs.h"
 
 namespace quarnel {
 
@@ -29,8 +30,8 @@ const char* const kUsageTemplate =
     "                        s00..s31, or all (default: every stream found)\n"
     "%OPTIONS%"
     "  --subs LIST           demux: the formats of each subpicture stream, comma separated:\n"
-    "                        sup, pgs, vobsub, bdn, srt (default sup)\n"
-    "  --to LIST             subs: the formats to convert into: pgs, vobsub, bdn, srt\n"
+    "                        %SUBTITLE_FORMATS% (default sup)\n"
+    "  --to LIST             subs: the formats to convert into: %CONVERTED_FORMATS%\n"
     "  --ocr-lang LANG       srt: the language the text is read in (eng, fra, deu, ... or\n"
     "                        en, fr, de, ...; default: the stream's language in the\n"
     "                        playlist, else eng)\n"
@@ -431,7 +432,7 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
         if (a.supFiles.empty())
             r.error = "the command subs takes one or more .sup files";
         else if (!a.convertTo.converts())
-            r.error = "the command subs needs --to LIST (pgs, vobsub, bdn, srt)";
+            r.error = "the command subs needs --to LIST (" + subtitleFormatNames(true) + ")";
     } else if (positional.size() != 2)
         r.error = "the command " + a.command + " takes one file name";
     else
@@ -455,6 +456,8 @@ const std::string& usageText() {
         std::string commands;
         for (const CommandHelp& c : kCommands) commands += commandLines(c);
         t.replace(t.find("%COMMANDS%"), 10, commands);
+        t.replace(t.find("%SUBTITLE_FORMATS%"), 18, subtitleFormatNames());
+        t.replace(t.find("%CONVERTED_FORMATS%"), 19, subtitleFormatNames(true));
         return t.replace(t.find("%OPTIONS%"), 9, optionLines());
     }();
     return text;

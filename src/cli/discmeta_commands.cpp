@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "cli/titles_command.h"
-#include "formats/page_text.h"
+#include "formats/disc/page_text.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
 #include "report/text_format.h"

@@ -9,9 +9,9 @@
 #include "app/track_rows.h"
 #include "codecs/channel_assignments.h"
 #include "codecs/lpcm.h"
-#include "formats/stream_kinds.h"
-#include "formats/title_time.h"
-#include "formats/xml_text.h"
+#include "formats/disc/title_time.h"
+#include "formats/disc/xml_text.h"
+#include "formats/ps/stream_kinds.h"
 #include "io/file_sequence.h"
 
 namespace quarnel {

@@ -6,14 +6,15 @@
 
 #include <cctype>
 
-#include "formats/dvd_ifo.h"
-#include "formats/frame_rates.h"
-#include "formats/ocr_languages.h"
+#include "formats/disc/dvd_ifo.h"
+#include "formats/ocr/ocr_languages.h"
+#include "formats/subtitles/frame_rates.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
 #include "report/message_log.h"
 #include "runs/run_support.h"
 #include "runs/subtitle_conversion.h"
+#include "runs/subtitle_outputs.h"
 
 namespace quarnel {
 
@@ -40,8 +41,11 @@ std::string outputClash(const CliArgs& args) {
     }
     const SubtitleFormats& subs = args.options.subtitles;
     const std::string& ext = args.options.subExtension;
-    if ((subs.srt && ext == "srt") || (subs.vobsub && (ext == "idx" || ext == "sub")))
-        return "--sub-ext " + ext + " is the extension of a converted subtitle output: choose another";
+    for (const SubtitleOutput& row : kSubtitleOutputs)
+        for (const std::string_view suffix : row.suffixes)
+            if (row.writer && subs.*row.chosen && suffix == "." + ext)
+                return "--sub-ext " + ext +
+                       " is the extension of a converted subtitle output: choose another";
     return "";
 }
 

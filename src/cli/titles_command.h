@@ -9,8 +9,8 @@
 
 #include "app/session.h"
 #include "cli/arguments.h"
-#include "formats/dvd_disc.h"
-#include "formats/hddvd_disc.h"
+#include "formats/disc/dvd_disc.h"
+#include "formats/disc/hddvd_disc.h"
 #include "report/host.h"
 #include "report/message_log.h"
 

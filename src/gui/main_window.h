@@ -17,6 +17,7 @@
 #include "gui/http_client.h"
 #include "gui/taskbar_progress.h"
 #include "runs/operations.h"
+#include "runs/subtitle_outputs.h"
 
 class QAction;
 class QCheckBox;
@@ -138,9 +139,9 @@ class MainWindow : public QMainWindow, public Host {
     std::array<QCheckBox*, kVideoBoxes> cbVideo_{};
     std::array<QCheckBox*, kAudioBoxes> cbAudio_{};
     std::array<QCheckBox*, kSubBoxes> cbSub_{};
-    // The formats a Demux writes each ticked subpicture stream in.
-    QCheckBox *cbSubSup_ = nullptr, *cbSubPGS_ = nullptr, *cbSubVobSub_ = nullptr, *cbSubBDN_ = nullptr,
-              *cbSubSRT_ = nullptr;
+    // The formats a Demux writes each ticked subpicture stream in, a box per row of
+    // kSubtitleOutputs (cbSubSup, cbSubPGS, cbSubVobSub, cbSubBDN, cbSubSRT).
+    std::array<QCheckBox*, kSubtitleOutputs.size()> cbSubFormat_{};
     QLineEdit* eOcrLang_ = nullptr;  // the language SRT text is read in; empty: the stream's
     // "Tracks"
     TracksPage* tracksPage_ = nullptr;

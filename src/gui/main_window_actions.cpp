@@ -18,8 +18,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "formats/dvd_disc.h"
-#include "formats/hddvd_disc.h"
+#include "formats/disc/dvd_disc.h"
+#include "formats/disc/hddvd_disc.h"
 #include "gui/desktop_notice.h"
 #include "gui/main_window.h"
 #include "gui/page_control.h"
@@ -138,7 +138,7 @@ void MainWindow::connectControls() {
     for (QCheckBox* b : {cbContinue_, cbCountFr_, cbDetails_, cbAutoRead_, cbAutoClear_, cbRBAdvanced_,
                          cbAdjustPTS_, cbReadVTI_, cbLpcmWav_, cbSplitTracks_, cbAskReplace_})
         connect(b, &QCheckBox::toggled, this, &MainWindow::pullOptions);
-    for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_, cbSubSRT_})
+    for (QCheckBox* b : cbSubFormat_)
         connect(b, &QCheckBox::toggled, this, [this, b] { pullSubtitleFormat(b); });
     connect(cbFastCheck_, &QCheckBox::toggled, this, &MainWindow::followFastCheck);
     connect(ieFastSize_, &QSpinBox::valueChanged, this, &MainWindow::pullOptions);

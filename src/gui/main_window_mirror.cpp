@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "report/text_format.h"
 
@@ -169,14 +170,9 @@ void MainWindow::pushOptions() {
         {cbSplitTracks_, o.splitTracks},
         {cbAskReplace_, o.askBeforeReplacing},
     };
-    const std::pair<QCheckBox*, bool> formats[] = {{cbSubSup_, o.subtitles.sup},
-                                                   {cbSubPGS_, o.subtitles.pgs},
-                                                   {cbSubVobSub_, o.subtitles.vobsub},
-                                                   {cbSubBDN_, o.subtitles.bdn},
-                                                   {cbSubSRT_, o.subtitles.srt}};
-    for (const auto& [box, value] : formats) {
-        const QSignalBlocker block(box);
-        box->setChecked(value);
+    for (size_t k = 0; k < kSubtitleOutputs.size(); ++k) {
+        const QSignalBlocker block(cbSubFormat_[k]);
+        cbSubFormat_[k]->setChecked(o.subtitles.*kSubtitleOutputs[k].chosen);
     }
     for (const auto& [box, value] : flags) {
         const QSignalBlocker block(box);
@@ -224,17 +220,13 @@ void MainWindow::pullOptions() {
     o.audioExtension = eAudioExt_->text().toStdString();
     o.subExtension = eSubExt_->text().toStdString();
     o.outputDir = eWorkdir_->text().toStdString();
-    o.subtitles = SubtitleFormats{.sup = cbSubSup_->isChecked(),
-                                  .pgs = cbSubPGS_->isChecked(),
-                                  .vobsub = cbSubVobSub_->isChecked(),
-                                  .bdn = cbSubBDN_->isChecked(),
-                                  .srt = cbSubSRT_->isChecked()};
+    for (size_t k = 0; k < kSubtitleOutputs.size(); ++k)
+        o.subtitles.*kSubtitleOutputs[k].chosen = cbSubFormat_[k]->isChecked();
     o.ocrLanguage = eOcrLang_->text().toStdString();
 }
 
 void MainWindow::pullSubtitleFormat(QCheckBox* box) {
-    const bool any = cbSubSup_->isChecked() || cbSubPGS_->isChecked() || cbSubVobSub_->isChecked() ||
-                     cbSubBDN_->isChecked() || cbSubSRT_->isChecked();
+    const bool any = std::ranges::any_of(cbSubFormat_, [](const QCheckBox* b) { return b->isChecked(); });
     if (!any) {
         const QSignalBlocker block(box);
         box->setChecked(true);

@@ -20,8 +20,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "formats/ocr_engine.h"
-#include "formats/ocr_languages.h"
+#include "formats/ocr/ocr_engine.h"
+#include "formats/ocr/ocr_languages.h"
 #include "gui/log_pane.h"
 #include "gui/logo.h"
 #include "gui/main_window.h"
@@ -201,21 +201,19 @@ QWidget* MainWindow::buildSubpicturePage() {
     auto* formats = new QGroupBox(QStringLiteral("Demux writes each ticked subpicture stream as"), page);
     auto* fh = new QHBoxLayout(formats);
     fh->setContentsMargins(6, 2, 6, 2);
-    cbSubSup_ = option("cbSubSup", "sup", formats);
-    cbSubSup_->setToolTip(QStringLiteral("The subpicture units as they stand in the source (.sup)"));
-    cbSubPGS_ = option("cbSubPGS", "PGS", formats);
-    cbSubPGS_->setToolTip(QStringLiteral("Blu-ray presentation graphics (.pgs.sup)"));
-    cbSubVobSub_ = option("cbSubVobSub", "VobSub", formats);
-    cbSubVobSub_->setToolTip(QStringLiteral("DVD subtitles as .idx and .sub"));
-    cbSubBDN_ = option("cbSubBDN", "BDN", formats);
-    cbSubBDN_->setToolTip(QStringLiteral("BDN XML with one PNG per subtitle"));
-    cbSubSRT_ = option("cbSubSRT", "SRT", formats);
-    cbSubSRT_->setToolTip(QStringLiteral("Text read by character recognition (.srt)"));
-    if (!ocrAvailable()) {
-        cbSubSRT_->setEnabled(false);
-        cbSubSRT_->setToolTip(QString::fromUtf8(ocrUnavailableReason()));
+    for (size_t k = 0; k < kSubtitleOutputs.size(); ++k) {
+        const SubtitleOutput& row = kSubtitleOutputs[k];
+        QString caption = QString::fromUtf8(row.caption.data(), qsizetype(row.caption.size()));
+        const QString name = QStringLiteral("cbSub") + caption.at(0).toUpper() + caption.mid(1);
+        QCheckBox* box = option(name.toUtf8().constData(), caption.toUtf8().constData(), formats);
+        box->setToolTip(QString::fromUtf8(row.help.data(), qsizetype(row.help.size())));
+        if (row.chosen == &SubtitleFormats::srt && !ocrAvailable()) {
+            box->setEnabled(false);
+            box->setToolTip(QString::fromUtf8(ocrUnavailableReason()));
+        }
+        cbSubFormat_[k] = box;
+        fh->addWidget(box);
     }
-    for (QCheckBox* b : {cbSubSup_, cbSubPGS_, cbSubVobSub_, cbSubBDN_, cbSubSRT_}) fh->addWidget(b);
     fh->addSpacing(12);
     fh->addWidget(new QLabel(QStringLiteral("OCR language"), formats));
     eOcrLang_ = named(new QLineEdit(formats), "eOcrLang");

@@ -4,7 +4,8 @@
 #include <QDateTime>
 
 #include "app/subtitle_formats.h"
-#include "formats/ocr_languages.h"
+#include "formats/ocr/ocr_languages.h"
+#include "runs/subtitle_outputs.h"
 
 namespace quarnel {
 namespace {
@@ -168,7 +169,7 @@ void saveSettings(QSettings& store, const StoredWindow& window, const Options& o
     store.setValue(kAdvPck, flag(options.keepAdvancedPacks));
     store.setValue(kAdjustPTS, flag(options.adjustPts));
     store.setValue(kReadVTI, flag(options.readVti));
-    store.setValue(kSubFormats, QString::fromStdString(options.subtitles.list()));
+    store.setValue(kSubFormats, QString::fromStdString(subtitleFormatList(options.subtitles)));
     store.setValue(kLpcmWav, flag(options.lpcmWav));
     store.setValue(kSplitTracks, flag(options.splitTracks));
     store.setValue(kAskReplace, flag(options.askBeforeReplacing));

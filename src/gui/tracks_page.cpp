@@ -12,7 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "formats/ocr_languages.h"
+#include "formats/ocr/ocr_languages.h"
 
 namespace quarnel {
 namespace {

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "formats/vti_view.h"
+#include "formats/disc/vti_view.h"
 
 class QComboBox;
 class QLabel;

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "formats/dvd_ifo.h"
+#include "formats/disc/dvd_ifo.h"
 #include "runs/pack_pass.h"
 #include "runs/request_runs.h"
 #include "runs/run_support.h"
 #include "runs/subtitle_conversion.h"
+#include "runs/subtitle_outputs.h"
 
 namespace quarnel::runs {
 namespace {
@@ -122,8 +123,10 @@ class DemuxRun {
             if (!sup.pending() || s_.run.cancel) continue;
             const std::string base =
                 req_.outputBase() + "." + req_.chosen(StreamKind::Subpicture, int(k))->name;
-            for (const char* ext : {".pgs.sup", ".idx", ".sub", ".bdn", ".srt"})
-                refuseInput(base + ext, inputsOf(req_));
+            for (const SubtitleOutput& row : kSubtitleOutputs)
+                for (const std::string_view suffix : row.suffixes)
+                    if (row.writer && !suffix.empty())
+                        refuseInput(base + std::string(suffix), inputsOf(req_));
             // The stream's language, as the playlist or the disc's navigation gives it: the text
             // is read in it, and the VobSub and BDN files name it.
             const TitleTrack* listed = titleTrack(req_.title, StreamKind::Subpicture, k);

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "codecs/time_stamp.h"
-#include "formats/navigation.h"
-#include "formats/stream_kinds.h"
+#include "formats/ps/navigation.h"
+#include "formats/ps/stream_kinds.h"
 
 namespace quarnel {
 

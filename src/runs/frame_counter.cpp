@@ -10,31 +10,6 @@
 namespace quarnel {
 namespace {
 
-// The last byte of the start code that opens a picture: MPEG-2 picture, H.264 access unit
-// delimiter, VC-1 frame.
-uint8_t frameCodeOf(Coding coding) {
-    switch (coding) {
-        case Coding::Mpeg2:
-            return 0x00;
-        case Coding::H264:
-            return 0x09;
-        case Coding::Vc1:
-            return 0x0D;
-        // Not video: no frames are counted in them.
-        case Coding::Ac3:
-        case Coding::Dts:
-        case Coding::Lpcm:
-        case Coding::AobMlp:
-        case Coding::TrueHd:
-        case Coding::Eac3:
-        case Coding::MpegAudio:
-        case Coding::Subpicture:
-        case Coding::ExtSubpicture:
-            break;
-    }
-    return 0x0D;
-}
-
 // Codes 00 00 01 `last` in a piece, those that began in the piece before included (`window`
 // holds the last four bytes before the piece, and then the piece's own).
 int32_t countFrameCodes(std::span<const uint8_t> payload, uint8_t last, uint32_t& window) {
@@ -65,13 +40,15 @@ void FrameCounter::reset() {
 }
 
 void FrameCounter::count(std::span<const uint8_t> payload, int slot, Coding coding) {
-    run_.countedFrames[size_t(slot)] += countFrameCodes(payload, frameCodeOf(coding), window_[size_t(slot)]);
+    run_.countedFrames[size_t(slot)] +=
+        countFrameCodes(payload, rowOf(coding).pictureCode.value_or(0x0D), window_[size_t(slot)]);
 }
 
 void FrameCounter::countAfterWrite(OutputFile& out, int slot) {
     out.watchWritten([this, slot](std::span<const uint8_t> bytes, uint8_t mark) {
         const auto coding = Coding(mark - 1);
-        written_[size_t(slot)] += countFrameCodes(bytes, frameCodeOf(coding), writtenWindow_[size_t(slot)]);
+        written_[size_t(slot)] +=
+            countFrameCodes(bytes, rowOf(coding).pictureCode.value_or(0x0D), writtenWindow_[size_t(slot)]);
     });
 }
 

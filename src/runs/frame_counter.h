@@ -8,7 +8,7 @@
 #include <span>
 
 #include "app/run_values.h"
-#include "formats/stream_kinds.h"
+#include "formats/ps/stream_kinds.h"
 #include "io/files.h"
 #include "report/message_log.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "formats/xml_text.h"
+#include "formats/disc/xml_text.h"
 
 namespace quarnel {
 namespace {

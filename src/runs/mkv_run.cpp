@@ -16,8 +16,8 @@
 
 #include "app/external_program.h"
 #include "app/stream_boxes.h"
-#include "formats/title_time.h"
-#include "formats/xml_text.h"
+#include "formats/disc/title_time.h"
+#include "formats/disc/xml_text.h"
 #include "io/run_owner.h"
 #include "runs/mkv_plan.h"
 #include "runs/mkv_texts.h"
@@ -35,24 +35,6 @@ constexpr double kTicksPerMs = 90.0;
 constexpr double kReadAgainShare = 0.1;
 constexpr double kDemuxShare = 0.5;
 constexpr int kPollMs = 100;  // how long mkvmerge's output is waited for between user events
-
-// What the audio of each coding needs on the time line.
-struct AudioHandling {
-    Coding coding;
-    std::optional<FramedAudio> framed;  // none: placed by its first time stamp only
-};
-constexpr AudioHandling kAudioHandling[] = {
-    {Coding::Ac3, FramedAudio::Dolby},      {Coding::Eac3, FramedAudio::Dolby},
-    {Coding::Dts, FramedAudio::Dts},        {Coding::TrueHd, FramedAudio::Mlp},
-    {Coding::AobMlp, FramedAudio::Mlp},     {Coding::Lpcm, std::nullopt},
-    {Coding::MpegAudio, FramedAudio::Mpeg},
-};
-
-std::optional<FramedAudio> framedAudioOf(Coding coding) {
-    for (const AudioHandling& h : kAudioHandling)
-        if (h.coding == coding) return h.framed;
-    return std::nullopt;
-}
 
 void writeText(const std::string& path, const std::string& text) {
     OutputFile out;
@@ -375,7 +357,7 @@ class MkvRun {
             if (!stream) continue;
             const StreamKindEntry* kind = streamKindIn(StreamKind::Audio, s_.table.audio[k]);
             if (!kind) continue;
-            const std::optional<FramedAudio> framed = framedAudioOf(kind->coding);
+            const std::optional<FramedAudio> framed = kind->frames;
             const bool wav = kind->coding == Coding::Lpcm;
             MkvTrack t{.stream = streamName(StreamKind::Audio, k),
                        .type = "audio",

@@ -8,10 +8,9 @@
 #include <string>
 
 #include "codecs/analysers.h"
-#include "formats/coding_behaviour.h"
-#include "formats/navigation.h"
-#include "formats/pack_layout.h"
-#include "formats/scanner.h"
+#include "formats/ps/navigation.h"
+#include "formats/ps/pack_layout.h"
+#include "formats/ps/scanner.h"
 #include "report/text_format.h"
 #include "runs/run_support.h"
 
@@ -228,7 +227,7 @@ struct PassSink {
                 keepFirstPts(reading, st.videoPts);
                 if (!opt.details) return;
                 const AnalyserInput input = analyserInput(st, piece, i, reading);
-                if (const std::optional<double> rate = analyserOf(st.videoCoding)(input, in.log))
+                if (const std::optional<double> rate = rowOf(st.videoCoding).analyse(input, in.log))
                     run().frameRate[size_t(i)] = *rate;
                 return;
             }
@@ -245,7 +244,7 @@ struct PassSink {
                     run().aobLpcm[size_t(i)] = decodeAobLpcm(input.privateHeader);
                 if (!opt.details) return;
                 const StreamKindEntry* entry = streamKindIn(StreamKind::Audio, st.audioId, aob);
-                analyserOf(entry ? entry->coding : st.audioCoding)(input, in.log);
+                (entry ? *entry : rowOf(st.audioCoding)).analyse(input, in.log);
                 return;
             }
             case PacketKind::Subpicture: {
@@ -256,7 +255,8 @@ struct PassSink {
                 firstPts(st.subPts, st.subId, opt.details, false);
                 RunValues::StreamReading& reading = run().subReading[size_t(i)];
                 keepFirstPts(reading, st.subPts);
-                if (opt.details) analyserOf(Coding::Subpicture)(analyserInput(st, piece, i, reading), in.log);
+                if (opt.details)
+                    rowOf(Coding::Subpicture).analyse(analyserInput(st, piece, i, reading), in.log);
                 return;
             }
             default:

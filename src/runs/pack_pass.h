@@ -10,8 +10,8 @@
 
 #include "app/requests.h"
 #include "app/run_state.h"
-#include "formats/lpcm_wav.h"
-#include "formats/stream_kinds.h"
+#include "formats/audio/lpcm_wav.h"
+#include "formats/ps/stream_kinds.h"
 #include "io/files.h"
 #include "io/write_queue.h"
 #include "report/host.h"

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "formats/xpl_reader.h"
-#include "formats/xpl_tag_scan.h"
-#include "formats/xpl_title.h"
+#include "formats/disc/xpl_reader.h"
+#include "formats/disc/xpl_tag_scan.h"
+#include "formats/disc/xpl_title.h"
 #include "runs/request_runs.h"
 #include "runs/run_support.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "formats/pack_rewriter.h"
+#include "formats/ps/pack_rewriter.h"
 #include "io/write_queue.h"
 #include "runs/request_runs.h"
 #include "runs/run_support.h"

@@ -6,7 +6,7 @@
 
 #include "app/requests.h"
 #include "app/run_state.h"
-#include "formats/playlist_view.h"
+#include "formats/disc/playlist_view.h"
 #include "report/host.h"
 #include "runs/demux_timing.h"
 

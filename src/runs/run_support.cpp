@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "formats/dvd_ifo.h"
-#include "formats/vti_file.h"
+#include "formats/disc/dvd_ifo.h"
+#include "formats/disc/vti_file.h"
 #include "io/run_owner.h"
 #include "report/text_format.h"
 

@@ -12,8 +12,8 @@
 
 #include "app/requests.h"
 #include "app/run_state.h"
-#include "formats/ats_ifo.h"
-#include "formats/pack_layout.h"
+#include "formats/disc/ats_ifo.h"
+#include "formats/ps/pack_layout.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
 #include "io/output_lock.h"

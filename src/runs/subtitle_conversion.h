@@ -11,10 +11,10 @@
 
 #include "app/subtitle_formats.h"
 #include "codecs/subpicture_event.h"
-#include "formats/frame_rates.h"
-#include "formats/ocr_languages.h"
+#include "formats/ocr/ocr_languages.h"
+#include "formats/ocr/ocr_pool.h"
+#include "formats/subtitles/frame_rates.h"
 #include "report/message_log.h"
-#include "runs/subtitle_ocr.h"
 
 namespace quarnel {
 
@@ -40,16 +40,13 @@ struct ConversionCounts {
     std::vector<size_t> forcedCues, emptyCues;
 };
 
-// Converts the .sup at `supPath` into every chosen format but sup, with names from `base`.
-// Damaged units are reported and left out; raises QuarnelError when an output cannot be
-// written or the text cannot be read (no recogniser for the language).
-// The names convertSup() writes for `base` in `formats` (the .bdn folder as one).
-std::vector<std::string> conversionOutputs(const std::string& base, const SubtitleFormats& formats);
-
 // The log line on where the 2-bit subpictures' colours come from: the IFO named `ifoName` when
 // it gave them (`found`), else why the default palette is used.
 std::string paletteLine(bool found, const std::string& ifoName, const std::string& why);
 
+// Converts the .sup at `supPath` into every chosen format but sup, with names from `base`
+// (kSubtitleOutputs names them). Damaged units are reported and left out; raises QuarnelError
+// when an output cannot be written or the text cannot be read (no recogniser for the language).
 ConversionCounts convertSup(const std::string& supPath, const std::string& base,
                             const SubtitleFormats& formats, const ConversionSettings& settings,
                             MessageLog& log);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/byte_readers.h"
-#include "formats/vti_file.h"
+#include "formats/disc/byte_readers.h"
+#include "formats/disc/vti_file.h"
 #include "runs/operations.h"
 #include "runs/run_support.h"
 

@@ -10,7 +10,8 @@
 #include <QTextDocument>
 
 #include "fixtures/sample_streams.h"
-#include "formats/ocr_engine.h"
+#include "formats/ocr/ocr_engine.h"
+#include "runs/subtitle_outputs.h"
 #include "window_harness.h"
 
 namespace quarnel::guitest {
@@ -267,7 +268,7 @@ class WindowStartup : public QObject {
             child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Subpicture));
             child<QCheckBox>(*w, "cbSubPGS")->click();
             child<QCheckBox>(*w, "cbSubBDN")->click();
-            QCOMPARE(w->model().options.subtitles.list(), std::string("sup,pgs,bdn"));
+            QCOMPARE(subtitleFormatList(w->model().options.subtitles), std::string("sup,pgs,bdn"));
             QVERIFY(w->close());
         }
         QCOMPARE(store().value(QLatin1String(settings::kSubFormats)).toString(),
@@ -279,14 +280,14 @@ class WindowStartup : public QObject {
         child<QTabWidget>(*w, "PageControl")->setCurrentIndex(int(Page::Subpicture));
         for (const char* name : {"cbSubSup", "cbSubPGS", "cbSubBDN"}) child<QCheckBox>(*w, name)->click();
         QVERIFY(child<QCheckBox>(*w, "cbSubBDN")->isChecked());  // the last one cannot be unticked
-        QCOMPARE(w->model().options.subtitles.list(), std::string("bdn"));
+        QCOMPARE(subtitleFormatList(w->model().options.subtitles), std::string("bdn"));
 
         // SRT and its language, offered only when this build recognises text.
         QCOMPARE(child<QCheckBox>(*w, "cbSubSRT")->isEnabled(), ocrAvailable());
         if (!ocrAvailable()) return;
         child<QCheckBox>(*w, "cbSubSRT")->click();
         child<QLineEdit>(*w, "eOcrLang")->setText(QStringLiteral("fra"));
-        QCOMPARE(w->model().options.subtitles.list(), std::string("bdn,srt"));
+        QCOMPARE(subtitleFormatList(w->model().options.subtitles), std::string("bdn,srt"));
         QVERIFY(w->close());
         w = startWindow();
         QVERIFY(w);
