@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "io/byte_view.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
 #include "report/text_format.h"
@@ -34,14 +35,7 @@ constexpr size_t kIndexNumber = 4, kFirstPts = 6, kLength = 10;
 constexpr size_t kPointerBytes = 12;
 constexpr uint32_t kTicksPerSecond = 90000;
 
-struct Reader {
-    std::span<const uint8_t> b;
-    bool fits(size_t at, size_t n) const { return at <= b.size() && b.size() - at >= n; }
-    uint16_t u16(size_t at) const { return uint16_t(b[at] << 8 | b[at + 1]); }
-    uint32_t u32(size_t at) const { return uint32_t(u16(at)) << 16 | u16(at + 2); }
-};
-
-std::optional<AtsTitle> decodeTitle(const Reader& r, size_t at, std::string& why) {
+std::optional<AtsTitle> decodeTitle(const ByteView& r, size_t at, std::string& why) {
     using namespace title_at;
     if (!r.fits(at, kTrackRows)) {
         why = "a title record lies past the end of the file";
@@ -49,7 +43,7 @@ std::optional<AtsTitle> decodeTitle(const Reader& r, size_t at, std::string& why
     }
     AtsTitle t;
     t.lengthPts = r.u32(at + kLength);
-    const size_t tracks = r.b[at + kTracks], pointers = r.b[at + kPointers];
+    const size_t tracks = r.u8(at + kTracks), pointers = r.u8(at + kPointers);
     const size_t pointerTable = at + r.u16(at + kPointerTable);
     if (!r.fits(at + kTrackRows, tracks * kTrackRowBytes) ||
         !r.fits(pointerTable, pointers * kPointerBytes)) {
@@ -59,7 +53,7 @@ std::optional<AtsTitle> decodeTitle(const Reader& r, size_t at, std::string& why
     for (size_t k = 0; k < tracks; ++k) {
         const size_t row = at + kTrackRows + k * kTrackRowBytes;
         AtsTrack track;
-        track.indexNumber = r.b[row + track_at::kIndexNumber];
+        track.indexNumber = r.u8(row + track_at::kIndexNumber);
         track.firstPts = r.u32(row + track_at::kFirstPts);
         track.lengthPts = r.u32(row + track_at::kLength);
         if (track.indexNumber == 0 || track.indexNumber > pointers) {
@@ -86,7 +80,7 @@ std::string seconds(uint32_t pts) {
 }  // namespace
 
 std::optional<std::vector<AtsTitle>> decodeAtsIfo(std::span<const uint8_t> ifo, std::string& why) {
-    const Reader r{ifo};
+    const ByteView r(ifo);
     if (!r.fits(0, sizeof kIdentifier - 1) ||
         std::memcmp(ifo.data(), kIdentifier, sizeof kIdentifier - 1) != 0) {
         why = "it does not begin with " + std::string(kIdentifier);

@@ -4,6 +4,8 @@
 #include <array>
 #include <vector>
 
+#include "io/byte_view.h"
+
 namespace quarnel {
 namespace {
 
@@ -34,18 +36,15 @@ uint8_t readbyte(InputFile& in) {
 }
 
 uint16_t readU16(InputFile& in) {
-    const auto b = take<2>(in);
-    return uint16_t(b[0] << 8 | b[1]);
+    return loadU16(take<2>(in).data());
 }
 
 uint32_t read3byte(InputFile& in) {
-    const auto b = take<3>(in);
-    return uint32_t(b[0]) << 16 | uint32_t(b[1]) << 8 | b[2];
+    return loadU24(take<3>(in).data());
 }
 
 uint32_t readU32(InputFile& in) {
-    const auto b = take<4>(in);
-    return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+    return loadU32(take<4>(in).data());
 }
 
 std::string readChars(InputFile& in, size_t count) {

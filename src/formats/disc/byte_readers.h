@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Big-endian readers over the input stream, for the title set information file. Each reads
-// at the current position and advances it; none reads past the end of the file: a file that
-// ends too early raises QuarnelError naming the file.
+// Big-endian readers over the input stream (the numbers decoded by io/byte_view.h), for the
+// title set information and time-map files. Each reads at the current position and advances
+// it; none reads past the end of the file: a file that ends too early raises QuarnelError
+// naming the file.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "codecs/colour_space.h"
+#include "io/byte_view.h"
 #include "io/file_sequence.h"
 #include "io/files.h"
 
@@ -19,10 +20,6 @@ bool readAt(InputFile& in, uint64_t at, std::array<uint8_t, N>& into) {
     if (at > in.size() || in.size() - at < N) return false;
     in.seek(at);
     return in.read(into.data(), N) == N;
-}
-
-uint32_t be32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
 // Opens `path` as a title set's information file: false with `why` when it is not one.
@@ -71,13 +68,13 @@ std::optional<DvdPalette> readIfoPalette(const std::string& path, std::string& w
             why = "it is cut short";
             return std::nullopt;
         }
-        const uint64_t pgcit = uint64_t(be32(word.data())) * kIfoSectorBytes;
+        const uint64_t pgcit = uint64_t(loadU32(word.data())) * kIfoSectorBytes;
         if (pgcit == 0 || !readAt(in, pgcit + ifo_at::kFirstPgcOffset, word)) {
             why = "its program chain table lies outside it";
             return std::nullopt;
         }
         std::array<uint8_t, 64> entries{};
-        if (!readAt(in, pgcit + be32(word.data()) + ifo_at::kPalette, entries)) {
+        if (!readAt(in, pgcit + loadU32(word.data()) + ifo_at::kPalette, entries)) {
             why = "its first program chain lies outside it";
             return std::nullopt;
         }

@@ -3,25 +3,18 @@
 
 #include <string>
 
+#include "io/byte_view.h"
 #include "report/text_format.h"
 
 namespace quarnel {
-namespace {
 
-// Big-endian field of the packet; bytes beyond its end read as zero.
-uint32_t field(std::span<const uint8_t> p, size_t at, int bytes) {
-    uint32_t v = 0;
-    for (int i = 0; i < bytes; ++i) v = v << 8 | (at + i < p.size() ? p[at + i] : 0);
-    return v;
-}
-
-}  // namespace
-
+// The packets' fields are read through a ByteView: bytes past a packet's end read as zero.
 CopyControlState decodeCopyControl(std::span<const uint8_t> packet) {
-    const uint32_t flags = field(packet, control_at::kFlags, 1);
-    const uint32_t values = field(packet, control_at::kValues, 1);
+    const ByteView p(packet);
+    const uint32_t flags = p.u8(control_at::kFlags);
+    const uint32_t values = p.u8(control_at::kValues);
     CopyControlState c;
-    c.encrypted = (field(packet, control_at::kEncryption, 1) & 0xC0) != 0;
+    c.encrypted = (p.u8(control_at::kEncryption) & 0xC0) != 0;
     if (flags & 0x80) c.copyState = uint8_t(values >> 5);
     if (flags & 0x40) c.aps = uint8_t((values >> 2) & 7);
     c.ict = (flags & 0x20) && (values & 0x02);
@@ -39,20 +32,22 @@ void reportCopyControl(std::span<const uint8_t> packet, MessageLog& log) {
 }
 
 VobuTimes decodeVobuTimes(std::span<const uint8_t> packet) {
-    return {field(packet, pci_at::kVobuStartPtm, 4), field(packet, pci_at::kVobuEndPtm, 4)};
+    const ByteView p(packet);
+    return {p.u32(pci_at::kVobuStartPtm), p.u32(pci_at::kVobuEndPtm)};
 }
 
 DsiInfo decodeDsi(std::span<const uint8_t> packet, bool vobLayout) {
     const size_t asynca = vobLayout ? dsi_at::kASyncaVob : dsi_at::kASyncaEvo;
     const size_t spsynca = vobLayout ? dsi_at::kSpSyncaVob : dsi_at::kSpSyncaEvo;
+    const ByteView p(packet);
     DsiInfo dsi;
-    dsi.vobNumber = field(packet, dsi_at::kVobIdn, 2);
-    dsi.startPtm = field(packet, dsi_at::kVobVSPtm, 4);
-    dsi.endPtm = field(packet, dsi_at::kVobVEPtm, 4);
+    dsi.vobNumber = p.u16(dsi_at::kVobIdn);
+    dsi.startPtm = p.u32(dsi_at::kVobVSPtm);
+    dsi.endPtm = p.u32(dsi_at::kVobVEPtm);
     for (int i = 0; i < kASyncaEntries; ++i)
-        if (field(packet, asynca + 2 * i, 2) != 0) ++dsi.audioEntries;
+        if (p.u16(asynca + 2 * i) != 0) ++dsi.audioEntries;
     for (int i = 0; i < kSpSyncaEntries; ++i)
-        if (field(packet, spsynca + 4 * i, 4) != 0) ++dsi.subpictureEntries;
+        if (p.u32(spsynca + 4 * i) != 0) ++dsi.subpictureEntries;
     return dsi;
 }
 

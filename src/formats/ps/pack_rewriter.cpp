@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "io/byte_view.h"
+
 namespace quarnel {
 namespace {
 
@@ -39,10 +41,6 @@ void put32(uint8_t* p, uint32_t v) {
     p[1] = uint8_t(v >> 16);
     p[2] = uint8_t(v >> 8);
     p[3] = uint8_t(v);
-}
-
-uint32_t get32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
 bool isEvoPack(const uint8_t* pack) {
@@ -134,8 +132,8 @@ std::optional<DsiTimes> dsiTimes(std::span<const uint8_t, kPackBytes> pack) {
     const uint8_t* p = pack.data();
     if (!isEvoPack(p) || p[pack_at::kStreamId] != kSystemHeaderId) return std::nullopt;
     if (std::memcmp(p + pack_at::kDsiCheck, kDsiCheckBytes, sizeof kDsiCheckBytes) != 0) return std::nullopt;
-    return DsiTimes{get32(p + pack_at::kDsi + dsi_at::kVobVSPtm),
-                    get32(p + pack_at::kDsi + dsi_at::kVobVEPtm)};
+    return DsiTimes{loadU32(p + pack_at::kDsi + dsi_at::kVobVSPtm),
+                    loadU32(p + pack_at::kDsi + dsi_at::kVobVEPtm)};
 }
 
 bool rewritePack(std::span<uint8_t, kPackBytes> packSpan, const RebuildSelection& sel, Renumbering& numbers,
