@@ -18,10 +18,10 @@ build=${QUARNEL_BUILD_DIR:-$root/build}
 # (libxml2-utils) checks the HD DVD playlists they write. debhelper builds the Debian packages
 # (dpkg-buildpackage -us -uc -b, tools/package.sh), lintian and man-db check them; clang-format
 # keeps the layout (tools/check_format.sh); openbox is the window manager the window's geometry
-# is tested under (tests/gui/geometry_under_openbox.sh).
+# is tested under (tests/gui/geometry_under_openbox.sh, which asks xprop of x11-utils when it runs).
 packages=(cmake ninja-build ccache g++ libgtest-dev libpng-dev nlohmann-json3-dev ffmpeg mkvtoolnix qt6-base-dev xvfb xauth
     libtesseract-dev tesseract-ocr-eng tesseract-ocr-deu pkg-config libfreetype-dev fonts-dejavu-core libdvdread-dev
-    libudfread-dev dvdauthor lsdvd genisoimage libxml2-utils debhelper lintian man-db clang-format openbox)
+    libudfread-dev dvdauthor lsdvd genisoimage libxml2-utils debhelper lintian man-db clang-format openbox x11-utils)
 
 "$root/tools/install-packages.sh" setup "${packages[@]}"
 

@@ -7,13 +7,14 @@
 #
 #     tests/gui/geometry_under_openbox.sh WINDOW_STARTUP_TEST
 #
-# Exits with 77 (skipped) when Xvfb or openbox is not installed (apt-get install xvfb openbox).
+# Exits with 77 (skipped) when Xvfb, openbox or xprop is not installed (apt-get install xvfb
+# openbox x11-utils).
 set -euo pipefail
 
 test_binary=$1
-for program in Xvfb openbox; do
+for program in Xvfb openbox xprop; do
     if ! command -v "$program" >/dev/null; then
-        echo "skipped: $program is not installed (apt-get install xvfb openbox)"
+        echo "skipped: $program is not installed (apt-get install xvfb openbox x11-utils)"
         exit 77
     fi
 done
@@ -34,7 +35,14 @@ under_openbox() {
     for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
     DISPLAY=":$(cat "$scratch/display")" openbox --config-file /dev/null >/dev/null 2>&1 &
     wm=$!
-    sleep 1
+    # The window must show under a window manager that already runs (on a busy machine a
+    # fixed pause was not always enough): openbox has taken the display once the root window
+    # names its check window.
+    for _ in $(seq 100); do
+        DISPLAY=":$(cat "$scratch/display")" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+            break
+        sleep 0.1
+    done
     local status=0
     DISPLAY=":$(cat "$scratch/display")" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale XDG_RUNTIME_DIR=$scratch \
         "$test_binary" "$@" || status=$?
