@@ -57,6 +57,9 @@ constexpr size_t kDsi = 0x50D;       // the DSI packet's sub-stream id in a navi
 }  // namespace pack_at
 
 constexpr uint8_t kPackStart[4] = {0x00, 0x00, 0x01, 0xBA};
+// An MPEG-2 pack header's bytes after its start code, stuffing aside: SCR (6, the first with
+// the bits 01 on top), program_mux_rate with markers (3), pack_stuffing_length (1).
+constexpr size_t kPackHeaderRest = 10;
 // 75600 × 50 bytes/s, no stuffing: the packs of an EVO. Other packs are copied as they are.
 constexpr uint8_t kEvoMuxRate[4] = {0x04, 0x9D, 0x43, 0xF8};
 // 00 00 01 | BF | length 755 | sub-stream 1: a DSI packet at its place in an EVO navigation pack.

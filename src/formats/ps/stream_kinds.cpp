@@ -3,10 +3,34 @@
 
 namespace quarnel {
 
+namespace {
+
+constexpr int kPlaces = 3;  // IdPlace's values
+static_assert(int(IdPlace::Extension) == kPlaces - 1, "kPlaces counts every IdPlace");
+
+// The row each id at each place finds, in and out of .AOB sources (-1: none): the first row
+// whose range holds it. Looked up for every packet, so made once here.
+constexpr auto kRowById = [] {
+    std::array<std::array<std::array<int8_t, 256>, 2>, kPlaces> rows{};
+    for (int place = 0; place < kPlaces; ++place)
+        for (int aob = 0; aob < 2; ++aob)
+            for (int id = 0; id < 256; ++id) {
+                int8_t found = -1;
+                for (size_t k = 0; k < std::size(kStreamKinds) && found < 0; ++k) {
+                    const StreamKindEntry& e = kStreamKinds[k];
+                    if (int(e.place) == place && id >= e.first && id <= e.last && (aob != 0 || !e.aobOnly))
+                        found = int8_t(k);
+                }
+                rows[size_t(place)][size_t(aob)][size_t(id)] = found;
+            }
+    return rows;
+}();
+
+}  // namespace
+
 const StreamKindEntry* streamKindOf(IdPlace place, uint8_t id, bool aob) {
-    for (const StreamKindEntry& e : kStreamKinds)
-        if (e.place == place && id >= e.first && id <= e.last && (aob || !e.aobOnly)) return &e;
-    return nullptr;
+    const int8_t row = kRowById[size_t(place)][aob ? 1 : 0][id];
+    return row < 0 ? nullptr : &kStreamKinds[size_t(row)];
 }
 
 const StreamKindEntry* streamKindIn(StreamKind kind, int32_t id, bool aob) {
