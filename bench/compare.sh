@@ -52,7 +52,7 @@ cli_b=$(build_rev "$rev_b")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# measure CMD...: "wall user rss_kib" of one run, the times to the microsecond (time(1) prints
+# measure CMD...: "wall user system rss_kib" of one run, the times to the microsecond (time(1) prints
 # hundredths, too coarse for runs of a tenth of a second); the peak memory as time(1) sees it
 # (a child forked from python would carry python's own).
 measure() {
@@ -60,7 +60,8 @@ measure() {
 start = time.monotonic()
 subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 wall = time.monotonic() - start
-print(f"{wall:.6f} {resource.getrusage(resource.RUSAGE_CHILDREN).ru_utime:.6f}", end=" ")' \
+usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+print(f"{wall:.6f} {usage.ru_utime:.6f} {usage.ru_stime:.6f}", end=" ")' \
         /usr/bin/time -f '%M' -o "$work/rss" "$@"
     tail -1 "$work/rss"
 }
@@ -84,8 +85,12 @@ run_op() {
     esac
 }
 median() { sort -g | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]}'; }
-# col N LIST: the medians of column N of lines "wall user rss".
+# col N LIST: the medians of column N of lines "wall user system rss".
 col() { printf '%s\n' "$2" | awk -v c="$1" 'NF {print $c}' | median; }
+# cpu LIST: the median of user + system time. A mapped input moves the cost of bringing its
+# bytes in from the kernel's copy (system time) to the first touch of its pages (user time):
+# user time alone tells half of it.
+cpu() { printf '%s\n' "$1" | awk 'NF {print $2 + $3}' | median; }
 
 echo "A: $rev_a ($cli_a)"
 echo "B: $rev_b ($cli_b)"
@@ -107,20 +112,22 @@ for kind in "${bench_kinds[@]}"; do
         done
     done
     printf '\n%s: %s, %d MiB\n\n' "$kind" "$(basename "$file")" "$mib"
-    printf '| operation | wall A | wall B | B/A | user ms/MiB A | user ms/MiB B | B/A | peak RSS A | peak RSS B | A x dd | B x dd |\n'
-    printf '|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n'
+    printf '| operation | wall A | wall B | B/A | user ms/MiB A | user ms/MiB B | B/A | CPU ms/MiB A | CPU ms/MiB B | B/A | peak RSS A | peak RSS B | A x dd | B x dd |\n'
+    printf '|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n'
     for op in read demux rebuild; do
         [ -n "$(col 1 "${t[$op.a]}")" ] || continue
         dd=ddcopy; [ "$op" = read ] && dd=ddread
         wa=$(col 1 "${t[$op.a]}") wb=$(col 1 "${t[$op.b]}") wd=$(col 1 "${t[$dd]}")
         ua=$(col 2 "${t[$op.a]}") ub=$(col 2 "${t[$op.b]}")
-        ra=$(col 3 "${t[$op.a]}") rb=$(col 3 "${t[$op.b]}")
-        awk -v op="$op" -v wa="$wa" -v wb="$wb" -v wd="$wd" -v ua="$ua" -v ub="$ub" -v ra="$ra" -v rb="$rb" -v mib="$mib" '
+        ca=$(cpu "${t[$op.a]}") cb=$(cpu "${t[$op.b]}")
+        ra=$(col 4 "${t[$op.a]}") rb=$(col 4 "${t[$op.b]}")
+        awk -v op="$op" -v wa="$wa" -v wb="$wb" -v wd="$wd" -v ua="$ua" -v ub="$ub" -v ca="$ca" -v cb="$cb" \
+            -v ra="$ra" -v rb="$rb" -v mib="$mib" '
             function r(x, y) { return y > 0 ? sprintf("%.2f", x / y) : "-" }
             BEGIN {
-                printf "| %s | %.2f s | %.2f s | %s | %.3f | %.3f | %s | %.1f MiB | %.1f MiB | %s | %s |\n",
-                    op, wa, wb, r(wb, wa), ua * 1000 / mib, ub * 1000 / mib, r(ub, ua), ra / 1024, rb / 1024,
-                    r(wd, wa), r(wd, wb)
+                printf "| %s | %.2f s | %.2f s | %s | %.3f | %.3f | %s | %.3f | %.3f | %s | %.1f MiB | %.1f MiB | %s | %s |\n",
+                    op, wa, wb, r(wb, wa), ua * 1000 / mib, ub * 1000 / mib, r(ub, ua), ca * 1000 / mib,
+                    cb * 1000 / mib, r(cb, ca), ra / 1024, rb / 1024, r(wd, wa), r(wd, wb)
             }'
     done
     printf '\ndd %s: %.2f s; dd copy: %.2f s\n' read "$(col 1 "${t[ddread]}")" "$(col 1 "${t[ddcopy]}")"
