@@ -13,6 +13,7 @@
 #include "fixtures/temp_dir.h"
 #include "formats/disc/dvd_ifo.h"
 #include "formats/ocr/ocr_engine.h"
+#include "io/files.h"
 
 namespace quarnel {
 namespace {
@@ -142,18 +143,20 @@ TEST(DvdIfo, ThePaletteOfTheFirstProgramChain) {
     ifo[palette + 1] = 235, ifo[palette + 2] = 128, ifo[palette + 3] = 128;    // colour 0: white
     ifo[palette + 61] = 16, ifo[palette + 62] = 128, ifo[palette + 63] = 128;  // colour 15: black
     writeFile(dir.file("VTS_01_0.IFO"), ifo);
-    std::string why;
-    const auto colours = readIfoPalette(dir.file("VTS_01_0.IFO"), why);
-    ASSERT_TRUE(colours) << why;
-    EXPECT_EQ((*colours)[0], (Rgb{255, 255, 255}));
-    EXPECT_EQ((*colours)[15], (Rgb{0, 0, 0}));
+    const DvdPalette colours = readIfoPalette(dir.file("VTS_01_0.IFO"));
+    EXPECT_EQ(colours[0], (Rgb{255, 255, 255}));
+    EXPECT_EQ(colours[15], (Rgb{0, 0, 0}));
     EXPECT_EQ(ifoBeside(dir.file("VTS_01_3.VOB")), dir.file("VTS_01_0.IFO"));
     EXPECT_EQ(ifoBeside(dir.file("FEATURE_1.EVO")), "");
 
     ifo.resize(2048 + 0x40);  // the chain's colours lie past the end
     writeFile(dir.file("VTS_02_0.IFO"), ifo);
-    EXPECT_FALSE(readIfoPalette(dir.file("VTS_02_0.IFO"), why));
-    EXPECT_EQ(why, "its first program chain lies outside it");
+    try {
+        (void)readIfoPalette(dir.file("VTS_02_0.IFO"));
+        ADD_FAILURE() << "no error for a cut IFO";
+    } catch (const QuarnelError& e) {
+        EXPECT_STREQ(e.what(), "its first program chain lies outside it");
+    }
 }
 
 }  // namespace

@@ -52,9 +52,12 @@ void Session::sourceChanged() {
 }
 
 std::string Session::openDisc(const std::string& path, int angle) {
-    std::string why;
-    std::optional<DvdDisc> read = readDisc(path, why, angle);
-    if (!read) return "Cannot read the disc \"" + path + "\": " + why + ".";
+    DvdDisc read;
+    try {
+        read = readDisc(path, angle);
+    } catch (const std::exception& e) {
+        return "Cannot read the disc \"" + path + "\": " + e.what() + ".";
+    }
     sourcePath = path;
     sourceChanged();
     disc = std::move(read);

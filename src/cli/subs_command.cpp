@@ -85,8 +85,18 @@ void takeIfo(const CliArgs& args, const std::string& sup, ConversionSettings& se
     const std::string ifo = ifoFor(args, sup);
     std::string why = "no IFO is given (--ifo FILE)";
     if (!ifo.empty()) {
-        settings.palette = readIfoPalette(ifo, why);
-        if (const auto facts = readIfoSubpictureFacts(ifo, why)) {
+        try {
+            settings.palette = readIfoPalette(ifo);
+        } catch (const std::exception& e) {
+            why = e.what();
+        }
+        std::optional<IfoSubpictureFacts> facts;
+        try {
+            facts = readIfoSubpictureFacts(ifo);
+        } catch (const std::exception& e) {
+            why = e.what();
+        }
+        if (facts) {
             if (!args.canvasWidth) settings.canvasWidth = facts->width, settings.canvasHeight = facts->height;
             const int slot = slotOfSup(sup);
             if (slot >= 0 && slot < int(facts->languages.size()))

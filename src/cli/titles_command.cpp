@@ -151,10 +151,12 @@ void logDiscNotes(const DvdDisc& disc, MessageLog& log) {
 }
 
 std::optional<DvdDisc> openDisc(const std::string& path, int angle, std::string& error) {
-    std::string why;
-    std::optional<DvdDisc> disc = readDisc(path, why, angle);
-    if (!disc) error = "Cannot read the disc \"" + path + "\": " + why + ".";
-    return disc;
+    try {
+        return readDisc(path, angle);
+    } catch (const std::exception& e) {
+        error = "Cannot read the disc \"" + path + "\": " + e.what() + ".";
+        return std::nullopt;
+    }
 }
 
 std::string runTitlesCommand(const CliArgs& args, Host& host, Json& json) {

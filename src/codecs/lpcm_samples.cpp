@@ -5,6 +5,7 @@
 
 #include "codecs/channel_assignments.h"
 #include "codecs/lpcm.h"
+#include "io/files.h"
 
 namespace quarnel {
 namespace {
@@ -35,71 +36,52 @@ void ungroupBlock(const LpcmLayout& l, const uint8_t* block, uint8_t channels, u
     }
 }
 
-std::optional<uint8_t> bitsOfGroup(uint8_t code, std::string& why) {
+uint8_t bitsOfGroup(uint8_t code) {
     const std::optional<uint8_t> bits = lpcmBitsOf(code);
-    if (!bits) why = "its word length code " + std::to_string(code) + " is not one of 16, 20 or 24 bits";
-    return bits;
+    if (!bits)
+        throw QuarnelError("its word length code " + std::to_string(code) +
+                           " is not one of 16, 20 or 24 bits");
+    return *bits;
 }
 
-std::optional<LpcmStreamFormat> dvdVideoFormat(std::span<const uint8_t> header, std::string& why) {
+LpcmStreamFormat dvdVideoFormat(std::span<const uint8_t> header) {
     const std::optional<LpcmHeader> h = decodeLpcm(header);
-    if (!h || !h->format) {
-        why = "its private header is too short to hold the format";
-        return std::nullopt;
-    }
+    if (!h || !h->format) throw QuarnelError("its private header is too short to hold the format");
     LpcmStreamFormat f;
-    const auto bits = bitsOfGroup(h->format->quantizationWordLength, why);
+    const uint8_t bits = bitsOfGroup(h->format->quantizationWordLength);
     const auto rate = lpcmRateOf(h->format->audioSamplingFrequency);
-    if (!bits) return std::nullopt;
-    if (!rate) {
-        why = "its sampling frequency code is undefined";
-        return std::nullopt;
-    }
+    if (!rate) throw QuarnelError("its sampling frequency code is undefined");
     f.sampleRate = *rate;
     f.layout.channels = f.layout.group1Channels = uint8_t(h->format->numberOfAudioChannels + 1);
-    f.layout.group1Bits = f.layout.group2Bits = *bits;
-    f.layout.framesPerUnit = *bits == 16 ? 1 : 2;
+    f.layout.group1Bits = f.layout.group2Bits = bits;
+    f.layout.framesPerUnit = bits == 16 ? 1 : 2;
     return f;
 }
 
-std::optional<LpcmStreamFormat> dvdAudioFormat(std::span<const uint8_t> header, std::string& why) {
+LpcmStreamFormat dvdAudioFormat(std::span<const uint8_t> header) {
     const std::optional<AobLpcmHeader> h = decodeAobLpcm(header);
-    if (!h) {
-        why = "its private header is too short to hold the format";
-        return std::nullopt;
-    }
+    if (!h) throw QuarnelError("its private header is too short to hold the format");
     const std::optional<ChannelAssignment> assignment = channelAssignment(h->channelAssignment);
-    if (!assignment) {
-        why = "its channel assignment " + std::to_string(h->channelAssignment) + " is undefined";
-        return std::nullopt;
-    }
+    if (!assignment)
+        throw QuarnelError("its channel assignment " + std::to_string(h->channelAssignment) +
+                           " is undefined");
     LpcmStreamFormat f;
     f.channelAssignment = h->channelAssignment;
     f.layout.channels = assignment->channels;
     f.layout.group1Channels = assignment->group1Channels;
     f.layout.group2First = true;
-    const auto bits1 = bitsOfGroup(h->group1Bits, why);
-    if (!bits1) return std::nullopt;
+    const uint8_t bits1 = bitsOfGroup(h->group1Bits);
     const auto rate = lpcmRateOf(h->group1Rate);
-    if (!rate) {
-        why = "its sampling frequency code is undefined";
-        return std::nullopt;
-    }
+    if (!rate) throw QuarnelError("its sampling frequency code is undefined");
     f.sampleRate = *rate;
-    f.layout.group1Bits = f.layout.group2Bits = *bits1;
+    f.layout.group1Bits = f.layout.group2Bits = bits1;
     if (f.layout.group2Channels() > 0) {
         // Group 2 may be coded apart (fewer bits); "unused" leaves it at group 1's values.
-        if (h->group2Bits != kUnusedGroup) {
-            const auto bits2 = bitsOfGroup(h->group2Bits, why);
-            if (!bits2) return std::nullopt;
-            f.layout.group2Bits = *bits2;
-        }
-        if (h->group2Rate != kUnusedGroup && h->group2Rate != h->group1Rate) {
-            why = "its two channel groups have different sampling frequencies";
-            return std::nullopt;
-        }
+        if (h->group2Bits != kUnusedGroup) f.layout.group2Bits = bitsOfGroup(h->group2Bits);
+        if (h->group2Rate != kUnusedGroup && h->group2Rate != h->group1Rate)
+            throw QuarnelError("its two channel groups have different sampling frequencies");
     }
-    const bool oneGroupOf16 = f.layout.group2Channels() == 0 && *bits1 == 16;
+    const bool oneGroupOf16 = f.layout.group2Channels() == 0 && bits1 == 16;
     f.layout.framesPerUnit = oneGroupOf16 ? 1 : 2;
     return f;
 }
@@ -115,9 +97,8 @@ size_t LpcmLayout::unitBytes() const {
            (group2Channels() > 0 ? blockBytes(group2Channels(), group2Bits, framesPerUnit) : 0);
 }
 
-std::optional<LpcmStreamFormat> lpcmFormatOf(std::span<const uint8_t> privateHeader, bool aob,
-                                             std::string& why) {
-    return aob ? dvdAudioFormat(privateHeader, why) : dvdVideoFormat(privateHeader, why);
+LpcmStreamFormat lpcmFormatOf(std::span<const uint8_t> privateHeader, bool aob) {
+    return aob ? dvdAudioFormat(privateHeader) : dvdVideoFormat(privateHeader);
 }
 
 void ungroupLpcm(const LpcmLayout& l, const uint8_t* unit, uint8_t* out) {

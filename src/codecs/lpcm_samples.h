@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 
 namespace quarnel {
 
@@ -36,10 +35,9 @@ struct LpcmStreamFormat {
 };
 
 // The format that the private header of a packet (sub-stream id first; a DVD-Audio header
-// when `aob`) describes, or nothing, with the reason in `why`, when it describes no format
-// whose samples can be un-grouped into one interleaved stream.
-std::optional<LpcmStreamFormat> lpcmFormatOf(std::span<const uint8_t> privateHeader, bool aob,
-                                             std::string& why);
+// when `aob`) describes; raises QuarnelError with the reason when it describes no format whose
+// samples can be un-grouped into one interleaved stream.
+LpcmStreamFormat lpcmFormatOf(std::span<const uint8_t> privateHeader, bool aob);
 
 // One unit of layout.unitBytes() bytes into framesPerUnit x channels samples, interleaved in the
 // stream's channel order (group 1's channels first), little-endian, outputSampleBytes() each,

@@ -173,7 +173,13 @@ class DemuxRun {
             log_.log("Subpicture colours from the title's program chain");
             return settings;
         }
-        if (!ifo.empty() && fileExists(ifo)) settings.palette = readIfoPalette(ifo, why);
+        if (!ifo.empty() && fileExists(ifo)) {
+            try {
+                settings.palette = readIfoPalette(ifo);
+            } catch (const std::exception& e) {
+                why = e.what();
+            }
+        }
         log_.log(paletteLine(settings.palette.has_value(), nameOf(ifo), why));
         return settings;
     }

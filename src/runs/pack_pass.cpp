@@ -269,14 +269,16 @@ struct PassSink {
     void writeWav(const ScanState& st, size_t i, OutputFile& file, LpcmWav& wav,
                   std::span<const uint8_t> piece) {
         StreamOutputs& out = *in.outputs;
-        std::string why;
-        if (!wav.started() &&
-            !wav.start(file, std::span(st.privateHeader.data(), st.privateHeaderKept()), aob, why)) {
-            in.log.log("[re]" + in.request.chosen(StreamKind::Audio, int(i))->name + ": " + why +
-                       ", so it is not written as WAV.[/re]");
-            out.audio[i].discard();
-            for (const auto& track : out.trackAudio[i]) track->discard();
-            return;
+        if (!wav.started()) {
+            try {
+                wav.start(file, std::span(st.privateHeader.data(), st.privateHeaderKept()), aob);
+            } catch (const QuarnelError& e) {
+                in.log.log("[re]" + in.request.chosen(StreamKind::Audio, int(i))->name + ": " + e.what() +
+                           ", so it is not written as WAV.[/re]");
+                out.audio[i].discard();
+                for (const auto& track : out.trackAudio[i]) track->discard();
+                return;
+            }
         }
         wav.write(piece);
     }

@@ -17,20 +17,16 @@ std::optional<std::vector<AtsTitle>> readTracks(const std::string& source, Messa
         log.log("No track list: there is no ATS_nn_0.IFO beside the source; a Demux writes whole streams.");
         return std::nullopt;
     }
-    std::string why;
-    std::optional<std::vector<AtsTitle>> titles;
+    std::vector<AtsTitle> titles;
     try {
-        titles = readAtsIfo(ifo, why);
+        titles = readAtsIfo(ifo);
     } catch (const QuarnelError& e) {
-        why = e.what();
-    }
-    if (!titles) {
-        log.log("[re]No track list: " + nameOf(ifo) + " cannot be read (" + why +
+        log.log("[re]No track list: " + nameOf(ifo) + " cannot be read (" + e.what() +
                 "); a Demux writes whole streams.[/re]");
         return std::nullopt;
     }
     log.log("Tracks of " + nameOf(ifo) + ":");
-    reportAtsTitles(*titles, log);
+    reportAtsTitles(titles, log);
     return titles;
 }
 

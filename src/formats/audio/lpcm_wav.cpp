@@ -60,16 +60,14 @@ LpcmWavFormat wavFormatOf(const LpcmStreamFormat& f) {
     return w;
 }
 
-bool LpcmWav::start(OutputFile& out, std::span<const uint8_t> privateHeader, bool aob, std::string& why) {
-    const std::optional<LpcmStreamFormat> f = lpcmFormatOf(privateHeader, aob, why);
-    if (!f) return false;
-    layout_ = f->layout;
-    format_ = wavFormatOf(*f);
+void LpcmWav::start(OutputFile& out, std::span<const uint8_t> privateHeader, bool aob) {
+    const LpcmStreamFormat f = lpcmFormatOf(privateHeader, aob);
+    layout_ = f.layout;
+    format_ = wavFormatOf(f);
     reorder_ = false;
     for (uint8_t c = 0; c < layout_.channels; ++c) reorder_ |= format_.position[c] != c;
     frame_.resize(size_t(layout_.framesPerUnit) * layout_.channels * layout_.outputSampleBytes());
     writer_.emplace(out, format_.wav);
-    return true;
 }
 
 void LpcmWav::convert(const uint8_t* units, size_t count) {

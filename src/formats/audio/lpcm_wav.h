@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "codecs/lpcm_samples.h"
@@ -28,9 +27,9 @@ LpcmWavFormat wavFormatOf(const LpcmStreamFormat& format);
 class LpcmWav {
   public:
     // Starts the file in `out` (created and still empty) from a packet's private header, sub-stream
-    // id first (a DVD-Audio header when `aob`); false, with the reason in `why`, when the header
-    // describes nothing that a WAV file holds.
-    bool start(OutputFile& out, std::span<const uint8_t> privateHeader, bool aob, std::string& why);
+    // id first (a DVD-Audio header when `aob`); raises QuarnelError with the reason, the file not
+    // started, when the header describes nothing that a WAV file holds.
+    void start(OutputFile& out, std::span<const uint8_t> privateHeader, bool aob);
     bool started() const { return writer_.has_value(); }
     void write(std::span<const uint8_t> payload);
     // Writes the sizes into the header; the bytes of a unit left unfinished at the end are dropped.

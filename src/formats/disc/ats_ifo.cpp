@@ -35,39 +35,29 @@ constexpr size_t kIndexNumber = 4, kFirstPts = 6, kLength = 10;
 constexpr size_t kPointerBytes = 12;
 constexpr uint32_t kTicksPerSecond = 90000;
 
-std::optional<AtsTitle> decodeTitle(const ByteView& r, size_t at, std::string& why) {
+AtsTitle decodeTitle(const ByteView& r, size_t at) {
     using namespace title_at;
-    if (!r.fits(at, kTrackRows)) {
-        why = "a title record lies past the end of the file";
-        return std::nullopt;
-    }
+    if (!r.fits(at, kTrackRows)) throw QuarnelError("a title record lies past the end of the file");
     AtsTitle t;
     t.lengthPts = r.u32(at + kLength);
     const size_t tracks = r.u8(at + kTracks), pointers = r.u8(at + kPointers);
     const size_t pointerTable = at + r.u16(at + kPointerTable);
-    if (!r.fits(at + kTrackRows, tracks * kTrackRowBytes) ||
-        !r.fits(pointerTable, pointers * kPointerBytes)) {
-        why = "a title's tracks or sector pointers lie past the end of the file";
-        return std::nullopt;
-    }
+    if (!r.fits(at + kTrackRows, tracks * kTrackRowBytes) || !r.fits(pointerTable, pointers * kPointerBytes))
+        throw QuarnelError("a title's tracks or sector pointers lie past the end of the file");
     for (size_t k = 0; k < tracks; ++k) {
         const size_t row = at + kTrackRows + k * kTrackRowBytes;
         AtsTrack track;
         track.indexNumber = r.u8(row + track_at::kIndexNumber);
         track.firstPts = r.u32(row + track_at::kFirstPts);
         track.lengthPts = r.u32(row + track_at::kLength);
-        if (track.indexNumber == 0 || track.indexNumber > pointers) {
-            why = "track " + std::to_string(k + 1) + " names sector pointer " +
-                  std::to_string(track.indexNumber) + " of " + std::to_string(pointers);
-            return std::nullopt;
-        }
+        if (track.indexNumber == 0 || track.indexNumber > pointers)
+            throw QuarnelError("track " + std::to_string(k + 1) + " names sector pointer " +
+                               std::to_string(track.indexNumber) + " of " + std::to_string(pointers));
         const size_t pointer = pointerTable + (track.indexNumber - 1) * kPointerBytes;
         track.firstSector = r.u32(pointer + 4);
         track.lastSector = r.u32(pointer + 8);
-        if (track.lastSector < track.firstSector) {
-            why = "track " + std::to_string(k + 1) + " ends before it begins";
-            return std::nullopt;
-        }
+        if (track.lastSector < track.firstSector)
+            throw QuarnelError("track " + std::to_string(k + 1) + " ends before it begins");
         t.tracks.push_back(track);
     }
     return t;
@@ -79,34 +69,24 @@ std::string seconds(uint32_t pts) {
 
 }  // namespace
 
-std::optional<std::vector<AtsTitle>> decodeAtsIfo(std::span<const uint8_t> ifo, std::string& why) {
+std::vector<AtsTitle> decodeAtsIfo(std::span<const uint8_t> ifo) {
     const ByteView r(ifo);
     if (!r.fits(0, sizeof kIdentifier - 1) ||
-        std::memcmp(ifo.data(), kIdentifier, sizeof kIdentifier - 1) != 0) {
-        why = "it does not begin with " + std::string(kIdentifier);
-        return std::nullopt;
-    }
-    if (!r.fits(kTitleTable, kTitleEntries)) {
-        why = "it ends before its title table";
-        return std::nullopt;
-    }
+        std::memcmp(ifo.data(), kIdentifier, sizeof kIdentifier - 1) != 0)
+        throw QuarnelError("it does not begin with " + std::string(kIdentifier));
+    if (!r.fits(kTitleTable, kTitleEntries)) throw QuarnelError("it ends before its title table");
     const size_t count = r.u16(kTitleTable);
-    if (!r.fits(kTitleTable + kTitleEntries, count * kTitleEntryBytes)) {
-        why = "its title table lies past the end of the file";
-        return std::nullopt;
-    }
+    if (!r.fits(kTitleTable + kTitleEntries, count * kTitleEntryBytes))
+        throw QuarnelError("its title table lies past the end of the file");
     std::vector<AtsTitle> titles;
     for (size_t k = 0; k < count; ++k) {
         const size_t entry = kTitleTable + kTitleEntries + k * kTitleEntryBytes;
-        const std::optional<AtsTitle> t =
-            decodeTitle(r, kTitleTable + r.u32(entry + kTitleOffsetInEntry), why);
-        if (!t) return std::nullopt;
-        titles.push_back(*t);
+        titles.push_back(decodeTitle(r, kTitleTable + r.u32(entry + kTitleOffsetInEntry)));
     }
     return titles;
 }
 
-std::optional<std::vector<AtsTitle>> readAtsIfo(const std::string& path, std::string& why) {
+std::vector<AtsTitle> readAtsIfo(const std::string& path) {
     InputFile in;
     in.open(path);
     std::vector<uint8_t> bytes(size_t(std::min<uint64_t>(in.size(), kMaxIfoBytes)));
@@ -117,7 +97,7 @@ std::optional<std::vector<AtsTitle>> readAtsIfo(const std::string& path, std::st
         have += n;
     }
     bytes.resize(have);
-    return decodeAtsIfo(bytes, why);
+    return decodeAtsIfo(bytes);
 }
 
 std::string atsIfoBeside(const std::string& aob) {

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,10 +25,11 @@ struct AtsTitle {
     std::vector<AtsTrack> tracks;
 };
 
-// The titles of the file's bytes, or nothing with the reason in `why`.
-std::optional<std::vector<AtsTitle>> decodeAtsIfo(std::span<const uint8_t> ifo, std::string& why);
-// The same from the file at `path`.
-std::optional<std::vector<AtsTitle>> readAtsIfo(const std::string& path, std::string& why);
+// The titles of the file's bytes; raises QuarnelError with the reason when the bytes are not an
+// ATS information file or its tables lie outside them.
+std::vector<AtsTitle> decodeAtsIfo(std::span<const uint8_t> ifo);
+// The same from the file at `path`; raises QuarnelError as well when the file cannot be read.
+std::vector<AtsTitle> readAtsIfo(const std::string& path);
 // ATS_nn_0.IFO beside an ATS_nn_m.AOB; "" for other names.
 std::string atsIfoBeside(const std::string& aob);
 

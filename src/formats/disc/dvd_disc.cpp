@@ -152,7 +152,7 @@ struct VobFiles {
     }
 };
 
-std::optional<VobFiles> vobFilesOf(dvd_reader_t* dvd, const DiscPlace& place, int set, std::string& why) {
+VobFiles vobFilesOf(dvd_reader_t* dvd, const DiscPlace& place, int set) {
     VobFiles files;
     uint64_t sector = 0;
     for (int k = 1; k <= kMaxVobParts; ++k) {
@@ -176,8 +176,7 @@ std::optional<VobFiles> vobFilesOf(dvd_reader_t* dvd, const DiscPlace& place, in
     if (files.pieces.empty()) {
         char name[16];
         std::snprintf(name, sizeof name, "VTS_%02d_1.VOB", set);
-        why = std::string("its title set ") + std::to_string(set) + " has no " + name;
-        return std::nullopt;
+        throw QuarnelError(std::string("its title set ") + std::to_string(set) + " has no " + name);
     }
     return files;
 }
@@ -255,9 +254,12 @@ std::optional<Title> titleSetFactsBeside(const std::string& vob) {
     const int set = std::atoi(name.substr(4, 2).c_str());
     const std::string folder = folderOf(vob);
     if (findInAnyCase(folder.empty() ? "." : folder, "VIDEO_TS.IFO").empty()) return std::nullopt;
-    std::string why;
-    const std::optional<DvdDisc> disc = readDvdDisc(folder.empty() ? "." : folder, why);
-    if (!disc) return std::nullopt;
+    std::optional<DvdDisc> disc;
+    try {
+        disc = readDvdDisc(folder.empty() ? "." : folder);
+    } catch (const QuarnelError&) {
+        return std::nullopt;
+    }
     for (const DvdTitle& t : disc->titles)
         if (t.titleSet == set) {
             Title facts;
@@ -269,26 +271,18 @@ std::optional<Title> titleSetFactsBeside(const std::string& vob) {
     return std::nullopt;
 }
 
-std::optional<DvdDisc> readDvdDisc(const std::string& path, std::string& why, int angle) {
+DvdDisc readDvdDisc(const std::string& path, int angle) {
     const std::optional<DiscPlace> place = placeOf(path);
-    if (!place) {
-        why =
+    if (!place)
+        throw QuarnelError(
             "it is not a DVD-Video folder (one holding VIDEO_TS), a VIDEO_TS folder, an IFO file or an .iso "
-            "image";
-        return std::nullopt;
-    }
+            "image");
     std::string message;
     static const dvd_logger_cb logger{keepMessage};
     const DiscHandle dvd(DVDOpen2(&message, &logger, place->open.c_str()));
-    if (!dvd) {
-        why = message.empty() ? "libdvdread cannot open it" : message;
-        return std::nullopt;
-    }
+    if (!dvd) throw QuarnelError(message.empty() ? "libdvdread cannot open it" : message);
     const IfoHandle vmg(ifoOpen(dvd.get(), 0));
-    if (!vmg || !vmg->tt_srpt) {
-        why = "its VIDEO_TS.IFO (and VIDEO_TS.BUP) cannot be read";
-        return std::nullopt;
-    }
+    if (!vmg || !vmg->tt_srpt) throw QuarnelError("its VIDEO_TS.IFO (and VIDEO_TS.BUP) cannot be read");
     DvdDisc disc;
     disc.path = path;
     disc.image = place->image;
@@ -311,12 +305,9 @@ std::optional<DvdDisc> readDvdDisc(const std::string& path, std::string& why, in
             if (!sets[set]) {
                 char name[16];
                 std::snprintf(name, sizeof name, "VTS_%02d_0.IFO", set);
-                why = std::string("its ") + name + " (and .BUP) cannot be read";
-                return std::nullopt;
+                throw QuarnelError(std::string("its ") + name + " (and .BUP) cannot be read");
             }
-            const std::optional<VobFiles> files = vobFilesOf(dvd.get(), *place, set, why);
-            if (!files) return std::nullopt;
-            vobs[set] = *files;
+            vobs[set] = vobFilesOf(dvd.get(), *place, set);
         }
         const ifo_handle_t* vts = sets[set].get();
         if (!vts->vts_ptt_srpt || !vts->vts_pgcit || info.vts_ttn < 1 ||
@@ -390,10 +381,7 @@ std::optional<DvdDisc> readDvdDisc(const std::string& path, std::string& why, in
         }
         disc.titles.push_back(std::move(t));
     }
-    if (disc.titles.empty()) {
-        why = "it holds no title that can be played";
-        return std::nullopt;
-    }
+    if (disc.titles.empty()) throw QuarnelError("it holds no title that can be played");
     return disc;
 }
 

@@ -72,8 +72,8 @@ bool isDvdSource(const std::string& path);
 // no disc can be read there. The VOB read as a file takes its streams' facts from it.
 std::optional<Title> titleSetFactsBeside(const std::string& vob);
 
-// The disc's titles; empty with `why` set when it cannot be read. `angle` (1, 2, ...) chooses
-// the cells of an angle block that the titles' parts take.
-std::optional<DvdDisc> readDvdDisc(const std::string& path, std::string& why, int angle = 1);
+// The disc's titles; raises QuarnelError with the reason when it cannot be read. `angle` (1,
+// 2, ...) chooses the cells of an angle block that the titles' parts take.
+DvdDisc readDvdDisc(const std::string& path, int angle = 1);
 
 }  // namespace quarnel

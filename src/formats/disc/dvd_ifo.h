@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstddef>
-#include <optional>
 #include <string>
 
 #include "codecs/subpicture_event.h"
@@ -22,9 +21,9 @@ constexpr size_t kSubpictureAttributeBytes = 6;
 }  // namespace ifo_at
 constexpr size_t kIfoSectorBytes = 2048;
 
-// The palette of the first program chain; nullopt with `why` when the file cannot be read or
-// does not hold one.
-std::optional<DvdPalette> readIfoPalette(const std::string& path, std::string& why);
+// The palette of the first program chain; raises QuarnelError with the reason when the file
+// cannot be read or does not hold one.
+DvdPalette readIfoPalette(const std::string& path);
 
 // What a title set's IFO says of its subpictures: the picture they stand on and each
 // stream's language (ISO 639-1, "" when it names none).
@@ -32,7 +31,8 @@ struct IfoSubpictureFacts {
     int width = 720, height = 480;
     std::array<std::string, 32> languages;
 };
-std::optional<IfoSubpictureFacts> readIfoSubpictureFacts(const std::string& path, std::string& why);
+// Raises QuarnelError with the reason when the file cannot be read or is cut short.
+IfoSubpictureFacts readIfoSubpictureFacts(const std::string& path);
 
 // VTS_nn_0.IFO beside a VOB named VTS_nn_m.VOB; "" for any other name.
 std::string ifoBeside(const std::string& vob);

@@ -110,28 +110,22 @@ struct VtiTables {
     std::map<uint16_t, VtsEvobi> evobs;  // by EVOB_INDEX, not by position
 };
 
-std::optional<VtiTables> readVtiTables(const std::string& path, std::string& why) {
-    try {
-        InputFile in;
-        in.open(path);
-        if (readChars(in, kVtiIdentifierSize) != kVtiIdentifier) {
-            why = "it does not begin with " + std::string(kVtiIdentifier);
-            return std::nullopt;
-        }
-        VtiTables tables;
-        const VtiTableSectors sectors = readVtiHeader(in);
-        const uint16_t n = readVtsEvobAtrTable(in, sectors.attributes);
-        for (unsigned k = 0; k < n; ++k) tables.attributes.push_back(readVtsEvobAtr(in));
-        const uint32_t m = readVtsEvobiTable(in, sectors.information);
-        for (uint32_t k = 0; k < m; ++k) {
-            VtsEvobi evob = readVtsEvobi(in);
-            tables.evobs.emplace(evob.index, std::move(evob));
-        }
-        return tables;
-    } catch (const QuarnelError& e) {
-        why = e.what();
-        return std::nullopt;
+// Raises QuarnelError with the reason when the file cannot be read or is not a VTI.
+VtiTables readVtiTables(const std::string& path) {
+    InputFile in;
+    in.open(path);
+    if (readChars(in, kVtiIdentifierSize) != kVtiIdentifier)
+        throw QuarnelError("it does not begin with " + std::string(kVtiIdentifier));
+    VtiTables tables;
+    const VtiTableSectors sectors = readVtiHeader(in);
+    const uint16_t n = readVtsEvobAtrTable(in, sectors.attributes);
+    for (unsigned k = 0; k < n; ++k) tables.attributes.push_back(readVtsEvobAtr(in));
+    const uint32_t m = readVtsEvobiTable(in, sectors.information);
+    for (uint32_t k = 0; k < m; ++k) {
+        VtsEvobi evob = readVtsEvobi(in);
+        tables.evobs.emplace(evob.index, std::move(evob));
     }
+    return tables;
 }
 
 // How a coding of the disc is named: by the VTI's attribute code and by the playlist's names
@@ -231,10 +225,15 @@ class DiscReading {
         std::string why;
         const std::string mapName = findInAnyCase(layout_.hvdvd, clip.map);
         std::optional<TimeMap> map;
-        if (mapName.empty())
+        if (mapName.empty()) {
             why = "there is no time map " + clip.map;
-        else if (map = readTimeMap(layout_.hvdvd + mapName, why); !map)
-            why = clip.map + " cannot be read: " + why;
+        } else {
+            try {
+                map = readTimeMap(layout_.hvdvd + mapName);
+            } catch (const QuarnelError& e) {
+                why = clip.map + " cannot be read: " + e.what();
+            }
+        }
         if (map) {
             const TimeMapInfo& info = map->maps[size_t(std::min<int>(angle_, int(map->maps.size())) - 1)];
             if (vti_) {
@@ -393,17 +392,17 @@ class ImageCopy {
 constexpr uint64_t kSmallFileLimit = 64u << 20;  // a playlist, a time map, the VTI
 
 // The image's playlist, time maps and VTI copied into `copy`, its EVOs found where they lie.
-std::optional<Layout> imageLayout(const UdfImage& image, const ImageCopy& copy, std::string& why) {
+// Raises QuarnelError with the reason when there is no scratch folder or no HVDVD_TS folder.
+Layout imageLayout(const UdfImage& image, const ImageCopy& copy) {
     const auto named = [&](const std::string& folder, const char* wanted) {
         for (const std::string& name : image.names(folder))
             if (name.size() == std::string(wanted).size() && startsInAnyCase(name, wanted)) return name;
         return std::string();
     };
     const std::string hvdvd = named("/", kHdDvdFolder), adv = named("/", kPlaylistFolder);
-    if (copy.folder().empty() || hvdvd.empty()) {
-        why = copy.folder().empty() ? "no scratch folder can be made" : "there is no HVDVD_TS folder";
-        return std::nullopt;
-    }
+    if (copy.folder().empty() || hvdvd.empty())
+        throw QuarnelError(copy.folder().empty() ? "no scratch folder can be made"
+                                                 : "there is no HVDVD_TS folder");
     Layout layout;
     layout.root = copy.folder() + "/";
     layout.hvdvd = layout.root + kHdDvdFolder + "/";
@@ -443,46 +442,28 @@ bool isHdDvdSource(const std::string& path) {
     return layoutOf(path).has_value() || isHdDvdImage(path);
 }
 
-std::optional<DvdDisc> readHdDvdDisc(const std::string& path, std::string& why, int angle) {
+DvdDisc readHdDvdDisc(const std::string& path, int angle) {
     std::shared_ptr<const ImageCopy> copy;  // for an image only
     std::optional<UdfImage> image;
     std::optional<Layout> layout;
-    try {
-        if (isHdDvdImage(path)) {
-            image.emplace(path);
-            copy = std::make_shared<const ImageCopy>();
-            layout = imageLayout(*image, *copy, why);
-            if (!layout) return std::nullopt;
-        } else {
-            layout = layoutOf(path);
-        }
-    } catch (const std::exception& e) {
-        why = e.what();
-        return std::nullopt;
+    if (isHdDvdImage(path)) {
+        image.emplace(path);
+        copy = std::make_shared<const ImageCopy>();
+        layout = imageLayout(*image, *copy);
+    } else {
+        layout = layoutOf(path);
     }
-    if (!layout) {
-        why = "there is no HVDVD_TS folder";
-        return std::nullopt;
-    }
-    if (layout->playlist.empty()) {
-        why = "there is no playlist (ADV_OBJ/VPLST000.XPL)";
-        return std::nullopt;
-    }
+    if (!layout) throw QuarnelError("there is no HVDVD_TS folder");
+    if (layout->playlist.empty()) throw QuarnelError("there is no playlist (ADV_OBJ/VPLST000.XPL)");
     InputFile in;
-    std::string text;
+    in.open(layout->playlist);
+    std::string text(size_t(std::min<uint64_t>(in.size(), 64u << 20)), '\0');
+    text.resize(in.read(reinterpret_cast<uint8_t*>(text.data()), text.size()));
+    std::optional<HdDvdPlaylist> playlist;
     try {
-        in.open(layout->playlist);
-        text.resize(size_t(std::min<uint64_t>(in.size(), 64u << 20)));
-        text.resize(in.read(reinterpret_cast<uint8_t*>(text.data()), text.size()));
+        playlist = readHdDvdPlaylist(text);
     } catch (const QuarnelError& e) {
-        why = e.what();
-        return std::nullopt;
-    }
-    std::string playlistWhy;
-    const std::optional<HdDvdPlaylist> playlist = readHdDvdPlaylist(text, playlistWhy);
-    if (!playlist) {
-        why = nameOf(layout->playlist) + " cannot be read: " + playlistWhy;
-        return std::nullopt;
+        throw QuarnelError(nameOf(layout->playlist) + " cannot be read: " + e.what());
     }
     DvdDisc disc;
     disc.kind = DiscKind::HdDvd;
@@ -495,13 +476,16 @@ std::optional<DvdDisc> readHdDvdDisc(const std::string& path, std::string& why, 
                               : nameOf(trimmed(layout->root)) == "." ? std::string()
                                                                      : nameOf(trimmed(layout->root));
     disc.name = safeNamePart(named.empty() ? (image ? withoutExtension(nameOf(path)) : "HDDVD") : named);
-    std::string vtiWhy;
+    std::string vtiWhy = "there is no such file";
     const std::string vtiName = findInAnyCase(layout->hvdvd, kVtiFileName);
-    const std::optional<VtiTables> vti =
-        vtiName.empty() ? std::nullopt : readVtiTables(layout->hvdvd + vtiName, vtiWhy);
+    std::optional<VtiTables> vti;
+    try {
+        if (!vtiName.empty()) vti = readVtiTables(layout->hvdvd + vtiName);
+    } catch (const QuarnelError& e) {
+        vtiWhy = e.what();
+    }
     if (!vti)
-        disc.notes.push_back(std::string(kVtiFileName) + " cannot be read (" +
-                             (vtiName.empty() ? std::string("there is no such file") : vtiWhy) +
+        disc.notes.push_back(std::string(kVtiFileName) + " cannot be read (" + vtiWhy +
                              "): the clips' EVOs are taken by their time maps' names.");
     DiscReading reading(*layout, *playlist, vti, std::max(angle, 1));
     for (const HdDvdPlaylistTitle& pt : playlist->titles)
@@ -513,8 +497,8 @@ bool isDiscSource(const std::string& path) {
     return isHdDvdSource(path) || isDvdSource(path);
 }
 
-std::optional<DvdDisc> readDisc(const std::string& path, std::string& why, int angle) {
-    return isHdDvdSource(path) ? readHdDvdDisc(path, why, angle) : readDvdDisc(path, why, angle);
+DvdDisc readDisc(const std::string& path, int angle) {
+    return isHdDvdSource(path) ? readHdDvdDisc(path, angle) : readDvdDisc(path, angle);
 }
 
 }  // namespace quarnel

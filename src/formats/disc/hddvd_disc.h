@@ -4,7 +4,6 @@
 // the map's EVOB_INDEX; the tracks' languages from the title's TrackNavigationList.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "formats/disc/dvd_disc.h"
@@ -15,12 +14,13 @@ namespace quarnel {
 // playlist VPLST$$$.XPL in its ADV_OBJ folder.
 bool isHdDvdSource(const std::string& path);
 
-// The disc's titles; nullopt with `why` set when it cannot be read. `angle` (1, 2, ...) chooses
-// the time map of an interleaved clip.
-std::optional<DvdDisc> readHdDvdDisc(const std::string& path, std::string& why, int angle = 1);
+// The disc's titles; raises QuarnelError with the reason when it cannot be read, and
+// std::filesystem's error when an image's small files cannot be copied out to a scratch
+// folder. `angle` (1, 2, ...) chooses the time map of an interleaved clip.
+DvdDisc readHdDvdDisc(const std::string& path, int angle = 1);
 
-// A disc of either kind.
+// A disc of either kind, read by the reader of its kind (which raises as it says).
 bool isDiscSource(const std::string& path);
-std::optional<DvdDisc> readDisc(const std::string& path, std::string& why, int angle = 1);
+DvdDisc readDisc(const std::string& path, int angle = 1);
 
 }  // namespace quarnel

@@ -16,46 +16,34 @@ TimeMapEntry entryOf(uint32_t word) {
 
 }  // namespace
 
-std::optional<TimeMap> readTimeMap(const std::string& path, std::string& why) {
-    try {
-        InputFile in;
-        in.open(path);
-        if (!fits(in, kTimeMapInfoPointersAt) || readChars(in, 12) != kTimeMapIdentifier) {
-            why = "it is not a time map (no " + std::string(kTimeMapIdentifier) + " at its start)";
-            return std::nullopt;
-        }
-        TimeMap map;
-        seekwithin(in, kTypeAt);
-        map.type = readU16(in);
-        seekwithin(in, kTimeMapCountAt);
-        const uint16_t count = readU16(in);
-        if (count == 0 || count > kMaxMaps) {
-            why = "it announces " + std::to_string(count) + " maps";
-            return std::nullopt;
-        }
-        for (uint16_t k = 0; k < count; ++k) {
-            // The map's search pointer: where its entries start (a byte offset), its EVOB's
-            // index and its entry count.
-            seekwithin(in, kTimeMapInfoPointersAt + kTimeMapPointerSize * k);
-            const uint32_t at = readU32(in);
-            TimeMapInfo info;
-            info.evobIndex = readU16(in);
-            const uint16_t entries = readU16(in);
-            seekwithin(in, at);
-            if (!fits(in, 4ull * entries)) {
-                why = "map " + std::to_string(k + 1) + " announces " + std::to_string(entries) +
-                      " entries, more than the file holds";
-                return std::nullopt;
-            }
-            info.entries.reserve(entries);
-            for (uint16_t e = 0; e < entries; ++e) info.entries.push_back(entryOf(readU32(in)));
-            map.maps.push_back(std::move(info));
-        }
-        return map;
-    } catch (const QuarnelError& e) {
-        why = e.what();
-        return std::nullopt;
+TimeMap readTimeMap(const std::string& path) {
+    InputFile in;
+    in.open(path);
+    if (!fits(in, kTimeMapInfoPointersAt) || readChars(in, 12) != kTimeMapIdentifier)
+        throw QuarnelError("it is not a time map (no " + std::string(kTimeMapIdentifier) + " at its start)");
+    TimeMap map;
+    seekwithin(in, kTypeAt);
+    map.type = readU16(in);
+    seekwithin(in, kTimeMapCountAt);
+    const uint16_t count = readU16(in);
+    if (count == 0 || count > kMaxMaps) throw QuarnelError("it announces " + std::to_string(count) + " maps");
+    for (uint16_t k = 0; k < count; ++k) {
+        // The map's search pointer: where its entries start (a byte offset), its EVOB's index
+        // and its entry count.
+        seekwithin(in, kTimeMapInfoPointersAt + kTimeMapPointerSize * k);
+        const uint32_t at = readU32(in);
+        TimeMapInfo info;
+        info.evobIndex = readU16(in);
+        const uint16_t entries = readU16(in);
+        seekwithin(in, at);
+        if (!fits(in, 4ull * entries))
+            throw QuarnelError("map " + std::to_string(k + 1) + " announces " + std::to_string(entries) +
+                               " entries, more than the file holds");
+        info.entries.reserve(entries);
+        for (uint16_t e = 0; e < entries; ++e) info.entries.push_back(entryOf(readU32(in)));
+        map.maps.push_back(std::move(info));
     }
+    return map;
 }
 
 std::optional<TimeMapRange> rangeOf(const TimeMapInfo& map, uint64_t from, uint64_t to) {

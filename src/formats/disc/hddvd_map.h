@@ -41,8 +41,9 @@ struct TimeMapRange {
     uint64_t firstCounts = 0;             // where the first EVOBU starts, in counts
 };
 
-// The time map in `path`; nullopt with `why` set when it cannot be read or is not one.
-std::optional<TimeMap> readTimeMap(const std::string& path, std::string& why);
+// The time map in `path`; raises QuarnelError with the reason when it cannot be read or is not
+// one.
+TimeMap readTimeMap(const std::string& path);
 
 // The EVOBUs of `map` that cover [from, to), with any that play no time right after the last
 // (they hold its tail); nullopt when `from` lies past its end.

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "formats/disc/xml_elements.h"
+#include "io/files.h"
 
 namespace quarnel {
 namespace {
@@ -39,7 +40,7 @@ std::string codecOf(const std::vector<std::string>& codecs, int index) {
     return index >= 1 && size_t(index) <= codecs.size() ? codecs[size_t(index - 1)] : std::string();
 }
 
-std::optional<HdDvdPlaylist> readHdDvdPlaylist(std::string_view text, std::string& why) {
+HdDvdPlaylist readHdDvdPlaylist(std::string_view text) {
     HdDvdPlaylist playlist;
     bool titleSet = false;
     HdDvdPlaylistTitle* title = nullptr;
@@ -104,10 +105,7 @@ std::optional<HdDvdPlaylist> readHdDvdPlaylist(std::string_view text, std::strin
             title->chapters.push_back({time(e, "titleTimeBegin"), textOf(e, "displayName")});
         }
     }
-    if (!titleSet) {
-        why = "it holds no TitleSet";
-        return std::nullopt;
-    }
+    if (!titleSet) throw QuarnelError("it holds no TitleSet");
     return playlist;
 }
 

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,8 +60,8 @@ struct HdDvdPlaylist {
     std::vector<HdDvdPlaylistTitle> titles;  // the FirstPlayTitle, when there is one, first
 };
 
-// The playlist in `text`; nullopt with `why` when it holds no TitleSet.
-std::optional<HdDvdPlaylist> readHdDvdPlaylist(std::string_view text, std::string& why);
+// The playlist in `text`; raises QuarnelError with the reason when it holds no TitleSet.
+HdDvdPlaylist readHdDvdPlaylist(std::string_view text);
 
 // The codec of item `index` (1-based) in `codecs`; "" when there is none.
 std::string codecOf(const std::vector<std::string>& codecs, int index);

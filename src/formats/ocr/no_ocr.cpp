@@ -2,6 +2,7 @@
 // The recogniser maker of a build without the Tesseract library.
 #include "formats/ocr/ocr_engine.h"
 #include "formats/ocr/ocr_languages.h"
+#include "io/files.h"
 
 namespace quarnel {
 
@@ -13,9 +14,8 @@ const char* ocrUnavailableReason() {
     return kOcrUnavailable;
 }
 
-std::unique_ptr<OcrEngine> makeOcrEngine(const std::string&, std::string& why) {
-    why = kOcrUnavailable;
-    return nullptr;
+std::unique_ptr<OcrEngine> makeOcrEngine(const std::string&) {
+    throw QuarnelError(kOcrUnavailable);
 }
 
 }  // namespace quarnel

@@ -23,9 +23,9 @@ class OcrEngine {
 bool ocrAvailable();
 const char* ocrUnavailableReason();
 
-// A recogniser for the language `language` (a code of formats/ocr_languages.h, "eng"); null
-// with the reason in `why` when there is none (no recognition built in, the language's data
-// not installed).
-std::unique_ptr<OcrEngine> makeOcrEngine(const std::string& language, std::string& why);
+// A recogniser for the language `language` (a code of formats/ocr_languages.h, "eng"); raises
+// QuarnelError with the reason when there is none (no recognition built in, the language's
+// data not installed).
+std::unique_ptr<OcrEngine> makeOcrEngine(const std::string& language);
 
 }  // namespace quarnel

@@ -34,9 +34,7 @@ void appendLines(const std::string& text, const std::string& language, std::vect
 
 OcrPool::OcrPool(const std::string& language, size_t total, MessageLog& log, OcrProgress progress)
     : language_(language), total_(total), log_(log), progress_(std::move(progress)) {
-    std::string why;
-    std::unique_ptr<OcrEngine> first = makeOcrEngine(language, why);
-    if (!first) throw QuarnelError(why);
+    std::unique_ptr<OcrEngine> first = makeOcrEngine(language);
     const size_t workers = std::max(1u, std::thread::hardware_concurrency());
     queueLimit_ = workers * kJobsPerWorker;
     // A thread that cannot be started leaves the work to those that were; without any, the
@@ -112,9 +110,11 @@ void OcrPool::showProgress() {
 
 void OcrPool::work(std::unique_ptr<OcrEngine> engine) {
     if (!engine) {
-        std::string why;
-        engine = makeOcrEngine(language_, why);
-        if (!engine) return;  // the others do the work
+        try {
+            engine = makeOcrEngine(language_);
+        } catch (const std::exception&) {
+            return;  // the others do the work
+        }
     }
     for (;;) {
         std::unique_lock lock(mutex_);

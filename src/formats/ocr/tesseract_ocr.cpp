@@ -11,6 +11,7 @@
 
 #include "formats/ocr/ocr_engine.h"
 #include "formats/ocr/ocr_languages.h"
+#include "io/files.h"
 
 namespace quarnel {
 namespace {
@@ -126,22 +127,15 @@ const char* ocrUnavailableReason() {
     return kOcrLibraryMissing;
 }
 
-std::unique_ptr<OcrEngine> makeOcrEngine(const std::string& language, std::string& why) {
-    if (!validOcrLanguage(language)) {
-        why = "\"" + language + "\" is not an OCR language code (e.g. eng, fra, deu, chi_sim)";
-        return nullptr;
-    }
+std::unique_ptr<OcrEngine> makeOcrEngine(const std::string& language) {
+    if (!validOcrLanguage(language))
+        throw QuarnelError("\"" + language + "\" is not an OCR language code (e.g. eng, fra, deu, chi_sim)");
     const TesseractCalls& calls = tesseract();
-    if (!calls.loaded) {
-        why = ocrUnavailableReason();
-        return nullptr;
-    }
+    if (!calls.loaded) throw QuarnelError(ocrUnavailableReason());
     auto engine = std::make_unique<TesseractEngine>(calls);
-    if (!engine->init(language)) {
-        why = "The OCR language " + language + " is not installed (install the package " +
-              ocrLanguagePackage(language) + ")";
-        return nullptr;
-    }
+    if (!engine->init(language))
+        throw QuarnelError("The OCR language " + language + " is not installed (install the package " +
+                           ocrLanguagePackage(language) + ")");
     return engine;
 }
 
