@@ -14,6 +14,7 @@
 #include "formats/ps/stream_kinds.h"
 #include "formats/subtitles/frame_rates.h"
 #include "io/file_sequence.h"
+#include "io/files.h"
 #include "runs/subtitle_outputs.h"
 
 namespace quarnel {
@@ -344,9 +345,13 @@ ParsedArgs parseArguments(const std::vector<std::string>& argv) {
             }
         } else if (arg == "--subs" || arg == "--to") {
             SubtitleFormats& into = arg == "--subs" ? a.options.subtitles : a.convertTo;
-            if (value(v))
-                if (std::string why = parseSubtitleFormats(v, into); !why.empty())
-                    r.error = "option " + arg + ": " + why;
+            if (value(v)) {
+                try {
+                    into = parseSubtitleFormats(v);
+                } catch (const QuarnelError& e) {
+                    r.error = "option " + arg + ": " + e.what();
+                }
+            }
         } else if (arg == "--ocr-lang") {
             if (value(v)) {
                 if (!validOcrLanguage(v))

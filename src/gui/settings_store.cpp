@@ -5,6 +5,7 @@
 
 #include "app/subtitle_formats.h"
 #include "formats/ocr/ocr_languages.h"
+#include "io/files.h"
 #include "runs/subtitle_outputs.h"
 
 namespace quarnel {
@@ -125,7 +126,12 @@ std::string loadSettings(QSettings& store, StoredWindow& window, Options& option
     r.text(kOcrLanguage, options.ocrLanguage);
     if (!options.ocrLanguage.empty() && !validOcrLanguage(options.ocrLanguage)) options.ocrLanguage.clear();
     // A list that names no format this build writes keeps the default.
-    if (!subFormats.empty()) parseSubtitleFormats(subFormats, options.subtitles);
+    if (!subFormats.empty()) {
+        try {
+            options.subtitles = parseSubtitleFormats(subFormats);
+        } catch (const QuarnelError&) {
+        }
+    }
     r.integer(kPage, window.page);
     if (r.failed()) return r.error();
 

@@ -8,6 +8,7 @@
 #include "formats/subtitles/srt_writer.h"
 #include "formats/subtitles/vobsub_writer.h"
 #include "io/file_sequence.h"
+#include "io/files.h"
 
 namespace quarnel {
 namespace {
@@ -165,7 +166,7 @@ std::string subtitleFormatList(const SubtitleFormats& formats) {
     return out;
 }
 
-std::string parseSubtitleFormats(std::string_view list, SubtitleFormats& into) {
+SubtitleFormats parseSubtitleFormats(std::string_view list) {
     const std::string choice = " (use " + subtitleFormatNames() + ")";
     SubtitleFormats chosen{.sup = false};
     bool any = false;
@@ -177,16 +178,15 @@ std::string parseSubtitleFormats(std::string_view list, SubtitleFormats& into) {
             continue;
         }
         if (token.empty()) continue;
-        if (token == "srt" && !ocrAvailable()) return ocrUnavailableReason();
+        if (token == "srt" && !ocrAvailable()) throw QuarnelError(ocrUnavailableReason());
         bool known = false;
         for (const SubtitleOutput& row : kSubtitleOutputs)
             if (token == row.name) chosen.*row.chosen = known = any = true;
-        if (!known) return "unknown subtitle format " + token + choice;
+        if (!known) throw QuarnelError("unknown subtitle format " + token + choice);
         token.clear();
     }
-    if (!any) return "no subtitle format given" + choice;
-    into = chosen;
-    return {};
+    if (!any) throw QuarnelError("no subtitle format given" + choice);
+    return chosen;
 }
 
 std::vector<std::string> conversionOutputs(const std::string& base, const SubtitleFormats& formats) {

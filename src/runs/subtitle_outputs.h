@@ -56,9 +56,10 @@ std::string subtitleFormatNames(bool convertedOnly = false);
 // "sup,pgs": the names of the formats chosen, in the order of the table.
 std::string subtitleFormatList(const SubtitleFormats& formats);
 
-// A comma (or blank) separated list of format names; "" when it is understood, else the
-// reason (also for srt in a build without character recognition).
-std::string parseSubtitleFormats(std::string_view list, SubtitleFormats& into);
+// The formats a comma (or blank) separated list of format names chooses; raises QuarnelError
+// with the reason when it names none or one that is not a row (or srt in a build without
+// character recognition).
+SubtitleFormats parseSubtitleFormats(std::string_view list);
 
 // The outputs a conversion into `formats` writes for `base`, sup left out (a .bdn folder as one).
 std::vector<std::string> conversionOutputs(const std::string& base, const SubtitleFormats& formats);
