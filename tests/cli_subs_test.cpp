@@ -112,6 +112,7 @@ TEST_F(SubsCli, OutputsThatWouldFallOnInputsOrOnEachOtherAreRefused) {
     EXPECT_FALSE(fs::exists(dir.file("o/a.pgs.pgs.sup")));
     EXPECT_EQ(run("demux --sub-ext srt --subs sup,srt " + sample).status, 2);
     EXPECT_EQ(run("demux --sub-ext idx --subs sup,vobsub " + sample).status, 2);
+    EXPECT_EQ(run("demux --sub-ext bdn --subs sup,bdn " + sample).status, 2);  // BASE.bdn is the BDN folder
 }
 
 TEST_F(SubsCli, ADemuxWritesTheTextOfASubtitleStreamAsSrt) {
