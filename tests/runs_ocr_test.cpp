@@ -21,6 +21,7 @@
 #include "formats/ocr/ocr_pool.h"
 #include "formats/subtitles/srt_writer.h"
 #include "io/files.h"
+#include "io/thread_start.h"
 #include "runs/operations.h"
 #include "runs/subtitle_conversion.h"
 
@@ -161,6 +162,15 @@ TEST(SubtitleText, DrawnLinesAreReadWithinTwoPercentAndTimedToTheMillisecond) {
     convertSup(dir.file("two.sup"), dir.file("stopped"), srt, stopping, log);
     EXPECT_FALSE(std::filesystem::exists(dir.file("stopped.srt")));
     EXPECT_TRUE(host.logged("[re]Reading the text of stopped was stopped: no .srt written[/re]"));
+    // A machine out of threads: the reading fails with a message, not the program.
+    const ScopedFailingThreadStarts noThreads;
+    try {
+        convertSup(dir.file("two.sup"), dir.file("unstarted"), srt, {}, log);
+        ADD_FAILURE() << "no thread could start, yet the text was read";
+    } catch (const QuarnelError& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("Cannot start reading the text: ")) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("unstarted.srt")));
 }
 
 // Pictures without text: no pixels, a single row, a solid bar wider than any canvas, every

@@ -11,6 +11,7 @@
 #include "io/cores.h"
 #include "io/files.h"
 #include "io/mapped_window.h"
+#include "io/thread_start.h"
 
 namespace quarnel {
 
@@ -158,7 +159,7 @@ void WriteQueue::submit(OutputFile& file, WriteBatch&& batch) {
         ++file.queued_;
         if (!thread_.joinable()) {
             try {
-                thread_ = std::thread([this] { work(); });
+                thread_ = startThread([this] { work(); });
             } catch (const std::system_error&) {
                 // No second thread to be had: the run's thread writes what is queued itself.
                 while (writeOne(hold)) {

@@ -7,6 +7,7 @@
 #include "formats/ocr/ocr_cleanup.h"
 #include "formats/ocr/ocr_picture.h"
 #include "io/files.h"
+#include "io/thread_start.h"
 
 namespace quarnel {
 namespace {
@@ -40,8 +41,8 @@ OcrPool::OcrPool(const std::string& language, size_t total, MessageLog& log, Ocr
     // A thread that cannot be started leaves the work to those that were; without any, the
     // reading of text fails with the reason.
     try {
-        workers_.emplace_back(&OcrPool::work, this, std::move(first));
-        for (size_t k = 1; k < workers; ++k) workers_.emplace_back(&OcrPool::work, this, nullptr);
+        workers_.push_back(startThread(&OcrPool::work, this, std::move(first)));
+        for (size_t k = 1; k < workers; ++k) workers_.push_back(startThread(&OcrPool::work, this, nullptr));
     } catch (const std::system_error& e) {
         if (workers_.empty()) throw QuarnelError(std::string("Cannot start reading the text: ") + e.what());
     }
