@@ -6,7 +6,7 @@
 
 #include "formats/disc/playlist_view.h"
 #include "formats/disc/title.h"
-#include "formats/disc/xml_text.h"
+#include "report/xml_text.h"
 #include "formats/ocr/ocr_languages.h"
 
 namespace quarnel {

@@ -10,7 +10,7 @@
 #include "codecs/channel_assignments.h"
 #include "codecs/lpcm.h"
 #include "formats/disc/title_time.h"
-#include "formats/disc/xml_text.h"
+#include "report/xml_text.h"
 #include "formats/ps/stream_kinds.h"
 #include "io/file_sequence.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "formats/disc/xml_text.h"
+#include "report/xml_text.h"
 
 namespace quarnel {
 namespace {

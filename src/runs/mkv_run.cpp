@@ -17,7 +17,7 @@
 #include "app/external_program.h"
 #include "app/stream_boxes.h"
 #include "formats/disc/title_time.h"
-#include "formats/disc/xml_text.h"
+#include "report/xml_text.h"
 #include "io/run_owner.h"
 #include "runs/mkv_plan.h"
 #include "runs/mkv_texts.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/disc/xml_elements.h"
 
-#include "formats/disc/xml_text.h"
+#include "report/xml_text.h"
 
 namespace quarnel {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "formats/subtitles/png_image.h"
 #include "io/files.h"
+#include "report/xml_text.h"
 
 namespace quarnel {
 namespace {
@@ -43,29 +44,6 @@ bool isPngName(std::string_view name) {
     if (name.size() < 4 + kPng.size() || !name.ends_with(kPng)) return false;
     const std::string_view digits = name.substr(0, name.size() - kPng.size());
     return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string xmlEscaped(const std::string& s) {
-    std::string out;
-    for (const char c : s) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) >= 0x20) out += c;  // control characters are left out
-        }
-    }
-    return out;
 }
 
 std::string pngName(size_t number) {
@@ -122,8 +100,8 @@ void BdnWriter::finish() {
     x += "<BDN Version=\"0.93\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
          "xsi:noNamespaceSchemaLocation=\"BD-03-006-0093b BDN File Format.xsd\">\n";
     x += "  <Description>\n";
-    x += "    <Name Title=\"" + xmlEscaped(options_.title) + "\" Content=\"\"/>\n";
-    x += "    <Language Code=\"" + xmlEscaped(options_.language) + "\"/>\n";
+    x += "    <Name Title=\"" + escapeXmlText(options_.title) + "\" Content=\"\"/>\n";
+    x += "    <Language Code=\"" + escapeXmlText(options_.language) + "\"/>\n";
     x += "    <Format VideoFormat=\"" + std::string(videoFormat(options_.canvasHeight)) + "\" FrameRate=\"" +
          std::string(r.name) + "\" DropFrame=\"False\"/>\n";
     x += "    <Events Type=\"Graphic\" FirstEventInTC=\"" + first + "\" LastEventOutTC=\"" + last +

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Text between XML's markup: the playlist's attribute values carry character references and
-// entities, and the chapter file Quarnel writes for Matroska must escape them again.
+// entities, and the chapter file Quarnel writes for Matroska and the BDN XML of its subtitles
+// must escape them again.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "formats/disc/xml_text.h"
+#include "report/xml_text.h"
 
 #include <array>
 #include <charconv>
