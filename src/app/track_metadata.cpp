@@ -6,8 +6,8 @@
 
 #include "formats/disc/playlist_view.h"
 #include "formats/disc/title.h"
-#include "report/xml_text.h"
 #include "formats/ocr/ocr_languages.h"
+#include "report/xml_text.h"
 
 namespace quarnel {
 

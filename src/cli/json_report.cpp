@@ -10,9 +10,9 @@
 #include "codecs/channel_assignments.h"
 #include "codecs/lpcm.h"
 #include "formats/disc/title_time.h"
-#include "report/xml_text.h"
 #include "formats/ps/stream_kinds.h"
 #include "io/file_sequence.h"
+#include "report/xml_text.h"
 
 namespace quarnel {
 namespace {
