@@ -67,9 +67,19 @@ Stopped runUntil(const std::vector<std::string>& args, const std::string& marker
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
+    // The run starts with no signal blocked, whatever the mask of the thread that spawns it (a
+    // sanitizer may hold signals blocked for a moment, and the child would inherit that: the
+    // signal would wait unseen until the run ended).
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, QUARNEL_CLI, &actions, nullptr, argv.data(), envp.data());
+    const int spawned = posix_spawn(&pid, QUARNEL_CLI, &actions, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     ::close(pipeFds[1]);
     Stopped r;
     if (spawned != 0) return r;
