@@ -53,6 +53,7 @@ enum class HeaderPhase : uint8_t {
     PrivHeader,  // private stream 1 sub-stream header, 4 bytes (1 for subpictures)
     PrivRest,    // the private header bytes past the fourth (LPCM, TrueHD, the DVD-Audio header)
     NavId,       // private stream 2 sub-stream id
+    PackHeader,  // the first byte after a pack's start code
 };
 
 enum class BulkKind : uint8_t { None, Payload, Skip, Navigation };
@@ -142,6 +143,10 @@ class Scanner {
                 navId(b);
                 continue;
             }
+            if (st_.phase == HeaderPhase::PackHeader) {
+                packHeaderByte(b);
+                continue;
+            }
             if (isStartCode(st_.window) && startCode(b)) continue;
             headerByte(b);
         }
@@ -164,22 +169,31 @@ class Scanner {
     // Between packets (a pack header, the rest of a packet given up) only a start code
     // matters: the bytes from i are passed over, the code window kept in a register, up to the
     // first start code or the end; returns where the scan goes on.
-    // The fixed part of an MPEG-2 pack header after its start code (SCR, mux rate, stuffing
-    // length) is passed over whole when it lies in the buffer: its marker bits keep a start
-    // code out of it, and every pack opens with one, so walking it byte by byte cost a Read
-    // about a tenth of its time. Its stuffing bytes (0xFF) go through the byte loop.
     size_t seekStartCode(const uint8_t* buf, size_t i, size_t n) {
         uint32_t window = st_.window;
         while (i < n) {
             window = window << 8 | buf[i++];
-            if (!isStartCode(window)) continue;
-            if (uint8_t(window) != kPackStartId || n - i < kPackHeaderRest || (buf[i] & 0xC0) != 0x40) break;
-            i += kPackHeaderRest;
-            window = 0xFFFFFFFF;
+            if (isStartCode(window)) break;
         }
         st_.window = window;
-        if (isStartCode(window)) startCode(uint8_t(window));
+        if (!isStartCode(window)) return i;
+        if (uint8_t(window) == kPackStartId)
+            st_.phase = HeaderPhase::PackHeader;
+        else
+            startCode(uint8_t(window));
         return i;
+    }
+
+    // The first byte after a pack's start code. Of an MPEG-2 pack header (its top bits 01) the
+    // fixed part (SCR, mux rate, stuffing length) is passed over whole: its marker bits keep a
+    // start code out of it, and every pack opens with one, so walking it byte by byte cost a
+    // Read about a tenth of its time. Its stuffing bytes (0xFF) and any other header go
+    // through the search for the next start code as before.
+    void packHeaderByte(uint8_t b) {
+        st_.phase = HeaderPhase::None;
+        if ((b & 0xC0) != 0x40) return;
+        st_.remaining = int32_t(kPackHeaderRest - 1);
+        startBulk(BulkKind::Skip, uint32_t(kPackHeaderRest - 1));
     }
 
     size_t takeBulk(const uint8_t* buf, size_t i, size_t n) {
