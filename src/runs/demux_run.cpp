@@ -124,9 +124,8 @@ class DemuxRun {
             const std::string base =
                 req_.outputBase() + "." + req_.chosen(StreamKind::Subpicture, int(k))->name;
             for (const SubtitleOutput& row : kSubtitleOutputs)
-                for (const std::string_view suffix : row.suffixes)
-                    if (row.writer && !suffix.empty())
-                        refuseInput(base + std::string(suffix), inputsOf(req_));
+                for (const std::string& path : outputPaths(base, row))
+                    if (row.writer && !path.empty()) refuseInput(path, inputsOf(req_));
             // The stream's language, as the playlist or the disc's navigation gives it: the text
             // is read in it, and the VobSub and BDN files name it.
             const TitleTrack* listed = titleTrack(req_.title, StreamKind::Subpicture, k);

@@ -64,10 +64,11 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
     const int width = settings.canvasWidth.value_or(standard ? kSdWidth : kHdWidth);
     const int height = settings.canvasHeight.value_or(standard ? kSdHeight : kHdHeight);
 
-    const SubtitleTarget target{base, width, height, extent.eightBit, extent.events, palette, settings, log};
     std::vector<std::pair<const SubtitleOutput*, std::unique_ptr<SubtitleWriter>>> writers;
     for (const SubtitleOutput& row : kSubtitleOutputs)
-        if (row.writer && formats.*row.chosen) writers.emplace_back(&row, row.writer(target));
+        if (row.writer && formats.*row.chosen)
+            writers.emplace_back(&row, row.writer({base, outputPaths(base, row), width, height,
+                                                   extent.eightBit, extent.events, palette, settings, log}));
     ConversionCounts counts = eachEvent(
         supPath, palette, {width, height},
         [&](const SubpictureEvent& e) {

@@ -16,7 +16,7 @@ namespace {
 class PgsOutput final : public SubtitleWriter {
   public:
     explicit PgsOutput(const SubtitleTarget& t)
-        : path_(t.base + ".pgs.sup"), writer_(path_, PgsOptions{t.width, t.height, t.settings.rate}) {}
+        : path_(t.paths[0]), writer_(path_, PgsOptions{t.width, t.height, t.settings.rate}) {}
     void add(const SubpictureEvent& e) override { writer_.add(e); }
     std::vector<std::string> finish(ConversionCounts&) override {
         writer_.finish();
@@ -38,15 +38,15 @@ VobSubOptions vobSubOptions(const SubtitleTarget& t) {
 class VobSubOutput final : public SubtitleWriter {
   public:
     explicit VobSubOutput(const SubtitleTarget& t)
-        : base_(t.base), log_(t.log), writer_(base_ + ".idx", base_ + ".sub", vobSubOptions(t)) {}
+        : paths_(t.paths), log_(t.log), writer_(paths_[0], paths_[1], vobSubOptions(t)) {}
     void add(const SubpictureEvent& e) override { writer_.add(e); }
     std::vector<std::string> finish(ConversionCounts&) override {
         for (const std::string& note : writer_.finish()) log_.log(note);
-        return {base_ + ".idx", base_ + ".sub"};
+        return {paths_[0], paths_[1]};
     }
 
   private:
-    std::string base_;
+    std::array<std::string, 2> paths_;
     MessageLog& log_;
     VobSubWriter writer_;
 };
@@ -54,7 +54,7 @@ class VobSubOutput final : public SubtitleWriter {
 class BdnOutput final : public SubtitleWriter {
   public:
     explicit BdnOutput(const SubtitleTarget& t)
-        : folder_(t.base + ".bdn"),
+        : folder_(t.paths[0]),
           writer_(folder_, nameOf(t.base) + ".xml",
                   BdnOptions{t.width, t.height, t.settings.rate, nameOf(t.base), t.settings.bdnLanguage}) {}
     void add(const SubpictureEvent& e) override { writer_.add(e); }
@@ -81,7 +81,10 @@ std::string numberList(const std::vector<size_t>& numbers) {
 class SrtOutput final : public SubtitleWriter {
   public:
     explicit SrtOutput(const SubtitleTarget& t)
-        : base_(t.base), log_(t.log), pool_(announced(t), t.events, t.log, t.settings.ocrProgress) {}
+        : base_(t.base),
+          path_(t.paths[0]),
+          log_(t.log),
+          pool_(announced(t), t.events, t.log, t.settings.ocrProgress) {}
     void add(const SubpictureEvent& e) override { pool_.add(e); }
     std::vector<std::string> finish(ConversionCounts& counts) override {
         const std::vector<OcrEventText> texts = pool_.finish();
@@ -101,8 +104,8 @@ class SrtOutput final : public SubtitleWriter {
             }
         }
         if (!counts.forcedCues.empty()) log_.log("Forced subtitles: " + numberList(counts.forcedCues));
-        writeSrt(base_ + ".srt", cues);
-        return {base_ + ".srt"};
+        writeSrt(path_, cues);
+        return {path_};
     }
 
   private:
@@ -112,7 +115,7 @@ class SrtOutput final : public SubtitleWriter {
                   t.settings.ocrLanguage + ")");
         return t.settings.ocrLanguage;
     }
-    std::string base_;
+    std::string base_, path_;
     MessageLog& log_;
     OcrPool pool_;
 };
@@ -189,12 +192,19 @@ SubtitleFormats parseSubtitleFormats(std::string_view list) {
     return chosen;
 }
 
+std::array<std::string, 2> outputPaths(const std::string& base, const SubtitleOutput& row) {
+    std::array<std::string, 2> paths;
+    for (size_t k = 0; k < paths.size(); ++k)
+        if (!row.suffixes[k].empty()) paths[k] = base + std::string(row.suffixes[k]);
+    return paths;
+}
+
 std::vector<std::string> conversionOutputs(const std::string& base, const SubtitleFormats& formats) {
     std::vector<std::string> names;
     for (const SubtitleOutput& row : kSubtitleOutputs)
         if (row.writer && formats.*row.chosen)
-            for (const std::string_view suffix : row.suffixes)
-                if (!suffix.empty()) names.push_back(base + std::string(suffix));
+            for (const std::string& path : outputPaths(base, row))
+                if (!path.empty()) names.push_back(path);
     return names;
 }
 

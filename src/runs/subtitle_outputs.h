@@ -18,9 +18,11 @@
 
 namespace quarnel {
 
-// What a writer writes for: BASE, the picture the subtitles stand on, and their settings.
+// What a writer writes for: BASE, the files its row names, the picture the subtitles stand
+// on, and their settings.
 struct SubtitleTarget {
     std::string base;
+    std::array<std::string, 2> paths;  // BASE + each of the row's suffixes ("" for none)
     int width = 0, height = 0;
     bool eightBit = false;  // the units carry 8-bit pictures (else 2-bit ones in `palette`)
     size_t events = 0;      // in the .sup
@@ -60,6 +62,9 @@ std::string subtitleFormatList(const SubtitleFormats& formats);
 // with the reason when it names none or one that is not a row (or srt in a build without
 // character recognition).
 SubtitleFormats parseSubtitleFormats(std::string_view list);
+
+// The files `row` writes for `base`: BASE + each of its suffixes, "" where it has none.
+std::array<std::string, 2> outputPaths(const std::string& base, const SubtitleOutput& row);
 
 // The outputs a conversion into `formats` writes for `base`, sup left out (a .bdn folder as one).
 std::vector<std::string> conversionOutputs(const std::string& base, const SubtitleFormats& formats);
