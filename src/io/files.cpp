@@ -307,6 +307,48 @@ void OutputFile::commit() {
     temporary_.clear();
 }
 
+namespace {
+
+// A descriptor closed when it goes out of scope.
+struct OpenFile {
+    int fd;
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+}  // namespace
+
+std::vector<uint8_t> OutputFile::readFinished(uint64_t offset) const {
+    const OpenFile f{::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (f.fd < 0 || offset > written_)
+        throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
+    std::vector<uint8_t> bytes(size_t(written_ - offset));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t r = ::pread(f.fd, bytes.data() + got, bytes.size() - got, off_t(offset + got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0)
+            throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(r < 0 ? errno : EIO));
+        got += size_t(r);
+    }
+    return bytes;
+}
+
+void OutputFile::replaceFinishedTail(uint64_t offset, std::span<const uint8_t> bytes) {
+    const OpenFile f{::open(temporary_.c_str(), O_WRONLY | O_CLOEXEC)};
+    if (f.fd < 0 || offset > written_) throw writeError(path_, f.fd < 0 ? errno : EINVAL);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t w = ::pwrite(f.fd, bytes.data() + done, bytes.size() - done, off_t(offset + done));
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) throw writeError(path_, errno);
+        done += size_t(w);
+    }
+    if (::ftruncate(f.fd, off_t(offset + bytes.size())) != 0) throw writeError(path_, errno);
+    written_ = offset + bytes.size();
+}
+
 void OutputFile::discard() noexcept {
     closeQuietly();
     if (!temporary_.empty()) ::unlink(temporary_.c_str());

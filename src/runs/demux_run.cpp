@@ -13,6 +13,7 @@
 #include "runs/run_support.h"
 #include "runs/subtitle_conversion.h"
 #include "runs/subtitle_outputs.h"
+#include "runs/video_end_cut.h"
 
 namespace quarnel::runs {
 namespace {
@@ -53,8 +54,11 @@ class DemuxRun {
             createOutputs(inputsOf(req_));
             const PassInput in{req_, s_, host_, log_, input_, frames_, &outputs_};
             outputs_.sequenceBase = atsBytesBefore(req_.title.firstFile());
+            size_t part = 0;
             forEachSourceFile(req_.title, req_.options, s_.run, log_, input_, Opening{},
                               [&](const std::string& file) {
+                                  if (++part == req_.title.parts.size())
+                                      outputs_.timing->videoTail.end = req_.title.parts.back().endPts;
                                   log_.log(fileSizeLine(input_));
                                   log_.log("Demuxing " + nameOf(file));
                                   log_.slog("Demuxing " + nameOf(file), 0);
@@ -65,6 +69,7 @@ class DemuxRun {
                 // Finishing writes what is still buffered: a full disk shows here too, before
                 // any output takes its final name.
                 outputs_.finish();
+                cutVideoAtTitleEnd();
                 convertSubtitles();
                 std::vector<std::string> written = outputs_.commit();
                 written.insert(written.end(), converted_.begin(), converted_.end());
@@ -81,6 +86,7 @@ class DemuxRun {
         input_.close();
         settleOutputs(outputs_.all(), pending, s_.run, req_.options, failed, log_);
         frames_.takeWritten();
+        for (size_t k = 0; k < cutPictures_.size(); ++k) s_.run.countedFrames[k] -= int32_t(cutPictures_[k]);
 
         if (s_.run.interrupted) {
             s_.lastError = "Interrupted.";
@@ -105,7 +111,30 @@ class DemuxRun {
     InputFile input_;
     DemuxTiming ownTiming_;
     StreamOutputs outputs_;
-    std::vector<std::string> converted_;  // the subtitle conversions' outputs, in place
+    std::vector<std::string> converted_;                 // the subtitle conversions' outputs, in place
+    std::array<size_t, kUsedVideoSlots> cutPictures_{};  // pictures after the title's end left out
+
+    // A title that ends inside its last EVOBU: each video stream's pictures after the end go.
+    void cutVideoAtTitleEnd() {
+        const VideoTail& tail = outputs_.timing->videoTail;
+        if (!tail.end) return;
+        for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k) {
+            const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[k]);
+            if (!outputs_.video[k].pending() || !kind || !kind->pictures) continue;
+            const EndCut cut = cutVideoAtEnd(outputs_.video[k], *kind->pictures, tail.anchors[k], *tail.end);
+            cutPictures_[k] = cut.dropped;
+            if (cut.dropped == 0) continue;
+            const auto pictures = [](size_t n) {
+                return std::to_string(n) + (n == 1 ? " picture" : " pictures");
+            };
+            std::string line = req_.chosen(StreamKind::Video, int(k))->name + ": " + pictures(cut.dropped) +
+                               " after the title's end left out";
+            if (cut.references > 0)
+                line += "; " + pictures(cut.references) +
+                        " after it kept, since pictures before the end are predicted from them";
+            log_.log(line + ".");
+        }
+    }
 
     // Each ticked subpicture stream's .sup into the other chosen formats, timed as its records;
     // a .sup that was not chosen itself is then dropped.

@@ -38,14 +38,33 @@ struct FileTiming {
 // ended restarts or jumps its time stamps.
 constexpr int64_t kRestartTicks = 90000;
 
+// A title that stops inside the last EVOBU of its last part: the video packets with a PTS from
+// about a second before its end on, each slot's in the order they come, so that the pictures
+// after the end can be found and left out.
+struct VideoTail {
+    static constexpr int64_t kBeforeEndTicks = 90000;
+    std::optional<TimeStamp> end;  // where the title ends, in the last part's time stamps
+    std::array<std::vector<PtsAnchor>, kUsedVideoSlots> anchors;
+
+    // A packet of slot `slot` with a PTS, at `offset` in its output (noted once a packet).
+    void note(size_t slot, uint64_t offset, TimeStamp pts) {
+        std::vector<PtsAnchor>& a = anchors[slot];
+        if (!a.empty() && a.back().pts == pts) return;
+        if (a.empty() && stampDistance(*end, pts) > kBeforeEndTicks) return;
+        a.push_back({offset, pts, 0});
+    }
+};
+
 struct DemuxTiming {
     std::vector<FileTiming> files;
     std::array<std::vector<PtsAnchor>, kAudioSlots> audio;
     bool anchorsKept = true;  // the audio anchors are noted (a muxer needs them)
+    VideoTail videoTail;
 
     void beginFile(const std::string& name) {
         files.push_back({name, {}, {}, {}, 0, 0});
         vobusInFile_ = 0;
+        for (auto& slot : videoTail.anchors) slot.clear();
     }
     FileTiming& current() { return files.back(); }
     uint32_t currentIndex() const { return uint32_t(files.size() - 1); }

@@ -251,6 +251,7 @@ class DiscReading {
                     cell.firstSector = uint32_t(range->firstPack);
                     cell.lastSector = uint32_t(std::max<uint64_t>(range->endPack, 1) - 1);
                     part.firstPts = evob->startPtm + countTicks(range->firstCounts, playlist_.timeBase);
+                    part.endPts = evob->startPtm + countTicks(clip.clipBegin + length, playlist_.timeBase);
                     // The map's stretch starts at an EVOBU, up to one before the clip's own start.
                     const uint64_t lead = countTicks(clip.clipBegin - range->firstCounts, playlist_.timeBase);
                     if (t.title.parts.empty()) t.title.leadIn = lead;

@@ -30,6 +30,10 @@ struct TitlePart {
     // without a first time stamp the part goes on from the one before.
     std::optional<uint64_t> firstPts;
     uint64_t titleStart = 0;
+    // Where the title stops playing the part, in the part's own time stamps, when that lies
+    // inside its data (a clip that ends inside an EVOBU); pictures from there on are not the
+    // title's.
+    std::optional<uint64_t> endPts;
 
     bool operator==(const TitlePart&) const = default;
 };

@@ -12,6 +12,7 @@
 
 #include "codecs/analysers.h"
 #include "codecs/audio_frames.h"
+#include "codecs/picture_units.h"
 
 namespace quarnel {
 
@@ -78,6 +79,8 @@ struct StreamKindEntry {
     StreamAnalyser analyse = nullptr;
     std::optional<FramedAudio> frames;
     std::optional<uint8_t> pictureCode;
+    // How its pictures are told apart in the elementary stream (video: a cut keeps whole ones).
+    std::optional<VideoSyntax> pictures;
 
     constexpr uint8_t slotOf(uint8_t id) const { return uint8_t(firstSlot + id - first); }
 };
@@ -98,7 +101,8 @@ constexpr StreamKindEntry kStreamKinds[] = {
      0,
      analyseMpeg2Video,
      std::nullopt,
-     0x00},
+     0x00,
+     VideoSyntax::Mpeg2},
     {Coding::H264,
      StreamKind::Video,
      IdPlace::StreamId,
@@ -113,7 +117,8 @@ constexpr StreamKindEntry kStreamKinds[] = {
      0,
      analyseH264,
      std::nullopt,
-     0x09},
+     0x09,
+     VideoSyntax::H264},
     {Coding::Vc1,
      StreamKind::Video,
      IdPlace::Extension,
@@ -128,7 +133,8 @@ constexpr StreamKindEntry kStreamKinds[] = {
      0,
      analyseVc1,
      std::nullopt,
-     0x0D},
+     0x0D,
+     VideoSyntax::Vc1},
     {Coding::Ac3,
      StreamKind::Audio,
      IdPlace::SubstreamId,

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A title that stops inside the last EVOBU of its last part plays the pictures before its end
+// only: those after it are left out of the video stream, but for the reference pictures that
+// a kept picture is predicted from.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "codecs/picture_units.h"
+#include "codecs/time_stamp.h"
+#include "io/files.h"
+#include "runs/demux_timing.h"
+
+namespace quarnel {
+
+// The time stamp of each picture: a packet's PTS goes to the first picture whose start code
+// begins in it (at or after its `offset`, before the next packet's); `regionStart` is where
+// the pictures' bytes begin in the output. A picture in a packet whose time stamp went to an
+// earlier one is timed from its neighbours in display order, a frame's duration apart.
+std::vector<MaybeTimeStamp> pictureTimes(const std::vector<PictureUnit>& pictures,
+                                         std::span<const PtsAnchor> packets, uint64_t regionStart);
+
+// Which pictures stay, in decode order: each shown before `end`; one without a time stamp of
+// its own goes with the picture decoded before it; a reference picture stays while a picture
+// decoded after it stays.
+std::vector<bool> picturesBeforeEnd(const std::vector<PictureUnit>& pictures,
+                                    const std::vector<MaybeTimeStamp>& times, TimeStamp end);
+
+struct EndCut {
+    size_t dropped = 0;     // pictures left out
+    size_t references = 0;  // pictures after the end kept as references
+};
+
+// Cuts a finished video output of `syntax` at `end`, from the first of `packets` (the tail's
+// video packets with a PTS) on.
+EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets, TimeStamp end);
+
+}  // namespace quarnel
