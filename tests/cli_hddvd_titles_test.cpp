@@ -2,8 +2,9 @@
 // An HD DVD disc by title, laid out as discs are (playlist with a TrackNavigationList, a time
 // map per EVO, the VTI's EVOB records): a feature of two seamless clips over two EVOs, a title
 // that plays a stretch of the first EVO, a title without a TrackNavigationList and the
-// first-play title; the same disc as a UDF image. The playlist is checked with xmllint, the
-// titles' MKVs with mkvmerge.
+// first-play title; the same disc as an image with UDF 2.50 and a metadata partition, as HD DVD
+// discs carry it. The playlist is checked with xmllint, the image with udfinfo where it is
+// installed, the titles' MKVs with mkvmerge.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -16,6 +17,7 @@
 #include "fixtures/hddvd_disc_builder.h"
 #include "fixtures/run_command.h"
 #include "fixtures/temp_dir.h"
+#include "fixtures/udf_image_builder.h"
 
 namespace quarnel {
 namespace {
@@ -204,19 +206,21 @@ TEST_F(HdDvdTitles, EachTitleOfThePlaylistIsListedAndMadeIntoItsMkv) {
     EXPECT_EQ(mkv["tracks"][2]["properties"]["track_name"], "Director's Commentary");
     EXPECT_EQ(mkv["tracks"][2]["properties"]["language"], "ger");
 
-    // The same disc as an image (UDF, as genisoimage writes it): the same titles, and the
-    // feature's MKV read from the image.
-    if (installed("genisoimage")) {
-        const std::string image = dir.file("movie.iso");
-        ASSERT_EQ(runCommand("genisoimage -quiet -udf -V MOVIE -o " + image + " " + disc, dir.file("iso.txt"))
-                      .status,
-                  0);
-        const CommandResult fromImage = cli("titles --json " + image);
-        ASSERT_EQ(fromImage.status, 0) << fromImage.err;
-        EXPECT_EQ(Json::parse(fromImage.out)["titles"], titles);
-        ASSERT_EQ(cli("mkv -q --title 1 -o " + dir.file("image") + " " + image).status, 0);
-        EXPECT_EQ(mkvOf(dir.file("image/MOVIE_title01.mkv"))["tracks"].size(), 3u);
+    // The same disc as an image, as HD DVD discs lay it out: the same titles, and the feature's
+    // MKV read from the image. udfinfo reads it as UDF 2.50, without a warning.
+    const std::string image = dir.file("movie.iso");
+    writeUdf250Image(disc, image, "MOVIE");
+    if (installed("udfinfo")) {
+        const CommandResult checked = runCommand("udfinfo " + image, dir.file("udfinfo.txt"));
+        EXPECT_EQ(checked.status, 0);
+        EXPECT_EQ(checked.err, "");
+        EXPECT_NE(checked.out.find("udfrev=2.50"), std::string::npos) << checked.out;
     }
+    const CommandResult fromImage = cli("titles --json " + image);
+    ASSERT_EQ(fromImage.status, 0) << fromImage.err;
+    EXPECT_EQ(Json::parse(fromImage.out)["titles"], titles);
+    ASSERT_EQ(cli("mkv -q --title 1 -o " + dir.file("image") + " " + image).status, 0);
+    EXPECT_EQ(mkvOf(dir.file("image/MOVIE_title01.mkv"))["tracks"].size(), 3u);
 
     // The scene starts 10 counts into an EVOBU, which is read from its start, and ends inside
     // another: its video stops at its end, as ffprobe sees it.

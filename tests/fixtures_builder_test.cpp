@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The fixture builders that the shipped sample is made with: units packed back to back into
-// PES packets, access units cut out of coded streams, subtitle units, SHA-256.
+// PES packets, access units cut out of coded streams, subtitle units, SHA-256; and the UDF
+// image writer, read back through libudfread.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
 
 #include "fixtures/es_units.h"
 #include "fixtures/program_stream_builder.h"
 #include "fixtures/sha256.h"
 #include "fixtures/subpicture_unit.h"
+#include "fixtures/temp_dir.h"
+#include "fixtures/udf_image_builder.h"
+#include "formats/disc/udf_image.h"
 
 namespace quarnel {
 namespace {
@@ -257,6 +264,31 @@ TEST(Sha256, KnownDigests) {
     EXPECT_EQ(sha256Hex({'a', 'b', 'c'}), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     EXPECT_EQ(sha256Hex(Bytes(1000000, 'a')),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+// Nested folders, an empty file, files short of a block and of several blocks, and a folder
+// whose names take more than a block (one name across the blocks' border): each name and each
+// file's bytes as the image's reader finds them, each file in one run of the image.
+TEST(UdfImageBuilder, EveryFileOfTheFolderReadsBackFromTheImage) {
+    const TempDir dir;
+    std::map<std::string, std::string> files = {
+        {"/EMPTY", ""}, {"/A/SHORT.BIN", "abc"}, {"/A/B/LONG.BIN", std::string(5000, 'x') + "end"}};
+    for (int k = 10; k < 70; ++k)
+        files["/MANY/A_NAME_OF_TWENTY_FOUR_" + std::to_string(k)] = std::to_string(k);
+    for (const auto& [name, bytes] : files) {
+        std::filesystem::create_directories(std::filesystem::path(dir.file("disc") + name).parent_path());
+        std::ofstream(dir.file("disc") + name, std::ios::binary) << bytes;
+    }
+    writeUdf250Image(dir.file("disc"), dir.file("disc.iso"), "DISC");
+
+    const UdfImage image(dir.file("disc.iso"));
+    EXPECT_EQ(image.volumeId(), "DISC");
+    EXPECT_EQ(image.names("/").size(), 3u);
+    EXPECT_EQ(image.names("/MANY").size(), 60u);
+    for (const auto& [name, bytes] : files) {
+        EXPECT_EQ(image.read(name, 1 << 20), bytes) << name;
+        EXPECT_EQ(image.extentOf(name).value_or(UdfImage::Extent{}).size, bytes.size()) << name;
+    }
 }
 
 }  // namespace

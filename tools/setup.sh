@@ -15,13 +15,14 @@ build=${QUARNEL_BUILD_DIR:-$root/build}
 # with FreeType in the DejaVu fonts. libdvdread-dev reads DVD-Video discs (folders and images),
 # libudfread-dev HD DVD images;
 # dvdauthor, spumux, lsdvd and genisoimage make and check the DVDs of the tests; xmllint
-# (libxml2-utils) checks the HD DVD playlists they write. debhelper builds the Debian packages
-# (dpkg-buildpackage -us -uc -b, tools/package.sh), lintian and man-db check them; clang-format
-# keeps the layout (tools/check_format.sh); openbox is the window manager the window's geometry
-# is tested under (tests/gui/geometry_under_openbox.sh, which asks xprop of x11-utils when it runs).
+# (libxml2-utils) checks the HD DVD playlists they write, udfinfo (udftools) their HD DVD image.
+# debhelper builds the Debian packages (dpkg-buildpackage -us -uc -b, tools/package.sh), lintian
+# and man-db check them; clang-format keeps the layout (tools/check_format.sh); openbox is the
+# window manager the window's geometry is tested under (tests/gui/geometry_under_openbox.sh, which
+# asks xprop of x11-utils when it runs).
 packages=(cmake ninja-build ccache g++ libgtest-dev libpng-dev nlohmann-json3-dev ffmpeg mkvtoolnix qt6-base-dev xvfb xauth
     libtesseract-dev tesseract-ocr-eng tesseract-ocr-deu pkg-config libfreetype-dev fonts-dejavu-core libdvdread-dev
-    libudfread-dev dvdauthor lsdvd genisoimage libxml2-utils debhelper lintian man-db clang-format openbox x11-utils)
+    libudfread-dev dvdauthor lsdvd genisoimage libxml2-utils udftools debhelper lintian man-db clang-format openbox x11-utils)
 
 "$root/tools/install-packages.sh" setup "${packages[@]}"
 
