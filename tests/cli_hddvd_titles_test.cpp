@@ -9,8 +9,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <sstream>
 
 #include "fixtures/build_paths.h"
 #include "fixtures/es_units.h"
@@ -251,6 +254,33 @@ TEST_F(HdDvdTitles, TheSamplesFeatureJoinsWithoutAGap) {
     const Json mkv = mkvOf(dir.file("sample/sample_title01.mkv"));
     EXPECT_EQ(mkv["tracks"].size(), 9u);
     EXPECT_EQ(mkv["container"]["properties"]["title"], "Main Feature");
+}
+
+// The sample's Highlight plays from half a second into an EVOBU for 1.001 s, up to inside
+// another: every track of its MKV (both videos, the audio, the subtitles) stops within a frame
+// of that end, as ffprobe sees them.
+TEST_F(HdDvdTitles, EveryTrackOfATitleStopsAtItsEnd) {
+    const CommandResult made =
+        cli("mkv --title 2 -o " + dir.file("sample") + " " + std::string(QUARNEL_SOURCE_DIR) + "/sample");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string packets =
+        runCommand(
+            "ffprobe -v error -show_entries packet=stream_index,pts_time,duration_time "
+            "-of csv=p=0 " +
+                dir.file("sample/sample_title02.mkv"),
+            dir.file("probe.txt"))
+            .out;
+    std::map<int, double> ends;
+    std::istringstream lines(packets);
+    for (std::string line; std::getline(lines, line);) {
+        int stream = 0;
+        double pts = 0, duration = 0;
+        std::sscanf(line.c_str(), "%d,%lf,%lf", &stream, &pts, &duration);
+        ends[stream] = std::max(ends[stream], pts + duration);
+    }
+    ASSERT_EQ(ends.size(), 4u);
+    const double end = 0.5 + 1.001, frame = 1001.0 / 24000;
+    for (const auto& [stream, at] : ends) EXPECT_NEAR(at, end, frame) << "stream " << stream;
 }
 
 }  // namespace

@@ -142,6 +142,12 @@ class DemuxRun {
         const SubtitleFormats& formats = req_.options.subtitles;
         if (!formats.converts() && formats.sup) return;
         ConversionSettings settings = conversionSettings();
+        // The title's end on the records' time line, where they hold the last part's.
+        const DemuxTiming& timing = *outputs_.timing;
+        if (timing.videoTail.end && !timing.files.empty())
+            settings.titleEnd =
+                uint64_t(stampDistance(*timing.videoTail.end, s_.run.earliestFirstPts.value_or(0)) +
+                         timing.shiftOf(timing.files.size() - 1));
         settings.ocrProgress = [this](size_t done, size_t total) {
             host_.setProgress(done, total);
             host_.pumpEvents();

@@ -24,20 +24,33 @@ struct Extent {
     int right = 0, bottom = 0;
 };
 
-// Every event of the .sup, in order, decoded for a canvas of the given size.
+// Every event of the .sup before the title's end, in order, decoded for a canvas of the given
+// size; one shown across the end stops there.
 template <class OnEvent>
 ConversionCounts eachEvent(const std::string& supPath, const DvdPalette& palette, SubpictureLimits limits,
-                           OnEvent&& onEvent, MessageLog* log) {
+                           std::optional<uint64_t> titleEnd, OnEvent&& onEvent, MessageLog* log) {
     InputFile in;
     in.open(supPath);
     SupReader reader(readerOf(in));
     ConversionCounts counts;
     const SupEventCounts c = readSupEvents(
-        reader, palette, limits, [&](const SubpictureEvent& e) { onEvent(e); },
+        reader, palette, limits,
+        [&](const SubpictureEvent& e) {
+            if (!titleEnd) return onEvent(e);
+            if (e.start >= *titleEnd) {
+                ++counts.pastEnd;
+                return;
+            }
+            if (e.hasStop && e.stop <= *titleEnd) return onEvent(e);
+            SubpictureEvent cut = e;
+            cut.stop = *titleEnd;
+            cut.hasStop = true;
+            onEvent(cut);
+        },
         [&](const std::string& line) {
             if (log) log->log("[re]" + line + "[/re]");
         });
-    counts.events = c.events;
+    counts.events = c.events - counts.pastEnd;
     counts.problems = c.problems;
     counts.dropped = c.dropped;
     return counts;
@@ -51,7 +64,7 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
     const DvdPalette& palette = settings.palette ? *settings.palette : defaultDvdPalette();
     Extent extent;
     eachEvent(
-        supPath, palette, {kHdWidth, kHdHeight},
+        supPath, palette, {kHdWidth, kHdHeight}, settings.titleEnd,
         [&](const SubpictureEvent& e) {
             extent.eightBit = extent.eightBit || e.depth == SubpictureDepth::EightBit;
             extent.right = std::max(extent.right, e.x + e.width);
@@ -70,11 +83,14 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
             writers.emplace_back(&row, row.writer({base, outputPaths(base, row), width, height,
                                                    extent.eightBit, extent.events, palette, settings, log}));
     ConversionCounts counts = eachEvent(
-        supPath, palette, {width, height},
+        supPath, palette, {width, height}, settings.titleEnd,
         [&](const SubpictureEvent& e) {
             for (auto& w : writers) w.second->add(e);
         },
         &log);
+    if (counts.pastEnd > 0)
+        log.log(nameOf(base) + ": " + std::to_string(counts.pastEnd) +
+                (counts.pastEnd == 1 ? " subtitle" : " subtitles") + " after the title's end left out.");
     SubtitleFormats written = formats;
     for (auto& [row, writer] : writers) {
         const std::vector<std::string> outputs = writer->finish(counts);

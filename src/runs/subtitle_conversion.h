@@ -28,6 +28,9 @@ struct ConversionSettings {
     std::string bdnLanguage = "eng";                // ISO 639-2, as BDN XML names it
     std::string ocrLanguage = kDefaultOcrLanguage;  // the Tesseract language the text is read in
     OcrProgress ocrProgress;  // while the text is read; false stops it (no .srt is written)
+    // Where the title ends on the records' time line, when it ends inside its data: subtitles
+    // from there on are left out, one shown across it is taken off there.
+    std::optional<uint64_t> titleEnd;
 };
 
 // What a conversion found.
@@ -35,6 +38,7 @@ struct ConversionCounts {
     size_t events = 0;
     size_t problems = 0;
     size_t dropped = 0;                // subtitles dropped for times that fall or repeat
+    size_t pastEnd = 0;                // subtitles left out: they begin after the title's end
     std::vector<std::string> outputs;  // the files and folders put in place
     // srt: the numbers of the cues shown as forced, and of those whose text could not be read
     std::vector<size_t> forcedCues, emptyCues;
