@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/disc/dvd_ifo.h"
+#include "report/text_format.h"
 #include "runs/pack_pass.h"
 #include "runs/request_runs.h"
 #include "runs/run_support.h"
@@ -54,6 +55,11 @@ class DemuxRun {
             createOutputs(inputsOf(req_));
             const PassInput in{req_, s_, host_, log_, input_, frames_, &outputs_};
             outputs_.sequenceBase = atsBytesBefore(req_.title.firstFile());
+            // A clip that begins inside an EVOBU is read from the EVOBU's start, its first
+            // picture that can be decoded.
+            if (req_.title.leadIn > 0)
+                log_.log("The title begins " + formatSpanMs(double(req_.title.leadIn) / 90000) +
+                         " into the first EVOBU it plays, whose first picture its streams begin with.");
             size_t part = 0;
             forEachSourceFile(req_.title, req_.options, s_.run, log_, input_, Opening{},
                               [&](const std::string& file) {
