@@ -144,6 +144,26 @@ class HdDvdTitles : public ::testing::Test {
     CommandResult cli(const std::string& args) {
         return runCommand(std::string(QUARNEL_CLI) + " " + args, dir.file("err.txt"));
     }
+    // Each stream's first packet's time and its last packet's end.
+    using Spans = std::map<int, std::pair<double, double>>;
+    Spans spansOf(const std::string& mkv) {
+        const std::string packets =
+            runCommand(
+                "ffprobe -v error -show_entries packet=stream_index,pts_time,duration_time -of csv=p=0 " +
+                    mkv,
+                dir.file("probe.txt"))
+                .out;
+        Spans spans;
+        std::istringstream lines(packets);
+        for (std::string line; std::getline(lines, line);) {
+            int stream = 0;
+            double pts = 0, duration = 0;
+            std::sscanf(line.c_str(), "%d,%lf,%lf", &stream, &pts, &duration);
+            const auto [at, fresh] = spans.try_emplace(stream, pts, pts + duration);
+            at->second = {std::min(at->second.first, pts), std::max(at->second.second, pts + duration)};
+        }
+        return spans;
+    }
     Json mkvOf(const std::string& file) {
         return Json::parse(runCommand("mkvmerge -J '" + file + "'", dir.file("probe.txt")).out);
     }
@@ -225,23 +245,17 @@ TEST_F(HdDvdTitles, EachTitleOfThePlaylistIsListedAndMadeIntoItsMkv) {
     ASSERT_EQ(cli("mkv -q --title 1 -o " + dir.file("image") + " " + image).status, 0);
     EXPECT_EQ(mkvOf(dir.file("image/MOVIE_title01.mkv"))["tracks"].size(), 3u);
 
-    // The scene starts 10 counts into an EVOBU, which is read from its start, and ends inside
-    // another: its video stops at its end, as ffprobe sees it.
+    // The scene starts 10 counts into an EVOBU and ends inside another: its video plays its
+    // 1.001 s (the five pictures before its start it is predicted from a moment each), as
+    // ffprobe sees it.
     const CommandResult sceneMade = cli("mkv --title 2 -o " + dir.file("out") + " " + disc);
     ASSERT_EQ(sceneMade.status, 0) << sceneMade.err;
+    EXPECT_NE(sceneMade.out.find("5 pictures before the title's start kept"), std::string::npos)
+        << sceneMade.out;
     EXPECT_NE(sceneMade.out.find("pictures after the title's end left out."), std::string::npos)
         << sceneMade.out;
-    const std::string times = runCommand(
-                                  "ffprobe -v error -select_streams v:0 -show_entries packet=pts_time -of "
-                                  "csv=p=0 " +
-                                      dir.file("out/MOVIE_title02.mkv"),
-                                  dir.file("probe.txt"))
-                                  .out;
-    double last = 0;
-    for (size_t at = 0; at < times.size(); at = times.find('\n', at) + 1)
-        last = std::max(last, std::stod(times.substr(at)));
-    const double frame = 1001.0 / 30000, leadIn = 10 * 1001.0 / 60000;
-    EXPECT_NEAR(last + frame, leadIn + 1.001, frame);
+    const Spans sceneSpans = spansOf(dir.file("out/MOVIE_title02.mkv"));
+    EXPECT_NEAR(sceneSpans.at(0).second, 1.001, 1001.0 / 30000);
 }
 
 // The shipped sample's feature: its first EVO's last EVOBU plays no time of its own but holds
@@ -257,30 +271,24 @@ TEST_F(HdDvdTitles, TheSamplesFeatureJoinsWithoutAGap) {
 }
 
 // The sample's Highlight plays from half a second into an EVOBU for 1.001 s, up to inside
-// another: every track of its MKV (both videos, the audio, the subtitles) stops within a frame
-// of that end, as ffprobe sees them.
-TEST_F(HdDvdTitles, EveryTrackOfATitleStopsAtItsEnd) {
+// another: every track of its MKV (both videos, the audio, the subtitles) starts within a
+// frame of the title's start (its chapter) and ends within one of its end, as ffprobe sees them.
+TEST_F(HdDvdTitles, EveryTrackOfATitlePlaysFromItsStartToItsEnd) {
     const CommandResult made =
         cli("mkv --title 2 -o " + dir.file("sample") + " " + std::string(QUARNEL_SOURCE_DIR) + "/sample");
     ASSERT_EQ(made.status, 0) << made.err;
-    const std::string packets =
-        runCommand(
-            "ffprobe -v error -show_entries packet=stream_index,pts_time,duration_time "
-            "-of csv=p=0 " +
-                dir.file("sample/sample_title02.mkv"),
-            dir.file("probe.txt"))
-            .out;
-    std::map<int, double> ends;
-    std::istringstream lines(packets);
-    for (std::string line; std::getline(lines, line);) {
-        int stream = 0;
-        double pts = 0, duration = 0;
-        std::sscanf(line.c_str(), "%d,%lf,%lf", &stream, &pts, &duration);
-        ends[stream] = std::max(ends[stream], pts + duration);
+    const std::string mkv = dir.file("sample/sample_title02.mkv");
+    const Spans spans = spansOf(mkv);
+    ASSERT_EQ(spans.size(), 4u);
+    const double start =
+        std::stod(runCommand("ffprobe -v error -show_entries chapter=start_time -of csv=p=0 " + mkv,
+                             dir.file("probe.txt"))
+                      .out);
+    const double frame = 1001.0 / 24000;
+    for (const auto& [stream, span] : spans) {
+        EXPECT_NEAR(span.first, start, frame) << "stream " << stream;
+        EXPECT_NEAR(span.second, start + 1.001, frame) << "stream " << stream;
     }
-    ASSERT_EQ(ends.size(), 4u);
-    const double end = 0.5 + 1.001, frame = 1001.0 / 24000;
-    for (const auto& [stream, at] : ends) EXPECT_NEAR(at, end, frame) << "stream " << stream;
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "fixtures/es_units.h"
 #include "fixtures/run_command.h"
 #include "fixtures/temp_dir.h"
-#include "runs/video_end_cut.h"
+#include "runs/video_cuts.h"
 
 namespace quarnel {
 namespace {

@@ -317,36 +317,63 @@ struct OpenFile {
     }
 };
 
-}  // namespace
-
-std::vector<uint8_t> OutputFile::readFinished(uint64_t offset) const {
-    const OpenFile f{::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (f.fd < 0 || offset > written_)
-        throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
-    std::vector<uint8_t> bytes(size_t(written_ - offset));
+void preadAll(int fd, const std::string& path, uint8_t* into, size_t count, uint64_t offset) {
     size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t r = ::pread(f.fd, bytes.data() + got, bytes.size() - got, off_t(offset + got));
+    while (got < count) {
+        const ssize_t r = ::pread(fd, into + got, count - got, off_t(offset + got));
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0)
-            throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(r < 0 ? errno : EIO));
+            throw QuarnelError("Cannot read file \"" + path + "\". " + systemReason(r < 0 ? errno : EIO));
         got += size_t(r);
     }
+}
+
+void pwriteAll(int fd, const std::string& path, const uint8_t* from, size_t count, uint64_t offset) {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t w = ::pwrite(fd, from + done, count - done, off_t(offset + done));
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) throw writeError(path, errno);
+        done += size_t(w);
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> OutputFile::readFinished(uint64_t from, uint64_t to) const {
+    const OpenFile f{::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (f.fd < 0) throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(errno));
+    if (from > to || to > written_)
+        throw QuarnelError("Cannot read file \"" + path_ + "\". " + systemReason(EINVAL));
+    std::vector<uint8_t> bytes(size_t(to - from));
+    preadAll(f.fd, path_, bytes.data(), bytes.size(), from);
     return bytes;
 }
 
 void OutputFile::replaceFinishedTail(uint64_t offset, std::span<const uint8_t> bytes) {
     const OpenFile f{::open(temporary_.c_str(), O_WRONLY | O_CLOEXEC)};
     if (f.fd < 0 || offset > written_) throw writeError(path_, f.fd < 0 ? errno : EINVAL);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t w = ::pwrite(f.fd, bytes.data() + done, bytes.size() - done, off_t(offset + done));
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0) throw writeError(path_, errno);
-        done += size_t(w);
-    }
+    pwriteAll(f.fd, path_, bytes.data(), bytes.size(), offset);
     if (::ftruncate(f.fd, off_t(offset + bytes.size())) != 0) throw writeError(path_, errno);
     written_ = offset + bytes.size();
+}
+
+void OutputFile::replaceFinishedHead(uint64_t length, std::span<const uint8_t> bytes) {
+    const OpenFile f{::open(temporary_.c_str(), O_RDWR | O_CLOEXEC)};
+    if (f.fd < 0 || length > written_ || bytes.size() > length)
+        throw writeError(path_, f.fd < 0 ? errno : EINVAL);
+    pwriteAll(f.fd, path_, bytes.data(), bytes.size(), 0);
+    // The rest moves down a block at a time, front first: it never overtakes what it reads.
+    const uint64_t down = length - bytes.size();
+    std::vector<uint8_t> block(size_t(1) << 20);
+    for (uint64_t at = length; at < written_;) {
+        const size_t n = size_t(std::min<uint64_t>(block.size(), written_ - at));
+        preadAll(f.fd, path_, block.data(), n, at);
+        pwriteAll(f.fd, path_, block.data(), n, at - down);
+        at += n;
+    }
+    written_ -= down;
+    if (::ftruncate(f.fd, off_t(written_)) != 0) throw writeError(path_, errno);
 }
 
 void OutputFile::discard() noexcept {

@@ -108,11 +108,13 @@ class OutputFile {
     void finish();
     // Renames the finished temporary file onto the final name; raises on failure.
     void commit();
-    // Of a finished output not yet committed: its bytes from `offset` to its end, and the same
-    // stretch written over with `bytes` and the file cut where they end (a stream whose tail
-    // is edited once its end is known). Raise on failure.
-    std::vector<uint8_t> readFinished(uint64_t offset) const;
+    // Of a finished output not yet committed (a stream edited once its ends are known): its
+    // bytes [from, to); its bytes from `offset` replaced by `bytes`, the file cut where they
+    // end; its first `length` bytes replaced by `bytes`, the rest moved to follow them (no
+    // longer than they were). Raise on failure.
+    std::vector<uint8_t> readFinished(uint64_t from, uint64_t to) const;
     void replaceFinishedTail(uint64_t offset, std::span<const uint8_t> bytes);
+    void replaceFinishedHead(uint64_t length, std::span<const uint8_t> bytes);
     // Closes and removes the temporary file, if any.
     void discard() noexcept;
     // Closes and keeps what was written as "NAME.partial"; false when nothing was kept.

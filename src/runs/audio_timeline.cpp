@@ -47,6 +47,14 @@ struct Walk {
     bool place(double t, double ticks) {
         const double tolerance = ticks * kJoinTolerance;
         nominal = t + ticks;
+        // A frame that ends by the start goes, and one that would begin before the output's
+        // time 0 (which holds no earlier time).
+        if (in.startTicks && (t + ticks <= *in.startTicks || t < 0)) {
+            if (out.beforeStart.frames == 0) out.beforeStart = {t / kTicksPerMs, 0, 0, fileName()};
+            out.beforeStart.lengthMs += ticks / kTicksPerMs;
+            ++out.beforeStart.frames;
+            return false;
+        }
         if (in.endTicks && t >= *in.endTicks) {
             if (out.pastEnd.frames == 0) out.pastEnd = {t / kTicksPerMs, 0, 0, fileName()};
             out.pastEnd.lengthMs += ticks / kTicksPerMs;

@@ -4,7 +4,8 @@
 // already covered (a split title's join) are dropped, and a hole in the time stamps stays a
 // hole. The frames kept go to a file of their own when any were dropped, and their times to
 // a timestamp file (one time in milliseconds per frame). A title that ends where the disc says
-// keeps no frame that starts at or after its end.
+// keeps no frame that starts at or after its end, and one that starts inside its first EVOBU
+// none that ends at or before its start.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +32,8 @@ struct AudioTimeline {
     uint64_t skippedBytes = 0;  // that began no frame (a frame cut at the start, damage)
     double firstMs = 0;         // time of the first frame kept
     std::vector<TimelineEvent> drops, gaps;
-    TimelineEvent pastEnd;  // the frames left out after the title's end (frames 0: none)
+    TimelineEvent pastEnd;      // the frames left out after the title's end (frames 0: none)
+    TimelineEvent beforeStart;  // the frames left out before the title's start (frames 0: none)
 };
 
 struct TimelineInput {
@@ -41,9 +43,10 @@ struct TimelineInput {
     std::string timestampsPath;  // the timestamp file
     const std::vector<PtsAnchor>* anchors = nullptr;
     const std::vector<FileTiming>* files = nullptr;
-    std::vector<int64_t> fileShift;  // ticks added to each file's time stamps
-    TimeStamp origin = 0;            // the PTS at title time 0
-    std::optional<double> endTicks;  // title time at which the title ends, when the disc says
+    std::vector<int64_t> fileShift;    // ticks added to each file's time stamps
+    TimeStamp origin = 0;              // the PTS at title time 0
+    std::optional<double> endTicks;    // title time at which the title ends, when the disc says
+    std::optional<double> startTicks;  // title time at which it starts, when its data begins earlier
 };
 
 // Raises QuarnelError when a file cannot be read or written.

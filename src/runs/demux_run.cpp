@@ -14,7 +14,7 @@
 #include "runs/run_support.h"
 #include "runs/subtitle_conversion.h"
 #include "runs/subtitle_outputs.h"
-#include "runs/video_end_cut.h"
+#include "runs/video_cuts.h"
 
 namespace quarnel::runs {
 namespace {
@@ -59,12 +59,15 @@ class DemuxRun {
             // picture that can be decoded.
             if (req_.title.leadIn > 0)
                 log_.log("The title begins " + formatSpanMs(double(req_.title.leadIn) / 90000) +
-                         " into the first EVOBU it plays, whose first picture its streams begin with.");
+                         " into the first EVOBU it plays, which is read from its start.");
             size_t part = 0;
             forEachSourceFile(req_.title, req_.options, s_.run, log_, input_, Opening{},
                               [&](const std::string& file) {
                                   if (++part == req_.title.parts.size())
                                       outputs_.timing->videoTail.end = req_.title.parts.back().endPts;
+                                  VideoHead& head = outputs_.timing->videoHead;
+                                  head.start = req_.title.parts.front().startPts;
+                                  head.open = part == 1;
                                   log_.log(fileSizeLine(input_));
                                   log_.log("Demuxing " + nameOf(file));
                                   log_.slog("Demuxing " + nameOf(file), 0);
@@ -76,6 +79,7 @@ class DemuxRun {
                 // any output takes its final name.
                 outputs_.finish();
                 cutVideoAtTitleEnd();
+                cutVideoAtTitleStart();
                 convertSubtitles();
                 std::vector<std::string> written = outputs_.commit();
                 written.insert(written.end(), converted_.begin(), converted_.end());
@@ -117,28 +121,57 @@ class DemuxRun {
     InputFile input_;
     DemuxTiming ownTiming_;
     StreamOutputs outputs_;
-    std::vector<std::string> converted_;                 // the subtitle conversions' outputs, in place
-    std::array<size_t, kUsedVideoSlots> cutPictures_{};  // pictures after the title's end left out
+    std::vector<std::string> converted_;  // the subtitle conversions' outputs, in place
+    std::array<size_t, kUsedVideoSlots>
+        cutPictures_{};  // pictures left out before the title's start and after its end
+
+    static std::string pictures(size_t n) { return std::to_string(n) + (n == 1 ? " picture" : " pictures"); }
+
+    // The coding of a written video slot whose pictures can be told apart; nullopt otherwise.
+    std::optional<VideoSyntax> cuttable(size_t k) const {
+        const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[k]);
+        if (!outputs_.video[k].pending() || !kind) return std::nullopt;
+        return kind->pictures;
+    }
 
     // A title that ends inside its last EVOBU: each video stream's pictures after the end go.
     void cutVideoAtTitleEnd() {
         const VideoTail& tail = outputs_.timing->videoTail;
         if (!tail.end) return;
         for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k) {
-            const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[k]);
-            if (!outputs_.video[k].pending() || !kind || !kind->pictures) continue;
-            const EndCut cut = cutVideoAtEnd(outputs_.video[k], *kind->pictures, tail.anchors[k], *tail.end);
-            cutPictures_[k] = cut.dropped;
+            const std::optional<VideoSyntax> syntax = cuttable(k);
+            if (!syntax) continue;
+            const EndCut cut = cutVideoAtEnd(outputs_.video[k], *syntax, tail.anchors[k], *tail.end);
+            cutPictures_[k] += cut.dropped;
             if (cut.dropped == 0) continue;
-            const auto pictures = [](size_t n) {
-                return std::to_string(n) + (n == 1 ? " picture" : " pictures");
-            };
             std::string line = req_.chosen(StreamKind::Video, int(k))->name + ": " + pictures(cut.dropped) +
                                " after the title's end left out";
             if (cut.references > 0)
                 line += "; " + pictures(cut.references) +
                         " after it kept, since pictures before the end are predicted from them";
             log_.log(line + ".");
+        }
+    }
+
+    // A title that starts inside its first EVOBU: each video stream's pictures shown before the
+    // start go, but for the reference pictures, which a muxer shows for a moment only.
+    void cutVideoAtTitleStart() {
+        VideoHead& head = outputs_.timing->videoHead;
+        if (!head.start) return;
+        for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k) {
+            const std::optional<VideoSyntax> syntax = cuttable(k);
+            if (!syntax) continue;
+            const StartCut cut = cutVideoAtStart(outputs_.video[k], *syntax, head.anchors[k], *head.start);
+            cutPictures_[k] += cut.dropped;
+            head.references[k] = cut.references;
+            const std::string& name = req_.chosen(StreamKind::Video, int(k))->name;
+            if (cut.dropped > 0)
+                log_.log(name + ": " + pictures(cut.dropped) + " before the title's start left out.");
+            if (cut.references > 0)
+                log_.log(
+                    name + ": " + pictures(cut.references) +
+                    " before the title's start kept, since later pictures are predicted from them; they are "
+                    "shown for a moment only.");
         }
     }
 
@@ -150,6 +183,9 @@ class DemuxRun {
         ConversionSettings settings = conversionSettings();
         // The title's end on the records' time line, where they hold the last part's.
         const DemuxTiming& timing = *outputs_.timing;
+        if (timing.videoHead.start)
+            settings.titleStart = uint64_t(std::max<int64_t>(
+                0, stampDistance(*timing.videoHead.start, s_.run.earliestFirstPts.value_or(0))));
         if (timing.videoTail.end && !timing.files.empty())
             settings.titleEnd =
                 uint64_t(stampDistance(*timing.videoTail.end, s_.run.earliestFirstPts.value_or(0)) +

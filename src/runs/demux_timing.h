@@ -55,11 +55,30 @@ struct VideoTail {
     }
 };
 
+// A title that starts inside the first EVOBU of its first part: the video packets with a PTS
+// from the part's start to about a second past the title's start, so that the pictures shown
+// before it can be found. Once cut, how many of them each slot keeps as references.
+struct VideoHead {
+    static constexpr int64_t kAfterStartTicks = 90000;
+    std::optional<TimeStamp> start;  // where the title starts, in the first part's time stamps
+    bool open = false;               // the first part is being read
+    std::array<std::vector<PtsAnchor>, kUsedVideoSlots> anchors;
+    std::array<bool, kUsedVideoSlots> noted{};         // a slot's packets past the margin came
+    std::array<size_t, kUsedVideoSlots> references{};  // pictures before the start kept
+
+    void note(size_t slot, uint64_t offset, TimeStamp pts) {
+        if (!open || noted[slot]) return;
+        if (stampDistance(pts, *start) > kAfterStartTicks) noted[slot] = true;
+        anchors[slot].push_back({offset, pts, 0});
+    }
+};
+
 struct DemuxTiming {
     std::vector<FileTiming> files;
     std::array<std::vector<PtsAnchor>, kAudioSlots> audio;
     bool anchorsKept = true;  // the audio anchors are noted (a muxer needs them)
     VideoTail videoTail;
+    VideoHead videoHead;
 
     void beginFile(const std::string& name) {
         files.push_back({name, {}, {}, {}, 0, 0});

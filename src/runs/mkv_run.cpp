@@ -3,6 +3,7 @@
 // each audio stream's frames placed on the title's time line, the playlist's names, languages
 // and chapters, then mkvmerge writing BASE.mkv.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +24,7 @@
 #include "runs/mkv_texts.h"
 #include "runs/request_runs.h"
 #include "runs/run_support.h"
+#include "runs/video_timestamps.h"
 
 namespace quarnel::runs {
 namespace {
@@ -105,6 +107,10 @@ class MkvRun {
     Host& host_;
     MessageLog log_;
     std::string mkvmerge_, scratch_, finalPath_, planPath_, optionPath_;
+    // A title that starts inside its first EVOBU: the PTS at MKV time 0, and how far into the
+    // MKV the title starts (its video's reference pictures from before it are shown there).
+    std::optional<TimeStamp> titleOrigin_;
+    double titleStartMs_ = 0;
     DemuxTiming timing_;
     MkvPlan plan_;
     double readAgainShare_ = 0;  // of the bar, taken by a Read of the title first
@@ -273,7 +279,51 @@ class MkvRun {
 
     // The time origin: the earliest first PTS of the audio and video streams, as the Read found
     // it (the subpicture records are timed from it too).
-    TimeStamp origin() const { return s_.run.earliestFirstPts.value_or(0); }
+    TimeStamp origin() const { return titleOrigin_.value_or(s_.run.earliestFirstPts.value_or(0)); }
+
+    // A title whose first clip begins inside an EVOBU starts the MKV right before its start:
+    // each video stream's reference pictures from before it a millisecond each, then the title.
+    void placeTitleStart() {
+        const VideoHead& head = timing_.videoHead;
+        if (!head.start) return;
+        size_t most = 0;
+        for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k)
+            if (chosen_.chosen(StreamKind::Video, int(k))) most = std::max(most, head.references[k]);
+        titleStartMs_ = double(most);
+        titleOrigin_ = (*head.start - TimeStamp(most) * TimeStamp(kTicksPerMs)) & kTimeStampMask;
+    }
+
+    // The video stream's times from the title's start on (see video_timestamps.h); false, with
+    // a line, when they cannot be made.
+    bool timeFromStart(MkvTrack& t, size_t slot) {
+        std::string extract = (fs::path(mkvmerge_).parent_path() / "mkvextract").string();
+        if (mkvmerge_.empty() || ::access(extract.c_str(), X_OK) != 0)
+            extract = ExternalProgram::find("mkvextract");
+        const std::string mkvmerge = mkvmerge_.empty() ? ExternalProgram::find("mkvmerge") : mkvmerge_;
+        const size_t references = timing_.videoHead.references[slot];
+        try {
+            if (mkvmerge.empty() || extract.empty())
+                throw QuarnelError(
+                    "mkvmerge and mkvextract (MKVToolNix) are needed to time it from the title's start");
+            const std::string base = scratch_ + "/" + req_.baseName + "." + t.stream;
+            writeVideoTimestamps(
+                {mkvmerge, extract, t.file, base, base + ".timestamps.txt", references, titleStartMs_});
+            t.timestamps = base + ".timestamps.txt";
+            t.startMs = titleStartMs_ - double(references);
+            return true;
+        } catch (const QuarnelError& e) {
+            log_.log(mkv_texts::startNotTimed(t.stream, e.what()));
+            return false;
+        }
+    }
+
+    // Title time, in ticks from the origin, at which the title starts: its first picture and
+    // the lead-in before a first clip's in-point, or where its start was placed.
+    double titleStartTicks() const {
+        if (titleOrigin_) return titleStartMs_ * kTicksPerMs;
+        const MaybeTimeStamp video = firstVideoPts();
+        return (video ? double(stampDistance(*video, origin())) : 0.0) + double(req_.title.leadIn);
+    }
 
     double msFromOrigin(TimeStamp pts) const { return double(stampDistance(pts, origin())) / kTicksPerMs; }
 
@@ -305,6 +355,7 @@ class MkvRun {
     void buildPlan() {
         plan_.output = finalPath_;
         reportAbsentStreams();
+        placeTitleStart();
         const std::vector<int64_t> shifts = fileShifts();
         for (size_t k = 0; k < timing_.files.size(); ++k)
             plan_.files.push_back({timing_.files[k].name, double(shifts[k]) / kTicksPerMs});
@@ -340,7 +391,8 @@ class MkvRun {
                 log_.log(mkv_texts::trackLeftOut(stream->name));
                 continue;
             }
-            if (const auto pts = firstVideoPts(k)) {
+            const bool timed = titleOrigin_ && timeFromStart(t, k);
+            if (const auto pts = firstVideoPts(k); pts && !timed) {
                 t.startMs = msFromOrigin(*pts);
                 t.delayMs = std::llround(t.startMs);
             }
@@ -380,7 +432,8 @@ class MkvRun {
                                  &timing_.files,
                                  shifts,
                                  origin(),
-                                 titleEndTicks()};
+                                 titleEndTicks(),
+                                 titleOrigin_ ? std::optional<double>(titleStartTicks()) : std::nullopt};
                 const AudioTimeline line = followAudio(in);
                 t.file = line.streamPath;
                 t.timestamps = in.timestampsPath;
@@ -404,10 +457,7 @@ class MkvRun {
     std::optional<double> titleEndTicks() const {
         if (req_.title.origin != TitleOrigin::HdDvdPlaylist || !req_.title.durationSeconds)
             return std::nullopt;
-        const MaybeTimeStamp video = firstVideoPts();
-        const double start =
-            (video ? double(stampDistance(*video, origin())) : 0.0) + double(req_.title.leadIn);
-        return start + *req_.title.durationSeconds * 1000.0 * kTicksPerMs;
+        return titleStartTicks() + *req_.title.durationSeconds * 1000.0 * kTicksPerMs;
     }
 
     // The first few drops and gaps of a stream in lines of their own, the rest counted: a
@@ -423,6 +473,7 @@ class MkvRun {
                             std::min(line.gaps.size(), mkv_texts::kEventsLogged);
         if (more > 0) log_.log(mkv_texts::moreEvents(caption, more));
         if (line.pastEnd.frames > 0) log_.log(mkv_texts::pastTitleEnd(caption, line.pastEnd));
+        if (line.beforeStart.frames > 0) log_.log(mkv_texts::beforeTitleStart(caption, line.beforeStart));
     }
 
     void addSubtitles() {
@@ -440,6 +491,10 @@ class MkvRun {
             }
             takeListedMetadata(t, StreamKind::Subpicture, k, "");
             t.defaultTrack = t.forced;
+            // Its records are timed from the earliest first PTS.
+            if (titleOrigin_)
+                t.delayMs = std::llround(
+                    double(stampDistance(s_.run.earliestFirstPts.value_or(0), origin())) / kTicksPerMs);
             plan_.tracks.push_back(std::move(t));
         }
     }
@@ -476,15 +531,15 @@ class MkvRun {
     void addChapters() {
         const PlaylistTitle& v = req_.playlist;
         const auto video = firstVideoPts();
-        const int64_t offsetNs = video ? int64_t(std::llround(msFromOrigin(*video) * 1e6)) : 0;
-        // A disc title's chapters, from its start (its first video frame, and the lead-in of a
-        // first clip that begins inside an EVOBU).
+        const int64_t offsetNs = titleOrigin_ ? int64_t(std::llround(titleStartMs_ * 1e6))
+                                 : video      ? int64_t(std::llround(msFromOrigin(*video) * 1e6))
+                                              : 0;
+        // A disc title's chapters, from its start.
         if (v.chapters.empty()) {
+            const int64_t startNs = int64_t(std::llround(titleStartTicks() / kTicksPerMs * 1e6));
             for (const TitleChapter& c : req_.title.chapters)
                 plan_.chapters.push_back(
-                    {uint64_t(
-                         std::max<int64_t>(0, int64_t((c.time + req_.title.leadIn) * 100000 / 9) + offsetNs)),
-                     c.name});
+                    {uint64_t(std::max<int64_t>(0, int64_t(c.time * 100000 / 9) + startNs)), c.name});
             return;
         }
         const std::optional<TimeBase> base = timeBaseOf(v.timeBase);

@@ -79,6 +79,14 @@ inline std::string pastTitleEnd(const std::string& caption, const TimelineEvent&
            std::to_string(std::llround(e.lengthMs)) + " ms) from " + at(e.atMs) +
            " left out: the title ends there.";
 }
+inline std::string beforeTitleStart(const std::string& caption, const TimelineEvent& e) {
+    return caption + ": " + std::to_string(e.frames) + (e.frames == 1 ? " frame" : " frames") + " (" +
+           std::to_string(std::llround(e.lengthMs)) + " ms) before the title's start left out.";
+}
+inline std::string startNotTimed(const std::string& caption, const std::string& why) {
+    return "[re]" + caption + ": " + why +
+           "; its pictures are placed by its frame rate from its first one.[/re]";
+}
 inline std::string gapLeft(const std::string& caption, const TimelineEvent& e) {
     return "[re]" + caption + ": no audio for " + std::to_string(std::llround(e.lengthMs)) + " ms at " +
            at(e.atMs) + " (" + e.file + "); the gap is kept so that sync after it stays.[/re]";

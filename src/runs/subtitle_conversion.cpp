@@ -28,7 +28,8 @@ struct Extent {
 // size; one shown across the end stops there.
 template <class OnEvent>
 ConversionCounts eachEvent(const std::string& supPath, const DvdPalette& palette, SubpictureLimits limits,
-                           std::optional<uint64_t> titleEnd, OnEvent&& onEvent, MessageLog* log) {
+                           std::optional<uint64_t> titleStart, std::optional<uint64_t> titleEnd,
+                           OnEvent&& onEvent, MessageLog* log) {
     InputFile in;
     in.open(supPath);
     SupReader reader(readerOf(in));
@@ -36,21 +37,26 @@ ConversionCounts eachEvent(const std::string& supPath, const DvdPalette& palette
     const SupEventCounts c = readSupEvents(
         reader, palette, limits,
         [&](const SubpictureEvent& e) {
-            if (!titleEnd) return onEvent(e);
-            if (e.start >= *titleEnd) {
+            if (titleEnd && e.start >= *titleEnd) {
                 ++counts.pastEnd;
                 return;
             }
-            if (e.hasStop && e.stop <= *titleEnd) return onEvent(e);
+            if (titleStart && e.hasStop && e.stop <= *titleStart) {
+                ++counts.beforeStart;
+                return;
+            }
+            const bool across =
+                (titleEnd && (!e.hasStop || e.stop > *titleEnd)) || (titleStart && e.start < *titleStart);
+            if (!across) return onEvent(e);
             SubpictureEvent cut = e;
-            cut.stop = *titleEnd;
-            cut.hasStop = true;
+            if (titleEnd && (!e.hasStop || e.stop > *titleEnd)) cut.stop = *titleEnd, cut.hasStop = true;
+            if (titleStart && e.start < *titleStart) cut.start = *titleStart;
             onEvent(cut);
         },
         [&](const std::string& line) {
             if (log) log->log("[re]" + line + "[/re]");
         });
-    counts.events = c.events - counts.pastEnd;
+    counts.events = c.events - counts.pastEnd - counts.beforeStart;
     counts.problems = c.problems;
     counts.dropped = c.dropped;
     return counts;
@@ -64,7 +70,7 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
     const DvdPalette& palette = settings.palette ? *settings.palette : defaultDvdPalette();
     Extent extent;
     eachEvent(
-        supPath, palette, {kHdWidth, kHdHeight}, settings.titleEnd,
+        supPath, palette, {kHdWidth, kHdHeight}, settings.titleStart, settings.titleEnd,
         [&](const SubpictureEvent& e) {
             extent.eightBit = extent.eightBit || e.depth == SubpictureDepth::EightBit;
             extent.right = std::max(extent.right, e.x + e.width);
@@ -83,11 +89,15 @@ ConversionCounts convertSup(const std::string& supPath, const std::string& base,
             writers.emplace_back(&row, row.writer({base, outputPaths(base, row), width, height,
                                                    extent.eightBit, extent.events, palette, settings, log}));
     ConversionCounts counts = eachEvent(
-        supPath, palette, {width, height}, settings.titleEnd,
+        supPath, palette, {width, height}, settings.titleStart, settings.titleEnd,
         [&](const SubpictureEvent& e) {
             for (auto& w : writers) w.second->add(e);
         },
         &log);
+    if (counts.beforeStart > 0)
+        log.log(nameOf(base) + ": " + std::to_string(counts.beforeStart) +
+                (counts.beforeStart == 1 ? " subtitle" : " subtitles") +
+                " before the title's start left out.");
     if (counts.pastEnd > 0)
         log.log(nameOf(base) + ": " + std::to_string(counts.pastEnd) +
                 (counts.pastEnd == 1 ? " subtitle" : " subtitles") + " after the title's end left out.");

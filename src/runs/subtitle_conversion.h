@@ -31,6 +31,9 @@ struct ConversionSettings {
     // Where the title ends on the records' time line, when it ends inside its data: subtitles
     // from there on are left out, one shown across it is taken off there.
     std::optional<uint64_t> titleEnd;
+    // The same for a title that starts inside its data: subtitles taken off before it are left
+    // out, one shown across it is shown from there.
+    std::optional<uint64_t> titleStart;
 };
 
 // What a conversion found.
@@ -39,6 +42,7 @@ struct ConversionCounts {
     size_t problems = 0;
     size_t dropped = 0;                // subtitles dropped for times that fall or repeat
     size_t pastEnd = 0;                // subtitles left out: they begin after the title's end
+    size_t beforeStart = 0;            // subtitles left out: they end before the title's start
     std::vector<std::string> outputs;  // the files and folders put in place
     // srt: the numbers of the cues shown as forced, and of those whose text could not be read
     std::vector<size_t> forcedCues, emptyCues;

@@ -255,6 +255,8 @@ class DiscReading {
                     // The map's stretch starts at an EVOBU, up to one before the clip's own start.
                     const uint64_t lead = countTicks(clip.clipBegin - range->firstCounts, playlist_.timeBase);
                     if (t.title.parts.empty()) t.title.leadIn = lead;
+                    if (lead > 0)
+                        part.startPts = evob->startPtm + countTicks(clip.clipBegin, playlist_.timeBase);
                     part.titleStart -= std::min(part.titleStart, lead);
                     if (range->firstPack != 0 || range->endPack < place->size / kPackBytes ||
                         place->inImage) {

@@ -34,6 +34,9 @@ struct TitlePart {
     // inside its data (a clip that ends inside an EVOBU); pictures from there on are not the
     // title's.
     std::optional<uint64_t> endPts;
+    // Where the title starts playing the part, when that lies inside its first EVOBU (a clip
+    // that begins inside one; the part is read from the EVOBU's start).
+    std::optional<uint64_t> startPts;
 
     bool operator==(const TitlePart&) const = default;
 };

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A title that stops inside the last EVOBU of its last part plays the pictures before its end
-// only: those after it are left out of the video stream, but for the reference pictures that
-// a kept picture is predicted from.
+// A title's video cut to where the title plays. One that stops inside the last EVOBU of its
+// last part plays the pictures before its end only: those after it are left out, but for the
+// reference pictures that a kept picture is predicted from. One that starts inside the first
+// EVOBU of its first part leaves out the pictures shown before its start that no later picture
+// is predicted from; the reference pictures stay (a muxer shows them for a moment only).
 #pragma once
 
 #include <cstdint>
@@ -36,5 +38,20 @@ struct EndCut {
 // Cuts a finished video output of `syntax` at `end`, from the first of `packets` (the tail's
 // video packets with a PTS) on.
 EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets, TimeStamp end);
+
+// Which pictures stay before the title's start, in decode order: each shown from `start` on,
+// and every reference picture.
+std::vector<bool> picturesFromStart(const std::vector<PictureUnit>& pictures,
+                                    const std::vector<MaybeTimeStamp>& times, TimeStamp start);
+
+struct StartCut {
+    size_t dropped = 0;     // pictures left out
+    size_t references = 0;  // pictures before the start kept as references
+};
+
+// Cuts a finished video output of `syntax` at `start`; `packets` are its first video packets
+// with a PTS, from its start to past the title's start.
+StartCut cutVideoAtStart(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
+                         TimeStamp start);
 
 }  // namespace quarnel

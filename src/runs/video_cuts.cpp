@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "runs/video_end_cut.h"
+#include "runs/video_cuts.h"
+
+#include <algorithm>
 
 namespace quarnel {
 namespace {
@@ -88,7 +90,7 @@ std::vector<bool> picturesBeforeEnd(const std::vector<PictureUnit>& pictures,
 EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets, TimeStamp end) {
     if (packets.empty()) return {};
     const uint64_t start = packets.front().offset;
-    const std::vector<uint8_t> bytes = out.readFinished(start);
+    const std::vector<uint8_t> bytes = out.readFinished(start, out.written());
     const std::vector<PictureUnit> pictures = pictureUnits(syntax, bytes);
     const std::vector<MaybeTimeStamp> times = pictureTimes(pictures, packets, start);
     const std::vector<bool> kept = picturesBeforeEnd(pictures, times, end);
@@ -105,6 +107,39 @@ EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnc
         tail.insert(tail.end(), bytes.begin() + long(pictures[k].begin), bytes.begin() + long(to));
     }
     if (cut.dropped > 0) out.replaceFinishedTail(start, tail);
+    return cut;
+}
+
+std::vector<bool> picturesFromStart(const std::vector<PictureUnit>& pictures,
+                                    const std::vector<MaybeTimeStamp>& times, TimeStamp start) {
+    std::vector<bool> kept(pictures.size());
+    for (size_t k = 0; k < pictures.size(); ++k)
+        kept[k] = pictures[k].reference.value_or(true) || !times[k] || stampDistance(*times[k], start) >= 0;
+    return kept;
+}
+
+StartCut cutVideoAtStart(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
+                         TimeStamp start) {
+    if (packets.empty()) return {};
+    const std::vector<uint8_t> bytes = out.readFinished(0, std::min(packets.back().offset, out.written()));
+    const std::vector<PictureUnit> pictures = pictureUnits(syntax, bytes);
+    // The last picture of the stretch may run on past it: it stays, and all after it.
+    if (pictures.size() < 2) return {};
+    const std::vector<MaybeTimeStamp> times = pictureTimes(pictures, packets, 0);
+    const std::vector<bool> kept = picturesFromStart(pictures, times, start);
+    StartCut cut;
+    const size_t last = pictures.size() - 1;
+    std::vector<uint8_t> head(bytes.begin(), bytes.begin() + long(pictures[0].begin));
+    for (size_t k = 0; k < last; ++k) {
+        if (!kept[k]) {
+            ++cut.dropped;
+            continue;
+        }
+        if (times[k] && stampDistance(*times[k], start) < 0) ++cut.references;
+        head.insert(head.end(), bytes.begin() + long(pictures[k].begin),
+                    bytes.begin() + long(pictures[k + 1].begin));
+    }
+    if (cut.dropped > 0) out.replaceFinishedHead(pictures[last].begin, head);
     return cut;
 }
 
