@@ -87,6 +87,14 @@ const std::string kPlaylist = R"(<?xml version="1.0" encoding="UTF-8"?>
         <Video track="1"/><Audio track="1" streamNumber="1"/>
       </PrimaryAudioVideoClip>
     </Title>
+    <Title id="stretches" titleNumber="5" displayName="Two stretches" titleDuration="00:00:01:46">
+      <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/FEATURE_1.MAP" titleTimeBegin="00:00:00:00" titleTimeEnd="00:00:00:56" clipTimeBegin="00:00:00:40" dataSource="Disc">
+        <Video track="1"/><Audio track="1" streamNumber="1"/>
+      </PrimaryAudioVideoClip>
+      <PrimaryAudioVideoClip src="file:///dvddisc/HVDVD_TS/FEATURE_1.MAP" titleTimeBegin="00:00:00:56" titleTimeEnd="00:00:01:46" clipTimeBegin="00:00:02:44" dataSource="Disc">
+        <Video track="1"/><Audio track="1" streamNumber="1"/>
+      </PrimaryAudioVideoClip>
+    </Title>
   </TitleSet>
 </Playlist>
 )";
@@ -194,7 +202,7 @@ TEST_F(HdDvdTitles, EachTitleOfThePlaylistIsListedAndMadeIntoItsMkv) {
     const CommandResult listed = cli("titles --json " + disc);
     ASSERT_EQ(listed.status, 0) << listed.err;
     const Json titles = Json::parse(listed.out)["titles"];
-    ASSERT_EQ(titles.size(), 5u);
+    ASSERT_EQ(titles.size(), 6u);
     EXPECT_TRUE(titles[0]["firstPlay"]);
     const Json& feature = titles[1];
     EXPECT_EQ(feature["displayName"], "Feature");
@@ -274,6 +282,35 @@ TEST_F(HdDvdTitles, EachTitleOfThePlaylistIsListedAndMadeIntoItsMkv) {
     // Another stretch of the same EVO, 40 counts in, for 50 counts.
     ASSERT_EQ(cli("mkv -q --title 4 -o " + dir.file("out") + " " + disc).status, 0);
     expectTitleWindow(dir.file("out/MOVIE_title04.mkv"), 0.005, 50 * 1001.0 / 60000, 1001.0 / 30000);
+    // Two stretches of one EVO that join inside EVOBUs: each cut to its window and placed at its
+    // title time, the video's pictures inside the windows a frame apart across the join (53 of
+    // them in 106 counts), no audio missing there.
+    const CommandResult joined = cli("mkv --title 5 -o " + dir.file("out") + " " + disc);
+    ASSERT_EQ(joined.status, 0) << joined.err;
+    EXPECT_EQ(joined.out.find("no audio for"), std::string::npos) << joined.out;
+    EXPECT_EQ(joined.out.find("are placed by its frame rate"), std::string::npos) << joined.out;
+    expectTitleWindow(dir.file("out/MOVIE_title05.mkv"), 0.005, 106 * 1001.0 / 60000, 1001.0 / 30000);
+    const std::string durations =
+        runCommand(
+            "ffprobe -v error -select_streams v:0 -show_entries packet=duration_time "
+            "-of csv=p=0 " +
+                dir.file("out/MOVIE_title05.mkv"),
+            dir.file("probe.txt"))
+            .out;
+    size_t whole = 0;
+    std::istringstream lines(durations);
+    for (std::string line; std::getline(lines, line);) whole += std::stod(line) > 0.03;
+    EXPECT_NEAR(double(whole), 53, 1);
+    const std::string audio = runCommand(
+                                  "ffprobe -v error -select_streams a:0 -show_entries packet=duration_time "
+                                  "-of csv=p=0 " +
+                                      dir.file("out/MOVIE_title05.mkv"),
+                                  dir.file("probe.txt"))
+                                  .out;
+    double played = 0;
+    std::istringstream frames(audio);
+    for (std::string line; std::getline(frames, line);) played += std::stod(line);
+    EXPECT_NEAR(played, 106 * 1001.0 / 60000, 0.032);
 }
 
 // The shipped sample's feature: its first EVO's last EVOBU plays no time of its own but holds

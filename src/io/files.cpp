@@ -350,23 +350,16 @@ std::vector<uint8_t> OutputFile::readFinished(uint64_t from, uint64_t to) const 
     return bytes;
 }
 
-void OutputFile::replaceFinishedTail(uint64_t offset, std::span<const uint8_t> bytes) {
-    const OpenFile f{::open(temporary_.c_str(), O_WRONLY | O_CLOEXEC)};
-    if (f.fd < 0 || offset > written_) throw writeError(path_, f.fd < 0 ? errno : EINVAL);
-    pwriteAll(f.fd, path_, bytes.data(), bytes.size(), offset);
-    if (::ftruncate(f.fd, off_t(offset + bytes.size())) != 0) throw writeError(path_, errno);
-    written_ = offset + bytes.size();
-}
-
-void OutputFile::replaceFinishedHead(uint64_t length, std::span<const uint8_t> bytes) {
+void OutputFile::replaceFinished(uint64_t from, uint64_t to, std::span<const uint8_t> bytes) {
     const OpenFile f{::open(temporary_.c_str(), O_RDWR | O_CLOEXEC)};
-    if (f.fd < 0 || length > written_ || bytes.size() > length)
+    if (f.fd < 0 || from > to || to > written_ || bytes.size() > to - from)
         throw writeError(path_, f.fd < 0 ? errno : EINVAL);
-    pwriteAll(f.fd, path_, bytes.data(), bytes.size(), 0);
+    pwriteAll(f.fd, path_, bytes.data(), bytes.size(), from);
     // The rest moves down a block at a time, front first: it never overtakes what it reads.
-    const uint64_t down = length - bytes.size();
+    const uint64_t down = to - from - bytes.size();
+    if (down == 0) return;
     std::vector<uint8_t> block(size_t(1) << 20);
-    for (uint64_t at = length; at < written_;) {
+    for (uint64_t at = to; at < written_;) {
         const size_t n = size_t(std::min<uint64_t>(block.size(), written_ - at));
         preadAll(f.fd, path_, block.data(), n, at);
         pwriteAll(f.fd, path_, block.data(), n, at - down);

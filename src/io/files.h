@@ -109,12 +109,10 @@ class OutputFile {
     // Renames the finished temporary file onto the final name; raises on failure.
     void commit();
     // Of a finished output not yet committed (a stream edited once its ends are known): its
-    // bytes [from, to); its bytes from `offset` replaced by `bytes`, the file cut where they
-    // end; its first `length` bytes replaced by `bytes`, the rest moved to follow them (no
-    // longer than they were). Raise on failure.
+    // bytes [from, to); the same stretch replaced by `bytes` (no longer than it), what follows
+    // moved to follow them. Raise on failure.
     std::vector<uint8_t> readFinished(uint64_t from, uint64_t to) const;
-    void replaceFinishedTail(uint64_t offset, std::span<const uint8_t> bytes);
-    void replaceFinishedHead(uint64_t length, std::span<const uint8_t> bytes);
+    void replaceFinished(uint64_t from, uint64_t to, std::span<const uint8_t> bytes);
     // Closes and removes the temporary file, if any.
     void discard() noexcept;
     // Closes and keeps what was written as "NAME.partial"; false when nothing was kept.

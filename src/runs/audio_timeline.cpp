@@ -24,6 +24,7 @@ struct Walk {
     bool any = false;       // a frame has been kept
     bool dropping = false;  // the frame before was dropped
     uint32_t file = 0;      // the source file of the frame at hand
+    uint32_t keptFile = 0;  // the source file of the last frame kept
 
     // The title time of the frame at `offset`: the last anchor at or before it that no earlier
     // frame took, or else the end of the frame before.
@@ -61,6 +62,18 @@ struct Walk {
             ++out.pastEnd.frames;
             return false;
         }
+        // Where two clips join, their frames need not meet: a frame of the later clip that
+        // overlaps the one before by less than a frame goes with the stretch the title does not
+        // play, and a hole of less than a frame is no gap worth a line.
+        const bool join = file < in.fileWindows.size() && any && file != keptFile;
+        if ((file < in.fileWindows.size() &&
+             (t + ticks <= in.fileWindows[file].first || t >= in.fileWindows[file].second)) ||
+            (join && t < coveredEnd - tolerance && coveredEnd - t < ticks)) {
+            if (out.outsideClips.frames == 0) out.outsideClips = {t / kTicksPerMs, 0, 0, fileName()};
+            out.outsideClips.lengthMs += ticks / kTicksPerMs;
+            ++out.outsideClips.frames;
+            return false;
+        }
         if (any && t < coveredEnd - tolerance) {
             if (!dropping) out.drops.push_back({t / kTicksPerMs, 0, 0, fileName()});
             out.drops.back().lengthMs += ticks / kTicksPerMs;
@@ -69,10 +82,11 @@ struct Walk {
             return false;
         }
         dropping = false;
-        if (any && t > coveredEnd + tolerance)
+        if (any && t > coveredEnd + tolerance && !(join && t - coveredEnd < ticks))
             out.gaps.push_back({coveredEnd / kTicksPerMs, (t - coveredEnd) / kTicksPerMs, 0, fileName()});
         if (!any) out.firstMs = t / kTicksPerMs;
         any = true;
+        keptFile = file;
         coveredEnd = t + ticks;
         ++out.frames;
         return true;

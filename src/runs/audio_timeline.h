@@ -32,8 +32,9 @@ struct AudioTimeline {
     uint64_t skippedBytes = 0;  // that began no frame (a frame cut at the start, damage)
     double firstMs = 0;         // time of the first frame kept
     std::vector<TimelineEvent> drops, gaps;
-    TimelineEvent pastEnd;      // the frames left out after the title's end (frames 0: none)
-    TimelineEvent beforeStart;  // the frames left out before the title's start (frames 0: none)
+    TimelineEvent pastEnd;       // the frames left out after the title's end (frames 0: none)
+    TimelineEvent beforeStart;   // the frames left out before the title's start (frames 0: none)
+    TimelineEvent outsideClips;  // the frames left out at joins of clips, outside their windows
 };
 
 struct TimelineInput {
@@ -47,6 +48,9 @@ struct TimelineInput {
     TimeStamp origin = 0;              // the PTS at title time 0
     std::optional<double> endTicks;    // title time at which the title ends, when the disc says
     std::optional<double> startTicks;  // title time at which it starts, when its data begins earlier
+    // Title time [start, end) of each file's window where the title's clips join inside EVOBUs;
+    // empty: every file plays whole.
+    std::vector<std::pair<double, double>> fileWindows;
 };
 
 // Raises QuarnelError when a file cannot be read or written.

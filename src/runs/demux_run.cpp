@@ -60,26 +60,25 @@ class DemuxRun {
             if (req_.title.leadIn > 0)
                 log_.log("The title begins " + formatSpanMs(double(req_.title.leadIn) / 90000) +
                          " into the first EVOBU it plays, which is read from its start.");
+            placeParts();
             size_t part = 0;
-            forEachSourceFile(req_.title, req_.options, s_.run, log_, input_, Opening{},
-                              [&](const std::string& file) {
-                                  if (++part == req_.title.parts.size())
-                                      outputs_.timing->videoTail.end = req_.title.parts.back().endPts;
-                                  VideoHead& head = outputs_.timing->videoHead;
-                                  head.start = req_.title.parts.front().startPts;
-                                  head.open = part == 1;
-                                  log_.log(fileSizeLine(input_));
-                                  log_.log("Demuxing " + nameOf(file));
-                                  log_.slog("Demuxing " + nameOf(file), 0);
-                                  passOverFile(Pass::Demux, in);
-                                  outputs_.sequenceBase += input_.size();
-                              });
+            forEachSourceFile(
+                req_.title, req_.options, s_.run, log_, input_, Opening{}, [&](const std::string& file) {
+                    beginPart(part++);
+                    log_.log(fileSizeLine(input_));
+                    log_.log("Demuxing " + nameOf(file));
+                    log_.slog("Demuxing " + nameOf(file), 0);
+                    passOverFile(Pass::Demux, in);
+                    outputs_.sequenceBase += input_.size();
+                    if (!outputs_.timing->parts.empty())
+                        for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k)
+                            outputs_.timing->parts.back().finish[k] = outputs_.video[k].written();
+                });
             if (!stopped()) {
                 // Finishing writes what is still buffered: a full disk shows here too, before
                 // any output takes its final name.
                 outputs_.finish();
-                cutVideoAtTitleEnd();
-                cutVideoAtTitleStart();
+                cutVideoToParts();
                 convertSubtitles();
                 std::vector<std::string> written = outputs_.commit();
                 written.insert(written.end(), converted_.begin(), converted_.end());
@@ -127,52 +126,83 @@ class DemuxRun {
 
     static std::string pictures(size_t n) { return std::to_string(n) + (n == 1 ? " picture" : " pictures"); }
 
-    // The coding of a written video slot whose pictures can be told apart; nullopt otherwise.
-    std::optional<VideoSyntax> cuttable(size_t k) const {
-        const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[k]);
-        if (!outputs_.video[k].pending() || !kind) return std::nullopt;
-        return kind->pictures;
+    // A part of a disc title: where its window lies and where its video begins in each output.
+    void beginPart(size_t k) {
+        if (k >= req_.title.parts.size()) return;
+        const TitlePart& part = req_.title.parts[k];
+        PartVideo video;
+        video.start = part.startPts;
+        video.end = part.endPts;
+        for (size_t slot = 0; slot < size_t(kUsedVideoSlots); ++slot)
+            video.begin[slot] = outputs_.video[slot].written();
+        outputs_.timing->parts.push_back(std::move(video));
     }
 
-    // A title that ends inside its last EVOBU: each video stream's pictures after the end go.
-    void cutVideoAtTitleEnd() {
-        const VideoTail& tail = outputs_.timing->videoTail;
-        if (!tail.end) return;
+    // A title whose parts join inside EVOBUs places each part at its own title time: ticks added
+    // to its time stamps, the first part's none.
+    void placeParts() {
+        const Title& title = req_.title;
+        if (!title.joinsInsideEvobus()) return;
+        std::vector<int64_t> placed;
+        for (const TitlePart& part : title.parts) {
+            if (!part.firstPts || !title.parts[0].firstPts) return;
+            placed.push_back(
+                part.dataTitleTicks() - title.parts[0].dataTitleTicks() -
+                stampDistance(*part.firstPts & kTimeStampMask, *title.parts[0].firstPts & kTimeStampMask));
+        }
+        outputs_.timing->placed = std::move(placed);
+        log_.log(
+            "The title's clips join inside EVOBUs: each is cut to the stretch the title plays and placed at "
+            "its "
+            "own time.");
+    }
+
+    // Each video stream cut to the windows of the parts, the last part first so that the places
+    // noted for the parts before it stay where they were.
+    void cutVideoToParts() {
+        std::vector<PartVideo>& parts = outputs_.timing->parts;
         for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k) {
-            const std::optional<VideoSyntax> syntax = cuttable(k);
-            if (!syntax) continue;
-            const EndCut cut = cutVideoAtEnd(outputs_.video[k], *syntax, tail.anchors[k], *tail.end);
-            cutPictures_[k] += cut.dropped;
-            if (cut.dropped == 0) continue;
-            std::string line = req_.chosen(StreamKind::Video, int(k))->name + ": " + pictures(cut.dropped) +
-                               " after the title's end left out";
-            if (cut.references > 0)
-                line += "; " + pictures(cut.references) +
-                        " after it kept, since pictures before the end are predicted from them";
-            log_.log(line + ".");
+            const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[k]);
+            if (!outputs_.video[k].pending() || !kind || !kind->pictures) continue;
+            EndCut ends;
+            StartCut starts;
+            for (size_t p = parts.size(); p-- > 0;) {
+                PartVideo& part = parts[p];
+                if (part.end) {
+                    const EndCut cut = cutVideoAtEnd(outputs_.video[k], *kind->pictures, part.tail[k],
+                                                     *part.end, part.finish[k]);
+                    part.tailReferences[k] = cut.references;
+                    part.cutBytes[k] += cut.bytes;
+                    ends.dropped += cut.dropped, ends.references += cut.references;
+                }
+                if (part.start) {
+                    const StartCut cut = cutVideoAtStart(outputs_.video[k], *kind->pictures, part.head[k],
+                                                         *part.start, part.begin[k]);
+                    part.headReferences[k] = cut.references;
+                    part.cutBytes[k] += cut.bytes;
+                    starts.dropped += cut.dropped, starts.references += cut.references;
+                }
+            }
+            cutPictures_[k] = ends.dropped + starts.dropped;
+            logCuts(req_.chosen(StreamKind::Video, int(k))->name, starts, ends, parts.size() > 1);
         }
     }
 
-    // A title that starts inside its first EVOBU: each video stream's pictures shown before the
-    // start go, but for the reference pictures, which a muxer shows for a moment only.
-    void cutVideoAtTitleStart() {
-        VideoHead& head = outputs_.timing->videoHead;
-        if (!head.start) return;
-        for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k) {
-            const std::optional<VideoSyntax> syntax = cuttable(k);
-            if (!syntax) continue;
-            const StartCut cut = cutVideoAtStart(outputs_.video[k], *syntax, head.anchors[k], *head.start);
-            cutPictures_[k] += cut.dropped;
-            head.references[k] = cut.references;
-            const std::string& name = req_.chosen(StreamKind::Video, int(k))->name;
-            if (cut.dropped > 0)
-                log_.log(name + ": " + pictures(cut.dropped) + " before the title's start left out.");
-            if (cut.references > 0)
-                log_.log(
-                    name + ": " + pictures(cut.references) +
-                    " before the title's start kept, since later pictures are predicted from them; they are "
-                    "shown for a moment only.");
-        }
+    void logCuts(const std::string& name, const StartCut& starts, const EndCut& ends, bool clips) {
+        const std::string start = clips ? "its clips' starts" : "the title's start";
+        const std::string end = clips ? "its clips' ends" : "the title's end";
+        if (starts.dropped > 0)
+            log_.log(name + ": " + pictures(starts.dropped) + " before " + start + " left out.");
+        if (starts.references > 0)
+            log_.log(
+                name + ": " + pictures(starts.references) + " before " + start +
+                " kept, since later pictures are predicted from them; they are shown for a moment only.");
+        if (ends.dropped == 0) return;
+        std::string line = name + ": " + pictures(ends.dropped) + " after " + end + " left out";
+        if (ends.references > 0)
+            line += "; " + pictures(ends.references) +
+                    " after it kept, since pictures before the end are predicted from them";
+        log_.log(line + ".");
     }
 
     // Each ticked subpicture stream's .sup into the other chosen formats, timed as its records;
@@ -183,13 +213,13 @@ class DemuxRun {
         ConversionSettings settings = conversionSettings();
         // The title's end on the records' time line, where they hold the last part's.
         const DemuxTiming& timing = *outputs_.timing;
-        if (timing.videoHead.start)
-            settings.titleStart = uint64_t(std::max<int64_t>(
-                0, stampDistance(*timing.videoHead.start, s_.run.earliestFirstPts.value_or(0))));
-        if (timing.videoTail.end && !timing.files.empty())
-            settings.titleEnd =
-                uint64_t(stampDistance(*timing.videoTail.end, s_.run.earliestFirstPts.value_or(0)) +
-                         timing.shiftOf(timing.files.size() - 1));
+        const TimeStamp earliest = s_.run.earliestFirstPts.value_or(0);
+        if (!timing.parts.empty() && timing.parts.front().start)
+            settings.titleStart =
+                uint64_t(std::max<int64_t>(0, stampDistance(*timing.parts.front().start, earliest)));
+        if (!timing.parts.empty() && timing.parts.back().end && !timing.files.empty())
+            settings.titleEnd = uint64_t(stampDistance(*timing.parts.back().end, earliest) +
+                                         timing.shiftOf(timing.files.size() - 1));
         settings.ocrProgress = [this](size_t done, size_t total) {
             host_.setProgress(done, total);
             host_.pumpEvents();

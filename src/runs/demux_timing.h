@@ -38,52 +38,42 @@ struct FileTiming {
 // ended restarts or jumps its time stamps.
 constexpr int64_t kRestartTicks = 90000;
 
-// A title that stops inside the last EVOBU of its last part: the video packets with a PTS from
-// about a second before its end on, each slot's in the order they come, so that the pictures
-// after the end can be found and left out.
-struct VideoTail {
-    static constexpr int64_t kBeforeEndTicks = 90000;
-    std::optional<TimeStamp> end;  // where the title ends, in the last part's time stamps
-    std::array<std::vector<PtsAnchor>, kUsedVideoSlots> anchors;
+// A part's video as the title plays it: the part's window where it lies inside its data (a
+// clip that begins or ends inside an EVOBU), where the part's bytes lie in each video output,
+// and its video packets with a PTS near the window's ends, so that the pictures outside it can
+// be found and left out. Once cut: what each slot keeps.
+struct PartVideo {
+    static constexpr int64_t kMarginTicks = 90000;            // about a second each side of a window end
+    std::optional<TimeStamp> start, end;                      // in the part's own time stamps
+    std::array<uint64_t, kUsedVideoSlots> begin{}, finish{};  // [begin, finish) of each output
+    std::array<std::vector<PtsAnchor>, kUsedVideoSlots> head, tail;
+    std::array<bool, kUsedVideoSlots> headNoted{};  // a slot's packets past the head's margin came
+    std::array<size_t, kUsedVideoSlots> headReferences{}, tailReferences{};  // kept outside the window
+    std::array<uint64_t, kUsedVideoSlots> cutBytes{};                        // left out by the cuts
 
-    // A packet of slot `slot` with a PTS, at `offset` in its output (noted once a packet).
+    // A packet of slot `slot` with a PTS, at `offset` in its output.
     void note(size_t slot, uint64_t offset, TimeStamp pts) {
-        std::vector<PtsAnchor>& a = anchors[slot];
-        if (!a.empty() && a.back().pts == pts) return;
-        if (a.empty() && stampDistance(*end, pts) > kBeforeEndTicks) return;
-        a.push_back({offset, pts, 0});
-    }
-};
-
-// A title that starts inside the first EVOBU of its first part: the video packets with a PTS
-// from the part's start to about a second past the title's start, so that the pictures shown
-// before it can be found. Once cut, how many of them each slot keeps as references.
-struct VideoHead {
-    static constexpr int64_t kAfterStartTicks = 90000;
-    std::optional<TimeStamp> start;  // where the title starts, in the first part's time stamps
-    bool open = false;               // the first part is being read
-    std::array<std::vector<PtsAnchor>, kUsedVideoSlots> anchors;
-    std::array<bool, kUsedVideoSlots> noted{};         // a slot's packets past the margin came
-    std::array<size_t, kUsedVideoSlots> references{};  // pictures before the start kept
-
-    void note(size_t slot, uint64_t offset, TimeStamp pts) {
-        if (!open || noted[slot]) return;
-        if (stampDistance(pts, *start) > kAfterStartTicks) noted[slot] = true;
-        anchors[slot].push_back({offset, pts, 0});
+        if (start && !headNoted[slot]) {
+            if (stampDistance(pts, *start) > kMarginTicks) headNoted[slot] = true;
+            head[slot].push_back({offset, pts, 0});
+        }
+        if (end && (!tail[slot].empty() || stampDistance(*end, pts) <= kMarginTicks))
+            tail[slot].push_back({offset, pts, 0});
     }
 };
 
 struct DemuxTiming {
     std::vector<FileTiming> files;
     std::array<std::vector<PtsAnchor>, kAudioSlots> audio;
-    bool anchorsKept = true;  // the audio anchors are noted (a muxer needs them)
-    VideoTail videoTail;
-    VideoHead videoHead;
+    bool anchorsKept = true;       // the audio anchors are noted (a muxer needs them)
+    std::vector<PartVideo> parts;  // a disc title's parts, in the order they are read
+    // A disc title's parts placed on its time line: ticks added to each part's time stamps
+    // (as shiftOf gives them); empty: the parts are joined by their navigation times.
+    std::vector<int64_t> placed;
 
     void beginFile(const std::string& name) {
         files.push_back({name, {}, {}, {}, 0, 0});
         vobusInFile_ = 0;
-        for (auto& slot : videoTail.anchors) slot.clear();
     }
     FileTiming& current() { return files.back(); }
     uint32_t currentIndex() const { return uint32_t(files.size() - 1); }
@@ -105,6 +95,7 @@ struct DemuxTiming {
     // Ticks added to file k's time stamps so that the title's time line stays continuous: a
     // file that restarts or jumps is moved to go on where the file before it ended.
     int64_t shiftOf(size_t k) const {
+        if (k < placed.size()) return placed[k];
         int64_t shift = 0;
         for (size_t j = 1; j <= k && j < files.size(); ++j) {
             const FileTiming& before = files[j - 1];

@@ -17,7 +17,9 @@
 
 #include "app/external_program.h"
 #include "app/stream_boxes.h"
+#include "codecs/picture_units.h"
 #include "formats/disc/title_time.h"
+#include "io/mapped_file.h"
 #include "io/run_owner.h"
 #include "report/xml_text.h"
 #include "runs/mkv_plan.h"
@@ -281,35 +283,84 @@ class MkvRun {
     // it (the subpicture records are timed from it too).
     TimeStamp origin() const { return titleOrigin_.value_or(s_.run.earliestFirstPts.value_or(0)); }
 
-    // A title whose first clip begins inside an EVOBU starts the MKV right before its start:
-    // each video stream's reference pictures from before it a millisecond each, then the title.
-    void placeTitleStart() {
-        const VideoHead& head = timing_.videoHead;
-        if (!head.start) return;
+    // A title whose video was cut to its clips' windows (a clip that begins or ends inside an
+    // EVOBU, where the clips do not simply follow one another) is placed by its clips' title
+    // times: the MKV starts right before the title, each video stream's reference pictures from
+    // before it a millisecond each, then the title.
+    void placeTitle() {
+        const std::vector<PartVideo>& parts = timing_.parts;
+        if (parts.empty() || parts.size() != req_.title.parts.size()) return;
+        if (!parts.front().start && timing_.placed.empty()) return;
+        const TitlePart& first = req_.title.parts.front();
+        const std::optional<uint64_t> start = parts.front().start ? parts.front().start : first.firstPts;
+        if (!start) return;
         size_t most = 0;
         for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k)
-            if (chosen_.chosen(StreamKind::Video, int(k))) most = std::max(most, head.references[k]);
+            if (chosen_.chosen(StreamKind::Video, int(k)))
+                most = std::max(most, parts.front().headReferences[k]);
         titleStartMs_ = double(most);
-        titleOrigin_ = (*head.start - TimeStamp(most) * TimeStamp(kTicksPerMs)) & kTimeStampMask;
+        titleOrigin_ = (*start - TimeStamp(most) * TimeStamp(kTicksPerMs)) & kTimeStampMask;
     }
 
-    // The video stream's times from the title's start on (see video_timestamps.h); false, with
-    // a line, when they cannot be made.
-    bool timeFromStart(MkvTrack& t, size_t slot) {
+    // Where a part's window starts on the title's time line, in ticks from the title's start.
+    uint64_t partTitleTicks(size_t p) const {
+        const std::vector<TitlePart>& parts = req_.title.parts;
+        return parts[p].clipTitleStart - std::min(parts[p].clipTitleStart, parts.front().clipTitleStart);
+    }
+
+    // Where the title's clips join inside EVOBUs: each part's window on the output's time line,
+    // in ticks (the next part's start, the last one's the title's end).
+    std::vector<std::pair<double, double>> clipWindows() const {
+        std::vector<std::pair<double, double>> windows;
+        if (!titleOrigin_ || timing_.placed.empty() || timing_.files.size() != req_.title.parts.size())
+            return windows;
+        const double start = titleStartMs_ * kTicksPerMs;
+        for (size_t p = 0; p < req_.title.parts.size(); ++p)
+            windows.push_back({start + double(partTitleTicks(p)), p + 1 < req_.title.parts.size()
+                                                                      ? start + double(partTitleTicks(p + 1))
+                                                                      : titleEndTicks().value_or(1e300)});
+        return windows;
+    }
+
+    // Each part of a video stream: its pictures, as the cut output holds them, and the
+    // references kept outside its window.
+    std::vector<PartPictures> partPictures(const std::string& file, size_t slot) const {
+        const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[slot]);
+        if (!kind || !kind->pictures) throw QuarnelError("its pictures cannot be told apart");
+        const MappedFile mapped(file);
+        std::vector<PartPictures> parts;
+        uint64_t cut = 0;  // bytes left out of the parts before
+        for (size_t p = 0; p < timing_.parts.size(); ++p) {
+            const PartVideo& part = timing_.parts[p];
+            const uint64_t begin = part.begin[slot] - cut;
+            cut += part.cutBytes[slot];
+            const uint64_t end = std::min<uint64_t>(part.finish[slot] - cut, mapped.bytes().size());
+            const size_t pictures =
+                begin < end ? pictureUnits(*kind->pictures, mapped.bytes().subspan(begin, end - begin)).size()
+                            : 0;
+            parts.push_back({pictures, part.headReferences[slot], part.tailReferences[slot],
+                             titleStartMs_ + double(partTitleTicks(p)) / kTicksPerMs});
+        }
+        return parts;
+    }
+
+    // The video stream's times from the title's clips (see video_timestamps.h); false, with a
+    // line, when they cannot be made.
+    bool timeByClips(MkvTrack& t, size_t slot) {
         std::string extract = (fs::path(mkvmerge_).parent_path() / "mkvextract").string();
         if (mkvmerge_.empty() || ::access(extract.c_str(), X_OK) != 0)
             extract = ExternalProgram::find("mkvextract");
         const std::string mkvmerge = mkvmerge_.empty() ? ExternalProgram::find("mkvmerge") : mkvmerge_;
-        const size_t references = timing_.videoHead.references[slot];
         try {
             if (mkvmerge.empty() || extract.empty())
                 throw QuarnelError(
-                    "mkvmerge and mkvextract (MKVToolNix) are needed to time it from the title's start");
+                    "mkvmerge and mkvextract (MKVToolNix) are needed to time it from the title's clips");
             const std::string base = scratch_ + "/" + req_.baseName + "." + t.stream;
-            writeVideoTimestamps(
-                {mkvmerge, extract, t.file, base, base + ".timestamps.txt", references, titleStartMs_});
+            const double endMs = titleStartMs_ + req_.title.durationSeconds.value_or(0) * 1000.0;
+            const std::vector<PartPictures> parts = partPictures(t.file, slot);
+            writeVideoTimestamps({mkvmerge, extract, t.file, base, base + ".timestamps.txt", parts, endMs});
             t.timestamps = base + ".timestamps.txt";
-            t.startMs = titleStartMs_ - double(references);
+            t.startMs = titleStartMs_ - double(parts.front().before);
             return true;
         } catch (const QuarnelError& e) {
             log_.log(mkv_texts::startNotTimed(t.stream, e.what()));
@@ -355,7 +406,7 @@ class MkvRun {
     void buildPlan() {
         plan_.output = finalPath_;
         reportAbsentStreams();
-        placeTitleStart();
+        placeTitle();
         const std::vector<int64_t> shifts = fileShifts();
         for (size_t k = 0; k < timing_.files.size(); ++k)
             plan_.files.push_back({timing_.files[k].name, double(shifts[k]) / kTicksPerMs});
@@ -391,7 +442,7 @@ class MkvRun {
                 log_.log(mkv_texts::trackLeftOut(stream->name));
                 continue;
             }
-            const bool timed = titleOrigin_ && timeFromStart(t, k);
+            const bool timed = titleOrigin_ && timeByClips(t, k);
             if (const auto pts = firstVideoPts(k); pts && !timed) {
                 t.startMs = msFromOrigin(*pts);
                 t.delayMs = std::llround(t.startMs);
@@ -434,6 +485,7 @@ class MkvRun {
                                  origin(),
                                  titleEndTicks(),
                                  titleOrigin_ ? std::optional<double>(titleStartTicks()) : std::nullopt};
+                in.fileWindows = clipWindows();
                 const AudioTimeline line = followAudio(in);
                 t.file = line.streamPath;
                 t.timestamps = in.timestampsPath;
@@ -474,6 +526,7 @@ class MkvRun {
         if (more > 0) log_.log(mkv_texts::moreEvents(caption, more));
         if (line.pastEnd.frames > 0) log_.log(mkv_texts::pastTitleEnd(caption, line.pastEnd));
         if (line.beforeStart.frames > 0) log_.log(mkv_texts::beforeTitleStart(caption, line.beforeStart));
+        if (line.outsideClips.frames > 0) log_.log(mkv_texts::outsideClips(caption, line.outsideClips));
     }
 
     void addSubtitles() {

@@ -83,6 +83,11 @@ inline std::string beforeTitleStart(const std::string& caption, const TimelineEv
     return caption + ": " + std::to_string(e.frames) + (e.frames == 1 ? " frame" : " frames") + " (" +
            std::to_string(std::llround(e.lengthMs)) + " ms) before the title's start left out.";
 }
+inline std::string outsideClips(const std::string& caption, const TimelineEvent& e) {
+    return caption + ": " + std::to_string(e.frames) + (e.frames == 1 ? " frame" : " frames") + " (" +
+           std::to_string(std::llround(e.lengthMs)) +
+           " ms) that the title does not play left out at its clips' joins.";
+}
 inline std::string startNotTimed(const std::string& caption, const std::string& why) {
     return "[re]" + caption + ": " + why +
            "; its pictures are placed by its frame rate from its first one.[/re]";

@@ -299,10 +299,8 @@ struct PassSink {
                 }
                 if (out.timing && st.currentPts && !out.timing->current().firstVideoPts[i])
                     out.timing->current().firstVideoPts[i] = *st.currentPts;
-                if (out.timing && out.timing->videoTail.end && st.currentPts)
-                    out.timing->videoTail.note(i, out.video[i].written(), *st.currentPts);
-                if (out.timing && out.timing->videoHead.start && st.currentPts)
-                    out.timing->videoHead.note(i, out.video[i].written(), *st.currentPts);
+                if (out.timing && !out.timing->parts.empty() && st.currentPts)
+                    out.timing->parts.back().note(i, out.video[i].written(), *st.currentPts);
                 // A piece written is counted by the writer, right after its copy has read it.
                 if (counted)
                     out.video[i].write(piece, in.input.window(), FrameCounter::markOf(st.videoCoding));

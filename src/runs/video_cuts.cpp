@@ -87,26 +87,40 @@ std::vector<bool> picturesBeforeEnd(const std::vector<PictureUnit>& pictures,
     return kept;
 }
 
-EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets, TimeStamp end) {
-    if (packets.empty()) return {};
-    const uint64_t start = packets.front().offset;
-    const std::vector<uint8_t> bytes = out.readFinished(start, out.written());
-    const std::vector<PictureUnit> pictures = pictureUnits(syntax, bytes);
-    const std::vector<MaybeTimeStamp> times = pictureTimes(pictures, packets, start);
-    const std::vector<bool> kept = picturesBeforeEnd(pictures, times, end);
-    EndCut cut;
-    std::vector<uint8_t> tail(bytes.begin(),
+namespace {
+
+// The bytes of [from, to) of the output kept: those before the first picture, then each kept
+// picture whole; the last picture counts as running on to `to`.
+uint64_t keepPictures(OutputFile& out, uint64_t from, const std::vector<uint8_t>& bytes,
+                      const std::vector<PictureUnit>& pictures, const std::vector<bool>& kept) {
+    std::vector<uint8_t> left(bytes.begin(),
                               bytes.begin() + long(pictures.empty() ? bytes.size() : pictures[0].begin));
     for (size_t k = 0; k < pictures.size(); ++k) {
-        if (!kept[k]) {
-            ++cut.dropped;
-            continue;
-        }
-        if (times[k] && stampDistance(*times[k], end) >= 0) ++cut.references;
+        if (!kept[k]) continue;
         const size_t to = k + 1 < pictures.size() ? pictures[k + 1].begin : bytes.size();
-        tail.insert(tail.end(), bytes.begin() + long(pictures[k].begin), bytes.begin() + long(to));
+        left.insert(left.end(), bytes.begin() + long(pictures[k].begin), bytes.begin() + long(to));
     }
-    if (cut.dropped > 0) out.replaceFinishedTail(start, tail);
+    if (left.size() == bytes.size()) return 0;
+    out.replaceFinished(from, from + bytes.size(), left);
+    return bytes.size() - left.size();
+}
+
+}  // namespace
+
+EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets, TimeStamp end,
+                     uint64_t partEnd) {
+    if (packets.empty() || packets.front().offset >= partEnd) return {};
+    const uint64_t from = packets.front().offset;
+    const std::vector<uint8_t> bytes = out.readFinished(from, partEnd);
+    const std::vector<PictureUnit> pictures = pictureUnits(syntax, bytes);
+    const std::vector<MaybeTimeStamp> times = pictureTimes(pictures, packets, from);
+    const std::vector<bool> kept = picturesBeforeEnd(pictures, times, end);
+    EndCut cut;
+    for (size_t k = 0; k < pictures.size(); ++k) {
+        if (!kept[k]) ++cut.dropped;
+        if (kept[k] && times[k] && stampDistance(*times[k], end) >= 0) ++cut.references;
+    }
+    cut.bytes = keepPictures(out, from, bytes, pictures, kept);
     return cut;
 }
 
@@ -119,27 +133,23 @@ std::vector<bool> picturesFromStart(const std::vector<PictureUnit>& pictures,
 }
 
 StartCut cutVideoAtStart(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
-                         TimeStamp start) {
-    if (packets.empty()) return {};
-    const std::vector<uint8_t> bytes = out.readFinished(0, std::min(packets.back().offset, out.written()));
-    const std::vector<PictureUnit> pictures = pictureUnits(syntax, bytes);
+                         TimeStamp start, uint64_t partBegin) {
+    if (packets.empty() || packets.back().offset <= partBegin) return {};
+    const std::vector<uint8_t> bytes =
+        out.readFinished(partBegin, std::min(packets.back().offset, out.written()));
+    std::vector<PictureUnit> pictures = pictureUnits(syntax, bytes);
     // The last picture of the stretch may run on past it: it stays, and all after it.
     if (pictures.size() < 2) return {};
-    const std::vector<MaybeTimeStamp> times = pictureTimes(pictures, packets, 0);
-    const std::vector<bool> kept = picturesFromStart(pictures, times, start);
+    const std::vector<MaybeTimeStamp> times = pictureTimes(pictures, packets, partBegin);
+    std::vector<bool> kept = picturesFromStart(pictures, times, start);
+    kept.back() = true;
     StartCut cut;
-    const size_t last = pictures.size() - 1;
-    std::vector<uint8_t> head(bytes.begin(), bytes.begin() + long(pictures[0].begin));
-    for (size_t k = 0; k < last; ++k) {
-        if (!kept[k]) {
-            ++cut.dropped;
-            continue;
-        }
-        if (times[k] && stampDistance(*times[k], start) < 0) ++cut.references;
-        head.insert(head.end(), bytes.begin() + long(pictures[k].begin),
-                    bytes.begin() + long(pictures[k + 1].begin));
+    for (size_t k = 0; k < pictures.size(); ++k) {
+        if (!kept[k]) ++cut.dropped;
+        if (kept[k] && k + 1 < pictures.size() && times[k] && stampDistance(*times[k], start) < 0)
+            ++cut.references;
     }
-    if (cut.dropped > 0) out.replaceFinishedHead(pictures[last].begin, head);
+    cut.bytes = keepPictures(out, partBegin, bytes, pictures, kept);
     return cut;
 }
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A title's video cut to where the title plays. One that stops inside the last EVOBU of its
-// last part plays the pictures before its end only: those after it are left out, but for the
-// reference pictures that a kept picture is predicted from. One that starts inside the first
-// EVOBU of its first part leaves out the pictures shown before its start that no later picture
-// is predicted from; the reference pictures stay (a muxer shows them for a moment only).
+// A title's video cut to where the title plays each part. A part that stops inside its last
+// EVOBU plays the pictures before its end only: those after it are left out, but for the
+// reference pictures that a kept picture is predicted from. One that starts inside its first
+// EVOBU leaves out the pictures shown before its start that no later picture is predicted
+// from; the reference pictures stay (a muxer shows them for a moment only).
 #pragma once
 
 #include <cstdint>
@@ -33,11 +33,13 @@ std::vector<bool> picturesBeforeEnd(const std::vector<PictureUnit>& pictures,
 struct EndCut {
     size_t dropped = 0;     // pictures left out
     size_t references = 0;  // pictures after the end kept as references
+    uint64_t bytes = 0;     // left out of the output
 };
 
-// Cuts a finished video output of `syntax` at `end`, from the first of `packets` (the tail's
-// video packets with a PTS) on.
-EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets, TimeStamp end);
+// Cuts a finished video output of `syntax` at `end`: the part's pictures from the first of
+// `packets` (the tail's video packets with a PTS) to `partEnd`, where the part's bytes end.
+EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets, TimeStamp end,
+                     uint64_t partEnd);
 
 // Which pictures stay before the title's start, in decode order: each shown from `start` on,
 // and every reference picture.
@@ -47,11 +49,13 @@ std::vector<bool> picturesFromStart(const std::vector<PictureUnit>& pictures,
 struct StartCut {
     size_t dropped = 0;     // pictures left out
     size_t references = 0;  // pictures before the start kept as references
+    uint64_t bytes = 0;     // left out of the output
 };
 
-// Cuts a finished video output of `syntax` at `start`; `packets` are its first video packets
-// with a PTS, from its start to past the title's start.
+// Cuts a finished video output of `syntax` at `start`: the part's pictures from `partBegin`,
+// where its bytes begin, to the last of `packets` (its first video packets with a PTS, to past
+// the start).
 StartCut cutVideoAtStart(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
-                         TimeStamp start);
+                         TimeStamp start, uint64_t partBegin);
 
 }  // namespace quarnel

@@ -221,6 +221,7 @@ class DiscReading {
             secondsOf(clip.titleEnd - std::min(clip.titleEnd, clip.titleBegin), playlist_.timeBase);
         TitlePart part;
         part.titleStart = countTicks(clip.titleBegin, playlist_.timeBase);
+        part.clipTitleStart = part.titleStart;
         const VtsEvobi* evob = nullptr;
         std::string why;
         const std::string mapName = findInAnyCase(layout_.hvdvd, clip.map);
@@ -252,6 +253,7 @@ class DiscReading {
                     cell.lastSector = uint32_t(std::max<uint64_t>(range->endPack, 1) - 1);
                     part.firstPts = evob->startPtm + countTicks(range->firstCounts, playlist_.timeBase);
                     part.endPts = evob->startPtm + countTicks(clip.clipBegin + length, playlist_.timeBase);
+                    part.endsInsideEvobu = range->endCounts > clip.clipBegin + length;
                     // The map's stretch starts at an EVOBU, up to one before the clip's own start.
                     const uint64_t lead = countTicks(clip.clipBegin - range->firstCounts, playlist_.timeBase);
                     if (t.title.parts.empty()) t.title.leadIn = lead;

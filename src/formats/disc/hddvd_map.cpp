@@ -50,11 +50,14 @@ std::optional<TimeMapRange> rangeOf(const TimeMapInfo& map, uint64_t from, uint6
     std::optional<TimeMapRange> range;
     uint64_t time = 0, pack = 0;
     for (const TimeMapEntry& e : map.entries) {
-        if (!range && time + e.counts > from) range = TimeMapRange{pack, pack, time};
+        if (!range && time + e.counts > from) range = TimeMapRange{pack, pack, time, time};
         // An EVOBU that plays no time of its own (no picture starts in it) holds the tail of the
         // one before it: it goes with that one.
         const bool tail = e.counts == 0 && range && range->endPack == pack;
-        if (range && (time < to || tail)) range->endPack = pack + e.packs;
+        if (range && (time < to || tail)) {
+            range->endPack = pack + e.packs;
+            range->endCounts = time + e.counts;
+        }
         time += e.counts;
         pack += e.packs;
         if (range && time >= to && range->endPack != pack) break;

@@ -39,6 +39,7 @@ struct TimeMap {
 struct TimeMapRange {
     uint64_t firstPack = 0, endPack = 0;  // [firstPack, endPack)
     uint64_t firstCounts = 0;             // where the first EVOBU starts, in counts
+    uint64_t endCounts = 0;               // where the last EVOBU ends, in counts
 };
 
 // The time map in `path`; raises QuarnelError with the reason when it cannot be read or is not

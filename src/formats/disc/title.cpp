@@ -17,6 +17,18 @@ std::string Title::sourceExtension() const {
     return upperExtension(firstFile());
 }
 
+int64_t TitlePart::dataTitleTicks() const {
+    const int64_t lead =
+        startPts && firstPts ? int64_t((*startPts - *firstPts) & ((uint64_t(1) << 33) - 1)) : 0;
+    return int64_t(clipTitleStart) - lead;
+}
+
+bool Title::joinsInsideEvobus() const {
+    for (size_t k = 0; k < parts.size(); ++k)
+        if ((k + 1 < parts.size() && parts[k].endsInsideEvobu) || (k > 0 && parts[k].startPts)) return true;
+    return false;
+}
+
 bool Title::partsAreStretches() const {
     for (const TitlePart& p : parts)
         if (p.firstByte || p.endByte) return true;

@@ -30,13 +30,19 @@ struct TitlePart {
     // without a first time stamp the part goes on from the one before.
     std::optional<uint64_t> firstPts;
     uint64_t titleStart = 0;
-    // Where the title stops playing the part, in the part's own time stamps, when that lies
-    // inside its data (a clip that ends inside an EVOBU); pictures from there on are not the
-    // title's.
+    // Where the title starts playing the part on its time line (a clip's titleTimeBegin), 90 kHz.
+    uint64_t clipTitleStart = 0;
+    // Where the title stops playing the part, in the part's own time stamps (a clip of a time
+    // map); pictures from there on are not the title's.
     std::optional<uint64_t> endPts;
+    bool endsInsideEvobu = false;  // the title stops playing it inside an EVOBU, not at its end
     // Where the title starts playing the part, when that lies inside its first EVOBU (a clip
     // that begins inside one; the part is read from the EVOBU's start).
     std::optional<uint64_t> startPts;
+
+    // Where the part's data starts on the title's time line: before the clip's start by as much
+    // as the clip begins into its first EVOBU (before the title itself for a first clip).
+    int64_t dataTitleTicks() const;
 
     bool operator==(const TitlePart&) const = default;
 };
@@ -82,6 +88,10 @@ struct Title {
     std::string sourceExtension() const;
     // Whether the parts are stretches of files rather than whole files.
     bool partsAreStretches() const;
+    // Whether two parts join inside an EVOBU (one before the last ends inside its data, or one
+    // after the first begins inside it): the parts are then cut at the joins and each placed at
+    // its own time on the title's time line.
+    bool joinsInsideEvobus() const;
 
     bool operator==(const Title&) const = default;
 };
