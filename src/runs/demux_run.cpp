@@ -164,20 +164,20 @@ class DemuxRun {
         for (size_t k = 0; k < size_t(kUsedVideoSlots); ++k) {
             const StreamKindEntry* kind = streamKindIn(StreamKind::Video, s_.table.video[k]);
             if (!outputs_.video[k].pending() || !kind || !kind->pictures) continue;
-            EndCut ends;
-            StartCut starts;
+            PictureCut ends;
+            PictureCut starts;
             for (size_t p = parts.size(); p-- > 0;) {
                 PartVideo& part = parts[p];
                 if (part.end) {
-                    const EndCut cut = cutVideoAtEnd(outputs_.video[k], *kind->pictures, part.tail[k],
-                                                     *part.end, part.finish[k]);
+                    const PictureCut cut = cutVideoAtEnd(outputs_.video[k], *kind->pictures, part.tail[k],
+                                                         *part.end, part.finish[k]);
                     part.tailReferences[k] = cut.references;
                     part.cutBytes[k] += cut.bytes;
                     ends.dropped += cut.dropped, ends.references += cut.references;
                 }
                 if (part.start) {
-                    const StartCut cut = cutVideoAtStart(outputs_.video[k], *kind->pictures, part.head[k],
-                                                         *part.start, part.begin[k]);
+                    const PictureCut cut = cutVideoAtStart(outputs_.video[k], *kind->pictures, part.head[k],
+                                                           *part.start, part.begin[k]);
                     part.headReferences[k] = cut.references;
                     part.cutBytes[k] += cut.bytes;
                     starts.dropped += cut.dropped, starts.references += cut.references;
@@ -188,7 +188,7 @@ class DemuxRun {
         }
     }
 
-    void logCuts(const std::string& name, const StartCut& starts, const EndCut& ends, bool clips) {
+    void logCuts(const std::string& name, const PictureCut& starts, const PictureCut& ends, bool clips) {
         const std::string start = clips ? "its clips' starts" : "the title's start";
         const std::string end = clips ? "its clips' ends" : "the title's end";
         if (starts.dropped > 0)

@@ -107,15 +107,15 @@ uint64_t keepPictures(OutputFile& out, uint64_t from, const std::vector<uint8_t>
 
 }  // namespace
 
-EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets, TimeStamp end,
-                     uint64_t partEnd) {
+PictureCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
+                         TimeStamp end, uint64_t partEnd) {
     if (packets.empty() || packets.front().offset >= partEnd) return {};
     const uint64_t from = packets.front().offset;
     const std::vector<uint8_t> bytes = out.readFinished(from, partEnd);
     const std::vector<PictureUnit> pictures = pictureUnits(syntax, bytes);
     const std::vector<MaybeTimeStamp> times = pictureTimes(pictures, packets, from);
     const std::vector<bool> kept = picturesBeforeEnd(pictures, times, end);
-    EndCut cut;
+    PictureCut cut;
     for (size_t k = 0; k < pictures.size(); ++k) {
         if (!kept[k]) ++cut.dropped;
         if (kept[k] && times[k] && stampDistance(*times[k], end) >= 0) ++cut.references;
@@ -132,8 +132,8 @@ std::vector<bool> picturesFromStart(const std::vector<PictureUnit>& pictures,
     return kept;
 }
 
-StartCut cutVideoAtStart(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
-                         TimeStamp start, uint64_t partBegin) {
+PictureCut cutVideoAtStart(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
+                           TimeStamp start, uint64_t partBegin) {
     if (packets.empty() || packets.back().offset <= partBegin) return {};
     const std::vector<uint8_t> bytes =
         out.readFinished(partBegin, std::min(packets.back().offset, out.written()));
@@ -143,7 +143,7 @@ StartCut cutVideoAtStart(OutputFile& out, VideoSyntax syntax, std::span<const Pt
     const std::vector<MaybeTimeStamp> times = pictureTimes(pictures, packets, partBegin);
     std::vector<bool> kept = picturesFromStart(pictures, times, start);
     kept.back() = true;
-    StartCut cut;
+    PictureCut cut;
     for (size_t k = 0; k < pictures.size(); ++k) {
         if (!kept[k]) ++cut.dropped;
         if (kept[k] && k + 1 < pictures.size() && times[k] && stampDistance(*times[k], start) < 0)

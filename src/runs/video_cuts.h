@@ -30,32 +30,27 @@ std::vector<MaybeTimeStamp> pictureTimes(const std::vector<PictureUnit>& picture
 std::vector<bool> picturesBeforeEnd(const std::vector<PictureUnit>& pictures,
                                     const std::vector<MaybeTimeStamp>& times, TimeStamp end);
 
-struct EndCut {
+// What a cut at one edge of a window did.
+struct PictureCut {
     size_t dropped = 0;     // pictures left out
-    size_t references = 0;  // pictures after the end kept as references
+    size_t references = 0;  // pictures outside the window kept as references
     uint64_t bytes = 0;     // left out of the output
 };
 
 // Cuts a finished video output of `syntax` at `end`: the part's pictures from the first of
 // `packets` (the tail's video packets with a PTS) to `partEnd`, where the part's bytes end.
-EndCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets, TimeStamp end,
-                     uint64_t partEnd);
+PictureCut cutVideoAtEnd(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
+                         TimeStamp end, uint64_t partEnd);
 
 // Which pictures stay before the title's start, in decode order: each shown from `start` on,
 // and every reference picture.
 std::vector<bool> picturesFromStart(const std::vector<PictureUnit>& pictures,
                                     const std::vector<MaybeTimeStamp>& times, TimeStamp start);
 
-struct StartCut {
-    size_t dropped = 0;     // pictures left out
-    size_t references = 0;  // pictures before the start kept as references
-    uint64_t bytes = 0;     // left out of the output
-};
-
 // Cuts a finished video output of `syntax` at `start`: the part's pictures from `partBegin`,
 // where its bytes begin, to the last of `packets` (its first video packets with a PTS, to past
 // the start).
-StartCut cutVideoAtStart(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
-                         TimeStamp start, uint64_t partBegin);
+PictureCut cutVideoAtStart(OutputFile& out, VideoSyntax syntax, std::span<const PtsAnchor> packets,
+                           TimeStamp start, uint64_t partBegin);
 
 }  // namespace quarnel
