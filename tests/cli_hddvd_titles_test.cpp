@@ -269,6 +269,20 @@ TEST_F(HdDvdTitles, EachTitleOfThePlaylistIsListedAndMadeIntoItsMkv) {
     ASSERT_EQ(cli("mkv -q --title 1 -o " + dir.file("image") + " " + image).status, 0);
     EXPECT_EQ(mkvOf(dir.file("image/MOVIE_title01.mkv"))["tracks"].size(), 3u);
 
+    // A time map that interleaves angles: its clips are read as their whole EVO, said in red,
+    // never as a stretch that would mix the angles' bytes.
+    const std::string angles = dir.file("ANGLES");
+    std::filesystem::copy(disc, angles, std::filesystem::copy_options::recursive);
+    Bytes map = readFile(angles + "/HVDVD_TS/FEATURE_2.MAP");
+    map[20] = 0x22, map[21] = 0x02;
+    writeFile(angles + "/HVDVD_TS/FEATURE_2.MAP", map);
+    const CommandResult interleaved = cli("titles " + angles);
+    EXPECT_NE(
+        interleaved.out.find("FEATURE_2.MAP interleaves angles, whose units Quarnel cannot pick out yet; "
+                             "the whole of FEATURE_2.EVO is read."),
+        std::string::npos)
+        << interleaved.out;
+
     // The scene starts 10 counts into an EVOBU and ends inside another: its video plays its
     // 1.001 s (the five pictures before its start it is predicted from a moment each), as
     // ffprobe sees it.

@@ -234,6 +234,12 @@ class DiscReading {
             } catch (const QuarnelError& e) {
                 why = clip.map + " cannot be read: " + e.what();
             }
+            // An angle's EVOBUs lie in interleaved units across the EVO, not in one stretch:
+            // a stretch summed from its map would hold other angles' bytes.
+            if (map && (map->type == kInterleavedTimeMap || map->maps.size() > 1)) {
+                why = clip.map + " interleaves angles, whose units Quarnel cannot pick out yet";
+                map.reset();
+            }
         }
         if (map) {
             const TimeMapInfo& info = map->maps[size_t(std::min<int>(angle_, int(map->maps.size())) - 1)];

@@ -13,7 +13,8 @@ namespace quarnel {
 constexpr const char* kTimeMapIdentifier = "HDDVD_TMAP00";
 constexpr uint64_t kTimeMapInfoPointersAt = 384;  // the first map's search pointer (TMAPI_SRP)
 constexpr uint64_t kTimeMapPointerSize = 32;
-constexpr uint64_t kTimeMapCountAt = 55;  // TMAPI_Ns
+constexpr uint64_t kTimeMapCountAt = 55;          // TMAPI_Ns
+constexpr uint16_t kInterleavedTimeMap = 0x2202;  // TMAP_TY of a map whose EVO interleaves angles
 
 // One EVOBU entry: bits 31-21 packs up to the end of the first reference picture, 20-13 its
 // playback time in counts of the time base, 12-0 its size in packs.
