@@ -121,8 +121,8 @@ class DemuxRun {
     DemuxTiming ownTiming_;
     StreamOutputs outputs_;
     std::vector<std::string> converted_;  // the subtitle conversions' outputs, in place
-    std::array<size_t, kUsedVideoSlots>
-        cutPictures_{};  // pictures left out before the title's start and after its end
+    // The pictures that the video cuts left out.
+    std::array<size_t, kUsedVideoSlots> cutPictures_{};
 
     static std::string pictures(size_t n) { return std::to_string(n) + (n == 1 ? " picture" : " pictures"); }
 
@@ -151,10 +151,7 @@ class DemuxRun {
                 stampDistance(*part.firstPts & kTimeStampMask, *title.parts[0].firstPts & kTimeStampMask));
         }
         outputs_.timing->placed = std::move(placed);
-        log_.log(
-            "The title's clips join inside EVOBUs: each is cut to the stretch the title plays and placed at "
-            "its "
-            "own time.");
+        log_.log("The title's clips join inside EVOBUs: each is cut to its stretch and placed at its time.");
     }
 
     // Each video stream cut to the windows of the parts, the last part first so that the places
