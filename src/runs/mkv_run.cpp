@@ -109,7 +109,7 @@ class MkvRun {
     Host& host_;
     MessageLog log_;
     std::string mkvmerge_, scratch_, finalPath_, planPath_, optionPath_;
-    // A title that starts inside its first EVOBU: the PTS at MKV time 0, and how far into the
+    // A title placed by its clips (see placeTitle): the PTS at MKV time 0, and how far into the
     // MKV the title starts (its video's reference pictures from before it are shown there).
     std::optional<TimeStamp> titleOrigin_;
     double titleStartMs_ = 0;
