@@ -369,6 +369,13 @@ void OutputFile::replaceFinished(uint64_t from, uint64_t to, std::span<const uin
     if (::ftruncate(f.fd, off_t(written_)) != 0) throw writeError(path_, errno);
 }
 
+void writeTextFile(const std::string& path, std::string_view text) {
+    OutputFile out;
+    out.create(path);
+    out.write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    out.commit();
+}
+
 void OutputFile::discard() noexcept {
     closeQuietly();
     if (!temporary_.empty()) ::unlink(temporary_.c_str());

@@ -207,6 +207,10 @@ class OutputFolder {
 // Called first thing in main().
 void openClosedStandardDescriptors() noexcept;
 
+// Writes `text` as the whole of the file at `path` (through an OutputFile: the name is replaced
+// only once the bytes are written); raises QuarnelError on failure.
+void writeTextFile(const std::string& path, std::string_view text);
+
 bool fileExists(const std::string& path);  // a regular file; a directory does not count
 bool folderExists(const std::string& path);
 // True when both names reach the same file on disk (or name the same absolute path).

@@ -40,14 +40,6 @@ constexpr double kReadAgainShare = 0.1;
 constexpr double kDemuxShare = 0.5;
 constexpr int kPollMs = 100;  // how long mkvmerge's output is waited for between user events
 
-void writeText(const std::string& path, const std::string& text) {
-    OutputFile out;
-    out.create(path);
-    out.write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-    out.finish();
-    out.commit();
-}
-
 // mkvmerge's progress in percent from a "#GUI#progress 42%" line.
 std::optional<int> progressOf(const std::string& line) {
     static const std::string prefix = "#GUI#progress ";
@@ -617,16 +609,16 @@ class MkvRun {
     void writePlanFiles() {
         if (!plan_.chapters.empty()) {
             plan_.chaptersFile = scratch_ + "/" + req_.baseName + ".chapters.xml";
-            writeText(plan_.chaptersFile, chapterXml(plan_.chapters));
+            writeTextFile(plan_.chaptersFile, chapterXml(plan_.chapters));
         }
         const bool keep = req_.options.mkvPlanOnly;
         optionPath_ = (keep ? req_.outputBase() : scratch_ + "/" + req_.baseName) + ".mkvmerge.json";
         planPath_ = (keep ? req_.outputBase() : scratch_ + "/" + req_.baseName) + ".plan.json";
         refuseInput(optionPath_, inputsOf(req_));
         refuseInput(planPath_, inputsOf(req_));
-        writeText(optionPath_, optionFileText(mkvmergeArguments(plan_)));
+        writeTextFile(optionPath_, optionFileText(mkvmergeArguments(plan_)));
         s_.run.mkvPlan = planText(plan_);
-        writeText(planPath_, s_.run.mkvPlan);
+        writeTextFile(planPath_, s_.run.mkvPlan);
         log_.log(mkv_texts::tracksPlanned(plan_.tracks.size(), plan_.chapters.size()));
     }
 
@@ -638,7 +630,7 @@ class MkvRun {
         std::vector<std::string> args = mkvmergeArguments(plan_);
         args[1] = mkv.temporaryPath();
         const std::string options = scratch_ + "/" + req_.baseName + ".run.json";
-        writeText(options, optionFileText(args));
+        writeTextFile(options, optionFileText(args));
         log_.log(mkv_texts::running(mkvmerge_));
         log_.slog(mkv_texts::kMuxingStatus, 0);
 

@@ -60,11 +60,7 @@ void writeVideoTimestamps(const VideoTimestampsInput& in) {
         std::snprintf(line, sizeof line, "%.6f\n", t);
         text += line;
     }
-    OutputFile out;
-    out.create(in.output);
-    out.write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-    out.finish();
-    out.commit();
+    writeTextFile(in.output, text);
 }
 
 }  // namespace quarnel

@@ -27,12 +27,7 @@ std::string srtText(const std::vector<SrtCue>& cues) {
 }
 
 void writeSrt(const std::string& path, const std::vector<SrtCue>& cues) {
-    const std::string text = srtText(cues);
-    OutputFile out;
-    out.create(path);
-    out.write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-    out.finish();
-    out.commit();
+    writeTextFile(path, srtText(cues));
 }
 
 }  // namespace quarnel
